@@ -1,0 +1,1 @@
+int vz_placeholder() { return 0; }
