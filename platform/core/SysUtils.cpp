@@ -1,1 +1,0 @@
-int vz_placeholder() { return 0; }
