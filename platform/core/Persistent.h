@@ -1,0 +1,18 @@
+#pragma once
+// Objects that can copy their state from one another (Assign) and name their owner.
+#include "platform/core/ObjectModel.h"
+
+class TPersistent : public TObject {
+public:
+    VZ_CLASS(TPersistent, TObject)
+    // Copies source into this object. The base asks source->AssignTo(this); when neither side
+    // knows the other, raises EConvertError "Cannot assign a <source class> to a <this class>"
+    // (source nullptr reads "nil").
+    virtual void Assign(TPersistent* source);
+    virtual TPersistent* GetOwner() { return nullptr; }
+
+protected:
+    // Copies this object into dest; the base refuses with the assignment error.
+    virtual void AssignTo(TPersistent* dest);
+    [[noreturn]] void AssignError(TPersistent* source);
+};
