@@ -1,0 +1,48 @@
+#pragma once
+// Locale settings used to turn numbers and dates into text and back. They are read from the
+// user's Windows locale once (on first use); tests pin them with TFormatSettingsPin so that
+// results do not depend on the machine.
+#include "platform/core/Strings.h"
+
+struct TFormatSettings {
+    char DecimalSeparator = '.';
+    char ThousandSeparator = ',';
+    char DateSeparator = '/';
+    char TimeSeparator = ':';
+    char ListSeparator = ',';
+    AnsiString CurrencyString = "$";
+    int CurrencyFormat = 0;
+    int NegCurrFormat = 0;
+    int CurrencyDecimals = 2;
+    AnsiString ShortDateFormat = "yyyy/mm/dd";
+    AnsiString LongDateFormat = "yyyy'/'mm'/'dd";
+    AnsiString ShortTimeFormat = "hh:nn";
+    AnsiString LongTimeFormat = "hh:nn:ss";
+    AnsiString TimeAMString = "AM";
+    AnsiString TimePMString = "PM";
+    int TwoDigitYearCenturyWindow = 50;
+};
+
+// Settings of a Windows locale (LOCALE_USER_DEFAULT when lcid is 0).
+TFormatSettings GetLocaleFormatSettings(unsigned long lcid = 0);
+
+// The process-wide settings, read from the user's locale on first use.
+TFormatSettings& FormatSettings();
+
+// Restores the process-wide settings read from the user's locale.
+void ResetFormatSettings();
+
+// Replaces the process-wide settings for its lifetime (tests).
+class TFormatSettingsPin {
+public:
+    explicit TFormatSettingsPin(const TFormatSettings& pinned);
+    ~TFormatSettingsPin();
+    TFormatSettingsPin(const TFormatSettingsPin&) = delete;
+    TFormatSettingsPin& operator=(const TFormatSettingsPin&) = delete;
+
+    // Neutral settings: '.' decimals, "yyyy-mm-dd", "hh:nn:ss".
+    static TFormatSettings Invariant();
+
+private:
+    TFormatSettings saved_;
+};

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/core/Exceptions.h"
+#include "platform/core/Variant.h"
+
+namespace {
+struct InvariantSettings : testing::Test {
+    TFormatSettingsPin pin{TFormatSettingsPin::Invariant()};
+};
+} // namespace
+
+using VariantTest = InvariantSettings;
+
+TEST_F(VariantTest, TypeCodesOfConstructedValues) {
+    struct Case {
+        Variant value;
+        TVarType type;
+    } cases[] = {
+        {Variant(), varEmpty},
+        {Variant::Null(), varNull},
+        {Variant(static_cast<int16_t>(1)), varSmallint},
+        {Variant(1), varInteger},
+        {Variant(1.5f), varSingle},
+        {Variant(1.5), varDouble},
+        {Variant(Currency::FromDouble(1.5)), varCurrency},
+        {Variant::FromDateTime(2.5), varDate},
+        {Variant(L"w"), varOleStr},
+        {Variant(true), varBoolean},
+        {Variant(static_cast<int8_t>(-1)), varShortInt},
+        {Variant(static_cast<uint8_t>(1)), varByte},
+        {Variant(static_cast<uint16_t>(1)), varWord},
+        {Variant(1u), varLongWord},
+        {Variant(static_cast<int64_t>(1)), varInt64},
+        {Variant("s"), varString},
+        {Variant(TBytes{1}), static_cast<TVarType>(varArray | varByte)},
+        {Variant(TBcd::FromString("1.25")), varFMTBcd},
+        {Variant(TSQLTimeStamp{2024, 1, 2, 3, 4, 5, 6}), varSQLTimeStamp},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.value.VarType(), c.type) << Variant::TypeName(c.type);
+}
+
+TEST_F(VariantTest, Conversions) {
+    EXPECT_EQ(Variant("42").AsInteger(), 42);
+    EXPECT_EQ(Variant(" -7 ").AsInt64(), -7);
+    EXPECT_EQ(Variant(2.5).AsInteger(), 2); // banker's rounding
+    EXPECT_EQ(Variant(3.5).AsInteger(), 4);
+    EXPECT_EQ(Variant(true).AsInteger(), -1);
+    EXPECT_EQ(Variant().AsInteger(), 0);
+    EXPECT_DOUBLE_EQ(Variant("1.25").AsDouble(), 1.25);
+    EXPECT_EQ(Variant(1.5).AsAnsiString(), "1.5");
+    EXPECT_EQ(Variant(0.1).AsAnsiString(), "0.1");
+    EXPECT_EQ(Variant(1e20).AsAnsiString(), "1E+20");
+    EXPECT_EQ(Variant(static_cast<int64_t>(-9000000000LL)).AsAnsiString(), "-9000000000");
+    EXPECT_EQ(Variant(true).AsAnsiString(), "True");
+    EXPECT_TRUE(Variant("true").AsBoolean());
+    EXPECT_FALSE(Variant("0").AsBoolean());
+    EXPECT_EQ(Variant(L"中文").AsAnsiString(), "中文");
+    EXPECT_EQ(Variant("中文").AsWideString(), L"中文");
+    EXPECT_EQ(Variant(Currency::FromDouble(12.3456)).AsAnsiString(), "12.3456");
+    EXPECT_EQ(Variant("12.345678").AsCurrency().Value, 123457);
+    EXPECT_EQ(Variant(TBcd::FromString("-0012.5000")).AsAnsiString(), "-12.5");
+    EXPECT_EQ(Variant("abc").AsBytes(), (TBytes{'a', 'b', 'c'}));
+    EXPECT_EQ(Variant::FromDateTime(36526.5).AsAnsiString(), "2000-01-01 12:00:00");
+    EXPECT_EQ(Variant("2000-01-01").AsDateTime(), 36526);
+    EXPECT_EQ(Variant(TSQLTimeStamp{2000, 1, 1, 12, 0, 0, 0}).AsDateTime(), 36526.5);
+    EXPECT_EQ(Variant(5).ChangeType(varString).VarType(), varString);
+    EXPECT_EQ(Variant("5").ChangeType(varSmallint).AsInteger(), 5);
+    EXPECT_EQ(VarToStr(Variant::Null()), "");
+}
+
+TEST_F(VariantTest, FailedConversionsRaiseConvertErrors) {
+    struct Case {
+        std::function<void()> action;
+        const char* message;
+    } cases[] = {
+        {[] { Variant("abc").AsInteger(); }, "'abc' is not a valid integer value"},
+        {[] { Variant("1,5").AsDouble(); }, "'1,5' is not a valid floating point value"},
+        {[] { Variant::Null().AsInteger(); }, "Could not convert variant of type (Null) into type (Int64)"},
+        {[] { Variant(TBytes{1}).AsAnsiString(); },
+         "Could not convert variant of type (Array Byte) into type (String)"},
+        {[] { Variant(1e300).AsInt64(); }, "Variant overflow"},
+        {[] { Variant::FromInteger(300, varByte); }, "Variant overflow"},
+        {[] { Variant("x").Bytes(); }, "Could not convert variant of type (String) into type (Array Byte)"},
+        {[] { TBcd::FromString("1.2.3"); }, "'1.2.3' is not a valid BCD value"},
+        {[] { Variant("maybe").AsBoolean(); }, "'maybe' is not a valid boolean value"},
+    };
+    for (const Case& c : cases) {
+        try {
+            c.action();
+            ADD_FAILURE() << "no error: " << c.message;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+    }
+}
+
+TEST_F(VariantTest, LocaleDecimalSeparatorIsUsed) {
+    TFormatSettings comma = TFormatSettingsPin::Invariant();
+    comma.DecimalSeparator = ',';
+    TFormatSettingsPin pin(comma);
+    EXPECT_EQ(Variant(1.5).AsAnsiString(), "1,5");
+    EXPECT_DOUBLE_EQ(Variant("2,25").AsDouble(), 2.25);
+    EXPECT_THROW(Variant("2.25").AsDouble(), EConvertError);
+}
+
+TEST_F(VariantTest, Equality) {
+    EXPECT_TRUE(Variant(1) == Variant(1.0));
+    EXPECT_TRUE(Variant(1) == Variant("1"));
+    EXPECT_FALSE(Variant(1) == Variant("x"));
+    EXPECT_TRUE(Variant("a") == Variant(L"a"));
+    EXPECT_FALSE(Variant("a") == Variant("A"));
+    EXPECT_TRUE(Variant::Null() == Variant::Null());
+    EXPECT_FALSE(Variant::Null() == Variant());
+    EXPECT_TRUE(Variant(TBcd::FromString("1.50")) == Variant(1.5));
+    EXPECT_TRUE(Variant(Currency::FromDouble(2)) == Variant(2));
+    EXPECT_TRUE(Variant(TBytes{1, 2}) == Variant(TBytes{1, 2}));
+    EXPECT_FALSE(Variant(TBytes{1, 2}) == Variant("\x01\x02"));
+    EXPECT_TRUE(Variant::FromDateTime(36526) == Variant(TSQLTimeStamp{2000, 1, 1, 0, 0, 0, 0}));
+}
+
+TEST_F(VariantTest, BcdText) {
+    struct Case {
+        const char* text;
+        const char* canonical;
+        int precision, scale;
+    } cases[] = {{"0", "0", 1, 0},
+                 {"-0.0", "0", 1, 0},
+                 {"00123.4500", "123.45", 5, 2},
+                 {"+.5", "0.5", 2, 1},
+                 {"-12", "-12", 2, 0},
+                 {"1234567890.0123456789", "1234567890.0123456789", 20, 10}};
+    for (const Case& c : cases) {
+        TBcd b = TBcd::FromString(c.text);
+        EXPECT_EQ(b.Text(), c.canonical) << c.text;
+        EXPECT_EQ(b.Precision(), c.precision) << c.text;
+        EXPECT_EQ(b.Scale(), c.scale) << c.text;
+    }
+    EXPECT_EQ(TBcd::Compare(TBcd::FromString("-2"), TBcd::FromString("-10")), 1);
+    EXPECT_EQ(TBcd::Compare(TBcd::FromString("1.05"), TBcd::FromString("1.5")), -1);
+    EXPECT_EQ(TBcd::FromCurrency(Currency::FromScaled(-5)).Text(), "-0.0005");
+    EXPECT_EQ(TBcd::FromDouble(0.25).Text(), "0.25");
+}
