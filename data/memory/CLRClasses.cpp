@@ -331,12 +331,6 @@ WideString Marshal::PtrToWideStr(const void* p, int length) {
 
 // ---- string wrappers -------------------------------------------------------------------------
 
-AnsiString LowerText(const AnsiString& text) {
-    return AnsiLowerCase(text);
-}
-AnsiString UpperText(const AnsiString& text) {
-    return AnsiUpperCase(text);
-}
 int CompareTextCI(const AnsiString& a, const AnsiString& b) {
     return AnsiCompareText(a, b);
 }

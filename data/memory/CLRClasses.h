@@ -168,8 +168,6 @@ struct Marshal {
 };
 
 // String wrappers; the ANSI forms follow the system locale.
-AnsiString LowerText(const AnsiString& text);
-AnsiString UpperText(const AnsiString& text);
 int CompareTextCI(const AnsiString& a, const AnsiString& b);
 bool SameTextCI(const AnsiString& a, const AnsiString& b);
 AnsiString QuoteText(const AnsiString& text, char quote);

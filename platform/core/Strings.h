@@ -30,6 +30,9 @@ AnsiString LowerCase(std::string_view s);
 // Case mapping of the system locale (CharUpperBuff / CharLowerBuff).
 AnsiString AnsiUpperCase(std::string_view s);
 AnsiString AnsiLowerCase(std::string_view s);
+// The names the library and the launcher use for the same two conversions.
+inline AnsiString UpperText(std::string_view s) { return AnsiUpperCase(s); }
+inline AnsiString LowerText(std::string_view s) { return AnsiLowerCase(s); }
 WideString WideUpperCase(std::wstring_view s);
 WideString WideLowerCase(std::wstring_view s);
 
