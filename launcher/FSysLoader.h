@@ -1,0 +1,13 @@
+#pragma once
+// The launcher's status window: a small borderless box with one line of progress text.
+#include "platform/forms/Forms.h"
+
+class TFSysLoader : public TForm {
+public:
+    VZ_CLASS(TFSysLoader, TForm)
+    explicit TFSysLoader(TComponent* owner);
+
+    // The progress text; the update check replaces it once per module.
+    TLabel* lblNote = nullptr;
+    // The download progress bar pbDown joins when the editors library lands.
+};
