@@ -1,0 +1,30 @@
+#pragma once
+// One service call: an envelope text in, the reply's data, form and codes out.
+#include <map>
+#include <memory>
+
+#include "launcher/CustomServiceEntry.h"
+
+class TCallService : public TObject {
+public:
+    VZ_CLASS(TCallService, TObject)
+    TCallService() = default;
+    ~TCallService() override;
+
+    // Sends xmlText with the login properties; True when the reply's rtCode is "1".
+    bool Call(const AnsiString& sid, const AnsiString& xmlText, const AnsiString& Addr = "");
+    // On success the reply's returnData and formData are also copied into entity.
+    bool Invoke(const AnsiString& sid, CustomEntity* entity, const AnsiString& Addr = "");
+    AnsiString GetResponseText() const { return ResponseText; }
+
+    void AddProp(const AnsiString& name, const AnsiString& value);
+    // One ExtProperty per entry in key order; drops the map.
+    ArrayOf_tns1_ExtProperty BuildProps();
+    std::unique_ptr<CustomEntity> BuildEntity(const AnsiString& xmlText);
+
+    AnsiString ResponseText;
+    AnsiString FormText;
+    std::unique_ptr<std::map<AnsiString, AnsiString>> Props; // byte-wise key order
+    AnsiString RtCode;
+    AnsiString ErrorText;
+};

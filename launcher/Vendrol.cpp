@@ -1,0 +1,40 @@
+// The launcher program: unit start-up, the start routine, unit shut-down, exit code 0.
+#include <exception>
+
+#include "data/access/MTSCall.h"
+#include "data/memory/CLRClasses.h"
+#include "data/memory/MemUtils.h"
+#include "launcher/CustomServiceEntry.h"
+#include "launcher/Globals.h"
+#include "launcher/Startup.h"
+#include "launcher/SysConfig.h"
+#include "platform/core/UnitTable.h"
+#include "platform/forms/Forms.h"
+#include "ui/core/CoreClasses.h"
+#include "ui/core/Geometry.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        // Libraries first, bottom layer up; the launcher's own globals last. Shut-down runs in reverse.
+        InitializeUnits({
+            {"CLRClasses", 10, CLRClassesStart, CLRClassesEnd},
+            {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
+            {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
+            {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
+            {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
+            {"Forms", 60, FormsInitialize, FormsFinalize},
+            {"Globals", 70, GlobalsInitialize, GlobalsFinalize},
+            {"SysConfig", 80, SysConfigInitialize, SysConfigFinalize},
+            {"CustomServiceEntry", 90, ServiceEntryInitialize, ServiceEntryFinalize},
+        });
+        RunLauncher();
+    } catch (...) {
+        // Nothing may escape into the system's start-up code.
+        if (Application) Application->HandleException(std::current_exception());
+    }
+    try {
+        FinalizeUnits();
+    } catch (...) {
+    }
+    return 0;
+}

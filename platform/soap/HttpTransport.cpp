@@ -1,0 +1,150 @@
+#include "platform/soap/HttpTransport.h"
+
+#include <wininet.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HINTERNET h = nullptr) : h_(h) {}
+    ~Handle() {
+        if (h_) InternetCloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HINTERNET Get() const { return h_; }
+
+private:
+    HINTERNET h_;
+};
+
+AnsiString ErrorText(DWORD err) {
+    char buf[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             GetModuleHandleA("wininet.dll"), err, 0, buf, sizeof buf, nullptr);
+    if (!n)
+        n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, err, 0, buf,
+                           sizeof buf, nullptr);
+    AnsiString text(buf, n);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    char code[48];
+    std::snprintf(code, sizeof code, "WinInet error %lu", static_cast<unsigned long>(err));
+    return text.empty() ? AnsiString(code) : text + " (" + code + ")";
+}
+
+[[noreturn]] void Raise(const char* what, DWORD err) {
+    throw ESOAPHTTPException(AnsiString(what) + ": " + ErrorText(err));
+}
+
+void SetTimeout(HINTERNET h, DWORD option, unsigned ms) {
+    if (!ms) return;
+    DWORD value = ms;
+    InternetSetOptionA(h, option, &value, sizeof value);
+}
+
+} // namespace
+
+THTTPResponse THTTPReqResp::Post(const std::string& body) {
+    URL_COMPONENTSA parts{};
+    char scheme[32], host[256], user[128], pass[128], path[2048], extra[2048];
+    parts.dwStructSize = sizeof parts;
+    parts.lpszScheme = scheme;
+    parts.dwSchemeLength = sizeof scheme;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUserName = user;
+    parts.dwUserNameLength = sizeof user;
+    parts.lpszPassword = pass;
+    parts.dwPasswordLength = sizeof pass;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = sizeof path;
+    parts.lpszExtraInfo = extra;
+    parts.dwExtraInfoLength = sizeof extra;
+    if (URL.empty() || !InternetCrackUrlA(URL.c_str(), static_cast<DWORD>(URL.size()), 0, &parts))
+        throw ESOAPHTTPException("Invalid URL: '" + URL + "'");
+    bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+
+    Handle inet(InternetOpenA(Agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!inet.Get()) Raise("InternetOpen", GetLastError());
+    SetTimeout(inet.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, ConnectTimeout);
+    SetTimeout(inet.Get(), INTERNET_OPTION_SEND_TIMEOUT, SendTimeout);
+    SetTimeout(inet.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, ReceiveTimeout);
+
+    Handle conn(InternetConnectA(inet.Get(), host, parts.nPort, user[0] ? user : nullptr,
+                                 pass[0] ? pass : nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!conn.Get()) Raise("InternetConnect", GetLastError());
+
+    DWORD flags = INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_CACHE_WRITE;
+    if (secure)
+        flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_IGNORE_CERT_CN_INVALID |
+                 INTERNET_FLAG_IGNORE_CERT_DATE_INVALID;
+    std::string object = std::string(path) + extra;
+    Handle req(HttpOpenRequestA(conn.Get(), "POST", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    if (!req.Get()) Raise("HttpOpenRequest", GetLastError());
+
+    std::string headers = "SOAPAction: \"" + SoapAction + "\"\r\n";
+    headers +=
+        UseUTF8InHeader ? "Content-Type: text/xml; charset=\"utf-8\"\r\n" : "Content-Type: text/xml\r\n";
+    if (!HttpAddRequestHeadersA(req.Get(), headers.c_str(), static_cast<DWORD>(headers.size()),
+                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
+        Raise("HttpAddRequestHeaders", GetLastError());
+
+    for (;;) {
+        INTERNET_BUFFERSA buffers{};
+        buffers.dwStructSize = sizeof buffers;
+        buffers.dwBufferTotal = static_cast<DWORD>(body.size());
+        BOOL ok = HttpSendRequestExA(req.Get(), &buffers, nullptr, 0, 0);
+        for (size_t done = 0; ok && done < body.size();) {
+            DWORD piece = static_cast<DWORD>(std::min<size_t>(MaxSinglePostSize, body.size() - done));
+            DWORD written = 0;
+            ok = InternetWriteFile(req.Get(), body.data() + done, piece, &written);
+            if (ok && written == 0) ok = FALSE;
+            done += written;
+        }
+        if (ok) ok = HttpEndRequestA(req.Get(), nullptr, 0, 0);
+        DWORD err = ok ? ERROR_SUCCESS : GetLastError();
+        // Let WinInet resolve what it can with the user (proxy log-in, certificates).
+        DWORD answer =
+            InternetErrorDlg(GetDesktopWindow(), req.Get(), err,
+                             FLAGS_ERROR_UI_FILTER_FOR_ERRORS | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS |
+                                 FLAGS_ERROR_UI_FLAGS_GENERATE_DATA,
+                             nullptr);
+        if (answer == ERROR_INTERNET_FORCE_RETRY) continue;
+        if (answer == ERROR_CANCELLED) throw ESOAPHTTPException("The operation was cancelled by the user");
+        if (!ok) Raise("Sending the request failed", err);
+        break;
+    }
+
+    THTTPResponse response;
+    DWORD status = 0, size = sizeof status;
+    if (!HttpQueryInfoA(req.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        Raise("Reading the response status failed", GetLastError());
+    response.Status = static_cast<int>(status);
+    DWORD length = 0;
+    size = sizeof length;
+    if (HttpQueryInfoA(req.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                       nullptr))
+        response.Body.reserve(length);
+    std::vector<char> chunk(65536);
+    for (;;) {
+        DWORD read = 0;
+        if (!InternetReadFile(req.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read))
+            Raise("Reading the response failed", GetLastError());
+        if (read == 0) break;
+        response.Body.append(chunk.data(), read);
+    }
+    if (response.Status != 200 && response.Status != 500) {
+        char statusText[256] = {};
+        DWORD n = sizeof statusText - 1;
+        HttpQueryInfoA(req.Get(), HTTP_QUERY_STATUS_TEXT, statusText, &n, nullptr);
+        throw ESOAPHTTPException(AnsiString(statusText) + " (" + std::to_string(response.Status) + ") - '" +
+                                     URL + "'",
+                                 response.Status);
+    }
+    return response;
+}

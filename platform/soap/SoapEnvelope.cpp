@@ -1,0 +1,326 @@
+#include "platform/soap/SoapEnvelope.h"
+
+#include <deque>
+#include <map>
+
+#include "platform/soap/Base64.h"
+#include "platform/soap/MsXml.h"
+
+const wchar_t* const SSoapEnvelopeNS = L"http://schemas.xmlsoap.org/soap/envelope/";
+const wchar_t* const SSoapEncodingNS = L"http://schemas.xmlsoap.org/soap/encoding/";
+const wchar_t* const SXMLSchemaNS = L"http://www.w3.org/2001/XMLSchema";
+const wchar_t* const SXMLSchemaInstNS = L"http://www.w3.org/2001/XMLSchema-instance";
+
+namespace {
+
+const TRemotableClassInfo& ClassOf(std::type_index type) {
+    const TRemotableClassInfo* info = RemClassRegistry().Find(type);
+    if (!info) throw Exception(AnsiString("Remotable class not registered: ") + type.name());
+    return *info;
+}
+
+// ---------------------------------------------------------------- writer
+
+class TRequestWriter {
+public:
+    std::string Build(const WideString& opNs, const WideString& op, const std::vector<TSoapParam>& params) {
+        out_ += "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+        out_ += "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"";
+        Utf8(SSoapEnvelopeNS);
+        out_ += "\" xmlns:xsd=\"";
+        Utf8(SXMLSchemaNS);
+        out_ += "\" xmlns:xsi=\"";
+        Utf8(SXMLSchemaInstNS);
+        out_ += "\" xmlns:SOAP-ENC=\"";
+        Utf8(SSoapEncodingNS);
+        out_ += "\"><SOAP-ENV:Body SOAP-ENV:encodingStyle=\"";
+        Utf8(SSoapEncodingNS);
+        out_ += "\">";
+        std::string opPrefix = Prefix(opNs);
+        out_ += "<" + opPrefix + ":";
+        Escaped(op, true);
+        out_ += " xmlns:" + opPrefix + "=\"";
+        Escaped(opNs, true);
+        out_ += "\">";
+        for (auto& p : params) {
+            if (p.IsObject) {
+                Ref(p.Name, p.Obj, p.Type);
+            } else {
+                StringElement(p.Name, p.Str);
+            }
+        }
+        out_ += "</" + opPrefix + ":";
+        Escaped(op, true);
+        out_ += ">";
+        // Multi-reference elements in id order; writing one may queue more.
+        while (!queue_.empty()) {
+            auto [id, obj, type] = queue_.front();
+            queue_.pop_front();
+            MultiRef(id, *obj, ClassOf(type));
+        }
+        out_ += "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+        return std::move(out_);
+    }
+
+private:
+    struct Pending {
+        int Id;
+        const TRemotable* Obj;
+        std::type_index Type;
+    };
+
+    void Utf8(const WideString& s) { out_ += WideToAnsi(s, CP_UTF8); }
+
+    void Escaped(const WideString& s, bool attribute) {
+        std::string u = WideToAnsi(s, CP_UTF8);
+        for (char c : u) {
+            switch (c) {
+            case '&':
+                out_ += "&amp;";
+                break;
+            case '<':
+                out_ += "&lt;";
+                break;
+            case '>':
+                out_ += "&gt;";
+                break;
+            case '\r':
+                out_ += "&#xD;";
+                break;
+            case '"':
+                if (attribute) {
+                    out_ += "&quot;";
+                    break;
+                }
+                [[fallthrough]];
+            default:
+                out_ += c;
+            }
+        }
+    }
+
+    std::string Prefix(const WideString& ns) {
+        auto it = prefixes_.find(ns);
+        if (it != prefixes_.end()) return it->second;
+        std::string p = "NS" + std::to_string(prefixes_.size() + 1);
+        prefixes_.emplace(ns, p);
+        return p;
+    }
+
+    void StringElement(const WideString& name, const WideString& value) {
+        Open(name);
+        out_ += " xsi:type=\"xsd:string\">";
+        Escaped(value, false);
+        Close(name);
+    }
+
+    void Open(const WideString& name) {
+        out_ += "<";
+        Escaped(name, true);
+    }
+    void Close(const WideString& name) {
+        out_ += "</";
+        Escaped(name, true);
+        out_ += ">";
+    }
+
+    void Ref(const WideString& name, const TRemotable* obj, std::type_index type) {
+        Open(name);
+        if (!obj) {
+            out_ += " xsi:nil=\"true\"/>";
+            return;
+        }
+        int id = nextId_++;
+        queue_.push_back({id, obj, type});
+        out_ += " href=\"#" + std::to_string(id) + "\"/>";
+    }
+
+    void MultiRef(int id, const TRemotable& obj, const TRemotableClassInfo& cls) {
+        // The namespaces this element uses: its own and those of its arrays' elements.
+        std::map<WideString, std::string> local;
+        local.emplace(cls.Namespace, Prefix(cls.Namespace));
+        for (auto& p : cls.Props)
+            if (p.Kind == TRemPropKind::ObjectArray) {
+                const WideString& ns = ClassOf(p.ElemType).Namespace;
+                local.emplace(ns, Prefix(ns));
+            }
+        std::string prefix = local[cls.Namespace];
+        WideString tag = cls.Name;
+        out_ += "<" + prefix + ":";
+        Escaped(tag, true);
+        out_ += " id=\"" + std::to_string(id) + "\" xsi:type=\"" + prefix + ":";
+        Escaped(tag, true);
+        out_ += "\"";
+        for (auto& [ns, pfx] : local) {
+            out_ += " xmlns:" + pfx + "=\"";
+            Escaped(ns, true);
+            out_ += "\"";
+        }
+        out_ += ">";
+        auto& o = const_cast<TRemotable&>(obj);
+        for (auto& p : cls.Props) {
+            switch (p.Kind) {
+            case TRemPropKind::String:
+                StringElement(p.Name, p.Str(o));
+                break;
+            case TRemPropKind::Bytes: {
+                const TByteDynArray& bytes = p.Bytes(o);
+                Open(p.Name);
+                out_ += " xsi:type=\"xsd:base64Binary\">";
+                Base64Append(out_, bytes.data(), bytes.size());
+                Close(p.Name);
+                break;
+            }
+            case TRemPropKind::ObjectArray: {
+                const TRemotableClassInfo& elem = ClassOf(p.ElemType);
+                std::vector<TRemotable*> items = p.Elems(o);
+                Open(p.Name);
+                out_ += " xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"" + local[elem.Namespace] + ":";
+                Escaped(elem.Name, true);
+                out_ += "[" + std::to_string(items.size()) + "]\">";
+                for (TRemotable* item : items)
+                    Ref(L"item", item, p.ElemType);
+                Close(p.Name);
+                break;
+            }
+            }
+        }
+        out_ += "</" + prefix + ":";
+        Escaped(tag, true);
+        out_ += ">";
+    }
+
+    std::string out_;
+    std::map<WideString, std::string> prefixes_;
+    std::deque<Pending> queue_;
+    int nextId_ = 1;
+};
+
+// ---------------------------------------------------------------- reader
+
+class TResponseReader {
+public:
+    explicit TResponseReader(const TXmlNode& body) {
+        // Every element under the body that carries an id can be the target of an href.
+        Index(body);
+    }
+
+    std::unique_ptr<TRemotable> ReadObject(const TXmlNode& at, const TRemotableClassInfo& cls, int depth) {
+        if (depth > 32) throw Exception("SOAP response: references nest too deep");
+        TXmlNode node = Resolve(at);
+        if (IsNil(node)) return nullptr;
+        std::unique_ptr<TRemotable> obj = cls.Create();
+        for (TXmlNode child = node.FirstChild(); child; child = child.NextSibling()) {
+            if (!child.IsElement()) continue;
+            WideString name = child.BaseName();
+            for (auto& p : cls.Props) {
+                if (p.Name != name) continue;
+                TXmlNode value = Resolve(child);
+                bool nil = IsNil(value);
+                switch (p.Kind) {
+                case TRemPropKind::String:
+                    p.Str(*obj) = nil ? WideString() : value.Text();
+                    break;
+                case TRemPropKind::Bytes:
+                    if (nil) {
+                        p.Bytes(*obj).clear();
+                    } else {
+                        WideString text = value.Text();
+                        p.Bytes(*obj) = Base64Decode(text.data(), text.size());
+                    }
+                    break;
+                case TRemPropKind::ObjectArray: {
+                    std::vector<std::unique_ptr<TRemotable>> items;
+                    if (!nil) {
+                        const TRemotableClassInfo& elem = ClassOf(p.ElemType);
+                        for (TXmlNode item = value.FirstChild(); item; item = item.NextSibling())
+                            if (item.IsElement()) items.push_back(ReadObject(item, elem, depth + 1));
+                    }
+                    p.SetElems(*obj, std::move(items));
+                    break;
+                }
+                }
+                break;
+            }
+        }
+        return obj;
+    }
+
+private:
+    void Index(const TXmlNode& node) {
+        for (TXmlNode child = node.FirstChild(); child; child = child.NextSibling()) {
+            if (!child.IsElement()) continue;
+            if (child.HasAttribute(L"id")) ids_.emplace(child.Attribute(L"id"), child);
+            Index(child);
+        }
+    }
+
+    TXmlNode Resolve(const TXmlNode& node) {
+        TXmlNode current = node;
+        for (int hops = 0; current.HasAttribute(L"href"); ++hops) {
+            WideString href = current.Attribute(L"href");
+            if (hops > 16 || href.empty() || href[0] != L'#') throw Exception("SOAP response: bad href");
+            auto it = ids_.find(href.substr(1));
+            if (it == ids_.end())
+                throw Exception("SOAP response: no element with id " + WideToAnsi(href.substr(1)));
+            current = it->second;
+        }
+        return current;
+    }
+
+    static bool IsNil(const TXmlNode& node) {
+        for (auto& a : node.Attributes()) {
+            if (a.BaseName() == L"nil" && a.NamespaceURI() == SXMLSchemaInstNS) {
+                WideString v = a.Text();
+                return v == L"true" || v == L"1";
+            }
+        }
+        return false;
+    }
+
+    std::map<WideString, TXmlNode> ids_;
+};
+
+TXmlNode FirstElement(const TXmlNode& parent, const wchar_t* baseName = nullptr) {
+    for (TXmlNode c = parent.FirstChild(); c; c = c.NextSibling())
+        if (c.IsElement() && (!baseName || c.BaseName() == baseName)) return c;
+    return {};
+}
+
+} // namespace
+
+std::string BuildSoapRequest(const WideString& operationNamespace, const WideString& operation,
+                             const std::vector<TSoapParam>& params) {
+    return TRequestWriter().Build(operationNamespace, operation, params);
+}
+
+std::unique_ptr<TRemotable> ParseSoapResponse(const std::string& body, std::type_index returnType) {
+    const TRemotableClassInfo& cls = ClassOf(returnType);
+    TXmlDocument doc;
+    if (!doc.LoadBytes(body.data(), body.size()))
+        throw Exception("Invalid SOAP response: " + WideToAnsi(doc.ParseErrorReason()));
+    TXmlNode env = doc.DocumentElement();
+    if (!env || env.BaseName() != L"Envelope" || env.NamespaceURI() != SSoapEnvelopeNS)
+        throw Exception("Invalid SOAP response: no SOAP envelope");
+    TXmlNode body_ = FirstElement(env, L"Body");
+    if (!body_) throw Exception("Invalid SOAP response: no SOAP body");
+    TXmlNode fault = FirstElement(body_, L"Fault");
+    if (fault && fault.NamespaceURI() == SSoapEnvelopeNS) {
+        TXmlNode code = FirstElement(fault, L"faultcode");
+        TXmlNode text = FirstElement(fault, L"faultstring");
+        throw ERemotableException(text ? WideToAnsi(text.Text()) : AnsiString(),
+                                  code ? WideToAnsi(code.Text()) : AnsiString());
+    }
+    // The response element is the first body element that is not a multi-reference target.
+    TXmlNode response;
+    for (TXmlNode c = body_.FirstChild(); c; c = c.NextSibling())
+        if (c.IsElement() && !c.HasAttribute(L"id")) {
+            response = c;
+            break;
+        }
+    if (!response) throw Exception("Invalid SOAP response: no response element");
+    TXmlNode ret = FirstElement(response, L"return");
+    if (!ret) ret = FirstElement(response);
+    if (!ret) throw Exception("Invalid SOAP response: no return value");
+    return TResponseReader(body_).ReadObject(ret, cls, 0);
+}

@@ -1,0 +1,87 @@
+"""Checks that the peer accepts a well-formed request and names what is wrong in a bad one."""
+import base64
+import http.client
+import threading
+import unittest
+
+import server
+
+NS = ('xmlns:SOAP-ENV="http://schemas.xmlsoap.org/soap/envelope/" xmlns:xsd="http://www.w3.org/2001/XMLSchema" '
+      'xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xmlns:SOAP-ENC="http://schemas.xmlsoap.org/soap/encoding/"')
+
+
+def request(input_text="<rootVo><properties><cell name=\"msid\" value=\"900\"/></properties></rootVo>",
+            props=(("caGuid", ""), ("loginName", ""), ("loginType", "-1"), ("password", "")),
+            count=None, order=None, ns=NS, bad_b64=False):
+    data = base64.b64encode(input_text.encode("gbk")).decode()
+    if bad_b64:
+        data = "!!" + data
+    items = "".join('<item href="#%d"/>' % (i + 2) for i in range(len(props)))
+    fields = {
+        "casignData": '<casignData xsi:type="xsd:base64Binary"></casignData>',
+        "formData": '<formData xsi:type="xsd:base64Binary"></formData>',
+        "inputData": '<inputData xsi:type="xsd:base64Binary">%s</inputData>' % data,
+        "props": '<props xsi:type="SOAP-ENC:Array" SOAP-ENC:arrayType="NS2:ExtProperty[%d]">%s</props>'
+                 % (len(props) if count is None else count, items),
+        "returnData": '<returnData xsi:type="xsd:base64Binary"></returnData>',
+        "rtCode": '<rtCode xsi:type="xsd:string"></rtCode>',
+        "rtMsg": '<rtMsg xsi:type="xsd:string"></rtMsg>',
+    }
+    body = "".join(fields[f] for f in (order or server.ENTITY_FIELDS))
+    refs = "".join('<NS2:ExtProperty id="%d" xsi:type="NS2:ExtProperty" xmlns:NS2="urn:CustomService">'
+                   '<name xsi:type="xsd:string">%s</name><value xsi:type="xsd:string">%s</value></NS2:ExtProperty>'
+                   % (i + 2, n, v) for i, (n, v) in enumerate(props))
+    return ('<?xml version="1.0" encoding="utf-8"?><SOAP-ENV:Envelope %s><SOAP-ENV:Body '
+            'SOAP-ENV:encodingStyle="http://schemas.xmlsoap.org/soap/encoding/">'
+            '<NS1:doService xmlns:NS1="http://x/wsbs/services/"><sid xsi:type="xsd:string">9910006</sid>'
+            '<param href="#1"/></NS1:doService><NS2:CustomEntity id="1" xsi:type="NS2:CustomEntity" '
+            'xmlns:NS2="urn:CustomService">%s</NS2:CustomEntity>%s</SOAP-ENV:Body></SOAP-ENV:Envelope>'
+            % (ns, body, refs)).encode("utf-8")
+
+
+class PeerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.srv = server.TaxService(("127.0.0.1", 0), server.load_scenarios(server.os.path.join(server.HERE, "scenarios.json")))
+        threading.Thread(target=cls.srv.serve_forever, daemon=True).start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.srv.shutdown()
+
+    def post(self, body, path="/a/services/CustomServiceEntry", headers=None):
+        conn = http.client.HTTPConnection("127.0.0.1", self.srv.server_address[1])
+        h = {"SOAPAction": '""', "Content-Type": 'text/xml; charset="utf-8"'}
+        h.update(headers or {})
+        conn.request("POST", path, body, h)
+        r = conn.getresponse()
+        out = r.status, r.read().decode("utf-8")
+        conn.close()
+        return out
+
+    def test_well_formed_request_gets_the_module_list(self):
+        status, text = self.post(request())
+        self.assertEqual(status, 200, text)
+        self.assertIn("<rtCode xsi:type=\"xsd:string\">1</rtCode>", text)
+        rec = self.srv.records[-1]
+        self.assertEqual(rec["props"], [("caGuid", ""), ("loginName", ""), ("loginType", "-1"), ("password", "")])
+
+    def test_faults_name_the_broken_rule(self):
+        cases = [
+            ("SOAPAction", request(), {"SOAPAction": "doService"}),
+            ("Content-Type", request(), {"Content-Type": "text/xml"}),
+            ("xmlns:xsd", request(ns=NS.replace("2001/XMLSchema\"", "1999/XMLSchema\"")), {}),
+            ("count 5", request(count=5), {}),
+            ("in this order", request(order=list(reversed(server.ENTITY_FIELDS))), {}),
+            ("base64", request(bad_b64=True), {}),
+            ("well-formed", b"<x", {}),
+        ]
+        for needle, body, headers in cases:
+            status, text = self.post(body, headers=headers)
+            self.assertEqual(status, 500, needle)
+            self.assertIn("Fault", text)
+            self.assertIn(needle, text)
+
+
+if __name__ == "__main__":
+    unittest.main()
