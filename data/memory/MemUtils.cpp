@@ -84,23 +84,13 @@ int CompareWideTextN(const wchar_t* a, const wchar_t* b, int n) {
     return CompareW(NORM_IGNORECASE, a, n, b, n);
 }
 
+// Same calendar rules as the platform's date encoding.
 bool TryMakeDate(int year, int month, int day, TDateTime& result) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
-        return false;
-    int y = year - 1;
-    int days = day;
-    for (int m = 1; m < month; ++m)
-        days += DaysInMonth(year, m);
-    result = static_cast<double>(y * 365 + y / 4 - y / 100 + y / 400 + days - DateDelta);
-    return true;
+    return TryEncodeDate(year, month, day, result);
 }
 
 bool TryMakeTime(int hour, int minute, int second, int msec, TDateTime& result) {
-    if (hour < 0 || minute < 0 || second < 0 || msec < 0 || hour > 23 || minute > 59 || second > 59 ||
-        msec > 999)
-        return false;
-    result = static_cast<double>(((hour * 60 + minute) * 60 + second) * 1000 + msec) / MSecsPerDay;
-    return true;
+    return TryEncodeTime(hour, minute, second, msec, result);
 }
 
 bool TryMakeDateTime(int year, int month, int day, int hour, int minute, int second, int msec,
