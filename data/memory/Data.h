@@ -182,7 +182,8 @@ public:
     virtual void RevertCurrentRecord() {}
     virtual void NotifyApplyRecord(int updateKind, int& action, bool isLast);
     virtual void GetOldRecord(void* /*buffer*/) {}
-    virtual void Refilter() {}
+    // True when no record is shown afterwards.
+    virtual bool Refilter() { return false; }
 
     // ---- fields ----
     static bool IsBlobCode(TDataTypeCode code) {
