@@ -530,6 +530,9 @@ void TBlob::SaveToStream(TStream* stream) {
 }
 
 void TBlob::Commit() {
+    // While old data is shown the current data object is the rollback copy: put the saved data
+    // back first, or releasing the copy would leave the blob on freed data.
+    SetShowOldData(false);
     TSharedObject::Free(rollbackData_);
     rollbackData_ = nullptr;
 }

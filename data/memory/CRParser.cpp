@@ -442,7 +442,7 @@ int TParser::SkipToCode(int code, bool balance) {
             else if (lexeme == ")")
                 --depth;
         }
-        if (c == code && (!balance || depth <= 0)) return c;
+        if (c == code && (!balance || depth == 0)) return c;
     }
 }
 

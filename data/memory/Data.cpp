@@ -163,16 +163,30 @@ void TData::Open() {
 }
 
 void TData::Close() {
-    struct Finish {
-        TData* self;
-        ~Finish() {
-            self->Active = false;
-            self->FreeData();
-            if (self->AutoFields && !self->Prepared) self->ClearFields();
-            self->FreeExprNodes();
+    // The rest of the close runs also when DoClose fails. It must not run in a destructor:
+    // a failure there (a hook, a storage check) would end the process instead of propagating.
+    auto finish = [this] {
+        Active = false;
+        try {
+            FreeData();
+            if (AutoFields && !Prepared) ClearFields();
+        } catch (...) {
+            FreeExprNodes();
+            throw;
         }
-    } finish{this};
-    if (Active) DoClose();
+        FreeExprNodes();
+    };
+    try {
+        if (Active) DoClose();
+    } catch (...) {
+        try {
+            finish();
+        } catch (...) {
+            // DoClose's error is the one the caller hears about.
+        }
+        throw;
+    }
+    finish();
 }
 
 void TData::Prepare() {

@@ -213,6 +213,25 @@ TEST(BlobTest, CachedModeCommitCancelAndOldData) {
     EXPECT_EQ(blob->GetData()->RefCount(), 2);
 }
 
+// Committing while the old value is shown (a reader left it on) must not leave the blob on the
+// released rollback copy: the current value stays and is the one kept.
+TEST(BlobTest, CommitWhileOldDataIsShownKeepsTheCurrentValue) {
+    BlobRef blob(new TBlob);
+    blob->SetAsString("old");
+    blob->EnableRollback();
+    blob->WriteAsAnsi("new value");
+    blob->SetShowOldData(true);
+    ASSERT_EQ(blob->GetAsString(), "old");
+    blob->Commit();
+    EXPECT_FALSE(blob->GetShowOldData());
+    EXPECT_FALSE(blob->HasRollback());
+    EXPECT_EQ(blob->GetAsString(), "new value");
+    blob->Write(0, 3, "NEW");
+    EXPECT_EQ(blob->GetAsString(), "NEW value");
+    blob->Cancel();
+    EXPECT_EQ(blob->GetAsString(), "new value");
+}
+
 TEST(BlobTest, IsUnicodeAndTextConversions) {
     BlobRef blob(new TBlob);
     blob->SetIsUnicode(true);

@@ -317,3 +317,47 @@ TEST(DataLifecycleTest, BookmarksAndCachedUpdates) {
     EXPECT_EQ(d.VisibleStatuses, usUnmodified | usModified | usInserted);
     EXPECT_EQ(d.GetArrayItemName(3), "[3]");
 }
+
+namespace {
+class TFailingCloseData : public TTestData {
+public:
+    bool FailClose = false;
+
+protected:
+    void DoClose() override {
+        if (FailClose) throw Exception("close failed");
+    }
+};
+} // namespace
+
+// A failure while closing reaches the caller (never ends the process) and leaves the record set
+// inactive with no filter; DoClose's own error wins over a later one.
+TEST(DataLifecycleTest, FailuresWhileClosingPropagateAndStillClose) {
+    struct Case {
+        bool failClose, failHook;
+        const char* message;
+    } cases[] = {{false, true, "hook failed"}, {true, false, "close failed"}, {true, true, "close failed"}};
+    for (const Case& c : cases) {
+        TFailingCloseData d;
+        d.Specs = {{"A", tcInt32}};
+        d.FilterText = "A = 1";
+        d.InitFields();
+        d.Open();
+        ASSERT_TRUE(d.HasFilter());
+        d.FailClose = c.failClose;
+        d.FieldsChangedHook = [&] {
+            if (c.failHook) throw Exception("hook failed");
+        };
+        try {
+            d.Close();
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        EXPECT_FALSE(d.Active) << c.message;
+        EXPECT_FALSE(d.HasFilter()) << c.message;
+        EXPECT_EQ(d.FilterNodeChain, nullptr) << c.message;
+        d.FieldsChangedHook = nullptr;
+        d.FailClose = false;
+    }
+}

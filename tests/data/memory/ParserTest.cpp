@@ -155,6 +155,11 @@ TEST(ParserTest, SkipToCodeBalancesParentheses) {
     TSQLParser s("a (b where) where");
     EXPECT_EQ(s.SkipToCode(lxWHERE, true), lxWHERE);
     EXPECT_EQ(s.CurrentOffset(), 17);
+    // Only depth 0 counts: after an unmatched ")" the code is no longer found.
+    TSQLParser t("a) where b");
+    EXPECT_EQ(t.SkipToCode(lxWHERE, true), lcEnd);
+    TSQLParser u("a) where b");
+    EXPECT_EQ(u.SkipToCode(lxWHERE, false), lxWHERE);
 }
 
 TEST(ParserTest, SkipToLexemeAndRewind) {
