@@ -24,8 +24,9 @@ public:
     virtual void Exchange(int index1, int index2);
     virtual void Move(int curIndex, int newIndex);
     virtual int IndexOf(const AnsiString& s) const;
-    // Index of the first "Name=Value" entry whose name matches; -1 when none.
-    int IndexOfName(const AnsiString& name) const;
+    // Index of the first "Name=Value" entry whose name matches; -1 when none. Values and
+    // SetValues search through it, so a descendant's lookup rule applies to them too.
+    virtual int IndexOfName(const AnsiString& name) const;
     int IndexOfObject(TObject* object) const;
 
     int Count() const { return GetCount(); }
@@ -139,7 +140,8 @@ protected:
     void SetUpdateState(bool updating) override;
     virtual void Changed();
     virtual void Changing();
-    void InsertItem(int index, const AnsiString& s, TObject* object);
+    // Every string that enters the list (Add, AddObject, Insert, SetText) passes here.
+    virtual void InsertItem(int index, const AnsiString& s, TObject* object);
 
 private:
     struct Item {

@@ -238,3 +238,44 @@ TEST(CoreStringList, AssignRefusesUnrelatedSources) {
         EXPECT_EQ("Cannot assign a nil to a TStringList", e.Message());
     }
 }
+
+namespace {
+// A list that files every line under a prefix and finds names with or without it, the way
+// provider option lists do.
+class TPrefixedList : public TStringList {
+public:
+    int IndexOfName(const AnsiString& name) const override {
+        int index = TStringList::IndexOfName(name);
+        if (index < 0 && !name.empty()) index = TStringList::IndexOfName("P." + name);
+        return index;
+    }
+
+protected:
+    void InsertItem(int index, const AnsiString& s, TObject* object) override {
+        TStringList::InsertItem(index, Prefixed(s), object);
+    }
+    void Put(int index, const AnsiString& s) override { TStringList::Put(index, Prefixed(s)); }
+
+private:
+    static AnsiString Prefixed(const AnsiString& s) {
+        return s.empty() || s.find('.') < s.find('=') ? s : "P." + s;
+    }
+};
+} // namespace
+
+TEST(CoreStringList, DescendantsSeeEveryStoredLineAndEveryNameLookup) {
+    TPrefixedList list;
+    list.Add("A=1");
+    list.SetText("B=2\nQ.C=3");
+    EXPECT_EQ(list.Text(), "P.B=2\r\nQ.C=3\r\n");
+    list.Add("A=1");
+    list.Insert(0, "D=4");
+    EXPECT_EQ(list.Strings(0), "P.D=4");
+    EXPECT_EQ(list.Values("B"), "2"); // found through the override
+    list.SetValues("B", "5");
+    EXPECT_EQ(list.Strings(1), "P.B=5");
+    list.SetValues("E", "6");
+    EXPECT_EQ(list.Strings(list.Count() - 1), "P.E=6");
+    list.SetValues("D", "");
+    EXPECT_EQ(list.IndexOfName("D"), -1);
+}

@@ -445,6 +445,8 @@ void TcxCanvas::PopDC() {
     int saved = savedDCs_.back();
     savedDCs_.pop_back();
     RestoreDC(Handle(), saved);
+    // RestoreDC brings back the objects selected at the push: make the canvas select its own again.
+    canvas_->Refresh();
 }
 
 void TcxCanvas::PushState() {

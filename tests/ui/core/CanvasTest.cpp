@@ -310,3 +310,51 @@ TEST(Region, EmptinessEqualityOffsetAndRoundRect) {
     EXPECT_EQ(a.Handle(), nullptr);
     DeleteObject(released);
 }
+
+TEST(CanvasState, DrawingAfterPopDCUsesTheCanvasObjects) {
+    // RestoreDC puts back the brush and pen selected at PushDC; the canvas must not go on
+    // believing that its current ones are still selected.
+    TPaintSurface s(30, 10);
+    s.cx.Brush().SetColor(clBlue);
+    s.cx.Pen().SetColor(clBlue);
+    s.canvas.Rectangle(0, 0, 10, 10);
+    EXPECT_TRUE(s.AllOf(Rect(0, 0, 10, 10), kBlue));
+
+    s.cx.PushDC();
+    s.cx.Brush().SetColor(clRed);
+    s.cx.Pen().SetColor(clRed);
+    s.canvas.Rectangle(10, 0, 20, 10);
+    EXPECT_TRUE(s.AllOf(Rect(10, 0, 20, 10), kRed));
+    s.cx.PopDC();
+
+    const TPoint square[] = {{20, 0}, {29, 0}, {29, 9}, {20, 9}};
+    s.cx.DrawPolygon(square);
+    EXPECT_TRUE(s.AllOf(Rect(20, 0, 30, 10), kRed));
+
+    // Nothing of the canvas selected at PushDC: the DC's own objects come back.
+    TPaintSurface t(20, 10, kGreen);
+    t.cx.PushDC();
+    t.cx.Brush().SetColor(clRed);
+    t.cx.Pen().SetColor(clRed);
+    t.canvas.Rectangle(0, 0, 10, 10);
+    t.cx.PopDC();
+    t.canvas.Rectangle(10, 0, 20, 10);
+    EXPECT_TRUE(t.AllOf(Rect(0, 0, 20, 10), kRed));
+}
+
+TEST(CanvasFrame, FocusFrameIsAnXorDottedRectangle) {
+    TPaintSurface s(20, 20);
+    s.cx.Brush().SetColor(clRed);
+    s.cx.DrawFocusFrame(Rect(2, 2, 18, 18));
+    EXPECT_EQ(s.cx.Brush().Color(), clWhite);
+    EXPECT_EQ(s.cx.Font().Color(), clBlack);
+    // Dots on the outline only, none inside or outside it.
+    const int dots = 400 - s.Count(kWhite);
+    EXPECT_GT(dots, 0);
+    EXPECT_TRUE(s.AllOf(Rect(3, 3, 17, 17), kWhite));
+    EXPECT_TRUE(s.AllOf(Rect(0, 0, 20, 2), kWhite));
+    EXPECT_TRUE(s.AllOf(Rect(0, 18, 20, 20), kWhite));
+    // Drawn again, it takes itself away.
+    s.cx.DrawFocusFrame(Rect(2, 2, 18, 18));
+    EXPECT_EQ(s.Count(kWhite), 400);
+}

@@ -106,6 +106,18 @@ TEST(CanvasText, MultiLineTextIsAlignedToTheBottom) {
     TSize line = s.cx.MeasureTextExtent("AB");
     EXPECT_GE(box.top, 120 - 2 * line.cy);
     EXPECT_LE(box.bottom, 120);
+
+    // Centred: two lines of height h start at (120 - 2h) div 2.
+    TPaintSurface c(200, 120, kGreen);
+    UseCrispFont(c.cx);
+    c.cx.Font().SetColor(clRed);
+    c.cx.Brush().SetStyle(bsClear);
+    c.cx.DrawTextWithFlags("AB\nCD", Rect(0, 0, 200, 120), tfAlignVCenter);
+    box = c.BoxOf(RGB(255, 0, 0));
+    ASSERT_FALSE(IsRectEmpty(&box));
+    EXPECT_GE(box.top, (120 - 2 * line.cy) / 2);
+    EXPECT_LE(box.bottom, (120 + 2 * line.cy) / 2 + 1);
+    EXPECT_GT(box.top, line.cy); // well below the top: DrawText alone would leave it there
 }
 
 TEST(CanvasText, MeasureTextBoundsMovesTheResultBackIntoTheArea) {

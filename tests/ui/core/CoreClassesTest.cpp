@@ -295,3 +295,47 @@ TEST(CoreBases, OwnersInterfacesAndOwningLists) {
     EXPECT_EQ(link->Ref, nullptr);
     FreeObjectLink(link);
 }
+
+namespace {
+class TLinkedComponent : public TcxComponent {
+public:
+    using TcxComponent::TcxComponent;
+    std::vector<TComponent*> dependsOn;
+
+protected:
+    void CollectDesignLinks(TList* list) override {
+        for (TComponent* component : dependsOn)
+            list->Add(component);
+    }
+};
+} // namespace
+
+TEST(CoreBases, DesignLinksAreRefreshedAfterLoadingAtDesignTimeOnly) {
+    TComponent owner(nullptr);
+    TComponent a(nullptr), b(nullptr), c(nullptr), d(nullptr);
+
+    auto* running = new TLinkedComponent(&owner); // owned by owner
+    running->dependsOn = {&a};
+    running->Loaded();
+    EXPECT_EQ(running->FakeComponentLink1(), nullptr); // not designing: nothing collected
+
+    auto* designed = new TLinkedComponent(&owner);
+    designed->SetDesigning(true);
+    designed->dependsOn = {&a, &b, &c, &d};
+    designed->Loaded();
+    EXPECT_EQ(designed->FakeComponentLink1(), &a);
+    EXPECT_EQ(designed->FakeComponentLink2(), &b);
+    EXPECT_EQ(designed->FakeComponentLink3(), &c); // only three slots
+
+    designed->dependsOn = {&d};
+    designed->Loaded();
+    EXPECT_EQ(designed->FakeComponentLink1(), &d);
+    EXPECT_EQ(designed->FakeComponentLink2(), nullptr);
+    EXPECT_EQ(designed->FakeComponentLink3(), nullptr);
+
+    TLinkedComponent orphan(nullptr); // no owner: nothing collected
+    orphan.SetDesigning(true);
+    orphan.dependsOn = {&a};
+    orphan.Loaded();
+    EXPECT_EQ(orphan.FakeComponentLink1(), nullptr);
+}
