@@ -18,6 +18,35 @@ std::vector<AnsiString> ParamNames(TCRCommand& command) {
     return names;
 }
 
+// A dialect quoting names in brackets, with a lexer that reads "[...]" as one identifier.
+class TBracketParser : public TSQLParser {
+public:
+    explicit TBracketParser(const AnsiString& text) : TSQLParser(text) {}
+    TBracketParser(TStream* stream, Encoding* encoding) : TSQLParser(stream, encoding) {}
+
+protected:
+    bool IsIdentQuote(char c) const override { return c == '[' || TSQLParser::IsIdentQuote(c); }
+    void SkipToQuoteEnd(char quote, int& pos) override {
+        TSQLParser::SkipToQuoteEnd(quote == '[' ? ']' : quote, pos);
+    }
+};
+
+class TBracketSQLInfo : public TSQLInfo {
+public:
+    VZ_CLASS(TBracketSQLInfo, TSQLInfo)
+    char LeftQuote() const override { return '['; }
+    char RightQuote() const override { return ']'; }
+};
+
+class TBracketCommand : public TTestCommand {
+public:
+    VZ_CLASS(TBracketCommand, TTestCommand)
+    const TSQLParserClass* GetParserClass() const override {
+        return ParserClassOf<TBracketParser>("TBracketParser");
+    }
+    TClass GetSQLInfoClass() const override { return TBracketSQLInfo::StaticClass(); }
+};
+
 } // namespace
 
 TEST(ParamScan, Table) {
@@ -48,6 +77,12 @@ TEST(ParamScan, Table) {
         {"SELECT x :", "SELECT x :", {}},
         {":a", "?", {"a"}},
         {"", "", {}},
+        {"SELECT \"a:b\" FROM t WHERE x = :x", "SELECT \"a:b\" FROM t WHERE x = ?", {"x"}},
+        {"SELECT a FROM t WHERE b = :b::int", "SELECT a FROM t WHERE b = ?::int", {"b"}},
+        {"SET @v := :p", "SET @v := ?", {"p"}},
+        {":a:b", "??", {"a", "b"}},
+        {"x = :'s'", "x = :'s'", {}},
+        {"x = :/* c */y", "x = ?", {"y"}},
     };
     for (auto& c : cases) {
         TTestCommand command;
@@ -60,8 +95,29 @@ TEST(ParamScan, Table) {
 TEST(ParamScan, RenamePrefixOrNothing) {
     TTestCommand command;
     EXPECT_EQ(command.ParseSQL("a = :a AND b = :\"b c\"", nullptr, "@"), "a = @a AND b = @b c");
+    EXPECT_EQ(command.ParseSQL("a = :@v AND b = :=1", nullptr, "p_"), "a = p_@v AND b = :=1");
+    EXPECT_EQ(command.ParamCount(), 0);
     // Without a list and a prefix every reference is copied as it stands.
     EXPECT_EQ(command.ParseSQL("a = :a", nullptr, ""), "a = :a");
+}
+
+// The quotes stripped from a parameter name are the dialect's, left and right each in its place.
+TEST(ParamScan, NamesQuotedByTheDialect) {
+    struct Case {
+        const char* sql;
+        const char* final;
+        std::vector<AnsiString> names;
+    } cases[] = {
+        {"SELECT [a:b] FROM t WHERE x = :[my param]", "SELECT [a:b] FROM t WHERE x = ?", {"my param"}},
+        {"x = :\"q\" AND y = :[]", "x = ? AND y = ?", {"\"q\"", ""}},
+        {"x = :[unterminated", "x = ?", {"[unterminated"}},
+    };
+    for (auto& c : cases) {
+        TBracketCommand command;
+        command.SetSQL(c.sql);
+        EXPECT_EQ(command.FinalSQL(), c.final) << c.sql;
+        EXPECT_EQ(ParamNames(command), c.names) << c.sql;
+    }
 }
 
 TEST(CommandSQL, SetSQLScansOnceAndKeepsDescriptors) {

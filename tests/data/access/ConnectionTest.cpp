@@ -120,6 +120,54 @@ TEST(ProcessError, SuccessfulReconnectReturnsOrRaisesFailOver) {
     }
 }
 
+TEST(ProcessError, NoReconnectAskedMeansNoReconnectErrorReport) {
+    TTestConnection connection;
+    connection.SetConnectedFlag(true);
+    ScriptedHandler handler; // answers Reconnect False at once
+    connection.OnError = handler.Proc();
+    int reconnectErrors = 0;
+    connection.OnReconnectError = [&] { ++reconnectErrors; };
+    Exception e("syntax error");
+    bool fail = true;
+    connection.ProcessError(e, fail);
+    EXPECT_EQ(handler.calls.size(), 1u);
+    EXPECT_TRUE(connection.log.empty());
+    EXPECT_EQ(reconnectErrors, 0);
+    EXPECT_TRUE(connection.GetConnected());
+    EXPECT_TRUE(fail);
+}
+
+// A reconnect whose success handler fails counts as failed: the handler is asked again, and
+// Disconnect is not repeated on the later attempt.
+TEST(ProcessError, FailingSuccessHandlerCountsAsFailedReconnect) {
+    TTestConnection connection;
+    ScriptedHandler handler;
+    handler.reconnectAnswers = {true, true};
+    handler.reexecute = true;
+    handler.cause = clExecute;
+    connection.OnError = handler.Proc();
+    int successCalls = 0;
+    connection.OnReconnectSuccess = [&] {
+        if (++successCalls == 1) throw Exception("restore failed");
+    };
+    Exception e("lost");
+    bool fail = true;
+    try {
+        connection.ProcessError(e, fail);
+        ADD_FAILURE() << "no EFailOver";
+    } catch (const EFailOver& failOver) {
+        EXPECT_EQ(failOver.ConnLostCause, clExecute);
+    }
+    EXPECT_EQ(connection.log, (std::vector<std::string>{"disconnect", "connect", "connect"}));
+    ASSERT_EQ(handler.calls.size(), 2u);
+    EXPECT_EQ(handler.calls[1].attempt, 1);
+    EXPECT_EQ(successCalls, 2);
+    EXPECT_TRUE(connection.Reconnected());
+    // The guard is down again: a later error is processed.
+    connection.OnError = nullptr;
+    connection.ProcessError(e, fail);
+}
+
 TEST(ProcessError, ReentryFromHandlerIsIgnored) {
     TTestConnection connection;
     int calls = 0;

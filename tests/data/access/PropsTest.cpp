@@ -88,6 +88,12 @@ TEST(NumberedProps, AnswersAndStoredValues) {
     EXPECT_TRUE(connection.SetProp(prDefaultSortType, Variant(2)));
     EXPECT_TRUE(connection.EnableBCD());
     EXPECT_EQ(connection.DefaultSortType(), 2);
+    EXPECT_TRUE(connection.SetProp(prConvertEOL, Variant(true)));
+    EXPECT_TRUE(connection.SetProp(prDisconnectedMode, Variant(true)));
+    EXPECT_TRUE(connection.SetProp(prAutoCommit, Variant(true)));
+    EXPECT_TRUE(connection.ConvertEOL());
+    EXPECT_TRUE(connection.DisconnectedMode());
+    EXPECT_TRUE(connection.AutoCommit());
 
     TTestCommand command;
     command.GetProp(prOutParamIsSet, v);

@@ -163,6 +163,12 @@ TEST(SQLInfo, ParseTablesInfoTable) {
         {"SELECT * FROM t1 -- the table\n  WHERE x = 1", "t1/"},
         {"SELECT * FROM t1 /* c */ GROUP BY a", "t1/"},
         {"select count(*) from 客户 k", "\"客户\"/k"},
+        {"SELECT * FROM t1 LEFT JOIN t2 ON t1.x = t2.x RIGHT OUTER JOIN t3 ON (t2.y = t3.y) WHERE 1 = 1",
+         "t1/|t2/|t3/"},
+        {"SELECT * FROM t1 a, (SELECT 1 FROM z) q, t2 ORDER BY 1", "t1/a|t2/"},
+        {"SELECT * FROM (SELECT * FROM (SELECT 1 FROM y) w) v", ""},
+        {"SELECT a FROM t1 UNION SELECT b FROM t2", "t1/"},
+        {"SELECT * FROM c.s.t WHERE x IN (SELECT y FROM u)", "c.s.t/"},
         {"UPDATE t SET a = 1", ""},
         {"SELECT 1", ""},
         {"", ""},
@@ -190,6 +196,9 @@ TEST(SQLInfo, ParseColumnsInfoTable) {
         {"SELECT \"my col\" AS \"the name\" FROM t", ".my col as the name"},
         {"SELECT *", ".*"},
         {"SELECT a FROM t WHERE b = (SELECT c FROM d)", ".a"},
+        {"SELECT a.b.c.d.e FROM t", "expr:a.b.c.d.e"},
+        {"SELECT max(a) + 1 m, ALL b FROM t", "expr:max)+1 as m|.b"},
+        {"SELECT t.a AS x, b y, c FROM t", "t.a as x|.b as y|.c"},
         {"DELETE FROM t", ""},
     };
     for (auto& c : cases) {
