@@ -1,5 +1,9 @@
 #include "launcher/TextProcs.h"
 
+#include <cstdlib>
+
+#include "platform/core/Win.h"
+
 AnsiString TrimSpaces(const AnsiString& text) {
     return StripTrailing(StripLeading(text, ' '), ' ');
 }
@@ -39,4 +43,8 @@ char LastChar(const AnsiString& text) {
 
 bool IsBlank(const AnsiString& text) {
     return TrimSpaces(text).empty();
+}
+
+void TextProcsInitialize() {
+    std::srand(static_cast<unsigned>(GetTickCount()));
 }

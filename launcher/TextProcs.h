@@ -15,3 +15,6 @@ AnsiString RemoveBackslash(const AnsiString& text);
 // The last character; '\0' for an empty text.
 char LastChar(const AnsiString& text);
 bool IsBlank(const AnsiString& text);
+
+// Unit start: seeds the random number generator.
+void TextProcsInitialize();

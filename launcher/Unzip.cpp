@@ -58,16 +58,30 @@ AnsiString EntryName(const uint8_t* p, size_t length, bool utf8) {
     return WideToAnsi(AnsiToWide(raw, CP_UTF8));
 }
 
-// The file name alone: stored folders are dropped. Empty for folder entries.
+// The file name alone: stored folders are dropped. Empty for folder entries. The second byte
+// of a double-byte character may be a backslash or a bar; it is part of the character.
 AnsiString BaseName(const AnsiString& entry) {
-    size_t slash = entry.find_last_of("/\\");
-    return slash == AnsiString::npos ? entry : entry.substr(slash + 1);
+    size_t start = 0;
+    for (size_t i = 0; i < entry.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(entry[i])) && i + 1 < entry.size()) {
+            ++i;
+            continue;
+        }
+        if (entry[i] == '/' || entry[i] == '\\') start = i + 1;
+    }
+    return entry.substr(start);
 }
 
 bool IsSafeFileName(const AnsiString& name) {
     if (name.empty() || name == "." || name == "..") return false;
-    for (unsigned char c : name)
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (IsDBCSLeadByte(c)) {
+            if (++i == name.size()) return false; // a lead byte without its second byte
+            continue;
+        }
         if (c < 0x20 || std::strchr(":*?\"<>|", c)) return false;
+    }
     return true;
 }
 
@@ -199,6 +213,9 @@ bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder) {
         const size_t dataOffset = localOffset + LocalHeaderSize + Get16(local + 26) + Get16(local + 28);
         if (dataOffset > dirOffset || dirOffset - dataOffset < packed) FailEntry(entry, "is truncated");
 
+        // Deflate expands at most about 1032 times: a larger stated size is damage, and must not
+        // be allocated ahead.
+        if (method == 8 && unpacked / 1032 > packed + 1) FailEntry(entry, "is corrupt (size mismatch)");
         std::vector<uint8_t> data;
         if (method == 0) {
             if (packed != unpacked) FailEntry(entry, "is corrupt (size mismatch)");

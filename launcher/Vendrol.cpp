@@ -8,6 +8,7 @@
 #include "launcher/Globals.h"
 #include "launcher/Startup.h"
 #include "launcher/SysConfig.h"
+#include "launcher/TextProcs.h"
 #include "platform/core/UnitTable.h"
 #include "platform/forms/Forms.h"
 #include "ui/core/CoreClasses.h"
@@ -23,6 +24,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
+            {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},
             {"SysConfig", 80, SysConfigInitialize, SysConfigFinalize},
             {"CustomServiceEntry", 90, ServiceEntryInitialize, ServiceEntryFinalize},

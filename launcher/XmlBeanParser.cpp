@@ -286,9 +286,9 @@ void TXMLBeanParser::ReadItem(const TXmlNode& node, TItem* item) {
 void TXMLBeanParser::ReadNodeLists(const TXmlNode& node, TCommonNodeObject* object) {
     for (auto& a : node.Attributes())
         object->AddAttr(A(a.NodeName()), A(a.Text()));
-    // Texts of child elements that hold no elements of their own.
+    // Only child nodes without any child node of their own (an element holding text has one).
     for (TXmlNode c = node.FirstChild(); c; c = c.NextSibling()) {
-        if (!c.IsElement() || HasElementChild(c)) continue;
+        if (c.HasChildNodes()) continue;
         WideString name = c.NodeName();
         if (name.find(L'#') != WideString::npos) continue;
         object->AddText(A(name), A(c.Text()));

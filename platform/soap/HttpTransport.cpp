@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace {
+
+// Most of a response body reserved ahead from its Content-Length.
+constexpr DWORD MaxReservedLength = 64u << 20;
 
 class Handle {
 public:
@@ -127,16 +132,23 @@ THTTPResponse THTTPReqResp::Post(const std::string& body) {
     response.Status = static_cast<int>(status);
     DWORD length = 0;
     size = sizeof length;
+    // The announced length only sizes the buffer ahead, within reason: the server may lie.
     if (HttpQueryInfoA(req.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
                        nullptr))
-        response.Body.reserve(length);
+        response.Body.reserve(std::min<DWORD>(length, MaxReservedLength));
     std::vector<char> chunk(65536);
-    for (;;) {
-        DWORD read = 0;
-        if (!InternetReadFile(req.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read))
-            Raise("Reading the response failed", GetLastError());
-        if (read == 0) break;
-        response.Body.append(chunk.data(), read);
+    try {
+        for (;;) {
+            DWORD read = 0;
+            if (!InternetReadFile(req.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read))
+                Raise("Reading the response failed", GetLastError());
+            if (read == 0) break;
+            response.Body.append(chunk.data(), read);
+        }
+    } catch (const std::bad_alloc&) {
+        throw ESOAPHTTPException("The response is too large to be read - '" + URL + "'");
+    } catch (const std::length_error&) {
+        throw ESOAPHTTPException("The response is too large to be read - '" + URL + "'");
     }
     if (response.Status != 200 && response.Status != 500) {
         char statusText[256] = {};

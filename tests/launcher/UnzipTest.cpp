@@ -163,6 +163,17 @@ TEST(UnzipAll, ReadsAnArchiveMadeByPythonZipfile) {
     EXPECT_EQ("utf-8 name", ReadFile(temp / "名称.txt"));
 }
 
+TEST(UnzipAll, DoubleByteNamesKeepTheirSecondByte) {
+    // The second bytes of "僜" and "億" in code page 936 are '\\' and '|'.
+    TempFolder temp("unzip dbcs");
+    WriteFile(temp / "pkg.zip", BuildZip({{"dir/僜.txt", "one", 8}, {"億元.txt", "two", 0}}));
+    std::string target = temp / "target";
+    EXPECT_TRUE(UnzipAll(temp / "pkg.zip", target));
+    EXPECT_EQ("one", ReadFile(target + "\\僜.txt"));
+    EXPECT_EQ("two", ReadFile(target + "\\億元.txt"));
+    EXPECT_FALSE(Exists(target + "\\.txt"));
+}
+
 TEST(UnzipAll, EntryNamesCannotEscapeTheTargetFolder) {
     TempFolder temp("unzip escape");
     std::string target = temp / "target";
@@ -248,6 +259,13 @@ TEST(UnzipAll, BadArchivesRaiseAClearErrorAndWriteNothing) {
              return z;
          },
          "ZIP entry \"dir/App.dll\" is truncated"},
+        {"stated size far beyond what the data can hold",
+         [&] {
+             std::string z = base;
+             Set32(z, second + 24, 0x7FFFFFF0);
+             return z;
+         },
+         "ZIP entry \"dir/App.dll\" is corrupt (size mismatch)"},
         {"bad local header offset",
          [&] {
              std::string z = base;

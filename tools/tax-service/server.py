@@ -129,6 +129,13 @@ def _leaf_text(el, where):
 
 
 def validate_request(body):
+    try:
+        body.decode("utf-8")
+    except UnicodeDecodeError:
+        raise RequestError("request body is not UTF-8")
+    decl = re.match(rb'\s*<\?xml[^>]*?encoding\s*=\s*["\']([^"\']*)["\']', body)
+    if decl and decl.group(1).lower() not in (b"utf-8", b"utf8"):
+        raise RequestError("request declares encoding %s, expected UTF-8" % decl.group(1).decode("ascii", "replace"))
     root, decls = _parse_with_namespaces(body)
     if root.tag != q(NS_ENV, "Envelope"):
         raise RequestError("root element is %s, expected SOAP-ENV:Envelope" % root.tag)
@@ -174,6 +181,8 @@ def validate_request(body):
         target = multirefs.get(href[1:])
         if target is None:
             raise RequestError("%s refers to missing id %s" % (where, href[1:]))
+        if href[1:] in used:
+            raise RequestError("%s refers to id %s, which another element already refers to" % (where, href[1:]))
         used.add(href[1:])
         return target
 
@@ -361,7 +370,7 @@ def soap_reply(sc, return_data, form_data, rt_code, rt_msg):
             'xmlns:xsi="%s" xmlns:soapenc="%s"><soapenv:Body>' % (NS_ENV, NS_XSD, NS_XSI, NS_ENC))
     if sc.get("returnForm", "inline") == "href":
         text = (head + '<ns1:doServiceResponse soapenv:encodingStyle="%s" xmlns:ns1="%s">'
-                '<doServiceReturn href="#id0"/></ns1:doServiceResponse>'
+                '<return href="#id0"/></ns1:doServiceResponse>'
                 '<multiRef id="id0" soapenc:root="0" soapenv:encodingStyle="%s" xsi:type="ns2:CustomEntity" '
                 'xmlns:ns2="urn:CustomService">%s</multiRef></soapenv:Body></soapenv:Envelope>'
                 % (NS_ENC, ns_op, NS_ENC, body))
@@ -473,8 +482,10 @@ class Handler(BaseHTTPRequestHandler):
                 raise RequestError('SOAPAction header must be "" (an empty quoted string), got %r'
                                    % self.headers.get("SOAPAction"))
             ct = self.headers.get("Content-Type", "")
-            if not re.fullmatch(r'text/xml;\s*charset="?utf-8"?', ct.strip(), re.I):
+            if ct != 'text/xml; charset="utf-8"':
                 raise RequestError('Content-Type must be text/xml; charset="utf-8", got %r' % ct)
+            if not self.headers.get("User-Agent"):
+                raise RequestError("request carries no User-Agent")
             req = validate_request(body)
             rec["sid"] = req.sid
             rec["inputData"] = req.input_data
@@ -498,6 +509,17 @@ class Handler(BaseHTTPRequestHandler):
             return self._send(404, b"<html><body>Not Found</body></html>", "text/html")
         if mode == "close":
             self.close_connection = True
+            self.wfile.flush()
+            self.connection.shutdown(2)
+            return
+        if mode == "hugelength":
+            # Announces far more than it sends, then closes: the length is not to be trusted.
+            self.close_connection = True
+            self.send_response(200)
+            self.send_header("Content-Type", "text/xml; charset=utf-8")
+            self.send_header("Content-Length", "2000000000")
+            self.end_headers()
+            self.wfile.write(b'<?xml version="1.0"?>')
             self.wfile.flush()
             self.connection.shutdown(2)
             return

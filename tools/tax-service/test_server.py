@@ -51,7 +51,7 @@ class PeerTest(unittest.TestCase):
 
     def post(self, body, path="/a/services/CustomServiceEntry", headers=None):
         conn = http.client.HTTPConnection("127.0.0.1", self.srv.server_address[1])
-        h = {"SOAPAction": '""', "Content-Type": 'text/xml; charset="utf-8"'}
+        h = {"SOAPAction": '""', "Content-Type": 'text/xml; charset="utf-8"', "User-Agent": "test"}
         h.update(headers or {})
         conn.request("POST", path, body, h)
         r = conn.getresponse()
@@ -75,6 +75,20 @@ class PeerTest(unittest.TestCase):
             ("in this order", request(order=list(reversed(server.ENTITY_FIELDS))), {}),
             ("base64", request(bad_b64=True), {}),
             ("well-formed", b"<x", {}),
+            ("Content-Type", request(), {"Content-Type": "text/xml; charset=utf-8"}),
+            ("User-Agent", request(), {"User-Agent": ""}),
+            ("encodingStyle", request().replace(
+                b' SOAP-ENV:encodingStyle="http://schemas.xmlsoap.org/soap/encoding/"', b""), {}),
+            ("Header", request().replace(b"<SOAP-ENV:Body", b"<SOAP-ENV:Header/><SOAP-ENV:Body", 1), {}),
+            ("count from 1", request().replace(b'href="#1"', b'href="#7"').replace(b'id="1"', b'id="7"'), {}),
+            ("missing id", request().replace(b'<item href="#2"/>', b'<item href="#9"/>'), {}),
+            ("already refers", request().replace(b'<item href="#3"/>', b'<item href="#2"/>'), {}),
+            ("unreferenced", request().replace(
+                b"</SOAP-ENV:Body>", b'<NS2:ExtProperty id="6" xmlns:NS2="urn:CustomService"/></SOAP-ENV:Body>'), {}),
+            ("xsi:type", request().replace(b'xsi:type="xsd:string">9910006', b'xsi:type="xsd:int">9910006'), {}),
+            ("does not name ExtProperty", request().replace(b'arrayType="NS2:ExtProperty[', b'arrayType="NS2:Property['), {}),
+            ("UTF-8", request().replace(b'encoding="utf-8"', b'encoding="gbk"'), {}),
+            ("UTF-8", request(input_text="<a/>").replace(b"9910006", "纳税".encode("gbk")), {}),
         ]
         for needle, body, headers in cases:
             status, text = self.post(body, headers=headers)

@@ -65,6 +65,21 @@ TEST_F(CallServiceTest, RequestCarriesAnsiBytesAndTheFourLoginPropertiesInKeyOrd
     EXPECT_TRUE(ErrorLogLines().empty());
 }
 
+TEST_F(CallServiceTest, RequestsLargerThanOnePieceArriveWhole) {
+    // Sent in pieces of 32768 bytes: sizes around and well beyond a piece.
+    for (size_t size : {32768u - 700u, 32768u * 3 + 5u, 400000u}) {
+        AnsiString xml = "<big>";
+        while (xml.size() < size - 6)
+            xml += static_cast<char>('a' + xml.size() % 26);
+        xml += "</big>";
+        TCallService call;
+        ASSERT_TRUE(call.Call(kSid, xml, PeerBase("echo"))) << size << ": " << call.ErrorText;
+        EXPECT_EQ(PeerGet("/control/last/error"), "") << size;
+        EXPECT_EQ(PeerGet("/control/last/inputData"), xml) << size;
+        EXPECT_EQ(call.GetResponseText(), xml) << size;
+    }
+}
+
 TEST_F(CallServiceTest, PropertiesFollowTheGlobalsAndTheSecondCertificateWins) {
     Globals->LoginName = "张三";
     Globals->Password = "p&w<d>";
@@ -134,12 +149,15 @@ TEST_F(CallServiceTest, FailuresOfTheCallLogOneLineAndReportTheNetwork) {
         {PeerBase("fault"), "服务暂停<维护>"},
         {PeerBase("http404"), "404"},
         {"http://127.0.0.1:1/none", ""}, // refused
-        {PeerBase("close"), ""},
+        {PeerBase("hugelength"), ""},    // announces 2 GB, sends a few bytes
         {PeerBase("malformed"), ""},
         {PeerBase("noresponse"), ""},
+        {PeerBase("close"), ""},
     };
     for (auto& c : cases) {
         ClearErrorLog();
+        const bool peer = c.addr.find("127.0.0.1:1/") == AnsiString::npos;
+        const int before = std::stoi("0" + PeerGet("/control/count"));
         TCallService call;
         call.ResponseText = "before";
         EXPECT_FALSE(call.Call(kSid, "<a/>", c.addr)) << c.addr;
@@ -151,7 +169,15 @@ TEST_F(CallServiceTest, FailuresOfTheCallLogOneLineAndReportTheNetwork) {
         EXPECT_EQ(line.substr(0, fixed.size()), fixed) << c.addr;
         EXPECT_GT(line.size(), fixed.size()) << c.addr;
         EXPECT_NE(line.find(c.detail), AnsiString::npos) << line;
+        // Each failure is the peer's answer, not a leftover of the case before.
+        if (peer) {
+            EXPECT_EQ(std::stoi("0" + PeerGet("/control/count")), before + 1) << c.addr;
+            EXPECT_EQ(PeerGet("/control/last/error"), "") << c.addr;
+        }
     }
+    // A connection the peer dropped does not spoil the next call.
+    TCallService call;
+    EXPECT_TRUE(call.Call(kSid, "<a/>", PeerBase("echo"))) << call.ErrorText;
 }
 
 TEST_F(CallServiceTest, AnEmptyAddressUsesTheServiceUrlSetting) {

@@ -97,6 +97,87 @@ TEST(XmlBeanTest, WriterPutsCellsUnderPropertiesInOrder) {
     EXPECT_NE(plain.find("blhName=\"\""), AnsiString::npos);
 }
 
+// Element names of the element children of a node, in order.
+std::vector<WideString> ChildNames(const TXmlNode& node) {
+    std::vector<WideString> names;
+    for (TXmlNode c = node.FirstChild(); c; c = c.NextSibling())
+        if (c.IsElement()) names.push_back(c.NodeName());
+    return names;
+}
+
+TXmlNode Child(const TXmlNode& node, const wchar_t* name) {
+    for (TXmlNode c = node.FirstChild(); c; c = c.NextSibling())
+        if (c.IsElement() && c.NodeName() == name) return c;
+    return {};
+}
+
+TEST(XmlBeanTest, ModuleListRequestHasTheEnvelopeStructure) {
+    TCommonXmlBean bean(true);
+    bean.Request->AddCell("cell", "msid", "900");
+    AnsiString xml = TXMLBeanParser::BeanToXml(&bean);
+    EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u) << xml;
+    TXmlDocument doc;
+    ASSERT_TRUE(doc.LoadXML(AnsiToWide(xml))) << xml;
+    TXmlNode root = doc.DocumentElement();
+    EXPECT_EQ(root.NodeName(), L"rootVo");
+    EXPECT_TRUE(root.HasAttribute(L"blhName"));
+    EXPECT_EQ(root.Attribute(L"blhName"), L"");
+    EXPECT_TRUE(root.HasAttribute(L"class"));
+    EXPECT_EQ(root.Attribute(L"class"), L"");
+    EXPECT_EQ(ChildNames(root), (std::vector<WideString>{L"head", L"properties"}));
+    TXmlNode head = Child(root, L"head");
+    EXPECT_EQ(ChildNames(head), (std::vector<WideString>{L"incode", L"returnMessage"}));
+    EXPECT_EQ(head.Text(), L"");
+    TXmlNode properties = Child(root, L"properties");
+    ASSERT_EQ(ChildNames(properties), std::vector<WideString>{L"cell"});
+    TXmlNode cell = Child(properties, L"cell");
+    EXPECT_EQ(cell.Attribute(L"name"), L"msid");
+    EXPECT_EQ(cell.Attribute(L"value"), L"900");
+}
+
+TEST(XmlBeanTest, WriterRulesForBodyItems) {
+    TCommonXmlBean bean(true);
+    bean.Head->returnMessage = "消息";
+    auto* list = bean.Body->AddItem(new TItem("arrayList", "list1"));
+    auto* row = list->AddItem(new TItem("row", ""));
+    auto addLeaf = [](TItem* item, const char* name, const char* text, const char* value) {
+        auto* p = new TItemProperty();
+        p->Name = name;
+        p->Text = text;
+        p->Value = value; // never written for a leaf
+        item->Items->AddObject(name, p);
+    };
+    addLeaf(row, "moduleType", "20", "ignored");
+    addLeaf(row, "empty", "", "");
+    addLeaf(row, "a#b", "skipped", "");
+    row->Items->AddObject("other", new TNameValue("x", "y")); // not an entry kind: skipped
+    row->AddAttr("kind", "m");
+    row->AddText("note", "备注");
+    row->AddText("#comment", "skipped");
+    row->AddText("  ", "skipped");
+    list->AddCell("grp", "id", "7"); // a group writes cells, not its own name
+
+    AnsiString xml = TXMLBeanParser::BeanToXml(&bean);
+    TXmlDocument doc;
+    ASSERT_TRUE(doc.LoadXML(AnsiToWide(xml))) << xml;
+    TXmlNode root = doc.DocumentElement();
+    EXPECT_EQ(ChildNames(root), (std::vector<WideString>{L"head", L"arrayList"})) << xml;
+    EXPECT_EQ(Child(Child(root, L"head"), L"returnMessage").Text(), L"消息");
+    TXmlNode arrayList = Child(root, L"arrayList");
+    EXPECT_EQ(arrayList.Attribute(L"name"), L"list1");
+    EXPECT_EQ(ChildNames(arrayList), (std::vector<WideString>{L"row", L"cell"})) << xml;
+    TXmlNode rowEl = Child(arrayList, L"row");
+    EXPECT_FALSE(rowEl.HasAttribute(L"name"));
+    EXPECT_EQ(rowEl.Attribute(L"kind"), L"m");
+    EXPECT_EQ(ChildNames(rowEl), (std::vector<WideString>{L"moduleType", L"empty", L"note"})) << xml;
+    EXPECT_EQ(Child(rowEl, L"moduleType").Text(), L"20");
+    EXPECT_FALSE(Child(rowEl, L"empty").HasChildNodes());
+    EXPECT_EQ(Child(rowEl, L"note").Text(), L"备注");
+    TXmlNode cell = Child(arrayList, L"cell");
+    EXPECT_EQ(cell.Attribute(L"name"), L"id");
+    EXPECT_EQ(cell.Attribute(L"value"), L"7");
+}
+
 TEST(XmlBeanTest, ReaderTable) {
     struct Case {
         const char* what;
@@ -149,8 +230,11 @@ TEST(XmlBeanTest, ReaderTable) {
          [](TCommonXmlBean& b) {
              EXPECT_EQ(b.User->loginName, "李四");
              EXPECT_EQ(b.User->GetAttr("LOGINTYPE"), "1");
-             EXPECT_EQ(b.User->GetText("loginName"), "李四");
-             EXPECT_EQ(b.User->Texts->Count(), 2);
+             // Texts take only child nodes without children of their own: <empty/>, not
+             // <loginName>, whose text is a child node.
+             ASSERT_EQ(b.User->Texts->Count(), 1);
+             EXPECT_EQ(b.User->Texts->Strings(0), "empty");
+             EXPECT_EQ(b.User->GetText("loginName"), "");
          }},
     };
     for (auto& c : cases) {
