@@ -73,13 +73,12 @@ void TMemData::InitData() {
     CacheTail = nullptr;
     blockManager_.FreeItems = nullptr;
     RecNoCache.clear();
-    freedSinceGeneration_ = 0;
     NewListGeneration();
 }
 
 void TMemData::NewListGeneration() {
     ListGeneration = NextListGeneration();
-    freedSinceGeneration_ = 0;
+    freedItems_.clear();
 }
 
 void TMemData::FreeData() {
@@ -119,8 +118,6 @@ void TMemData::FreeData() {
 // ---- items ----
 
 PRowItem TMemData::NewItem() {
-    // A freed item may come back from the free list holding another record.
-    if (freedSinceGeneration_ > 0 && blockManager_.FreeItems) NewListGeneration();
     PRowItem item;
     blockManager_.AllocItem(item);
     item->SetPrevItem(nullptr);
@@ -129,12 +126,11 @@ PRowItem TMemData::NewItem() {
 }
 
 void TMemData::ReleaseItem(PRowItem item) {
-    bool blockGoes = item->OwnerBlock()->UsedCount() == 1;
     blockManager_.FreeItem(item);
-    if (blockGoes)
-        NewListGeneration();
-    else
-        ++freedSinceGeneration_;
+    // Past the bound, older bookmarks simply go by their record number.
+    constexpr size_t MaxFreedItems = 65536;
+    if (freedItems_.size() >= MaxFreedItems) NewListGeneration();
+    freedItems_.insert(item);
 }
 
 void TMemData::LinkBefore(PRowItem item, PRowItem before) {
@@ -696,9 +692,12 @@ void TMemData::RemoveRecord() {
     PRowItem item = CurrentItem;
     bool wasShown = !IsItemFilteredOut(item);
     bool gone = false;
+    bool moved = false;
     if (CachedUpdates) {
         if (TCacheItem* entry = UnlinkCacheItem(item)) {
             gone = item->ItemStatus() == isInserted;
+            // Restoring the first version may move the record in sorted order first.
+            moved = item->ItemStatus() == isModified && sortColumns_.Count() > 0;
             RevertItem(item);
             delete entry;
             // The revert counted the record by its new visibility; the removal below undoes that.
@@ -710,6 +709,10 @@ void TMemData::RemoveRecord() {
         ReleaseRecordObjects(item->Record());
         DeleteItem(item);
     }
+    if (moved) {
+        RenumberFrom(nullptr, 2);
+        return;
+    }
     if (wasShown)
         ShownRemoved(CurrentItem);
     else
@@ -719,6 +722,9 @@ void TMemData::RemoveRecord() {
 // ---- bookmarks ----
 
 void TMemData::FillBookmark(TRowBookmark* bookmark) {
+    // An item handed out again after it was freed cannot tell its old bookmarks from new ones:
+    // the old ones are made older.
+    if (CurrentItem && !ItemKept(CurrentItem)) NewListGeneration();
     bookmark->ListGeneration = ListGeneration;
     bookmark->Item = CurrentItem;
     bookmark->RecNo = CurrentItem ? GetRecNo() : -1;
@@ -726,8 +732,9 @@ void TMemData::FillBookmark(TRowBookmark* bookmark) {
 
 PRowItem TMemData::BookmarkItem(const TRowBookmark* bookmark) const {
     if (!bookmark || !bookmark->Item || bookmark->ListGeneration != ListGeneration) return nullptr;
-    // Same generation: the item's block is still allocated and the item was not handed out again.
-    if (bookmark->Item->ItemMarker() != ItemMarkerUsed) return nullptr;
+    // Same generation and never freed since: the item's block is still allocated and the item
+    // holds the bookmarked record.
+    if (!ItemKept(bookmark->Item) || bookmark->Item->ItemMarker() != ItemMarkerUsed) return nullptr;
     return bookmark->Item;
 }
 
@@ -996,13 +1003,13 @@ void TMemData::ApplyCachedUpdates(uint8_t kinds) {
         }
     } walk(this);
 
-    // The remembered item can only be trusted while no item was reused or block freed.
+    // The remembered item is trusted only while it was not freed (nor the record list refilled).
     auto restore = [&] {
         if (!saved) {
             CurrentItem = nullptr;
             IsBOFFlag = savedBOF;
             IsEOFFlag = savedEOF;
-        } else if (ListGeneration == savedGeneration && saved->ItemMarker() == ItemMarkerUsed) {
+        } else if (ListGeneration == savedGeneration && ItemKept(saved)) {
             CurrentItem = saved;
             IsBOFFlag = savedBOF;
             IsEOFFlag = savedEOF;

@@ -3,6 +3,7 @@
 // of items, with navigation, record numbers, bookmarks, editing, the filter cache, cached
 // updates and sorting by IndexFieldNames.
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "data/memory/Data.h"
@@ -160,12 +161,14 @@ public:
     PRowItem BookmarkItem(const TRowBookmark* bookmark) const;
 
 protected:
-    // Item allocation and release through the block manager, keeping bookmarks honest: once a
-    // freed item may be handed out again, or a block went back to the allocator, ListGeneration
-    // moves on so that older bookmarks go by their record number.
+    // Item allocation and release through the block manager, keeping bookmarks honest: an item
+    // freed in this generation (its block may be gone, or the item may hold another record now)
+    // is never trusted by a bookmark, which then goes by its record number.
     PRowItem NewItem();
     void ReleaseItem(PRowItem item);
     void NewListGeneration();
+    // The item was not freed since this generation began, so its bookmarks still name it.
+    bool ItemKept(PRowItem item) const { return freedItems_.count(item) == 0; }
 
 private:
     void ItemToCurrent(PRowItem item);
@@ -182,6 +185,7 @@ private:
     void Unlink(PRowItem item);
     // Every item of the list, in sorted order.
     void SortItemArray(std::vector<PRowItem>& items);
+    void SortByNarrowInteger(std::vector<PRowItem>& items, TFieldDesc* desc, bool descending);
     int CompareAnsiTextField(const char* value, int flags, void* record, TFieldDesc* desc);
     int CompareWideTextField(const wchar_t* value, int flags, void* record, TFieldDesc* desc);
     int CompareVariantValues(const Variant& a, const Variant& b, int flags);
@@ -189,8 +193,8 @@ private:
 
     TSortColumns sortColumns_;
     TBlockManager blockManager_;
-    // Items freed since ListGeneration last moved (their blocks still allocated).
-    int freedSinceGeneration_ = 0;
+    // Items freed since ListGeneration last moved; bounded, a new generation clears it.
+    std::unordered_set<PRowItem> freedItems_;
     // Bumped by FreeData, so an apply step that releases the rows is noticed.
     int freeDataCount_ = 0;
     // The walk of ApplyCachedUpdates, kept in step when the apply step unlinks entries.

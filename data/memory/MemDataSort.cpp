@@ -197,6 +197,40 @@ template <class T, class Less> void SortArray(T* a, ptrdiff_t n, Less less) {
     }
 }
 
+// Sorts words by their upper 32 bits (a stable radix sort, three passes of 11, 11 and 10 bits;
+// a pass is skipped when every word has the same digit there). The lower bits ride along.
+void RadixSortHigh32(std::vector<uint64_t>& words) {
+    const size_t n = words.size();
+    if (n < 2) return;
+    if (n < 1024) {
+        std::sort(words.begin(), words.end(), [](uint64_t a, uint64_t b) { return (a >> 32) < (b >> 32); });
+        return;
+    }
+    std::vector<uint64_t> scratch(n);
+    uint64_t* from = words.data();
+    uint64_t* to = scratch.data();
+    for (int shift : {32, 43, 54}) {
+        const int bits = shift == 54 ? 10 : 11;
+        const uint64_t mask = (uint64_t(1) << bits) - 1;
+        size_t counts[2048] = {};
+        for (size_t i = 0; i < n; ++i)
+            ++counts[(from[i] >> shift) & mask];
+        if (counts[(from[0] >> shift) & mask] == n) continue;
+        size_t sum = 0;
+        for (size_t d = 0; d <= mask; ++d) {
+            size_t c = counts[d];
+            counts[d] = sum;
+            sum += c;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            uint64_t w = from[i];
+            to[counts[(w >> shift) & mask]++] = w;
+        }
+        std::swap(from, to);
+    }
+    if (from != words.data()) std::memcpy(words.data(), from, n * sizeof(uint64_t));
+}
+
 // Sort key of the first column, taken once per row.
 struct TKeyedItem {
     union {
@@ -855,6 +889,11 @@ void TMemData::SortItemArray(std::vector<PRowItem>& items) {
         }
     }
     const size_t reserve = static_cast<size_t>(std::max(RecordCount, 0));
+    const bool more = sortColumns_.Count() > 1;
+    if (kind == TKeyKind::Integer && desc->TypeCode != tcInt64 && !more) {
+        SortByNarrowInteger(items, desc, first->IsDescending != 0);
+        return;
+    }
     if (kind == TKeyKind::None) {
         items.reserve(reserve);
         for (PRowItem item = FirstItem; item; item = item->NextItem())
@@ -926,7 +965,6 @@ void TMemData::SortItemArray(std::vector<PRowItem>& items) {
         }
     }
     const bool descending = first->IsDescending != 0;
-    const bool more = sortColumns_.Count() > 1;
     const int flags = first->ColumnSortType == stCaseInsensitive ? cfCaseInsensitive
                       : first->ColumnSortType == stBinary        ? cfBinary
                                                                  : 0;
@@ -948,16 +986,10 @@ void TMemData::SortItemArray(std::vector<PRowItem>& items) {
             else if (descending)
                 k.Key.I = -k.Key.I;
         }
-        if (!more) {
-            // A total order: the library sort is safe here.
-            std::sort(keyed.begin(), keyed.end(),
-                      [](const TKeyedItem& a, const TKeyedItem& b) { return a.Key.I < b.Key.I; });
-        } else {
-            SortArray(keyed.data(), n, [&](const TKeyedItem& a, const TKeyedItem& b) {
-                if (a.Key.I != b.Key.I) return a.Key.I < b.Key.I;
-                return CompareRecordsFrom(1, a.Item->Record(), b.Item->Record()) < 0;
-            });
-        }
+        SortArray(keyed.data(), n, [&](const TKeyedItem& a, const TKeyedItem& b) {
+            if (a.Key.I != b.Key.I) return a.Key.I < b.Key.I;
+            return CompareRecordsFrom(1, a.Item->Record(), b.Item->Record()) < 0;
+        });
         items.resize(keyed.size());
         for (size_t i = 0; i < keyed.size(); ++i)
             items[i] = keyed[i].Item;
@@ -1002,4 +1034,73 @@ void TMemData::SortItemArray(std::vector<PRowItem>& items) {
     items.resize(keyed.size());
     for (size_t i = 0; i < keyed.size(); ++i)
         items[i] = keyed[i].Item;
+}
+
+void TMemData::SortByNarrowInteger(std::vector<PRowItem>& items, TFieldDesc* desc, bool descending) {
+    // One column of 32 bits or less: each row becomes a word of its key, mapped to an unsigned
+    // number in sort order (reversed when descending), above a reference to its item, and the
+    // words are radix-sorted. Nulls are all equal and go first, or last when descending.
+    // With 32-bit pointers the word carries the item itself; otherwise its index in the walk.
+    constexpr bool itemInWord = sizeof(PRowItem) <= sizeof(uint32_t);
+    std::vector<PRowItem> listed;
+    std::vector<uint64_t> words;
+    std::vector<PRowItem> nulls;
+    const size_t reserve = static_cast<size_t>(std::max(RecordCount, 0));
+    if (!itemInWord) listed.reserve(reserve);
+    words.reserve(reserve);
+    const int nullOffset = DataSize + desc->Position - 1;
+    const bool isSigned = desc->TypeCode == tcInt8 || desc->TypeCode == tcInt16 || desc->TypeCode == tcInt32;
+    const uint32_t flip = descending ? 0xFFFFFFFFu : 0;
+    for (PRowItem item = FirstItem; item; item = item->NextItem()) {
+        const uint8_t* record = item->Record();
+        if (record[nullOffset] != 0) {
+            nulls.push_back(item);
+            continue;
+        }
+        const uint8_t* field = record + desc->RecordOffset;
+        uint32_t key;
+        switch (desc->TypeCode) {
+        case tcInt8:
+            key = static_cast<uint32_t>(
+                static_cast<int32_t>(desc->StorageSize == 2 ? Load<int16_t>(field) : Load<int8_t>(field)));
+            break;
+        case tcInt16:
+            key = static_cast<uint32_t>(static_cast<int32_t>(Load<int16_t>(field)));
+            break;
+        case tcInt32:
+            key = static_cast<uint32_t>(Load<int32_t>(field));
+            break;
+        case tcUInt16:
+            key = Load<uint16_t>(field);
+            break;
+        case tcUInt32:
+            key = Load<uint32_t>(field);
+            break;
+        default: // tcBoolean
+            key = Load<uint16_t>(field) != 0 ? 1 : 0;
+            break;
+        }
+        if (isSigned) key ^= 0x80000000u;
+        key ^= flip;
+        uint32_t low;
+        if constexpr (itemInWord) {
+            low = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(item));
+        } else {
+            low = static_cast<uint32_t>(listed.size());
+            listed.push_back(item);
+        }
+        words.push_back(static_cast<uint64_t>(key) << 32 | low);
+    }
+    RadixSortHigh32(words);
+    items.clear();
+    items.reserve(words.size() + nulls.size());
+    if (!descending) items.insert(items.end(), nulls.begin(), nulls.end());
+    for (uint64_t w : words) {
+        const uint32_t low = static_cast<uint32_t>(w);
+        if constexpr (itemInWord)
+            items.push_back(reinterpret_cast<PRowItem>(static_cast<uintptr_t>(low)));
+        else
+            items.push_back(listed[low]);
+    }
+    if (descending) items.insert(items.end(), nulls.begin(), nulls.end());
 }

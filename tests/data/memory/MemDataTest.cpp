@@ -227,6 +227,46 @@ TEST_F(MemDataTest, BookmarkToFreedOrReusedItemFallsBackToRecordNumber) {
     EXPECT_EQ(CurrentId(data), 6);
 }
 
+// Freeing and reusing some item must not cost the bookmarks of the records that stayed: they
+// still find their own record, not whatever now has their old number.
+TEST_F(MemDataTest, BookmarksOfLiveRecordsSurviveDeletesAndReuse) {
+    Fill(data, 25); // blocks of ids 1-10, 11-20, 21-25
+    data.SetRecNo(8);
+    TRowBookmark b8;
+    data.FillBookmark(&b8);
+    data.SetRecNo(20);
+    TRowBookmark b20;
+    data.FillBookmark(&b20);
+    data.SetRecNo(3);
+    data.DeleteRecord();                   // record 8 is now number 7
+    StoreRow(data, {I(300), S("reuses")}); // takes the freed item
+    for (int i = 0; i < 5; ++i) {          // ids 21-25: their block goes back to the allocator
+        data.SetRecNo(20);
+        data.DeleteRecord();
+    }
+    StoreRow(data, {I(301), S("new block")});
+    ASSERT_EQ(Visible(data).size(), 21u);
+    EXPECT_TRUE(data.IsBookmarkValid(&b8));
+    data.SetRecNo(1);
+    data.GotoBookmark(&b8);
+    EXPECT_EQ(CurrentId(data), 8);
+    EXPECT_EQ(data.GetRecNo(), 7);
+    data.GotoBookmark(&b20);
+    EXPECT_EQ(CurrentId(data), 20);
+    EXPECT_LT(data.CompareBookmarkRecs(&b8, &b20), 0);
+
+    // A bookmark of the record that reused an item is exact as well.
+    data.SetRecNo(20);
+    ASSERT_EQ(CurrentId(data), 300);
+    TRowBookmark reused;
+    data.FillBookmark(&reused);
+    data.SetRecNo(1);
+    data.DeleteRecord();
+    data.GotoBookmark(&reused);
+    EXPECT_EQ(CurrentId(data), 300);
+    EXPECT_EQ(data.GetRecNo(), 19);
+}
+
 TEST_F(MemDataTest, CachedDeleteKeepsTheRowHiddenAndCancelShowsItAgain) {
     Fill(data, 4);
     data.SetCachedUpdates(true);
@@ -266,6 +306,25 @@ TEST_F(MemDataTest, UpdatingTwiceKeepsOneRollbackAndRevertRestoresTheFirstVersio
     EXPECT_EQ(data.GetItemStatus(), isUnmodified);
     EXPECT_EQ(data.CurrentItem->RollbackItem(), nullptr);
     EXPECT_EQ(data.CacheHead, nullptr);
+}
+
+// With LocalUpdate a delete removes the record from memory; reverting its cached edit first
+// moves it back to its old sorted place, so the numbers must follow both moves.
+TEST_F(MemDataTest, LocalDeleteOfAMovedSortedRecordKeepsNumbersRight) {
+    Fill(data, 12);
+    data.SetIndexFieldNames("ID");
+    data.SetCachedUpdates(true);
+    data.SetRecNo(2);
+    TRow moved(data, {I(11), S("moved")}); // ids 1 3 .. 11 11 12
+    data.UpdateRecord(moved);
+    data.LocalUpdate = true;
+    data.DeleteRecord(); // reverts to id 2 at the front, then removes it
+    EXPECT_EQ(data.CacheHead, nullptr);
+    EXPECT_EQ(Visible(data), (std::vector<int>{1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    for (int n = 1; n <= 11; ++n) {
+        data.SetRecNo(n);
+        EXPECT_EQ(data.GetRecNo(), n);
+    }
 }
 
 TEST_F(MemDataTest, DeletingACachedInsertRemovesItCompletely) {
@@ -330,6 +389,91 @@ TEST_F(MemDataTest, ApplyErrorIsRecordedAndLeavesTheNextEntryCurrent) {
     EXPECT_EQ(CurrentId(data), 2);
     EXPECT_TRUE(data.HasPendingUpdates());
     EXPECT_TRUE(data.HasUnappliedEditsOrDeletes());
+}
+
+// Deferred records wait in a batch: the action that ends the batch is recorded for all of them,
+// and a retry starts again at the batch's first record.
+TEST_F(MemDataTest, ApplyRecordsADeferredBatchAndRetriesItFromItsStart) {
+    struct Case {
+        std::vector<int> Actions; // answered in turn, urApplied once they run out
+        std::vector<int> Calls;   // ids given to the apply step
+        std::vector<int> Results; // update results of ids 1, 2, 3 afterwards
+    } cases[] = {
+        {{urDeferred, urDeferred, urApplied}, {1, 2, 3}, {urApplied, urApplied, urApplied}},
+        {{urDeferred, urDeferred, urRetry}, {1, 2, 3, 1, 2, 3}, {urApplied, urApplied, urApplied}},
+        {{urApplied, urDeferred, urSkip}, {1, 2, 3}, {urApplied, urSkip, urSkip}},
+        {{urDeferred, urAbort, urApplied}, {1, 2, 3}, {urAbort, urAbort, urApplied}},
+    };
+    for (const Case& c : cases) {
+        TTestMemData list(IdName());
+        list.Open();
+        Fill(list, 3);
+        list.SetCachedUpdates(true);
+        for (int n = 1; n <= 3; ++n) {
+            list.SetRecNo(n);
+            TRow edit(list, {I(n), S("e")});
+            list.UpdateRecord(edit);
+        }
+        size_t next = 0;
+        std::vector<int> calls;
+        list.ApplyRecordHook = [&](int, int& action, bool) {
+            calls.push_back(ReadInt32(list, list.CurrentItem->Record(), 1));
+            action = next < c.Actions.size() ? c.Actions[next++] : urApplied;
+        };
+        list.ApplyCachedUpdates(ukSetAll);
+        EXPECT_EQ(calls, c.Calls);
+        std::vector<int> results;
+        for (TCacheItem* e = list.CacheHead; e; e = e->NextCacheItem)
+            results.push_back(e->CachedItem->UpdateResult());
+        EXPECT_EQ(results, c.Results);
+    }
+}
+
+namespace {
+// A provider's record set: every fetch appends one more row at the end.
+class TFetchingMemData : public TTestMemData {
+public:
+    TFetchingMemData() : TTestMemData(IdName()) {}
+    int Pending = 2;
+    bool Fetch(bool) override {
+        if (Pending == 0) return false;
+        PRowItem item = AppendItem();
+        TRow row(*this, {I(100 + Pending--), S("f")});
+        BlockManager().PutRecord(item, row);
+        NumberItems(item, false, false);
+        return true;
+    }
+};
+} // namespace
+
+TEST(MemDataFetchTest, SetRecNoBeyondTheLastRecordFetchesUntilItIsThere) {
+    TFetchingMemData data;
+    data.Open();
+    Fill(data, 3);
+    data.SetRecNo(5);
+    EXPECT_EQ(data.GetRecNo(), 5);
+    EXPECT_EQ(CurrentId(data), 101);
+    EXPECT_EQ(data.GetRecordCount(), 5);
+    data.SetRecNo(9); // nothing more to fetch: stays where it was
+    EXPECT_EQ(CurrentId(data), 101);
+}
+
+// Deleted records in cached-updates mode may be shown on request; they count and number too.
+TEST_F(MemDataTest, VisibleStatusesShowDeletedRecordsAgain) {
+    Fill(data, 5);
+    data.SetCachedUpdates(true);
+    data.SetRecNo(2);
+    data.DeleteRecord();
+    data.SetRecNo(4);
+    data.DeleteRecord(); // id 5
+    EXPECT_EQ(Visible(data), (std::vector<int>{1, 3, 4}));
+    data.SetVisibleStatuses(1 | 2 | 4 | 8);
+    EXPECT_EQ(Visible(data), (std::vector<int>{1, 2, 3, 4, 5}));
+    data.SetVisibleStatuses(8);
+    EXPECT_EQ(Visible(data), (std::vector<int>{2, 5}));
+    data.SetVisibleStatuses(0);
+    EXPECT_TRUE(data.IsEOF());
+    EXPECT_EQ(data.GetRecordCount(), 0);
 }
 
 // Kinds left out of the set run no apply step and are recorded as failed.

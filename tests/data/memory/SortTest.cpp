@@ -8,9 +8,10 @@
 
 namespace {
 std::vector<FieldSpec> SortFields() {
-    return {
-        {"ID", tcInt32},          {"NAME", tcString, 12},     {"NUM", tcInt32},   {"WNAME", tcWideString, 12},
-        {"EXT", tcExtString, 12}, {"Order Date", tcDateTime}, {"AMOUNT", tcFloat}};
+    return {{"ID", tcInt32},          {"NAME", tcString, 12},
+            {"NUM", tcInt32},         {"WNAME", tcWideString, 12},
+            {"EXT", tcExtString, 12}, {"Order Date", tcDateTime},
+            {"AMOUNT", tcFloat},      {"SMALL", tcInt16}};
 }
 
 std::string RandomText(std::mt19937& rng) {
@@ -33,7 +34,8 @@ void FillRandom(TMemData& data, int count, unsigned seed) {
                  {I(i), maybeNull(S(text)), maybeNull(I(std::uniform_int_distribution<int>(-50, 50)(rng))),
                   maybeNull(W(AnsiToWide(RandomText(rng)))), maybeNull(S(RandomText(rng))),
                   maybeNull(F(40000 + std::uniform_int_distribution<int>(0, 500)(rng) / 7.0)),
-                  maybeNull(F(std::uniform_int_distribution<int>(-1000, 1000)(rng) / 4.0))});
+                  maybeNull(F(std::uniform_int_distribution<int>(-1000, 1000)(rng) / 4.0)),
+                  maybeNull(I(std::uniform_int_distribution<int>(-300, 300)(rng)))});
     }
 }
 
@@ -134,7 +136,8 @@ TEST(SortTest, RandomRowsSortLikeStdSortWithTheSameComparison) {
     const char* orders[] = {
         "NAME",         "NAME CIS",       "NAME BIN", "NAME DESC",       "NUM;NAME DESC CIS",
         "WNAME CIS;ID", "WNAME BIN DESC", "EXT DESC", "AMOUNT DESC,NUM", "NUM DESC;EXT CIS",
-        "[Order Date]", "ID DESC"};
+        "[Order Date]", "ID DESC",        "NUM",      "NUM DESC",        "SMALL DESC",
+        "SMALL"};
     for (const char* order : orders) {
         SCOPED_TRACE(order);
         data.SetIndexFieldNames(order);
