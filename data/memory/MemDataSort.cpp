@@ -406,6 +406,38 @@ int TMemData::CompareBytes(const void* value, int valueLength, int flags, int re
 
 // ---- field values ----
 
+namespace {
+// The locale's text form of a number, Boolean or date field, as key comparisons against text use it.
+AnsiString ScalarFieldText(TData& data, const uint8_t* field, TFieldDesc* desc) {
+    switch (desc->TypeCode) {
+    case tcInt8:
+        return IntToStr(desc->StorageSize == 2 ? Load<int16_t>(field) : Load<int8_t>(field));
+    case tcInt16:
+        return IntToStr(Load<int16_t>(field));
+    case tcInt32:
+        return IntToStr(Load<int32_t>(field));
+    case tcInt64:
+        return IntToStr(Load<int64_t>(field));
+    case tcUInt16:
+        return IntToStr(Load<uint16_t>(field));
+    case tcUInt32:
+        return IntToStr(static_cast<int64_t>(Load<uint32_t>(field)));
+    case tcBoolean:
+        return Load<uint16_t>(field) ? "True" : "False";
+    case tcFloat:
+    case tcCurrency:
+        return FloatToStr(Load<double>(field));
+    default: {
+        double d;
+        data.DateTimeToExternal(field, desc, dkDateTime, &d);
+        return desc->TypeCode == tcDate   ? DateToStr(d)
+               : desc->TypeCode == tcTime ? TimeToStr(d)
+                                          : DateTimeToStr(d);
+    }
+    }
+}
+} // namespace
+
 int TMemData::CompareAnsiTextField(const char* value, int flags, void* record, TFieldDesc* desc) {
     const uint8_t* field = static_cast<const uint8_t*>(record) + desc->RecordOffset;
     bool trim = desc->IsFixedLength ? TrimFixedChar : TrimVarChar;
@@ -426,40 +458,19 @@ int TMemData::CompareAnsiTextField(const char* value, int flags, void* record, T
         break;
     }
     case tcInt8:
-        text = IntToStr(desc->StorageSize == 2 ? Load<int16_t>(field) : Load<int8_t>(field));
-        break;
     case tcInt16:
-        text = IntToStr(Load<int16_t>(field));
-        break;
     case tcInt32:
-        text = IntToStr(Load<int32_t>(field));
-        break;
     case tcInt64:
-        text = IntToStr(Load<int64_t>(field));
-        break;
     case tcUInt16:
-        text = IntToStr(Load<uint16_t>(field));
-        break;
     case tcUInt32:
-        text = IntToStr(static_cast<int64_t>(Load<uint32_t>(field)));
-        break;
     case tcBoolean:
-        text = Load<uint16_t>(field) ? "True" : "False";
-        break;
     case tcFloat:
     case tcCurrency:
-        text = FloatToStr(Load<double>(field));
-        break;
     case tcDate:
     case tcTime:
-    case tcDateTime: {
-        double d;
-        DateTimeToExternal(field, desc, dkDateTime, &d);
-        text = desc->TypeCode == tcDate   ? DateToStr(d)
-               : desc->TypeCode == tcTime ? TimeToStr(d)
-                                          : DateTimeToStr(d);
+    case tcDateTime:
+        text = ScalarFieldText(*this, field, desc);
         break;
-    }
     case tcVariant: {
         auto* holder = Load<TVariantObject*>(field);
         text = holder ? VarToStr(holder->Value) : AnsiString();
@@ -538,43 +549,7 @@ int TMemData::CompareWideTextField(const wchar_t* value, int flags, void* record
                         : WideString();
         } else {
             // Numbers and dates in the locale's text form.
-            AnsiString s;
-            switch (desc->TypeCode) {
-            case tcInt8:
-                s = IntToStr(desc->StorageSize == 2 ? Load<int16_t>(field) : Load<int8_t>(field));
-                break;
-            case tcInt16:
-                s = IntToStr(Load<int16_t>(field));
-                break;
-            case tcInt32:
-                s = IntToStr(Load<int32_t>(field));
-                break;
-            case tcInt64:
-                s = IntToStr(Load<int64_t>(field));
-                break;
-            case tcUInt16:
-                s = IntToStr(Load<uint16_t>(field));
-                break;
-            case tcUInt32:
-                s = IntToStr(static_cast<int64_t>(Load<uint32_t>(field)));
-                break;
-            case tcBoolean:
-                s = Load<uint16_t>(field) ? "True" : "False";
-                break;
-            case tcFloat:
-            case tcCurrency:
-                s = FloatToStr(Load<double>(field));
-                break;
-            default: {
-                double d;
-                DateTimeToExternal(field, desc, dkDateTime, &d);
-                s = desc->TypeCode == tcDate   ? DateToStr(d)
-                    : desc->TypeCode == tcTime ? TimeToStr(d)
-                                               : DateTimeToStr(d);
-                break;
-            }
-            }
-            text = AnsiToWide(s);
+            text = AnsiToWide(ScalarFieldText(*this, field, desc));
         }
         break;
     }
