@@ -586,11 +586,11 @@ TBytes& Variant::Bytes() {
 
 Variant Variant::ChangeType(TVarType type) const {
     if (type == type_) return *this;
+    if (type == varEmpty) return Variant();
+    if (type == varNull) return Null();
+    // Null converts to nothing but Empty and Null.
+    if (IsNull()) CastError(type);
     switch (type) {
-    case varEmpty:
-        return Variant();
-    case varNull:
-        return Null();
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -598,37 +598,26 @@ Variant Variant::ChangeType(TVarType type) const {
     case varWord:
     case varLongWord:
     case varInt64:
-        if (IsNull()) CastError(type);
         return FromInteger(AsInt64(), type);
     case varSingle:
-        if (IsNull()) CastError(type);
         return Variant(static_cast<float>(AsDouble()));
     case varDouble:
-        if (IsNull()) CastError(type);
         return Variant(AsDouble());
     case varCurrency:
-        if (IsNull()) CastError(type);
         return Variant(AsCurrency());
     case varDate:
-        if (IsNull()) CastError(type);
         return FromDateTime(AsDateTime());
     case varBoolean:
-        if (IsNull()) CastError(type);
         return Variant(AsBoolean());
     case varString:
-        if (IsNull()) CastError(type);
         return Variant(AsAnsiString());
     case varOleStr:
-        if (IsNull()) CastError(type);
         return Variant(AsWideString());
     case varFMTBcd:
-        if (IsNull()) CastError(type);
         return Variant(AsBcd());
     case varSQLTimeStamp:
-        if (IsNull()) CastError(type);
         return Variant(AsSQLTimeStamp());
     case varArray | varByte:
-        if (IsNull()) CastError(type);
         return Variant(AsBytes());
     default:
         CastError(type);
