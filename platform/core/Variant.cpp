@@ -624,6 +624,19 @@ Variant Variant::ChangeType(TVarType type) const {
     }
 }
 
+namespace {
+// Equal when both convert by `as` to equal values; a value that does not convert is unequal.
+template <typename As> bool EqualAs(const Variant& a, const Variant& b, As as) {
+    try {
+        auto x = as(a);
+        auto y = as(b);
+        return x == y;
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
+} // namespace
+
 bool Variant::operator==(const Variant& other) const {
     if (IsNull() || other.IsNull()) return IsNull() && other.IsNull();
     if (IsEmpty() && other.IsEmpty()) return true;
@@ -637,14 +650,7 @@ bool Variant::operator==(const Variant& other) const {
         other.type_ == varDate) {
         if (IsString() || other.IsString()) {
             // Date against text: compare as dates when the text is one.
-            TDateTime a, b;
-            try {
-                a = AsDateTime();
-                b = other.AsDateTime();
-            } catch (const EConvertError&) {
-                return false;
-            }
-            return a == b;
+            return EqualAs(*this, other, [](const Variant& v) { return v.AsDateTime(); });
         }
         return AsDateTime() == other.AsDateTime();
     }
@@ -659,14 +665,7 @@ bool Variant::operator==(const Variant& other) const {
     if (IsOrdinal() && other.IsOrdinal()) return AsInt64() == other.AsInt64();
     if (IsString() || other.IsString()) {
         // A string against a number compares as numbers; text that is no number is not equal.
-        double a, b;
-        try {
-            a = AsDouble();
-            b = other.AsDouble();
-        } catch (const EConvertError&) {
-            return false;
-        }
-        return a == b;
+        return EqualAs(*this, other, [](const Variant& v) { return v.AsDouble(); });
     }
     return AsDouble() == other.AsDouble();
 }

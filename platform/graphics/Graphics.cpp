@@ -33,6 +33,22 @@ template <typename H> void DropHandle(H& handle) {
     if (handle) DeleteObject(handle);
     handle = nullptr;
 }
+
+// Forgets the handle, tells the listeners, then deletes it (stock objects ignore the delete).
+template <typename H, typename Notify> void ResetHandle(H& handle, Notify changed) {
+    H old = handle;
+    handle = nullptr;
+    changed();
+    if (old) DeleteObject(old);
+}
+
+// Assign from another object of the same class, or leave it to TPersistent (which raises).
+template <typename T> void AssignSameClass(T& self, TPersistent* source) {
+    if (auto* other = dynamic_cast<T*>(source))
+        self.Assign(*other);
+    else
+        self.TPersistent::Assign(source);
+}
 } // namespace
 
 TFont::TFont() : name_("宋体") {}
@@ -42,18 +58,11 @@ TFont::~TFont() {
 }
 
 void TFont::Reset() {
-    HFONT old = handle_;
-    handle_ = nullptr;
-    Changed();
-    if (old) DeleteObject(old);
+    ResetHandle(handle_, [this] { Changed(); });
 }
 
 void TFont::Assign(TPersistent* source) {
-    if (auto* other = dynamic_cast<TFont*>(source)) {
-        Assign(*other);
-        return;
-    }
-    TPersistent::Assign(source);
+    AssignSameClass(*this, source);
 }
 
 void TFont::Assign(const TFont& source) {
@@ -204,18 +213,11 @@ TBrush::~TBrush() {
 }
 
 void TBrush::Reset() {
-    HBRUSH old = handle_;
-    handle_ = nullptr;
-    Changed();
-    if (old) DeleteObject(old); // stock brushes ignore this
+    ResetHandle(handle_, [this] { Changed(); });
 }
 
 void TBrush::Assign(TPersistent* source) {
-    if (auto* other = dynamic_cast<TBrush*>(source)) {
-        Assign(*other);
-        return;
-    }
-    TPersistent::Assign(source);
+    AssignSameClass(*this, source);
 }
 
 void TBrush::Assign(const TBrush& source) {
@@ -285,18 +287,11 @@ TPen::~TPen() {
 }
 
 void TPen::Reset() {
-    HPEN old = handle_;
-    handle_ = nullptr;
-    Changed();
-    if (old) DeleteObject(old);
+    ResetHandle(handle_, [this] { Changed(); });
 }
 
 void TPen::Assign(TPersistent* source) {
-    if (auto* other = dynamic_cast<TPen*>(source)) {
-        Assign(*other);
-        return;
-    }
-    TPersistent::Assign(source);
+    AssignSameClass(*this, source);
 }
 
 void TPen::Assign(const TPen& source) {
@@ -773,11 +768,7 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
 }
 
 void TBitmap::Assign(TPersistent* source) {
-    if (auto* other = dynamic_cast<TBitmap*>(source)) {
-        Assign(*other);
-        return;
-    }
-    TPersistent::Assign(source);
+    AssignSameClass(*this, source);
 }
 
 void TBitmap::Assign(const TBitmap& source) {
