@@ -107,56 +107,81 @@ struct Layout {
     size_t EndStart = 0;
 };
 
-std::string BuildZip(const std::vector<Entry>& entries, Layout* layout = nullptr) {
-    std::string out, central;
-    for (const Entry& e : entries) {
-        std::string packed = e.Method == 8 ? Deflate(e.Data) : e.Data;
-        uint32_t crc =
-            crc32(0, reinterpret_cast<const Bytef*>(e.Data.data()), static_cast<uInt>(e.Data.size()));
-        uint32_t offset = static_cast<uint32_t>(out.size());
-        Put32(out, 0x04034b50);
-        Put16(out, 20);
-        Put16(out, e.Flags);
-        Put16(out, e.Method);
-        Put32(out, 0);
-        Put32(out, crc);
-        Put32(out, static_cast<uint32_t>(packed.size()));
-        Put32(out, static_cast<uint32_t>(e.Data.size()));
-        Put16(out, static_cast<uint32_t>(e.Name.size()));
-        Put16(out, 0);
-        out += e.Name + packed;
+// Entries as the central directory states them, each pointing at a local header by offset.
+struct RawEntry {
+    std::string Name;
+    uint32_t LocalOffset;
+    uint32_t Crc;
+    uint32_t Packed;
+    uint32_t Unpacked;
+    uint16_t Method = 8;
+    uint16_t Flags = 0;
+};
 
+std::string LocalHeader(const RawEntry& e) {
+    std::string out;
+    Put32(out, 0x04034b50);
+    Put16(out, 20);
+    Put16(out, e.Flags);
+    Put16(out, e.Method);
+    Put32(out, 0);
+    Put32(out, e.Crc);
+    Put32(out, e.Packed);
+    Put32(out, e.Unpacked);
+    Put16(out, static_cast<uint32_t>(e.Name.size()));
+    Put16(out, 0);
+    return out + e.Name;
+}
+
+// body holds the local headers and data; the central directory and end record follow it.
+std::string FinishZip(std::string body, const std::vector<RawEntry>& entries, Layout* layout = nullptr) {
+    std::string central;
+    for (const RawEntry& e : entries) {
         Put32(central, 0x02014b50);
         Put16(central, 20);
         Put16(central, 20);
         Put16(central, e.Flags);
         Put16(central, e.Method);
         Put32(central, 0);
-        Put32(central, crc);
-        Put32(central, static_cast<uint32_t>(packed.size()));
-        Put32(central, static_cast<uint32_t>(e.Data.size()));
+        Put32(central, e.Crc);
+        Put32(central, e.Packed);
+        Put32(central, e.Unpacked);
         Put16(central, static_cast<uint32_t>(e.Name.size()));
         Put16(central, 0);
         Put16(central, 0);
         Put16(central, 0);
         Put16(central, 0);
         Put32(central, 0);
-        Put32(central, offset);
+        Put32(central, e.LocalOffset);
         central += e.Name;
     }
-    if (layout) layout->CentralStart = out.size();
-    uint32_t centralOffset = static_cast<uint32_t>(out.size());
-    out += central;
-    if (layout) layout->EndStart = out.size();
-    Put32(out, 0x06054b50);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, static_cast<uint32_t>(entries.size()));
-    Put16(out, static_cast<uint32_t>(entries.size()));
-    Put32(out, static_cast<uint32_t>(central.size()));
-    Put32(out, centralOffset);
-    Put16(out, 0);
-    return out;
+    if (layout) layout->CentralStart = body.size();
+    const uint32_t centralOffset = static_cast<uint32_t>(body.size());
+    body += central;
+    if (layout) layout->EndStart = body.size();
+    Put32(body, 0x06054b50);
+    Put16(body, 0);
+    Put16(body, 0);
+    Put16(body, static_cast<uint32_t>(entries.size()));
+    Put16(body, static_cast<uint32_t>(entries.size()));
+    Put32(body, static_cast<uint32_t>(central.size()));
+    Put32(body, centralOffset);
+    Put16(body, 0);
+    return body;
+}
+
+std::string BuildZip(const std::vector<Entry>& entries, Layout* layout = nullptr) {
+    std::string body;
+    std::vector<RawEntry> raw;
+    for (const Entry& e : entries) {
+        std::string packed = e.Method == 8 ? Deflate(e.Data) : e.Data;
+        uint32_t crc =
+            crc32(0, reinterpret_cast<const Bytef*>(e.Data.data()), static_cast<uInt>(e.Data.size()));
+        raw.push_back({e.Name, static_cast<uint32_t>(body.size()), crc, static_cast<uint32_t>(packed.size()),
+                       static_cast<uint32_t>(e.Data.size()), e.Method, e.Flags});
+        body += LocalHeader(raw.back()) + packed;
+    }
+    return FinishZip(body, raw, layout);
 }
 
 // A raw deflate stream of mib MiB of zeros, made by repeating one independently compressed
@@ -186,65 +211,6 @@ std::string ZeroStream(uint32_t mib, uint32_t& crc) {
     return out;
 }
 
-// Entries as the central directory states them, each pointing at a local header by offset.
-struct RawEntry {
-    std::string Name;
-    uint32_t LocalOffset;
-    uint32_t Crc;
-    uint32_t Packed;
-    uint32_t Unpacked;
-};
-
-std::string LocalHeader(const std::string& name, uint32_t crc, uint32_t packed, uint32_t unpacked) {
-    std::string out;
-    Put32(out, 0x04034b50);
-    Put16(out, 20);
-    Put16(out, 0);
-    Put16(out, 8);
-    Put32(out, 0);
-    Put32(out, crc);
-    Put32(out, packed);
-    Put32(out, unpacked);
-    Put16(out, static_cast<uint32_t>(name.size()));
-    Put16(out, 0);
-    return out + name;
-}
-
-// body holds the local headers and data; the central directory and end record follow it.
-std::string FinishZip(std::string body, const std::vector<RawEntry>& entries) {
-    std::string central;
-    for (const RawEntry& e : entries) {
-        Put32(central, 0x02014b50);
-        Put16(central, 20);
-        Put16(central, 20);
-        Put16(central, 0);
-        Put16(central, 8);
-        Put32(central, 0);
-        Put32(central, e.Crc);
-        Put32(central, e.Packed);
-        Put32(central, e.Unpacked);
-        Put16(central, static_cast<uint32_t>(e.Name.size()));
-        Put16(central, 0);
-        Put16(central, 0);
-        Put16(central, 0);
-        Put16(central, 0);
-        Put32(central, 0);
-        Put32(central, e.LocalOffset);
-        central += e.Name;
-    }
-    const uint32_t centralOffset = static_cast<uint32_t>(body.size());
-    body += central;
-    Put32(body, 0x06054b50);
-    Put16(body, 0);
-    Put16(body, 0);
-    Put16(body, static_cast<uint32_t>(entries.size()));
-    Put16(body, static_cast<uint32_t>(entries.size()));
-    Put32(body, static_cast<uint32_t>(central.size()));
-    Put32(body, centralOffset);
-    Put16(body, 0);
-    return body;
-}
-
 // count entries that all point at the one stream of mib MiB of zeros.
 std::string SharedStreamZip(uint32_t mib, int count) {
     uint32_t crc = 0;
@@ -253,7 +219,7 @@ std::string SharedStreamZip(uint32_t mib, int count) {
     std::vector<RawEntry> entries;
     for (int i = 0; i < count; ++i)
         entries.push_back({std::to_string(i) + ".bin", 0, crc, static_cast<uint32_t>(stream.size()), size});
-    return FinishZip(LocalHeader("0.bin", crc, static_cast<uint32_t>(stream.size()), size) + stream, entries);
+    return FinishZip(LocalHeader(entries[0]) + stream, entries);
 }
 
 // count entries of mib MiB of zeros each, each with its own copy of the stream. statedMib, when
@@ -268,7 +234,7 @@ std::string ZeroEntriesZip(uint32_t mib, int count, uint32_t statedMib = 0) {
         const std::string name = std::to_string(i) + ".bin";
         entries.push_back(
             {name, static_cast<uint32_t>(body.size()), crc, static_cast<uint32_t>(stream.size()), size});
-        body += LocalHeader(name, crc, static_cast<uint32_t>(stream.size()), size) + stream;
+        body += LocalHeader(entries.back()) + stream;
     }
     return FinishZip(body, entries);
 }
