@@ -190,8 +190,8 @@ void Extract(const uint8_t* base, const TEntry& e, const std::function<void(cons
     if (crc != e.Crc) FailEntry(e.Name, "is corrupt (CRC mismatch)");
 }
 
-// Bytes free to this user on the volume that holds folder (or its nearest existing parent);
-// unknown gives no limit.
+// Bytes free to this user on the volume that holds folder (or its nearest existing parent, or
+// the current folder for a relative path); unknown gives no limit.
 uint64_t FreeSpaceFor(const AnsiString& folder) {
     AnsiString path = ExcludeTrailingPathDelimiter(folder);
     while (!path.empty() && !DirectoryExists(path)) {
@@ -200,8 +200,8 @@ uint64_t FreeSpaceFor(const AnsiString& folder) {
         path = parent;
     }
     ULARGE_INTEGER available{};
-    if (path.empty() ||
-        !GetDiskFreeSpaceExA(IncludeTrailingPathDelimiter(path).c_str(), &available, nullptr, nullptr))
+    const AnsiString root = path.empty() ? AnsiString() : IncludeTrailingPathDelimiter(path);
+    if (!GetDiskFreeSpaceExA(root.empty() ? nullptr : root.c_str(), &available, nullptr, nullptr))
         return UINT64_MAX;
     return available.QuadPart;
 }
