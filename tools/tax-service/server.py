@@ -15,7 +15,8 @@ SOAP Fault naming the fault. Requests are recorded and can be read back over /co
   POST /control/reset              forget the records
 
 Besides answers of every form, some scenarios play a hostile server: one that reads the request
-and never answers ("silent"), one that trickles its reply a byte at a time ("trickle"), replies
+and never answers ("silent"), one that trickles its reply a byte at a time ("trickle"),
+one that reads nothing of the request ("deaf"), replies
 with a document type declaration ("dtdexpand", "dtdexternal", "dtdplain") and a redirect to the
 same address for every method ("redirectloop").
 
@@ -548,6 +549,11 @@ class Handler(BaseHTTPRequestHandler):
         if self.path.startswith("/control/"):
             self._body()
             return self._control()
+        if self._scenario()[1].get("mode") == "deaf":
+            # Reads not a byte of the body, so a large request fills the socket and stalls.
+            self.close_connection = True
+            time.sleep(float(self._scenario()[1].get("hold", 30)))
+            return
         body = self._body()
         path = self.path.split("?", 1)[0]
         if not path.endswith(SERVICE_PATH):

@@ -261,7 +261,8 @@ protected:
         ClearErrorLog();
         call.ResponseText = "before";
         EXPECT_FALSE(call.Call(kSid, "<a/>", PeerBase(scenario))) << scenario;
-        EXPECT_EQ(call.ErrorText, kNetworkError) << scenario;
+        // Cut short: a reply read with its entities expanded would flood the output.
+        EXPECT_EQ(call.ErrorText.substr(0, 200), kNetworkError) << scenario;
         EXPECT_EQ(call.ResponseText, "before") << scenario;
         AnsiString line = OnlyLogLine();
         const AnsiString fixed = "在调用SID为9910006的服务时出错,详细信息:";
@@ -304,6 +305,23 @@ TEST_F(HostileServerTest, StalledRepliesEndAtTheTimeout) {
     EXPECT_EQ(ServiceCallTimeout(), 300000u);
 }
 
+TEST_F(HostileServerTest, AServerThatReadsNothingEndsAtTheTimeout) {
+    const unsigned timeout = 2000;
+    SetServiceCallTimeout(timeout);
+    // The request is far larger than the socket's buffers, so sending it stalls.
+    TCallService call;
+    AnsiString xml = "<a>" + AnsiString(32u << 20, 'x') + "</a>";
+    ClearErrorLog();
+    ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(call.Call(kSid, xml, PeerBase("deaf")));
+    ULONGLONG took = GetTickCount64() - start;
+    EXPECT_GE(took, timeout - 100);
+    EXPECT_LT(took, timeout + 15000);
+    EXPECT_EQ(call.ErrorText, kNetworkError);
+    EXPECT_NE(OnlyLogLine().find("12002"), AnsiString::npos);
+    NextCallSucceeds(call);
+}
+
 TEST_F(HostileServerTest, RepliesWithADocumentTypeDeclarationAreRefusedUnread) {
     // Expanded, the first reply's message would take 20 million characters.
     for (const char* scenario : {"dtdexpand", "dtdexternal", "dtdplain"}) {
@@ -311,7 +329,8 @@ TEST_F(HostileServerTest, RepliesWithADocumentTypeDeclarationAreRefusedUnread) {
         size_t before = PeakMemory();
         AnsiString detail = FailsWithOneLogLine(call, scenario);
         EXPECT_LT(PeakMemory() - before, 16u << 20) << scenario;
-        EXPECT_EQ(detail, "Invalid SOAP response: A document type declaration is not accepted") << scenario;
+        EXPECT_EQ(detail.substr(0, 200), "Invalid SOAP response: A document type declaration is not accepted")
+            << scenario;
         NextCallSucceeds(call);
     }
 }
