@@ -395,7 +395,7 @@ def with_doctype(envelope, doctype):
     return envelope[:decl_end] + b"\n" + doctype + envelope[decl_end:]
 
 
-def dtd_reply(sc):
+def dtd_reply(sc, work_dir):
     """A reply whose rtMsg is made of entity references, or a plain one with a bare DOCTYPE."""
     mode = sc["mode"]
     if mode == "dtdplain":
@@ -407,7 +407,7 @@ def dtd_reply(sc):
         doctype = '<!DOCTYPE soapenv:Envelope [<!ENTITY e "%s">]>' % value
     else:
         # A local file only the parser could bring into the reply.
-        path = os.path.join(tempfile.gettempdir(), "tax-service-external.txt")
+        path = os.path.join(work_dir, "external-entity.txt")
         with open(path, "w") as f:
             f.write(sc.get("secret", "SECRET"))
         doctype = '<!DOCTYPE soapenv:Envelope [<!ENTITY e SYSTEM "file://%s">]>' % path
@@ -432,6 +432,7 @@ class TaxService(ThreadingHTTPServer):
         self.scenarios = scenarios
         self.records = []
         self.lock = threading.Lock()
+        self.work_dir = tempfile.gettempdir()  # files the peer writes for its replies
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -620,7 +621,7 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "silent":
             return self._silent()
         if mode in ("dtdexpand", "dtdexternal", "dtdplain"):
-            return self._send(200, dtd_reply(sc))
+            return self._send(200, dtd_reply(sc, self.server.work_dir))
         return_data, form_data, rt_code, rt_msg = answer_entity(sc, req, input_text)
         if mode == "trickle":
             return self._trickle(sc, soap_reply(sc, return_data, form_data, rt_code, rt_msg))
@@ -638,6 +639,8 @@ def serve(args):
     scenarios = load_scenarios(args.scenarios)
     srv = TaxService(("127.0.0.1", args.port), scenarios)
     port = srv.server_address[1]
+    if args.port_file:
+        srv.work_dir = os.path.dirname(os.path.abspath(args.port_file))
     if args.pid_file:
         with open(args.pid_file, "w") as f:
             f.write(str(os.getpid()))
