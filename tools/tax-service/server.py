@@ -15,10 +15,9 @@ SOAP Fault naming the fault. Requests are recorded and can be read back over /co
   POST /control/reset              forget the records
 
 Besides answers of every form, some scenarios play a hostile server: one that reads the request
-and never answers ("silent"), one that trickles its reply a byte at a time ("trickle"),
-one that reads nothing of the request ("deaf"), replies
-with a document type declaration ("dtdexpand", "dtdexternal", "dtdplain") and a redirect to the
-same address for every method ("redirectloop").
+and never answers ("silent"), one that trickles its reply a byte at a time ("trickle"), one that
+reads nothing of the request ("deaf"), replies with a document type declaration ("dtdexpand",
+"dtdexternal", "dtdplain") and a redirect to the same address for every method ("redirectloop").
 
 Run:  server.py [--port N] [--port-file F] [--pid-file F] [--scenarios FILE] [--daemon]
       server.py --stop --pid-file F
