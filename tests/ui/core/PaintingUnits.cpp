@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/UnitTable.h"
+#include "ui/core/Office11Colors.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/ThemeManager.h"
 
@@ -12,6 +13,7 @@ public:
         InitializeUnits({
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
+            {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
         });
     }
     void TearDown() override { FinalizeUnits(); }
