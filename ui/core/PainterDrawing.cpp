@@ -26,13 +26,6 @@ void DrawLine(TcxCanvas* canvas, int x0, int y0, int x1, int y1, TColor color) {
     canvas->SetPixelColor(x1, y1, color);
 }
 
-void FillFromParams(TcxCanvas* canvas, const TRect& r, const TcxPaintParams& params) {
-    if (params.Bitmap && !params.Bitmap->Empty())
-        canvas->FillRectWithBitmap(r, params.Bitmap);
-    else
-        canvas->FillRectColor(r, params.Color);
-}
-
 int AlignmentFlags(TAlignment horzAlign, TcxAlignmentVert vertAlign) {
     int flags = horzAlign == taRightJustify ? tfAlignRight
                 : horzAlign == taCenter     ? tfAlignHCenter
@@ -226,8 +219,8 @@ void TcxCustomLookAndFeelPainter::PaintHeaderSectionText(TcxCanvas* canvas, cons
 
 void TcxCustomLookAndFeelPainter::PaintHeaderSeparator(TcxCanvas* canvas, const TRect& r, int indent,
                                                        TColor color, const TcxPaintParams& params) const {
-    FillFromParams(canvas, RectWithWidth(r, indent), params);
-    FillFromParams(canvas, RectWithRight(r, r.right, indent), params);
+    canvas->DrawFramedFill(RectWithWidth(r, indent), params, TcxBorders{}, clNone);
+    canvas->DrawFramedFill(RectWithRight(r, r.right, indent), params, TcxBorders{}, clNone);
     canvas->FillRectColor(RectWithLeftRight(r, r.left + indent, r.right - indent), color);
 }
 
@@ -493,7 +486,7 @@ void TcxCustomLookAndFeelPainter::PaintSchedulerNavButton(TcxCanvas* canvas, con
 void TcxCustomLookAndFeelPainter::PaintEventProgress(TcxCanvas* canvas, const TRect& r,
                                                      const TRect& progressRect, const TcxPaintParams& params,
                                                      bool framed) const {
-    if (!framed) FillFromParams(canvas, r, params);
+    if (!framed) canvas->DrawFramedFill(r, params, TcxBorders{}, clNone);
     canvas->DrawRectFrame(r, RGB(128, 128, 128));
     canvas->FillRectColor(progressRect, clNavy);
 }

@@ -9,14 +9,6 @@
 #include "ui/core/WinXPPainter.h"
 
 namespace {
-void FillFromParams(TcxCanvas* canvas, const TRect& r, const TcxPaintParams& params) {
-    if (IsEmptyRect(r)) return;
-    if (params.Bitmap && !params.Bitmap->Empty())
-        canvas->FillRectWithBitmap(r, params.Bitmap);
-    else
-        canvas->FillRectColor(r, params.Color);
-}
-
 // A column of one pixel from top up to (not including) bottom.
 void FillColumn(TcxCanvas* canvas, int x, int top, int bottom, TColor color) {
     if (top < bottom) canvas->FillRectColor(Rect(x, top, x + 1, bottom), color);
@@ -280,12 +272,7 @@ void TcxUltraFlatLookAndFeelPainter::PaintScrollBarPart(TcxCanvas* canvas, bool 
         break;
     case sbpPageUp:
     case sbpPageDown:
-        if (TBitmap* pattern = PainterResources().ScrollBarPatterns[state == bpsPressed ? 1 : 0]) {
-            canvas->Brush().SetBitmap(pattern);
-            canvas->Canvas()->FillRect(r);
-            canvas->Brush().SetBitmap(nullptr);
-            canvas->Brush().SetStyle(bsSolid);
-        }
+        FillScrollBarPage(canvas, r, state == bpsPressed);
         break;
     default:
         break;
@@ -311,7 +298,8 @@ void TcxUltraFlatLookAndFeelPainter::PaintSchedulerSplitter(TcxCanvas* canvas, c
                                                             bool horizontal) const {
     const TcxBorders lines = horizontal ? TcxBorders{bTop, bBottom} : TcxBorders{bLeft, bRight};
     canvas->DrawRectFrame(r, GetSchedulerBorderColor(), 1, lines);
-    FillFromParams(canvas, horizontal ? GrowRect(r, 0, -1) : GrowRect(r, -1, 0), params);
+    canvas->DrawFramedFill(horizontal ? GrowRect(r, 0, -1) : GrowRect(r, -1, 0), params, TcxBorders{},
+                           clNone);
 }
 
 TColor TcxUltraFlatLookAndFeelPainter::GetFilterDropButtonBorderColor(TcxButtonPaintState state) const {
@@ -589,7 +577,8 @@ void TcxOffice11LookAndFeelPainter::PaintMonthHeader(TcxCanvas* canvas, const TR
                                                      const TcxPaintParams& params, int arrows, int arrowInset,
                                                      const TcxDrawBackgroundEvent& onDrawBackground) const {
     const TRect r = GrowRect(bounds, -1, -1);
-    if (!onDrawBackground || !onDrawBackground(nullptr, canvas, r)) FillFromParams(canvas, r, params);
+    if (!onDrawBackground || !onDrawBackground(nullptr, canvas, r))
+        canvas->DrawFramedFill(r, params, TcxBorders{}, clNone);
     if (!text.empty()) {
         if (params.Font) canvas->AssignFont(*params.Font);
         if (params.TextColor != clDefault) canvas->Font().SetColor(params.TextColor);

@@ -272,3 +272,25 @@ TEST(ClassicPainters, TabEdgesAndMonthHeader) {
     EXPECT_EQ(m.At(0, 3), Sys(clBtnHighlight)); // no black side next to the left neighbour
     EXPECT_GT(m.Count(Sys(clWindowText)), 4);   // the arrows
 }
+
+TEST(ClassicPainters, SchedulerSplitters) {
+    TcxPaintParams params;
+    params.Color = clRed;
+    struct Case {
+        const TcxCustomLookAndFeelPainter* painter;
+        std::vector<TColor> rows; // from the top of a 6-pixel horizontal splitter
+    } cases[] = {
+        {Standard(), {clBtnFace, clBtnHighlight, clRed, clRed, clBtnShadow, cl3DDkShadow}},
+        {Flat(), {clBtnHighlight, clRed, clRed, clRed, clRed, clBtnShadow}},
+    };
+    for (const Case& c : cases) {
+        TPaintSurface s(20, 6, kBack);
+        c.painter->PaintSchedulerSplitter(&s.cx, Rect(2, 0, 18, 6), params, true);
+        for (int y = 0; y < 6; ++y)
+            EXPECT_EQ(s.At(10, y), Sys(c.rows[y])) << c.painter->ClassName() << " row " << y;
+        TPaintSurface v(6, 20, kBack);
+        c.painter->PaintSchedulerSplitter(&v.cx, Rect(0, 2, 6, 18), params, false);
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(v.At(x, 10), Sys(c.rows[x])) << c.painter->ClassName() << " column " << x;
+    }
+}

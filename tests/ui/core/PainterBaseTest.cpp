@@ -553,3 +553,20 @@ TEST(PainterBasePixels, SchedulerNavButtonWritesUpwardsAndKeepsTheFace) {
     EXPECT_GT(text.bottom - text.top, text.right - text.left);
     EXPECT_GE(s.Count(Sys(clBtnText)), 10); // the arrow
 }
+
+TEST(PainterBasePixels, ClockDotsStayAndTheClipComesBack) {
+    TPaintSurface s(64, 64);
+    // 3:00 points the hour hand right and the minute hand up.
+    Base::Painter()->PaintClock(&s.cx, Rect(0, 0, 64, 64), 3.0 / 24.0, clWhite);
+    const COLORREF cyan = RGB(0, 255, 255), teal = RGB(0, 128, 128);
+    EXPECT_GE(s.Count(cyan), 12 * 2);
+    EXPECT_GT(s.Count(teal), 12);
+    EXPECT_EQ(s.At(62, 32), teal); // the hour dot at three o'clock, 2 pixels inside
+    EXPECT_EQ(s.At(61, 31), cyan);
+    EXPECT_EQ(s.At(44, 32), teal); // on the hour hand
+    EXPECT_EQ(s.At(31, 28), teal); // on the minute hand
+    EXPECT_EQ(s.At(32, 15), kRed); // the second hand over it
+    EXPECT_NE(s.At(20, 32), teal);
+    s.cx.FillRectColor(Rect(0, 0, 64, 64), clRed);
+    EXPECT_EQ(s.Count(kRed), 64 * 64);
+}
