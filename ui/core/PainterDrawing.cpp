@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/ImageList.h"
 #include "ui/core/CoreClasses.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/LookAndFeelPainters.h"
@@ -350,7 +351,12 @@ void TcxCustomLookAndFeelPainter::PaintFilterCloseButton(TcxCanvas* canvas, cons
 }
 
 // ---------------------------------------------------------------------------------------------
-void TcxCustomLookAndFeelPainter::PaintIndicatorGlyph(TcxCanvas*, const TRect&, int) const {}
+void TcxCustomLookAndFeelPainter::PaintIndicatorGlyph(TcxCanvas* canvas, const TRect& r, int kind) const {
+    TCustomImageList* images = PainterResources().IndicatorImages;
+    if (kind <= 0 || !images || kind > images->Count()) return;
+    images->Draw(*canvas->Canvas(), (r.left + r.right - images->Width()) / 2,
+                 (r.top + r.bottom - images->Height()) / 2, kind - 1, true);
+}
 
 void TcxCustomLookAndFeelPainter::PaintIndicatorCustomizeMark(TcxCanvas* canvas, const TRect& r,
                                                               TColor color) const {
@@ -364,8 +370,11 @@ void TcxCustomLookAndFeelPainter::PaintIndicatorCustomizeMark(TcxCanvas* canvas,
     }
 }
 
-void TcxCustomLookAndFeelPainter::PaintNavigatorGlyph(TcxCanvas*, TCustomImageList*, int, int, const TRect&,
-                                                      bool, bool) const {}
+void TcxCustomLookAndFeelPainter::PaintNavigatorGlyph(TcxCanvas* canvas, TCustomImageList* imageList,
+                                                      int imageIndex, int, const TRect& glyphRect, bool enabled,
+                                                      bool) const {
+    if (imageList) imageList->Draw(*canvas->Canvas(), glyphRect.left, glyphRect.top, imageIndex, enabled);
+}
 
 // ---------------------------------------------------------------------------------------------
 void TcxCustomLookAndFeelPainter::PaintMonthHeaderArrows(TcxCanvas* canvas, TRect r, int arrows,
