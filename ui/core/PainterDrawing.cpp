@@ -371,8 +371,8 @@ void TcxCustomLookAndFeelPainter::PaintIndicatorCustomizeMark(TcxCanvas* canvas,
 }
 
 void TcxCustomLookAndFeelPainter::PaintNavigatorGlyph(TcxCanvas* canvas, TCustomImageList* imageList,
-                                                      int imageIndex, int, const TRect& glyphRect, bool enabled,
-                                                      bool) const {
+                                                      int imageIndex, int, const TRect& glyphRect,
+                                                      bool enabled, bool) const {
     if (imageList) imageList->Draw(*canvas->Canvas(), glyphRect.left, glyphRect.top, imageIndex, enabled);
 }
 
