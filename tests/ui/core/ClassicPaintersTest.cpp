@@ -294,3 +294,33 @@ TEST(ClassicPainters, SchedulerSplitters) {
             EXPECT_EQ(v.At(x, 10), Sys(c.rows[x])) << c.painter->ClassName() << " column " << x;
     }
 }
+
+TEST(ClassicPainters, GroupExpandButtonTakesTheFlatFrames) {
+    TPaintSurface standard(20, 20, kBack), flat(20, 20, kBack);
+    Standard()->PaintGroupExpandButton(&standard.cx, Rect(0, 0, 20, 20), true, bpsNormal);
+    Flat()->PaintGroupExpandButton(&flat.cx, Rect(0, 0, 20, 20), true, bpsNormal);
+    EXPECT_EQ(RingAt(standard, 20, 20, 0), Ring(clBtnHighlight, clBtnShadow));
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(standard.At(x, y), flat.At(x, y)) << x << "," << y;
+    // Two chevrons of 5 x 4 pixels, 4 rows apart, centred; pointing up: the apex row is the top.
+    EXPECT_TRUE(SameRects(standard.BoxOf(Sys(clBtnText)), Rect(7, 6, 12, 14)));
+    EXPECT_EQ(standard.At(9, 6), Sys(clBtnText));
+    EXPECT_NE(standard.At(7, 6), Sys(clBtnText));
+    TPaintSurface down(20, 20, kBack);
+    Flat()->PaintGroupExpandButton(&down.cx, Rect(0, 0, 20, 20), false, bpsNormal);
+    EXPECT_EQ(down.At(7, 6), Sys(clBtnText));
+    EXPECT_NE(down.At(9, 6), Sys(clBtnText));
+}
+
+TEST(ClassicPainters, SizeGripIsTheSystemGlyphOnTheFill) {
+    TPaintSurface painted(20, 20, kBack), system(20, 20, kBack);
+    Standard()->PaintSizeGrip(&painted.cx, Rect(2, 2, 18, 18), clRed);
+    system.cx.FillRectColor(Rect(2, 2, 18, 18), clRed);
+    RECT r = Rect(2, 2, 18, 18);
+    DrawFrameControl(system.DC(), &r, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(painted.At(x, y), system.At(x, y)) << x << "," << y;
+    EXPECT_EQ(painted.At(0, 0), kBack);
+}

@@ -514,3 +514,58 @@ TEST(NativeScrollBar, ThemedPartsOrTheStandardOnes) {
         EXPECT_EQ(differences, 0) << part;
     }
 }
+
+TEST(UltraFlatPainter, SimpleHeaderTabsAndNavigatorButton) {
+    TPaintSurface s(30, 20, kBack);
+    UltraFlat()->PaintHeaderSimple(&s.cx, Rect(0, 0, 30, 20), Rect(0, 0, 30, 20), TcxNeighbors{},
+                                   TcxBorders{bRight, bBottom}, bpsNormal, taLeftJustify, vaTop, false, false,
+                                   "", nullptr, clDefault, clRed);
+    // The cell fills the bounds; the frame lies one pixel inside them.
+    EXPECT_EQ(s.At(29, 10), RGB(255, 0, 0));
+    EXPECT_EQ(s.At(28, 10), Rgb(clBtnText));
+    EXPECT_EQ(s.At(10, 18), Rgb(clBtnText));
+    EXPECT_EQ(s.At(1, 10), RGB(255, 0, 0));
+
+    s.Clear(kBack);
+    UltraFlat()->PaintTabFrame(&s.cx, Rect(20, 0, 21, 20), bRight, cxBordersAll, false);
+    UltraFlat()->PaintTabFrame(&s.cx, Rect(0, 0, 20, 1), bTop, cxBordersAll, false);
+    EXPECT_EQ(s.At(20, 18), Rgb(clBtnText));
+    EXPECT_EQ(s.At(20, 19), kBack); // shortened at the bottom by the tab border
+    EXPECT_EQ(s.At(5, 0), Rgb(clBtnShadow));
+    UltraFlat()->PaintTabArea(&s.cx, Rect(0, 5, 30, 20), TcxBorders{bTop}, false);
+    EXPECT_EQ(s.At(25, 5), Rgb(clBtnShadow));
+    EXPECT_EQ(s.At(25, 19), kBack);
+
+    for (TcxButtonPaintState state : {bpsNormal, bpsHot}) {
+        TPaintSurface b(20, 20, kBack);
+        UltraFlat()->PaintSchedulerNavigatorButton(&b.cx, Rect(0, 0, 20, 20), state);
+        EXPECT_EQ(b.At(0, 10), Rgb(state == bpsHot ? clHighlight : clBtnFace)) << state;
+    }
+}
+
+TEST(Office11Painter, MonthHeaderAndSmallExpandButton) {
+    TOffice11Colours colours;
+    TPaintSurface s(40, 20, kBack);
+    TcxPaintParams params;
+    params.Color = clRed;
+    Office11()->PaintMonthHeader(&s.cx, Rect(0, 0, 40, 20), "", TcxNeighbors{}, params, 0, 5);
+    EXPECT_EQ(s.At(0, 0), kBack); // one pixel all round is left alone
+    EXPECT_TRUE(s.AllOf(Rect(1, 1, 39, 19), RGB(255, 0, 0)));
+    int calls = 0;
+    Office11()->PaintMonthHeader(&s.cx, Rect(0, 0, 40, 20), "", TcxNeighbors{}, params, 0, 5,
+                                 [&](TObject*, TcxCanvas*, const TRect& r) {
+                                     ++calls;
+                                     EXPECT_TRUE(SameRects(r, Rect(1, 1, 39, 19)));
+                                     return true;
+                                 });
+    EXPECT_EQ(calls, 1);
+
+    TPaintSurface a(20, 20, kBack), b(20, 20, kBack);
+    Office11()->PaintSmallExpandButton(&a.cx, Rect(0, 0, 11, 11), true, clRed);
+    Office11()->PaintExpandButton(&b.cx, Rect(0, 0, 11, 11), true);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(a.At(x, y), b.At(x, y)) << x << "," << y;
+    EXPECT_EQ(Office11()->GetCheckBoxColor(bpsNormal), clWindow);
+    EXPECT_EQ(Office11()->GetCheckBoxColor(bpsDisabled), clBtnFace);
+}
