@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "PaintSurface.h"
+#include "platform/graphics/ImageList.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/LookAndFeelPainters.h"
 
@@ -552,4 +553,53 @@ TEST(PainterBasePixels, SchedulerNavButtonWritesUpwardsAndKeepsTheFace) {
     // Rotated: the text runs along the height of the button.
     EXPECT_GT(text.bottom - text.top, text.right - text.left);
     EXPECT_GE(s.Count(Sys(clBtnText)), 10); // the arrow
+}
+
+TEST(PainterBasePixels, ClockDotsStayAndTheClipComesBack) {
+    TPaintSurface s(64, 64);
+    // 3:00 points the hour hand right and the minute hand up.
+    Base::Painter()->PaintClock(&s.cx, Rect(0, 0, 64, 64), 3.0 / 24.0, clWhite);
+    const COLORREF cyan = RGB(0, 255, 255), teal = RGB(0, 128, 128);
+    EXPECT_GE(s.Count(cyan), 12 * 2);
+    EXPECT_GT(s.Count(teal), 12);
+    EXPECT_EQ(s.At(62, 32), teal); // the hour dot at three o'clock, 2 pixels inside
+    EXPECT_EQ(s.At(61, 31), cyan);
+    EXPECT_EQ(s.At(44, 32), teal); // on the hour hand
+    EXPECT_EQ(s.At(31, 28), teal); // on the minute hand
+    EXPECT_EQ(s.At(32, 15), kRed); // the second hand over it
+    EXPECT_NE(s.At(20, 32), teal);
+    s.cx.FillRectColor(Rect(0, 0, 64, 64), clRed);
+    EXPECT_EQ(s.Count(kRed), 64 * 64);
+}
+
+TEST(PainterBasePixels, IndicatorAndNavigatorGlyphsFromImageLists) {
+    TImageList images(8, 9);
+    for (TColor colour : {clRed, clBlue}) {
+        TBitmap glyph(8, 9, pf32bit);
+        glyph.Canvas().Brush().SetColor(clWhite);
+        glyph.Canvas().FillRect(Rect(0, 0, 8, 9));
+        glyph.Canvas().Brush().SetColor(colour);
+        glyph.Canvas().FillRect(Rect(2, 2, 6, 7));
+        images.AddMasked(&glyph, clWhite);
+    }
+    TCustomImageList* saved = PainterResources().IndicatorImages;
+    PainterResources().IndicatorImages = &images;
+    const Base* p = Base::Painter();
+    TPaintSurface s(20, 21, RGB(0, 255, 0));
+    p->PaintIndicatorGlyph(&s.cx, Rect(0, 0, 20, 21), 2); // kind 2: the second image, centred
+    EXPECT_TRUE(SameRects(s.BoxOf(kBlue), Rect(8, 8, 12, 13)));
+    EXPECT_EQ(s.Count(RGB(0, 255, 0)), 20 * 21 - 20); // white is transparent
+    p->PaintIndicatorGlyph(&s.cx, Rect(0, 0, 20, 21), 0);
+    p->PaintIndicatorGlyph(&s.cx, Rect(0, 0, 20, 21), 3);
+    EXPECT_EQ(s.Count(kRed), 0);
+    PainterResources().IndicatorImages = saved;
+
+    s.Clear(RGB(0, 255, 0));
+    p->PaintNavigatorGlyph(&s.cx, &images, 0, 5, Rect(3, 4, 30, 30), true, false);
+    EXPECT_TRUE(SameRects(s.BoxOf(kRed), Rect(5, 6, 9, 11)));
+    s.Clear(RGB(0, 255, 0));
+    p->PaintNavigatorGlyph(&s.cx, &images, 0, 5, Rect(3, 4, 30, 30), false, false);
+    EXPECT_EQ(s.Count(kRed), 0); // disabled: embossed
+    EXPECT_LT(s.Count(RGB(0, 255, 0)), 20 * 21);
+    p->PaintNavigatorGlyph(&s.cx, nullptr, 0, 5, Rect(3, 4, 30, 30), true, false);
 }
