@@ -603,3 +603,23 @@ TEST(PainterBasePixels, IndicatorAndNavigatorGlyphsFromImageLists) {
     EXPECT_LT(s.Count(RGB(0, 255, 0)), 20 * 21);
     p->PaintNavigatorGlyph(&s.cx, nullptr, 0, 5, Rect(3, 4, 30, 30), true, false);
 }
+
+TEST(PainterBase, RadioButtonsAskTheSharedImagesForThePainterKind) {
+    TcxPainterResources& resources = PainterResources();
+    auto saved = resources.PaintRadioButtonImage;
+    std::vector<std::string> calls;
+    resources.PaintRadioButtonImage = [&](TcxCanvas*, int x, int y, TColor brush, TcxLookAndFeelKind kind,
+                                          TcxButtonPaintState state, bool checked, bool flagB, bool flagA) {
+        calls.push_back(std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(brush) + " " +
+                        std::to_string(kind) + " " + std::to_string(state) + std::to_string(checked) +
+                        std::to_string(flagB) + std::to_string(flagA));
+    };
+    TPaintSurface s(10, 10);
+    Base::Painter()->PaintRadioButton(&s.cx, 3, 4, bpsHot, true, false, clRed, true);
+    TRecordingPainter::Painter()->PaintRadioButton(&s.cx, 0, 0, bpsDisabled, false, true, clDefault);
+    EXPECT_EQ(calls, (Log{"3,4 255 1 2101", "0,0 536870912 1 4010"}));
+    resources.PaintRadioButtonImage = nullptr;
+    Base::Painter()->PaintRadioButton(&s.cx, 3, 4, bpsHot, true, false, clRed, true); // nothing to draw with
+    EXPECT_EQ(s.Count(kWhite), 100);
+    resources.PaintRadioButtonImage = saved;
+}
