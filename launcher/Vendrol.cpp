@@ -13,7 +13,9 @@
 #include "platform/forms/Forms.h"
 #include "ui/core/CoreClasses.h"
 #include "ui/core/Geometry.h"
+#include "ui/core/LookAndFeel.h"
 #include "ui/core/Office11Colors.h"
+#include "ui/core/PainterResources.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/ThemeManager.h"
 
@@ -29,6 +31,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
+            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/UnitTable.h"
+#include "ui/core/LookAndFeel.h"
 #include "ui/core/Office11Colors.h"
+#include "ui/core/PainterResources.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/ThemeManager.h"
 
@@ -14,6 +16,8 @@ public:
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
+            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
         });
     }
     void TearDown() override { FinalizeUnits(); }
