@@ -499,6 +499,7 @@ void TcxOffice11LookAndFeelPainter::PaintHeaderFrame(TcxCanvas* canvas, const TR
     const TColor s = GetHeaderGradientStartColor(), e = GetHeaderGradientEndColor();
     const TColor d = GetHeaderShadowEdgeColor(), l = GetHeaderLightEdgeColor();
     const int left = r.left, top = r.top, right = r.right - 1, bottom = r.bottom;
+    // Each side's column first, then the corner pixels that blend it into the rows and neighbours.
     if (sides.Contains(bTop)) canvas->FillRectColor(Rect(r.left, top, r.right, top + 1), s);
     if (sides.Contains(bBottom)) canvas->FillRectColor(Rect(r.left, bottom - 1, r.right, bottom), d);
     if (sides.Contains(bLeft)) {

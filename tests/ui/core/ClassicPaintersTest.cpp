@@ -324,3 +324,13 @@ TEST(ClassicPainters, SizeGripIsTheSystemGlyphOnTheFill) {
             ASSERT_EQ(painted.At(x, y), system.At(x, y)) << x << "," << y;
     EXPECT_EQ(painted.At(0, 0), kBack);
 }
+
+TEST(ClassicPainters, FilterDropArrowIsBlueWhenFiltered) {
+    for (bool filtered : {false, true}) {
+        TPaintSurface s(15, 15, kBack);
+        Flat()->PaintFilterDropButton(&s.cx, Rect(0, 0, 15, 15), bpsNormal, filtered);
+        EXPECT_EQ(s.At(3, 3), Sys(clBtnFace));
+        EXPECT_EQ(s.Count(RGB(0, 0, 255)), filtered ? 16 : 0); // a 13 x 13 inside: X = 7, Y = 4
+        EXPECT_EQ(s.Count(Sys(clBtnText)), filtered ? 0 : 16);
+    }
+}

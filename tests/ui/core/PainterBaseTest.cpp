@@ -603,3 +603,58 @@ TEST(PainterBasePixels, IndicatorAndNavigatorGlyphsFromImageLists) {
     EXPECT_LT(s.Count(RGB(0, 255, 0)), 20 * 21);
     p->PaintNavigatorGlyph(&s.cx, nullptr, 0, 5, Rect(3, 4, 30, 30), true, false);
 }
+
+TEST(PainterBase, RadioButtonsAskTheSharedImagesForThePainterKind) {
+    TcxPainterResources& resources = PainterResources();
+    auto saved = resources.PaintRadioButtonImage;
+    std::vector<std::string> calls;
+    resources.PaintRadioButtonImage = [&](TcxCanvas*, int x, int y, TColor brush, TcxLookAndFeelKind kind,
+                                          TcxButtonPaintState state, bool checked, bool flagB, bool flagA) {
+        calls.push_back(std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(brush) + " " +
+                        std::to_string(kind) + " " + std::to_string(state) + std::to_string(checked) +
+                        std::to_string(flagB) + std::to_string(flagA));
+    };
+    TPaintSurface s(10, 10);
+    Base::Painter()->PaintRadioButton(&s.cx, 3, 4, bpsHot, true, false, clRed, true);
+    TRecordingPainter::Painter()->PaintRadioButton(&s.cx, 0, 0, bpsDisabled, false, true, clDefault);
+    EXPECT_EQ(calls, (Log{"3,4 255 1 2101", "0,0 536870912 1 4010"}));
+    resources.PaintRadioButtonImage = nullptr;
+    Base::Painter()->PaintRadioButton(&s.cx, 3, 4, bpsHot, true, false, clRed, true); // nothing to draw with
+    EXPECT_EQ(s.Count(kWhite), 100);
+    resources.PaintRadioButtonImage = saved;
+}
+
+TEST(PainterBasePixels, CustomizeMarkEventProgressAndDisabledSectionText) {
+    const Base* p = Base::Painter();
+    TPaintSurface s(20, 20);
+    p->PaintIndicatorCustomizeMark(&s.cx, Rect(0, 0, 20, 19), clRed);
+    // Five lines 2 pixels apart from (19 - 9) div 2 = 5, from x 5 up to 17; dots at x 3 on lines 1, 3, 5.
+    for (int line = 0; line < 5; ++line) {
+        EXPECT_TRUE(s.AllOf(Rect(5, 5 + 2 * line, 17, 6 + 2 * line), kRed)) << line;
+        EXPECT_EQ(s.At(17, 5 + 2 * line), kWhite) << line;
+        EXPECT_EQ(s.At(3, 5 + 2 * line), line % 2 == 0 ? kRed : kWhite) << line;
+        EXPECT_EQ(s.At(10, 6 + 2 * line), kWhite) << line;
+    }
+
+    s.Clear(kWhite);
+    TcxPaintParams params;
+    params.Color = clBlue;
+    p->PaintEventProgress(&s.cx, Rect(0, 0, 20, 10), Rect(1, 1, 8, 9), params, false);
+    EXPECT_EQ(s.At(0, 0), RGB(128, 128, 128));
+    EXPECT_EQ(s.At(4, 4), RGB(0, 0, 128));
+    EXPECT_EQ(s.At(12, 4), kBlue);
+    p->PaintEventProgress(&s.cx, Rect(0, 10, 20, 20), Rect(1, 11, 8, 19), params, true);
+    EXPECT_EQ(s.At(12, 14), kWhite); // framed: the inside keeps what was there
+
+    TPaintSurface t(60, 20, RGB(0, 255, 0));
+    TFont font;
+    font.SetHeight(-14);
+    p->PaintHeaderSectionText(&t.cx, Rect(0, 0, 60, 20), bpsDisabled, taLeftJustify, vaTop, false, false,
+                              "WW", &font, clRed);
+    EXPECT_EQ(t.Count(kRed), 0);
+    RECT shadow = t.BoxOf(Sys(clBtnShadow)), light = t.BoxOf(Sys(clBtnHighlight));
+    EXPECT_GT(shadow.right, shadow.left);
+    // The highlight copy one pixel below right shows past the shadow one.
+    EXPECT_EQ(light.right, shadow.right + 1);
+    EXPECT_EQ(light.bottom, shadow.bottom + 1);
+}

@@ -188,15 +188,20 @@ TEST(PainterAnswers, Office11PressedTextIsBlackOnlyWithAScheme) {
         EXPECT_FALSE(Office11SchemeInUse());
         EXPECT_EQ(Office11()->GetButtonGlyphColor(bpsPressed, clRed), clHighlightText);
         TPaintSurface s(40, 20, kBack);
-        Office11()->PaintButton(&s.cx, Rect(0, 0, 40, 20), "", bpsPressed);
+        Office11()->PaintButton(&s.cx, Rect(0, 0, 40, 20), "WW", bpsPressed);
         EXPECT_EQ(s.At(0, 0), Rgb(Office11SelectedBorderColor));
-        EXPECT_EQ(s.At(5, 5), Rgb(Office11PressedColor));
+        EXPECT_EQ(s.At(2, 2), Rgb(Office11PressedColor));
+        EXPECT_GT(s.Count(Rgb(clHighlightText)), 5);
     }
     if (!dxUxTheme::IsThemeLibraryBound())
         GTEST_SKIP() << "UxTheme.dll did not load: no scheme can be in use";
     TBlueScheme blue;
     ASSERT_TRUE(Office11SchemeInUse());
     EXPECT_EQ(Rgb(Office11()->GetButtonGlyphColor(bpsPressed, clRed)), RGB(0, 0, 0));
+    TPaintSurface s(40, 20, kBack);
+    Office11()->PaintButton(&s.cx, Rect(0, 0, 40, 20), "WW", bpsPressed);
+    EXPECT_EQ(s.At(2, 2), RGB(255, 211, 142));
+    EXPECT_GT(s.Count(RGB(0, 0, 0)), 5);
     EXPECT_EQ(Rgb(Office11()->GetButtonColor(bpsHot)), RGB(255, 244, 204));
     EXPECT_EQ(Rgb(Office11()->GetButtonColor(bpsPressed)), RGB(255, 211, 142));
     EXPECT_EQ(Rgb(Office11()->GetHeaderColor()), RGB(176, 203, 240));
@@ -478,6 +483,16 @@ TEST(NativeScrollBar, ThemedPartsOrTheStandardOnes) {
                 for (int x = 0; x < 17; ++x)
                     ASSERT_EQ(painted.At(x, y), standard.At(x, y)) << p->ClassName() << " " << x << "," << y;
         }
+    }
+    if (HTHEME toolBar = OpenCachedTheme(totToolBar)) {
+        TPaintSurface painted(24, 24, kBack), themed(24, 24, kBack);
+        Office11()->PaintSchedulerNavigatorButton(&painted.cx, Rect(0, 0, 24, 24), bpsHot);
+        const RECT r = Rect(0, 0, 24, 24);
+        dxUxTheme::DrawThemeBackground(toolBar, themed.DC(), 1, 5, &r, nullptr); // hot toolbar button
+        EXPECT_LT(painted.Count(kBack), 24 * 24);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                ASSERT_EQ(painted.At(x, y), themed.At(x, y)) << x << "," << y;
     }
     if (!OpenCachedTheme(totScrollBar)) GTEST_SKIP() << "the \"ScrollBar\" theme class does not open";
     TPaintSurface empty(17, 17, kBack);
