@@ -17,14 +17,12 @@ struct PostgresServer {
         return server;
     }
 
-    // A psqlODBC connection string; the password is braced, as it holds ";".
-    std::string ConnectionString(bool admin = false) const {
-        return "DRIVER={PostgreSQL ANSI};SERVER=" + Host + ";PORT=" + Port + ";DATABASE=" + Database +
-               ";UID=" + (admin ? AdminUser : User) + ";PWD={" + (admin ? AdminPassword : Password) + "}";
-    }
-    // The same without user and password, for the connection to add them.
+    // A psqlODBC connection string without user and password, for the connection to add them. The
+    // driver would otherwise pick the client encoding from the Unix locale: the session speaks the
+    // users' ANSI code page (936) instead.
     std::string ServerText() const {
-        return "DRIVER={PostgreSQL ANSI};SERVER=" + Host + ";PORT=" + Port + ";DATABASE=" + Database;
+        return "DRIVER={PostgreSQL ANSI};SERVER=" + Host + ";PORT=" + Port + ";DATABASE=" + Database +
+               ";ConnSettings=SET client_encoding TO 'GBK'";
     }
 
 private:

@@ -210,8 +210,10 @@ void TODBCParamDesc::WriteValue(bool isInputOnly, bool keepEmptyStrings, int& pr
         if (size == 0)
             indicator = SQL_NULL_DATA;
         else if (isInputOnly) {
+            // Sent piece by piece after execution starts. Some drivers take more than one piece
+            // only when told the whole length first (SQLite; Access asks for it too).
             dataAtExec = true;
-            indicator = SQL_DATA_AT_EXEC;
+            indicator = blob ? SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(size)) : SQL_DATA_AT_EXEC;
         } else {
             if (!blob) CannotConvert();
             indicator = static_cast<SQLLEN>(size);

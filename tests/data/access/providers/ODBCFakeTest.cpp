@@ -492,7 +492,7 @@ TEST_F(FakeOdbc, BlobInputGoesOnePutDataPerPiece) {
     }
     auto binds = CallsOf("SQLBindParameter");
     ASSERT_EQ(2u, binds.size());
-    EXPECT_NE(std::string::npos, binds[0].find("ind=" + std::to_string(SQL_DATA_AT_EXEC)));
+    EXPECT_NE(std::string::npos, binds[0].find("ind=" + std::to_string(SQL_LEN_DATA_AT_EXEC(3010))));
     EXPECT_NE(std::string::npos, binds[1].find("ind=" + std::to_string(SQL_NULL_DATA)));
     // The pieces were not joined.
     EXPECT_NE(blob->GetFirstPiece()->NextPiece, nullptr);
