@@ -19,10 +19,12 @@ struct PostgresServer {
 
     // A psqlODBC connection string without user and password, for the connection to add them. The
     // driver would otherwise pick the client encoding from the Unix locale: the session speaks the
-    // users' ANSI code page (936) instead.
+    // users' ANSI code page (936) instead. Protocol 7.4-1: an error rolls back the transaction, as
+    // the server itself does; the driver's default wraps each statement in a savepoint of its own
+    // and releases it afterwards, which also drops every savepoint the statement made.
     std::string ServerText() const {
         return "DRIVER={PostgreSQL ANSI};SERVER=" + Host + ";PORT=" + Port + ";DATABASE=" + Database +
-               ";ConnSettings=SET client_encoding TO 'GBK'";
+               ";ConnSettings=SET client_encoding TO 'GBK';Protocol=7.4-1";
     }
 
 private:
