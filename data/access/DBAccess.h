@@ -2,16 +2,16 @@
 // Errors of the data-access layers.
 #include <cstdint>
 
-#include "platform/core/Exceptions.h"
+#include "platform/db/DBTypes.h"
 
 class TObject;
 
 // Base of every error the data-access layers raise. ErrorCode is set by the raising layer (the
 // ODBC return code, for example); Component names the component or internal object the error
 // belongs to (not owned).
-class EDAError : public Exception {
+class EDAError : public EDatabaseError {
 public:
-    using Exception::Exception;
+    using EDatabaseError::EDatabaseError;
     // The connection is lost or unusable.
     virtual bool IsFatalError() const { return false; }
     virtual bool IsKeyViolation() const { return false; }
