@@ -140,6 +140,8 @@ private:
         bool operator==(const BoundParam&) const = default;
     };
     std::vector<BoundParam> bound_;
+    // Closes the cursor of a prepared statement after a plain execution, when it has one.
+    void CloseResultSet();
 };
 
 // ---------------------------------------------------------------------------------------------

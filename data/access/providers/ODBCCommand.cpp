@@ -98,7 +98,7 @@ void TODBCCommand::Execute() {
             throw;
         }
         if (needPrepare) Unprepare();
-        if (!ExecutingForRecordSet && !needPrepare) GetCli()->SQLCloseCursor(stmt_);
+        if (!ExecutingForRecordSet && !needPrepare) CloseResultSet();
         ok = true;
     } catch (...) {
         executing_ = false;
@@ -107,6 +107,15 @@ void TODBCCommand::Execute() {
     }
     executing_ = false;
     if (ok && !ExecutingForRecordSet && OnAfterExecute) OnAfterExecute(true);
+}
+
+void TODBCCommand::CloseResultSet() {
+    // A statement without a result set has no cursor to close: some drivers answer the close
+    // with an error of their own and drop the prepared statement's plan with it.
+    SQLSMALLINT columns = 0;
+    TODBCCli* cli = GetCli();
+    SQLRETURN r = cli->SQLNumResultCols(stmt_, &columns);
+    if (IsODBCError(r) || columns > 0) cli->SQLCloseCursor(stmt_);
 }
 
 void TODBCCommand::InternalExecute() {

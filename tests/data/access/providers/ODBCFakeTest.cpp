@@ -530,6 +530,8 @@ TEST_F(FakeOdbc, UnchangedParametersAreNotBoundAgain) {
     command->Execute();
     EXPECT_EQ(2, CountCalls("SQLBindParameter"));
     EXPECT_EQ(2, CountCalls("SQLExecute"));
+    // No result set, no cursor to close.
+    EXPECT_EQ(0, CountCalls("SQLCloseCursor"));
     // A new size means a new buffer: that parameter is bound again.
     command->GetParam(1)->SetSize(30);
     command->Execute();
