@@ -9,7 +9,8 @@
 
 namespace {
 
-enum Driver { dSQLite, dPostgres };
+// The Access stand-in passes everything on to the SQLite driver: the same column types and texts.
+enum Driver { dSQLite, dAccess, dPostgres };
 
 struct TypeCase {
     const char* name;
@@ -66,13 +67,21 @@ class ParameterTypes : public testing::TestWithParam<Driver> {
 protected:
     void SetUp() override {
         connection = std::make_unique<TODBCConnection>();
-        if (GetParam() == dSQLite) {
+        if (GetParam() != dPostgres) {
             std::string dir = BuildFolderUnix("odbc-provider-tests");
             CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
             std::string file = dir + "/types-" + std::to_string(GetCurrentProcessId()) + ".db";
-            DeleteFileA(("Z:" + file).c_str());
-            connection->SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
             dbFile = "Z:" + file;
+            DeleteFileA(dbFile.c_str());
+            if (GetParam() == dSQLite)
+                connection->SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+            else {
+                // The stand-in opens existing files only; a zero-length file is an empty database.
+                HANDLE h = CreateFileA(dbFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+                CloseHandle(h);
+                connection->SetServer("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + dbFile);
+                connection->SetPassword("secret");
+            }
         } else {
             const PostgresServer& server = PostgresServer::Get();
             connection->SetServer(server.ServerText());
@@ -186,9 +195,11 @@ TEST_P(ParameterTypes, BlobAndMemoInPiecesRoundTrip) {
     EXPECT_TRUE(text == memoBack);
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, ParameterTypes, testing::Values(dSQLite, dPostgres),
-                         [](const testing::TestParamInfo<Driver>& info) {
-                             return info.param == dSQLite ? std::string("SQLite") : std::string("PostgreSQL");
-                         });
+std::string DriverName(const testing::TestParamInfo<Driver>& info) {
+    static const char* const names[] = {"SQLite", "AccessStandIn", "PostgreSQL"};
+    return names[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, ParameterTypes, testing::Values(dSQLite, dAccess, dPostgres), DriverName);
 
 } // namespace
