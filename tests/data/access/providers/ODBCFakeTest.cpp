@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "data/access/providers/ODBCClasses.h"
+#include "OdbcTestSupport.h"
 #include "data/memory/Blob.h"
 #include "data/memory/FieldDescs.h"
 
@@ -214,12 +214,7 @@ TEST(ODBCBinding, MissingExportRaisesOnlyWhenCalled) {
         using TODBCCli::TODBCCli;
         AnsiString GetLibraryName() override { return "vz-no-such-odbc.dll"; }
     } missing(&lock);
-    try {
-        missing.LoadLibrary();
-        FAIL() << "loaded";
-    } catch (const Exception& e) {
-        EXPECT_EQ("Cannot load client library: vz-no-such-odbc.dll", e.Message());
-    }
+    EXPECT_EQ("Cannot load client library: vz-no-such-odbc.dll", MessageOf([&] { missing.LoadLibrary(); }));
     EXPECT_FALSE(missing.IsLibraryLoaded());
 }
 
@@ -228,23 +223,13 @@ TEST_F(FakeOdbc, RefusedVersionSettingFreesTheEnvironmentAndTheNextConnectTriesA
     cli->FreeEnv();
     Script("clearlog");
     Script("ret SQLSetEnvAttr -1");
-    try {
-        connection->Connect("");
-        FAIL() << "connected";
-    } catch (const Exception& e) {
-        EXPECT_EQ("Can't initialize SQL environment. Error -1", e.Message());
-    }
+    EXPECT_EQ("Can't initialize SQL environment. Error -1", MessageOf([&] { connection->Connect(""); }));
     EXPECT_FALSE(cli->IsEnvAllocated());
     EXPECT_EQ(1, CountCalls("SQLFreeHandle 1"));
     EXPECT_FALSE(connection->GetConnected());
 
     Script("ret SQLAllocHandle -2");
-    try {
-        connection->Connect("");
-        FAIL() << "connected";
-    } catch (const Exception& e) {
-        EXPECT_EQ("Can't initialize SQL environment. Error -2", e.Message());
-    }
+    EXPECT_EQ("Can't initialize SQL environment. Error -2", MessageOf([&] { connection->Connect(""); }));
     EXPECT_FALSE(cli->IsEnvAllocated());
 
     connection->Connect("");
@@ -419,19 +404,9 @@ TEST_F(FakeOdbc, TransactionSwitchesAutoCommitAroundEndTran) {
 
     Script("clearlog");
     transaction->SetProp(prIsolationLevel, static_cast<int>(ilCustom));
-    try {
-        transaction->StartTransaction();
-        FAIL() << "started";
-    } catch (const Exception& e) {
-        EXPECT_EQ("Unsupported transaction isolation level", e.Message());
-    }
+    EXPECT_EQ("Unsupported transaction isolation level", MessageOf([&] { transaction->StartTransaction(); }));
     EXPECT_TRUE(Log().empty());
-    try {
-        transaction->Rollback();
-        FAIL() << "rolled back";
-    } catch (const Exception& e) {
-        EXPECT_EQ("Can't perform operation on inactive transaction", e.Message());
-    }
+    EXPECT_EQ("Can't perform operation on inactive transaction", MessageOf([&] { transaction->Rollback(); }));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -440,12 +415,7 @@ TEST_F(FakeOdbc, TransactionSwitchesAutoCommitAroundEndTran) {
 TEST_F(FakeOdbc, BlankStatementRaisesBeforeAnyDriverCall) {
     Connect();
     Command("  \r\n\t ");
-    try {
-        command->Execute();
-        FAIL() << "executed";
-    } catch (const Exception& e) {
-        EXPECT_EQ("No SQL statement provided", e.Message());
-    }
+    EXPECT_EQ("No SQL statement provided", MessageOf([&] { command->Execute(); }));
     EXPECT_TRUE(Log().empty()) << Script("log");
 }
 

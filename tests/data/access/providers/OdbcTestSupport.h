@@ -9,6 +9,16 @@
 
 #include "data/access/providers/ODBCClasses.h"
 
+// The message of the Exception that f raises; "<no error>" when it raises none.
+template <class F> std::string MessageOf(F f) {
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "<no error>";
+}
+
 // Column values of every row as text; "<null>" for NULL. Failures are test failures.
 inline std::vector<std::vector<std::string>> QueryRows(TODBCConnection& connection, const std::string& sql) {
     std::vector<std::vector<std::string>> rows;
