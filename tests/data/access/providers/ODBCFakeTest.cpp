@@ -579,3 +579,31 @@ TEST_F(FakeOdbc, OutputDateLeftAsZerosReadsAsFirstJanuary100) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FakeOdbc, LineEndsAreConvertedBothWaysWhenAsked) {
+    Connect();
+    Command("{call p(:a, :b)}");
+    auto& in = Param(0, tcString, pdInput, 20);
+    in.SetConvertEOL(true);
+    in.SetValue(AnsiString("a\r\nb\r\n"));
+    auto& out = Param(1, tcString, pdOutput, 20);
+    out.SetConvertEOL(true);
+    Script("out 2 3 x\\ny");
+    command->Execute();
+    auto binds = CallsOf("SQLBindParameter");
+    ASSERT_EQ(2u, binds.size());
+    // Two line feeds: the log line ends at the first.
+    EXPECT_NE(std::string::npos, binds[0].find("ind=4 value=a")) << binds[0];
+    EXPECT_EQ("x\r\ny", out.GetValue().AsAnsiString());
+}
+
+TEST_F(FakeOdbc, ServerAndDriverVersionsComeFromGetInfo) {
+    Connect();
+    EXPECT_EQ("01.00.0000", connection->GetServerVersion());
+    EXPECT_EQ("FakeDB 01.00.0000", connection->GetServerVersionFull());
+    EXPECT_EQ("02.00.0000", connection->GetClientVersion());
+}
+
+} // namespace

@@ -203,3 +203,15 @@ std::string DriverName(const testing::TestParamInfo<Driver>& info) {
 INSTANTIATE_TEST_SUITE_P(Drivers, ParameterTypes, testing::Values(dSQLite, dAccess, dPostgres), DriverName);
 
 } // namespace
+
+namespace {
+
+TEST(ODBCDrivers, InstalledDriversAreListedByDescription) {
+    TODBCConnection connection;
+    EXPECT_TRUE(connection.IsDriverInstalled("sqlite3"));
+    EXPECT_TRUE(connection.IsDriverInstalled("PostgreSQL ANSI"));
+    EXPECT_TRUE(connection.IsDriverInstalled("Microsoft Access Driver (*.mdb)"));
+    EXPECT_FALSE(connection.IsDriverInstalled("No Such Driver"));
+}
+
+} // namespace

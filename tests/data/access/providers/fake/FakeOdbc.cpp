@@ -9,7 +9,8 @@
 //   rows N                      SQLRowCount's answer
 //   dead 0|1                    SQL_ATTR_CONNECTION_DEAD
 //   out PARAM IND TEXT          after SQLExecute: TEXT written into the parameter's buffer as the
-//                               driver would (cut to the buffer), indicator set to IND
+//                               driver would (cut to the buffer), indicator set to IND; "\n" in
+//                               TEXT is a line feed
 //   log                         answers the log, one call a line
 #include <windows.h>
 #include <sql.h>
@@ -172,7 +173,10 @@ const char* __stdcall FakeOdbcScript(const char* command) {
         int param;
         long ind;
         in >> param >> ind;
-        st.outputs[param] = Output{static_cast<SQLLEN>(ind), rest()};
+        // "\n" in the text stands for a line feed.
+        std::string text = rest();
+        for (size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+        st.outputs[param] = Output{static_cast<SQLLEN>(ind), text};
     } else if (verb == "log") {
         st.answer = st.log;
     } else if (verb == "clearlog") {
