@@ -599,6 +599,19 @@ TEST_F(FakeOdbc, LineEndsAreConvertedBothWaysWhenAsked) {
     EXPECT_EQ("x\r\ny", out.GetValue().AsAnsiString());
 }
 
+TEST_F(FakeOdbc, TransactionMisuseIsRefusedBeforeAnyDriverCall) {
+    TODBCTransaction lonely;
+    EXPECT_EQ("There are no connections in the transaction", MessageOf([&] { lonely.StartTransaction(); }));
+    TODBCTransaction idle;
+    idle.AddConnection(connection.get());
+    EXPECT_EQ("One of the connections in the transaction is not active",
+              MessageOf([&] { idle.StartTransaction(); }));
+    EXPECT_EQ("Can't perform operation on inactive transaction", MessageOf([&] { idle.Commit(); }));
+    EXPECT_EQ("Can't perform operation on inactive transaction",
+              MessageOf([&] { idle.RollbackToSavepoint("s"); }));
+    EXPECT_TRUE(Log().empty()) << Script("log");
+}
+
 TEST_F(FakeOdbc, ServerAndDriverVersionsComeFromGetInfo) {
     Connect();
     EXPECT_EQ("01.00.0000", connection->GetServerVersion());
