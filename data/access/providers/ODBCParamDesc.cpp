@@ -222,7 +222,12 @@ void TODBCParamDesc::WriteValue(bool isInputOnly, bool keepEmptyStrings, int& pr
     }
     case tcBytes:
     case tcVarBytes: {
-        TBytes bytes = v.IsString() ? TBytes(v.AsAnsiString().begin(), v.AsAnsiString().end()) : v.AsBytes();
+        TBytes bytes;
+        if (v.IsString()) {
+            AnsiString text = v.AsAnsiString();
+            bytes.assign(text.begin(), text.end());
+        } else
+            bytes = v.AsBytes();
         size_t n = std::min<size_t>(bytes.size(), static_cast<size_t>(bufferSize_));
         if (n) std::memcpy(buffer, bytes.data(), n);
         indicator = static_cast<SQLLEN>(n);

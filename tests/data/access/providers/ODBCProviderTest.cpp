@@ -57,6 +57,7 @@ std::vector<TypeCase> Cases() {
         {"GUID", tcGuid, 0, AnsiString("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"), "VARCHAR(38)", "UUID",
          "{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "6F9619FF-8B86-D011-B42D-00C04FC964FF"},
         {"bytes", tcVarBytes, 5, SomeBytes(), "BLOB", "BYTEA", "00017F80FF", "00017f80ff"},
+        {"bytes of a text", tcBytes, 3, AnsiString("中A"), "BLOB", "BYTEA", "D6D041", "d6d041"},
         // The SQLite driver keeps wide text as UTF-8: read back as wide text below. The ANSI build
         // of psqlODBC has no wide C type at all ("-" skips the case there).
         {"wide text", tcWideString, 20, WideString(L"中文 wide"), "VARCHAR(20)", "-", "中文 wide", ""},
@@ -124,8 +125,9 @@ TEST_P(ParameterTypes, EveryDataTypeIsWrittenAndReadBack) {
         command.Execute();
         EXPECT_EQ(1, command.RowsAffected());
         std::string select = "SELECT v FROM " + table;
-        if (c.type == tcVarBytes && !pg) select = "SELECT hex(v) FROM " + table;
-        if (c.type == tcVarBytes && pg) select = "SELECT encode(v, 'hex') FROM " + table;
+        const bool bytes = c.type == tcVarBytes || c.type == tcBytes;
+        if (bytes && !pg) select = "SELECT hex(v) FROM " + table;
+        if (bytes && pg) select = "SELECT encode(v, 'hex') FROM " + table;
         if (c.type == tcBoolean && pg) select = "SELECT CASE WHEN v THEN 1 ELSE 0 END FROM " + table;
         if (c.type == tcWideString)
             EXPECT_EQ(AnsiToWide(pg ? c.pgText : c.sqliteText), QueryWideValue(*connection, select));
