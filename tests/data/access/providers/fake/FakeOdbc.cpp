@@ -175,7 +175,8 @@ const char* __stdcall FakeOdbcScript(const char* command) {
         in >> param >> ind;
         // "\n" in the text stands for a line feed.
         std::string text = rest();
-        for (size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+        for (size_t at; (at = text.find("\\n")) != std::string::npos;)
+            text.replace(at, 2, "\n");
         st.outputs[param] = Output{static_cast<SQLLEN>(ind), text};
     } else if (verb == "log") {
         st.answer = st.log;
