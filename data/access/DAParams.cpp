@@ -212,7 +212,14 @@ void TDAParam::Assign(TPersistent* source) {
         AssignField(field);
     else if (auto* strings = dynamic_cast<TStrings*>(source))
         SetAsMemo(strings->Text());
-    else
+    else if (auto* persist = dynamic_cast<IStreamPersist*>(source)) {
+        TFieldType type = DataType();
+        if (type != ftBlob && type != ftMemo && type != ftOraBlob && type != ftOraClob)
+            throw Exception("Data type is not supported");
+        TMemoryStream stream;
+        persist->SaveToStream(&stream);
+        LoadFromStream(&stream, type);
+    } else
         TParam::Assign(source);
 }
 

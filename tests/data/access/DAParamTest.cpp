@@ -184,6 +184,27 @@ TEST(DAParam, LoadFromStreamTakesOnlyBlobKinds) {
     EXPECT_EQ(ftInteger, q.DataType());
 }
 
+TEST(DAParam, AssignFromAStreamPersistingObjectNeedsABlobType) {
+    struct Saved : TPersistent, IStreamPersist {
+        void LoadFromStream(TStream*) override {}
+        void SaveToStream(TStream* stream) override { stream->WriteBuffer("saved", 5); }
+    } source;
+    TDAParam blob;
+    blob.SetDataType(ftBlob);
+    blob.Assign(&source);
+    EXPECT_EQ("saved", blob.GetAsString());
+    TDAParam integer;
+    integer.SetDataType(ftInteger);
+    integer.SetValue(5);
+    try {
+        integer.Assign(&source);
+        FAIL() << "assigned";
+    } catch (const Exception& e) {
+        EXPECT_EQ("Data type is not supported", e.Message());
+    }
+    EXPECT_EQ(5, integer.GetAsInteger());
+}
+
 TEST(DAParam, ExtendedTypesTravelAsExtDataType) {
     struct Case {
         TFieldType type;
