@@ -87,7 +87,6 @@ void TODBCCommand::SetCursorState(uint8_t value) {
 void TODBCCommand::Execute() {
     if (cursorState_ > csPrepared) return;
     bool needPrepare = !GetPrepared();
-    bool ok = false;
     executing_ = true;
     try {
         if (needPrepare) Prepare();
@@ -99,14 +98,13 @@ void TODBCCommand::Execute() {
         }
         if (needPrepare) Unprepare();
         if (!ExecutingForRecordSet && !needPrepare) CloseResultSet();
-        ok = true;
     } catch (...) {
         executing_ = false;
         if (!ExecutingForRecordSet && OnAfterExecute) OnAfterExecute(false);
         throw;
     }
     executing_ = false;
-    if (ok && !ExecutingForRecordSet && OnAfterExecute) OnAfterExecute(true);
+    if (!ExecutingForRecordSet && OnAfterExecute) OnAfterExecute(true);
 }
 
 void TODBCCommand::CloseResultSet() {

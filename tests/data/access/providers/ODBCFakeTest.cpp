@@ -612,6 +612,21 @@ TEST_F(FakeOdbc, TransactionMisuseIsRefusedBeforeAnyDriverCall) {
     EXPECT_TRUE(Log().empty()) << Script("log");
 }
 
+TEST_F(FakeOdbc, AfterExecuteReportsSuccessAndFailureAndAnAdHocStatementIsFreed) {
+    Connect();
+    Command("UPDATE t SET a = 1");
+    std::vector<bool> reports;
+    command->OnAfterExecute = [&](bool result) { reports.push_back(result); };
+    command->Execute();
+    Script("ret SQLExecute -1");
+    EXPECT_THROW(command->Execute(), EODBCError);
+    EXPECT_EQ((std::vector<bool>{true, false}), reports);
+    // Prepared and freed around each execution.
+    EXPECT_EQ(2, CountCalls("SQLPrepare"));
+    EXPECT_EQ(2, CountCalls("SQLFreeHandle 3"));
+    EXPECT_FALSE(command->GetPrepared());
+}
+
 TEST_F(FakeOdbc, ServerAndDriverVersionsComeFromGetInfo) {
     Connect();
     EXPECT_EQ("01.00.0000", connection->GetServerVersion());
