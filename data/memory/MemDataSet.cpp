@@ -751,7 +751,9 @@ void* TMemDataSet::NewValueBuffer() {
 
 bool TMemDataSet::ReadFieldValue(TFieldDesc* desc, void* record, void* dest, int sizeLimit) {
     int fieldNo = desc->Position;
-    if (!dest || desc->HasParent()) {
+    TDataTypeCode code = desc->TypeCode;
+    bool special = code == tcInt8 || code == tcExtString || code == tcExtWideString || code == tcExtVarBytes;
+    if (!dest || !special || desc->HasParent()) {
         bool isNull = false;
         FIRecordSet->GetField(fieldNo, record, isNull, dest);
         return !isNull;
@@ -830,8 +832,11 @@ bool TMemDataSet::GetFieldData(int fieldNo, void* buffer) {
 }
 
 bool TMemDataSet::GetFieldData(TField* field, void* buffer, bool nativeFormat) {
-    if (field->DataType() != ftWideString || !buffer)
+    if (field->DataType() != ftWideString || !buffer) {
+        // Every field read comes this way: the native form needs no conversion step.
+        if (nativeFormat) return GetFieldData(field, buffer);
         return TDataSet::GetFieldData(field, buffer, nativeFormat);
+    }
     std::vector<uint8_t> scratch(static_cast<size_t>(2 * field->Size() + 18), 0);
     bool notNull = GetFieldData(field, scratch.data());
     auto* out = static_cast<WideString*>(buffer);
