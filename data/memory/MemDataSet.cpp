@@ -572,8 +572,9 @@ void TMemDataSet::FreeBufferObjects(TRecordBuffer buffer, bool withBlobs) {
 }
 
 void TMemDataSet::ReleaseBufferObjects() {
+    if (!TempBuffer()) return; // no buffers allocated
     if (ReferenceOnRead)
-        for (int i = 0; i <= BufferCount() && i < BufferRecordCount() + 1; ++i)
+        for (int i = 0; i <= BufferCount(); ++i)
             FreeBufferObjects(GetBuffer(i), true);
     FreeBufferObjects(TempBuffer(), true);
 }

@@ -400,3 +400,31 @@ TEST(MemDataSetTest, WritesOutsideEditingAndIntoReadOnlyFieldsAreRefused) {
     EXPECT_EQ(3, ds.FieldByName("RO")->AsInteger());
     ds.Cancel();
 }
+
+TEST(MemDataSetTest, ReferenceOnReadBuffersHoldAndReleaseTheirOwnReferences) {
+    TMemDataSet ds(nullptr);
+    ds.ReferenceOnRead = true;
+    ds.SetRecordSet(new TRowsData({{"ID", tcInt32}, {"B", tcBlob}}, [](TRowsData& d) {
+        for (int i = 1; i <= 3; ++i)
+            d.AddRow([&](void* b) {
+                d.PutField(1, b, true, &i);
+                d.WriteBlob(2, b, true, "blob", 4, 0);
+            });
+    }));
+    ds.Open();
+    TBlob* first = ds.GetBlobOfField(ds.FieldByName("B"));
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(2, first->RefCount()); // the stored row's and the buffer's
+    ds.Next();
+    TBlob* second = ds.GetBlobOfField(ds.FieldByName("B"));
+    EXPECT_EQ(2, second->RefCount());
+    ds.Next(); // the first row's buffer is read again: its reference goes
+    EXPECT_EQ(1, first->RefCount());
+    EXPECT_EQ(2, ds.GetBlobOfField(ds.FieldByName("B"))->RefCount());
+    // Refresh fetches the rows again; the buffers let go of the old ones and refer to the new.
+    ds.Refresh();
+    EXPECT_EQ(3, ds.RecordCount());
+    EXPECT_EQ(1, ds.FieldByName("ID")->AsInteger());
+    EXPECT_EQ(2, ds.GetBlobOfField(ds.FieldByName("B"))->RefCount());
+    ds.Close();
+}
