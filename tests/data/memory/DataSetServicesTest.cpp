@@ -258,3 +258,114 @@ TEST(BlobStreamTest, WithoutACurrentRecordTheStreamStaysClosed) {
     EXPECT_EQ(nullptr, ds.GetBlobOfField(ds.FieldByName("B")));
     EXPECT_THROW(ds.GetBlobByName("NOPE"), Exception);
 }
+
+namespace {
+// An updater that records what it was asked to write and can fail or gather batches.
+struct TRecordingUpdater : TDataSetUpdater {
+    using TDataSetUpdater::TDataSetUpdater;
+    std::vector<std::string> written;
+    bool failWith = false;
+    bool batching = false;
+    bool PerformUpdate() override { return Write("update"); }
+    bool PerformInsert() override { return Write("insert"); }
+    bool PerformDelete() override { return Write("delete"); }
+    bool BatchUpdateActive() override { return batching; }
+    void FlushBatch() override { written.push_back("flush"); }
+    bool Write(const char* what) {
+        if (failWith) DatabaseError("key violation");
+        written.push_back(what);
+        return true;
+    }
+};
+} // namespace
+
+TEST(DataSetServiceTest, ApplyStepOfOneRecord) {
+    struct Case {
+        const char* what;
+        int recordAction; // -1: no OnUpdateRecord
+        int errorAction;  // -1: no OnUpdateError
+        bool fail, batching, isLast;
+        int kind;
+        std::vector<std::string> written;
+        int result; // -2: EDatabaseError, -3: EAbort
+    } cases[] = {
+        {"no events: the updater writes by kind",
+         -1,
+         -1,
+         false,
+         false,
+         true,
+         ukDelete,
+         {"delete"},
+         uaApplied},
+        {"the event applied it: nothing written", uaApplied, -1, false, false, true, ukModify, {}, uaApplied},
+        {"the event skips it", uaSkip, -1, false, false, true, ukModify, {}, uaSkip},
+        {"the event asks for the default statement",
+         uaDefaultApply,
+         -1,
+         false,
+         false,
+         true,
+         ukInsert,
+         {"insert"},
+         uaApplied},
+        {"the event leaves uaFail", uaFail, -1, false, false, true, ukModify, {}, -2},
+        {"the event aborts", uaAbort, -1, false, false, true, ukModify, {}, -3},
+        {"a database error without OnUpdateError", -1, -1, true, false, true, ukModify, {}, -2},
+        {"OnUpdateError skips the record", -1, uaSkip, true, false, true, ukModify, {}, uaSkip},
+        {"OnUpdateError fails", -1, uaFail, true, false, true, ukModify, {}, -2},
+        {"batched and not the last", -1, -1, false, true, false, ukModify, {"update"}, uaBatched},
+        {"batched and the last: the batch runs",
+         -1,
+         -1,
+         false,
+         true,
+         true,
+         ukModify,
+         {"update", "flush"},
+         uaApplied},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TMemDataSet ds(nullptr);
+        ds.EnsureService();
+        auto* updater = new TRecordingUpdater(ds.Service());
+        ds.Service()->SetUpdater(updater);
+        updater->failWith = c.fail;
+        updater->batching = c.batching;
+        if (c.recordAction >= 0)
+            ds.OnUpdateRecord = [&](TDataSet*, TUpdateKind, int& action) { action = c.recordAction; };
+        if (c.errorAction >= 0)
+            ds.OnUpdateError = [&](TDataSet*, EDatabaseError&, TUpdateKind, int& action) {
+                action = c.errorAction;
+            };
+        int action = -99;
+        try {
+            updater->HandleApplyRecord(c.kind, action, c.isLast);
+            EXPECT_EQ(c.result, action);
+        } catch (const EAbort&) {
+            EXPECT_EQ(-3, c.result);
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(-2, c.result) << e.Message();
+        }
+        EXPECT_EQ(c.written, updater->written);
+        EXPECT_FALSE(ds.Modified());
+    }
+}
+
+TEST(DataSetServiceTest, AssignCopiesTheDatasetSettings) {
+    TMemDataSet from(nullptr), to(nullptr);
+    from.SetCachedUpdates(true);
+    from.SetLocalUpdate(true);
+    from.RequiredFields = false;
+    from.SetMasterFields("A;B");
+    from.SetDetailFields("C;D");
+    from.SetDetailDelay(250);
+    to.Assign(&from);
+    EXPECT_TRUE(to.CachedUpdates());
+    EXPECT_TRUE(to.LocalUpdate());
+    EXPECT_FALSE(to.RequiredFields);
+    EXPECT_EQ("A;B", to.MasterFields());
+    EXPECT_EQ("C;D", to.DetailFields());
+    EXPECT_EQ(250, to.DetailDelay());
+}
