@@ -428,3 +428,25 @@ TEST(MemDataSetTest, ReferenceOnReadBuffersHoldAndReleaseTheirOwnReferences) {
     EXPECT_EQ(2, ds.GetBlobOfField(ds.FieldByName("B"))->RefCount());
     ds.Close();
 }
+
+TEST(MemDataSetTest, DefinitionsAreRebuiltOnlyWhenTheColumnsChange) {
+    auto* data = new TRowsData({{"ID", tcInt32}, {"NAME", tcString, 10}}, nullptr);
+    TMemDataSet ds(nullptr);
+    ds.SetRecordSet(data);
+    ds.Prepare(); // a prepared record set keeps its descriptors while closed
+    EXPECT_TRUE(ds.IsPrepared());
+    TFieldDef* name = ds.FieldDefs().Find("NAME");
+    ds.InitFieldDefs(); // same columns: the definitions stand
+    EXPECT_EQ(name, ds.FieldDefs().Find("NAME"));
+    data->Specs[1].Name = "TITLE";
+    ds.InitFieldDefs();
+    EXPECT_EQ(nullptr, ds.FieldDefs().FindDef("NAME"));
+    ASSERT_NE(nullptr, ds.FieldDefs().FindDef("TITLE"));
+    EXPECT_EQ(2, ds.FieldDefs().FindDef("TITLE")->FieldNo());
+    data->Specs[1].Name = "title"; // names compare exactly
+    ds.InitFieldDefs();
+    EXPECT_NE(nullptr, ds.FieldDefs().FindDef("title"));
+    EXPECT_EQ("title", ds.FieldDefs()[1]->Name());
+    ds.Unprepare();
+    EXPECT_FALSE(ds.FieldDefs().Updated);
+}
