@@ -11,6 +11,7 @@
 
 class TMemDataSet;
 class TDataSetService;
+class XmlWriter;
 
 // Stateless: the dataset keeps one instance of the class it names.
 class TDataTypesMap : public TObject {
@@ -71,9 +72,13 @@ public:
     virtual TClass FieldClassOfType(TFieldType fieldType);
     // Runs after the record set is prepared or opened, before field definitions are built.
     virtual void PrepareFieldInfo() {}
-    virtual void WriteFieldXmlType() {}
-    virtual void WriteFieldXmlAttrs() {}
-    virtual void FieldValueToXmlText() {}
+    // The column pieces of the dataset's XML form (a rowset schema and its rows): the type
+    // attributes of a column, its naming and flag attributes, and the text of its value in the
+    // current record (not for a null value).
+    virtual void WriteFieldXmlType(TField* field, TFieldDesc* desc, XmlWriter& writer);
+    virtual void WriteFieldXmlAttrs(TField* field, TFieldDesc* desc, XmlWriter& writer,
+                                    const AnsiString& name);
+    virtual WideString FieldValueToXmlText(TField* field, TFieldDesc* desc);
     // Reserved slots.
     virtual void PlaceholderA();
     virtual void PlaceholderB();
@@ -86,3 +91,7 @@ private:
     TMemDataSet* dataSet_;
     std::unique_ptr<TDataSetUpdater> updater_;
 };
+
+// "yyyy-mm-ddThh:nn:ss" and "hh:nn:ss"; milliseconds are dropped.
+AnsiString XmlDateTimeText(TDateTime value);
+AnsiString XmlTimeText(TDateTime value);
