@@ -303,3 +303,279 @@ TEST(DataSetXmlTest, DateTextsPadEveryPartWithZeros) {
     EXPECT_EQ("00:00:00", XmlTimeText(0));
     EXPECT_EQ("23:05:01", XmlTimeText(EncodeDateTime(2020, 1, 1, 23, 5, 1, 999)));
 }
+
+namespace {
+
+// A whole rowset document over the service's pieces, in the frame a writer of the form chooses:
+// columns whose names are no XML names are written as c<number> with rs:name.
+WideString ColumnName(TField* field) {
+    for (char ch : field->FieldName())
+        if (!(std::isalnum(static_cast<unsigned char>(ch)) || ch == '_'))
+            return L"c" + std::to_wstring(field->Index());
+    return AnsiToWide(field->FieldName());
+}
+
+WideString WriteRowset(TMemDataSet& ds) {
+    TDataSetService* service = ds.Service();
+    XmlWriter w;
+    w.WriteStartDocument();
+    w.WriteStartElement(L"xml");
+    w.WriteAttribute(L"xmlns:s", L"uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882");
+    w.WriteAttribute(L"xmlns:dt", L"uuid:C2F41010-65B3-11d1-A29F-00AA00C14882");
+    w.WriteAttribute(L"xmlns:rs", L"urn:schemas-microsoft-com:rowset");
+    w.WriteAttribute(L"xmlns:z", L"#RowsetSchema");
+    w.WriteStartElement(L"s:Schema");
+    w.WriteAttribute(L"id", L"RowsetSchema");
+    w.WriteStartElement(L"s:ElementType");
+    w.WriteAttribute(L"name", L"row");
+    w.WriteAttribute(L"content", L"eltOnly");
+    for (int i = 0; i < ds.FieldCount(); ++i) {
+        TField* field = ds.Fields()[i];
+        TFieldDesc* desc = ds.GetFieldDesc(field);
+        WideString name = ColumnName(field);
+        w.WriteStartElement(L"s:AttributeType");
+        service->WriteFieldXmlAttrs(field, desc, w,
+                                    name == AnsiToWide(field->FieldName()) ? AnsiString() : WideToAnsi(name));
+        w.WriteStartElement(L"s:datatype");
+        service->WriteFieldXmlType(field, desc, w);
+        w.WriteEndElement();
+        w.WriteEndElement();
+    }
+    w.WriteStartElement(L"s:extends");
+    w.WriteAttribute(L"type", L"rs:rowbase");
+    w.WriteEndElement();
+    w.WriteEndElement();
+    w.WriteEndElement();
+    w.WriteStartElement(L"rs:data");
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+        w.WriteStartElement(L"z:row");
+        for (int i = 0; i < ds.FieldCount(); ++i) {
+            TField* field = ds.Fields()[i];
+            // A null value has no attribute: its text would read as 0 or 1899-12-30.
+            if (field->IsNull()) continue;
+            w.WriteAttribute(ColumnName(field), service->FieldValueToXmlText(field, ds.GetFieldDesc(field)));
+        }
+        w.WriteEndElement();
+    }
+    w.WriteEndElement();
+    w.WriteEndElement();
+    return w.Text();
+}
+
+TXmlNode Child(const TXmlNode& parent, const wchar_t* name) {
+    for (const TXmlNode& node : parent.ChildNodes())
+        if (node.NodeName() == name) return node;
+    return TXmlNode();
+}
+
+std::vector<TXmlNode> Children(const TXmlNode& parent, const wchar_t* name) {
+    std::vector<TXmlNode> result;
+    for (const TXmlNode& node : parent.ChildNodes())
+        if (node.NodeName() == name) result.push_back(node);
+    return result;
+}
+
+using Pairs = std::vector<std::pair<WideString, WideString>>;
+
+// Attribute pairs as the writer put them into one element, references resolved by hand.
+Pairs WrittenAttributes(const std::function<void(XmlWriter&)>& write) {
+    WideString text = AttributesOf(write);
+    Pairs pairs;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t eq = text.find(L"=\"", at);
+        size_t end = text.find(L'"', eq + 2);
+        WideString value;
+        for (size_t i = eq + 2; i < end; ++i) {
+            if (text[i] == L'&') {
+                size_t semi = text.find(L';', i);
+                value +=
+                    static_cast<wchar_t>(std::wcstoul(text.substr(i + 3, semi - i - 3).c_str(), nullptr, 16));
+                i = semi;
+            } else {
+                value += text[i];
+            }
+        }
+        pairs.emplace_back(text.substr(at, eq - at), value);
+        at = end + 2;
+    }
+    return pairs;
+}
+
+Pairs ParsedAttributes(const TXmlNode& node) {
+    Pairs pairs;
+    for (const TXmlNode& a : node.Attributes())
+        pairs.emplace_back(a.NodeName(), a.Text());
+    return pairs;
+}
+
+std::string UnHex(const WideString& text) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < text.size(); i += 2)
+        bytes += static_cast<char>(std::wcstoul(text.substr(i, 2).c_str(), nullptr, 16));
+    return bytes;
+}
+
+TDateTime XmlDate(const WideString& text) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    EXPECT_EQ(6, std::swscanf(text.c_str(), L"%4d-%2d-%2dT%2d:%2d:%2d", &y, &mo, &d, &h, &mi, &s))
+        << WideToAnsi(text);
+    return EncodeDateTime(y, mo, d, h, mi, s, 0);
+}
+
+// The value a row attribute reads back as, compared with the field's own.
+void ExpectSameValue(TMemDataSet& ds, TField* field, const WideString& text) {
+    SCOPED_TRACE(field->FieldName());
+    switch (ds.GetFieldDesc(field)->TypeCode) {
+    case tcInt8:
+    case tcInt16:
+    case tcInt32:
+    case tcUInt16:
+    case tcInt64:
+    case tcUInt32:
+        EXPECT_EQ(field->AsLargeInt(), std::wcstoll(text.c_str(), nullptr, 10));
+        break;
+    case tcFloat:
+        EXPECT_EQ(field->AsFloat(), std::wcstod(text.c_str(), nullptr)) << WideToAnsi(text); // exactly
+        break;
+    case tcDate:
+    case tcDateTime:
+        EXPECT_EQ(field->AsDateTime(), XmlDate(text));
+        break;
+    case tcTime:
+        EXPECT_EQ(field->AsDateTime(), XmlDate(L"1899-12-30T" + text));
+        break;
+    case tcBoolean:
+        EXPECT_EQ(field->AsBoolean() ? L"True" : L"False", text);
+        break;
+    case tcCurrency:
+    case tcBCD:
+        EXPECT_EQ(field->AsCurrency(), TBcd::FromString(WideToAnsi(text)).ToCurrency());
+        break;
+    case tcFMTBCD:
+        EXPECT_EQ(field->AsBCD(), TBcd::FromString(WideToAnsi(text)));
+        break;
+    case tcBlob:
+    case tcBytes:
+    case tcVarBytes:
+    case tcExtVarBytes: {
+        TBytes bytes = field->GetAsBytes();
+        EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == UnHex(text));
+        break;
+    }
+    case tcWideMemo:
+        EXPECT_TRUE(ds.GetBlobOfField(field)->ReadAsWide() == text);
+        break;
+    default:
+        EXPECT_EQ(field->AsWideString(), text);
+        break;
+    }
+}
+
+struct ComScope {
+    ComScope() { CoInitialize(nullptr); }
+    ~ComScope() { CoUninitialize(); }
+};
+
+} // namespace
+
+TEST(DataSetXmlTest, RowsetDocumentReadsBackThroughTheXmlParser) {
+    ComScope com;
+    TFormatSettingsPin pin(CommaLocale());
+    const std::string longBlob = LongBytes(70000);
+    const std::string tricky = "纳税人 \"甲\" & 'B' <x>\r\nline\ttab";
+    struct Column {
+        const char* name;
+        TDataTypeCode code;
+        int length, scale;
+        Put first, second; // second row: nullptr leaves the value null
+    } columns[] = {
+        {"ID", tcInt32, 0, 0, Raw<int32_t>(1), Raw<int32_t>(2)},
+        {"Tax Code", tcString, 40, 0, Text(tricky), nullptr},
+        {"I1", tcInt8, 3, 0, Raw<int8_t>(-5), nullptr},
+        {"I2", tcInt16, 0, 0, Raw<int16_t>(-300), nullptr},
+        {"F", tcFloat, 15, 0, Raw<double>(0.1 + 0.2), Raw<double>(-2.5e-300)},
+        {"D", tcDate, 0, 0, Date(EncodeDate(99, 12, 31)), nullptr},
+        {"T", tcTime, 0, 0, Time(EncodeTime(7, 8, 9, 0)), nullptr},
+        {"DT", tcDateTime, 0, 0, Stamp(EncodeDateTime(2008, 3, 5, 23, 59, 58, 0)), nullptr},
+        {"U2", tcUInt16, 5, 0, Raw<uint16_t>(65535), nullptr},
+        {"BOOL", tcBoolean, 0, 0, Raw<int16_t>(1), Raw<int16_t>(0)},
+        {"I8", tcInt64, 0, 0, Raw<int64_t>(INT64_MIN), nullptr},
+        {"CUR", tcCurrency, 19, 0, Raw<double>(-1234.5678), nullptr},
+        {"BLOB", tcBlob, 0, 0, Blob(longBlob, 8192), nullptr},
+        {"MEMO", tcMemo, 0, 0, Blob(tricky), nullptr},
+        {"V", tcVariant, 0, 0, Raw<Variant>(Variant(int64_t(77))), nullptr},
+        {"XS", tcExtString, 20, 0, Text("申报 <&>"), nullptr},
+        {"BYTES", tcBytes, 3, 0, Text("a\x01\xff"), nullptr},
+        {"VBYTES", tcVarBytes, 4, 0, VarBytes({0, 1, 2}), nullptr},
+        {"XBYTES", tcExtVarBytes, 4, 0, VarBytes({0xAB}), nullptr},
+        {"U4", tcUInt32, 10, 0, Raw<uint32_t>(4000000000u), nullptr},
+        {"W", tcWideString, 20, 0, Wide(L"中文 \"'\r\n\x0E01"), nullptr},
+        {"XW", tcExtWideString, 20, 0, Wide(L"汉字&"), nullptr},
+        {"BCD", tcBCD, 10, 4, Raw<int64_t>(-123456), nullptr},
+        {"FMT", tcFMTBCD, 20, 3, Raw<TBcdRecord>(StrToBcdRecord("-12345.678")), nullptr},
+        {"G", tcGuid, 38, 0, Text("{01234567-89AB-CDEF-0123-456789ABCDEF}"), nullptr},
+        {"WMEMO", tcWideMemo, 0, 0, WideBlob(L"备注\r\n\xD83D\xDE00"), nullptr},
+    };
+    std::vector<FieldSpec> specs;
+    for (const Column& c : columns)
+        specs.push_back({c.name, c.code, c.length, c.scale});
+    auto* data = new TRowsData(specs, [&](TRowsData& d) {
+        d.AddRow([&](void* b) {
+            for (size_t i = 0; i < std::size(columns); ++i)
+                columns[i].first(d, b, static_cast<int>(i) + 1);
+        });
+        d.AddRow([&](void* b) {
+            for (size_t i = 0; i < std::size(columns); ++i)
+                if (columns[i].second) columns[i].second(d, b, static_cast<int>(i) + 1);
+        });
+    });
+    data->AdjustDesc = [](TFieldDesc* d) {
+        if (d->FieldName == "ID") {
+            d->IsKeyField = 1;
+            d->IsRequired = 1;
+        }
+        if (d->FieldName == "G") d->IsFixedLength = 1;
+    };
+    TMemDataSet ds(nullptr);
+    ds.SetRecordSet(data);
+    ds.Open();
+
+    const WideString text = WriteRowset(ds);
+    TXmlDocument doc;
+    ASSERT_TRUE(doc.LoadXML(text)) << WideToAnsi(doc.ParseErrorReason());
+    TXmlNode root = doc.DocumentElement();
+    TXmlNode elementType = Child(Child(root, L"s:Schema"), L"s:ElementType");
+    std::vector<TXmlNode> attributeTypes = Children(elementType, L"s:AttributeType");
+    ASSERT_EQ(ds.FieldCount(), static_cast<int>(attributeTypes.size()));
+    for (int i = 0; i < ds.FieldCount(); ++i) {
+        TField* field = ds.Fields()[i];
+        TFieldDesc* desc = ds.GetFieldDesc(field);
+        SCOPED_TRACE(field->FieldName());
+        WideString name = ColumnName(field);
+        AnsiString given = name == AnsiToWide(field->FieldName()) ? AnsiString() : WideToAnsi(name);
+        EXPECT_EQ(
+            WrittenAttributes([&](XmlWriter& w) { ds.Service()->WriteFieldXmlAttrs(field, desc, w, given); }),
+            ParsedAttributes(attributeTypes[i]));
+        EXPECT_EQ(WrittenAttributes([&](XmlWriter& w) { ds.Service()->WriteFieldXmlType(field, desc, w); }),
+                  ParsedAttributes(Child(attributeTypes[i], L"s:datatype")));
+    }
+    EXPECT_EQ(L"c1", attributeTypes[1].Attribute(L"name"));
+    EXPECT_EQ(L"Tax Code", attributeTypes[1].Attribute(L"rs:name"));
+
+    std::vector<TXmlNode> rows = Children(Child(root, L"rs:data"), L"z:row");
+    ASSERT_EQ(2u, rows.size());
+    ds.First();
+    for (const TXmlNode& row : rows) {
+        for (int i = 0; i < ds.FieldCount(); ++i) {
+            TField* field = ds.Fields()[i];
+            WideString name = ColumnName(field);
+            ASSERT_EQ(!field->IsNull(), row.HasAttribute(name)) << field->FieldName();
+            if (!field->IsNull()) ExpectSameValue(ds, field, row.Attribute(name));
+        }
+        ds.Next();
+    }
+    // The line breaks and the tab of the text came back as written.
+    EXPECT_EQ(AnsiToWide(tricky), rows[0].Attribute(L"c1"));
+    EXPECT_EQ(AnsiToWide(tricky), rows[0].Attribute(L"MEMO"));
+}
