@@ -528,6 +528,7 @@ void TMemDataSet::InternalOpen() {
 void TMemDataSet::InternalClose() {
     BindFields(false);
     if (DefaultFields()) DestroyFields();
+    if (!FIRecordSet) return; // making it failed
     FIRecordSet->Close();
     if (FIRecordSet->FieldDescs().Count() == 0) calcFieldMap_.clear();
 }
