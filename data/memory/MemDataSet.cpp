@@ -232,6 +232,25 @@ void TMemDataSet::ApplyCachedUpdatesOf(uint8_t) {
     DatabaseError("Applying cached updates is not supported by this dataset", this);
 }
 
+void TMemDataSet::InternalEdit() {
+    editing_ = true;
+    TRecordBuffer active = ActiveBuffer();
+    FreeBufferObjects(active, true);
+    if (FIRecordSet->HasComplexFields) {
+        UpdateCursorPos();
+        FIRecordSet->SeparateStoredRecord(active);
+    }
+}
+
+void TMemDataSet::InternalCancel() {
+    TRecordBuffer active = ActiveBuffer();
+    if (editing_)
+        FIRecordSet->DiscardRecordChanges(active);
+    else if (inserting_ && FIRecordSet->HasComplexFields)
+        FIRecordSet->FreeComplexFields(active, true);
+    inserting_ = editing_ = false;
+}
+
 void TMemDataSet::InternalPost() {
     DatabaseError("Posting is not supported by this dataset", this);
 }

@@ -179,10 +179,12 @@ protected:
     int GetRecNo() override;
     void SetRecNoSlot(int value) override;
     void InternalInsert() override { inserting_ = true; }
-    void InternalEdit() override { editing_ = true; }
+    // The active buffer gets objects of its own, so that changes stay there until posted.
+    void InternalEdit() override;
     void InternalPost() override;
     void InternalDelete() override;
-    void InternalCancel() override { inserting_ = editing_ = false; }
+    // Drops what the buffer made or changed since the edit or insert began.
+    void InternalCancel() override;
     void CloseBlob(TField*) override {}
     void DoAfterOpen() override;
 
