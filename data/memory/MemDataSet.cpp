@@ -232,6 +232,25 @@ void TMemDataSet::ApplyCachedUpdatesOf(uint8_t) {
     DatabaseError("Applying cached updates is not supported by this dataset", this);
 }
 
+void TMemDataSet::InternalEdit() {
+    editing_ = true;
+    TRecordBuffer active = ActiveBuffer();
+    FreeBufferObjects(active, true);
+    if (FIRecordSet->HasComplexFields) {
+        UpdateCursorPos();
+        FIRecordSet->SeparateStoredRecord(active);
+    }
+}
+
+void TMemDataSet::InternalCancel() {
+    TRecordBuffer active = ActiveBuffer();
+    if (editing_)
+        FIRecordSet->DiscardRecordChanges(active);
+    else if (inserting_ && FIRecordSet->HasComplexFields)
+        FIRecordSet->FreeComplexFields(active, true);
+    inserting_ = editing_ = false;
+}
+
 void TMemDataSet::InternalPost() {
     DatabaseError("Posting is not supported by this dataset", this);
 }
@@ -493,6 +512,16 @@ void TMemDataSet::ComputeBufferLayout() {
     recordInfoOffset_ = FIRecordSet->RecordSize + (CacheCalcFields ? 0 : FIRecordSet->CalcRecordSize);
     bookmarkOffset_ = recordInfoOffset_ + MemRecordInfoSize;
     recBufSize_ = bookmarkOffset_ + MemBookmarkSize;
+    // Fields the record set hands over as they are, found by number without their descriptor.
+    TFieldDescs& descs = FIRecordSet->FieldDescs();
+    plainFields_.assign(static_cast<size_t>(descs.Count()) + 1, 0);
+    for (int i = 0; i < descs.Count(); ++i) {
+        TFieldDesc* desc = descs[i];
+        TDataTypeCode code = desc->TypeCode;
+        plainFields_[static_cast<size_t>(i) + 1] = !desc->HasParent() && code != tcInt8 &&
+                                                   code != tcExtString && code != tcExtWideString &&
+                                                   code != tcExtVarBytes;
+    }
 }
 
 void TMemDataSet::InternalOpen() {
@@ -526,8 +555,10 @@ void TMemDataSet::InternalOpen() {
 }
 
 void TMemDataSet::InternalClose() {
+    plainFields_.clear();
     BindFields(false);
     if (DefaultFields()) DestroyFields();
+    if (!FIRecordSet) return; // making it failed
     FIRecordSet->Close();
     if (FIRecordSet->FieldDescs().Count() == 0) calcFieldMap_.clear();
 }
@@ -821,6 +852,11 @@ bool TMemDataSet::GetFieldData(TField* field, void* buffer) {
         default:
             return false;
         }
+    } else if (static_cast<size_t>(field->FieldNo()) < plainFields_.size() &&
+               plainFields_[field->FieldNo()]) {
+        bool isNull = false;
+        FIRecordSet->GetField(field->FieldNo(), record, isNull, buffer);
+        return !isNull;
     }
     return ReadFieldValue(ValueDesc(field), record, buffer, field->Size());
 }

@@ -179,10 +179,12 @@ protected:
     int GetRecNo() override;
     void SetRecNoSlot(int value) override;
     void InternalInsert() override { inserting_ = true; }
-    void InternalEdit() override { editing_ = true; }
+    // The active buffer gets objects of its own, so that changes stay there until posted.
+    void InternalEdit() override;
     void InternalPost() override;
     void InternalDelete() override;
-    void InternalCancel() override { inserting_ = editing_ = false; }
+    // Drops what the buffer made or changed since the edit or insert began.
+    void InternalCancel() override;
     void CloseBlob(TField*) override {}
     void DoAfterOpen() override;
 
@@ -223,6 +225,8 @@ private:
     int bookmarkOffset_ = 0;
     int recordInfoOffset_ = 0;
     int recBufSize_ = 0;
+    // By field number: read without the conversions of ReadFieldValue.
+    std::vector<uint8_t> plainFields_;
     bool applying_ = false;
     TRecordBuffer applyNewBuffer_ = nullptr;
     TRecordBuffer applyOldBuffer_ = nullptr;

@@ -450,3 +450,38 @@ TEST(MemDataSetTest, DefinitionsAreRebuiltOnlyWhenTheColumnsChange) {
     ds.Unprepare();
     EXPECT_FALSE(ds.FieldDefs().Updated);
 }
+
+TEST(MemDataSetTest, CancelledEditsLeaveTheStoredObjectsAlone) {
+    TMemDataSet ds(nullptr);
+    ds.SetRecordSet(new TRowsData({{"T", tcExtString, 20}, {"B", tcBlob}}, [](TRowsData& d) {
+        for (const char* text : {"first", "second"})
+            d.AddRow([&](void* b) {
+                d.PutField(1, b, true, text);
+                d.WriteBlob(2, b, true, text, static_cast<int>(std::strlen(text)), 0);
+            });
+    }));
+    ds.Open();
+    TField* t = ds.FieldByName("T");
+    TField* b = ds.FieldByName("B");
+    for (int round = 0; round < 3; ++round) {
+        ds.Edit();
+        t->SetAsString("changed text");
+        b->SetAsString("changed blob");
+        EXPECT_EQ("changed text", t->AsString());
+        EXPECT_EQ("changed blob", b->AsString());
+        ds.Cancel();
+        EXPECT_EQ("first", t->AsString());
+        EXPECT_EQ("first", b->AsString());
+    }
+    ds.Next();
+    EXPECT_EQ("second", t->AsString());
+    ds.Prior();
+    EXPECT_EQ("first", t->AsString());
+    // A new record's own objects go with the cancel.
+    ds.Insert();
+    t->SetAsString("new");
+    b->SetAsString("new blob");
+    ds.Cancel();
+    EXPECT_EQ("first", t->AsString());
+    EXPECT_EQ(2, ds.RecordCount());
+}
