@@ -1,6 +1,7 @@
 #pragma once
 // The XML text writer through which a dataset writes its column descriptions: the document is
 // built as wide text; attributes go into the open start tag, before its closing bracket.
+#include <cstdint>
 #include <vector>
 
 #include "platform/core/Exceptions.h"
