@@ -12,6 +12,8 @@
 #include "platform/core/UnitTable.h"
 #include "platform/forms/Forms.h"
 #include "ui/core/CoreClasses.h"
+#include "ui/core/GdiPlusApi.h"
+#include "ui/core/GdiPlusClasses.h"
 #include "ui/core/Geometry.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -23,6 +25,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
+            {"dxGDIPlusAPI", 52, GdiPlusApiInitialize, GdiPlusApiFinalize},
+            {"dxGDIPlusClasses", 53, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},
