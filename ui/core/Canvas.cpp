@@ -510,3 +510,53 @@ TcxScreenCanvas* GetSharedScreenCanvas() {
 void FreeSharedScreenCanvas() {
     SharedScreenCanvas().reset();
 }
+
+// ---------------------------------------------------------------------------------------------
+void TcxCanvas::RotateBitmap(TBitmap* bitmap, TcxRotationAngle rotation, bool flip) {
+    if (!bitmap || (rotation == ra0 && !flip)) return;
+    const int w = bitmap->Width(), h = bitmap->Height();
+    if (w == 0 || h == 0) return;
+    bitmap->SetPixelFormat(pf32bit);
+    GdiFlush();
+    std::vector<DWORD> source(static_cast<size_t>(w) * h), target(source.size());
+    for (int y = 0; y < h; ++y) {
+        const DWORD* row = static_cast<const DWORD*>(bitmap->ScanLine(y));
+        std::copy(row, row + w, source.begin() + static_cast<ptrdiff_t>(y) * w);
+    }
+    const bool turned = rotation == raPlus90 || rotation == raMinus90;
+    const int targetWidth = turned ? h : w;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int tx = x, ty = y;
+            switch (rotation) {
+            case ra0:
+                ty = h - 1 - y;
+                break;
+            case raPlus90:
+                tx = y;
+                ty = flip ? x : w - 1 - x;
+                break;
+            case raMinus90:
+                tx = h - 1 - y;
+                ty = flip ? w - 1 - x : x;
+                break;
+            case ra180:
+                tx = w - 1 - x;
+                ty = flip ? y : h - 1 - y;
+                break;
+            }
+            target[static_cast<size_t>(ty) * targetWidth + tx] = source[static_cast<size_t>(y) * w + x];
+        }
+    if (turned) {
+        bitmap->SetHeight(0);
+        bitmap->SetWidth(h);
+        bitmap->SetHeight(w);
+    }
+    const int newWidth = bitmap->Width(), newHeight = bitmap->Height();
+    for (int y = 0; y < newHeight; ++y) {
+        DWORD* row = static_cast<DWORD*>(bitmap->ScanLine(y));
+        std::copy(target.begin() + static_cast<ptrdiff_t>(y) * newWidth,
+                  target.begin() + static_cast<ptrdiff_t>(y + 1) * newWidth, row);
+    }
+    GdiFlush();
+}
