@@ -15,6 +15,9 @@
 #include "ui/core/GdiPlusApi.h"
 #include "ui/core/GdiPlusClasses.h"
 #include "ui/core/Geometry.h"
+#include "ui/core/Office11Colors.h"
+#include "ui/core/ThemeBinding.h"
+#include "ui/core/ThemeManager.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
@@ -25,8 +28,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
-            {"dxGDIPlusAPI", 52, GdiPlusApiInitialize, GdiPlusApiFinalize},
-            {"dxGDIPlusClasses", 53, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
+            {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
+            {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
+            {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"dxGDIPlusAPI", 57, GdiPlusApiInitialize, GdiPlusApiFinalize},
+            {"dxGDIPlusClasses", 58, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},

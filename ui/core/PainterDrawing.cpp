@@ -255,17 +255,20 @@ void TcxCustomLookAndFeelPainter::PaintButton(TcxCanvas* canvas, const TRect& r,
     canvas->FillRectColor(face, color == clDefault ? GetButtonColor(state) : color);
     canvas->Font().SetColor(textColor == clDefault ? GetButtonGlyphColor(state, clDefault) : textColor);
     canvas->Brush().SetStyle(bsClear);
-    TRect textRect = face;
-    // Captions sit one pixel higher in small buttons, as the system's own do.
-    if (GetRectHeight(textRect) % 2 != 0) --textRect.bottom;
-    if (GetRectHeight(textRect) < 18) --textRect.top;
-    if (state == bpsPressed) textRect = ShiftRect(textRect, GetButtonPressShift(), GetButtonPressShift());
+    const TRect textRect = CalcButtonCaptionRect(face, state == bpsPressed, GetButtonPressShift());
     if (!caption.empty())
         canvas->DrawTextWithFlags(caption, textRect,
                                   tfAlignHCenter | tfAlignVCenter | tfShowPrefix |
                                       (wordWrap ? tfWordBreak : tfSingleLine),
                                   state != bpsDisabled);
     canvas->Brush().SetStyle(bsSolid);
+}
+
+TRect TcxCustomLookAndFeelPainter::CalcButtonCaptionRect(const TRect& face, bool pressed, int pressShift) {
+    TRect r = face;
+    if (GetRectHeight(r) % 2 != 0) --r.bottom;
+    if (GetRectHeight(r) < 18) --r.top;
+    return pressed ? ShiftRect(r, pressShift, pressShift) : r;
 }
 
 void TcxCustomLookAndFeelPainter::PaintGroupExpandButton(TcxCanvas* canvas, const TRect& r, bool expanded,
