@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/UnitTable.h"
+#include "ui/core/GraphicsRoutines.h"
 #include "ui/core/Office11Colors.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/ThemeManager.h"
@@ -14,6 +15,7 @@ public:
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
         });
     }
     void TearDown() override { FinalizeUnits(); }
