@@ -15,6 +15,7 @@
 #include "ui/core/GdiPlusApi.h"
 #include "ui/core/GdiPlusClasses.h"
 #include "ui/core/Geometry.h"
+#include "ui/core/GraphicsRoutines.h"
 #include "ui/core/Office11Colors.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/ThemeManager.h"
@@ -31,6 +32,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
             {"dxGDIPlusAPI", 57, GdiPlusApiInitialize, GdiPlusApiFinalize},
             {"dxGDIPlusClasses", 58, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},

@@ -253,8 +253,16 @@ RGBQUAD PixelOf(DWORD value) {
     return pixel;
 }
 
-BYTE RoundChannel(float value) {
-    return static_cast<BYTE>(ClampColorChannel(static_cast<int>(std::nearbyint(value))));
+// Weighted grey levels in single precision, halves to even.
+VZ_SINGLE_PRECISION BYTE GreyLevel(const RGBQUAD& p) {
+    return static_cast<BYTE>(ClampColorChannel(
+        static_cast<int>(std::lrintf(0.299f * p.rgbRed + 0.587f * p.rgbGreen + 0.114f * p.rgbBlue))));
+}
+
+// Red has the smallest weight here.
+VZ_SINGLE_PRECISION BYTE GreyLevelAlt(const RGBQUAD& p) {
+    return static_cast<BYTE>(ClampColorChannel(
+        static_cast<int>(std::lrintf(0.0729f * p.rgbRed + 0.7146f * p.rgbGreen + 0.2125f * p.rgbBlue))));
 }
 } // namespace
 
@@ -276,8 +284,7 @@ void TcxBitmap::ApplyFilter(TcxBitmapFilter filter) {
             switch (filter) {
             case bfDisable:
                 if (IsKeyPixel(p)) break;
-                p.rgbRed = p.rgbGreen = p.rgbBlue =
-                    RoundChannel(0.299f * p.rgbRed + 0.587f * p.rgbGreen + 0.114f * p.rgbBlue);
+                p.rgbRed = p.rgbGreen = p.rgbBlue = GreyLevel(p);
                 BlendPixel(shadow, p, 238);
                 break;
             case bfOpaque:
@@ -288,8 +295,7 @@ void TcxBitmap::ApplyFilter(TcxBitmapFilter filter) {
                 break;
             case bfGreyAlt:
                 if (IsKeyPixel(p)) break;
-                p.rgbRed = p.rgbGreen = p.rgbBlue =
-                    RoundChannel(0.0729f * p.rgbRed + 0.7146f * p.rgbGreen + 0.2125f * p.rgbBlue);
+                p.rgbRed = p.rgbGreen = p.rgbBlue = GreyLevelAlt(p);
                 break;
             case bfOpaqueVisible:
                 if (!IsKeyPixel(p) && p.rgbReserved == 0) p.rgbReserved = 255;

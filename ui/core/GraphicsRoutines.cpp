@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#include <emmintrin.h>
 
 #include "platform/graphics/ImageList.h"
 #include "ui/core/Bitmaps.h"
@@ -94,25 +97,56 @@ void BitBltRect(HDC destDC, HDC srcDC, const TRect& destRect, TPoint srcTopLeft,
 }
 
 namespace {
-// Rounds to single precision: the x87 unit would otherwise keep extra bits between steps.
-inline float Single(float value) {
-    volatile float stored = value;
-    return stored;
+// lrintf rounds in the default rounding mode: halves to the even neighbour.
+inline int RoundToEven(float value) {
+    return static_cast<int>(std::lrintf(value));
+}
+
+// The factors of one constant alpha: source channel x k, and the share left to the destination
+// for each source alpha.
+struct TBlendFactors {
+    float sourceShare[256];
+    float destShare[256];
+};
+
+VZ_SINGLE_PRECISION void MakeBlendFactors(BYTE alpha, TBlendFactors& factors) {
+    const float k = alpha / 255.0f;
+    for (int v = 0; v < 256; ++v) {
+        factors.sourceShare[v] = v * k;
+        factors.destShare[v] = 1.0f - (v * k) / 255.0f;
+    }
+}
+
+VZ_SINGLE_PRECISION inline BYTE Mix(const TBlendFactors& f, BYTE s, BYTE d, float inverse) {
+    return static_cast<BYTE>(ClampColorChannel(RoundToEven(f.sourceShare[s] + d * inverse)));
+}
+
+VZ_SINGLE_PRECISION void BlendRow(const TBlendFactors& f, const RGBQUAD* src, RGBQUAD* dst, int count) {
+    for (int i = 0; i < count; ++i) {
+        const RGBQUAD s = src[i];
+        RGBQUAD& d = dst[i];
+        const float inverse = f.destShare[s.rgbReserved];
+        d.rgbBlue = Mix(f, s.rgbBlue, d.rgbBlue, inverse);
+        d.rgbGreen = Mix(f, s.rgbGreen, d.rgbGreen, inverse);
+        d.rgbRed = Mix(f, s.rgbRed, d.rgbRed, inverse);
+        d.rgbReserved = Mix(f, s.rgbReserved, d.rgbReserved, inverse);
+    }
 }
 } // namespace
 
-void BlendPixel(RGBQUAD src, RGBQUAD& dst, BYTE alpha) {
-    // nearbyint rounds halves to the even neighbour in the default rounding mode.
-    const float k = Single(alpha / 255.0f);
-    const float inverse = Single(1.0f - Single(Single(src.rgbReserved * k) / 255.0f));
-    auto mix = [&](BYTE s, BYTE d) {
-        float value = Single(Single(s * k) + Single(d * inverse));
-        return static_cast<BYTE>(ClampColorChannel(static_cast<int>(std::nearbyint(value))));
-    };
-    dst.rgbBlue = mix(src.rgbBlue, dst.rgbBlue);
-    dst.rgbGreen = mix(src.rgbGreen, dst.rgbGreen);
-    dst.rgbRed = mix(src.rgbRed, dst.rgbRed);
-    dst.rgbReserved = mix(src.rgbReserved, dst.rgbReserved);
+namespace {
+VZ_SINGLE_PRECISION inline BYTE MixChannel(BYTE s, BYTE d, float k, float inverse) {
+    return static_cast<BYTE>(ClampColorChannel(RoundToEven(s * k + d * inverse)));
+}
+} // namespace
+
+VZ_SINGLE_PRECISION void BlendPixel(RGBQUAD src, RGBQUAD& dst, BYTE alpha) {
+    const float k = alpha / 255.0f;
+    const float inverse = 1.0f - (src.rgbReserved * k) / 255.0f;
+    dst.rgbBlue = MixChannel(src.rgbBlue, dst.rgbBlue, k, inverse);
+    dst.rgbGreen = MixChannel(src.rgbGreen, dst.rgbGreen, k, inverse);
+    dst.rgbRed = MixChannel(src.rgbRed, dst.rgbRed, k, inverse);
+    dst.rgbReserved = MixChannel(src.rgbReserved, dst.rgbReserved, k, inverse);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -223,19 +257,27 @@ void AlphaBlendDC(HDC destDC, HDC srcDC, const TRect& destRect, const TRect& src
     }
     std::unique_ptr<TBitmap> source = CopyDCAreaToBitmap(srcDC, srcRect);
     std::unique_ptr<TBitmap> target = CopyDCAreaToBitmap(destDC, destRect);
-    std::unique_ptr<TBitmap> scaled = CreateBitmapForRect(destRect, pf32bit);
-    if (smooth)
-        ResampleBitmapLanczos3(source.get(), scaled.get());
-    else
-        StretchBitmap(scaled.get(), source.get());
+    // A copy of the same size needs no scaling: the source bitmap stands in for the scaled one.
+    std::unique_ptr<TBitmap> scaledOwn;
+    TBitmap* scaled = source.get();
+    if (smooth || !IsSameRectSize(destRect, srcRect)) {
+        scaledOwn = CreateBitmapForRect(destRect, pf32bit);
+        scaled = scaledOwn.get();
+        if (smooth)
+            ResampleBitmapLanczos3(source.get(), scaled);
+        else
+            StretchBitmap(scaled, source.get());
+    }
     TRect all = Rect(0, 0, target->Width(), target->Height());
-    if (!SystemAlphaBlend(target->Canvas().Handle(), scaled->Canvas().Handle(), all, alpha, all)) {
-        TRGBColors src, dst;
-        ReadBitmapPixels(scaled.get(), false, src);
-        ReadBitmapPixels(target.get(), false, dst);
-        for (size_t i = 0; i < dst.size(); ++i)
-            BlendPixel(src[i], dst[i], alpha);
-        WriteBitmapPixels(target.get(), dst, false);
+    if (!target->Empty() &&
+        !SystemAlphaBlend(target->Canvas().Handle(), scaled->Canvas().Handle(), all, alpha, all)) {
+        // Both are our own 32-bit DIB sections of one size: blend their rows in place.
+        GdiFlush();
+        TBlendFactors factors;
+        MakeBlendFactors(alpha, factors);
+        for (int y = 0; y < target->Height(); ++y)
+            BlendRow(factors, static_cast<const RGBQUAD*>(scaled->ScanLine(y)),
+                     static_cast<RGBQUAD*>(target->ScanLine(y)), target->Width());
     }
     BitBltRect(destDC, target->Canvas().Handle(), destRect, {0, 0}, SRCCOPY);
 }
@@ -248,15 +290,20 @@ void AlphaBlendBitmaps(TBitmap* destBitmap, TBitmap* srcBitmap, const TRect& des
 
 // ---------------------------------------------------------------------------------------------
 namespace {
-float Sinc(float x) {
+VZ_SINGLE_PRECISION float Sinc(float x) {
     if (x == 0.0f) return 1.0f;
     const float px = 3.14159265f * x;
     return std::sin(px) / px;
 }
 
-float Lanczos3(float x) {
+VZ_SINGLE_PRECISION float Lanczos3(float x) {
     if (std::fabs(x) >= 3.0f) return 0.0f;
     return Sinc(x) * Sinc(x / 3.0f);
+}
+
+// Each sum becomes 0 when negative, else min(255, sum shr 8).
+inline BYTE ClampSum(int sum) {
+    return static_cast<BYTE>(sum < 0 ? 0 : std::min(255, sum >> 8));
 }
 
 // Reflects an index at the edges until it lies inside, so that a wide filter over few pixels
@@ -267,23 +314,54 @@ int MirrorIndex(int j, int count) {
     return std::clamp(j, 0, count - 1);
 }
 
-TRGBColors ApplyContributors(const TContributorList& list, const TRGBColors& input, int lines, int inputStep,
-                             int inputLineStep, int outputStep, int outputLineStep, size_t outputSize) {
-    TRGBColors output(outputSize);
-    for (int line = 0; line < lines; ++line)
-        for (size_t i = 0; i < list.size(); ++i) {
-            int b = 0, g = 0, r = 0, a = 0;
+// Across each row: every output pixel sums its source pixels of the same row. The four channel
+// sums of a tap are one SSE2 multiply-add of the pixel's channels by the weight.
+template <class Row>
+__attribute__((target("sse2"))) TRGBColors ApplyAcross(const TContributorList& list, Row row, int rows) {
+    const int outWidth = static_cast<int>(list.size());
+    TRGBColors output(static_cast<size_t>(outWidth) * rows);
+    const __m128i zero = _mm_setzero_si128();
+    for (int y = 0; y < rows; ++y) {
+        const RGBQUAD* in = row(y);
+        RGBQUAD* out = &output[static_cast<size_t>(y) * outWidth];
+        for (int i = 0; i < outWidth; ++i) {
+            __m128i sums = zero;
             for (const TContributor& item : list[i].items) {
-                const RGBQUAD& p = input[static_cast<size_t>(line) * inputLineStep + item.pixel * inputStep];
-                b += p.rgbBlue * item.weight;
-                g += p.rgbGreen * item.weight;
-                r += p.rgbRed * item.weight;
-                a += p.rgbReserved * item.weight;
+                int value;
+                std::memcpy(&value, &in[item.pixel], sizeof(value));
+                __m128i channels =
+                    _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(value), zero), zero);
+                __m128i weight = _mm_set1_epi32(item.weight & 0xFFFF);
+                sums = _mm_add_epi32(sums, _mm_madd_epi16(channels, weight));
             }
-            auto channel = [](int sum) { return static_cast<BYTE>(sum < 0 ? 0 : std::min(255, sum >> 8)); };
-            output[static_cast<size_t>(line) * outputLineStep + i * outputStep] =
-                RGBQUAD{channel(b), channel(g), channel(r), channel(a)};
+            // sum < 0 gives 0, else min(255, sum shr 8): the saturating packs do both.
+            __m128i shifted = _mm_srai_epi32(sums, 8);
+            __m128i packed = _mm_packus_epi16(_mm_packs_epi32(shifted, zero), zero);
+            int result = _mm_cvtsi128_si32(packed);
+            std::memcpy(&out[i], &result, sizeof(result));
         }
+    }
+    return output;
+}
+
+// Down each column: every output row sums whole source rows, which keeps the memory walk linear.
+__attribute__((target("sse2"))) TRGBColors ApplyDown(const TContributorList& list, const TRGBColors& input,
+                                                     int width) {
+    const int outHeight = static_cast<int>(list.size());
+    TRGBColors output(static_cast<size_t>(width) * outHeight);
+    std::vector<int> sums(static_cast<size_t>(width) * 4);
+    for (int i = 0; i < outHeight; ++i) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (const TContributor& item : list[i].items) {
+            const BYTE* in = reinterpret_cast<const BYTE*>(&input[static_cast<size_t>(item.pixel) * width]);
+            const int weight = item.weight;
+            for (int c = 0; c < width * 4; ++c)
+                sums[c] += in[c] * weight;
+        }
+        BYTE* out = reinterpret_cast<BYTE*>(&output[static_cast<size_t>(i) * width]);
+        for (int c = 0; c < width * 4; ++c)
+            out[c] = ClampSum(sums[c]);
+    }
     return output;
 }
 
@@ -293,7 +371,7 @@ float PassScale(int destSize, int srcSize) {
 }
 } // namespace
 
-TContributorList BuildContributors(int outputs, int count, float scale) {
+VZ_SINGLE_PRECISION TContributorList BuildContributors(int outputs, int count, float scale) {
     const float filterScale = scale < 1.0f ? 1.0f / scale : 1.0f;
     const float radius = 3.0f * filterScale;
     TContributorList list(static_cast<size_t>(std::max(outputs, 0)));
@@ -304,8 +382,7 @@ TContributorList BuildContributors(int outputs, int count, float scale) {
         const int first = static_cast<int>(std::floor(center - radius));
         const int last = static_cast<int>(std::ceil(center + radius));
         for (int j = first; j <= last; ++j) {
-            int weight =
-                static_cast<int>(std::nearbyint(Lanczos3((center - j) / filterScale) / filterScale * 256.0f));
+            int weight = RoundToEven(Lanczos3((center - j) / filterScale) / filterScale * 256.0f);
             if (weight == 0) continue;
             entry.items.push_back({MirrorIndex(j, count), weight});
         }
@@ -317,16 +394,23 @@ TContributorList BuildContributors(int outputs, int count, float scale) {
 void ResampleBitmapLanczos3(TBitmap* src, TBitmap* dest) {
     const int sw = src->Width(), sh = src->Height(), dw = dest->Width(), dh = dest->Height();
     if (sw == 0 || sh == 0 || dw == 0 || dh == 0) return;
-    TRGBColors input;
-    ReadBitmapPixels(src, true, input);
     TRGBColors across;
     {
         TContributorList list = BuildContributors(dw, sw, PassScale(dw, sw));
-        across = ApplyContributors(list, input, sh, 1, sw, 1, dw, static_cast<size_t>(dw) * sh);
+        if (src->PixelFormat() == pf32bit) {
+            // Our 32-bit bitmaps are DIB sections: read their rows where they are.
+            GdiFlush();
+            across = ApplyAcross(
+                list, [&](int y) { return static_cast<const RGBQUAD*>(src->ScanLine(y)); }, sh);
+        } else {
+            TRGBColors input;
+            ReadBitmapPixels(src, true, input);
+            across = ApplyAcross(
+                list, [&](int y) { return &input[static_cast<size_t>(y) * sw]; }, sh);
+        }
     }
-    TRGBColors().swap(input);
     TContributorList list = BuildContributors(dh, sh, PassScale(dh, sh));
-    TRGBColors output = ApplyContributors(list, across, dw, dw, 1, dw, 1, static_cast<size_t>(dw) * dh);
+    TRGBColors output = ApplyDown(list, across, dw);
     WriteBitmapPixels(dest, output, true);
 }
 

@@ -25,6 +25,10 @@ void WriteBitmapPixels(TBitmap* bitmap, TRGBColors& pixels, bool topDown);
 
 // BitBlt of destRect's size from srcTopLeft.
 void BitBltRect(HDC destDC, HDC srcDC, const TRect& destRect, TPoint srcTopLeft, DWORD rop);
+// Marks functions whose float arithmetic must round to single precision at every step: SSE
+// arithmetic does, the x87 unit would keep extra bits between steps.
+#define VZ_SINGLE_PRECISION __attribute__((target("sse2,fpmath=sse")))
+
 // Source over destination with a pre-multiplied source and a constant alpha, in single precision.
 void BlendPixel(RGBQUAD src, RGBQUAD& dst, BYTE alpha);
 
