@@ -19,6 +19,7 @@
 #include "ui/core/Office11Colors.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/ThemeManager.h"
+#include "ui/core/WindowServices.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
@@ -32,6 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
             {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
             {"dxGDIPlusAPI", 57, GdiPlusApiInitialize, GdiPlusApiFinalize},
             {"dxGDIPlusClasses", 58, GdiPlusClassesInitialize, GdiPlusClassesFinalize},

@@ -602,3 +602,33 @@ void FormsFinalize() {
     delete Application;
     Application = nullptr;
 }
+
+TWinControl* FindControl(HWND window) {
+    if (!window) return nullptr;
+    auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    if (proc != reinterpret_cast<WNDPROC>(&TWinControl::WindowProc)) return nullptr;
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+HCURSOR TScreen::Cursors(int id) const {
+    auto found = cursors_.find(id);
+    return found != cursors_.end() && found->second ? found->second : LoadCursorA(nullptr, IDC_ARROW);
+}
+
+void TScreen::SetCursors(int id, HCURSOR cursor) {
+    cursors_[id] = cursor;
+}
+
+TForm* TScreen::ActiveForm() const {
+    return dynamic_cast<TForm*>(FindControl(GetActiveWindow()));
+}
+
+TScreen& Screen() {
+    static TScreen screen;
+    return screen;
+}
+
+TMouse& Mouse() {
+    static TMouse mouse;
+    return mouse;
+}

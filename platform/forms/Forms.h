@@ -3,6 +3,7 @@
 // window, the hidden application window that owns forms and message boxes, and the top-level
 // error report.
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "platform/core/Components.h"
@@ -124,6 +125,7 @@ protected:
 
 private:
     friend class TControl;
+    friend TWinControl* FindControl(HWND window);
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
 
@@ -254,6 +256,29 @@ private:
 };
 
 extern TApplication* Application;
+
+// The control behind a window made by a TWinControl; nullptr for any other window.
+TWinControl* FindControl(HWND window);
+
+// The screen: the program's cursor table and the active form.
+class TScreen {
+public:
+    // The cursor under that id; the arrow for an id that was never set.
+    HCURSOR Cursors(int id) const;
+    void SetCursors(int id, HCURSOR cursor);
+    // The form whose window is active, or nullptr.
+    TForm* ActiveForm() const;
+
+private:
+    std::map<int, HCURSOR> cursors_;
+};
+TScreen& Screen();
+
+// Mouse settings: the distance the mouse moves with a button down before a drag begins.
+struct TMouse {
+    int DragThreshold = 5;
+};
+TMouse& Mouse();
 
 // Unit start and end: create and free the application object, which becomes the handler of
 // errors caught at Win32 boundaries.

@@ -4,6 +4,7 @@
 #include "platform/core/UnitTable.h"
 #include "ui/core/GraphicsRoutines.h"
 #include "ui/core/Office11Colors.h"
+#include "ui/core/WindowServices.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/ThemeManager.h"
 
@@ -15,6 +16,7 @@ public:
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
             {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
         });
     }
