@@ -20,6 +20,7 @@ enum TPosition {
     poMainFormCenter,
     poOwnerFormCenter
 };
+enum TFormStyle { fsNormal, fsStayOnTop };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
@@ -143,6 +144,14 @@ public:
     void SetBorderStyle(TFormBorderStyle value);
     TPosition Position() const { return position_; }
     void SetPosition(TPosition value) { position_ = value; }
+    // fsStayOnTop keeps the window above every window that is not topmost itself.
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle value);
+    // A layered window of constant opacity AlphaBlendValue (255 opaque) while AlphaBlend is set.
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool value);
+    BYTE AlphaBlendValue() const { return alphaBlendValue_; }
+    void SetAlphaBlendValue(BYTE value);
     int ClientWidth() const;
     int ClientHeight() const;
     void SetClientWidth(int value);
@@ -167,8 +176,13 @@ private:
     DWORD ExStyle() const;
     void PlaceOnScreen();
 
+    void ApplyExStyle();
+
     TFormBorderStyle borderStyle_ = bsSizeable;
     TPosition position_ = poDesigned;
+    TFormStyle formStyle_ = fsNormal;
+    bool alphaBlend_ = false;
+    BYTE alphaBlendValue_ = 255;
     bool placed_ = false;
 };
 
