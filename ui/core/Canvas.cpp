@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/core/GraphicsRoutines.h"
+
 namespace {
 // Tiles must line up with the logical origin also left of and above it.
 int FloorDiv(int a, int b) {
@@ -515,14 +517,9 @@ void FreeSharedScreenCanvas() {
 void TcxCanvas::RotateBitmap(TBitmap* bitmap, TcxRotationAngle rotation, bool flip) {
     if (!bitmap || (rotation == ra0 && !flip)) return;
     const int w = bitmap->Width(), h = bitmap->Height();
-    if (w == 0 || h == 0) return;
-    bitmap->SetPixelFormat(pf32bit);
-    GdiFlush();
-    std::vector<DWORD> source(static_cast<size_t>(w) * h), target(source.size());
-    for (int y = 0; y < h; ++y) {
-        const DWORD* row = static_cast<const DWORD*>(bitmap->ScanLine(y));
-        std::copy(row, row + w, source.begin() + static_cast<ptrdiff_t>(y) * w);
-    }
+    TRGBColors source;
+    ReadBitmapPixels(bitmap, true, source);
+    TRGBColors target(source.size());
     const bool turned = rotation == raPlus90 || rotation == raMinus90;
     const int targetWidth = turned ? h : w;
     for (int y = 0; y < h; ++y)
@@ -552,11 +549,5 @@ void TcxCanvas::RotateBitmap(TBitmap* bitmap, TcxRotationAngle rotation, bool fl
         bitmap->SetWidth(h);
         bitmap->SetHeight(w);
     }
-    const int newWidth = bitmap->Width(), newHeight = bitmap->Height();
-    for (int y = 0; y < newHeight; ++y) {
-        DWORD* row = static_cast<DWORD*>(bitmap->ScanLine(y));
-        std::copy(target.begin() + static_cast<ptrdiff_t>(y) * newWidth,
-                  target.begin() + static_cast<ptrdiff_t>(y + 1) * newWidth, row);
-    }
-    GdiFlush();
+    WriteBitmapPixels(bitmap, target, true);
 }

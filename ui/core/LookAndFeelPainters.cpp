@@ -738,6 +738,15 @@ void TcxCustomLookAndFeelPainter::HighlightPressedHeader(TcxCanvas* canvas, cons
     canvas->InvertRectArea(r);
 }
 
+void TcxCustomLookAndFeelPainter::FillScrollBarPage(TcxCanvas* canvas, const TRect& r, bool pressed) {
+    TBitmap* pattern = PainterResources().ScrollBarPatterns[pressed ? 1 : 0];
+    if (!pattern) return;
+    canvas->Brush().SetBitmap(pattern);
+    canvas->Canvas()->FillRect(r);
+    canvas->Brush().SetBitmap(nullptr);
+    canvas->Brush().SetStyle(bsSolid);
+}
+
 void TcxCustomLookAndFeelPainter::PaintSizeGrip(TcxCanvas* canvas, const TRect& r, TColor fillColor) const {
     canvas->FillRectColor(r, fillColor);
     TRect glyph = r;

@@ -378,6 +378,8 @@ public:
 
 protected:
     TcxCustomLookAndFeelPainter() = default;
+    // A scroll-bar page area in the first shared pattern, or the second one when pressed.
+    static void FillScrollBarPage(TcxCanvas* canvas, const TRect& r, bool pressed);
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/ImageList.h"
 #include "ui/core/CoreClasses.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/LookAndFeelPainters.h"
@@ -24,13 +25,6 @@ void DrawLine(TcxCanvas* canvas, int x0, int y0, int x1, int y1, TColor color) {
     canvas->MoveTo(x0, y0);
     canvas->LineTo(x1, y1);
     canvas->SetPixelColor(x1, y1, color);
-}
-
-void FillFromParams(TcxCanvas* canvas, const TRect& r, const TcxPaintParams& params) {
-    if (params.Bitmap && !params.Bitmap->Empty())
-        canvas->FillRectWithBitmap(r, params.Bitmap);
-    else
-        canvas->FillRectColor(r, params.Color);
 }
 
 int AlignmentFlags(TAlignment horzAlign, TcxAlignmentVert vertAlign) {
@@ -226,8 +220,8 @@ void TcxCustomLookAndFeelPainter::PaintHeaderSectionText(TcxCanvas* canvas, cons
 
 void TcxCustomLookAndFeelPainter::PaintHeaderSeparator(TcxCanvas* canvas, const TRect& r, int indent,
                                                        TColor color, const TcxPaintParams& params) const {
-    FillFromParams(canvas, RectWithWidth(r, indent), params);
-    FillFromParams(canvas, RectWithRight(r, r.right, indent), params);
+    canvas->DrawFramedFill(RectWithWidth(r, indent), params, TcxBorders{}, clNone);
+    canvas->DrawFramedFill(RectWithRight(r, r.right, indent), params, TcxBorders{}, clNone);
     canvas->FillRectColor(RectWithLeftRight(r, r.left + indent, r.right - indent), color);
 }
 
@@ -357,7 +351,12 @@ void TcxCustomLookAndFeelPainter::PaintFilterCloseButton(TcxCanvas* canvas, cons
 }
 
 // ---------------------------------------------------------------------------------------------
-void TcxCustomLookAndFeelPainter::PaintIndicatorGlyph(TcxCanvas*, const TRect&, int) const {}
+void TcxCustomLookAndFeelPainter::PaintIndicatorGlyph(TcxCanvas* canvas, const TRect& r, int kind) const {
+    TCustomImageList* images = PainterResources().IndicatorImages;
+    if (kind <= 0 || !images || kind > images->Count()) return;
+    images->Draw(*canvas->Canvas(), (r.left + r.right - images->Width()) / 2,
+                 (r.top + r.bottom - images->Height()) / 2, kind - 1, true);
+}
 
 void TcxCustomLookAndFeelPainter::PaintIndicatorCustomizeMark(TcxCanvas* canvas, const TRect& r,
                                                               TColor color) const {
@@ -371,8 +370,11 @@ void TcxCustomLookAndFeelPainter::PaintIndicatorCustomizeMark(TcxCanvas* canvas,
     }
 }
 
-void TcxCustomLookAndFeelPainter::PaintNavigatorGlyph(TcxCanvas*, TCustomImageList*, int, int, const TRect&,
-                                                      bool, bool) const {}
+void TcxCustomLookAndFeelPainter::PaintNavigatorGlyph(TcxCanvas* canvas, TCustomImageList* imageList,
+                                                      int imageIndex, int, const TRect& glyphRect,
+                                                      bool enabled, bool) const {
+    if (imageList) imageList->Draw(*canvas->Canvas(), glyphRect.left, glyphRect.top, imageIndex, enabled);
+}
 
 // ---------------------------------------------------------------------------------------------
 void TcxCustomLookAndFeelPainter::PaintMonthHeaderArrows(TcxCanvas* canvas, TRect r, int arrows,
@@ -493,7 +495,7 @@ void TcxCustomLookAndFeelPainter::PaintSchedulerNavButton(TcxCanvas* canvas, con
 void TcxCustomLookAndFeelPainter::PaintEventProgress(TcxCanvas* canvas, const TRect& r,
                                                      const TRect& progressRect, const TcxPaintParams& params,
                                                      bool framed) const {
-    if (!framed) FillFromParams(canvas, r, params);
+    if (!framed) canvas->DrawFramedFill(r, params, TcxBorders{}, clNone);
     canvas->DrawRectFrame(r, RGB(128, 128, 128));
     canvas->FillRectColor(progressRect, clNavy);
 }

@@ -3,14 +3,6 @@
 #include "ui/core/Geometry.h"
 
 namespace {
-void FillFromParams(TcxCanvas* canvas, const TRect& r, const TcxPaintParams& params) {
-    if (IsEmptyRect(r)) return;
-    if (params.Bitmap && !params.Bitmap->Empty())
-        canvas->FillRectWithBitmap(r, params.Bitmap);
-    else
-        canvas->FillRectColor(r, params.Color);
-}
-
 TRect ShrinkSides(const TRect& r, TcxBorders sides, int width = 1) {
     return TRect{r.left + (sides.Contains(bLeft) ? width : 0), r.top + (sides.Contains(bTop) ? width : 0),
                  r.right - (sides.Contains(bRight) ? width : 0),
@@ -69,14 +61,6 @@ void PaintClassicTabFrame(TcxCanvas* canvas, TRect r, TcxBorder side, TcxBorders
     canvas->FillRectColor(r, color);
 }
 
-void PaintScrollBarPage(TcxCanvas* canvas, const TRect& r, TcxButtonPaintState state) {
-    TBitmap* pattern = PainterResources().ScrollBarPatterns[state == bpsPressed ? 1 : 0];
-    if (!pattern) return;
-    canvas->Brush().SetBitmap(pattern);
-    canvas->Canvas()->FillRect(r);
-    canvas->Brush().SetBitmap(nullptr);
-    canvas->Brush().SetStyle(bsSolid);
-}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -238,7 +222,7 @@ void TcxStandardLookAndFeelPainter::PaintScrollBarPart(TcxCanvas* canvas, bool h
     switch (part) {
     case sbpPageUp:
     case sbpPageDown:
-        PaintScrollBarPage(canvas, r, state);
+        FillScrollBarPage(canvas, r, state == bpsPressed);
         break;
     case sbpThumbnail: {
         raisedBorder();
@@ -288,7 +272,8 @@ void TcxStandardLookAndFeelPainter::PaintSchedulerSplitter(TcxCanvas* canvas, co
     canvas->DrawTwoColorFrame(r, clBtnFace, cl3DDkShadow, outer);
     const TRect middle = horizontal ? GrowRect(r, 1, -1) : GrowRect(r, -1, 1);
     canvas->DrawTwoColorFrame(middle, clBtnHighlight, clBtnShadow, outer);
-    FillFromParams(canvas, horizontal ? GrowRect(middle, 1, -1) : GrowRect(middle, -1, 1), params);
+    canvas->DrawFramedFill(horizontal ? GrowRect(middle, 1, -1) : GrowRect(middle, -1, 1), params,
+                           TcxBorders{}, clNone);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -421,7 +406,7 @@ void TcxFlatLookAndFeelPainter::PaintScrollBarPart(TcxCanvas* canvas, bool horiz
     if (IsEmptyRect(r) || (part == sbpThumbnail && state == bpsDisabled)) return;
     if (state == bpsHot) state = bpsNormal;
     if (part == sbpPageUp || part == sbpPageDown) {
-        PaintScrollBarPage(canvas, r, state);
+        FillScrollBarPage(canvas, r, state == bpsPressed);
         return;
     }
     if (part != sbpLineUp && part != sbpLineDown && part != sbpThumbnail) return;
@@ -436,5 +421,5 @@ void TcxFlatLookAndFeelPainter::PaintSchedulerSplitter(TcxCanvas* canvas, const 
                                                        const TcxPaintParams& params, bool horizontal) const {
     const TcxBorders lines = horizontal ? TcxBorders{bTop, bBottom} : TcxBorders{bLeft, bRight};
     canvas->DrawTwoColorFrame(r, clBtnHighlight, clBtnShadow, lines);
-    FillFromParams(canvas, ShrinkSides(r, lines), params);
+    canvas->DrawFramedFill(ShrinkSides(r, lines), params, TcxBorders{}, clNone);
 }

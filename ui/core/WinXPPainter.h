@@ -9,6 +9,12 @@ public:
     static const TcxWinXPLookAndFeelPainter* Painter();
 
     int GetPaintStyle() const override;
+    void PaintArrowButton(TcxCanvas* canvas, const TRect& r, TcxButtonPaintState state,
+                          TcxArrowPointing direction, bool withFrame = true) const override;
+    void PaintScrollBarPart(TcxCanvas* canvas, bool horizontal, const TRect& r, TcxScrollBarPart part,
+                            TcxButtonPaintState state) const override;
+    void PaintSchedulerNavigatorButton(TcxCanvas* canvas, const TRect& r,
+                                       TcxButtonPaintState state) const override;
 
 protected:
     TcxWinXPLookAndFeelPainter() = default;

@@ -272,3 +272,65 @@ TEST(ClassicPainters, TabEdgesAndMonthHeader) {
     EXPECT_EQ(m.At(0, 3), Sys(clBtnHighlight)); // no black side next to the left neighbour
     EXPECT_GT(m.Count(Sys(clWindowText)), 4);   // the arrows
 }
+
+TEST(ClassicPainters, SchedulerSplitters) {
+    TcxPaintParams params;
+    params.Color = clRed;
+    struct Case {
+        const TcxCustomLookAndFeelPainter* painter;
+        std::vector<TColor> rows; // from the top of a 6-pixel horizontal splitter
+    } cases[] = {
+        {Standard(), {clBtnFace, clBtnHighlight, clRed, clRed, clBtnShadow, cl3DDkShadow}},
+        {Flat(), {clBtnHighlight, clRed, clRed, clRed, clRed, clBtnShadow}},
+    };
+    for (const Case& c : cases) {
+        TPaintSurface s(20, 6, kBack);
+        c.painter->PaintSchedulerSplitter(&s.cx, Rect(2, 0, 18, 6), params, true);
+        for (int y = 0; y < 6; ++y)
+            EXPECT_EQ(s.At(10, y), Sys(c.rows[y])) << c.painter->ClassName() << " row " << y;
+        TPaintSurface v(6, 20, kBack);
+        c.painter->PaintSchedulerSplitter(&v.cx, Rect(0, 2, 6, 18), params, false);
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(v.At(x, 10), Sys(c.rows[x])) << c.painter->ClassName() << " column " << x;
+    }
+}
+
+TEST(ClassicPainters, GroupExpandButtonTakesTheFlatFrames) {
+    TPaintSurface standard(20, 20, kBack), flat(20, 20, kBack);
+    Standard()->PaintGroupExpandButton(&standard.cx, Rect(0, 0, 20, 20), true, bpsNormal);
+    Flat()->PaintGroupExpandButton(&flat.cx, Rect(0, 0, 20, 20), true, bpsNormal);
+    EXPECT_EQ(RingAt(standard, 20, 20, 0), Ring(clBtnHighlight, clBtnShadow));
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(standard.At(x, y), flat.At(x, y)) << x << "," << y;
+    // Two chevrons of 5 x 4 pixels, 4 rows apart, centred; pointing up: the apex row is the top.
+    EXPECT_TRUE(SameRects(standard.BoxOf(Sys(clBtnText)), Rect(7, 6, 12, 14)));
+    EXPECT_EQ(standard.At(9, 6), Sys(clBtnText));
+    EXPECT_NE(standard.At(7, 6), Sys(clBtnText));
+    TPaintSurface down(20, 20, kBack);
+    Flat()->PaintGroupExpandButton(&down.cx, Rect(0, 0, 20, 20), false, bpsNormal);
+    EXPECT_EQ(down.At(7, 6), Sys(clBtnText));
+    EXPECT_NE(down.At(9, 6), Sys(clBtnText));
+}
+
+TEST(ClassicPainters, SizeGripIsTheSystemGlyphOnTheFill) {
+    TPaintSurface painted(20, 20, kBack), system(20, 20, kBack);
+    Standard()->PaintSizeGrip(&painted.cx, Rect(2, 2, 18, 18), clRed);
+    system.cx.FillRectColor(Rect(2, 2, 18, 18), clRed);
+    RECT r = Rect(2, 2, 18, 18);
+    DrawFrameControl(system.DC(), &r, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(painted.At(x, y), system.At(x, y)) << x << "," << y;
+    EXPECT_EQ(painted.At(0, 0), kBack);
+}
+
+TEST(ClassicPainters, FilterDropArrowIsBlueWhenFiltered) {
+    for (bool filtered : {false, true}) {
+        TPaintSurface s(15, 15, kBack);
+        Flat()->PaintFilterDropButton(&s.cx, Rect(0, 0, 15, 15), bpsNormal, filtered);
+        EXPECT_EQ(s.At(3, 3), Sys(clBtnFace));
+        EXPECT_EQ(s.Count(RGB(0, 0, 255)), filtered ? 16 : 0); // a 13 x 13 inside: X = 7, Y = 4
+        EXPECT_EQ(s.Count(Sys(clBtnText)), filtered ? 0 : 16);
+    }
+}

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "PaintSurface.h"
+#include "platform/graphics/ImageList.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/LookAndFeelPainters.h"
 
@@ -552,4 +553,108 @@ TEST(PainterBasePixels, SchedulerNavButtonWritesUpwardsAndKeepsTheFace) {
     // Rotated: the text runs along the height of the button.
     EXPECT_GT(text.bottom - text.top, text.right - text.left);
     EXPECT_GE(s.Count(Sys(clBtnText)), 10); // the arrow
+}
+
+TEST(PainterBasePixels, ClockDotsStayAndTheClipComesBack) {
+    TPaintSurface s(64, 64);
+    // 3:00 points the hour hand right and the minute hand up.
+    Base::Painter()->PaintClock(&s.cx, Rect(0, 0, 64, 64), 3.0 / 24.0, clWhite);
+    const COLORREF cyan = RGB(0, 255, 255), teal = RGB(0, 128, 128);
+    EXPECT_GE(s.Count(cyan), 12 * 2);
+    EXPECT_GT(s.Count(teal), 12);
+    EXPECT_EQ(s.At(62, 32), teal); // the hour dot at three o'clock, 2 pixels inside
+    EXPECT_EQ(s.At(61, 31), cyan);
+    EXPECT_EQ(s.At(44, 32), teal); // on the hour hand
+    EXPECT_EQ(s.At(31, 28), teal); // on the minute hand
+    EXPECT_EQ(s.At(32, 15), kRed); // the second hand over it
+    EXPECT_NE(s.At(20, 32), teal);
+    s.cx.FillRectColor(Rect(0, 0, 64, 64), clRed);
+    EXPECT_EQ(s.Count(kRed), 64 * 64);
+}
+
+TEST(PainterBasePixels, IndicatorAndNavigatorGlyphsFromImageLists) {
+    TImageList images(8, 9);
+    for (TColor colour : {clRed, clBlue}) {
+        TBitmap glyph(8, 9, pf32bit);
+        glyph.Canvas().Brush().SetColor(clWhite);
+        glyph.Canvas().FillRect(Rect(0, 0, 8, 9));
+        glyph.Canvas().Brush().SetColor(colour);
+        glyph.Canvas().FillRect(Rect(2, 2, 6, 7));
+        images.AddMasked(&glyph, clWhite);
+    }
+    TCustomImageList* saved = PainterResources().IndicatorImages;
+    PainterResources().IndicatorImages = &images;
+    const Base* p = Base::Painter();
+    TPaintSurface s(20, 21, RGB(0, 255, 0));
+    p->PaintIndicatorGlyph(&s.cx, Rect(0, 0, 20, 21), 2); // kind 2: the second image, centred
+    EXPECT_TRUE(SameRects(s.BoxOf(kBlue), Rect(8, 8, 12, 13)));
+    EXPECT_EQ(s.Count(RGB(0, 255, 0)), 20 * 21 - 20); // white is transparent
+    p->PaintIndicatorGlyph(&s.cx, Rect(0, 0, 20, 21), 0);
+    p->PaintIndicatorGlyph(&s.cx, Rect(0, 0, 20, 21), 3);
+    EXPECT_EQ(s.Count(kRed), 0);
+    PainterResources().IndicatorImages = saved;
+
+    s.Clear(RGB(0, 255, 0));
+    p->PaintNavigatorGlyph(&s.cx, &images, 0, 5, Rect(3, 4, 30, 30), true, false);
+    EXPECT_TRUE(SameRects(s.BoxOf(kRed), Rect(5, 6, 9, 11)));
+    s.Clear(RGB(0, 255, 0));
+    p->PaintNavigatorGlyph(&s.cx, &images, 0, 5, Rect(3, 4, 30, 30), false, false);
+    EXPECT_EQ(s.Count(kRed), 0); // disabled: embossed
+    EXPECT_LT(s.Count(RGB(0, 255, 0)), 20 * 21);
+    p->PaintNavigatorGlyph(&s.cx, nullptr, 0, 5, Rect(3, 4, 30, 30), true, false);
+}
+
+TEST(PainterBase, RadioButtonsAskTheSharedImagesForThePainterKind) {
+    TcxPainterResources& resources = PainterResources();
+    auto saved = resources.PaintRadioButtonImage;
+    std::vector<std::string> calls;
+    resources.PaintRadioButtonImage = [&](TcxCanvas*, int x, int y, TColor brush, TcxLookAndFeelKind kind,
+                                          TcxButtonPaintState state, bool checked, bool flagB, bool flagA) {
+        calls.push_back(std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(brush) + " " +
+                        std::to_string(kind) + " " + std::to_string(state) + std::to_string(checked) +
+                        std::to_string(flagB) + std::to_string(flagA));
+    };
+    TPaintSurface s(10, 10);
+    Base::Painter()->PaintRadioButton(&s.cx, 3, 4, bpsHot, true, false, clRed, true);
+    TRecordingPainter::Painter()->PaintRadioButton(&s.cx, 0, 0, bpsDisabled, false, true, clDefault);
+    EXPECT_EQ(calls, (Log{"3,4 255 1 2101", "0,0 536870912 1 4010"}));
+    resources.PaintRadioButtonImage = nullptr;
+    Base::Painter()->PaintRadioButton(&s.cx, 3, 4, bpsHot, true, false, clRed, true); // nothing to draw with
+    EXPECT_EQ(s.Count(kWhite), 100);
+    resources.PaintRadioButtonImage = saved;
+}
+
+TEST(PainterBasePixels, CustomizeMarkEventProgressAndDisabledSectionText) {
+    const Base* p = Base::Painter();
+    TPaintSurface s(20, 20);
+    p->PaintIndicatorCustomizeMark(&s.cx, Rect(0, 0, 20, 19), clRed);
+    // Five lines 2 pixels apart from (19 - 9) div 2 = 5, from x 5 up to 17; dots at x 3 on lines 1, 3, 5.
+    for (int line = 0; line < 5; ++line) {
+        EXPECT_TRUE(s.AllOf(Rect(5, 5 + 2 * line, 17, 6 + 2 * line), kRed)) << line;
+        EXPECT_EQ(s.At(17, 5 + 2 * line), kWhite) << line;
+        EXPECT_EQ(s.At(3, 5 + 2 * line), line % 2 == 0 ? kRed : kWhite) << line;
+        EXPECT_EQ(s.At(10, 6 + 2 * line), kWhite) << line;
+    }
+
+    s.Clear(kWhite);
+    TcxPaintParams params;
+    params.Color = clBlue;
+    p->PaintEventProgress(&s.cx, Rect(0, 0, 20, 10), Rect(1, 1, 8, 9), params, false);
+    EXPECT_EQ(s.At(0, 0), RGB(128, 128, 128));
+    EXPECT_EQ(s.At(4, 4), RGB(0, 0, 128));
+    EXPECT_EQ(s.At(12, 4), kBlue);
+    p->PaintEventProgress(&s.cx, Rect(0, 10, 20, 20), Rect(1, 11, 8, 19), params, true);
+    EXPECT_EQ(s.At(12, 14), kWhite); // framed: the inside keeps what was there
+
+    TPaintSurface t(60, 20, RGB(0, 255, 0));
+    TFont font;
+    font.SetHeight(-14);
+    p->PaintHeaderSectionText(&t.cx, Rect(0, 0, 60, 20), bpsDisabled, taLeftJustify, vaTop, false, false,
+                              "WW", &font, clRed);
+    EXPECT_EQ(t.Count(kRed), 0);
+    RECT shadow = t.BoxOf(Sys(clBtnShadow)), light = t.BoxOf(Sys(clBtnHighlight));
+    EXPECT_GT(shadow.right, shadow.left);
+    // The highlight copy one pixel below right shows past the shadow one.
+    EXPECT_EQ(light.right, shadow.right + 1);
+    EXPECT_EQ(light.bottom, shadow.bottom + 1);
 }
