@@ -270,3 +270,85 @@ TEST(SizeFrame, RingOrFullRegion) {
         DeleteObject(window);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+#include "ui/core/GraphicsRoutines.h"
+#include "ui/core/UltraFlatPainters.h"
+
+namespace {
+// A child window of its parent form; it remembers whether it was painted as a copy.
+class TChildWindow : public TWinControl {
+public:
+    TChildWindow(TWinControl* parent, const TRect& bounds, DWORD style = 0)
+        : TWinControl(nullptr), style_(style) {
+        SetParent(parent);
+        SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+        Handle();
+    }
+    bool paintedAsCopy = false;
+
+protected:
+    void CreateHandle() override {
+        CreateWindowHandle(WS_CHILD | WS_VISIBLE | style_, 0, Parent()->Handle(), BoundsRect());
+    }
+    void PaintWindow(HDC dc) override {
+        paintedAsCopy = ControlState.Contains(csPaintCopy);
+        TWinControl::PaintWindow(dc);
+    }
+
+private:
+    DWORD style_;
+};
+
+struct BackgroundScene {
+    TForm parent{nullptr};
+    std::unique_ptr<TChildWindow> sibling, control;
+    BackgroundScene() {
+        parent.SetBorderStyle(bsNone);
+        parent.SetColor(clRed);
+        parent.SetBounds(100, 100, 200, 150);
+        parent.Handle();
+        sibling = std::make_unique<TChildWindow>(&parent, Rect(0, 0, 30, 30), WS_BORDER);
+        sibling->SetColor(clBlue);
+        control = std::make_unique<TChildWindow>(&parent, Rect(10, 10, 60, 40));
+    }
+};
+} // namespace
+
+TEST(BackgroundBehindControl, FromTheParentAndFromABorderedSibling) {
+    BackgroundScene scene;
+    {
+        TPaintSurface surface(50, 30);
+        PaintBackgroundBehindControl(scene.control.get(), surface.cx, Rect(0, 0, 50, 30), false);
+        EXPECT_EQ(surface.Count(RGB(255, 0, 0)), 50 * 30);
+        EXPECT_FALSE(scene.parent.ControlState.Contains(csPaintCopy));
+        EXPECT_FALSE(scene.sibling->paintedAsCopy);
+    }
+    {
+        TPaintSurface surface(50, 30);
+        PaintBackgroundBehindControl(scene.control.get(), surface.cx, Rect(0, 0, 50, 30), true);
+        EXPECT_TRUE(scene.sibling->paintedAsCopy);
+        EXPECT_EQ(surface.At(5, 5), RGB(0, 0, 255));   // parent (15, 15): inside the sibling
+        EXPECT_EQ(surface.At(18, 18), RGB(0, 0, 255)); // its last client pixel
+        EXPECT_EQ(surface.At(25, 5), RGB(255, 0, 0));  // parent (35, 15): beside it
+        EXPECT_EQ(surface.At(5, 25), RGB(255, 0, 0));  // below it
+        COLORREF frame = surface.At(19, 5);            // parent (29, 15): the sibling's frame
+        EXPECT_NE(frame, RGB(0, 0, 255));
+        EXPECT_NE(frame, RGB(255, 0, 0));
+        EXPECT_EQ(surface.At(19, 19), frame);
+    }
+}
+
+TEST(BackgroundBehindControl, ParentBackgroundAndTheOffice11Panel) {
+    BackgroundScene scene;
+    scene.parent.DoubleBuffered = true;
+    TPaintSurface surface(50, 30);
+    PaintParentBackground(scene.control.get(), surface.cx, Rect(0, 0, 20, 10));
+    EXPECT_EQ(surface.At(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(surface.At(19, 9), RGB(255, 0, 0));
+
+    surface.Clear(RGB(255, 255, 255));
+    TcxOffice11LookAndFeelPainter::Painter()->PaintPanelBackground(&surface.cx, scene.control.get(),
+                                                                   Rect(0, 0, 50, 30), clDefault, clDefault);
+    EXPECT_EQ(surface.At(25, 15), RGB(255, 0, 0));
+}
