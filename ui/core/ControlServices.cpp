@@ -150,6 +150,29 @@ bool IsInsideDragThreshold(TPoint mouseDownPos, int x, int y) {
 }
 
 // ---------------------------------------------------------------------------------------------
+bool IsPopupMenuShortCut(TComponent* menu, TShortCut shortCut) {
+    if (!menu) return false;
+    if (auto* popup = dynamic_cast<IcxPopupMenu*>(menu)) return popup->IsShortCutKey(shortCut);
+    if (auto* popup = dynamic_cast<TPopupMenu*>(menu))
+        return popup->WindowHandle && popup->IsShortCut(shortCut);
+    return false;
+}
+
+bool ShowComponentPopupMenu(TComponent* control, TComponent* menu, int x, int y) {
+    if (!menu) return false;
+    if (auto* popup = dynamic_cast<IcxPopupMenu*>(menu)) {
+        popup->Popup(x, y);
+        return true;
+    }
+    if (auto* popup = dynamic_cast<TPopupMenu*>(menu); popup && popup->AutoPopup) {
+        popup->PopupComponent = control;
+        popup->Popup(x, y);
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
 class TcxSettingsController::TWindow : public TcxMessageWindow {
 public:
     explicit TWindow(TcxSettingsController* owner) : owner_(owner) {}

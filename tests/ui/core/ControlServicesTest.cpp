@@ -378,3 +378,59 @@ TEST(WindowServices, SystemControllerRunsSynchronizeInALibrary) {
     TcxSystemController program(false);
     EXPECT_EQ(static_cast<bool>(WakeMainThread), static_cast<bool>(saved));
 }
+
+// ---------------------------------------------------------------------------------------------
+namespace {
+// A menu that records its popups instead of showing them.
+class TRecordingMenu : public TPopupMenu {
+public:
+    TRecordingMenu() : TPopupMenu(nullptr) {}
+    std::string log;
+    void Popup(int x, int y) override { log += "popup " + std::to_string(x) + "," + std::to_string(y) + " "; }
+};
+
+// A component with popup behaviour of its own.
+class TOwnMenu : public TComponent, public IcxPopupMenu {
+public:
+    TOwnMenu() : TComponent(nullptr) {}
+    std::string log;
+    bool IsShortCutKey(TShortCut key) override {
+        log += "key ";
+        return key == ShortCut('K', false, true, false);
+    }
+    void Popup(int x, int y) override { log += "own " + std::to_string(x) + "," + std::to_string(y) + " "; }
+};
+} // namespace
+
+TEST(PopupMenus, ShortCutsAndPopupsByKindOfMenu) {
+    TComponent control(nullptr), other(nullptr);
+    EXPECT_FALSE(IsPopupMenuShortCut(nullptr, 'A'));
+    EXPECT_FALSE(ShowComponentPopupMenu(&control, nullptr, 1, 2));
+    EXPECT_FALSE(IsPopupMenuShortCut(&other, 'A'));
+    EXPECT_FALSE(ShowComponentPopupMenu(&control, &other, 1, 2));
+
+    TOwnMenu own;
+    EXPECT_TRUE(IsPopupMenuShortCut(&own, ShortCut('K', false, true, false)));
+    EXPECT_FALSE(IsPopupMenuShortCut(&own, 'K'));
+    EXPECT_TRUE(ShowComponentPopupMenu(&control, &own, 3, 4));
+    EXPECT_EQ(own.log, "key key own 3,4 ");
+
+    TRecordingMenu menu;
+    int clicks = 0;
+    menu.Items.push_back({"&Copy", ShortCut('C', false, true, false), true, [&](TObject*) { ++clicks; }});
+    menu.Items.push_back({"Gone", ShortCut('G', false, true, false), false, [&](TObject*) { clicks += 10; }});
+    EXPECT_FALSE(IsPopupMenuShortCut(&menu, ShortCut('C', false, true, false))); // no command window yet
+    TLoggingForm form;
+    menu.WindowHandle = form.Handle();
+    EXPECT_TRUE(IsPopupMenuShortCut(&menu, ShortCut('C', false, true, false)));
+    EXPECT_FALSE(IsPopupMenuShortCut(&menu, ShortCut('G', false, true, false)));
+    EXPECT_FALSE(IsPopupMenuShortCut(&menu, 'C'));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(GetMenuItemCount(menu.Handle()), 2);
+
+    EXPECT_TRUE(ShowComponentPopupMenu(&control, &menu, 5, 6));
+    EXPECT_EQ(menu.PopupComponent, &control);
+    menu.AutoPopup = false;
+    EXPECT_FALSE(ShowComponentPopupMenu(&other, &menu, 7, 8));
+    EXPECT_EQ(menu.log, "popup 5,6 ");
+}
