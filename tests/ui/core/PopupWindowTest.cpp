@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "PaintSurface.h"
 #include "ui/core/ControlServices.h"
 #include "ui/core/PopupWindow.h"
@@ -351,4 +353,50 @@ TEST(BackgroundBehindControl, ParentBackgroundAndTheOffice11Panel) {
     TcxOffice11LookAndFeelPainter::Painter()->PaintPanelBackground(&surface.cx, scene.control.get(),
                                                                    Rect(0, 0, 50, 30), clDefault, clDefault);
     EXPECT_EQ(surface.At(25, 15), RGB(255, 0, 0));
+}
+
+namespace {
+// A form that logs the caption activation it is told about.
+class TOwnerForm : public TForm {
+public:
+    TOwnerForm() : TForm(nullptr) {
+        SetBounds(50, 50, 300, 200);
+        Handle();
+    }
+    std::string log;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_NCACTIVATE) log += wParam ? "nc-on " : "nc-off ";
+        return TForm::WndProc(message, wParam, lParam);
+    }
+};
+} // namespace
+
+TEST(PopupWindow, KeepsTheOwnerCaptionActiveAndClosesOnDeactivation) {
+    WorkAreaSeam seam;
+    TOwnerForm owner;
+    owner.Show();
+    SetActiveWindow(owner.Handle());
+    ASSERT_EQ(GetActiveWindow(), owner.Handle());
+    owner.log.clear();
+
+    TcxPopupWindow popup;
+    popup.OwnerParent = &owner;
+    popup.OwnerBounds = Rect(10, 10, 100, 30);
+    popup.SetBounds(0, 0, 80, 50);
+    popup.ShowPopup();
+    ASSERT_EQ(GetActiveWindow(), popup.Handle());
+    EXPECT_EQ(popup.PrevActiveWindow, owner.Handle());
+    EXPECT_NE(owner.log.find("nc-on"), std::string::npos);
+    EXPECT_TRUE(IsWindowVisible(popup.Handle()));
+
+    SetActiveWindow(owner.Handle());
+    EXPECT_FALSE(IsWindowVisible(popup.Handle()));
+
+    popup.ShowPopup();
+    owner.log.clear();
+    SendMessageA(popup.Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_EQ(owner.log.substr(0, 7), "nc-off ");
+    EXPECT_FALSE(IsWindowVisible(popup.Handle()));
 }
