@@ -149,6 +149,16 @@ bool IsInsideDragThreshold(TPoint mouseDownPos, int x, int y) {
     return std::abs(x - mouseDownPos.x) < threshold && std::abs(y - mouseDownPos.y) < threshold;
 }
 
+bool CanCreateWindowHandle(TWinControl* control) {
+    if (!control) return false;
+    if (control->HandleAllocated()) return true;
+    if (control->HasState(csDestroying)) return false;
+    if (TWinControl* parent = control->Parent())
+        return parent->HandleAllocated() || CanCreateWindowHandle(parent);
+    if (dynamic_cast<TForm*>(control)) return Application && Application->Handle() != nullptr;
+    return false;
+}
+
 // ---------------------------------------------------------------------------------------------
 bool IsPopupMenuShortCut(TComponent* menu, TShortCut shortCut) {
     if (!menu) return false;

@@ -44,6 +44,9 @@ bool IsSameOrChildWindow(HWND parent, HWND window);
 void MapPointBetweenWindows(HWND from, HWND to, TPoint& point);
 void MapRectBetweenWindows(HWND from, HWND to, TRect& rect);
 bool IsInsideDragThreshold(TPoint mouseDownPos, int x, int y);
+// Whether the control has or can get a window: not while it is destroyed; a form when the
+// application has its window; any other control when a parent up the chain has or can get one.
+bool CanCreateWindowHandle(TWinControl* control);
 
 // ---------------------------------------------------------------------------------------------
 // Popup menus. A component may offer its own popup behaviour through this interface.

@@ -434,3 +434,40 @@ TEST(PopupMenus, ShortCutsAndPopupsByKindOfMenu) {
     EXPECT_FALSE(ShowComponentPopupMenu(&other, &menu, 7, 8));
     EXPECT_EQ(menu.log, "popup 5,6 ");
 }
+
+namespace {
+class TPlainChild : public TWinControl {
+public:
+    explicit TPlainChild(TWinControl* parent) : TWinControl(nullptr) { SetParent(parent); }
+
+protected:
+    void CreateHandle() override { CreateWindowHandle(WS_CHILD, 0, Parent()->Handle(), BoundsRect()); }
+};
+} // namespace
+
+TEST(ControlGeometry, CanCreateWindowHandleFollowsTheParents) {
+    EXPECT_FALSE(CanCreateWindowHandle(nullptr));
+    TForm form(nullptr);
+    TPlainChild child(&form), grandChild(&child);
+    TPlainChild orphan(nullptr);
+    EXPECT_FALSE(CanCreateWindowHandle(&orphan));
+    // A form without a window asks the application, which this test program has not made.
+    EXPECT_EQ(CanCreateWindowHandle(&form), Application != nullptr);
+    EXPECT_EQ(CanCreateWindowHandle(&grandChild), Application != nullptr);
+    form.Handle();
+    EXPECT_TRUE(CanCreateWindowHandle(&form));
+    EXPECT_TRUE(CanCreateWindowHandle(&child));
+    EXPECT_TRUE(CanCreateWindowHandle(&grandChild));
+    grandChild.SetParent(nullptr);
+}
+
+TEST(ControlText, VirtualKeysAndKeyStates) {
+    EXPECT_EQ(VirtualKeyToChar('A'), 'a');
+    EXPECT_EQ(VirtualKeyToChar('7'), '7');
+    EXPECT_EQ(VirtualKeyToChar(VK_F5), 0);
+    EXPECT_EQ(NormalizeKeyCode(VK_RETURN), VK_RETURN);
+    EXPECT_TRUE(IsNonControlChar(' '));
+    EXPECT_FALSE(IsNonControlChar('\t'));
+    EXPECT_FALSE(IsControlKeyDown());
+    EXPECT_EQ(GetAsyncMouseKeys() & (MK_SHIFT | MK_CONTROL), 0);
+}
