@@ -471,3 +471,29 @@ TEST(ControlText, VirtualKeysAndKeyStates) {
     EXPECT_FALSE(IsControlKeyDown());
     EXPECT_EQ(GetAsyncMouseKeys() & (MK_SHIFT | MK_CONTROL), 0);
 }
+
+TEST(WindowServices, ShutDownWithTrackingLeftIsAnError) {
+    TLoggingForm form;
+    TCaller caller;
+    CursorSeam cursor({150, 150});
+    StartMouseLeaveTracking(&form, Rect(0, 0, 100, 100), &caller);
+    try {
+        WindowServicesFinalize();
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.what(), "MouseTrackingTimerList.Count <> 0");
+    }
+    // Everything is gone and nothing is made again while the unit is down.
+    EXPECT_EQ(MouseTrackingCount(), 0);
+    EXPECT_EQ(GetSharedMessageWindow(), nullptr);
+    EXPECT_EQ(GetSettingsController(), nullptr);
+    StartMouseLeaveTracking(&form, Rect(0, 0, 100, 100), &caller);
+    EXPECT_FALSE(IsMouseLeaveTracking(&caller));
+    EXPECT_EQ(MouseTrackingCount(), 0);
+
+    WindowServicesInitialize();
+    EXPECT_NE(GetSharedMessageWindow(), nullptr);
+    StartMouseLeaveTracking(&form, Rect(0, 0, 100, 100), &caller);
+    EXPECT_TRUE(IsMouseLeaveTracking(&caller));
+    StopMouseLeaveTracking(&caller);
+}
