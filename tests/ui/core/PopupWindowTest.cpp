@@ -400,3 +400,16 @@ TEST(PopupWindow, KeepsTheOwnerCaptionActiveAndClosesOnDeactivation) {
     EXPECT_EQ(owner.log.substr(0, 7), "nc-off ");
     EXPECT_FALSE(IsWindowVisible(popup.Handle()));
 }
+
+TEST(SizeFrame, PaintsACheckerPattern) {
+    TcxSizeFrame frame(2);
+    frame.SetFrameRect(Rect(10, 10, 26, 26));
+    frame.Handle();
+    TPaintSurface surface(16, 16, RGB(0, 128, 0));
+    SendMessageA(frame.Handle(), WM_PAINT, reinterpret_cast<WPARAM>(surface.DC()), 0);
+    EXPECT_EQ(surface.Count(RGB(0, 128, 0)), 0);
+    EXPECT_EQ(surface.Count(RGB(0, 0, 0)), 128);
+    EXPECT_EQ(surface.Count(RGB(255, 255, 255)), 128);
+    EXPECT_NE(surface.At(0, 0), surface.At(1, 0));
+    EXPECT_EQ(surface.At(0, 0), surface.At(1, 1));
+}
