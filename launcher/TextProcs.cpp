@@ -29,12 +29,13 @@ AnsiString RightStr(const AnsiString& text, int n) {
     return text.substr(text.size() - static_cast<size_t>(n));
 }
 
+// Walked by characters: the second byte of a double-byte character may be 0x5C.
 AnsiString AddBackslash(const AnsiString& text) {
-    return !text.empty() && text.back() == '\\' ? text : text + '\\';
+    return IncludeTrailingPathDelimiter(text);
 }
 
 AnsiString RemoveBackslash(const AnsiString& text) {
-    return !text.empty() && text.back() == '\\' ? text.substr(0, text.size() - 1) : text;
+    return ExcludeTrailingPathDelimiter(text);
 }
 
 char LastChar(const AnsiString& text) {

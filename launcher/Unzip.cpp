@@ -1,7 +1,10 @@
 // ZIP extraction over zlib: stored and deflated entries of the published format, no ZIP64, no
 // encryption. Every entry is read and checked before any file is written, so a damaged archive
-// leaves the target folder as it was.
+// leaves the target folder as it was. Entries are unpacked twice (checked, then written) in
+// pieces, so memory stays small whatever the archive claims.
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <zlib.h>
 
 #include "launcher/Utils.h"
@@ -33,23 +36,38 @@ uint32_t Get32(const uint8_t* p) {
     Fail("ZIP entry \"" + entry + "\" " + what);
 }
 
-std::vector<uint8_t> ReadWholeFile(const AnsiString& fileName) {
-    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) Fail("Cannot open ZIP archive \"" + fileName + "\"");
-    std::vector<uint8_t> data;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x7FFFFFFF;
-    if (ok) {
-        data.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        ok = data.empty() || (ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) &&
-                              read == data.size());
+// The archive is mapped, not read: memory stays the same whatever its size.
+class TMappedArchive {
+public:
+    explicit TMappedArchive(const AnsiString& fileName) {
+        file_ = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file_ == INVALID_HANDLE_VALUE) Fail("Cannot open ZIP archive \"" + fileName + "\"");
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file_, &size) || size.QuadPart >= 0x7FFFFFFF)
+            Fail("Cannot read ZIP archive \"" + fileName + "\"");
+        size_ = static_cast<size_t>(size.QuadPart);
+        if (size_ == 0) return; // an empty file cannot be mapped
+        mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (mapping_) view_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
+        if (!view_) Fail("Cannot read ZIP archive \"" + fileName + "\"");
     }
-    CloseHandle(file);
-    if (!ok) Fail("Cannot read ZIP archive \"" + fileName + "\"");
-    return data;
-}
+    ~TMappedArchive() {
+        if (view_) UnmapViewOfFile(view_);
+        if (mapping_) CloseHandle(mapping_);
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+    TMappedArchive(const TMappedArchive&) = delete;
+    TMappedArchive& operator=(const TMappedArchive&) = delete;
+    const uint8_t* Data() const { return view_; }
+    size_t Size() const { return size_; }
+
+private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    HANDLE mapping_ = nullptr;
+    const uint8_t* view_ = nullptr;
+    size_t size_ = 0;
+};
 
 // Entry names are in the system code page unless the archive marks them as UTF-8.
 AnsiString EntryName(const uint8_t* p, size_t length, bool utf8) {
@@ -72,8 +90,24 @@ AnsiString BaseName(const AnsiString& entry) {
     return entry.substr(start);
 }
 
-bool IsSafeFileName(const AnsiString& name) {
-    if (name.empty() || name == "." || name == "..") return false;
+// Names Windows takes as devices whatever extension follows ("nul.txt" is NUL too).
+bool IsDeviceName(const AnsiString& name) {
+    AnsiString stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    stem = AnsiUpperCase(stem);
+    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* device : devices)
+        if (stem == device) return true;
+    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' &&
+           stem[3] <= '9';
+}
+
+// A name the target folder can hold as a file of that very name. folder ends in a separator.
+bool IsSafeFileName(const AnsiString& name, const AnsiString& folder) {
+    if (name.empty() || name.find_first_not_of('.') == AnsiString::npos) return false;
+    if (name.size() > 255 || folder.size() + name.size() >= MAX_PATH) return false;
+    if (IsDeviceName(name)) return false;
     for (size_t i = 0; i < name.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
         if (IsDBCSLeadByte(c)) {
@@ -85,75 +119,114 @@ bool IsSafeFileName(const AnsiString& name) {
     return true;
 }
 
-std::vector<uint8_t> Inflate(const AnsiString& entry, const uint8_t* src, size_t srcLength,
-                             size_t outLength) {
-    std::vector<uint8_t> out(outLength);
-    z_stream zs{};
-    if (inflateInit2(&zs, -MAX_WBITS) != Z_OK) FailEntry(entry, "cannot be inflated");
-    zs.next_in = const_cast<Bytef*>(src);
-    zs.avail_in = static_cast<uInt>(srcLength);
-    // One spare byte tells a longer stream apart from one of exactly the stated size.
-    uint8_t spare = 0;
-    zs.next_out = out.empty() ? &spare : out.data();
-    zs.avail_out = out.empty() ? 1 : static_cast<uInt>(out.size());
-    int rc = inflate(&zs, Z_FINISH);
-    if (rc == Z_BUF_ERROR && zs.avail_out == 0 && !out.empty()) {
-        zs.next_out = &spare;
-        zs.avail_out = 1;
-        rc = inflate(&zs, Z_FINISH);
-    }
-    size_t produced = out.empty() ? (zs.avail_out == 0 ? 1 : 0) : zs.total_out;
-    inflateEnd(&zs);
-    if (rc != Z_STREAM_END) {
-        if (rc == Z_BUF_ERROR && zs.avail_in == 0) FailEntry(entry, "is truncated");
-        FailEntry(entry, "is corrupt (bad compressed data)");
-    }
-    if (produced != outLength) FailEntry(entry, "is corrupt (size mismatch)");
-    return out;
-}
+// Packages of the application unpack to far less: more is a damaged or hostile archive.
+constexpr uint64_t MaxUnpackedTotal = uint64_t(1) << 30;
+// Entries are inflated and written in pieces of this size, never held whole.
+constexpr size_t PieceSize = 64 * 1024;
 
-struct TExtracted {
-    AnsiString FileName;
-    std::vector<uint8_t> Data;
+struct TEntry {
+    AnsiString Name;     // as stored, for messages
+    AnsiString FileName; // the name alone, written into the target folder
+    uint16_t Method = 0;
+    uint32_t Crc = 0;
+    uint32_t Packed = 0;
+    uint32_t Unpacked = 0;
+    size_t LocalOffset = 0;
+    size_t DataOffset = 0;
 };
 
-void CreateFolders(const AnsiString& folder) {
-    AnsiString path = folder;
-    while (!path.empty() && (path.back() == '\\' || path.back() == '/'))
-        path.pop_back();
-    if (path.empty()) return;
-    DWORD attr = GetFileAttributesA(path.c_str());
-    if (attr != INVALID_FILE_ATTRIBUTES) {
-        if (attr & FILE_ATTRIBUTE_DIRECTORY) return;
-        Fail("Cannot create folder \"" + path + "\"");
+class TInflater {
+public:
+    explicit TInflater(const AnsiString& entry) {
+        int rc = inflateInit2(&zs_, -MAX_WBITS);
+        if (rc == Z_MEM_ERROR) throw EOutOfMemory("Out of memory");
+        if (rc != Z_OK) FailEntry(entry, "cannot be inflated");
     }
-    size_t slash = path.find_last_of("\\/");
-    if (slash != AnsiString::npos && slash > 0 && path[slash - 1] != ':')
-        CreateFolders(path.substr(0, slash));
-    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        Fail("Cannot create folder \"" + path + "\"");
+    ~TInflater() { inflateEnd(&zs_); }
+    TInflater(const TInflater&) = delete;
+    TInflater& operator=(const TInflater&) = delete;
+    z_stream* operator->() { return &zs_; }
+    z_stream* Get() { return &zs_; }
+
+private:
+    z_stream zs_{};
+};
+
+// Unpacks the entry piece by piece into sink (null only checks it). The output stops one piece
+// past the stated size, so a stream that says little and inflates to much is caught early.
+void Extract(const uint8_t* base, const TEntry& e, const std::function<void(const uint8_t*, size_t)>& sink) {
+    uLong crc = crc32(0L, Z_NULL, 0);
+    uint64_t produced = 0;
+    auto take = [&](const uint8_t* p, size_t n) {
+        produced += n;
+        if (produced > e.Unpacked) FailEntry(e.Name, "is corrupt (size mismatch)");
+        crc = crc32(crc, p, static_cast<uInt>(n));
+        if (sink) sink(p, n);
+    };
+    const uint8_t* src = base + e.DataOffset;
+    if (e.Method == 0) {
+        if (e.Packed != e.Unpacked) FailEntry(e.Name, "is corrupt (size mismatch)");
+        for (size_t at = 0; at < e.Packed; at += PieceSize)
+            take(src + at, std::min<size_t>(PieceSize, e.Packed - at));
+    } else {
+        std::vector<uint8_t> piece(PieceSize);
+        TInflater zs(e.Name);
+        zs->next_in = const_cast<Bytef*>(src);
+        zs->avail_in = e.Packed;
+        for (;;) {
+            zs->next_out = piece.data();
+            zs->avail_out = static_cast<uInt>(piece.size());
+            int rc = inflate(zs.Get(), Z_NO_FLUSH);
+            size_t have = piece.size() - zs->avail_out;
+            if (have) take(piece.data(), have);
+            if (rc == Z_STREAM_END) break;
+            if (rc == Z_OK) continue;
+            if (rc == Z_MEM_ERROR) throw EOutOfMemory("Out of memory");
+            if (rc == Z_BUF_ERROR && zs->avail_in == 0) FailEntry(e.Name, "is truncated");
+            FailEntry(e.Name, "is corrupt (bad compressed data)");
+        }
+    }
+    if (produced != e.Unpacked) FailEntry(e.Name, "is corrupt (size mismatch)");
+    if (crc != e.Crc) FailEntry(e.Name, "is corrupt (CRC mismatch)");
 }
 
-void WriteWholeFile(const AnsiString& path, const AnsiString& entry, const std::vector<uint8_t>& data) {
+// Bytes free to this user on the volume that holds folder (or its nearest existing parent, or
+// the current folder for a relative path); unknown gives no limit.
+uint64_t FreeSpaceFor(const AnsiString& folder) {
+    AnsiString path = ExcludeTrailingPathDelimiter(folder);
+    while (!path.empty() && !DirectoryExists(path)) {
+        AnsiString parent = ExtractFileDir(path);
+        if (parent == path) break;
+        path = parent;
+    }
+    ULARGE_INTEGER available{};
+    const AnsiString root = path.empty() ? AnsiString() : IncludeTrailingPathDelimiter(path);
+    if (!GetDiskFreeSpaceExA(root.empty() ? nullptr : root.c_str(), &available, nullptr, nullptr))
+        return UINT64_MAX;
+    return available.QuadPart;
+}
+
+void WriteEntry(const uint8_t* base, const TEntry& e, const AnsiString& path) {
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) Fail("Cannot write \"" + path + "\" from ZIP entry \"" + entry + "\"");
-    DWORD written = 0;
-    bool ok =
-        data.empty() || (WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-                         written == data.size());
+    const AnsiString error = "Cannot write \"" + path + "\" from ZIP entry \"" + e.FileName + "\"";
+    if (file == INVALID_HANDLE_VALUE) Fail(error);
+    try {
+        Extract(base, e, [&](const uint8_t* p, size_t n) {
+            DWORD written = 0;
+            if (!WriteFile(file, p, static_cast<DWORD>(n), &written, nullptr) || written != n) Fail(error);
+        });
+    } catch (...) {
+        CloseHandle(file);
+        throw;
+    }
     CloseHandle(file);
-    if (!ok) Fail("Cannot write \"" + path + "\" from ZIP entry \"" + entry + "\"");
 }
 
-} // namespace
-
-bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder) {
-    const std::vector<uint8_t> zip = ReadWholeFile(archiveName);
-    const uint8_t* base = zip.data();
-    const size_t size = zip.size();
-    const AnsiString archive = "ZIP archive \"" + archiveName + "\"";
-
+// Reads the central directory and checks every entry, its name and its sizes; nothing is
+// unpacked yet.
+std::vector<TEntry> ReadDirectory(const uint8_t* base, size_t size, const AnsiString& archive,
+                                  const AnsiString& folder) {
     // The end record sits in the last 22 bytes plus at most a 65535-byte comment.
     if (size < EndOfCentralSize) Fail(archive + " is not a ZIP archive or is truncated");
     size_t eocd = AnsiString::npos;
@@ -176,63 +249,93 @@ bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder) {
     const size_t dirOffset = Get32(end + 16);
     if (dirOffset > eocd || dirSize > eocd - dirOffset) Fail(archive + " is truncated or corrupt");
 
-    std::vector<TExtracted> files;
+    std::vector<TEntry> entries;
+    uint64_t total = 0;
     size_t at = dirOffset;
     for (size_t i = 0; i < count; ++i) {
         if (at + CentralHeaderSize > dirOffset + dirSize || Get32(base + at) != CentralHeaderSig)
             Fail(archive + " has a corrupt central directory");
         const uint8_t* h = base + at;
         const uint16_t flags = Get16(h + 8);
-        const uint16_t method = Get16(h + 10);
-        const uint32_t crc = Get32(h + 16);
-        const uint32_t packed = Get32(h + 20);
-        const uint32_t unpacked = Get32(h + 24);
         const size_t nameLength = Get16(h + 28);
         const size_t extraLength = Get16(h + 30);
         const size_t commentLength = Get16(h + 32);
-        const uint32_t localOffset = Get32(h + 42);
         if (at + CentralHeaderSize + nameLength + extraLength + commentLength > dirOffset + dirSize)
             Fail(archive + " has a corrupt central directory");
-        const AnsiString entry = EntryName(h + CentralHeaderSize, nameLength, (flags & 0x0800) != 0);
+        TEntry e;
+        e.Name = EntryName(h + CentralHeaderSize, nameLength, (flags & 0x0800) != 0);
+        e.Method = Get16(h + 10);
+        e.Crc = Get32(h + 16);
+        e.Packed = Get32(h + 20);
+        e.Unpacked = Get32(h + 24);
+        e.LocalOffset = Get32(h + 42);
         at += CentralHeaderSize + nameLength + extraLength + commentLength;
 
-        const AnsiString fileName = BaseName(entry);
-        if (fileName.empty()) continue; // a folder
-        if (flags & 0x0001) FailEntry(entry, "is encrypted, which is not supported");
-        if (packed == 0xFFFFFFFF || unpacked == 0xFFFFFFFF || localOffset == 0xFFFFFFFF)
-            FailEntry(entry, "uses ZIP64, which is not supported");
-        if (method != 0 && method != 8)
-            FailEntry(entry,
-                      "uses compression method " + std::to_string(method) + ", which is not supported");
-        if (!IsSafeFileName(fileName)) FailEntry(entry, "has an invalid file name");
+        e.FileName = BaseName(e.Name);
+        if (e.FileName.empty()) continue; // a folder
+        if (flags & 0x0001) FailEntry(e.Name, "is encrypted, which is not supported");
+        if (e.Packed == 0xFFFFFFFF || e.Unpacked == 0xFFFFFFFF || e.LocalOffset == 0xFFFFFFFF)
+            FailEntry(e.Name, "uses ZIP64, which is not supported");
+        if (e.Method != 0 && e.Method != 8)
+            FailEntry(e.Name,
+                      "uses compression method " + std::to_string(e.Method) + ", which is not supported");
+        if (!IsSafeFileName(e.FileName, folder)) FailEntry(e.Name, "has an invalid file name");
 
-        if (localOffset > dirOffset || dirOffset - localOffset < LocalHeaderSize ||
-            Get32(base + localOffset) != LocalHeaderSig)
-            FailEntry(entry, "is truncated or corrupt (local header)");
-        const uint8_t* local = base + localOffset;
-        const size_t dataOffset = localOffset + LocalHeaderSize + Get16(local + 26) + Get16(local + 28);
-        if (dataOffset > dirOffset || dirOffset - dataOffset < packed) FailEntry(entry, "is truncated");
+        if (e.LocalOffset > dirOffset || dirOffset - e.LocalOffset < LocalHeaderSize ||
+            Get32(base + e.LocalOffset) != LocalHeaderSig)
+            FailEntry(e.Name, "is truncated or corrupt (local header)");
+        const uint8_t* local = base + e.LocalOffset;
+        e.DataOffset = e.LocalOffset + LocalHeaderSize + Get16(local + 26) + Get16(local + 28);
+        if (e.DataOffset > dirOffset || dirOffset - e.DataOffset < e.Packed)
+            FailEntry(e.Name, "is truncated");
 
-        // Deflate expands at most about 1032 times: a larger stated size is damage, and must not
-        // be allocated ahead.
-        if (method == 8 && unpacked / 1032 > packed + 1) FailEntry(entry, "is corrupt (size mismatch)");
-        std::vector<uint8_t> data;
-        if (method == 0) {
-            if (packed != unpacked) FailEntry(entry, "is corrupt (size mismatch)");
-            data.assign(base + dataOffset, base + dataOffset + packed);
-        } else {
-            data = Inflate(entry, base + dataOffset, packed, unpacked);
-        }
-        uLong actual = crc32(0L, Z_NULL, 0);
-        if (!data.empty()) actual = crc32(actual, data.data(), static_cast<uInt>(data.size()));
-        if (actual != crc) FailEntry(entry, "is corrupt (CRC mismatch)");
-        files.push_back({fileName, std::move(data)});
+        // Deflate expands at most about 1032 times: a larger stated size is damage.
+        if (e.Method == 8 && e.Unpacked / 1032 > e.Packed + 1)
+            FailEntry(e.Name, "is corrupt (size mismatch)");
+        total += e.Unpacked;
+        if (total > MaxUnpackedTotal)
+            FailEntry(e.Name, "is too large: the archive unpacks to more than 1 GB");
+        entries.push_back(std::move(e));
     }
 
-    CreateFolders(targetFolder);
+    // Entries whose data overlap share one stream many times over: a hostile archive.
+    std::vector<const TEntry*> byOffset;
+    for (const TEntry& e : entries)
+        byOffset.push_back(&e);
+    std::sort(byOffset.begin(), byOffset.end(),
+              [](const TEntry* a, const TEntry* b) { return a->LocalOffset < b->LocalOffset; });
+    for (size_t i = 1; i < byOffset.size(); ++i)
+        if (byOffset[i]->LocalOffset < byOffset[i - 1]->DataOffset + byOffset[i - 1]->Packed)
+            FailEntry(byOffset[i]->Name, "overlaps another entry");
+
+    if (total > FreeSpaceFor(folder))
+        Fail(archive + " unpacks to " + std::to_string(total) + " bytes, more than the space left for \"" +
+             folder + "\"");
+    return entries;
+}
+
+} // namespace
+
+bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder) {
+    const AnsiString archive = "ZIP archive \"" + archiveName + "\"";
+    // Separators are found by characters: a folder may end in a double-byte character whose
+    // second byte is 0x5C.
     AnsiString folder = targetFolder;
-    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
-    for (const TExtracted& file : files)
-        WriteWholeFile(folder + file.FileName, file.FileName, file.Data);
+    if (folder.empty() || folder.back() != '/') folder = IncludeTrailingPathDelimiter(folder);
+    try {
+        TMappedArchive zip(archiveName);
+        const std::vector<TEntry> entries = ReadDirectory(zip.Data(), zip.Size(), archive, folder);
+        // Every entry is unpacked and checked once before the first file is written.
+        for (const TEntry& e : entries)
+            Extract(zip.Data(), e, nullptr);
+        if (!targetFolder.empty() && !ForceDirectories(targetFolder))
+            Fail("Cannot create folder \"" + targetFolder + "\"");
+        for (const TEntry& e : entries)
+            WriteEntry(zip.Data(), e, folder + e.FileName);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(archive + " is too large to be unpacked");
+    } catch (const std::length_error&) {
+        throw EOutOfMemory(archive + " is too large to be unpacked");
+    }
     return true;
 }

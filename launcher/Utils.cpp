@@ -114,10 +114,7 @@ AnsiString GetExeFileVersion() {
 }
 
 AnsiString GetAppPath() {
-    AnsiString exe = ModuleFileName();
-    size_t slash = exe.find_last_of('\\');
-    AnsiString folder = slash == AnsiString::npos ? AnsiString() : exe.substr(0, slash);
-    return AddBackslash(RemoveBackslash(folder));
+    return AddBackslash(RemoveBackslash(ExtractFilePath(ModuleFileName())));
 }
 
 TDateTime ParseDateAuto(const AnsiString& text) {

@@ -430,6 +430,11 @@ void TSQLInfo::ParseColumnsInfo(const AnsiString& sql, TColumnsInfo& columnsInfo
     code = parser->GetNext(lexeme);
 
     auto isNameLexeme = [&]() { return code == lcIdent || (IsWordLexeme(code, lexeme) && code != lxFROM); };
+    // Identifier, number, string, keyword or ")": a word after one of these is a candidate alias.
+    auto isOperand = [&]() {
+        return code == lcIdent || code == lcNumber || code == lcString || IsWordLexeme(code, lexeme) ||
+               IsSym(code, lexeme, ")");
+    };
 
     for (;;) {
         while (parser->IsSelectModifier(code))
@@ -437,25 +442,30 @@ void TSQLInfo::ParseColumnsInfo(const AnsiString& sql, TColumnsInfo& columnsInfo
 
         AnsiString name, table, alias, expr;
         bool isExpr = false;
+        // Whether the lexeme read before the current one was an operand; the candidate name and
+        // alias count too, so a word after a dropped candidate alias becomes the next candidate.
+        bool prevOperand = false;
         if (isNameLexeme() || IsSym(code, lexeme, "*")) {
             name = lexeme;
+            prevOperand = isOperand();
             code = parser->GetNext(lexeme);
             for (int step = 0; step < 3 && IsSym(code, lexeme, "."); ++step) {
                 code = parser->GetNext(lexeme);
                 table = table.empty() ? name : table + "." + name;
                 name = lexeme;
+                prevOperand = isOperand();
                 code = parser->GetNext(lexeme);
             }
             AfterColumnName(*parser, code, lexeme);
             if (code == lxAS) code = parser->GetNext(lexeme);
             if (isNameLexeme()) {
                 alias = lexeme;
+                prevOperand = true;
                 code = parser->GetNext(lexeme);
             }
         }
 
         int depth = 0;
-        bool prevOperand = false; // identifier, number, string, keyword or ")"
         AnsiString pendingAlias;
         while (code != lcEnd && ((!IsSym(code, lexeme, ",") && code != lxFROM) || depth != 0)) {
             if (!isExpr) {
@@ -481,8 +491,7 @@ void TSQLInfo::ParseColumnsInfo(const AnsiString& sql, TColumnsInfo& columnsInfo
                 else
                     expr += lexeme;
             }
-            prevOperand = code == lcIdent || code == lcNumber || code == lcString ||
-                          IsWordLexeme(code, lexeme) || closing;
+            prevOperand = isOperand();
             code = parser->GetNext(lexeme);
         }
         if (!pendingAlias.empty()) alias = pendingAlias;

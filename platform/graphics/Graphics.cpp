@@ -652,6 +652,26 @@ private:
     HDC dc_;
     HGDIOBJ old_;
 };
+
+// GetObject reports a DIB section's height without its sign, so a section made top-down looks
+// bottom-up. Flip one bit of the first stored row and see which row GDI shows changed.
+bool StoredTopDown(HBITMAP bitmap, const DIBSECTION& dib) {
+    const bool stated = dib.dsBmih.biHeight < 0;
+    const int bottom = dib.dsBm.bmHeight - 1;
+    if (bottom < 1) return stated; // one row: either order
+    TSelectedBitmap selected(bitmap);
+    if (GetCurrentObject(selected.DC(), OBJ_BITMAP) != bitmap) return stated; // held by another DC
+    auto* first = static_cast<BYTE*>(dib.dsBm.bmBits);
+    const BYTE original = *first;
+    GdiFlush();
+    const COLORREF top = GetPixel(selected.DC(), 0, 0), last = GetPixel(selected.DC(), 0, bottom);
+    *first = original ^ 0x80;
+    const COLORREF topAfter = GetPixel(selected.DC(), 0, 0), lastAfter = GetPixel(selected.DC(), 0, bottom);
+    *first = original;
+    if (topAfter != top) return true;
+    if (lastAfter != last) return false;
+    return stated; // a palette where both values look alike
+}
 } // namespace
 
 TBitmap::TBitmap() = default;
@@ -801,7 +821,7 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
         if (got == sizeof(DIBSECTION) && dib.dsBm.bmBits && format != pfCustom) {
             handle_ = bitmap;
             bits_ = dib.dsBm.bmBits;
-            topDown_ = dib.dsBmih.biHeight < 0;
+            topDown_ = StoredTopDown(bitmap, dib);
             width_ = dib.dsBm.bmWidth;
             height_ = dib.dsBm.bmHeight;
             pixelFormat_ = format;

@@ -55,6 +55,28 @@ TEST(TextProcs, Routines) {
     EXPECT_FALSE(IsBlank(" x "));
 }
 
+TEST(TextProcs, BackslashesAreFoundByCharactersNotBytes) {
+    // The second bytes of 僜, 錦, 運 and 禱 in code page 936 are 0x5C.
+    struct Case {
+        const char* Text;
+        const char* Added;
+        const char* Removed;
+    } cases[] = {
+        {"C:\\程序僜", "C:\\程序僜\\", "C:\\程序僜"},
+        {"C:\\程序僜\\", "C:\\程序僜\\", "C:\\程序僜"},
+        {"錦", "錦\\", "錦"},
+        {"D:\\運\\禱", "D:\\運\\禱\\", "D:\\運\\禱"},
+        {"D:\\禱\\\\", "D:\\禱\\\\", "D:\\禱\\"},
+        {"a\\", "a\\", "a"},
+        {"\\", "\\", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Text);
+        EXPECT_EQ(c.Added, AddBackslash(c.Text));
+        EXPECT_EQ(c.Removed, RemoveBackslash(c.Text));
+    }
+}
+
 TEST(ParseDateAuto, ReadsIsoAndSlashDatesWhateverTheLocaleOrder) {
     TFormatSettings dayFirst = TFormatSettingsPin::Invariant();
     dayFirst.DateSeparator = '.';
@@ -145,7 +167,10 @@ TEST(Paths, AppPathTempDirAndTempFiles) {
     std::string folder(exe);
     folder.erase(folder.rfind('\\') + 1);
     EXPECT_EQ(folder, GetAppPath());
-    EXPECT_NE('\\', GetAppPath()[GetAppPath().size() - 2]);
+    // Exactly one separator, counted by characters (the folder may end in a double-byte one).
+    std::string once = GetAppPath();
+    once.pop_back();
+    EXPECT_EQ(once, ExcludeTrailingPathDelimiter(once));
 
     std::string temp = GetTempDir();
     ASSERT_FALSE(temp.empty());
@@ -158,6 +183,33 @@ TEST(Paths, AppPathTempDirAndTempFiles) {
     EXPECT_EQ("", ReadFile(a));
     DeleteFileA(a.c_str());
     DeleteFileA(b.c_str());
+}
+
+TEST(Paths, AppPathOfAFolderEndingInADoubleByteCharacter) {
+    // This very program, copied into "...\\程序僜", runs the test above there.
+    TempFolder temp("app path");
+    const std::string folder = temp / "程序僜";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const std::string copy = folder + "\\tests.exe";
+    ASSERT_TRUE(CopyFileA(exe, copy.c_str(), FALSE));
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    std::string line = "\"" + copy + "\" --gtest_filter=Paths.AppPathTempDirAndTempFiles";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessA(copy.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               temp.Path().c_str(), &si, &info));
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    else
+        TerminateProcess(info.hProcess, 99);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    EXPECT_EQ(0u, code);
 }
 
 TEST(Globals, CreatedWithPathsAndEmptyLogin) {
@@ -226,6 +278,31 @@ TEST(ShellCopyFile, CopiesPathsOfAnyLength) {
     EXPECT_TRUE(ShellCopyFile(temp / "VazEvor.mdb", deep + "\\copy back.mdb", nullptr));
     EXPECT_EQ("database bytes", ReadFile(deep + "\\copy back.mdb"));
     EXPECT_FALSE(ShellCopyFile(temp / "missing.mdb", temp / "x.mdb", nullptr));
+}
+
+TEST(ShellCopyFile, PathsEndingInADoubleByteCharacterWithABackslashSecondByte) {
+    TempFolder temp("shell copy 僜");
+    const std::string from = temp / "来源僜", to = temp / "目标僜";
+    ASSERT_TRUE(CreateDirectoryA(from.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(to.c_str(), nullptr));
+    WriteFile(from + "\\数据僜", "database bytes");
+    // A file named with 僜 last, onto a new name and into a folder with and without a separator.
+    EXPECT_TRUE(ShellCopyFile(from + "\\数据僜", to + "\\副本錦", nullptr));
+    EXPECT_TRUE(ShellCopyFile(from + "\\数据僜", to, nullptr));
+    WriteFile(from + "\\第二.mdb", "second");
+    EXPECT_TRUE(ShellCopyFile(from + "\\第二.mdb", to + "\\", nullptr));
+    EXPECT_EQ("database bytes", ReadFile(to + "\\副本錦"));
+    EXPECT_EQ("database bytes", ReadFile(to + "\\数据僜"));
+    EXPECT_EQ("second", ReadFile(to + "\\第二.mdb"));
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((temp.Path() + "\\*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    int entries = 0;
+    do
+        ++entries;
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    EXPECT_EQ(4, entries); // ".", "..", and the two folders: nothing beside them
 }
 
 TEST(RunProcess, StartsTheProgramNamedEvenBehindABlank) {

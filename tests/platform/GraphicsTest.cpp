@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "platform/core/Streams.h"
 #include "platform/graphics/Graphics.h"
@@ -174,6 +175,51 @@ TEST(GraphicsBitmap, ForeignHandlesBecomeDibSections) {
     EXPECT_TRUE(bitmap.Empty());
     EXPECT_NE(released, nullptr);
     DeleteObject(released);
+}
+
+// GetObject does not tell a top-down section from a bottom-up one; the adopted bitmap must.
+TEST(GraphicsBitmap, AdoptedSectionsKeepTheirRowOrder) {
+    for (bool topDown : {true, false}) {
+        for (bool sameRows : {false, true}) {
+            SCOPED_TRACE(std::string(topDown ? "top-down" : "bottom-up") + (sameRows ? ", rows alike" : ""));
+            BITMAPINFO info{};
+            info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+            info.bmiHeader.biWidth = 2;
+            info.bmiHeader.biHeight = topDown ? -2 : 2;
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            info.bmiHeader.biCompression = BI_RGB;
+            void* bits = nullptr;
+            HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            ASSERT_NE(section, nullptr);
+            // The top row red, the bottom row blue (or green too), in memory order.
+            const DWORD topValue = 0xFF0000, bottomValue = sameRows ? 0xFF0000 : 0x0000FF;
+            DWORD* rows[2] = {static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 2};
+            DWORD* top = topDown ? rows[0] : rows[1];
+            DWORD* bottom = topDown ? rows[1] : rows[0];
+            top[0] = top[1] = topValue;
+            bottom[0] = bottom[1] = bottomValue;
+
+            TBitmap bitmap;
+            bitmap.SetHandle(section);
+            EXPECT_EQ(bitmap.ScanLine(0), static_cast<void*>(top));
+            EXPECT_EQ(bitmap.ScanLine(1), static_cast<void*>(bottom));
+            EXPECT_EQ(PixelOf(bitmap, 1, 0), RGB(255, 0, 0));
+            // A pixel written through the scan line shows at that row through GDI.
+            static_cast<DWORD*>(bitmap.ScanLine(0))[0] = 0x00FF00;
+            EXPECT_EQ(GetPixel(bitmap.Canvas().Handle(), 0, 0) & 0xFFFFFF, RGB(0, 255, 0));
+            EXPECT_EQ(GetPixel(bitmap.Canvas().Handle(), 0, 1) & 0xFFFFFF,
+                      sameRows ? RGB(255, 0, 0) : RGB(0, 0, 255));
+
+            TBitmap copy;
+            copy.Assign(bitmap);
+            HDC dc = copy.Canvas().Handle();
+            EXPECT_EQ(GetPixel(dc, 0, 0) & 0xFFFFFF, RGB(0, 255, 0));
+            EXPECT_EQ(GetPixel(dc, 1, 0) & 0xFFFFFF, RGB(255, 0, 0));
+            EXPECT_EQ(GetPixel(dc, 1, 1) & 0xFFFFFF, sameRows ? RGB(255, 0, 0) : RGB(0, 0, 255));
+            EXPECT_EQ(PixelOf(copy, 0, 0), RGB(0, 255, 0));
+        }
+    }
 }
 
 TEST(GraphicsCanvas, ObjectChangesReachTheDeviceContext) {

@@ -5,6 +5,13 @@
 #include "ui/core/GraphicsRoutines.h"
 
 namespace {
+// Fills and frames paint in their colour whatever the brush was before: clear, hatched or of a
+// bitmap, and also when it already held that colour.
+void UseSolidBrush(TBrush& brush, TColor color) {
+    brush.SetColor(color);
+    if (brush.Style() != bsSolid || brush.Bitmap()) brush.SetStyle(bsSolid);
+}
+
 // Tiles must line up with the logical origin also left of and above it.
 int FloorDiv(int a, int b) {
     int q = a / b;
@@ -159,7 +166,7 @@ void TcxCanvas::InvertRectArea(const TRect& rect) {
 // ---------------------------------------------------------------------------------------------
 void TcxCanvas::FillRectColor(const TRect& rect, TColor color) {
     if (color == clNone) return;
-    if (color != clDefault) SetBrushColor(color);
+    if (color != clDefault) UseSolidBrush(Brush(), color);
     canvas_->FillRect(rect);
 }
 
@@ -190,7 +197,7 @@ void TcxCanvas::FillRectWithBitmap(const TRect& rect, TBitmap* bitmap, bool excl
 void TcxCanvas::DrawRectFrame(const TRect& rect, TColor color, int lineWidth, TcxBorders borders,
                               bool excludeFrame) {
     if (IsRectEmpty(&rect) || color == clNone) return;
-    if (color != clDefault) SetBrushColor(color);
+    if (color != clDefault) UseSolidBrush(Brush(), color);
     if (borders.Contains(bLeft))
         FillRectWithBitmap(
             Rect(rect.left, rect.top, std::min(rect.left + lineWidth, rect.right), rect.bottom), nullptr,
@@ -252,7 +259,7 @@ void TcxCanvas::DrawFramedFill(const TRect& rect, const TcxPaintParams& appearan
 }
 
 void TcxCanvas::DrawFocusFrame(const TRect& rect) {
-    SetBrushColor(clWhite);
+    UseSolidBrush(Brush(), clWhite);
     Font().SetColor(clBlack);
     canvas_->RequiredState(true, false, true);
     canvas_->DrawFocusRect(rect);

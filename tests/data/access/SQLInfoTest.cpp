@@ -208,6 +208,32 @@ TEST(SQLInfo, ParseColumnsInfoTable) {
     }
 }
 
+// A word after a dropped candidate alias is the next candidate, not part of the expression.
+TEST(SQLInfo, ParseColumnsInfoWordAfterDroppedAlias) {
+    TSQLInfo info(SQLParser());
+    struct Case {
+        const char* sql;
+        const char* columns;
+    } cases[] = {
+        {"SELECT a b c FROM t", "expr:a as c"},
+        {"SELECT t.c COLLATE Latin1_General_CI_AS FROM t", "expr:t.c as Latin1_General_CI_AS"},
+        {"SELECT a AS b c FROM t", "expr:a as c"},
+        {"SELECT a b AS c FROM t", "expr:a as c"},
+        {"SELECT a b c, d e FROM t", "expr:a as c|.d as e"},
+        {"SELECT a b c d FROM t", "expr:ac as d"},
+        {"SELECT a b c", "expr:a as c"},
+        {"SELECT a b max(c) FROM t", "expr:amax)"},
+        {"SELECT a b max(c) m FROM t", "expr:amax) as m"},
+        {"SELECT s.t.a b c, x FROM t", "expr:s.t.a as c|.x"},
+        {"SELECT t.* x y FROM t", "expr:t.* as y"},
+    };
+    for (auto& c : cases) {
+        TColumnsInfo columns;
+        info.ParseColumnsInfo(c.sql, columns);
+        EXPECT_EQ(Columns(columns), c.columns) << c.sql;
+    }
+}
+
 TEST(SQLInfo, ParsingWithoutParserClassFailsTheCheck) {
     TSQLInfo info;
     TCRTablesInfo tables;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "PaintSurface.h"
 
 namespace {
@@ -357,4 +359,62 @@ TEST(CanvasFrame, FocusFrameIsAnXorDottedRectangle) {
     // Drawn again, it takes itself away.
     s.cx.DrawFocusFrame(Rect(2, 2, 18, 18));
     EXPECT_EQ(s.Count(kWhite), 400);
+}
+
+TEST(CanvasFill, FillsAndFramesLeaveASolidBrushOfTheirColourWhateverItWasBefore) {
+    struct Routine {
+        const char* Name;
+        TColor Asked; // the colour the brush must hold afterwards
+        std::function<void(TPaintSurface&)> Draw;
+        std::function<void(TPaintSurface&)> Check;
+    } routines[] = {
+        {"FillRectColor", clRed, [](TPaintSurface& s) { s.cx.FillRectColor(Rect(2, 2, 8, 8), clRed); },
+         [](TPaintSurface& s) { EXPECT_TRUE(s.AllOf(Rect(2, 2, 8, 8), kRed)); }},
+        {"DrawRectFrame", clRed, [](TPaintSurface& s) { s.cx.DrawRectFrame(Rect(0, 0, 10, 10), clRed, 2); },
+         [](TPaintSurface& s) {
+             EXPECT_TRUE(s.AllOf(Rect(0, 0, 10, 2), kRed));
+             EXPECT_TRUE(s.AllOf(Rect(0, 0, 2, 10), kRed));
+             EXPECT_TRUE(s.AllOf(Rect(8, 0, 10, 10), kRed));
+             EXPECT_TRUE(s.AllOf(Rect(0, 8, 10, 10), kRed));
+             EXPECT_TRUE(s.AllOf(Rect(2, 2, 8, 8), kWhite));
+         }},
+        {"DrawTwoColorFrame", clGreen,
+         [](TPaintSurface& s) { s.cx.DrawTwoColorFrame(Rect(0, 0, 10, 10), clRed, clGreen); },
+         [](TPaintSurface& s) {
+             EXPECT_TRUE(s.AllOf(Rect(0, 0, 9, 1), kRed));
+             EXPECT_TRUE(s.AllOf(Rect(0, 0, 1, 9), kRed));
+             EXPECT_TRUE(s.AllOf(Rect(9, 0, 10, 10), kGreen));
+             EXPECT_TRUE(s.AllOf(Rect(0, 9, 10, 10), kGreen));
+         }},
+        {"DrawFocusFrame", clWhite, [](TPaintSurface& s) { s.cx.DrawFocusFrame(Rect(0, 0, 10, 10)); },
+         [](TPaintSurface& s) {
+             EXPECT_GT(400 - s.Count(kWhite), 0); // the dots show on white
+             EXPECT_TRUE(s.AllOf(Rect(1, 1, 9, 9), kWhite));
+             EXPECT_EQ(GetBkColor(s.DC()), kWhite);
+         }},
+    };
+    for (const Routine& r : routines) {
+        const TColor other = r.Asked == clBlue ? clRed : clBlue;
+        struct Before {
+            const char* Name;
+            TColor Color;
+            TBrushStyle Style;
+        } befores[] = {{"clear, of the colour", r.Asked, bsClear},
+                       {"clear, of another colour", other, bsClear},
+                       {"solid, of another colour", other, bsSolid},
+                       {"hatched, of the colour", r.Asked, bsCross}};
+        for (const Before& b : befores) {
+            SCOPED_TRACE(std::string(r.Name) + ", " + b.Name);
+            TPaintSurface s(20, 20);
+            s.cx.Brush().SetColor(b.Color);
+            s.cx.Brush().SetStyle(b.Style);
+            r.Draw(s);
+            r.Check(s);
+            EXPECT_EQ(s.cx.Brush().Style(), bsSolid);
+            EXPECT_EQ(s.cx.Brush().Color(), r.Asked);
+            // The brush the device context holds fills in that colour too.
+            s.canvas.FillRect(Rect(12, 12, 20, 20));
+            EXPECT_TRUE(s.AllOf(Rect(12, 12, 20, 20), Sys(r.Asked)));
+        }
+    }
 }
