@@ -211,6 +211,10 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
         return 1; // WM_PAINT fills the whole face
+    case WM_PRINTCLIENT:
+        // The theme library asks parents for their background this way.
+        PaintWindow(reinterpret_cast<HDC>(wParam));
+        return 0;
     case WM_PAINT: {
         if (wParam) {
             // Painting into a DC handed over by the caller (a copy of the picture).

@@ -26,6 +26,26 @@ void TcxCustomBitmap::SetupBitmap(int width, int height, TPixelFormat pixelForma
     EndUpdate(true);
 }
 
+std::unique_ptr<TcxCustomBitmap> TcxCustomBitmap::CreateSized(TClass bitmapClass, int width, int height,
+                                                              TPixelFormat pixelFormat) {
+    auto bitmap = bitmapClass->Create<TcxCustomBitmap>();
+    bitmap->InitSized(width, height, pixelFormat);
+    return bitmap;
+}
+
+void TcxCustomBitmap::InitSized(int width, int height, TPixelFormat pixelFormat) {
+    BeginUpdate();
+    try {
+        SetWidth(width);
+        SetHeight(height);
+        SetPixelFormat(pixelFormat);
+    } catch (...) {
+        EndUpdate(true);
+        throw;
+    }
+    EndUpdate(true);
+}
+
 void TcxCustomBitmap::EndUpdate(bool notify) {
     if (updateCount_ == 0) return;
     --updateCount_;
@@ -199,6 +219,10 @@ void TcxBitmap::SetupBitmap(int width, int height, TPixelFormat pixelFormat) {
     PixelHeader.biCompression = BI_RGB;
     KeyColors.clear();
     TcxCustomBitmap::SetupBitmap(width, height, pixelFormat);
+}
+
+void TcxBitmap::InitSized(int width, int height, TPixelFormat) {
+    ResizeTo(width, height);
 }
 
 void TcxBitmap::AfterChange() {

@@ -272,3 +272,19 @@ TEST(BitmapCopy, CopiesAreasWithTheRasterOperation) {
     EXPECT_EQ(PixelAt(target, 2, 1) & 0xFFFFFF, 0x00FFFFu);
     EXPECT_EQ(PixelAt(target, 0, 0) & 0xFFFFFF, 0xFFFFFFu);
 }
+
+TEST(BitmapWorkingSurface, VirtualConstructorByClass) {
+    auto plain = TcxCustomBitmap::CreateSized(TcxCustomBitmap::StaticClass(), 5, 4, pf24bit);
+    EXPECT_EQ(plain->ClassType(), TcxCustomBitmap::StaticClass());
+    EXPECT_EQ(plain->Width(), 5);
+    EXPECT_EQ(plain->PixelFormat(), pf24bit);
+    ASSERT_NE(plain->cxCanvas(), nullptr);
+
+    auto working = TcxCustomBitmap::CreateSized(TcxBitmap::StaticClass(), 3, 2, pf24bit);
+    auto* bitmap = dynamic_cast<TcxBitmap*>(working.get());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->PixelFormat(), pf32bit);
+    EXPECT_EQ(bitmap->PixelHeader.biWidth, 3);
+    EXPECT_EQ(bitmap->PixelHeader.biHeight, 2);
+    EXPECT_FALSE(bitmap->IsAlphaUsed());
+}

@@ -275,6 +275,7 @@ TEST(SizeFrame, RingOrFullRegion) {
 
 // ---------------------------------------------------------------------------------------------
 #include "ui/core/GraphicsRoutines.h"
+#include "ui/core/ThemeBinding.h"
 #include "ui/core/UltraFlatPainters.h"
 
 namespace {
@@ -412,4 +413,13 @@ TEST(SizeFrame, PaintsACheckerPattern) {
     EXPECT_EQ(surface.Count(RGB(255, 255, 255)), 128);
     EXPECT_NE(surface.At(0, 0), surface.At(1, 0));
     EXPECT_EQ(surface.At(0, 0), surface.At(1, 1));
+}
+
+TEST(BackgroundBehindControl, ThemedParentsDrawThroughTheThemeLibrary) {
+    if (!dxUxTheme::IsThemeLibraryBound()) GTEST_SKIP() << "uxtheme is not bound in this prefix";
+    BackgroundScene scene;
+    TPaintSurface surface(50, 30);
+    PaintParentBackground(scene.control.get(), surface.cx, Rect(0, 0, 50, 30));
+    EXPECT_EQ(surface.At(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(surface.At(49, 29), RGB(255, 0, 0));
 }
