@@ -259,12 +259,16 @@ TMouseTrackingTimer::TMouseTrackingTimer(TWinControl* control, const TRect& boun
 
 void TMouseTrackingTimer::Tick() {
     const TPoint cursor = GetCursorPosOrInvalid();
+    // A caller with its own hit test decides (outside while the control has no window); any
+    // other caller is inside while the cursor is within Bounds.
     bool inside;
-    auto* hitTest = dynamic_cast<IcxMouseTrackingHitTest*>(Caller);
-    if (hitTest && Control && Control->HandleAllocated()) {
-        TPoint client = cursor;
-        ScreenToClient(Control->Handle(), &client);
-        inside = hitTest->PtInCaller(client);
+    if (auto* hitTest = dynamic_cast<IcxMouseTrackingHitTest*>(Caller)) {
+        inside = false;
+        if (Control && Control->HandleAllocated()) {
+            TPoint client = cursor;
+            ScreenToClient(Control->Handle(), &client);
+            inside = hitTest->PtInCaller(client);
+        }
     } else {
         inside = PtInRect(&Bounds, cursor) != FALSE;
     }

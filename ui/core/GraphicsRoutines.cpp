@@ -460,7 +460,8 @@ TSize MeasureCurrentCursor() {
     ICONINFO info{};
     if (!GetIconInfo(GetCursor(), &info)) return size;
     BITMAP mask{};
-    if (info.hbmMask && ReadBitmapObject(info.hbmMask, mask) && mask.bmWidth > 0 && mask.bmHeight > 0) {
+    if (info.hbmMask && ReadBitmapObject(info.hbmMask, mask) && mask.bmBitsPixel == 1 && mask.bmWidth > 0 &&
+        mask.bmHeight > 0) {
         const int rowBytes = ((mask.bmWidth + 31) / 32) * 4;
         struct {
             BITMAPINFOHEADER header;

@@ -216,6 +216,22 @@ TEST(MouseTracking, HitTestCallersDecideThemselves) {
     FindMouseTrackingTimer(&caller)->Tick();
     EXPECT_EQ(form.log, "leave ");
     EXPECT_FALSE(IsMouseLeaveTracking(&caller));
+
+    // Without a control (bounds in screen coordinates) a hit-test caller has nothing to ask: it left.
+    form.log.clear();
+    caller.area = Rect(-1000, -1000, 1000, 1000);
+    StartMouseLeaveTracking(nullptr, Rect(0, 0, 400, 400), &caller);
+    EXPECT_EQ(FindMouseTrackingTimer(&caller)->Bounds.right, 400);
+    FindMouseTrackingTimer(&caller)->Tick();
+    EXPECT_EQ(form.log, "leave ");
+
+    // A plain caller without a control follows the screen bounds alone.
+    TCaller plain;
+    plain.log = &form.log;
+    StartMouseLeaveTracking(nullptr, Rect(0, 0, 400, 400), &plain);
+    FindMouseTrackingTimer(&plain)->Tick();
+    EXPECT_TRUE(IsMouseLeaveTracking(&plain));
+    StopMouseLeaveTracking(&plain);
 }
 
 TEST(MouseTracking, CallersThatStopOrRestartWhileToldAreSafe) {
