@@ -1,5 +1,6 @@
 #include "ui/core/Bitmaps.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -166,7 +167,7 @@ void TcxCustomBitmap::ReadData(TStream* stream) {
     std::memcpy(&size, header, sizeof(size));
     // Packets end with the block: what is stored behind it is not ours, even when a damaged
     // packet claims more. The plain-form reader then reports the damage.
-    const int64_t end = start + 10 + size;
+    const int64_t end = start + 10 + std::max<int32_t>(size, 0);
     TMemoryStream plain;
     std::vector<uint8_t> run;
     for (;;) {

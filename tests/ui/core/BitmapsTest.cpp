@@ -135,6 +135,14 @@ TEST(BitmapStoredForm, DamagedBlockStopsAtItsEnd) {
     EXPECT_THROW(copy.ReadData(&stream), Exception);
     EXPECT_EQ(stream.Position(), blockEnd - 3);
     EXPECT_EQ(copy.Width(), 2);
+
+    // A negative size: nothing is decoded and the stream stays behind the header.
+    stream.SetPosition(0);
+    size = -100;
+    stream.WriteBuffer(&size, 4);
+    stream.SetPosition(0);
+    EXPECT_THROW(copy.ReadData(&stream), Exception);
+    EXPECT_EQ(stream.Position(), 10);
 }
 
 TEST(BitmapNotification, NestedUpdatesNotifyOnce) {
