@@ -143,6 +143,14 @@ private:
     std::vector<TControl*> controls_;
 };
 
+// What a form designer offers the controls on the form it edits.
+class IDesignerNotify {
+public:
+    virtual ~IDesignerNotify() = default;
+    // The form was changed at design time.
+    virtual void Modified() = 0;
+};
+
 // A top-level window owned by the application window.
 class TForm : public TWinControl {
 public:
@@ -166,6 +174,8 @@ public:
     int ClientHeight() const;
     void SetClientWidth(int value);
     void SetClientHeight(int value);
+    // The designer that edits the form; nullptr outside design time.
+    IDesignerNotify* Designer = nullptr;
     int PixelsPerInch = 96;
     int TextHeight = 13;
     bool OldCreateOrder = false;

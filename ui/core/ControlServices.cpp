@@ -159,6 +159,14 @@ bool CanCreateWindowHandle(TWinControl* control) {
     return false;
 }
 
+void NotifyFormDesigner(TControl* control) {
+    if (!control || !control->HasState(csDesigning)) return;
+    TControl* root = control;
+    while (root->Parent())
+        root = root->Parent();
+    if (auto* form = dynamic_cast<TForm*>(root); form && form->Designer) form->Designer->Modified();
+}
+
 // ---------------------------------------------------------------------------------------------
 bool IsPopupMenuShortCut(TComponent* menu, TShortCut shortCut) {
     if (!menu) return false;

@@ -47,6 +47,8 @@ bool IsInsideDragThreshold(TPoint mouseDownPos, int x, int y);
 // Whether the control has or can get a window: not while it is destroyed; a form when the
 // application has its window; any other control when a parent up the chain has or can get one.
 bool CanCreateWindowHandle(TWinControl* control);
+// At design time, tells the designer of the control's form that the form was modified.
+void NotifyFormDesigner(TControl* control);
 
 // ---------------------------------------------------------------------------------------------
 // Popup menus. A component may offer its own popup behaviour through this interface.

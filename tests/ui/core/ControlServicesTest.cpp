@@ -513,3 +513,28 @@ TEST(WindowServices, ShutDownWithTrackingLeftIsAnError) {
     EXPECT_TRUE(IsMouseLeaveTracking(&caller));
     StopMouseLeaveTracking(&caller);
 }
+
+namespace {
+class TCountingDesigner : public IDesignerNotify {
+public:
+    int modified = 0;
+    void Modified() override { ++modified; }
+};
+} // namespace
+
+TEST(ControlGeometry, FormDesignerHearsOfDesignTimeChanges) {
+    TCountingDesigner designer;
+    TForm form(nullptr);
+    form.Designer = &designer;
+    TPlainChild child(&form), grandChild(&child);
+    NotifyFormDesigner(&grandChild);
+    EXPECT_EQ(designer.modified, 0); // not at design time
+    grandChild.SetDesigning(true);
+    NotifyFormDesigner(&grandChild);
+    NotifyFormDesigner(nullptr);
+    EXPECT_EQ(designer.modified, 1);
+    form.Designer = nullptr;
+    NotifyFormDesigner(&grandChild);
+    EXPECT_EQ(designer.modified, 1);
+    grandChild.SetParent(nullptr);
+}
