@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/UnitTable.h"
+#include "ui/core/GraphicsRoutines.h"
 #include "ui/core/LookAndFeel.h"
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
+#include "ui/core/WindowServices.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/ThemeManager.h"
 
@@ -17,6 +19,8 @@ public:
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
+            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
+            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
             {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
         });
     }
