@@ -13,6 +13,11 @@
 #include "platform/forms/Forms.h"
 #include "ui/core/CoreClasses.h"
 #include "ui/core/Geometry.h"
+#include "ui/core/LookAndFeel.h"
+#include "ui/core/Office11Colors.h"
+#include "ui/core/PainterResources.h"
+#include "ui/core/ThemeBinding.h"
+#include "ui/core/ThemeManager.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
@@ -23,6 +28,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
+            {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
+            {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
+            {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
+            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},

@@ -6,8 +6,18 @@
 
 #include "platform/core/Exceptions.h"
 
+namespace {
+TSysColorSource sysColorSource = nullptr;
+}
+
+TSysColorSource SetSysColorSource(TSysColorSource source) {
+    TSysColorSource previous = sysColorSource;
+    sysColorSource = source;
+    return previous;
+}
+
 COLORREF ColorToRGB(TColor color) {
-    if (color < 0) return GetSysColor(color & 0xFF);
+    if (color < 0) return sysColorSource ? sysColorSource(color & 0xFF) : GetSysColor(color & 0xFF);
     return static_cast<COLORREF>(color);
 }
 

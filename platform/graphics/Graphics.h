@@ -94,6 +94,12 @@ constexpr TColor clDefault = 0x20000000;
 // RGB of a colour: system colours are looked up now, every other value is returned as it is.
 COLORREF ColorToRGB(TColor color);
 
+// Where ColorToRGB looks system colours up: GetSysColor unless a test sets another source.
+// GDI's own drawing (frame controls, themes) keeps the system's real colours.
+using TSysColorSource = COLORREF (*)(int index);
+// Returns the previous source; nullptr restores GetSysColor.
+TSysColorSource SetSysColorSource(TSysColorSource source);
+
 // ---------------------------------------------------------------------------------------------
 // Small ordered sets of enumerators (the font styles and the like).
 template <typename E> class TSmallSet {
@@ -425,6 +431,8 @@ public:
     HBITMAP Handle();               // nullptr while empty
     HBITMAP ReleaseHandle();        // the caller owns the handle; the bitmap becomes empty
     void SetHandle(HBITMAP bitmap); // takes ownership; copied into a DIB section when needed
+    // The bitmap resource of that name in the module; EResNotFound when it is not there.
+    void LoadFromResourceName(HINSTANCE instance, const AnsiString& name);
     TCanvas& Canvas();
     bool HandleAllocated() const { return handle_ != nullptr; }
     void Dormant() {}
