@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "ui/core/GraphicsRoutines.h"
 #include "ui/core/ThemeBinding.h"
@@ -353,25 +354,65 @@ void PaintGradient(HDC dc, const TRect& rect, TColor color1, TColor color2, bool
     int extent = horizontal ? rect.right - rect.left : rect.bottom - rect.top;
     int bands = std::min(extent, 256);
     if (bands <= 0) return;
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
-    COLORREF oldColor = GetDCBrushColor(dc);
+    // The bands are laid out as one line of pixels and stretched across the rectangle in one call:
+    // the same pixels as a fill per band, without 256 trips through GDI.
+    std::vector<RGBQUAD> line(static_cast<size_t>(extent));
+    int reached = 0;
     for (int i = 0; i < bands; ++i) {
         int start = MulDiv(i, extent, bands), end = MulDiv(i + 1, extent, bands);
         if (end > start) {
             // One band alone has no step to divide: it is the first colour.
             auto channel = [&](int shift) {
                 int a = (from >> shift) & 0xFF, b = (to >> shift) & 0xFF;
-                return bands > 1 ? a + MulDiv(i, b - a, bands - 1) : a;
+                return static_cast<BYTE>(bands > 1 ? a + MulDiv(i, b - a, bands - 1) : a);
             };
-            SetDCBrushColor(dc, RGB(channel(0), channel(8), channel(16)));
-            TRect band = horizontal ? Rect(rect.left + start, rect.top, rect.left + end, rect.bottom)
-                                    : Rect(rect.left, rect.top + start, rect.right, rect.top + end);
-            PatBlt(dc, band.left, band.top, band.right - band.left, band.bottom - band.top, PATCOPY);
+            std::fill(line.begin() + start, line.begin() + end,
+                      RGBQUAD{channel(16), channel(8), channel(0), 0});
+            reached = end;
         }
         if (end >= extent) break;
     }
-    SetDCBrushColor(dc, oldColor);
-    SelectObject(dc, oldBrush);
+    if (reached <= 0) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    if (horizontal) {
+        // One row stretched down the rectangle.
+        info.bmiHeader.biWidth = reached;
+        info.bmiHeader.biHeight = -1;
+        int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchDIBits(dc, rect.left, rect.top, reached, rect.bottom - rect.top, 0, 0, reached, 1, line.data(),
+                      &info, DIB_RGB_COLORS, SRCCOPY);
+        SetStretchBltMode(dc, oldMode);
+        return;
+    }
+    // Rows of one colour each, copied a slice at a time through a buffer on the stack (a large
+    // heap block per call costs more than the copy).
+    const int width = rect.right - rect.left;
+    if (width <= 0) return;
+    constexpr int bufferPixels = 4096;
+    if (width > bufferPixels) {
+        info.bmiHeader.biWidth = 1;
+        info.bmiHeader.biHeight = -reached;
+        int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchDIBits(dc, rect.left, rect.top, width, reached, 0, 0, 1, reached, line.data(), &info,
+                      DIB_RGB_COLORS, SRCCOPY);
+        SetStretchBltMode(dc, oldMode);
+        return;
+    }
+    RGBQUAD buffer[bufferPixels];
+    const int sliceRows = bufferPixels / width;
+    info.bmiHeader.biWidth = width;
+    for (int top = 0; top < reached; top += sliceRows) {
+        const int rows = std::min(sliceRows, reached - top);
+        for (int y = 0; y < rows; ++y)
+            std::fill_n(buffer + y * width, width, line[top + y]);
+        info.bmiHeader.biHeight = -rows;
+        SetDIBitsToDevice(dc, rect.left, rect.top + top, width, rows, 0, 0, 0, rows, buffer, &info,
+                          DIB_RGB_COLORS);
+    }
 }
 
 void FillRectSolid(HDC dc, const TRect& rect, TColor color) {

@@ -234,6 +234,12 @@ TEST_F(GradientTest, SoftwareGradientOfOnePixelTakesTheFirstColour) {
     // Nothing at all for an empty extent.
     PaintGradient(s.DC(), Rect(0, 1, 3, 1), RGB(200, 10, 10), RGB(10, 10, 200), false);
     EXPECT_EQ(s.Count(RGB(1, 2, 3)), 6);
+    // Wider than the row buffer: the same bands.
+    TPaintSurface wide(4100, 3);
+    PaintGradient(wide.DC(), Rect(0, 0, 4100, 3), RGB(0, 0, 0), RGB(200, 200, 200), false);
+    EXPECT_TRUE(wide.AllOf(Rect(0, 0, 4100, 1), RGB(0, 0, 0)));
+    EXPECT_TRUE(wide.AllOf(Rect(0, 1, 4100, 2), RGB(100, 100, 100)));
+    EXPECT_TRUE(wide.AllOf(Rect(0, 2, 4100, 3), RGB(200, 200, 200)));
     // Few pixels: one band each, the ends exact.
     TPaintSurface t(5, 1);
     PaintGradient(t.DC(), Rect(0, 0, 5, 1), RGB(0, 0, 0), RGB(200, 200, 200), true);

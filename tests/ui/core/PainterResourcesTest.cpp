@@ -6,6 +6,7 @@
 
 #include "PaintSurface.h"
 #include "ThemeSeam.h"
+#include "ui/core/GraphicsRoutines.h"
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
 
@@ -50,6 +51,26 @@ TEST(PaintingResourcesTest, IndicatorImagesAreTheSixGlyphsWithWhiteTransparent) 
     EXPECT_EQ(s.At(2, 4), RGB(0, 0, 0));
     EXPECT_EQ(s.At(0, 0), RGB(255, 0, 0));
     EXPECT_EQ(s.At(7, 8), RGB(255, 0, 0));
+}
+
+TEST(PaintingResourcesTest, PaintersCentreIndicatorKindsOneToSixWithWhiteTransparent) {
+    const COLORREF red = RGB(255, 0, 0);
+    for (int kind = 0; kind <= 6; ++kind) {
+        TPaintSurface s(20, 21, red);
+        TcxCustomLookAndFeelPainter::Painter()->PaintIndicatorGlyph(&s.cx, Rect(0, 0, 20, 21), kind);
+        RECT glyph = s.BoxOf(RGB(0, 0, 0));
+        if (kind == 0) {
+            EXPECT_EQ(s.Count(red), 20 * 21);
+            continue;
+        }
+        // The 8 x 9 image sits at (6, 6); only its black pixels show.
+        EXPECT_GE(glyph.left, 6) << kind;
+        EXPECT_GE(glyph.top, 6) << kind;
+        EXPECT_LE(glyph.right, 14) << kind;
+        EXPECT_LE(glyph.bottom, 15) << kind;
+        EXPECT_EQ(s.Count(RGB(255, 255, 255)), 0) << kind;
+        EXPECT_EQ(s.Count(red) + s.Count(RGB(0, 0, 0)), 20 * 21) << kind;
+    }
 }
 
 TEST(PaintingResourcesTest, CheckBoxSizeIsOneCellOfTheSystemBitmap) {
