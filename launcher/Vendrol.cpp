@@ -12,8 +12,11 @@
 #include "platform/core/UnitTable.h"
 #include "platform/forms/Forms.h"
 #include "ui/core/CoreClasses.h"
+#include "ui/core/GdiPlusApi.h"
+#include "ui/core/GdiPlusClasses.h"
 #include "ui/core/Geometry.h"
 #include "ui/core/LookAndFeel.h"
+#include "ui/core/GraphicsRoutines.h"
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
 #include "ui/core/ThemeBinding.h"
@@ -32,7 +35,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
-            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
+            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
+            {"dxGDIPlusAPI", 57, GdiPlusApiInitialize, GdiPlusApiFinalize},
+            {"dxGDIPlusClasses", 58, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
+            {"cxLookAndFeelPainters", 59, PainterResourcesInitialize, PainterResourcesFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},

@@ -3,6 +3,7 @@
 
 #include "platform/core/UnitTable.h"
 #include "ui/core/LookAndFeel.h"
+#include "ui/core/GraphicsRoutines.h"
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
 #include "ui/core/ThemeBinding.h"
@@ -17,7 +18,8 @@ public:
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
-            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
+            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
+            {"cxLookAndFeelPainters", 59, PainterResourcesInitialize, PainterResourcesFinalize},
         });
     }
     void TearDown() override { FinalizeUnits(); }
