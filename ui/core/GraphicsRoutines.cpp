@@ -14,19 +14,6 @@
 
 namespace {
 
-TColor MixTint(int faceWeight, int highlightWeight, int windowWeight) {
-    COLORREF face = ColorToRGB(clBtnFace) & 0xFFFFFF;
-    COLORREF highlight = ColorToRGB(clHighlight) & 0xFFFFFF;
-    if (face == 0 || face == 0xFFFFFF) return GetNearestScreenColor(static_cast<TColor>(highlight));
-    COLORREF window = ColorToRGB(clWindow) & 0xFFFFFF;
-    auto channel = [&](int shift) {
-        return ClampColorChannel(MulDiv((face >> shift) & 0xFF, faceWeight, 100) +
-                                 MulDiv((highlight >> shift) & 0xFF, highlightWeight, 100) +
-                                 MulDiv((window >> shift) & 0xFF, windowWeight, 100));
-    };
-    return GetNearestScreenColor(static_cast<TColor>(RGB(channel(0), channel(8), channel(16))));
-}
-
 BITMAPINFO PixelHeader(int width, int height, bool topDown) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -62,12 +49,25 @@ RGBQUAD ColorToRGBQuad(TColor color, BYTE alpha) {
     return RGBQUAD{GetBValue(rgb), GetGValue(rgb), GetRValue(rgb), alpha};
 }
 
+TColor MixSystemColors(int btnFacePercent, int highlightPercent, int windowPercent) {
+    COLORREF face = ColorToRGB(clBtnFace) & 0xFFFFFF;
+    COLORREF highlight = ColorToRGB(clHighlight) & 0xFFFFFF;
+    if (face == 0 || face == 0xFFFFFF) return static_cast<TColor>(highlight);
+    COLORREF window = ColorToRGB(clWindow) & 0xFFFFFF;
+    auto channel = [&](int shift) {
+        return ClampColorChannel(MulDiv((face >> shift) & 0xFF, btnFacePercent, 100) +
+                                 MulDiv((highlight >> shift) & 0xFF, highlightPercent, 100) +
+                                 MulDiv((window >> shift) & 0xFF, windowPercent, 100));
+    };
+    return static_cast<TColor>(RGB(channel(0), channel(8), channel(16)));
+}
+
 TColor GetLightSelectionColor() {
-    return MixTint(14, 44, 40);
+    return GetNearestScreenColor(MixSystemColors(14, 44, 40));
 }
 
 TColor GetLightPressedSelectionColor() {
-    return MixTint(-2, 30, 72);
+    return GetNearestScreenColor(MixSystemColors(-2, 30, 72));
 }
 
 void ReadBitmapPixels(TBitmap* bitmap, bool topDown, TRGBColors& pixels) {

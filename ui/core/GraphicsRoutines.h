@@ -13,6 +13,9 @@ TColor GetNearestScreenColor(TColor color);
 int ClampColorChannel(int value);
 // The colour resolved to RGB (system colours looked up) as one pixel with that alpha.
 RGBQUAD ColorToRGBQuad(TColor color, BYTE alpha = 0);
+// Percentages (possibly negative) of clBtnFace, clHighlight and clWindow, each channel clamped;
+// clHighlight when the button face is black or white.
+TColor MixSystemColors(int btnFacePercent, int highlightPercent, int windowPercent);
 // Selection tints mixed from clBtnFace, clHighlight and clWindow; clHighlight when the button
 // face is black or white.
 TColor GetLightSelectionColor();

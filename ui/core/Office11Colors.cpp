@@ -158,9 +158,9 @@ void ComputeOffice11Colors() {
         Office11FilterBoxColor = RGBOf(clBtnShadow);
         Office11ControlBorderColor = RGBOf(clBtnShadow);
         Office11SelectedBorderColor = RGBOf(clHighlight);
-        Office11HotColor = GetNearestScreenColor(MixSystemColors(-2, 30, 72));
+        Office11HotColor = GetLightPressedSelectionColor();
         Office11HotDarkColor = Office11HotColor;
-        Office11PressedColor = GetNearestScreenColor(MixSystemColors(14, 44, 40));
+        Office11PressedColor = GetLightSelectionColor();
         Office11PressedDarkColor = Office11PressedColor;
         Office11TextColor = RGBOf(clBtnText);
         Office11DisabledTextColor = RGBOf(clGrayText);
@@ -305,19 +305,6 @@ TColor MixColors(TColor color1, TColor color2, int percent) {
         return std::min(value, 255);
     };
     return GetNearestScreenColor(static_cast<TColor>(RGB(channel(0), channel(8), channel(16))));
-}
-
-TColor MixSystemColors(int btnFacePercent, int highlightPercent, int windowPercent) {
-    COLORREF face = ColorToRGB(clBtnFace) & 0xFFFFFF;
-    COLORREF highlight = ColorToRGB(clHighlight) & 0xFFFFFF;
-    if (face == 0 || face == 0xFFFFFF) return static_cast<TColor>(highlight);
-    COLORREF window = ColorToRGB(clWindow) & 0xFFFFFF;
-    auto channel = [&](int shift) {
-        return ClampColorChannel(MulDiv((face >> shift) & 0xFF, btnFacePercent, 100) +
-                                 MulDiv((highlight >> shift) & 0xFF, highlightPercent, 100) +
-                                 MulDiv((window >> shift) & 0xFF, windowPercent, 100));
-    };
-    return static_cast<TColor>(RGB(channel(0), channel(8), channel(16)));
 }
 
 TColor DarkenColor(TColor color, int percent) {

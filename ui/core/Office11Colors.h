@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/graphics/Graphics.h"
+#include "ui/core/GraphicsRoutines.h"
 
 // Scheme numbers.
 constexpr int Office11SchemeNone = 0;
@@ -64,9 +65,6 @@ bool Office11SchemeInUse();
 
 // APercent of AColor1 and the rest of AColor2, as the nearest colour the screen can show.
 TColor MixColors(TColor color1, TColor color2, int percent);
-// Percentages (possibly negative) of clBtnFace, clHighlight and clWindow; clHighlight when the
-// button face is black or white.
-TColor MixSystemColors(int btnFacePercent, int highlightPercent, int windowPercent);
 TColor DarkenColor(TColor color, int percent);
 TColor LightenColor(TColor color, int percent);
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 
 namespace dxUxTheme {
 
@@ -70,6 +72,19 @@ template <class F> F Bound(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(ThemeEntryPoint(name)));
 }
 
+// Calls the entry point; a missing one answers E_NOTIMPL, or 0 for other result types.
+template <class F, class... A> auto CallBound(const char* name, A&&... args) {
+    using R = decltype(std::declval<F>()(std::forward<A>(args)...));
+    F entry = Bound<F>(name);
+    if (!entry) {
+        if constexpr (std::is_same_v<R, HRESULT>)
+            return R(E_NOTIMPL);
+        else
+            return R{};
+    }
+    return entry(std::forward<A>(args)...);
+}
+
 } // namespace
 
 TdxThemeSystemSeam SetThemeSystemSeam(TdxThemeSystemSeam newSeam) {
@@ -117,28 +132,28 @@ HRESULT GetCurrentThemeName(LPWSTR fileName, int maxFileChars, LPWSTR colorName,
     if (seam.GetCurrentThemeName)
         return seam.GetCurrentThemeName(fileName, maxFileChars, colorName, maxColorChars, sizeName,
                                         maxSizeChars);
-    return Bound<decltype(&::GetCurrentThemeName)>("GetCurrentThemeName")(
-        fileName, maxFileChars, colorName, maxColorChars, sizeName, maxSizeChars);
+    return CallBound<decltype(&::GetCurrentThemeName)>("GetCurrentThemeName", fileName, maxFileChars,
+                                                       colorName, maxColorChars, sizeName, maxSizeChars);
 }
 
 HTHEME OpenThemeData(HWND window, LPCWSTR classList) {
-    return Bound<decltype(&::OpenThemeData)>("OpenThemeData")(window, classList);
+    return CallBound<decltype(&::OpenThemeData)>("OpenThemeData", window, classList);
 }
 
 HRESULT CloseThemeData(HTHEME theme) {
-    return Bound<decltype(&::CloseThemeData)>("CloseThemeData")(theme);
+    return CallBound<decltype(&::CloseThemeData)>("CloseThemeData", theme);
 }
 
 HRESULT DrawThemeBackground(HTHEME theme, HDC dc, int partId, int stateId, const RECT* rect,
                             const RECT* clipRect) {
-    return Bound<decltype(&::DrawThemeBackground)>("DrawThemeBackground")(theme, dc, partId, stateId, rect,
-                                                                          clipRect);
+    return CallBound<decltype(&::DrawThemeBackground)>("DrawThemeBackground", theme, dc, partId, stateId,
+                                                       rect, clipRect);
 }
 
 HRESULT DrawThemeText(HTHEME theme, HDC dc, int partId, int stateId, LPCWSTR text, int charCount,
                       DWORD textFlags, DWORD textFlags2, const RECT* rect) {
-    return Bound<decltype(&::DrawThemeText)>("DrawThemeText")(theme, dc, partId, stateId, text, charCount,
-                                                              textFlags, textFlags2, rect);
+    return CallBound<decltype(&::DrawThemeText)>("DrawThemeText", theme, dc, partId, stateId, text, charCount,
+                                                 textFlags, textFlags2, rect);
 }
 
 HRESULT DrawThemeText(HTHEME theme, HDC dc, int partId, int stateId, const AnsiString& text, DWORD textFlags,
@@ -153,14 +168,14 @@ HRESULT DrawThemeText(HTHEME theme, HDC dc, int partId, int stateId, const AnsiS
 
 HRESULT GetThemeBackgroundContentRect(HTHEME theme, HDC dc, int partId, int stateId, const RECT* bounds,
                                       RECT* contentRect) {
-    return Bound<decltype(&::GetThemeBackgroundContentRect)>("GetThemeBackgroundContentRect")(
-        theme, dc, partId, stateId, bounds, contentRect);
+    return CallBound<decltype(&::GetThemeBackgroundContentRect)>("GetThemeBackgroundContentRect", theme, dc,
+                                                                 partId, stateId, bounds, contentRect);
 }
 
 HRESULT GetThemePartSize(HTHEME theme, HDC dc, int partId, int stateId, const RECT* rect, THEMESIZE sizeKind,
                          SIZE* size) {
-    return Bound<decltype(&::GetThemePartSize)>("GetThemePartSize")(theme, dc, partId, stateId,
-                                                                    const_cast<RECT*>(rect), sizeKind, size);
+    return CallBound<decltype(&::GetThemePartSize)>("GetThemePartSize", theme, dc, partId, stateId,
+                                                    const_cast<RECT*>(rect), sizeKind, size);
 }
 
 HRESULT GetThemePartSize(HTHEME theme, HDC dc, int partId, int stateId, THEMESIZE sizeKind, SIZE* size) {
@@ -169,46 +184,46 @@ HRESULT GetThemePartSize(HTHEME theme, HDC dc, int partId, int stateId, THEMESIZ
 
 HRESULT GetThemeBackgroundRegion(HTHEME theme, HDC dc, int partId, int stateId, const RECT* rect,
                                  HRGN* region) {
-    return Bound<decltype(&::GetThemeBackgroundRegion)>("GetThemeBackgroundRegion")(theme, dc, partId,
-                                                                                    stateId, rect, region);
+    return CallBound<decltype(&::GetThemeBackgroundRegion)>("GetThemeBackgroundRegion", theme, dc, partId,
+                                                            stateId, rect, region);
 }
 
 HRESULT DrawThemeEdge(HTHEME theme, HDC dc, int partId, int stateId, const RECT* destRect, UINT edge,
                       UINT flags, RECT* contentRect) {
-    return Bound<decltype(&::DrawThemeEdge)>("DrawThemeEdge")(theme, dc, partId, stateId, destRect, edge,
-                                                              flags, contentRect);
+    return CallBound<decltype(&::DrawThemeEdge)>("DrawThemeEdge", theme, dc, partId, stateId, destRect, edge,
+                                                 flags, contentRect);
 }
 
 BOOL IsThemeBackgroundPartiallyTransparent(HTHEME theme, int partId, int stateId) {
-    return Bound<decltype(&::IsThemeBackgroundPartiallyTransparent)>("IsThemeBackgroundPartiallyTransparent")(
-        theme, partId, stateId);
+    return CallBound<decltype(&::IsThemeBackgroundPartiallyTransparent)>(
+        "IsThemeBackgroundPartiallyTransparent", theme, partId, stateId);
 }
 
 HRESULT GetThemeColor(HTHEME theme, int partId, int stateId, int propId, COLORREF* color) {
-    return Bound<decltype(&::GetThemeColor)>("GetThemeColor")(theme, partId, stateId, propId, color);
+    return CallBound<decltype(&::GetThemeColor)>("GetThemeColor", theme, partId, stateId, propId, color);
 }
 
 HRESULT DrawThemeParentBackground(HWND window, HDC dc, const RECT* rect) {
     // Some versions of the library leave another font selected.
     HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
-    HRESULT result = Bound<decltype(&::DrawThemeParentBackground)>("DrawThemeParentBackground")(
-        window, dc, const_cast<RECT*>(rect));
+    HRESULT result = CallBound<decltype(&::DrawThemeParentBackground)>("DrawThemeParentBackground", window,
+                                                                       dc, const_cast<RECT*>(rect));
     SelectObject(dc, font);
     return result;
 }
 
 HPAINTBUFFER BeginBufferedPaint(HDC targetDC, const RECT* target, BP_BUFFERFORMAT format,
                                 BP_PAINTPARAMS* params, HDC* paintDC) {
-    return Bound<decltype(&::BeginBufferedPaint)>("BeginBufferedPaint")(targetDC, target, format, params,
-                                                                        paintDC);
+    return CallBound<decltype(&::BeginBufferedPaint)>("BeginBufferedPaint", targetDC, target, format, params,
+                                                      paintDC);
 }
 
 HRESULT EndBufferedPaint(HPAINTBUFFER buffer, BOOL updateTarget) {
-    return Bound<decltype(&::EndBufferedPaint)>("EndBufferedPaint")(buffer, updateTarget);
+    return CallBound<decltype(&::EndBufferedPaint)>("EndBufferedPaint", buffer, updateTarget);
 }
 
 HRESULT BufferedPaintSetAlpha(HPAINTBUFFER buffer, const RECT* rect, BYTE alpha) {
-    return Bound<decltype(&::BufferedPaintSetAlpha)>("BufferedPaintSetAlpha")(buffer, rect, alpha);
+    return CallBound<decltype(&::BufferedPaintSetAlpha)>("BufferedPaintSetAlpha", buffer, rect, alpha);
 }
 
 } // namespace dxUxTheme

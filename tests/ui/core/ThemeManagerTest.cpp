@@ -52,6 +52,18 @@ TEST(ThemeManagerTest, CachesOneHandlePerTypeWhateverTheCaseOfTheClassList) {
     EXPECT_TRUE(IsThemeUsable(totButton));
     EXPECT_TRUE(CanUseVisualStyles(ThemedTypeBit(totButton)));
 
+    // A mask asks every type in it to open.
+    TdxThemedObjectTypes opening = 0;
+    for (int i = 0; i < ThemedObjectTypeCount; ++i) {
+        auto type = static_cast<TdxThemedObjectType>(i);
+        bool opens = OpenCachedTheme(type) != nullptr;
+        EXPECT_EQ(CanUseVisualStyles(ThemedTypeBit(type)), opens)
+            << testing::PrintToString(std::wstring(DefaultThemeClassName(type)));
+        if (opens) opening |= ThemedTypeBit(type);
+    }
+    EXPECT_TRUE(CanUseVisualStyles(opening));
+    EXPECT_EQ(CanUseVisualStyles(0x1FFFFFF), opening == 0x1FFFFFF);
+
     // Another class list replaces the handle and is remembered.
     HTHEME other = OpenCachedTheme(totButton, L"NoSuchClass;Button");
     ASSERT_NE(other, nullptr);
