@@ -20,6 +20,7 @@
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
 #include "ui/core/ThemeBinding.h"
+#include "ui/core/TextLayout.h"
 #include "ui/core/ThemeManager.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -35,6 +36,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
+            {"cxDrawTextUtils", 55, TextLayoutInitialize, TextLayoutFinalize},
             {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
             {"dxGDIPlusAPI", 57, GdiPlusApiInitialize, GdiPlusApiFinalize},
             {"dxGDIPlusClasses", 58, GdiPlusClassesInitialize, GdiPlusClassesFinalize},

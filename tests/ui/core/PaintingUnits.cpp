@@ -7,6 +7,7 @@
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
 #include "ui/core/ThemeBinding.h"
+#include "ui/core/TextLayout.h"
 #include "ui/core/ThemeManager.h"
 
 namespace {
@@ -18,6 +19,7 @@ public:
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
+            {"cxDrawTextUtils", 55, TextLayoutInitialize, TextLayoutFinalize},
             {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
             {"cxLookAndFeelPainters", 59, PainterResourcesInitialize, PainterResourcesFinalize},
         });
