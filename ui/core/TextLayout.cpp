@@ -4,6 +4,7 @@
 #include <cmath>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -65,12 +66,59 @@ int SkipLineEnd(const wchar_t* text, int length, int p) {
     return p;
 }
 
+// Prefix widths of a line from start, measured once per row instead of once per candidate:
+// widths[i] is the width of the first i + 1 characters, known up to Fit characters; beyond them
+// the text is wider than the row.
+class TPrefixWidths {
+public:
+    TPrefixWidths(HDC dc, const wchar_t* text, int start, int lineEnd, int width)
+        : dc_(dc), text_(text), start_(start), lineEnd_(lineEnd), width_(width) {}
+    // -1 when the first n characters are wider than the row.
+    int Width(int n) {
+        while (n > fit_ && !complete_)
+            Measure();
+        return n <= fit_ ? (n > 0 ? widths_[n - 1] : 0) : -1;
+    }
+    int Fit() {
+        while (!complete_)
+            Measure();
+        return fit_;
+    }
+
+private:
+    void Measure() {
+        const int available = lineEnd_ - start_;
+        chunk_ = std::min(available, chunk_ == 0 ? 256 : 2 * chunk_);
+        widths_.assign(std::max(chunk_, 1), 0);
+        SIZE size{};
+        int fit = 0;
+        GetTextExtentExPointW(dc_, text_ + start_, chunk_, std::max(width_, 0), &fit, widths_.data(), &size);
+        fit_ = fit;
+        complete_ = fit < chunk_ || chunk_ == available;
+    }
+
+    HDC dc_;
+    const wchar_t* text_;
+    int start_, lineEnd_, width_;
+    int chunk_ = 0, fit_ = 0;
+    bool complete_ = false;
+    std::vector<int> widths_;
+};
+
 // Breaks one row from start into width; returns where the next row starts.
 int BreakRow(HDC dc, const wchar_t* text, int length, int start, int width, const TcxTextLayoutParams& params,
              bool wholeLine, TcxTextRow& row) {
     const bool wrapping =
         !params.SingleLine && !wholeLine &&
         (params.WordBreak || params.AlignHorz == tahJustify || params.AlignHorz == tahDistribute);
+    // Tabs need the tabbed measure of each piece; plain text is measured once per row.
+    std::optional<TPrefixWidths> prefixes;
+    if (wrapping && !params.ExpandTabs)
+        prefixes.emplace(dc, text, start, NextLineEnd(text, length, start), width);
+    auto tooWide = [&](int end) {
+        if (prefixes) return prefixes->Width(end - start) < 0;
+        return MeasurePiece(dc, text + start, end - start, params.ExpandTabs).cx > width;
+    };
     int rowEnd = start, next = length;
     bool wrapped = false;
     int p = start;
@@ -86,19 +134,23 @@ int BreakRow(HDC dc, const wchar_t* text, int length, int start, int width, cons
         }
         const int end =
             wrapping && !params.CalcRect ? NextBreakCandidate(text, length, p) : NextLineEnd(text, length, p);
-        if (wrapping && MeasurePiece(dc, text + start, end - start, params.ExpandTabs).cx > width) {
+        if (wrapping && tooWide(end)) {
             wrapped = true;
             if (rowEnd > start) {
                 next = rowEnd;
             } else if (params.CharBreak) {
                 // The longest prefix that fits, at least one character.
                 int lo = 1, hi = end - start;
-                while (lo < hi) {
-                    const int mid = (lo + hi + 1) / 2;
-                    if (MeasurePiece(dc, text + start, mid, params.ExpandTabs).cx <= width)
-                        lo = mid;
-                    else
-                        hi = mid - 1;
+                if (prefixes) {
+                    lo = std::clamp(prefixes->Fit(), 1, hi);
+                } else {
+                    while (lo < hi) {
+                        const int mid = (lo + hi + 1) / 2;
+                        if (MeasurePiece(dc, text + start, mid, params.ExpandTabs).cx <= width)
+                            lo = mid;
+                        else
+                            hi = mid - 1;
+                    }
                 }
                 rowEnd = next = start + lo;
             } else {
@@ -137,9 +189,15 @@ int BreakRow(HDC dc, const wchar_t* text, int length, int start, int width, cons
             --row.Length;
         row.SpaceCount = static_cast<int>(std::count_if(row.Text, row.Text + row.Length, IsSpace));
     }
-    const SIZE extent = MeasurePiece(dc, row.Text, row.Length, params.ExpandTabs);
-    row.Width = extent.cx;
-    row.Height = row.Length > 0 ? extent.cy : params.TextHeight;
+    const int known = prefixes ? prefixes->Width(row.Length) : -1;
+    if (known >= 0) {
+        row.Width = known;
+        row.Height = params.TextHeight;
+    } else {
+        const SIZE extent = MeasurePiece(dc, row.Text, row.Length, params.ExpandTabs);
+        row.Width = extent.cx;
+        row.Height = row.Length > 0 ? extent.cy : params.TextHeight;
+    }
     return next;
 }
 
