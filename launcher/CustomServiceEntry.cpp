@@ -18,6 +18,7 @@ TServiceProxy* ServiceProxy = nullptr;
 namespace {
 
 const unsigned kTimeout = 300000; // ms, for connect, send and receive alike
+unsigned timeout = kTimeout;
 
 // The client side of doService: one SOAP exchange over the client that made it.
 template <class Intf, class Entity> class TDoServiceProxy : public Intf {
@@ -84,9 +85,9 @@ std::shared_ptr<CustomServiceEntry> GetCustomServiceEntry(bool UseWSDL, const An
     addr += UseWSDL ? "/services/CustomServiceEntry?wsdl" : "/services/CustomServiceEntry";
     std::shared_ptr<THTTPRIO> rio = HTTPRIO ? HTTPRIO : THTTPRIO::Create();
     THTTPReqResp& node = rio->HTTPWebNode();
-    node.ConnectTimeout = kTimeout;
-    node.SendTimeout = kTimeout;
-    node.ReceiveTimeout = kTimeout;
+    node.ConnectTimeout = timeout;
+    node.SendTimeout = timeout;
+    node.ReceiveTimeout = timeout;
     node.UseUTF8InHeader = true;
     std::shared_ptr<CustomServiceEntry> result = rio->As<CustomServiceEntry>();
     if (UseWSDL) {
@@ -98,6 +99,14 @@ std::shared_ptr<CustomServiceEntry> GetCustomServiceEntry(bool UseWSDL, const An
     }
     // Without an interface a client made here goes with the last reference to it.
     return result;
+}
+
+unsigned ServiceCallTimeout() {
+    return timeout;
+}
+
+void SetServiceCallTimeout(unsigned ms) {
+    timeout = ms ? ms : kTimeout;
 }
 
 std::unique_ptr<CustomEntity> TServiceProxy::CallService(const WideString& sid, const CustomEntity* entity,

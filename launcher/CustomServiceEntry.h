@@ -76,6 +76,11 @@ extern const wchar_t* const SSsbServiceNamespace;
 std::shared_ptr<CustomServiceEntry> GetCustomServiceEntry(bool UseWSDL = false, const AnsiString& Addr = "",
                                                           std::shared_ptr<THTTPRIO> HTTPRIO = nullptr);
 
+// Connect, send and receive time-out of the clients made above, in ms (300000). Tests shorten
+// it; 0 restores the default.
+unsigned ServiceCallTimeout();
+void SetServiceCallTimeout(unsigned ms);
+
 class TBaseServiceProxy : public TObject {
 public:
     VZ_CLASS(TBaseServiceProxy, TObject)

@@ -43,6 +43,8 @@ AnsiString ErrorText(DWORD err) {
 }
 
 [[noreturn]] void Raise(const char* what, DWORD err) {
+    // Wine's WinInet hands up a socket time-out as the socket's own error.
+    if (err == WSAETIMEDOUT) err = ERROR_INTERNET_TIMEOUT;
     throw ESOAPHTTPException(AnsiString(what) + ": " + ErrorText(err));
 }
 
@@ -50,6 +52,12 @@ void SetTimeout(HINTERNET h, DWORD option, unsigned ms) {
     if (!ms) return;
     DWORD value = ms;
     InternetSetOptionA(h, option, &value, sizeof value);
+}
+
+void SetTimeouts(HINTERNET h, const THTTPReqResp& node) {
+    SetTimeout(h, INTERNET_OPTION_CONNECT_TIMEOUT, node.ConnectTimeout);
+    SetTimeout(h, INTERNET_OPTION_SEND_TIMEOUT, node.SendTimeout);
+    SetTimeout(h, INTERNET_OPTION_RECEIVE_TIMEOUT, node.ReceiveTimeout);
 }
 
 } // namespace
@@ -76,21 +84,24 @@ THTTPResponse THTTPReqResp::Post(const std::string& body) {
 
     Handle inet(InternetOpenA(Agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!inet.Get()) Raise("InternetOpen", GetLastError());
-    SetTimeout(inet.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, ConnectTimeout);
-    SetTimeout(inet.Get(), INTERNET_OPTION_SEND_TIMEOUT, SendTimeout);
-    SetTimeout(inet.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, ReceiveTimeout);
+    SetTimeouts(inet.Get(), *this);
 
     Handle conn(InternetConnectA(inet.Get(), host, parts.nPort, user[0] ? user : nullptr,
                                  pass[0] ? pass : nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!conn.Get()) Raise("InternetConnect", GetLastError());
 
-    DWORD flags = INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_CACHE_WRITE;
+    // A followed redirect would turn the POST into a GET and a redirect loop would never end:
+    // a 3xx status is an HTTP error like any other.
+    DWORD flags =
+        INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (secure)
         flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_IGNORE_CERT_CN_INVALID |
                  INTERNET_FLAG_IGNORE_CERT_DATE_INVALID;
     std::string object = std::string(path) + extra;
     Handle req(HttpOpenRequestA(conn.Get(), "POST", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
     if (!req.Get()) Raise("HttpOpenRequest", GetLastError());
+    // Not every WinInet hands the session's time-outs down to its requests (Wine's does not).
+    SetTimeouts(req.Get(), *this);
 
     std::string headers = "SOAPAction: \"" + SoapAction + "\"\r\n";
     headers +=

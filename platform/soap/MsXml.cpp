@@ -3,8 +3,10 @@
 #include <ole2.h>
 #include <msxml2.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/core/Exceptions.h"
 
@@ -73,6 +75,90 @@ IXMLDOMElement* AsElement(IXMLDOMNode* node) {
     if (node && SUCCEEDED(node->QueryInterface(kIidDomElement, reinterpret_cast<void**>(&el)))) return el;
     return nullptr;
 }
+
+// What the start of a document holds before its root element.
+enum class TProlog { Clean, DocumentType, NotMarkup };
+
+// Walks the prolog (white space, XML declaration, processing instructions, comments) over code
+// units read by unit(i), which answers -1 past the end. Only ASCII markup matters here, so the
+// units need not be decoded.
+template <class UnitAt> TProlog ScanProlog(UnitAt unit) {
+    auto at = [&](size_t i, const char* s) {
+        for (; *s; ++s, ++i)
+            if (unit(i) != static_cast<unsigned char>(*s)) return false;
+        return true;
+    };
+    auto skipPast = [&](size_t i, const char* end) -> size_t {
+        for (; unit(i) >= 0; ++i)
+            if (at(i, end)) return i + std::strlen(end);
+        return SIZE_MAX;
+    };
+    size_t i = unit(0) == 0xFEFF ? 1 : 0;
+    for (;;) {
+        long c;
+        while ((c = unit(i)) == ' ' || c == '\t' || c == '\r' || c == '\n')
+            ++i;
+        if (c != '<') return TProlog::NotMarkup;
+        if (at(i, "<?"))
+            i = skipPast(i + 2, "?>");
+        else if (at(i, "<!--"))
+            i = skipPast(i + 4, "-->");
+        else if (at(i, "<!"))
+            return TProlog::DocumentType; // the only other declaration a prolog may hold
+        else
+            return TProlog::Clean;
+        if (i == SIZE_MAX) return TProlog::Clean; // unterminated: the parser refuses it
+    }
+}
+
+TProlog ScanProlog(const WideString& text) {
+    return ScanProlog([&](size_t i) -> long { return i < text.size() ? static_cast<long>(text[i]) : -1; });
+}
+
+// Bytes in any encoding the parser detects by itself: UTF-8 and other ASCII-based encodings,
+// UTF-16 and UCS-4 in either byte order, with or without a byte-order mark.
+TProlog ScanProlog(const unsigned char* b, size_t size) {
+    size_t skip = 0, width = 1;
+    bool big = false;
+    auto starts = [&](std::initializer_list<int> bytes) {
+        if (size < bytes.size()) return false;
+        size_t k = 0;
+        for (int v : bytes) {
+            if (v < 0 ? b[k] == 0 : b[k] != v) return false;
+            ++k;
+        }
+        return true;
+    };
+    const int x = -1; // any byte but zero
+    if (starts({0xEF, 0xBB, 0xBF}))
+        skip = 3;
+    else if (starts({0x00, 0x00, 0xFE, 0xFF}))
+        skip = 4, width = 4, big = true;
+    else if (starts({0xFF, 0xFE, 0x00, 0x00}))
+        skip = 4, width = 4;
+    else if (starts({0xFE, 0xFF}))
+        skip = 2, width = 2, big = true;
+    else if (starts({0xFF, 0xFE}))
+        skip = 2, width = 2;
+    else if (starts({0x00, 0x00, 0x00, x}))
+        width = 4, big = true;
+    else if (starts({x, 0x00, 0x00, 0x00}))
+        width = 4;
+    else if (starts({0x00, x}))
+        width = 2, big = true;
+    else if (starts({x, 0x00}))
+        width = 2;
+    return ScanProlog([&](size_t i) -> long {
+        size_t at = skip + i * width;
+        if (at + width > size) return -1;
+        unsigned long v = 0;
+        for (size_t k = 0; k < width; ++k)
+            v |= static_cast<unsigned long>(b[at + k]) << (8 * (big ? width - 1 - k : k));
+        return static_cast<long>(v);
+    });
+}
+
+const wchar_t kDocumentTypeRefused[] = L"A document type declaration is not accepted";
 
 } // namespace
 
@@ -225,20 +311,63 @@ TXmlDocument::TXmlDocument() {
                                   reinterpret_cast<void**>(&doc_));
     if (FAILED(hr)) Fail("creating DOMDocument", hr);
     doc_->put_async(VARIANT_FALSE);
+    // Where the DOM honours them, these keep it from reading a declaration at all; the checks in
+    // the loads below hold where it does not.
+    doc_->put_validateOnParse(VARIANT_FALSE);
+    doc_->put_resolveExternals(VARIANT_FALSE);
+    Bstr prohibit(WideString(L"ProhibitDTD"));
+    VARIANT on;
+    VariantInit(&on);
+    on.vt = VT_BOOL;
+    on.boolVal = VARIANT_TRUE;
+    doc_->setProperty(prohibit.Get(), on);
 }
 
 TXmlDocument::~TXmlDocument() {
     if (doc_) doc_->Release();
 }
 
+bool TXmlDocument::Refuse(const wchar_t* reason) {
+    refusal_ = reason;
+    // Leave no earlier document behind.
+    Bstr empty(WideString{});
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    doc_->loadXML(empty.Get(), &ok);
+    return false;
+}
+
+bool TXmlDocument::Accept(bool parsed) {
+    if (!parsed) return false;
+    // Whatever the prolog scan could not see, the parsed document still tells.
+    IXMLDOMDocumentType* type = nullptr;
+    if (SUCCEEDED(doc_->get_doctype(&type)) && type) {
+        type->Release();
+        return Refuse(kDocumentTypeRefused);
+    }
+    return true;
+}
+
 bool TXmlDocument::LoadXML(const WideString& text) {
+    refusal_.clear();
+    if (ScanProlog(text) == TProlog::DocumentType) return Refuse(kDocumentTypeRefused);
     Bstr b(text);
     VARIANT_BOOL ok = VARIANT_FALSE;
     HRESULT hr = doc_->loadXML(b.Get(), &ok);
-    return SUCCEEDED(hr) && ok == VARIANT_TRUE;
+    return Accept(SUCCEEDED(hr) && ok == VARIANT_TRUE);
 }
 
 bool TXmlDocument::LoadBytes(const void* data, std::size_t size) {
+    refusal_.clear();
+    switch (ScanProlog(static_cast<const unsigned char*>(data), size)) {
+    case TProlog::DocumentType:
+        return Refuse(kDocumentTypeRefused);
+    case TProlog::NotMarkup:
+        // Not XML in an encoding told by its first bytes (an EBCDIC text, say), which the scan
+        // cannot read for a declaration.
+        return Refuse(L"The text does not begin with XML markup");
+    case TProlog::Clean:
+        break;
+    }
     SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(size));
     if (!array) throw Exception("Out of memory");
     void* dest = nullptr;
@@ -252,10 +381,11 @@ bool TXmlDocument::LoadBytes(const void* data, std::size_t size) {
     VARIANT_BOOL ok = VARIANT_FALSE;
     HRESULT hr = doc_->load(v, &ok);
     VariantClear(&v);
-    return SUCCEEDED(hr) && ok == VARIANT_TRUE;
+    return Accept(SUCCEEDED(hr) && ok == VARIANT_TRUE);
 }
 
 WideString TXmlDocument::ParseErrorReason() const {
+    if (!refusal_.empty()) return refusal_;
     IXMLDOMParseError* err = nullptr;
     if (FAILED(doc_->get_parseError(&err)) || !err) return {};
     Bstr b;

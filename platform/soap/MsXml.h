@@ -50,6 +50,8 @@ private:
     IXMLDOMNode* node_ = nullptr;
 };
 
+// Documents never hold a document type declaration: the text is refused before it is parsed,
+// so that no entity is expanded and no external file or address is read.
 class TXmlDocument {
 public:
     TXmlDocument(); // raises Exception when the DOM cannot be created
@@ -57,7 +59,7 @@ public:
     TXmlDocument& operator=(const TXmlDocument&) = delete;
     ~TXmlDocument();
 
-    // False when the text is not well-formed.
+    // False when the text is not well-formed or holds a document type declaration.
     bool LoadXML(const WideString& text);
     // Loads raw bytes so that the parser honours the encoding the document declares.
     bool LoadBytes(const void* data, std::size_t size);
@@ -68,5 +70,9 @@ public:
     WideString Xml() const; // the serialised document
 
 private:
+    bool Refuse(const wchar_t* reason);
+    bool Accept(bool parsed);
+
     IXMLDOMDocument2* doc_ = nullptr;
+    WideString refusal_; // why the last load was refused before parsing; empty otherwise
 };

@@ -254,4 +254,82 @@ TEST_F(SoapEnvelopeTest, FaultsAndUnreadableResponsesRaise) {
     }
 }
 
+// The text (ASCII here) in a wider encoding, low byte first or last, with or without a BOM.
+std::string Widen(const std::string& text, size_t width, bool bigEndian, bool bom) {
+    std::string out;
+    auto put = [&](unsigned long c) {
+        for (size_t k = 0; k < width; ++k)
+            out += static_cast<char>((c >> (8 * (bigEndian ? width - 1 - k : k))) & 0xFF);
+    };
+    if (bom) put(0xFEFF);
+    for (unsigned char c : text)
+        put(c);
+    return out;
+}
+
+TEST_F(SoapEnvelopeTest, DocumentTypeDeclarationsAreRefusedBeforeParsingInEveryEncoding) {
+    const std::string body =
+        "<r:opResponse xmlns:r=\"urn:x\"><return><code>&e;</code></return></r:opResponse>";
+    auto envelope = [&](const char* decl, const std::string& prolog) {
+        return std::string(decl) + prolog +
+               "<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"><e:Body>" + body +
+               "</e:Body></e:Envelope>";
+    };
+    // Entities that would take long to expand or read a local file, and a bare declaration.
+    const std::string expand = "<!DOCTYPE e:Envelope [<!ENTITY a \"" + std::string(1000, 'x') +
+                               "\"><!ENTITY e \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>";
+    const std::string external = "<!DOCTYPE e:Envelope [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>";
+    const std::string bare = "<!DOCTYPE e:Envelope>";
+    const char* utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    const char* utf16 = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>";
+    const char* ucs4 = "<?xml version=\"1.0\" encoding=\"UCS-4\"?>";
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    std::vector<Case> cases = {
+        {"UTF-8, internal entity", envelope(utf8, expand)},
+        {"UTF-8, external entity", envelope(utf8, external)},
+        {"no XML declaration, blank lines first", envelope("", "\r\n\r\n" + bare)},
+        {"UTF-8 BOM, comment and instruction first",
+         "\xEF\xBB\xBF" + envelope(utf8, "\n<!-- <x> -->\n<?pi a?>" + external)},
+        {"UTF-16LE with BOM", Widen(envelope(utf16, expand), 2, false, true)},
+        {"UTF-16BE with BOM", Widen(envelope(utf16, bare), 2, true, true)},
+        {"UTF-16LE without BOM", Widen(envelope(utf16, external), 2, false, false)},
+        {"UTF-16BE without BOM", Widen(envelope("", " " + bare), 2, true, false)},
+        {"UCS-4LE", Widen(envelope(ucs4, expand), 4, false, false)},
+        {"UCS-4BE with BOM", Widen(envelope(ucs4, external), 4, true, true)},
+    };
+    for (auto& c : cases) {
+        try {
+            Read(c.bytes);
+            ADD_FAILURE() << c.what << ": read";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), "Invalid SOAP response: A document type declaration is not accepted")
+                << c.what;
+        }
+        TXmlDocument doc;
+        EXPECT_FALSE(doc.LoadBytes(c.bytes.data(), c.bytes.size())) << c.what;
+        EXPECT_FALSE(doc.DocumentElement()) << c.what;
+    }
+    // The same markup where it is no declaration reads as before.
+    const std::string plain = "<r:opResponse xmlns:r=\"urn:x\"><return><code><![CDATA[<!DOCTYPE "
+                              "x>]]></code></return></r:opResponse>";
+    auto clean = [&](const char* decl, const std::string& prolog) {
+        return std::string(decl) + prolog +
+               "<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"><e:Body>" + plain +
+               "</e:Body></e:Envelope>";
+    };
+    for (const std::string& ok :
+         {clean(utf8, "<!-- <!DOCTYPE e:Envelope> --><?pi <!DOCTYPE?>"),
+          Widen(clean(utf16, "\n"), 2, false, true), Widen(clean(utf16, ""), 2, true, false)}) {
+        auto r = Read(ok);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->code, L"<!DOCTYPE x>");
+    }
+    // A text that is not XML in any encoding its first bytes tell is refused unread.
+    const std::string ebcdic = "\x4C\x6F\xA7\x94\x93\x40";
+    EXPECT_THROW(Read(ebcdic), Exception);
+}
+
 } // namespace

@@ -14,6 +14,11 @@ SOAP Fault naming the fault. Requests are recorded and can be read back over /co
   GET  /control/requests           every record as JSON
   POST /control/reset              forget the records
 
+Besides answers of every form, some scenarios play a hostile server: one that reads the request
+and never answers ("silent"), one that trickles its reply a byte at a time ("trickle"), one that
+reads nothing of the request ("deaf"), replies with a document type declaration ("dtdexpand",
+"dtdexternal", "dtdplain") and a redirect to the same address for every method ("redirectloop").
+
 Run:  server.py [--port N] [--port-file F] [--pid-file F] [--scenarios FILE] [--daemon]
       server.py --stop --pid-file F
 """
@@ -24,7 +29,9 @@ import json
 import os
 import re
 import signal
+import socket
 import sys
+import tempfile
 import threading
 import time
 import xml.etree.ElementTree as ET
@@ -381,6 +388,32 @@ def soap_reply(sc, return_data, form_data, rt_code, rt_msg):
     return text.encode("utf-8")
 
 
+def with_doctype(envelope, doctype):
+    """The envelope with a document type declaration after its XML declaration."""
+    decl_end = envelope.index(b"?>") + 2
+    return envelope[:decl_end] + b"\n" + doctype + envelope[decl_end:]
+
+
+def dtd_reply(sc, work_dir):
+    """A reply whose rtMsg is made of entity references, or a plain one with a bare DOCTYPE."""
+    mode = sc["mode"]
+    if mode == "dtdplain":
+        return with_doctype(soap_reply(sc, b"<x/>", b"", "1", ""), b"<!DOCTYPE soapenv:Envelope>")
+    marker = "@@RTMSG@@"
+    reply = soap_reply(sc, b"<x/>", b"", "1", marker)
+    if mode == "dtdexpand":
+        value = "x" * int(sc.get("entitySize", 50000))
+        doctype = '<!DOCTYPE soapenv:Envelope [<!ENTITY e "%s">]>' % value
+    else:
+        # A local file only the parser could bring into the reply.
+        path = os.path.join(work_dir, "external-entity.txt")
+        with open(path, "w") as f:
+            f.write(sc.get("secret", "SECRET"))
+        doctype = '<!DOCTYPE soapenv:Envelope [<!ENTITY e SYSTEM "file://%s">]>' % path
+    reply = reply.replace(marker.encode(), b"&e;" * int(sc.get("uses", 1)))
+    return with_doctype(reply, doctype.encode())
+
+
 def soap_fault(code, text):
     return ('<?xml version="1.0" encoding="UTF-8"?>\n<soapenv:Envelope xmlns:soapenv="%s"><soapenv:Body>'
             "<soapenv:Fault><faultcode>soapenv:%s</faultcode><faultstring>%s</faultstring>"
@@ -398,6 +431,7 @@ class TaxService(ThreadingHTTPServer):
         self.scenarios = scenarios
         self.records = []
         self.lock = threading.Lock()
+        self.work_dir = tempfile.gettempdir()  # files the peer writes for its replies
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -424,9 +458,60 @@ class Handler(BaseHTTPRequestHandler):
             data += chunk
         return data
 
+    def _scenario(self):
+        """(name, scenario) chosen by the last segment of the base address."""
+        path = self.path.split("?", 1)[0]
+        base = path[: -len(SERVICE_PATH)] if path.endswith(SERVICE_PATH) else ""
+        name = base.rstrip("/").rsplit("/", 1)[-1]
+        scenarios = self.server.scenarios
+        return (name if name in scenarios else "default"), scenarios.get(name) or scenarios["default"]
+
+    def _redirect_to_self(self, rec):
+        rec["method"] = self.command
+        with self.server.lock:
+            self.server.records.append(rec)
+        self.send_response(302)
+        self.send_header("Location", "http://%s:%d%s" % (self.server.server_address + (self.path,)))
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    def _silent(self):
+        """Keeps the connection open without a byte of answer until the client gives up."""
+        self.close_connection = True
+        self.connection.settimeout(1.0)
+        deadline = time.time() + 120
+        while time.time() < deadline:
+            try:
+                if not self.connection.recv(4096):
+                    return
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+
+    def _trickle(self, sc, body):
+        """Sends the head at once, then the body one byte every few seconds."""
+        self.close_connection = True
+        self.send_response(200)
+        self.send_header("Content-Type", "text/xml; charset=utf-8")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.flush()
+        try:
+            for i in range(len(body)):
+                if i:
+                    time.sleep(float(sc.get("interval", 4)))
+                self.wfile.write(body[i:i + 1])
+                self.wfile.flush()
+        except OSError:
+            pass
+
     def do_GET(self):
         if self.path.startswith("/control/"):
             return self._control()
+        name, sc = self._scenario()
+        if self.path.split("?", 1)[0].endswith(SERVICE_PATH) and sc.get("mode") == "redirectloop":
+            return self._redirect_to_self({"scenario": name, "path": self.path, "error": ""})
         if self.path.endswith(SERVICE_PATH):
             return self._send(500, soap_fault("Client", "doService accepts POST only"))
         self._send(404, b"not found", "text/plain")
@@ -464,15 +549,16 @@ class Handler(BaseHTTPRequestHandler):
         if self.path.startswith("/control/"):
             self._body()
             return self._control()
+        if self._scenario()[1].get("mode") == "deaf":
+            # Reads not a byte of the body, so a large request fills the socket and stalls.
+            self.close_connection = True
+            time.sleep(float(self._scenario()[1].get("hold", 30)))
+            return
         body = self._body()
         path = self.path.split("?", 1)[0]
         if not path.endswith(SERVICE_PATH):
             return self._send(404, b"no service at this address", "text/plain")
-        base = path[: -len(SERVICE_PATH)]
-        name = base.rstrip("/").rsplit("/", 1)[-1]
-        scenarios = self.server.scenarios
-        sc = scenarios.get(name) or scenarios["default"]
-        scenario = name if name in scenarios else "default"
+        scenario, sc = self._scenario()
         rec = {"scenario": scenario, "path": self.path, "sid": "", "inputData": b"", "inputText": "",
                "props": [], "error": "", "soapaction": self.headers.get("SOAPAction", ""),
                "contenttype": self.headers.get("Content-Type", ""),
@@ -500,9 +586,11 @@ class Handler(BaseHTTPRequestHandler):
             with self.server.lock:
                 self.server.records.append(rec)
             return self._send(500, soap_fault("Client", str(e)))
+        mode = sc.get("mode", "normal")
+        if mode == "redirectloop":
+            return self._redirect_to_self(rec)
         with self.server.lock:
             self.server.records.append(rec)
-        mode = sc.get("mode", "normal")
         if mode == "fault":
             return self._send(500, soap_fault("Server", sc.get("faultstring", "服务器内部错误")))
         if mode == "http404":
@@ -529,7 +617,13 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "noresponse":
             return self._send(200, ('<?xml version="1.0"?><soapenv:Envelope xmlns:soapenv="%s">'
                                     "<soapenv:Body/></soapenv:Envelope>" % NS_ENV).encode())
+        if mode == "silent":
+            return self._silent()
+        if mode in ("dtdexpand", "dtdexternal", "dtdplain"):
+            return self._send(200, dtd_reply(sc, self.server.work_dir))
         return_data, form_data, rt_code, rt_msg = answer_entity(sc, req, input_text)
+        if mode == "trickle":
+            return self._trickle(sc, soap_reply(sc, return_data, form_data, rt_code, rt_msg))
         self._send(200, soap_reply(sc, return_data, form_data, rt_code, rt_msg))
 
 
@@ -544,6 +638,8 @@ def serve(args):
     scenarios = load_scenarios(args.scenarios)
     srv = TaxService(("127.0.0.1", args.port), scenarios)
     port = srv.server_address[1]
+    if args.port_file:
+        srv.work_dir = os.path.dirname(os.path.abspath(args.port_file))
     if args.pid_file:
         with open(args.pid_file, "w") as f:
             f.write(str(os.getpid()))

@@ -1,6 +1,7 @@
 """Checks that the peer accepts a well-formed request and names what is wrong in a bad one."""
 import base64
 import http.client
+import tempfile
 import threading
 import unittest
 
@@ -43,11 +44,14 @@ class PeerTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.srv = server.TaxService(("127.0.0.1", 0), server.load_scenarios(server.os.path.join(server.HERE, "scenarios.json")))
+        cls.work = tempfile.TemporaryDirectory()
+        cls.srv.work_dir = cls.work.name
         threading.Thread(target=cls.srv.serve_forever, daemon=True).start()
 
     @classmethod
     def tearDownClass(cls):
         cls.srv.shutdown()
+        cls.work.cleanup()
 
     def post(self, body, path="/a/services/CustomServiceEntry", headers=None):
         conn = http.client.HTTPConnection("127.0.0.1", self.srv.server_address[1])
@@ -95,6 +99,28 @@ class PeerTest(unittest.TestCase):
             self.assertEqual(status, 500, needle)
             self.assertIn("Fault", text)
             self.assertIn(needle, text)
+
+    def test_hostile_replies(self):
+        # The redirect names its own address, for the POST and for the GET a client would follow with.
+        path = "/a/redirectloop/services/CustomServiceEntry"
+        conn = http.client.HTTPConnection("127.0.0.1", self.srv.server_address[1])
+        for method, body in (("POST", request()), ("GET", None)):
+            h = {"SOAPAction": '""', "Content-Type": 'text/xml; charset="utf-8"', "User-Agent": "test"}
+            conn.request(method, path, body, h)
+            r = conn.getresponse()
+            r.read()
+            self.assertEqual(r.status, 302, method)
+            self.assertEqual(r.getheader("Location"),
+                             "http://127.0.0.1:%d%s" % (self.srv.server_address[1], path))
+        conn.close()
+        # Each declaration sits after the XML declaration, before the envelope.
+        for scenario, needle in (("dtdexpand", '<!ENTITY e "xxx'), ("dtdexternal", '<!ENTITY e SYSTEM "file://'),
+                                 ("dtdplain", "<!DOCTYPE soapenv:Envelope>")):
+            status, text = self.post(request(), path="/a/%s/services/CustomServiceEntry" % scenario)
+            self.assertEqual(status, 200, scenario)
+            self.assertTrue(text.startswith('<?xml version="1.0" encoding="UTF-8"?>\n<!DOCTYPE'), scenario)
+            self.assertIn(needle, text)
+            self.assertLess(text.index(needle), text.index("<soapenv:Envelope"))
 
 
 if __name__ == "__main__":

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "launcher/CallService.h"
@@ -242,6 +245,103 @@ TEST_F(CallServiceTest, TwentyMegabyteReturnDataArrivesIntact) {
     ASSERT_EQ(data.size(), 20u * 1024 * 1024);
     for (size_t i = 0; i < data.size(); ++i)
         if (static_cast<uint8_t>(data[i]) != PatternByte(i)) FAIL() << "byte " << i;
+}
+
+// Servers that answer badly. Each call ends with the network error and one log line, and the
+// same client then calls the good peer successfully.
+class HostileServerTest : public CallServiceTest {
+protected:
+    void TearDown() override {
+        SetServiceCallTimeout(0);
+        CallServiceTest::TearDown();
+    }
+
+    // The call fails as a network failure with one log line, which it answers.
+    static AnsiString FailsWithOneLogLine(TCallService& call, const AnsiString& scenario) {
+        ClearErrorLog();
+        call.ResponseText = "before";
+        EXPECT_FALSE(call.Call(kSid, "<a/>", PeerBase(scenario))) << scenario;
+        // Cut short: a reply read with its entities expanded would flood the output.
+        EXPECT_EQ(call.ErrorText.substr(0, 200), kNetworkError) << scenario;
+        EXPECT_EQ(call.ResponseText, "before") << scenario;
+        AnsiString line = OnlyLogLine();
+        const AnsiString fixed = "在调用SID为9910006的服务时出错,详细信息:";
+        EXPECT_EQ(line.substr(0, fixed.size()), fixed) << scenario;
+        return line.substr(std::min(line.size(), fixed.size()));
+    }
+
+    static void NextCallSucceeds(TCallService& call) {
+        ClearErrorLog();
+        EXPECT_TRUE(call.Call(kSid, "<c/>", PeerBase("echo"))) << call.ErrorText;
+        EXPECT_EQ(call.ResponseText, "<c/>");
+        EXPECT_TRUE(ErrorLogLines().empty());
+    }
+
+    static size_t PeakMemory() {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+        return counters.PeakPagefileUsage;
+    }
+};
+
+TEST_F(HostileServerTest, StalledRepliesEndAtTheTimeout) {
+    EXPECT_EQ(ServiceCallTimeout(), 300000u);
+    const unsigned timeout = 2000;
+    SetServiceCallTimeout(timeout);
+    // One server reads the request and never answers; the other sends its head, then a byte
+    // of the body every four seconds.
+    for (const char* scenario : {"silent", "trickle"}) {
+        TCallService call;
+        ULONGLONG start = GetTickCount64();
+        AnsiString detail = FailsWithOneLogLine(call, scenario);
+        ULONGLONG took = GetTickCount64() - start;
+        EXPECT_GE(took, timeout - 100) << scenario;
+        EXPECT_LT(took, timeout + 15000) << scenario;
+        EXPECT_NE(detail.find("12002"), AnsiString::npos) << scenario << ": " << detail; // time-out
+        NextCallSucceeds(call);
+    }
+    SetServiceCallTimeout(0);
+    EXPECT_EQ(ServiceCallTimeout(), 300000u);
+}
+
+TEST_F(HostileServerTest, AServerThatReadsNothingEndsAtTheTimeout) {
+    const unsigned timeout = 2000;
+    SetServiceCallTimeout(timeout);
+    // The request is far larger than the socket's buffers, so sending it stalls.
+    TCallService call;
+    AnsiString xml = "<a>" + AnsiString(32u << 20, 'x') + "</a>";
+    ClearErrorLog();
+    ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(call.Call(kSid, xml, PeerBase("deaf")));
+    ULONGLONG took = GetTickCount64() - start;
+    EXPECT_GE(took, timeout - 100);
+    EXPECT_LT(took, timeout + 15000);
+    EXPECT_EQ(call.ErrorText, kNetworkError);
+    EXPECT_NE(OnlyLogLine().find("12002"), AnsiString::npos);
+    NextCallSucceeds(call);
+}
+
+TEST_F(HostileServerTest, RepliesWithADocumentTypeDeclarationAreRefusedUnread) {
+    // Expanded, the first reply's message would take 20 million characters.
+    for (const char* scenario : {"dtdexpand", "dtdexternal", "dtdplain"}) {
+        TCallService call;
+        size_t before = PeakMemory();
+        AnsiString detail = FailsWithOneLogLine(call, scenario);
+        EXPECT_LT(PeakMemory() - before, 16u << 20) << scenario;
+        EXPECT_EQ(detail.substr(0, 200), "Invalid SOAP response: A document type declaration is not accepted")
+            << scenario;
+        NextCallSucceeds(call);
+    }
+}
+
+TEST_F(HostileServerTest, ARedirectIsAnHttpErrorAfterOneRequest) {
+    TCallService call;
+    const int before = std::stoi("0" + PeerGet("/control/count"));
+    AnsiString detail = FailsWithOneLogLine(call, "redirectloop");
+    EXPECT_EQ(std::stoi("0" + PeerGet("/control/count")), before + 1);
+    EXPECT_NE(detail.find("(302)"), AnsiString::npos) << detail;
+    NextCallSucceeds(call);
 }
 
 } // namespace

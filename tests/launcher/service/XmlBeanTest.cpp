@@ -247,4 +247,28 @@ TEST(XmlBeanTest, ReaderTable) {
         EXPECT_FALSE(TXMLBeanParser::XmlToBean(bad)) << WideToAnsi(bad);
 }
 
+TEST(XmlBeanTest, EnvelopesWithADocumentTypeDeclarationAreNotRead) {
+    const WideString head = L"<head><repcode>1</repcode><returnMessage>&e;</returnMessage></head>";
+    // An entity of 50,000 characters used 200 times: 10 million characters once expanded.
+    WideString uses;
+    for (int i = 0; i < 200; ++i)
+        uses += L"&e;";
+    const WideString expand = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?><!DOCTYPE rootVo [<!ENTITY e \"" +
+                              WideString(50000, L'x') + L"\">]><rootVo><head><returnMessage>" + uses +
+                              L"</returnMessage></head></rootVo>";
+    for (const WideString& text : std::vector<WideString>{
+             expand,
+             L"\r\n  <?xml version=\"1.0\"?>\n<!-- list -->\n<!DOCTYPE rootVo [<!ENTITY e SYSTEM "
+             L"\"file:///etc/passwd\">]><rootVo>" +
+                 head + L"</rootVo>",
+             L"\xFEFF<!DOCTYPE rootVo><rootVo><head><repcode>1</repcode></head></rootVo>"})
+        EXPECT_FALSE(TXMLBeanParser::XmlToBean(text)) << WideToAnsi(text.substr(0, 80));
+    // Only a declaration is refused, not its text elsewhere.
+    std::unique_ptr<TCommonXmlBean> bean = TXMLBeanParser::XmlToBean(
+        L"<!-- <!DOCTYPE rootVo> --><rootVo><head><returnMessage><![CDATA[<!DOCTYPE x>]]></returnMessage>"
+        L"</head></rootVo>");
+    ASSERT_TRUE(bean);
+    EXPECT_EQ(bean->Head->returnMessage, "<!DOCTYPE x>");
+}
+
 } // namespace
