@@ -80,6 +80,26 @@ void TCustomImageList::Clear() {
     Change();
 }
 
+void TCustomImageList::Delete(int index) {
+    if (!handle_ || index < -1 || index >= Count()) return;
+    if (ImageList_Remove(handle_, index)) Change();
+}
+
+void TCustomImageList::Assign(TPersistent* source) {
+    auto* list = dynamic_cast<TCustomImageList*>(source);
+    if (!list) {
+        TComponent::Assign(source);
+        return;
+    }
+    if (list == this) return;
+    FreeHandle();
+    width_ = list->width_;
+    height_ = list->height_;
+    masked_ = list->masked_;
+    if (list->handle_) handle_ = ImageList_Duplicate(list->handle_);
+    Change();
+}
+
 void TCustomImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) {
     if (!handle_ || index < 0 || index >= Count()) return;
     DoDraw(index, canvas, x, y, masked_ ? ILD_TRANSPARENT : ILD_NORMAL, enabled);

@@ -31,6 +31,11 @@ public:
     int AddMasked(TBitmap* image, TColor maskColor);
     int Count();
     void Clear();
+    // Removes one image; -1 removes them all.
+    void Delete(int index);
+    // From another image list: its size, mask setting and a copy of its images; any other
+    // source goes to the inherited Assign.
+    void Assign(TPersistent* source) override;
 
     void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true);
 
@@ -40,7 +45,8 @@ protected:
     // Draws one image; style holds the ILD_ flags. Disabled images are embossed in the
     // highlight and shadow colours through the mask.
     virtual void DoDraw(int index, TCanvas& canvas, int x, int y, UINT style, bool enabled);
-    void Change();
+    // Tells OnChange.
+    virtual void Change();
 
 private:
     void FreeHandle();

@@ -11,6 +11,7 @@
 #include "ui/core/SystemInfo.h"
 
 #include "ui/core/Canvas.h"
+#include "ui/core/ImageList.h"
 
 namespace {
 
@@ -505,4 +506,5 @@ void GraphicsFinalize() {
     if (msimg32) FreeLibrary(msimg32);
     msimg32 = nullptr;
     FreeSharedScreenCanvas();
+    FreeDrawBuffers();
 }
