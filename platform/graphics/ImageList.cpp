@@ -2,6 +2,10 @@
 
 #include <memory>
 
+#include "platform/core/Exceptions.h"
+#include "platform/core/Filer.h"
+#include "platform/core/StreamAdapter.h"
+
 namespace {
 
 // The system copies what it adds; a bitmap still selected into its canvas cannot be read from
@@ -98,6 +102,27 @@ void TCustomImageList::Assign(TPersistent* source) {
     masked_ = list->masked_;
     if (list->handle_) handle_ = ImageList_Duplicate(list->handle_);
     Change();
+}
+
+void TCustomImageList::DefineProperties(TFiler* filer) {
+    TComponent::DefineProperties(filer);
+    filer->DefineBinaryProperty(
+        "Bitmap",
+        [this](TStream* stream) {
+            auto* adapter = new TStreamAdapter(stream);
+            adapter->AddRef();
+            HIMAGELIST list = ImageList_Read(adapter);
+            adapter->Release();
+            if (!list) throw EReadError("Error reading image list data");
+            FreeHandle();
+            handle_ = list;
+            int width = width_, height = height_;
+            ImageList_GetIconSize(list, &width, &height);
+            width_ = width;
+            height_ = height;
+            Change();
+        },
+        nullptr, false);
 }
 
 void TCustomImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) {

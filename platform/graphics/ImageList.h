@@ -4,7 +4,11 @@
 #include "platform/core/Components.h"
 #include "platform/graphics/Graphics.h"
 
+// objidl first: commctrl declares the list serialisation only where IStream is known.
+#include <objidl.h>
+// clang-format off
 #include <commctrl.h>
+// clang-format on
 
 class TCustomImageList : public TComponent {
 public:
@@ -36,6 +40,8 @@ public:
     // From another image list: its size, mask setting and a copy of its images; any other
     // source goes to the inherited Assign.
     void Assign(TPersistent* source) override;
+    // Reading accepts "Bitmap", the list as the system serialises it; nothing is written.
+    void DefineProperties(TFiler* filer) override;
 
     void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true);
 

@@ -1,11 +1,8 @@
-// The list serialisation is declared only where IStream is known.
-#include <objidl.h>
-// clang-format off
 #include "ui/core/ImageList.h"
-// clang-format on
 
 #include <cstring>
 
+#include "platform/core/Filer.h"
 #include "platform/core/StreamAdapter.h"
 
 namespace {
@@ -96,6 +93,27 @@ void TcxImageInfoItem::Assign(TPersistent* source) {
         return;
     }
     TCollectionItem::Assign(source);
+}
+
+void TcxImageInfoItem::DefineProperties(TFiler* filer) {
+    TCollectionItem::DefineProperties(filer);
+    filer->DefineBinaryProperty(
+        "Image",
+        [this](TStream* stream) {
+            Image()->ReadData(stream);
+            Image()->Handle();
+        },
+        [this](TStream* stream) { Image()->WriteData(stream); }, !Image()->Empty());
+    filer->DefineBinaryProperty(
+        "Mask",
+        [this](TStream* stream) {
+            Mask()->ReadData(stream);
+            Mask()->Handle();
+        },
+        [this](TStream* stream) { Mask()->WriteData(stream); }, !Mask()->Empty());
+    filer->DefineProperty(
+        "MaskColor", [this](TReader& reader) { SetMaskColor(static_cast<TColor>(reader.ReadInteger())); },
+        [this](TWriter& writer) { writer.WriteInteger(MaskColor()); }, MaskColor() != clNone);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -349,6 +367,49 @@ void TcxImageList::Assign(TPersistent* source) {
         throw;
     }
     EndChange(true);
+}
+
+void TcxImageList::DefineProperties(TFiler* filer) {
+    filer->DefineProperty(
+        "CompressData", [this](TReader& reader) { SetCompressData(reader.ReadBoolean()); },
+        [](TWriter& writer) { writer.WriteBoolean(true); }, CompressData());
+    filer->DefineProperty(
+        "Height", [this](TReader& reader) { SetSize(Width(), reader.ReadInteger()); },
+        [this](TWriter& writer) { writer.WriteInteger(Height()); }, Height() != 16);
+    filer->DefineProperty(
+        "Width", [this](TReader& reader) { SetSize(reader.ReadInteger(), Height()); },
+        [this](TWriter& writer) { writer.WriteInteger(Width()); }, Width() != 16);
+    filer->DefineProperty(
+        "FormatVersion", [this](TReader& reader) { FormatVersion = reader.ReadInteger(); },
+        [this](TWriter& writer) {
+            writer.WriteInteger(1);
+            FormatVersion = 1;
+        },
+        true);
+    if (filer->Reading()) {
+        // Data holding only the platform's strip still reaches the collection.
+        TDragImageList::DefineProperties(filer);
+        CaptureImageInfo();
+    }
+    auto* ancestor = dynamic_cast<TCustomImageList*>(filer->Ancestor);
+    auto* cxAncestor = dynamic_cast<TcxImageList*>(ancestor);
+    filer->DefineProperty(
+        "DesignInfo", [this](TReader& reader) { DesignInfo = reader.ReadInteger(); },
+        [this](TWriter& writer) { writer.WriteInteger(DesignInfo); },
+        !cxAncestor || cxAncestor->DesignInfo != DesignInfo);
+    filer->DefineProperty(
+        "ImageInfo",
+        [this](TReader& reader) {
+            // Read aside first, so that damaged data leaves the collection as it was.
+            TcxImageInfoCollection read(this);
+            read.SetCompressData(CompressData());
+            reader.ReadCollection(&read);
+            imageInfo_->Clear();
+            imageInfo_->Assign(&read);
+            RebuildFromImageInfo();
+        },
+        [this](TWriter& writer) { writer.WriteCollection(imageInfo_.get()); },
+        ancestor ? !ImageListsEqual(ancestor, this) : Count() > 0);
 }
 
 void TcxImageList::DoDraw(int index, TCanvas& canvas, int x, int y, UINT style, bool enabled) {

@@ -48,6 +48,8 @@ public:
     void SetCompressData(bool value);
 
     void Assign(TPersistent* source) override;
+    // "Image" and "Mask" hold the bitmaps' stored data, "MaskColor" is stored unless clNone.
+    void DefineProperties(TFiler* filer) override;
 
 private:
     std::unique_ptr<TcxImageInfo> imageInfo_;
@@ -112,6 +114,9 @@ public:
 
     // From an image list only; anything else is ignored.
     void Assign(TPersistent* source) override;
+    // "CompressData", "Height" and "Width" unless default, "FormatVersion", "DesignInfo" and
+    // "ImageInfo"; while reading also the platform list's strip, captured into ImageInfo.
+    void DefineProperties(TFiler* filer) override;
 
 protected:
     void Change() override;
