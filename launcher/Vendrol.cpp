@@ -16,13 +16,14 @@
 #include "ui/core/GdiPlusApi.h"
 #include "ui/core/GdiPlusClasses.h"
 #include "ui/core/Geometry.h"
-#include "ui/core/LookAndFeel.h"
 #include "ui/core/GraphicsRoutines.h"
+#include "ui/core/LookAndFeel.h"
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/TextLayout.h"
 #include "ui/core/ThemeManager.h"
+#include "ui/core/WindowServices.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
@@ -38,12 +39,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
-            {"cxDrawTextUtils", 55, TextLayoutInitialize, TextLayoutFinalize},
+            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
             {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
-            {"dxGDIPlusAPI", 57, GdiPlusApiInitialize, GdiPlusApiFinalize},
-            {"dxGDIPlusClasses", 58, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
-            {"cxLookAndFeelPainters", 59, PainterResourcesInitialize, PainterResourcesFinalize},
+            {"cxDrawTextUtils", 57, TextLayoutInitialize, TextLayoutFinalize},
+            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
+            {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
+            {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},
             {"SysConfig", 80, SysConfigInitialize, SysConfigFinalize},

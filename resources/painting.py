@@ -5,6 +5,8 @@ import os
 import struct
 import sys
 
+import cursors
+
 
 def bmp24(pixels):
     """A 24-bit bottom-up BMP file of rows of (r, g, b)."""
@@ -156,6 +158,7 @@ def main():
         with open(path, "wb") as f:
             f.write(bmp24(pixels))
         lines.append('%s BITMAP "%s"' % (name, path.replace("\\", "/")))
+    lines += cursors.write(out)
     with open(os.path.join(out, "Painting.rc"), "w") as f:
         f.write("\n".join(lines) + "\n")
 

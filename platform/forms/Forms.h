@@ -3,6 +3,7 @@
 // window, the hidden application window that owns forms and message boxes, and the top-level
 // error report.
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "platform/core/Components.h"
@@ -19,10 +20,16 @@ enum TPosition {
     poMainFormCenter,
     poOwnerFormCenter
 };
+enum TFormStyle { fsNormal, fsStayOnTop };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 class TWinControl;
+
+// csPaintCopy: the control is being painted into another control's canvas (a copy of its
+// picture), not onto its own window.
+enum TControlStateItem { csPaintCopy };
+using TControlState = TSmallSet<TControlStateItem>;
 
 // A visual element with bounds inside a parent window. Controls without a window of their own
 // (labels) are painted by their parent.
@@ -61,6 +68,8 @@ public:
     void SetColor(TColor value);
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool value);
+
+    TControlState ControlState;
 
     // Asks the window that shows this control to repaint it.
     virtual void Invalidate();
@@ -106,7 +115,10 @@ public:
     void Invalidate() override;
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
+    // In z-order, the bottom one first.
     TControl* Controls(int index) const { return controls_.at(index); }
+    // The control paints through an off-screen buffer of its own.
+    bool DoubleBuffered = false;
 
 protected:
     virtual void CreateHandle() = 0;
@@ -124,10 +136,19 @@ protected:
 
 private:
     friend class TControl;
+    friend TWinControl* FindControl(HWND window);
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
 
     std::vector<TControl*> controls_;
+};
+
+// What a form designer offers the controls on the form it edits.
+class IDesignerNotify {
+public:
+    virtual ~IDesignerNotify() = default;
+    // The form was changed at design time.
+    virtual void Modified() = 0;
 };
 
 // A top-level window owned by the application window.
@@ -141,10 +162,20 @@ public:
     void SetBorderStyle(TFormBorderStyle value);
     TPosition Position() const { return position_; }
     void SetPosition(TPosition value) { position_ = value; }
+    // fsStayOnTop keeps the window above every window that is not topmost itself.
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle value);
+    // A layered window of constant opacity AlphaBlendValue (255 opaque) while AlphaBlend is set.
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool value);
+    BYTE AlphaBlendValue() const { return alphaBlendValue_; }
+    void SetAlphaBlendValue(BYTE value);
     int ClientWidth() const;
     int ClientHeight() const;
     void SetClientWidth(int value);
     void SetClientHeight(int value);
+    // The designer that edits the form; nullptr outside design time.
+    IDesignerNotify* Designer = nullptr;
     int PixelsPerInch = 96;
     int TextHeight = 13;
     bool OldCreateOrder = false;
@@ -165,8 +196,13 @@ private:
     DWORD ExStyle() const;
     void PlaceOnScreen();
 
+    void ApplyExStyle();
+
     TFormBorderStyle borderStyle_ = bsSizeable;
     TPosition position_ = poDesigned;
+    TFormStyle formStyle_ = fsNormal;
+    bool alphaBlend_ = false;
+    BYTE alphaBlendValue_ = 255;
     bool placed_ = false;
 };
 
@@ -254,6 +290,29 @@ private:
 };
 
 extern TApplication* Application;
+
+// The control behind a window made by a TWinControl; nullptr for any other window.
+TWinControl* FindControl(HWND window);
+
+// The screen: the program's cursor table and the active form.
+class TScreen {
+public:
+    // The cursor under that id; the arrow for an id that was never set.
+    HCURSOR Cursors(int id) const;
+    void SetCursors(int id, HCURSOR cursor);
+    // The form whose window is active, or nullptr.
+    TForm* ActiveForm() const;
+
+private:
+    std::map<int, HCURSOR> cursors_;
+};
+TScreen& Screen();
+
+// Mouse settings: the distance the mouse moves with a button down before a drag begins.
+struct TMouse {
+    int DragThreshold = 5;
+};
+TMouse& Mouse();
 
 // Unit start and end: create and free the application object, which becomes the handler of
 // errors caught at Win32 boundaries.

@@ -701,11 +701,8 @@ void TcxWinXPLookAndFeelPainter::PaintSchedulerSplitter(TcxCanvas* canvas, const
 // ---------------------------------------------------------------------------------------------
 void TcxWinXPLookAndFeelPainter::PaintPanelBackground(TcxCanvas* canvas, TWinControl* control, const TRect& r,
                                                       TColor color1, TColor) const {
-    if (color1 != clDefault) {
+    if (color1 == clDefault) {
+        if (control) PaintParentBackground(control, *canvas, r);
+    } else
         canvas->FillRectColor(r, color1);
-        return;
-    }
-    // The parent draws what lies behind the control, through the theme.
-    if (control && control->Parent())
-        dxUxTheme::DrawThemeParentBackground(control->Handle(), canvas->Handle(), &r);
 }

@@ -2,10 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/UnitTable.h"
-#include "ui/core/LookAndFeel.h"
 #include "ui/core/GraphicsRoutines.h"
+#include "ui/core/LookAndFeel.h"
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
+#include "ui/core/WindowServices.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/TextLayout.h"
 #include "ui/core/ThemeManager.h"
@@ -19,9 +20,10 @@ public:
             {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
             {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
-            {"cxDrawTextUtils", 55, TextLayoutInitialize, TextLayoutFinalize},
+            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
             {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
-            {"cxLookAndFeelPainters", 59, PainterResourcesInitialize, PainterResourcesFinalize},
+            {"cxDrawTextUtils", 57, TextLayoutInitialize, TextLayoutFinalize},
+            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
         });
     }
     void TearDown() override { FinalizeUnits(); }
