@@ -36,6 +36,19 @@ std::unique_ptr<TBitmap> CutOut(TBitmap* source, const TRect& r) {
                TPoint{r.left, r.top}, SRCCOPY);
     return part;
 }
+
+// The stored bitmap of an item; of an item larger than one image only its top-left image, which
+// is what the platform list holds for it.
+void CopyItemImage(TBitmap* dest, TBitmap* source, int width, int height) {
+    if (source->Empty() || (source->Width() == width && source->Height() == height)) {
+        CopyBitmapSized(dest, source);
+        return;
+    }
+    dest->SetSize(width, height);
+    BitBltRect(dest->Canvas().Handle(), source->Canvas().Handle(), Rect(0, 0, width, height), TPoint{0, 0},
+               SRCCOPY);
+    dest->Changed(dest);
+}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -285,8 +298,8 @@ void TcxImageList::GetImage(int index, TBitmap* image, TBitmap* mask) {
     if (index < 0 || index >= Count() || index >= imageInfo_->Count()) return;
     TcxImageInfo* info = imageInfo_->Items(index)->ImageInfo();
     if (info->Image()->PixelFormat() == pf32bit) {
-        if (image) CopyBitmapSized(image, info->Image());
-        if (mask) CopyBitmapSized(mask, info->Mask());
+        if (image) CopyItemImage(image, info->Image(), Width(), Height());
+        if (mask) CopyItemImage(mask, info->Mask(), Width(), Height());
     } else {
         GetImageListBitmaps(Handle(), index, mask, image);
     }

@@ -359,10 +359,8 @@ void FillTextLayoutParams(HDC dc, int flags, TcxTextLayoutParams& params, double
 
 void FillTextLayoutParamsFromCanvas(TcxCanvas* canvas, int flags, TcxTextLayoutParams& params,
                                     double lineSpacing) {
-    canvas->Font().Handle(); // makes the font and the handle valid
-    HDC dc = canvas->Handle();
-    SelectObject(dc, canvas->Font().Handle());
-    FillTextLayoutParams(dc, flags, params, lineSpacing);
+    canvas->Canvas()->RequiredState(true, false, false); // a valid handle with the font selected
+    FillTextLayoutParams(canvas->Handle(), flags, params, lineSpacing);
 }
 
 void ApplyTextIndents(const TRect& rect, const TcxTextLayoutParams& params, int leftIndent, TRect& result,
@@ -442,7 +440,7 @@ bool SplitAnsiTextIntoRows(HDC dc, const AnsiString& text, int maxRows, int& row
 
 bool SplitAnsiTextIntoRowsOnCanvas(TcxCanvas* canvas, const AnsiString& text, int maxRows, int& rowCount,
                                    TcxTextRows& rows, const TcxTextLayoutParams& params, const TRect& rect) {
-    SelectObject(canvas->Handle(), canvas->Font().Handle());
+    canvas->Canvas()->RequiredState(true, false, false);
     return SplitAnsiTextIntoRows(canvas->Handle(), text, maxRows, rowCount, rows, params, rect);
 }
 

@@ -268,3 +268,27 @@ TEST(ImageListDrawing, WithoutAlphaBlendingThePlatformDraws) {
         EXPECT_NE(ours.At(17, 17), kBack);
     }
 }
+
+// A 40 x 16 bitmap is one item holding all of it, but one image: its top-left 16 x 16.
+TEST(ImageListDrawing, AnItemLargerThanOneImageDrawsItsTopLeftImage) {
+    TBitmap wide(40, 16, pf32bit);
+    for (int y = 0; y < 16; ++y) {
+        auto* row = static_cast<RGBQUAD*>(wide.ScanLine(y));
+        for (int x = 0; x < 40; ++x)
+            row[x] = x < 8 ? RGBQUAD{0, 0, 255, 255} : RGBQUAD{255, 0, 0, 255}; // red, then blue
+    }
+    wide.Changed(&wide);
+    TcxImageList list(16, 16);
+    ASSERT_EQ(list.AddImage(&wide, nullptr), 0);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.ImageInfo()->Items(0)->Image()->Width(), 40);
+    TBitmap image;
+    list.GetImage(0, &image, nullptr);
+    EXPECT_EQ(image.Width(), 16);
+    TPaintSurface s(40, 40, kBack);
+    list.Draw(s.canvas, 10, 10, 0, true);
+    EXPECT_EQ(s.At(17, 15), RGB(255, 0, 0)); // column 7: still red, not squeezed
+    EXPECT_EQ(s.At(18, 15), RGB(0, 0, 255));
+    EXPECT_EQ(s.At(25, 15), RGB(0, 0, 255));
+    EXPECT_EQ(s.At(26, 15), kBack);
+}
