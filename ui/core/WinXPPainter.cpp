@@ -412,11 +412,12 @@ void TcxWinXPLookAndFeelPainter::PaintHeader(TcxCanvas* canvas, const TRect& bou
         return;
     }
     const int themeState = HeaderStateToThemeState(state);
-    const int scheme = DetectOffice11Scheme();
-    const int part =
-        isLast && themeState == 1 && (scheme == Office11SchemeBlue || scheme == Office11SchemeOlive)
-            ? HpHeaderItemRight
-            : HpHeaderItem;
+    // The right-end item only for the last header in the normal state of the blue or olive scheme.
+    auto rightEnd = [] {
+        const int scheme = DetectOffice11Scheme();
+        return scheme == Office11SchemeBlue || scheme == Office11SchemeOlive;
+    };
+    const int part = isLast && themeState == 1 && rightEnd() ? HpHeaderItemRight : HpHeaderItem;
     DrawPart(theme, canvas, part, themeState, bounds);
     const TRect r = state == bpsPressed ? ShiftRect(textRect, 1, 1) : textRect;
     PaintThemedCellText(canvas, theme, part, themeState, bounds, r, horzAlign, vertAlign, textWrap, ellipsis,

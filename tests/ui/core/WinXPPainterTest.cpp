@@ -342,3 +342,24 @@ TEST(NativePainter, PanelBackgroundOfAColour) {
                                    clBlue); // no parent: nothing
     EXPECT_EQ(s.Count(kBack), 20 * 20);
 }
+
+TEST(NativePainter, LastHeaderOfTheBlueSchemeIsTheRightEndItem) {
+    const TRect r = Rect(0, 0, 40, 20);
+    TScopedThemeSeam blue(true, L"C:\\WINDOWS\\Resources\\Themes\\Luna\\Luna.msstyles", L"NormalColor");
+    HTHEME theme = OpenCachedTheme(totHeader);
+    if (!theme) GTEST_SKIP() << "the \"Header\" theme class does not open";
+    struct {
+        TcxButtonPaintState state;
+        bool last;
+        int part, themeState;
+    } cases[] = {
+        {bpsNormal, true, 3, 1}, {bpsDisabled, true, 3, 1}, {bpsHot, true, 1, 2}, {bpsNormal, false, 1, 1}};
+    for (const auto& c : cases) {
+        TPaintSurface painted(40, 20, kBack), themed(40, 20, kBack);
+        Native()->PaintHeader(&painted.cx, r, r, TcxNeighbors{}, cxBordersAll, c.state, taLeftJustify, vaTop,
+                              false, false, "", nullptr, clDefault, clDefault, nullptr, c.last);
+        dxUxTheme::DrawThemeBackground(theme, themed.DC(), c.part, c.themeState, &r, nullptr);
+        EXPECT_LT(themed.Count(kBack), 40 * 20);
+        EXPECT_EQ(Differences(painted, themed), 0) << c.state << " " << c.last;
+    }
+}
