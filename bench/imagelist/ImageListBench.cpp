@@ -1,28 +1,10 @@
 // DrawImageWithEffect of a 32 x 32 image with alpha, enabled and disabled, beside ImageList_Draw of
 // the same list into the same 32-bit surface. Prints microseconds per call and both ratios.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 
+#include "BenchTiming.h"
 #include "ui/core/GraphicsRoutines.h"
 #include "ui/core/ImageList.h"
-
-namespace {
-using Clock = std::chrono::steady_clock;
-
-template <class F> double BestMicros(F f, int calls = 300, int batches = 7) {
-    double best = 1e30;
-    for (int b = 0; b < batches; ++b) {
-        auto start = Clock::now();
-        for (int i = 0; i < calls; ++i)
-            f();
-        GdiFlush();
-        best =
-            std::min(best, std::chrono::duration<double, std::micro>(Clock::now() - start).count() / calls);
-    }
-    return best;
-}
-} // namespace
 
 int main() {
     GraphicsInitialize();
@@ -42,10 +24,11 @@ int main() {
         TBitmap surface(64, 64, pf32bit);
         HDC dc = surface.Canvas().Handle();
         const TRect r = Rect(16, 16, 48, 48);
-        const double direct =
-            BestMicros([&] { ImageList_Draw(list.Handle(), 0, dc, 16, 16, ILD_TRANSPARENT); });
-        const double enabled = BestMicros([&] { DrawImageWithEffect(dc, r, 0, &list, 0); });
-        const double disabled = BestMicros([&] { DrawImageWithEffect(dc, r, 1, &list, 0); });
+        const double direct = BestTime<std::micro>(
+            [&] { ImageList_Draw(list.Handle(), 0, dc, 16, 16, ILD_TRANSPARENT); }, 300, 7);
+        const double enabled = BestTime<std::micro>([&] { DrawImageWithEffect(dc, r, 0, &list, 0); }, 300, 7);
+        const double disabled =
+            BestTime<std::micro>([&] { DrawImageWithEffect(dc, r, 1, &list, 0); }, 300, 7);
         std::printf(
             "32 x 32 with alpha: ImageList_Draw %.1f us, DrawImageWithEffect enabled %.1f us (%.2fx, goal "
             "4x), disabled %.1f us (%.2fx)\n",

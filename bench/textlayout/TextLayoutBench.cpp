@@ -1,27 +1,13 @@
 // DrawFormattedText of 20,000 characters of mixed Chinese and Latin text wrapped into 300 pixels,
 // beside DrawTextW with DT_WORDBREAK of the same text and rectangle; then counting the rows of
 // 200,000 characters against 20,000. Prints milliseconds and the ratios.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "BenchTiming.h"
 #include "ui/core/TextLayout.h"
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-template <class F> double BestMillis(F f, int batches = 5) {
-    double best = 1e30;
-    for (int b = 0; b < batches; ++b) {
-        auto start = Clock::now();
-        f();
-        GdiFlush();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
-
 std::wstring MixedText(size_t length) {
     static const wchar_t* pieces[] = {L"纳税申报表", L" tax ",           L"已经提交。", L"return filed ",
                                       L"增值税，",   L"amount 1234.56 ", L"请核对",     L"\r\n"};
@@ -32,34 +18,23 @@ std::wstring MixedText(size_t length) {
     return text;
 }
 
-HBITMAP MakeDib(HDC dc, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-}
 } // namespace
 
 int main() {
     TextLayoutInitialize();
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP dib = MakeDib(dc, 320, 10000);
-    HGDIOBJ oldBitmap = SelectObject(dc, dib);
+    TBitmap surface(320, 10000, pf32bit);
+    HDC dc = surface.Canvas().Handle();
     HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, DEFAULT_QUALITY, 0,
                              L"WenQuanYi Micro Hei");
     HGDIOBJ oldFont = SelectObject(dc, font);
 
     const std::wstring text = MixedText(20000);
     const RECT bounds{0, 0, 300, 10000}; // tall enough for every row
-    const double drawText = BestMillis([&] {
+    const double drawText = BestTime<std::milli>([&] {
         RECT r = bounds;
         DrawTextW(dc, text.data(), static_cast<int>(text.size()), &r, DT_WORDBREAK | DT_NOPREFIX);
     });
-    const double formatted = BestMillis([&] {
+    const double formatted = BestTime<std::milli>([&] {
         TRect r = bounds;
         DrawFormattedText(dc, text, r, 1.0, clDefault, 0, 0, 0, clDefault, clDefault, nullptr, 0, 0,
                           txoWordBreak);
@@ -75,8 +50,8 @@ int main() {
                                  txoWordBreak | txoCalcRowCount | txoAlignVCenter);
     };
     int shortRows = 0, longRows = 0;
-    const double countShort = BestMillis([&] { shortRows = count(text); });
-    const double countLong = BestMillis([&] { longRows = count(longText); }, 3);
+    const double countShort = BestTime<std::milli>([&] { shortRows = count(text); });
+    const double countLong = BestTime<std::milli>([&] { longRows = count(longText); }, 1, 3);
     std::printf("row counting: 20000 characters %.1f ms (%d rows), 200000 characters %.1f ms (%d rows) "
                 "(%.2fx, target at most 11x)\n",
                 countShort, shortRows, countLong, longRows, countLong / countShort);
@@ -85,9 +60,6 @@ int main() {
 
     SelectObject(dc, oldFont);
     DeleteObject(font);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(dib);
-    DeleteDC(dc);
     TextLayoutFinalize();
     return 0;
 }

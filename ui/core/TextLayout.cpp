@@ -562,13 +562,16 @@ void DrawTextRowsHighlighted(HDC dc, const TRect& rect, const TcxTextLayoutParam
                 }
                 const RECT marked{row.Left + x1, row.Top, row.Left + x2, row.Top + params.RowHeight};
                 FillRect(dc, &marked, highlightBrush);
-                const int inner = SaveDC(dc);
-                IntersectClipRect(dc, marked.left, marked.top, marked.right, marked.bottom);
-                const COLORREF oldText = SetTextColor(dc, ColorToRGB(highlightTextColor));
-                OutRow(dc, row.Left, row.Top, row.Text, length, params);
-                SetTextColor(dc, oldText);
-                RestoreDC(dc, inner);
-                ExcludeClipRect(dc, marked.left, marked.top, marked.right, marked.bottom);
+                // Without clip regions (metafiles) the row is drawn once, over the highlight fill.
+                if (useClip) {
+                    const int inner = SaveDC(dc);
+                    IntersectClipRect(dc, marked.left, marked.top, marked.right, marked.bottom);
+                    const COLORREF oldText = SetTextColor(dc, ColorToRGB(highlightTextColor));
+                    OutRow(dc, row.Left, row.Top, row.Text, length, params);
+                    SetTextColor(dc, oldText);
+                    RestoreDC(dc, inner);
+                    ExcludeClipRect(dc, marked.left, marked.top, marked.right, marked.bottom);
+                }
                 highlightReachesEnd = b == length;
             }
         }
