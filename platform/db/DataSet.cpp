@@ -1394,12 +1394,24 @@ void TDataSource::NotifyLinks(TDataEvent event, intptr_t info) {
     // The class check is the metaclass walk: a dynamic_cast per link and event costs more than
     // the rest of a scroll.
     auto isDetail = [](TDataLink* link) { return link->InheritsFrom(TDetailDataLink::StaticClass()); };
+    auto stillLinked = [this](TDataLink* link, size_t at) {
+        return (at < dataLinks_.size() && dataLinks_[at] == link) ||
+               std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end();
+    };
+    bool details = false;
     for (TDataLink* link : links)
-        if (isDetail(link) && std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end())
-            link->DataEvent(event, info);
-    for (TDataLink* link : links)
-        if (!isDetail(link) && std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end())
-            link->DataEvent(event, info);
+        details = details || isDetail(link);
+    size_t at = 0;
+    if (details)
+        for (TDataLink* link : links) {
+            if (isDetail(link) && stillLinked(link, at)) link->DataEvent(event, info);
+            ++at;
+        }
+    at = 0;
+    for (TDataLink* link : links) {
+        if ((!details || !isDetail(link)) && stillLinked(link, at)) link->DataEvent(event, info);
+        ++at;
+    }
 }
 
 void TDataSource::DataEvent(TDataEvent event, intptr_t info) {
