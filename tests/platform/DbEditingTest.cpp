@@ -268,6 +268,50 @@ TEST_F(DbEditing, CircularSourcesAreRefused) {
     EXPECT_EQ(source.DataSet(), &dataSet);
 }
 
+TEST_F(DbEditing, InsertAndAppendRecordPostValuesInFieldOrder) {
+    dataSet.SetRecNo(2);
+    dataSet.InsertRecord({Variant(20), Variant("twenty")});
+    EXPECT_EQ(dataSet.RecNo(), 2);
+    dataSet.AppendRecord({Variant(60), Variant()});
+    EXPECT_EQ(Ids(), (std::vector<int>{1, 20, 2, 3, 4, 5, 60}));
+    EXPECT_TRUE(Name()->IsNull());
+    EXPECT_EQ(dataSet.State(), dsBrowse);
+}
+
+TEST_F(DbEditing, RefreshPostsPendingChangesAndKeepsTheRecord) {
+    std::vector<AnsiString> log;
+    dataSet.BeforeRefresh = [&](TDataSet*) { log.push_back("before"); };
+    dataSet.AfterRefresh = [&](TDataSet*) { log.push_back("after"); };
+    dataSet.AfterPost = [&](TDataSet*) { log.push_back("post"); };
+    dataSet.SetRecNo(3);
+    dataSet.Edit();
+    Name()->SetAsString("kept");
+    dataSet.Refresh();
+    EXPECT_EQ(log, (std::vector<AnsiString>{"before", "post", "after"}));
+    EXPECT_EQ(dataSet.RecNo(), 3);
+    EXPECT_EQ(Name()->AsString(), "kept");
+}
+
+TEST_F(DbEditing, BlockReadMovesWithoutTellingTheLinks) {
+    TDataSource source(nullptr);
+    TStateLink link;
+    source.SetDataSet(&dataSet);
+    link.SetDataSource(&source);
+    int changes = 0;
+    source.OnDataChange = [&](TObject*, TField*) { ++changes; };
+    dataSet.SetBlockReadSize(10);
+    EXPECT_EQ(dataSet.State(), dsBlockRead);
+    int sum = 0;
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
+        sum += Id()->AsInteger();
+    EXPECT_EQ(sum, 15);
+    EXPECT_EQ(changes, 0);
+    dataSet.SetBlockReadSize(0);
+    EXPECT_EQ(dataSet.State(), dsBrowse);
+    TVectorDataSet closed;
+    EXPECT_THROW(closed.SetBlockReadSize(5), EDatabaseError);
+}
+
 TEST(DbLifetime, DestructionClosesThroughTheDescendantAndFreesEveryBuffer) {
     int closes = 0, live = -1;
     {
