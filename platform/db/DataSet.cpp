@@ -652,6 +652,7 @@ int TDataSet::MoveBy(int distance) {
 }
 
 void TDataSet::Resync(TResyncMode mode) {
+    if (buffers_.empty()) return; // closed: nothing shown
     TRecordBuffer spare = buffers_[static_cast<size_t>(recordCount_)];
     if (mode & rmExact) {
         CursorPosChanged();
