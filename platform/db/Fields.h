@@ -123,6 +123,8 @@ public:
     bool AsBoolean() { return GetAsBoolean(); }
     TDateTime AsDateTime() { return GetAsDateTime(); }
     TBcd AsBCD() { return GetAsBCD(); }
+    TSQLTimeStamp AsSQLTimeStamp() { return GetAsSQLTimeStamp(); }
+    TBytes AsBytes() { return GetAsBytes(); }
     // Text for editing and for display; OnGetText and OnSetText take them over.
     AnsiString Text();
     void SetText(const AnsiString& value);
