@@ -74,6 +74,8 @@ void TField::SetParentField(TObjectField* value) {
     else if (dataSet_)
         dataSet_->Fields().Remove(this);
     parentField_ = value;
+    // The flat list names children by their parents.
+    if (dataSet_ && dataSet_->fieldList_) dataSet_->fieldList_->Updated = false;
     if (parentField_) {
         dataSet_ = parentField_->DataSet();
         parentField_->Fields().Add(this);
@@ -1530,7 +1532,7 @@ void TFieldDefs::Update() {
 }
 
 void TFieldDefs::Update(TCollectionItem*) {
-    if (dataSet_) dataSet_->FieldDefList().Updated = false;
+    if (dataSet_ && dataSet_->fieldDefList_) dataSet_->fieldDefList_->Updated = false;
 }
 
 void TFieldDefs::Notify(TCollectionItem*, TCollectionNotification) {
