@@ -1495,12 +1495,18 @@ void TDataLink::SetBufferCount(int value) {
     TDataSet* dataSet = DataSet();
     if (active_ && dataSet) {
         dataSet->UpdateBufferCount();
-        // Keep the active record within this link's window.
-        int active = dataSet->activeRecord_;
-        if (active - firstRecord_ >= bufferCount_) firstRecord_ = active - bufferCount_ + 1;
-        if (active < firstRecord_) firstRecord_ = active;
-        firstRecord_ = std::max(0, firstRecord_);
+        UpdateRange();
     }
+}
+
+void TDataLink::UpdateRange() {
+    // Keeps the active record within this link's window.
+    TDataSet* dataSet = DataSet();
+    if (!dataSet) return;
+    int active = dataSet->activeRecord_;
+    if (active - firstRecord_ >= bufferCount_) firstRecord_ = active - bufferCount_ + 1;
+    if (active < firstRecord_) firstRecord_ = active;
+    firstRecord_ = std::max(0, firstRecord_);
 }
 
 bool TDataLink::Edit() {
@@ -1522,7 +1528,10 @@ void TDataLink::UpdateRecord() {
 void TDataLink::SetActive(bool value) {
     if (active_ == value) return;
     active_ = value;
-    if (!value) firstRecord_ = 0;
+    if (value)
+        UpdateRange();
+    else
+        firstRecord_ = 0;
     ActiveChanged();
 }
 

@@ -447,6 +447,7 @@ private:
     friend class TDataSet;
     void SetActive(bool value);
     void UpdateState();
+    void UpdateRange();
     void SetEditing(bool value);
     TDataSource* dataSource_ = nullptr;
     int firstRecord_ = 0;

@@ -278,6 +278,11 @@ TEST(DbBuffers, BufferCountFollowsTheLargestLinkAndShrinksAroundTheActiveRecord)
     EXPECT_LT(small.ActiveRecord(), 3);
     dataSet->Next();
     EXPECT_EQ(dataSet->FieldByName("ID")->AsInteger(), 9);
+    // A link that joins later sees the active record in its window at once.
+    TWindowLink late(2);
+    late.SetDataSource(&source);
+    EXPECT_EQ(late.ActiveRecord(), 1);
+    EXPECT_EQ(late.RecordCount(), 2);
     // Buffers are freed at close and when the dataset goes.
     dataSet->Close();
     EXPECT_EQ(dataSet->LiveBuffers, 0);
