@@ -47,10 +47,6 @@ private:
     size_t count_;
 };
 
-bool NeedsConversion(TFieldType type) {
-    return type == ftDate || type == ftTime || type == ftDateTime || type == ftBCD || type == ftWideString;
-}
-
 bool IsEditMode(TDataSetState state) {
     return state == dsEdit || state == dsInsert || state == dsSetKey;
 }
@@ -1096,7 +1092,8 @@ bool TDataSet::GetFieldData(int fieldNo, void* buffer) {
 }
 
 bool TDataSet::GetFieldData(TField* field, void* buffer, bool nativeFormat) {
-    if (nativeFormat || !buffer || !NeedsConversion(field->DataType())) return GetFieldData(field, buffer);
+    if (nativeFormat || !buffer || !FieldNeedsConversion(field->DataType()))
+        return GetFieldData(field, buffer);
     ScratchBuffer native(std::max(field->DataSize(), static_cast<int>(sizeof(TBcdRecord))));
     bool result = GetFieldData(field, native.Data());
     if (result)
@@ -1111,7 +1108,7 @@ void TDataSet::SetFieldData(TField*, const void*) {
 }
 
 void TDataSet::SetFieldData(TField* field, const void* buffer, bool nativeFormat) {
-    if (nativeFormat || !buffer || !NeedsConversion(field->DataType())) {
+    if (nativeFormat || !buffer || !FieldNeedsConversion(field->DataType())) {
         SetFieldData(field, buffer);
         return;
     }

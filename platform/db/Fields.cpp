@@ -8,11 +8,6 @@
 #include "platform/db/DataSet.h"
 
 namespace {
-// Types whose buffer form differs from the value form the field classes use.
-bool NeedsConversion(TFieldType type) {
-    return type == ftDate || type == ftTime || type == ftDateTime || type == ftBCD || type == ftWideString;
-}
-
 // Scratch for one value in buffer form; small values stay on the stack.
 class ValueBuffer {
 public:
@@ -136,7 +131,7 @@ bool TField::GetData(void* buffer, bool nativeFormat) {
         if (buffer) {
             if (dataType_ == ftVariant)
                 *static_cast<Variant*>(buffer) = *static_cast<const Variant*>(validateBuffer_);
-            else if (!nativeFormat && NeedsConversion(dataType_))
+            else if (!nativeFormat && FieldNeedsConversion(dataType_))
                 dataSet_->DataConvert(this, validateBuffer_, buffer, false);
             else
                 std::memcpy(buffer, validateBuffer_, static_cast<size_t>(DataSize()));
@@ -1236,6 +1231,10 @@ TDataSetField::TDataSetField(TComponent* owner) : TObjectField(owner) {
 
 TReferenceField::TReferenceField(TComponent* owner) : TDataSetField(owner) {
     SetDataType(ftReference);
+}
+
+bool FieldNeedsConversion(TFieldType type) {
+    return type == ftDate || type == ftTime || type == ftDateTime || type == ftBCD || type == ftWideString;
 }
 
 TClass DefaultFieldClass(TFieldType type) {

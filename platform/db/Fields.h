@@ -570,6 +570,8 @@ public:
 
 // The default field class of a field type; nullptr for types without one.
 TClass DefaultFieldClass(TFieldType type);
+// Types whose buffer form differs from the value form of their field class (see TField).
+bool FieldNeedsConversion(TFieldType type);
 
 // The fields of a dataset (or of an object field), in order. It owns nothing: fields belong to
 // their owner component; Clear frees them.
