@@ -47,6 +47,10 @@ private:
     size_t count_;
 };
 
+bool NeedsConversion(TFieldType type) {
+    return FieldNeedsConversion(type);
+}
+
 bool IsEditMode(TDataSetState state) {
     return state == dsEdit || state == dsInsert || state == dsSetKey;
 }
@@ -1092,8 +1096,7 @@ bool TDataSet::GetFieldData(int fieldNo, void* buffer) {
 }
 
 bool TDataSet::GetFieldData(TField* field, void* buffer, bool nativeFormat) {
-    if (nativeFormat || !buffer || !FieldNeedsConversion(field->DataType()))
-        return GetFieldData(field, buffer);
+    if (nativeFormat || !buffer || !NeedsConversion(field->DataType())) return GetFieldData(field, buffer);
     ScratchBuffer native(std::max(field->DataSize(), static_cast<int>(sizeof(TBcdRecord))));
     bool result = GetFieldData(field, native.Data());
     if (result)
@@ -1108,7 +1111,7 @@ void TDataSet::SetFieldData(TField*, const void*) {
 }
 
 void TDataSet::SetFieldData(TField* field, const void* buffer, bool nativeFormat) {
-    if (nativeFormat || !buffer || !FieldNeedsConversion(field->DataType())) {
+    if (nativeFormat || !buffer || !NeedsConversion(field->DataType())) {
         SetFieldData(field, buffer);
         return;
     }
