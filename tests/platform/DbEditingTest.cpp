@@ -352,3 +352,37 @@ TEST(DbLifetime, FailedOpenLeavesTheDataSetClosed) {
     EXPECT_EQ(dataSet.CloseCount, 1);
     EXPECT_EQ(dataSet.FieldCount(), 0);
 }
+
+TEST(DbLifetime, SourcesLinksAndFieldsMayGoInAnyOrder) {
+    TStateLink link;
+    auto source = std::make_unique<TDataSource>(nullptr);
+    link.SetDataSource(source.get());
+    {
+        TVectorDataSet dataSet;
+        dataSet.Columns = {{"ID", ftInteger}};
+        dataSet.AddRawRow({1});
+        source->SetDataSet(&dataSet);
+        dataSet.Open();
+        EXPECT_TRUE(link.Active());
+    }
+    EXPECT_EQ(source->DataSet(), nullptr);
+    EXPECT_FALSE(link.Active());
+    source.reset();
+    EXPECT_EQ(link.DataSource(), nullptr);
+
+    // A persistent field whose owner goes first leaves the dataset's fields.
+    TVectorDataSet dataSet;
+    dataSet.Columns = {{"ID", ftInteger}};
+    auto form = std::make_unique<TComponent>(nullptr);
+    auto* id = new TIntegerField(form.get());
+    id->SetFieldName("ID");
+    id->SetDataSet(&dataSet);
+    EXPECT_EQ(dataSet.FieldCount(), 1);
+    form.reset();
+    EXPECT_EQ(dataSet.FieldCount(), 0);
+    dataSet.Open();
+    EXPECT_TRUE(dataSet.DefaultFields());
+    EXPECT_EQ(dataSet.FieldCount(), 1);
+    dataSet.Close();
+    EXPECT_EQ(dataSet.FieldCount(), 0);
+}
