@@ -340,7 +340,7 @@ void TDataSet::BindFields(bool binding) {
             field->offset_ = calcFieldsSize_;
             calcFieldsSize_ += field->DataSize() + 1;
             if (kind == TFieldKind::fkLookup &&
-                (!field->LookupDataSet || field->KeyFields.empty() || field->LookupKeyFields.empty() ||
+                (!field->LookupDataSet() || field->KeyFields.empty() || field->LookupKeyFields.empty() ||
                  field->LookupResultField.empty()))
                 DatabaseErrorFmt("Lookup information for field '%s' is incomplete", field->DisplayName(),
                                  this);

@@ -320,8 +320,21 @@ void TField::Change() {
 }
 
 void TField::CalcLookupValue() {
-    if (!LookupDataSet || !LookupDataSet->Active() || !dataSet_) return;
-    SetValue(LookupDataSet->Lookup(LookupKeyFields, dataSet_->GetFieldValues(KeyFields), LookupResultField));
+    if (!lookupDataSet_ || !lookupDataSet_->Active() || !dataSet_) return;
+    SetValue(lookupDataSet_->Lookup(LookupKeyFields, dataSet_->GetFieldValues(KeyFields), LookupResultField));
+}
+
+void TField::SetLookupDataSet(TDataSet* value) {
+    if (value == lookupDataSet_) return;
+    CheckInactive();
+    if (lookupDataSet_) lookupDataSet_->RemoveFreeNotification(this);
+    lookupDataSet_ = value;
+    if (lookupDataSet_) lookupDataSet_->FreeNotification(this);
+}
+
+void TField::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == lookupDataSet_) lookupDataSet_ = nullptr;
 }
 
 void TField::PropertyChanged(bool layoutAffected) {

@@ -78,7 +78,9 @@ public:
     // Lookup fields: KeyFields of this dataset are looked up in LookupDataSet's
     // LookupKeyFields; the value is LookupResultField of the record found.
     AnsiString KeyFields;
-    TDataSet* LookupDataSet = nullptr;
+    TDataSet* LookupDataSet() const { return lookupDataSet_; }
+    // Follows the lookup dataset so that the field forgets it when it goes.
+    void SetLookupDataSet(TDataSet* value);
     AnsiString LookupKeyFields;
     AnsiString LookupResultField;
 
@@ -153,6 +155,7 @@ public:
     TFieldSetTextEvent OnSetText;
 
 protected:
+    void Notification(TComponent* component, TOperation operation) override;
     void SetDataType(TFieldType value);
     virtual void GetText(AnsiString& text, bool displayText);
     virtual void SetTextValue(const AnsiString& text);
@@ -177,6 +180,7 @@ private:
     bool readOnly_ = false;
     int offset_ = 0;
     TObjectField* parentField_ = nullptr;
+    TDataSet* lookupDataSet_ = nullptr;
     const void* validateBuffer_ = nullptr;
     bool validating_ = false;
 };

@@ -323,7 +323,7 @@ TEST(DbCalcFields, CalculatedFieldsAreComputedForEveryRecordReadAndLookupsAskThe
     town->SetFieldName("TOWN");
     town->SetFieldKind(TFieldKind::fkLookup);
     town->KeyFields = "CODE";
-    town->LookupDataSet = &towns;
+    town->SetLookupDataSet(&towns);
     town->LookupKeyFields = "CODE";
     town->LookupResultField = "TOWN";
     town->SetDataSet(&people);
@@ -355,10 +355,20 @@ TEST(DbCalcFields, CalculatedFieldsAreComputedForEveryRecordReadAndLookupsAskThe
     EXPECT_TRUE(people.Modified());
     people.Cancel();
     EXPECT_EQ(twice->AsInteger(), 2);
-    // Calculated values are not writable outside the calculation.
+    // A calculated value set while editing lands in the edit buffer's calculated area.
     people.Edit();
-    EXPECT_NO_THROW(twice->SetAsInteger(99)); // into the edit buffer's calculated area
+    twice->SetAsInteger(99);
+    EXPECT_EQ(twice->AsInteger(), 99);
     people.Cancel();
+    EXPECT_EQ(twice->AsInteger(), 2);
+    EXPECT_THROW(town->SetLookupDataSet(nullptr), EDatabaseError); // not while open
+    people.Close();
+    {
+        // A lookup dataset that goes is forgotten by the field.
+        TVectorDataSet gone;
+        town->SetLookupDataSet(&gone);
+    }
+    EXPECT_EQ(town->LookupDataSet(), nullptr);
 }
 
 TEST(DbBlobFields, BlobValuesTravelThroughTheDataSetsBlobStream) {
