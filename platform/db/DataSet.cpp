@@ -353,15 +353,6 @@ void TDataSet::BindFields(bool binding) {
     }
 }
 
-void TDataSet::UpdateCalcFieldsSize() {
-    calcFieldsSize_ = 0;
-    for (int i = 0; i < fields_->Count(); ++i) {
-        TField* field = fields_->Fields(i);
-        if (field->FieldKind() == TFieldKind::fkCalculated || field->FieldKind() == TFieldKind::fkLookup)
-            calcFieldsSize_ += field->DataSize() + 1;
-    }
-}
-
 Variant TDataSet::GetFieldValue(const AnsiString& fieldName) {
     return FieldByName(fieldName)->Value();
 }
