@@ -12,7 +12,16 @@
 #include "platform/core/UnitTable.h"
 #include "platform/forms/Forms.h"
 #include "ui/core/CoreClasses.h"
+#include "ui/core/GdiPlusApi.h"
+#include "ui/core/GdiPlusClasses.h"
 #include "ui/core/Geometry.h"
+#include "ui/core/GraphicsRoutines.h"
+#include "ui/core/LookAndFeel.h"
+#include "ui/core/Office11Colors.h"
+#include "ui/core/PainterResources.h"
+#include "ui/core/ThemeBinding.h"
+#include "ui/core/ThemeManager.h"
+#include "ui/core/WindowServices.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
@@ -23,7 +32,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
+            {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
+            {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
+            {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
+            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
+            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
+            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
+            {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
+            {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},
             {"SysConfig", 80, SysConfigInitialize, SysConfigFinalize},

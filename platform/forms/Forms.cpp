@@ -283,15 +283,47 @@ DWORD TForm::Style() const {
 }
 
 DWORD TForm::ExStyle() const {
+    DWORD style = 0;
     switch (borderStyle_) {
     case bsDialog:
-        return WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+        style = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+        break;
     case bsToolWindow:
     case bsSizeToolWin:
-        return WS_EX_TOOLWINDOW;
+        style = WS_EX_TOOLWINDOW;
+        break;
     default:
-        return 0;
+        break;
     }
+    if (formStyle_ == fsStayOnTop) style |= WS_EX_TOPMOST;
+    if (alphaBlend_) style |= WS_EX_LAYERED;
+    return style;
+}
+
+void TForm::ApplyExStyle() {
+    if (!handle_) return;
+    SetWindowLongA(handle_, GWL_EXSTYLE, static_cast<LONG>(ExStyle()));
+    if (alphaBlend_) SetLayeredWindowAttributes(handle_, 0, alphaBlendValue_, LWA_ALPHA);
+    SetWindowPos(handle_, formStyle_ == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm::SetFormStyle(TFormStyle value) {
+    if (value == formStyle_) return;
+    formStyle_ = value;
+    ApplyExStyle();
+}
+
+void TForm::SetAlphaBlend(bool value) {
+    if (value == alphaBlend_) return;
+    alphaBlend_ = value;
+    ApplyExStyle();
+}
+
+void TForm::SetAlphaBlendValue(BYTE value) {
+    if (value == alphaBlendValue_) return;
+    alphaBlendValue_ = value;
+    if (alphaBlend_ && handle_) SetLayeredWindowAttributes(handle_, 0, alphaBlendValue_, LWA_ALPHA);
 }
 
 void TForm::FrameSize(int& dx, int& dy) const {
@@ -366,6 +398,7 @@ void TForm::CreateHandle() {
     PlaceOnScreen();
     HWND owner = Application ? Application->Handle() : nullptr;
     CreateWindowHandle(Style(), ExStyle(), owner, BoundsRect());
+    if (alphaBlend_) SetLayeredWindowAttributes(handle_, 0, alphaBlendValue_, LWA_ALPHA);
 }
 
 void TForm::BoundsChanged(const TRect& oldBounds) {
@@ -601,4 +634,34 @@ void FormsFinalize() {
     SetApplicationExceptionHandler(nullptr);
     delete Application;
     Application = nullptr;
+}
+
+TWinControl* FindControl(HWND window) {
+    if (!window) return nullptr;
+    auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    if (proc != reinterpret_cast<WNDPROC>(&TWinControl::WindowProc)) return nullptr;
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+HCURSOR TScreen::Cursors(int id) const {
+    auto found = cursors_.find(id);
+    return found != cursors_.end() && found->second ? found->second : LoadCursorA(nullptr, IDC_ARROW);
+}
+
+void TScreen::SetCursors(int id, HCURSOR cursor) {
+    cursors_[id] = cursor;
+}
+
+TForm* TScreen::ActiveForm() const {
+    return dynamic_cast<TForm*>(FindControl(GetActiveWindow()));
+}
+
+TScreen& Screen() {
+    static TScreen screen;
+    return screen;
+}
+
+TMouse& Mouse() {
+    static TMouse mouse;
+    return mouse;
 }

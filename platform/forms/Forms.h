@@ -3,6 +3,7 @@
 // window, the hidden application window that owns forms and message boxes, and the top-level
 // error report.
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "platform/core/Components.h"
@@ -19,6 +20,7 @@ enum TPosition {
     poMainFormCenter,
     poOwnerFormCenter
 };
+enum TFormStyle { fsNormal, fsStayOnTop };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
@@ -124,6 +126,7 @@ protected:
 
 private:
     friend class TControl;
+    friend TWinControl* FindControl(HWND window);
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
 
@@ -141,6 +144,14 @@ public:
     void SetBorderStyle(TFormBorderStyle value);
     TPosition Position() const { return position_; }
     void SetPosition(TPosition value) { position_ = value; }
+    // fsStayOnTop keeps the window above every window that is not topmost itself.
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle value);
+    // A layered window of constant opacity AlphaBlendValue (255 opaque) while AlphaBlend is set.
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool value);
+    BYTE AlphaBlendValue() const { return alphaBlendValue_; }
+    void SetAlphaBlendValue(BYTE value);
     int ClientWidth() const;
     int ClientHeight() const;
     void SetClientWidth(int value);
@@ -165,8 +176,13 @@ private:
     DWORD ExStyle() const;
     void PlaceOnScreen();
 
+    void ApplyExStyle();
+
     TFormBorderStyle borderStyle_ = bsSizeable;
     TPosition position_ = poDesigned;
+    TFormStyle formStyle_ = fsNormal;
+    bool alphaBlend_ = false;
+    BYTE alphaBlendValue_ = 255;
     bool placed_ = false;
 };
 
@@ -254,6 +270,29 @@ private:
 };
 
 extern TApplication* Application;
+
+// The control behind a window made by a TWinControl; nullptr for any other window.
+TWinControl* FindControl(HWND window);
+
+// The screen: the program's cursor table and the active form.
+class TScreen {
+public:
+    // The cursor under that id; the arrow for an id that was never set.
+    HCURSOR Cursors(int id) const;
+    void SetCursors(int id, HCURSOR cursor);
+    // The form whose window is active, or nullptr.
+    TForm* ActiveForm() const;
+
+private:
+    std::map<int, HCURSOR> cursors_;
+};
+TScreen& Screen();
+
+// Mouse settings: the distance the mouse moves with a button down before a drag begins.
+struct TMouse {
+    int DragThreshold = 5;
+};
+TMouse& Mouse();
 
 // Unit start and end: create and free the application object, which becomes the handler of
 // errors caught at Win32 boundaries.

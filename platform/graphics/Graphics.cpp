@@ -5,9 +5,20 @@
 #include <vector>
 
 #include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
+
+namespace {
+TSysColorSource sysColorSource = nullptr;
+}
+
+TSysColorSource SetSysColorSource(TSysColorSource source) {
+    TSysColorSource previous = sysColorSource;
+    sysColorSource = source;
+    return previous;
+}
 
 COLORREF ColorToRGB(TColor color) {
-    if (color < 0) return GetSysColor(color & 0xFF);
+    if (color < 0) return sysColorSource ? sysColorSource(color & 0xFF) : GetSysColor(color & 0xFF);
     return static_cast<COLORREF>(color);
 }
 
@@ -674,8 +685,58 @@ TBitmap::~TBitmap() {
     if (handle_) DeleteObject(handle_);
 }
 
-void TBitmap::Changed() {
+void TGraphic::Changed(TObject* /*sender*/) {
     if (OnChange) OnChange(this);
+}
+
+namespace {
+struct TPictureFormat {
+    AnsiString extension; // lower case, no dot
+    AnsiString description;
+    TGraphicClass graphicClass;
+};
+
+std::vector<TPictureFormat>& PictureFormats() {
+    static std::vector<TPictureFormat> formats;
+    return formats;
+}
+
+AnsiString PictureExtension(const AnsiString& extension) {
+    AnsiString result = !extension.empty() && extension[0] == '.' ? extension.substr(1) : extension;
+    for (char& c : result)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return result;
+}
+
+const TPictureFormat* FindPictureFormat(const AnsiString& extension) {
+    AnsiString key = PictureExtension(extension);
+    for (const TPictureFormat& format : PictureFormats())
+        if (format.extension == key) return &format;
+    return nullptr;
+}
+} // namespace
+
+void TPicture::RegisterFileFormat(const AnsiString& extension, const AnsiString& description,
+                                  TGraphicClass graphicClass) {
+    AnsiString key = PictureExtension(extension);
+    auto& formats = PictureFormats();
+    std::erase_if(formats, [&](const TPictureFormat& format) { return format.extension == key; });
+    formats.push_back({key, description, graphicClass});
+}
+
+void TPicture::UnregisterGraphicClass(TGraphicClass graphicClass) {
+    std::erase_if(PictureFormats(),
+                  [&](const TPictureFormat& format) { return format.graphicClass == graphicClass; });
+}
+
+TGraphicClass TPicture::GraphicClassOf(const AnsiString& extension) {
+    const TPictureFormat* format = FindPictureFormat(extension);
+    return format ? format->graphicClass : nullptr;
+}
+
+AnsiString TPicture::FileFormatDescription(const AnsiString& extension) {
+    const TPictureFormat* format = FindPictureFormat(extension);
+    return format ? format->description : AnsiString();
 }
 
 int TBitmap::BytesPerScanLine() const {
@@ -841,6 +902,165 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
                    canvas.CopyMode());
         SetStretchBltMode(target, oldMode);
     }
+}
+
+void TBitmap::Dormant() {
+    if (canvas_) canvas_->FreeContext();
+}
+
+namespace {
+[[noreturn]] void InvalidBitmap() {
+    throw EInvalidGraphic("Bitmap image is not valid");
+}
+} // namespace
+
+void TBitmap::LoadFromBmp(const BYTE* data, size_t size) {
+    // Every size is checked before it is used: the file may be damaged or cut short.
+    if (size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) InvalidBitmap();
+    BITMAPFILEHEADER file;
+    std::memcpy(&file, data, sizeof(file));
+    if (file.bfType != 0x4D42) InvalidBitmap();
+    const BYTE* infoStart = data + sizeof(file);
+    size_t infoRoom = size - sizeof(file);
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, infoStart, sizeof(header));
+    if (header.biSize != sizeof(BITMAPINFOHEADER) && header.biSize != sizeof(BITMAPV4HEADER) &&
+        header.biSize != sizeof(BITMAPV5HEADER))
+        InvalidBitmap();
+    if (header.biSize > infoRoom) InvalidBitmap();
+    int width = header.biWidth, height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    int bits = header.biBitCount;
+    if (width <= 0 || height <= 0 || width > 0x8000 || height > 0x8000 || header.biPlanes != 1)
+        InvalidBitmap();
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) InvalidBitmap();
+    if (header.biCompression != BI_RGB &&
+        !(header.biCompression == BI_BITFIELDS && (bits == 16 || bits == 32)))
+        InvalidBitmap();
+    size_t masks = header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER) ? 12 : 0;
+    size_t colors = bits <= 8 ? (header.biClrUsed ? header.biClrUsed : (1u << bits)) : header.biClrUsed;
+    if (colors > 256) InvalidBitmap();
+    size_t infoSize = header.biSize + masks + colors * sizeof(RGBQUAD);
+    if (infoSize > infoRoom) InvalidBitmap();
+    size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+    size_t imageSize = stride * height;
+    if (file.bfOffBits < sizeof(file) + infoSize || file.bfOffBits > size ||
+        size - file.bfOffBits < imageSize)
+        InvalidBitmap();
+
+    // GDI converts the rows into a DIB section of one of our three depths.
+    std::vector<BYTE> info(infoStart, infoStart + infoSize);
+    reinterpret_cast<BITMAPINFOHEADER*>(info.data())->biSizeImage = 0;
+    TPixelFormat format = bits == 1 ? pf1bit : bits == 24 ? pf24bit : pf32bit;
+    void* pixels = nullptr;
+    HBITMAP fresh = CreateDib(width, height, BitsOf(format), &pixels);
+    if (format == pf1bit) {
+        // Keep the file's two colours.
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, fresh);
+        SetDIBColorTable(dc, 0, static_cast<UINT>(std::min<size_t>(colors, 2)),
+                         reinterpret_cast<const RGBQUAD*>(info.data() + header.biSize));
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    HDC screen = GetDC(nullptr);
+    int copied = SetDIBits(screen, fresh, 0, height, data + file.bfOffBits,
+                           reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (copied != height) {
+        DeleteObject(fresh);
+        InvalidBitmap();
+    }
+    GdiFlush();
+    if (canvas_) canvas_->FreeContext();
+    if (handle_) DeleteObject(handle_);
+    handle_ = fresh;
+    bits_ = pixels;
+    topDown_ = false;
+    width_ = width;
+    height_ = height;
+    pixelFormat_ = format;
+    Changed();
+}
+
+void TBitmap::LoadFromStream(TStream* stream) {
+    // The file header says how long the file is; read no further than that.
+    BITMAPFILEHEADER file{};
+    int64_t start = stream->Position();
+    if (stream->Read(&file, sizeof(file)) != sizeof(file) || file.bfType != 0x4D42 ||
+        file.bfSize < sizeof(file) + sizeof(BITMAPINFOHEADER) ||
+        static_cast<int64_t>(file.bfSize) > stream->Size() - start) {
+        stream->SetPosition(start);
+        InvalidBitmap();
+    }
+    std::vector<BYTE> data(file.bfSize);
+    std::memcpy(data.data(), &file, sizeof(file));
+    int rest = static_cast<int>(file.bfSize - sizeof(file));
+    if (stream->Read(data.data() + sizeof(file), rest) != rest) InvalidBitmap();
+    LoadFromBmp(data.data(), data.size());
+}
+
+void TBitmap::SaveToStream(TStream* stream) {
+    if (Empty()) return;
+    GdiFlush();
+    int bits = BitsOf(pixelFormat_);
+    RGBQUAD colors[2] = {};
+    int colorCount = 0;
+    if (bits == 1) {
+        colorCount = 2;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, handle_);
+        GetDIBColorTable(dc, 0, 2, colors);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    int stride = BytesPerScanLine();
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width_;
+    header.biHeight = height_;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(bits);
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(stride * height_);
+    header.biClrUsed = static_cast<DWORD>(colorCount);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = static_cast<DWORD>(sizeof(file) + sizeof(header) + colorCount * sizeof(RGBQUAD));
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    stream->WriteBuffer(&file, sizeof(file));
+    stream->WriteBuffer(&header, sizeof(header));
+    if (colorCount) stream->WriteBuffer(colors, colorCount * static_cast<int>(sizeof(RGBQUAD)));
+    for (int row = height_ - 1; row >= 0; --row)
+        stream->WriteBuffer(ScanLine(row), stride);
+}
+
+void TBitmap::ReadData(TStream* stream) {
+    int32_t count = 0;
+    stream->ReadBuffer(&count, sizeof(count));
+    if (count < 0) InvalidBitmap();
+    if (count == 0) {
+        if (canvas_) canvas_->FreeContext();
+        if (handle_) DeleteObject(handle_);
+        handle_ = nullptr;
+        bits_ = nullptr;
+        width_ = height_ = 0;
+        Changed();
+        return;
+    }
+    // The count bounds the file: take exactly that many bytes, whatever the file header claims.
+    std::vector<BYTE> data(static_cast<size_t>(count));
+    if (stream->Read(data.data(), count) != count) InvalidBitmap();
+    BITMAPFILEHEADER file{};
+    if (data.size() >= sizeof(file)) std::memcpy(&file, data.data(), sizeof(file));
+    LoadFromBmp(data.data(), std::min<size_t>(data.size(), file.bfSize));
+}
+
+void TBitmap::WriteData(TStream* stream) {
+    TMemoryStream file;
+    SaveToStream(&file);
+    int32_t count = static_cast<int32_t>(file.Size());
+    stream->WriteBuffer(&count, sizeof(count));
+    if (count) stream->WriteBuffer(file.Memory(), count);
 }
 
 TBitmapCanvas::~TBitmapCanvas() {

@@ -94,6 +94,12 @@ constexpr TColor clDefault = 0x20000000;
 // RGB of a colour: system colours are looked up now, every other value is returned as it is.
 COLORREF ColorToRGB(TColor color);
 
+// Where ColorToRGB looks system colours up: GetSysColor unless a test sets another source.
+// GDI's own drawing (frame controls, themes) keeps the system's real colours.
+using TSysColorSource = COLORREF (*)(int index);
+// Returns the previous source; nullptr restores GetSysColor.
+TSysColorSource SetSysColorSource(TSysColorSource source);
+
 // ---------------------------------------------------------------------------------------------
 // Small ordered sets of enumerators (the font styles and the like).
 template <typename E> class TSmallSet {
@@ -299,6 +305,8 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
+class TStream;
+
 class TGraphic : public TPersistent {
 public:
     VZ_CLASS(TGraphic, TPersistent)
@@ -307,6 +315,33 @@ public:
     virtual bool Empty() const = 0;
     // Draws the picture stretched into rect of the canvas.
     virtual void Draw(class TCanvas& canvas, const TRect& rect) = 0;
+    virtual void SetWidth(int width) = 0;
+    virtual void SetHeight(int height) = 0;
+    virtual bool Transparent() const { return false; }
+    // The picture's file form, from and to the stream's position.
+    virtual void LoadFromStream(TStream* stream) = 0;
+    virtual void SaveToStream(TStream* stream) = 0;
+
+    // Reports a change of the picture through OnChange.
+    virtual void Changed(TObject* sender);
+    TNotifyEvent OnChange;
+};
+VZ_EXCEPTION_CLASS(EInvalidGraphic, Exception);
+
+using TGraphicClass = TClass;
+
+// Picture formats by file extension, for readers that pick the graphic class of a file.
+class TPicture {
+public:
+    // Extensions compare without case and without a leading dot; a later registration of the
+    // same extension replaces the earlier one.
+    static void RegisterFileFormat(const AnsiString& extension, const AnsiString& description,
+                                   TGraphicClass graphicClass);
+    // Drops every extension of the class.
+    static void UnregisterGraphicClass(TGraphicClass graphicClass);
+    // nullptr / empty when the extension is not registered.
+    static TGraphicClass GraphicClassOf(const AnsiString& extension);
+    static AnsiString FileFormatDescription(const AnsiString& extension);
 };
 
 // A canvas over a device context. The plain canvas is given its DC (SetHandle); derived
@@ -410,8 +445,8 @@ public:
     int Height() const override { return height_; }
     bool Empty() const override { return width_ == 0 || height_ == 0; }
     void Draw(TCanvas& canvas, const TRect& rect) override;
-    void SetWidth(int width) { SetSize(width, height_); }
-    void SetHeight(int height) { SetSize(width_, height); }
+    void SetWidth(int width) override { SetSize(width, height_); }
+    void SetHeight(int height) override { SetSize(width_, height); }
     void SetSize(int width, int height);
     TPixelFormat PixelFormat() const { return pixelFormat_; }
     void SetPixelFormat(TPixelFormat format); // pf1bit, pf24bit, pf32bit; others map to pf32bit
@@ -425,22 +460,35 @@ public:
     HBITMAP Handle();               // nullptr while empty
     HBITMAP ReleaseHandle();        // the caller owns the handle; the bitmap becomes empty
     void SetHandle(HBITMAP bitmap); // takes ownership; copied into a DIB section when needed
+    // The bitmap resource of that name in the module; EResNotFound when it is not there.
+    void LoadFromResourceName(HINSTANCE instance, const AnsiString& name);
     TCanvas& Canvas();
     bool HandleAllocated() const { return handle_ != nullptr; }
-    void Dormant() {}
+    // Gives back the canvas's device context; the picture stays.
+    virtual void Dormant();
+
+    // A standard BMP file (file header "BM", info header, colour table, rows bottom-up) at the
+    // stream's position. Loading takes 1-, 24- and 32-bit pictures as they are and converts the
+    // other depths to 32 bits; a damaged file raises EInvalidGraphic and leaves the bitmap as it was.
+    void LoadFromStream(TStream* stream) override;
+    void SaveToStream(TStream* stream) override; // nothing for an empty bitmap
+    // The stored form: a 32-bit byte count, then the BMP file (the count 0 alone when empty).
+    virtual void ReadData(TStream* stream);
+    virtual void WriteData(TStream* stream);
 
     // Drawing with a transparent colour (the bottom-left pixel when TransparentColor is clDefault).
-    bool Transparent() const { return transparent_; }
+    bool Transparent() const override { return transparent_; }
     void SetTransparent(bool value) { transparent_ = value; }
     TColor TransparentColor();
     void SetTransparentColor(TColor color) { transparentColor_ = color; }
 
-    TNotifyEvent OnChange;
+    using TGraphic::Changed;
 
 private:
     friend class TBitmapCanvas;
     void Recreate(int width, int height, TPixelFormat format);
-    void Changed();
+    void Changed() { Changed(this); }
+    void LoadFromBmp(const BYTE* data, size_t size);
 
     int width_ = 0;
     int height_ = 0;

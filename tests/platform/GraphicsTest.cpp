@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/core/Streams.h"
 #include "platform/graphics/Graphics.h"
 
 namespace {
@@ -255,4 +256,110 @@ TEST(GraphicsCanvas, ObjectChangesReachTheDeviceContext) {
     TCanvas bare;
     EXPECT_FALSE(bare.HandleAllocated());
     EXPECT_THROW(bare.Handle(), Exception);
+}
+
+namespace {
+std::unique_ptr<TBitmap> Sample(TPixelFormat format) {
+    auto bitmap = std::make_unique<TBitmap>(5, 3, format);
+    bitmap->Canvas().Brush().SetColor(clRed);
+    bitmap->Canvas().FillRect(Rect(0, 0, 5, 3));
+    bitmap->Canvas().SetPixel(4, 0, clBlue);
+    bitmap->Canvas().SetPixel(0, 2, clLime);
+    return bitmap;
+}
+} // namespace
+
+TEST(GraphicsBitmapStream, SavedFilesOpenInTheSystemReader) {
+    char dir[MAX_PATH], name[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "bmp", 0, name);
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        SCOPED_TRACE(format);
+        auto bitmap = Sample(format);
+        {
+            TFileStream file(name, fmCreate);
+            bitmap->SaveToStream(&file);
+        }
+        HBITMAP loaded = static_cast<HBITMAP>(
+            LoadImageA(nullptr, name, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+        ASSERT_NE(loaded, nullptr);
+        TBitmap reread;
+        reread.SetHandle(loaded);
+        ASSERT_EQ(reread.Width(), 5);
+        ASSERT_EQ(reread.Height(), 3);
+        HDC dc = reread.Canvas().Handle();
+        EXPECT_EQ(GetPixel(dc, 4, 0), RGB(0, 0, 255));
+        EXPECT_EQ(GetPixel(dc, 0, 2), RGB(0, 255, 0));
+        EXPECT_EQ(GetPixel(dc, 2, 1), RGB(255, 0, 0));
+    }
+    DeleteFileA(name);
+}
+
+TEST(GraphicsBitmapStream, StoredFormRoundTripsBehindOtherData) {
+    for (TPixelFormat format : {pf1bit, pf24bit, pf32bit}) {
+        SCOPED_TRACE(format);
+        auto bitmap = Sample(format);
+        if (format == pf32bit) static_cast<DWORD*>(bitmap->ScanLine(1))[1] = 0x80402010; // alpha kept
+        TMemoryStream stream;
+        stream.WriteBuffer("head", 4);
+        bitmap->WriteData(&stream);
+        stream.WriteBuffer("tail", 4);
+        int32_t count = 0;
+        std::memcpy(&count, static_cast<BYTE*>(stream.Memory()) + 4, 4);
+        EXPECT_EQ(count, stream.Size() - 12);
+        EXPECT_EQ(std::memcmp(static_cast<BYTE*>(stream.Memory()) + 8, "BM", 2), 0);
+
+        stream.SetPosition(4);
+        TBitmap copy;
+        int changes = 0;
+        copy.OnChange = [&](TObject*) { ++changes; };
+        copy.ReadData(&stream);
+        EXPECT_EQ(stream.Position(), stream.Size() - 4);
+        EXPECT_EQ(changes, 1);
+        ASSERT_EQ(copy.Width(), 5);
+        EXPECT_EQ(copy.PixelFormat(), format);
+        for (int y = 0; y < 3; ++y)
+            EXPECT_EQ(std::memcmp(copy.ScanLine(y), bitmap->ScanLine(y), bitmap->BytesPerScanLine()), 0);
+    }
+    TBitmap empty;
+    TMemoryStream stream;
+    empty.WriteData(&stream);
+    EXPECT_EQ(stream.Size(), 4);
+    stream.SetPosition(0);
+    auto filled = Sample(pf24bit);
+    filled->ReadData(&stream);
+    EXPECT_TRUE(filled->Empty());
+}
+
+TEST(GraphicsBitmapStream, DamagedFilesRaiseAndKeepThePicture) {
+    TMemoryStream good;
+    Sample(pf24bit)->SaveToStream(&good);
+    const BYTE* bytes = static_cast<const BYTE*>(good.Memory());
+    std::vector<BYTE> file(bytes, bytes + good.Size());
+    struct {
+        const char* name;
+        size_t offset;
+        std::vector<BYTE> value;
+        size_t keep; // 0: all
+    } cases[] = {
+        {"no signature", 0, {'X'}, 0},        {"cut short", 0, {}, 40},
+        {"header size", 14, {99}, 0},         {"bit depth", 28, {7}, 0},
+        {"rows past the end", 10, {0xF0}, 0}, {"huge width", 18, {0, 0, 0, 0x7F}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> damaged = file;
+        std::copy(c.value.begin(), c.value.end(), damaged.begin() + c.offset);
+        if (c.keep) damaged.resize(c.keep);
+        TMemoryStream stream;
+        int32_t count = static_cast<int32_t>(damaged.size());
+        stream.WriteBuffer(&count, 4);
+        stream.WriteBuffer(damaged.data(), count);
+        stream.SetPosition(0);
+        TBitmap target(2, 2, pf32bit);
+        EXPECT_THROW(target.ReadData(&stream), EInvalidGraphic);
+        EXPECT_EQ(target.Width(), 2);
+        stream.SetPosition(4);
+        EXPECT_THROW(target.LoadFromStream(&stream), EInvalidGraphic);
+    }
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/core/GraphicsRoutines.h"
+
 namespace {
 // Fills and frames paint in their colour whatever the brush was before: clear, hatched or of a
 // bitmap, and also when it already held that colour.
@@ -516,4 +518,43 @@ TcxScreenCanvas* GetSharedScreenCanvas() {
 
 void FreeSharedScreenCanvas() {
     SharedScreenCanvas().reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+void TcxCanvas::RotateBitmap(TBitmap* bitmap, TcxRotationAngle rotation, bool flip) {
+    if (!bitmap || (rotation == ra0 && !flip)) return;
+    const int w = bitmap->Width(), h = bitmap->Height();
+    TRGBColors source;
+    ReadBitmapPixels(bitmap, true, source);
+    TRGBColors target(source.size());
+    const bool turned = rotation == raPlus90 || rotation == raMinus90;
+    const int targetWidth = turned ? h : w;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int tx = x, ty = y;
+            switch (rotation) {
+            case ra0:
+                ty = h - 1 - y;
+                break;
+            case raPlus90:
+                tx = y;
+                ty = flip ? x : w - 1 - x;
+                break;
+            case raMinus90:
+                tx = h - 1 - y;
+                ty = flip ? w - 1 - x : x;
+                break;
+            case ra180:
+                tx = w - 1 - x;
+                ty = flip ? y : h - 1 - y;
+                break;
+            }
+            target[static_cast<size_t>(ty) * targetWidth + tx] = source[static_cast<size_t>(y) * w + x];
+        }
+    if (turned) {
+        bitmap->SetHeight(0);
+        bitmap->SetWidth(h);
+        bitmap->SetHeight(w);
+    }
+    WriteBitmapPixels(bitmap, target, true);
 }

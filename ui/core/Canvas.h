@@ -83,6 +83,9 @@ constexpr int tfNoCharBreak = 0x4000;
 
 UINT TextFlagsToDrawTextFlags(int flags);
 
+// Quarter turns of a bitmap's picture.
+enum TcxRotationAngle { ra0, raPlus90, raMinus90, ra180 };
+
 // ---------------------------------------------------------------------------------------------
 class TcxCanvas {
 public:
@@ -125,6 +128,9 @@ public:
         CopyRectFrom(dest, *source.Canvas(), sourceRect);
     }
     void InvertRectArea(const TRect& rect);
+    // Turns the bitmap's pixels (raPlus90 counter-clockwise, raMinus90 clockwise) and mirrors them
+    // (upside down after ra0, left to right after ra180, transposed after raPlus90); draws nothing here.
+    void RotateBitmap(TBitmap* bitmap, TcxRotationAngle rotation, bool flip);
 
     // Fills and frames. clNone draws nothing; clDefault keeps the brush colour.
     void FillRectColor(const TRect& rect, TColor color);

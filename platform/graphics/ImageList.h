@@ -1,0 +1,66 @@
+#pragma once
+// Image lists over the common controls: images of one size, each with a mask, drawn enabled or
+// in the embossed disabled look.
+#include "platform/core/Components.h"
+#include "platform/graphics/Graphics.h"
+
+#include <commctrl.h>
+
+class TCustomImageList : public TComponent {
+public:
+    VZ_CLASS(TCustomImageList, TComponent)
+    explicit TCustomImageList(TComponent* owner); // 16 x 16
+    TCustomImageList(int width, int height);
+    ~TCustomImageList() override;
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // Changing the size empties the list.
+    void SetSize(int width, int height);
+    bool Masked() const { return masked_; }
+    void SetMasked(bool value); // before the first image
+
+    // The list, made on first use: 32-bit colour, with a mask when Masked.
+    HIMAGELIST Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+
+    // Index of the new image, -1 when the system refuses it. The mask is monochrome (black is
+    // opaque); nullptr makes the whole image opaque.
+    int Add(TBitmap* image, TBitmap* mask);
+    // Pixels of maskColor become transparent.
+    int AddMasked(TBitmap* image, TColor maskColor);
+    int Count();
+    void Clear();
+
+    void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true);
+
+    TNotifyEvent OnChange;
+
+protected:
+    // Draws one image; style holds the ILD_ flags. Disabled images are embossed in the
+    // highlight and shadow colours through the mask.
+    virtual void DoDraw(int index, TCanvas& canvas, int x, int y, UINT style, bool enabled);
+    void Change();
+
+private:
+    void FreeHandle();
+
+    int width_;
+    int height_;
+    bool masked_ = true;
+    HIMAGELIST handle_ = nullptr;
+};
+
+class TDragImageList : public TCustomImageList {
+public:
+    VZ_CLASS(TDragImageList, TCustomImageList)
+    explicit TDragImageList(TComponent* owner) : TCustomImageList(owner) {}
+    TDragImageList(int width, int height) : TCustomImageList(width, height) {}
+};
+
+class TImageList : public TDragImageList {
+public:
+    VZ_CLASS(TImageList, TDragImageList)
+    explicit TImageList(TComponent* owner) : TDragImageList(owner) {}
+    TImageList(int width, int height) : TDragImageList(width, height) {}
+};
