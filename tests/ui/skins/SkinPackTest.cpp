@@ -326,3 +326,31 @@ TEST(SkinPacks, PartStreamWindow) {
     part.Write("ab", 2);
     EXPECT_EQ(part.End, 8);
 }
+
+// The skin-library file: a container header and three entries, each a size and a whole pack,
+// "DadavAzodo" third; entries are skipped by their sizes and the third reads as a pack.
+TEST(SkinPacks, SkinLibraryFileHoldsThreePacksDadavAzodoThird) {
+    TFileStream file(BuildPath("resources/skins/UICore.dll"), fmOpenRead | fmShareDenyNone);
+    double version = 0;
+    ASSERT_TRUE(ReadPackHeader(&file, version));
+    EXPECT_GT(version, 1.0);
+    ASSERT_EQ(ReadPackInteger(&file), 3);
+    const char* const names[] = {"Black", "Blue", "DadavAzodo"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        int32_t size = ReadPackInteger(&file);
+        int64_t start = file.Position();
+        double packVersion = 0;
+        ASSERT_TRUE(ReadPackHeader(&file, packVersion));
+        EXPECT_EQ(ReadPackString(&file), name);
+        if (std::string(name) == "DadavAzodo") {
+            file.SetPosition(start);
+            TdxSkin skin("UserSkin");
+            skin.LoadFromStream(&file);
+            EXPECT_EQ(skin.Name, "DadavAzodo");
+            EXPECT_EQ(file.Position(), start + size);
+        }
+        file.SetPosition(start + size);
+    }
+    EXPECT_EQ(file.Position(), file.Size());
+}
