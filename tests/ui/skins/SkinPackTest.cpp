@@ -354,3 +354,108 @@ TEST(SkinPacks, SkinLibraryFileHoldsThreePacksDadavAzodoThird) {
     }
     EXPECT_EQ(file.Position(), file.Size());
 }
+
+// The values the skin info reads exist with the class it reads them as (a wrong class would be an
+// invalid-cast error at start); the elements it looks up without a placeholder are absent.
+TEST(SkinPacks, PacksHoldTheValuesTheSkinInfoReads) {
+    struct Lookup {
+        const char* group;   // nullptr: the skin itself
+        const char* element; // nullptr: the group's own property
+        const char* name;
+        TClass propertyClass;
+    };
+    const TClass C = TdxSkinColor::StaticClass(), I = TdxSkinIntegerProperty::StaticClass(),
+                 B = TdxSkinBooleanProperty::StaticClass();
+    const Lookup lookups[] = {
+        {"Bars", nullptr, "DisabledTextColor", C},
+        {"Bars", "ScreenTipWindow", "ScreenTipItem", C},
+        {"Bars", "ScreenTipWindow", "ScreenTipTitleItem", C},
+        {"Common", "Button", "DisabledText", C},
+        {"Docking", nullptr, "TabHeaderTextColor", C},
+        {"Docking", nullptr, "TabHeaderTextColorActive", C},
+        {"Docking", "DockWindowCaption", "InactiveCaptionTextColor", C},
+        {"Docking", nullptr, "ActiveTabHeaderDownGrow", I},
+        {"Docking", nullptr, "ActiveTabHeaderHGrow", I},
+        {"Docking", nullptr, "ActiveTabHeaderUpGrow", I},
+        {"Editors", nullptr, "BackgroundColor", C},
+        {"Editors", nullptr, "BackgroundDisabledColor", C},
+        {"Editors", nullptr, "TextColor", C},
+        {"Editors", nullptr, "TextDisabledColor", C},
+        {"Form", nullptr, "TextColorInactive", C},
+        {"Form", nullptr, "TextShadowColor", C},
+        {"Form", "FormCaption", "FontDelta", I},
+        {"PageControl", "TabHeader", "TextColor", C},
+        {"PageControl", "TabHeader", "TextColorSelected", C},
+        {"PageControl", "TabHeader", "TextColorDisabled", C},
+        {"PageControl", "TabHeader", "TextColorHot", C},
+        {"PageControl", nullptr, "RowIndentFar", I},
+        {"PageControl", nullptr, "RowIndentNear", I},
+        {"PageControl", nullptr, "SelectedHeaderDownGrow", I},
+        {"PageControl", nullptr, "SelectedHeaderHGrow", I},
+        {"PageControl", nullptr, "SelectedHeaderUpGrow", I},
+        {"PageControl", nullptr, "HeaderDownGrow", I},
+        {"Scheduler", nullptr, "NavigatorColor", C},
+        {"Scheduler", "Appointment", "BorderSize", I},
+        {"Scheduler", "Appointment", "SeparatorColor", C},
+        {"NavPane", "Caption", "Height", I},
+        {"NavPane", "Caption", "FontSize", I},
+        {"Ribbon", nullptr, "AppMenuExtraPaneColor", C},
+        {"Ribbon", nullptr, "ButtonDisabled", C},
+        {"Ribbon", nullptr, "TabHeaderDownGrow", I},
+        {"Ribbon", "FormCaption", "TextColorInactive", C},
+        {"Ribbon", "FormCaption", "DocumentNameTextColor", C},
+        {"Ribbon", "FormCaption", "FontDelta", I},
+        {"Ribbon", "Tab", "TextColorSelected", C},
+        {"Ribbon", "StatusBarButton", "TextColor", C},
+        {"Ribbon", "StatusBarButton", "TextColorHot", C},
+        {"Ribbon", "StatusBarButton", "TextColorDisabled", C},
+        {"Ribbon", "QATAboveBackground", "DisplayCustomizeButtonOutsideQAT", B},
+        {"Ribbon", "QATAboveBackground", "IndentBeforeCustomizeButton", I},
+        {"Ribbon", "QATInRibbonBackground", "DisplayCustomizeButtonOutsideQAT", B},
+        {"Ribbon", "QATInRibbonBackground", "IndentBeforeCustomizeButton", I},
+        {"Ribbon", "QATInRibbonBackground", "Offset", I},
+        {"Ribbon", "FormAppButton", "RightIndent", I},
+    };
+    const char* const skinColors[] = {"ContainerBorderColor",  "ContainerHighlightBorderColor",
+                                      "ContentColor",          "ContentEvenColor",
+                                      "ContentOddColor",       "DockControlHiddenBarTextColor",
+                                      "HeaderBackgroundColor", "HeaderBackgroundTextColor",
+                                      "LayoutControlColor",    "SelectionColor",
+                                      "SelectionTextColor"};
+    for (const char* skinName : {"Black", "DadavAzodo"}) {
+        std::unique_ptr<TdxSkin> skin = LoadBuiltIn(skinName);
+        for (const Lookup& l : lookups) {
+            SCOPED_TRACE(std::string(skinName) + " " + l.group + " " + (l.element ? l.element : "") + " " +
+                         l.name);
+            TdxSkinPersistent* owner = skin->GetGroupByName(l.group);
+            ASSERT_NE(owner, nullptr);
+            if (l.element) owner = static_cast<TdxSkinControlGroup*>(owner)->GetElementByName(l.element);
+            ASSERT_NE(owner, nullptr);
+            TdxSkinProperty* property = owner->GetPropertyByName(l.name);
+            ASSERT_NE(property, nullptr);
+            EXPECT_EQ(property->ClassType(), l.propertyClass);
+        }
+        for (const char* color : skinColors)
+            EXPECT_NE(skin->GetColorByName(color), nullptr) << color;
+        EXPECT_EQ(skin->GetColorByName("ContentTextColor"), nullptr);
+        EXPECT_EQ(skin->GetGroupByName("Bars")->GetElementByName("MainMenuCustomize"), nullptr);
+        EXPECT_EQ(skin->GetGroupByName("Bars")->GetElementByName("MainMenuDrag"), nullptr);
+        EXPECT_EQ(skin->GetGroupByName("Scheduler")->GetElementByName("TimeGridCurrentTimeIndicator"),
+                  nullptr);
+        // All six property classes occur in a pack.
+        std::vector<std::string> classes;
+        auto collect = [&](TdxSkinPersistent& p) {
+            for (int i = 0; i < p.PropertyCount(); ++i)
+                classes.push_back(p.PropertyAt(i)->ClassName());
+        };
+        collect(*skin);
+        for (int g = 0; g < skin->GroupCount(); ++g) {
+            collect(*skin->GroupAt(g));
+            for (int e = 0; e < skin->GroupAt(g)->ElementCount(); ++e)
+                collect(*skin->GroupAt(g)->ElementAt(e));
+        }
+        for (TClass propertyClass : SkinPropertyClasses())
+            EXPECT_NE(std::count(classes.begin(), classes.end(), propertyClass->ClassName()), 0)
+                << propertyClass->ClassName();
+    }
+}
