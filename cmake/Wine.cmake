@@ -4,6 +4,7 @@ find_program(VZ_WINE wine REQUIRED)
 set(VZ_WINEPREFIX ${PROJECT_BINARY_DIR}/wineprefix)
 set(VZ_ODBCSYSINI ${PROJECT_BINARY_DIR}/odbc)
 set(VZ_SQLITE_ODBC_DRIVER /usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so CACHE FILEPATH "SQLite3 ODBC driver (i386)")
+set(VZ_PSQL_ODBC_DRIVER /usr/lib/i386-linux-gnu/odbc/psqlodbca.so CACHE FILEPATH "psqlODBC ANSI driver (i386)")
 set(VZ_ACCESS_STANDIN ${PROJECT_BINARY_DIR}/tools/odbc-access/libvzaccessodbc.so)
 
 configure_file(${PROJECT_SOURCE_DIR}/scripts/wine-exec.in ${PROJECT_BINARY_DIR}/wine-exec @ONLY

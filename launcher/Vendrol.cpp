@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "data/access/MTSCall.h"
+#include "data/access/providers/ODBCCall.h"
 #include "data/memory/CLRClasses.h"
 #include "data/memory/MemUtils.h"
 #include "launcher/CustomServiceEntry.h"
@@ -31,6 +32,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"CLRClasses", 10, CLRClassesStart, CLRClassesEnd},
             {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
+            {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},

@@ -137,3 +137,11 @@ private:
     AnsiString data_;
     int64_t position_ = 0;
 };
+
+// An object that saves itself into a stream and loads itself from one.
+class IStreamPersist {
+public:
+    virtual ~IStreamPersist() = default;
+    virtual void LoadFromStream(TStream* stream) = 0;
+    virtual void SaveToStream(TStream* stream) = 0;
+};

@@ -211,7 +211,19 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
         return 1; // WM_PAINT fills the whole face
+    case WM_PRINTCLIENT:
+        // The theme library asks parents for their background this way.
+        PaintWindow(reinterpret_cast<HDC>(wParam));
+        return 0;
     case WM_PAINT: {
+        if (wParam) {
+            // Painting into a DC handed over by the caller (a copy of the picture).
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            int saved = SaveDC(dc);
+            PaintWindow(dc);
+            RestoreDC(dc, saved);
+            return 0;
+        }
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(handle_, &ps);
         int saved = SaveDC(dc);

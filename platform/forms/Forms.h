@@ -26,6 +26,11 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 class TWinControl;
 
+// csPaintCopy: the control is being painted into another control's canvas (a copy of its
+// picture), not onto its own window.
+enum TControlStateItem { csPaintCopy };
+using TControlState = TSmallSet<TControlStateItem>;
+
 // A visual element with bounds inside a parent window. Controls without a window of their own
 // (labels) are painted by their parent.
 class TControl : public TComponent {
@@ -63,6 +68,8 @@ public:
     void SetColor(TColor value);
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool value);
+
+    TControlState ControlState;
 
     // Asks the window that shows this control to repaint it.
     virtual void Invalidate();
@@ -108,7 +115,10 @@ public:
     void Invalidate() override;
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
+    // In z-order, the bottom one first.
     TControl* Controls(int index) const { return controls_.at(index); }
+    // The control paints through an off-screen buffer of its own.
+    bool DoubleBuffered = false;
 
 protected:
     virtual void CreateHandle() = 0;
@@ -131,6 +141,14 @@ private:
     void RemoveControl(TControl* control);
 
     std::vector<TControl*> controls_;
+};
+
+// What a form designer offers the controls on the form it edits.
+class IDesignerNotify {
+public:
+    virtual ~IDesignerNotify() = default;
+    // The form was changed at design time.
+    virtual void Modified() = 0;
 };
 
 // A top-level window owned by the application window.
@@ -156,6 +174,8 @@ public:
     int ClientHeight() const;
     void SetClientWidth(int value);
     void SetClientHeight(int value);
+    // The designer that edits the form; nullptr outside design time.
+    IDesignerNotify* Designer = nullptr;
     int PixelsPerInch = 96;
     int TextHeight = 13;
     bool OldCreateOrder = false;

@@ -1048,6 +1048,7 @@ void TBitmap::ReadData(TStream* stream) {
         return;
     }
     // The count bounds the file: take exactly that many bytes, whatever the file header claims.
+    if (count > stream->Size() - stream->Position()) InvalidBitmap();
     std::vector<BYTE> data(static_cast<size_t>(count));
     if (stream->Read(data.data(), count) != count) InvalidBitmap();
     BITMAPFILEHEADER file{};

@@ -362,4 +362,13 @@ TEST(GraphicsBitmapStream, DamagedFilesRaiseAndKeepThePicture) {
         stream.SetPosition(4);
         EXPECT_THROW(target.LoadFromStream(&stream), EInvalidGraphic);
     }
+    // A count beyond the end of the stream.
+    TMemoryStream stream;
+    int32_t count = 0x7FFFFFF0;
+    stream.WriteBuffer(&count, 4);
+    stream.WriteBuffer(file.data(), static_cast<int>(file.size()));
+    stream.SetPosition(0);
+    TBitmap target(2, 2, pf32bit);
+    EXPECT_THROW(target.ReadData(&stream), EInvalidGraphic);
+    EXPECT_EQ(target.Width(), 2);
 }

@@ -1,5 +1,6 @@
 #include "ui/core/Bitmaps.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -14,6 +15,26 @@ TcxCustomBitmap::~TcxCustomBitmap() = default;
 
 void TcxCustomBitmap::SetupBitmap(int width, int height, TPixelFormat pixelFormat) {
     cxCanvas_ = std::make_unique<TcxCanvas>(&Canvas());
+    BeginUpdate();
+    try {
+        SetWidth(width);
+        SetHeight(height);
+        SetPixelFormat(pixelFormat);
+    } catch (...) {
+        EndUpdate(true);
+        throw;
+    }
+    EndUpdate(true);
+}
+
+std::unique_ptr<TcxCustomBitmap> TcxCustomBitmap::CreateSized(TClass bitmapClass, int width, int height,
+                                                              TPixelFormat pixelFormat) {
+    auto bitmap = bitmapClass->Create<TcxCustomBitmap>();
+    bitmap->InitSized(width, height, pixelFormat);
+    return bitmap;
+}
+
+void TcxCustomBitmap::InitSized(int width, int height, TPixelFormat pixelFormat) {
     BeginUpdate();
     try {
         SetWidth(width);
@@ -146,7 +167,7 @@ void TcxCustomBitmap::ReadData(TStream* stream) {
     std::memcpy(&size, header, sizeof(size));
     // Packets end with the block: what is stored behind it is not ours, even when a damaged
     // packet claims more. The plain-form reader then reports the damage.
-    const int64_t end = start + 10 + size;
+    const int64_t end = start + 10 + std::max<int32_t>(size, 0);
     TMemoryStream plain;
     std::vector<uint8_t> run;
     for (;;) {
@@ -199,6 +220,10 @@ void TcxBitmap::SetupBitmap(int width, int height, TPixelFormat pixelFormat) {
     PixelHeader.biCompression = BI_RGB;
     KeyColors.clear();
     TcxCustomBitmap::SetupBitmap(width, height, pixelFormat);
+}
+
+void TcxBitmap::InitSized(int width, int height, TPixelFormat) {
+    ResizeTo(width, height);
 }
 
 void TcxBitmap::AfterChange() {

@@ -18,6 +18,11 @@ public:
         : TcxCustomBitmap(rect.right - rect.left, rect.bottom - rect.top, pixelFormat) {}
     ~TcxCustomBitmap() override;
 
+    // The virtual constructor: a new bitmap of bitmapClass (TcxCustomBitmap or a descendant) of
+    // that size; TcxBitmap ignores the pixel format and erases the content.
+    static std::unique_ptr<TcxCustomBitmap> CreateSized(TClass bitmapClass, int width, int height,
+                                                        TPixelFormat pixelFormat);
+
     // When set, the stored form is run-coded behind the signature "XDBM".
     bool CompressData = false;
     TcxCanvas* cxCanvas() const { return cxCanvas_.get(); }
@@ -46,6 +51,8 @@ protected:
     explicit TcxCustomBitmap(NoSetup) {}
     virtual void SetupBitmap(int width, int height, TPixelFormat pixelFormat);
     virtual void AfterChange() {}
+    // Gives a bitmap made by the class's default constructor its size, as a constructor would.
+    virtual void InitSized(int width, int height, TPixelFormat pixelFormat);
 
 private:
     std::unique_ptr<TcxCanvas> cxCanvas_;
@@ -99,4 +106,5 @@ protected:
     TcxBitmap(int width, int height, DWORD keyColor, KeyTag);
     void SetupBitmap(int width, int height, TPixelFormat pixelFormat) override;
     void AfterChange() override;
+    void InitSized(int width, int height, TPixelFormat pixelFormat) override;
 };

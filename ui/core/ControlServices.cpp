@@ -149,6 +149,47 @@ bool IsInsideDragThreshold(TPoint mouseDownPos, int x, int y) {
     return std::abs(x - mouseDownPos.x) < threshold && std::abs(y - mouseDownPos.y) < threshold;
 }
 
+bool CanCreateWindowHandle(TWinControl* control) {
+    if (!control) return false;
+    if (control->HandleAllocated()) return true;
+    if (control->HasState(csDestroying)) return false;
+    if (TWinControl* parent = control->Parent())
+        return parent->HandleAllocated() || CanCreateWindowHandle(parent);
+    if (dynamic_cast<TForm*>(control)) return Application && Application->Handle() != nullptr;
+    return false;
+}
+
+void NotifyFormDesigner(TControl* control) {
+    if (!control || !control->HasState(csDesigning)) return;
+    TControl* root = control;
+    while (root->Parent())
+        root = root->Parent();
+    if (auto* form = dynamic_cast<TForm*>(root); form && form->Designer) form->Designer->Modified();
+}
+
+// ---------------------------------------------------------------------------------------------
+bool IsPopupMenuShortCut(TComponent* menu, TShortCut shortCut) {
+    if (!menu) return false;
+    if (auto* popup = dynamic_cast<IcxPopupMenu*>(menu)) return popup->IsShortCutKey(shortCut);
+    if (auto* popup = dynamic_cast<TPopupMenu*>(menu))
+        return popup->WindowHandle && popup->IsShortCut(shortCut);
+    return false;
+}
+
+bool ShowComponentPopupMenu(TComponent* control, TComponent* menu, int x, int y) {
+    if (!menu) return false;
+    if (auto* popup = dynamic_cast<IcxPopupMenu*>(menu)) {
+        popup->Popup(x, y);
+        return true;
+    }
+    if (auto* popup = dynamic_cast<TPopupMenu*>(menu); popup && popup->AutoPopup) {
+        popup->PopupComponent = control;
+        popup->Popup(x, y);
+        return true;
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------------------------------------
 class TcxSettingsController::TWindow : public TcxMessageWindow {
 public:
@@ -226,12 +267,16 @@ TMouseTrackingTimer::TMouseTrackingTimer(TWinControl* control, const TRect& boun
 
 void TMouseTrackingTimer::Tick() {
     const TPoint cursor = GetCursorPosOrInvalid();
+    // A caller with its own hit test decides (outside while the control has no window); any
+    // other caller is inside while the cursor is within Bounds.
     bool inside;
-    auto* hitTest = dynamic_cast<IcxMouseTrackingHitTest*>(Caller);
-    if (hitTest && Control && Control->HandleAllocated()) {
-        TPoint client = cursor;
-        ScreenToClient(Control->Handle(), &client);
-        inside = hitTest->PtInCaller(client);
+    if (auto* hitTest = dynamic_cast<IcxMouseTrackingHitTest*>(Caller)) {
+        inside = false;
+        if (Control && Control->HandleAllocated()) {
+            TPoint client = cursor;
+            ScreenToClient(Control->Handle(), &client);
+            inside = hitTest->PtInCaller(client);
+        }
     } else {
         inside = PtInRect(&Bounds, cursor) != FALSE;
     }

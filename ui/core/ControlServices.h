@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/forms/Forms.h"
+#include "platform/forms/Menus.h"
 #include "ui/core/WindowServices.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -43,6 +44,25 @@ bool IsSameOrChildWindow(HWND parent, HWND window);
 void MapPointBetweenWindows(HWND from, HWND to, TPoint& point);
 void MapRectBetweenWindows(HWND from, HWND to, TRect& rect);
 bool IsInsideDragThreshold(TPoint mouseDownPos, int x, int y);
+// Whether the control has or can get a window: not while it is destroyed; a form when the
+// application has its window; any other control when a parent up the chain has or can get one.
+bool CanCreateWindowHandle(TWinControl* control);
+// At design time, tells the designer of the control's form that the form was modified.
+void NotifyFormDesigner(TControl* control);
+
+// ---------------------------------------------------------------------------------------------
+// Popup menus. A component may offer its own popup behaviour through this interface.
+class IcxPopupMenu {
+public:
+    virtual ~IcxPopupMenu() = default;
+    virtual bool IsShortCutKey(TShortCut shortCut) = 0;
+    virtual void Popup(int x, int y) = 0;
+};
+
+// False for nullptr; the interface answers, else a TPopupMenu with a command window.
+bool IsPopupMenuShortCut(TComponent* menu, TShortCut shortCut);
+// Pops the menu up at the screen point for control; false when nothing popped up.
+bool ShowComponentPopupMenu(TComponent* control, TComponent* menu, int x, int y);
 
 // ---------------------------------------------------------------------------------------------
 // Settings controller: passes the system's metric changes to every registered control.

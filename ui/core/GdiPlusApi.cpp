@@ -46,11 +46,16 @@ void TdxUnitsLoader::FinalizeAll() {
 
 namespace {
 TdxUnitsLoader* unitsLoader = nullptr;
-}
+bool deferredLoader = false; // a program runs the initialise procedures at once
+} // namespace
 
 TdxUnitsLoader* GetUnitsLoader() {
-    if (!unitsLoader) unitsLoader = new TdxUnitsLoader(false);
+    if (!unitsLoader) unitsLoader = new TdxUnitsLoader(deferredLoader);
     return unitsLoader;
+}
+
+void SetUnitsLoaderDeferredForTest(bool deferred) {
+    deferredLoader = deferred;
 }
 
 // ---------------------------------------------------------------------------------------------

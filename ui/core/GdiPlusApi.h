@@ -41,6 +41,8 @@ private:
 
 // The global loader, made on first use; freed by the binding unit's end.
 TdxUnitsLoader* GetUnitsLoader();
+// Test hook: the next global loader is made as in a library module (deferred) or a program.
+void SetUnitsLoaderDeferredForTest(bool deferred);
 
 // ---------------------------------------------------------------------------------------------
 // The GDI+ binding.

@@ -6,9 +6,11 @@
 
 #include <emmintrin.h>
 
+#include "platform/forms/Forms.h"
 #include "platform/graphics/ImageList.h"
 #include "ui/core/Bitmaps.h"
 #include "ui/core/SystemInfo.h"
+#include "ui/core/ThemeBinding.h"
 
 #include "ui/core/Canvas.h"
 
@@ -458,7 +460,8 @@ TSize MeasureCurrentCursor() {
     ICONINFO info{};
     if (!GetIconInfo(GetCursor(), &info)) return size;
     BITMAP mask{};
-    if (info.hbmMask && ReadBitmapObject(info.hbmMask, mask) && mask.bmWidth > 0 && mask.bmHeight > 0) {
+    if (info.hbmMask && ReadBitmapObject(info.hbmMask, mask) && mask.bmBitsPixel == 1 && mask.bmWidth > 0 &&
+        mask.bmHeight > 0) {
         const int rowBytes = ((mask.bmWidth + 31) / 32) * 4;
         struct {
             BITMAPINFOHEADER header;
@@ -490,6 +493,81 @@ TSize MeasureCurrentCursor() {
     if (info.hbmMask) DeleteObject(info.hbmMask);
     if (info.hbmColor) DeleteObject(info.hbmColor);
     return size;
+}
+
+// ---------------------------------------------------------------------------------------------
+namespace {
+// A sibling's frame, drawn first so that its client paint lands inside it.
+void PaintSiblingFrame(TWinControl* window, HDC dc) {
+    TRect rect = Rect(0, 0, window->Width(), window->Height());
+    LONG exStyle = GetWindowLongA(window->Handle(), GWL_EXSTYLE);
+    LONG style = GetWindowLongA(window->Handle(), GWL_STYLE);
+    if (exStyle & WS_EX_CLIENTEDGE)
+        DrawEdge(dc, &rect, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    else if (style & WS_BORDER)
+        DrawEdge(dc, &rect, BDR_RAISEDOUTER | BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_MONO);
+    else
+        return;
+    IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    OffsetWindowOrgEx(dc, -rect.left, -rect.top, nullptr);
+}
+
+// Paints window (the control's parent, or a sibling under it) into the control's canvas: the
+// window's point offset lands on the canvas origin.
+void PaintWindowBehind(TWinControl* control, TWinControl* window, TcxCanvas& canvas, TPoint offset,
+                       TRect rect, bool isParent, bool includeEarlierSiblings) {
+    canvas.PushDC();
+    try {
+        HDC dc = canvas.Handle();
+        OffsetWindowOrgEx(dc, offset.x, offset.y, nullptr);
+        if (RectVisible(dc, &rect)) {
+            window->ControlState.Include(csPaintCopy);
+            try {
+                if (!isParent) PaintSiblingFrame(window, dc);
+                SendMessageA(window->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(dc));
+                SendMessageA(window->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+            } catch (...) {
+                window->ControlState.Exclude(csPaintCopy);
+                throw;
+            }
+            window->ControlState.Exclude(csPaintCopy);
+        }
+        if (includeEarlierSiblings) {
+            // Bottom of the z-order first, up to the control itself.
+            for (int i = 0; i < window->ControlCount(); ++i) {
+                TControl* child = window->Controls(i);
+                if (child == control) break;
+                auto* sibling = dynamic_cast<TWinControl*>(child);
+                if (!sibling || !sibling->Visible() || !sibling->HandleAllocated()) continue;
+                PaintWindowBehind(control, sibling, canvas, {-sibling->Left(), -sibling->Top()},
+                                  Rect(0, 0, sibling->Width(), sibling->Height()), false, false);
+            }
+        }
+    } catch (...) {
+        canvas.PopDC();
+        throw;
+    }
+    canvas.PopDC();
+}
+} // namespace
+
+void PaintBackgroundBehindControl(TWinControl* control, TcxCanvas& canvas, const TRect& rect,
+                                  bool includeEarlierSiblings) {
+    TWinControl* parent = control->Parent();
+    if (!parent) return;
+    TRect inParent = rect;
+    OffsetRect(&inParent, control->Left(), control->Top());
+    PaintWindowBehind(control, parent, canvas, {control->Left(), control->Top()}, inParent, true,
+                      includeEarlierSiblings);
+}
+
+void PaintParentBackground(TWinControl* control, TcxCanvas& canvas, const TRect& rect) {
+    TWinControl* parent = control->Parent();
+    if ((parent && parent->DoubleBuffered) || !dxUxTheme::IsThemeLibraryBound())
+        PaintBackgroundBehindControl(control, canvas, rect, false);
+    else
+        dxUxTheme::DrawThemeParentBackground(control->Handle(), canvas.Handle(), &rect);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -637,10 +637,12 @@ void TcxOffice11LookAndFeelPainter::PaintCellContent(TcxCanvas* canvas, const TR
                         Office11HotColor, Office11HotDarkColor);
 }
 
-// The parent-background branch (AColor1 clDefault) is drawn by the control services.
-void TcxOffice11LookAndFeelPainter::PaintPanelBackground(TcxCanvas* canvas, TWinControl*, const TRect& r,
-                                                         TColor color1, TColor color2) const {
-    if (color1 == clDefault) return;
+void TcxOffice11LookAndFeelPainter::PaintPanelBackground(TcxCanvas* canvas, TWinControl* control,
+                                                         const TRect& r, TColor color1, TColor color2) const {
+    if (color1 == clDefault) {
+        if (control) PaintParentBackground(control, *canvas, r);
+        return;
+    }
     if (color2 == clDefault)
         canvas->FillRectColor(r, color1);
     else

@@ -135,6 +135,14 @@ TEST(BitmapStoredForm, DamagedBlockStopsAtItsEnd) {
     EXPECT_THROW(copy.ReadData(&stream), Exception);
     EXPECT_EQ(stream.Position(), blockEnd - 3);
     EXPECT_EQ(copy.Width(), 2);
+
+    // A negative size: nothing is decoded and the stream stays behind the header.
+    stream.SetPosition(0);
+    size = -100;
+    stream.WriteBuffer(&size, 4);
+    stream.SetPosition(0);
+    EXPECT_THROW(copy.ReadData(&stream), Exception);
+    EXPECT_EQ(stream.Position(), 10);
 }
 
 TEST(BitmapNotification, NestedUpdatesNotifyOnce) {
@@ -271,4 +279,20 @@ TEST(BitmapCopy, CopiesAreasWithTheRasterOperation) {
     target.CopyBitmap(&source, NOTSRCCOPY);
     EXPECT_EQ(PixelAt(target, 2, 1) & 0xFFFFFF, 0x00FFFFu);
     EXPECT_EQ(PixelAt(target, 0, 0) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(BitmapWorkingSurface, VirtualConstructorByClass) {
+    auto plain = TcxCustomBitmap::CreateSized(TcxCustomBitmap::StaticClass(), 5, 4, pf24bit);
+    EXPECT_EQ(plain->ClassType(), TcxCustomBitmap::StaticClass());
+    EXPECT_EQ(plain->Width(), 5);
+    EXPECT_EQ(plain->PixelFormat(), pf24bit);
+    ASSERT_NE(plain->cxCanvas(), nullptr);
+
+    auto working = TcxCustomBitmap::CreateSized(TcxBitmap::StaticClass(), 3, 2, pf24bit);
+    auto* bitmap = dynamic_cast<TcxBitmap*>(working.get());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->PixelFormat(), pf32bit);
+    EXPECT_EQ(bitmap->PixelHeader.biWidth, 3);
+    EXPECT_EQ(bitmap->PixelHeader.biHeight, 2);
+    EXPECT_FALSE(bitmap->IsAlphaUsed());
 }

@@ -216,6 +216,22 @@ TEST(MouseTracking, HitTestCallersDecideThemselves) {
     FindMouseTrackingTimer(&caller)->Tick();
     EXPECT_EQ(form.log, "leave ");
     EXPECT_FALSE(IsMouseLeaveTracking(&caller));
+
+    // Without a control (bounds in screen coordinates) a hit-test caller has nothing to ask: it left.
+    form.log.clear();
+    caller.area = Rect(-1000, -1000, 1000, 1000);
+    StartMouseLeaveTracking(nullptr, Rect(0, 0, 400, 400), &caller);
+    EXPECT_EQ(FindMouseTrackingTimer(&caller)->Bounds.right, 400);
+    FindMouseTrackingTimer(&caller)->Tick();
+    EXPECT_EQ(form.log, "leave ");
+
+    // A plain caller without a control follows the screen bounds alone.
+    TCaller plain;
+    plain.log = &form.log;
+    StartMouseLeaveTracking(nullptr, Rect(0, 0, 400, 400), &plain);
+    FindMouseTrackingTimer(&plain)->Tick();
+    EXPECT_TRUE(IsMouseLeaveTracking(&plain));
+    StopMouseLeaveTracking(&plain);
 }
 
 TEST(MouseTracking, CallersThatStopOrRestartWhileToldAreSafe) {
@@ -377,4 +393,148 @@ TEST(WindowServices, SystemControllerRunsSynchronizeInALibrary) {
     EXPECT_EQ(static_cast<bool>(WakeMainThread), static_cast<bool>(saved));
     TcxSystemController program(false);
     EXPECT_EQ(static_cast<bool>(WakeMainThread), static_cast<bool>(saved));
+}
+
+// ---------------------------------------------------------------------------------------------
+namespace {
+// A menu that records its popups instead of showing them.
+class TRecordingMenu : public TPopupMenu {
+public:
+    TRecordingMenu() : TPopupMenu(nullptr) {}
+    std::string log;
+    void Popup(int x, int y) override { log += "popup " + std::to_string(x) + "," + std::to_string(y) + " "; }
+};
+
+// A component with popup behaviour of its own.
+class TOwnMenu : public TComponent, public IcxPopupMenu {
+public:
+    TOwnMenu() : TComponent(nullptr) {}
+    std::string log;
+    bool IsShortCutKey(TShortCut key) override {
+        log += "key ";
+        return key == ShortCut('K', false, true, false);
+    }
+    void Popup(int x, int y) override { log += "own " + std::to_string(x) + "," + std::to_string(y) + " "; }
+};
+} // namespace
+
+TEST(PopupMenus, ShortCutsAndPopupsByKindOfMenu) {
+    TComponent control(nullptr), other(nullptr);
+    EXPECT_FALSE(IsPopupMenuShortCut(nullptr, 'A'));
+    EXPECT_FALSE(ShowComponentPopupMenu(&control, nullptr, 1, 2));
+    EXPECT_FALSE(IsPopupMenuShortCut(&other, 'A'));
+    EXPECT_FALSE(ShowComponentPopupMenu(&control, &other, 1, 2));
+
+    TOwnMenu own;
+    EXPECT_TRUE(IsPopupMenuShortCut(&own, ShortCut('K', false, true, false)));
+    EXPECT_FALSE(IsPopupMenuShortCut(&own, 'K'));
+    EXPECT_TRUE(ShowComponentPopupMenu(&control, &own, 3, 4));
+    EXPECT_EQ(own.log, "key key own 3,4 ");
+
+    TRecordingMenu menu;
+    int clicks = 0;
+    menu.Items.push_back({"&Copy", ShortCut('C', false, true, false), true, [&](TObject*) { ++clicks; }});
+    menu.Items.push_back({"Gone", ShortCut('G', false, true, false), false, [&](TObject*) { clicks += 10; }});
+    EXPECT_FALSE(IsPopupMenuShortCut(&menu, ShortCut('C', false, true, false))); // no command window yet
+    TLoggingForm form;
+    menu.WindowHandle = form.Handle();
+    EXPECT_TRUE(IsPopupMenuShortCut(&menu, ShortCut('C', false, true, false)));
+    EXPECT_FALSE(IsPopupMenuShortCut(&menu, ShortCut('G', false, true, false)));
+    EXPECT_FALSE(IsPopupMenuShortCut(&menu, 'C'));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(GetMenuItemCount(menu.Handle()), 2);
+
+    EXPECT_TRUE(ShowComponentPopupMenu(&control, &menu, 5, 6));
+    EXPECT_EQ(menu.PopupComponent, &control);
+    menu.AutoPopup = false;
+    EXPECT_FALSE(ShowComponentPopupMenu(&other, &menu, 7, 8));
+    EXPECT_EQ(menu.log, "popup 5,6 ");
+}
+
+namespace {
+class TPlainChild : public TWinControl {
+public:
+    explicit TPlainChild(TWinControl* parent) : TWinControl(nullptr) { SetParent(parent); }
+
+protected:
+    void CreateHandle() override { CreateWindowHandle(WS_CHILD, 0, Parent()->Handle(), BoundsRect()); }
+};
+} // namespace
+
+TEST(ControlGeometry, CanCreateWindowHandleFollowsTheParents) {
+    EXPECT_FALSE(CanCreateWindowHandle(nullptr));
+    TForm form(nullptr);
+    TPlainChild child(&form), grandChild(&child);
+    TPlainChild orphan(nullptr);
+    EXPECT_FALSE(CanCreateWindowHandle(&orphan));
+    // A form without a window asks the application, which this test program has not made.
+    EXPECT_EQ(CanCreateWindowHandle(&form), Application != nullptr);
+    EXPECT_EQ(CanCreateWindowHandle(&grandChild), Application != nullptr);
+    form.Handle();
+    EXPECT_TRUE(CanCreateWindowHandle(&form));
+    EXPECT_TRUE(CanCreateWindowHandle(&child));
+    EXPECT_TRUE(CanCreateWindowHandle(&grandChild));
+    grandChild.SetParent(nullptr);
+}
+
+TEST(ControlText, VirtualKeysAndKeyStates) {
+    EXPECT_EQ(VirtualKeyToChar('A'), 'a');
+    EXPECT_EQ(VirtualKeyToChar('7'), '7');
+    EXPECT_EQ(VirtualKeyToChar(VK_F5), 0);
+    EXPECT_EQ(NormalizeKeyCode(VK_RETURN), VK_RETURN);
+    EXPECT_TRUE(IsNonControlChar(' '));
+    EXPECT_FALSE(IsNonControlChar('\t'));
+    EXPECT_FALSE(IsControlKeyDown());
+    EXPECT_EQ(GetAsyncMouseKeys() & (MK_SHIFT | MK_CONTROL), 0);
+}
+
+TEST(WindowServices, ShutDownWithTrackingLeftIsAnError) {
+    TLoggingForm form;
+    TCaller caller;
+    CursorSeam cursor({150, 150});
+    StartMouseLeaveTracking(&form, Rect(0, 0, 100, 100), &caller);
+    try {
+        WindowServicesFinalize();
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.what(), "MouseTrackingTimerList.Count <> 0");
+    }
+    // Everything is gone and nothing is made again while the unit is down.
+    EXPECT_EQ(MouseTrackingCount(), 0);
+    EXPECT_EQ(GetSharedMessageWindow(), nullptr);
+    EXPECT_EQ(GetSettingsController(), nullptr);
+    StartMouseLeaveTracking(&form, Rect(0, 0, 100, 100), &caller);
+    EXPECT_FALSE(IsMouseLeaveTracking(&caller));
+    EXPECT_EQ(MouseTrackingCount(), 0);
+
+    WindowServicesInitialize();
+    EXPECT_NE(GetSharedMessageWindow(), nullptr);
+    StartMouseLeaveTracking(&form, Rect(0, 0, 100, 100), &caller);
+    EXPECT_TRUE(IsMouseLeaveTracking(&caller));
+    StopMouseLeaveTracking(&caller);
+}
+
+namespace {
+class TCountingDesigner : public IDesignerNotify {
+public:
+    int modified = 0;
+    void Modified() override { ++modified; }
+};
+} // namespace
+
+TEST(ControlGeometry, FormDesignerHearsOfDesignTimeChanges) {
+    TCountingDesigner designer;
+    TForm form(nullptr);
+    form.Designer = &designer;
+    TPlainChild child(&form), grandChild(&child);
+    NotifyFormDesigner(&grandChild);
+    EXPECT_EQ(designer.modified, 0); // not at design time
+    grandChild.SetDesigning(true);
+    NotifyFormDesigner(&grandChild);
+    NotifyFormDesigner(nullptr);
+    EXPECT_EQ(designer.modified, 1);
+    form.Designer = nullptr;
+    NotifyFormDesigner(&grandChild);
+    EXPECT_EQ(designer.modified, 1);
+    grandChild.SetParent(nullptr);
 }

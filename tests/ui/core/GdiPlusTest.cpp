@@ -383,3 +383,29 @@ TEST_F(GdiPlus, AssignBetweenPicturesAndBitmaps) {
     TFont font;
     EXPECT_THROW(copy.Assign(&font), EConvertError);
 }
+
+TEST_F(GdiPlus, ALibraryMustFinalizeGdiPlusBeforeItIsFreed) {
+    GdiPlusClassesFinalize();
+    GdiPlusApiFinalize();
+    UnloadGdiPlus();
+
+    SetUnitsLoaderDeferredForTest(true);
+    GdiPlusApiInitialize();
+    GdiPlusClassesInitialize();
+    EXPECT_EQ(GetUnitsLoader()->PendingInitializers().size(), 2u); // queued, not run
+    EXPECT_EQ(CurrentGPImageClass(), TdxGPNullImage::StaticClass());
+    ASSERT_TRUE(IsGdiPlusAvailable());
+    GdiPlusClassesFinalize(); // its end was registered: it runs once
+    try {
+        GdiPlusApiFinalize();
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Need call dxFinalizeGDIPlus before free library!");
+    }
+    UnloadGdiPlus();
+
+    SetUnitsLoaderDeferredForTest(false);
+    GdiPlusApiInitialize();
+    GdiPlusClassesInitialize();
+    EXPECT_EQ(CurrentGPImageClass(), TdxGPImage::StaticClass());
+}

@@ -6,6 +6,7 @@
 #include "PaintSurface.h"
 #include "ui/core/Bitmaps.h"
 #include "ui/core/GraphicsRoutines.h"
+#include "ui/core/SystemInfo.h"
 
 namespace {
 bool SamePixel(RGBQUAD a, RGBQUAD b) {
@@ -258,4 +259,57 @@ TEST(GraphicsBitmaps, SmallRoutines) {
     EXPECT_EQ(copy->PixelFormat(), pf32bit);
     EXPECT_EQ(PixelAt(*copy, 1, 1) & 0xFFFFFF, 0xC80000u);
     EXPECT_EQ(PixelAt(*copy, 0, 0) & 0xFFFFFF, 0x010203u);
+}
+
+namespace {
+// Pretends to run on another platform for the time of a test.
+class PlatformSeam {
+public:
+    PlatformSeam(unsigned platformId, unsigned major, unsigned minor) {
+        SetSystemInfoForTest(platformId, major, minor);
+    }
+    ~PlatformSeam() { InitializeSystemInfo(); }
+};
+} // namespace
+
+TEST(GraphicsSystemInfo, FlagsByPlatformAndVersion) {
+    struct {
+        unsigned id, major, minor;
+        bool win9x, win2000, xpOrLater, nt4OrLater;
+    } cases[] = {
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 10, true, false, false, false},
+        {VER_PLATFORM_WIN32s, 3, 1, true, false, false, false},
+        {VER_PLATFORM_WIN32_NT, 4, 0, false, false, false, true},
+        {VER_PLATFORM_WIN32_NT, 5, 0, false, true, false, true},
+        {VER_PLATFORM_WIN32_NT, 5, 1, false, false, true, true},
+        {VER_PLATFORM_WIN32_NT, 6, 0, false, false, false, true},
+        {VER_PLATFORM_WIN32_NT, 6, 1, false, false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << " " << c.major << "." << c.minor);
+        PlatformSeam seam(c.id, c.major, c.minor);
+        EXPECT_EQ(IsWin9XPlatform(), c.win9x);
+        EXPECT_EQ(IsWin2000(), c.win2000);
+        EXPECT_EQ(IsWinXPOrLater(), c.xpOrLater);
+        EXPECT_EQ(IsWinNT4OrLater(), c.nt4OrLater);
+    }
+}
+
+TEST(GraphicsBitmaps, DrawBitmapClearsAlphaForShallowBitmapsOnWindows9x) {
+    TBitmap picture(4, 3, pf24bit);
+    picture.Canvas().Brush().SetColor(clRed);
+    picture.Canvas().FillRect(Rect(0, 0, 4, 3));
+    for (bool win9x : {false, true}) {
+        SCOPED_TRACE(win9x);
+        PlatformSeam seam(win9x ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT, win9x ? 4 : 5, 1);
+        TcxBitmap target(6, 5);
+        target.ApplyFilter(bfOpaque); // every alpha byte 255 before
+        DrawBitmap(target.Canvas().Handle(), &picture, Rect(1, 1, 4, 3), {1, 0});
+        EXPECT_EQ(PixelAt(target, 1, 1) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(PixelAt(target, 3, 2) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(PixelAt(target, 4, 1) >> 24, 255u); // outside: untouched
+        if (win9x) {
+            EXPECT_EQ(PixelAt(target, 1, 1) >> 24, 0u);
+        }
+    }
 }

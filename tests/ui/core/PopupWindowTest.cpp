@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "PaintSurface.h"
 #include "ui/core/ControlServices.h"
 #include "ui/core/PopupWindow.h"
@@ -269,4 +271,155 @@ TEST(SizeFrame, RingOrFullRegion) {
         }
         DeleteObject(window);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+#include "ui/core/GraphicsRoutines.h"
+#include "ui/core/ThemeBinding.h"
+#include "ui/core/UltraFlatPainters.h"
+
+namespace {
+// A child window of its parent form; it remembers whether it was painted as a copy.
+class TChildWindow : public TWinControl {
+public:
+    TChildWindow(TWinControl* parent, const TRect& bounds, DWORD style = 0)
+        : TWinControl(nullptr), style_(style) {
+        SetParent(parent);
+        SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+        Handle();
+    }
+    bool paintedAsCopy = false;
+
+protected:
+    void CreateHandle() override {
+        CreateWindowHandle(WS_CHILD | WS_VISIBLE | style_, 0, Parent()->Handle(), BoundsRect());
+    }
+    void PaintWindow(HDC dc) override {
+        paintedAsCopy = ControlState.Contains(csPaintCopy);
+        TWinControl::PaintWindow(dc);
+    }
+
+private:
+    DWORD style_;
+};
+
+struct BackgroundScene {
+    TForm parent{nullptr};
+    std::unique_ptr<TChildWindow> sibling, control;
+    BackgroundScene() {
+        parent.SetBorderStyle(bsNone);
+        parent.SetColor(clRed);
+        parent.SetBounds(100, 100, 200, 150);
+        parent.Handle();
+        sibling = std::make_unique<TChildWindow>(&parent, Rect(0, 0, 30, 30), WS_BORDER);
+        sibling->SetColor(clBlue);
+        control = std::make_unique<TChildWindow>(&parent, Rect(10, 10, 60, 40));
+    }
+};
+} // namespace
+
+TEST(BackgroundBehindControl, FromTheParentAndFromABorderedSibling) {
+    BackgroundScene scene;
+    {
+        TPaintSurface surface(50, 30);
+        PaintBackgroundBehindControl(scene.control.get(), surface.cx, Rect(0, 0, 50, 30), false);
+        EXPECT_EQ(surface.Count(RGB(255, 0, 0)), 50 * 30);
+        EXPECT_FALSE(scene.parent.ControlState.Contains(csPaintCopy));
+        EXPECT_FALSE(scene.sibling->paintedAsCopy);
+    }
+    {
+        TPaintSurface surface(50, 30);
+        PaintBackgroundBehindControl(scene.control.get(), surface.cx, Rect(0, 0, 50, 30), true);
+        EXPECT_TRUE(scene.sibling->paintedAsCopy);
+        EXPECT_EQ(surface.At(5, 5), RGB(0, 0, 255));   // parent (15, 15): inside the sibling
+        EXPECT_EQ(surface.At(18, 18), RGB(0, 0, 255)); // its last client pixel
+        EXPECT_EQ(surface.At(25, 5), RGB(255, 0, 0));  // parent (35, 15): beside it
+        EXPECT_EQ(surface.At(5, 25), RGB(255, 0, 0));  // below it
+        COLORREF frame = surface.At(19, 5);            // parent (29, 15): the sibling's frame
+        EXPECT_NE(frame, RGB(0, 0, 255));
+        EXPECT_NE(frame, RGB(255, 0, 0));
+        EXPECT_EQ(surface.At(19, 19), frame);
+    }
+}
+
+TEST(BackgroundBehindControl, ParentBackgroundAndTheOffice11Panel) {
+    BackgroundScene scene;
+    scene.parent.DoubleBuffered = true;
+    TPaintSurface surface(50, 30);
+    PaintParentBackground(scene.control.get(), surface.cx, Rect(0, 0, 20, 10));
+    EXPECT_EQ(surface.At(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(surface.At(19, 9), RGB(255, 0, 0));
+
+    surface.Clear(RGB(255, 255, 255));
+    TcxOffice11LookAndFeelPainter::Painter()->PaintPanelBackground(&surface.cx, scene.control.get(),
+                                                                   Rect(0, 0, 50, 30), clDefault, clDefault);
+    EXPECT_EQ(surface.At(25, 15), RGB(255, 0, 0));
+}
+
+namespace {
+// A form that logs the caption activation it is told about.
+class TOwnerForm : public TForm {
+public:
+    TOwnerForm() : TForm(nullptr) {
+        SetBounds(50, 50, 300, 200);
+        Handle();
+    }
+    std::string log;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_NCACTIVATE) log += wParam ? "nc-on " : "nc-off ";
+        return TForm::WndProc(message, wParam, lParam);
+    }
+};
+} // namespace
+
+TEST(PopupWindow, KeepsTheOwnerCaptionActiveAndClosesOnDeactivation) {
+    WorkAreaSeam seam;
+    TOwnerForm owner;
+    owner.Show();
+    SetActiveWindow(owner.Handle());
+    ASSERT_EQ(GetActiveWindow(), owner.Handle());
+    owner.log.clear();
+
+    TcxPopupWindow popup;
+    popup.OwnerParent = &owner;
+    popup.OwnerBounds = Rect(10, 10, 100, 30);
+    popup.SetBounds(0, 0, 80, 50);
+    popup.ShowPopup();
+    ASSERT_EQ(GetActiveWindow(), popup.Handle());
+    EXPECT_EQ(popup.PrevActiveWindow, owner.Handle());
+    EXPECT_NE(owner.log.find("nc-on"), std::string::npos);
+    EXPECT_TRUE(IsWindowVisible(popup.Handle()));
+
+    SetActiveWindow(owner.Handle());
+    EXPECT_FALSE(IsWindowVisible(popup.Handle()));
+
+    popup.ShowPopup();
+    owner.log.clear();
+    SendMessageA(popup.Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_EQ(owner.log.substr(0, 7), "nc-off ");
+    EXPECT_FALSE(IsWindowVisible(popup.Handle()));
+}
+
+TEST(SizeFrame, PaintsACheckerPattern) {
+    TcxSizeFrame frame(2);
+    frame.SetFrameRect(Rect(10, 10, 26, 26));
+    frame.Handle();
+    TPaintSurface surface(16, 16, RGB(0, 128, 0));
+    SendMessageA(frame.Handle(), WM_PAINT, reinterpret_cast<WPARAM>(surface.DC()), 0);
+    EXPECT_EQ(surface.Count(RGB(0, 128, 0)), 0);
+    EXPECT_EQ(surface.Count(RGB(0, 0, 0)), 128);
+    EXPECT_EQ(surface.Count(RGB(255, 255, 255)), 128);
+    EXPECT_NE(surface.At(0, 0), surface.At(1, 0));
+    EXPECT_EQ(surface.At(0, 0), surface.At(1, 1));
+}
+
+TEST(BackgroundBehindControl, ThemedParentsDrawThroughTheThemeLibrary) {
+    if (!dxUxTheme::IsThemeLibraryBound()) GTEST_SKIP() << "uxtheme is not bound in this prefix";
+    BackgroundScene scene;
+    TPaintSurface surface(50, 30);
+    PaintParentBackground(scene.control.get(), surface.cx, Rect(0, 0, 50, 30));
+    EXPECT_EQ(surface.At(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(surface.At(49, 29), RGB(255, 0, 0));
 }

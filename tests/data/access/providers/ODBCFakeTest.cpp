@@ -1,0 +1,637 @@
+// The ODBC provider against a scripted driver manager: diagnostics, refused calls, indicators and
+// data at execution that real drivers rarely produce on demand.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "OdbcTestSupport.h"
+#include "data/memory/Blob.h"
+#include "data/memory/FieldDescs.h"
+
+namespace {
+
+const std::string FakeLibrary = std::string("Z:") + VZ_FAKE_ODBC_DLL;
+
+class FakeEnvironment : public testing::Environment {
+public:
+    void SetUp() override {
+        ODBCCallInitialize();
+        SetODBCLibraryName(FakeLibrary);
+    }
+    void TearDown() override { ODBCCallFinalize(); }
+};
+[[maybe_unused]] testing::Environment* const kEnvironment =
+    testing::AddGlobalTestEnvironment(new FakeEnvironment);
+
+// The fake's one extra export.
+std::string Script(const std::string& command) {
+    static auto script = [] {
+        HMODULE lib = LoadLibraryA(FakeLibrary.c_str());
+        using F = const char*(__stdcall*)(const char*);
+        return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(lib, "FakeOdbcScript")));
+    }();
+    return script(command.c_str());
+}
+
+std::vector<std::string> Log() {
+    std::vector<std::string> lines;
+    std::istringstream in(Script("log"));
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+int CountCalls(const std::string& prefix) {
+    auto lines = Log();
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.compare(0, prefix.size(), prefix) == 0 &&
+               (l.size() == prefix.size() || l[prefix.size()] == ' ');
+    }));
+}
+
+std::vector<std::string> CallsOf(const std::string& name) {
+    std::vector<std::string> result;
+    for (auto& l : Log())
+        if (l.compare(0, name.size() + 1, name + " ") == 0 || l == name) result.push_back(l);
+    return result;
+}
+
+class FakeOdbc : public testing::Test {
+protected:
+    void SetUp() override {
+        Script("reset");
+        connection = std::make_unique<TODBCConnection>();
+        connection->SetServer("DRIVER={Fake};DATABASE=x");
+    }
+    void TearDown() override {
+        Script("reset");
+        command.reset();
+        connection.reset();
+    }
+    void Connect() {
+        connection->Connect("");
+        Script("clearlog");
+    }
+    TODBCCommand& Command(const AnsiString& sql) {
+        command = std::make_unique<TODBCCommand>();
+        command->SetConnection(connection.get());
+        command->SetSQL(sql);
+        return *command;
+    }
+    TODBCParamDesc& Param(int index, uint16_t type, uint8_t direction, int size = 0) {
+        auto* p = static_cast<TODBCParamDesc*>(command->GetParam(index));
+        p->SetDataType(type);
+        p->SetParamType(direction);
+        p->SetSize(size);
+        return *p;
+    }
+
+    std::unique_ptr<TODBCConnection> connection;
+    std::unique_ptr<TODBCCommand> command;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Binding and errors
+
+TEST_F(FakeOdbc, DiagnosticsComeFromTheHandleElseTheEnvironmentElseNothing) {
+    Connect();
+    struct Case {
+        const char* script;
+        int code;
+        const char* message;
+        const char* state;
+        int native;
+    } cases[] = {
+        {"diag handle 42601 7 syntax error at or near \"SELEC\"", SQL_ERROR,
+         "syntax error at or near \"SELEC\"", "42601", 7},
+        {"diag env HY001 -3 out of memory", SQL_ERROR, "out of memory", "HY001", -3},
+        {"nodiag", SQL_ERROR, "", "", 0},
+        {"diag handle 01004 0 truncated", SQL_INVALID_HANDLE, "truncated", "01004", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        Script(c.script);
+        Script("ret SQLPrepare " + std::to_string(c.code));
+        Command("SELEC 1");
+        try {
+            command->Prepare();
+            ADD_FAILURE() << "no error";
+        } catch (const EODBCError& e) {
+            EXPECT_EQ(c.message, e.Message());
+            EXPECT_EQ(c.state, e.State);
+            EXPECT_EQ(c.native, e.NativeError);
+            EXPECT_EQ(c.code, e.ErrorCode);
+        }
+        // A failed preparation leaves no statement handle.
+        EXPECT_FALSE(command->GetPrepared());
+    }
+}
+
+TEST_F(FakeOdbc, LongDiagnosticMessageArrivesIntact) {
+    Connect();
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += static_cast<char>('a' + i % 26);
+    Script("diag handle HY000 1 " + text);
+    Script("ret SQLPrepare -1");
+    Command("SELECT 1");
+    try {
+        command->Prepare();
+        FAIL() << "no error";
+    } catch (const EODBCError& e) {
+        EXPECT_EQ(5000u, e.Message().size());
+        EXPECT_EQ(text, e.Message());
+    }
+}
+
+TEST(ODBCErrors, KeyViolationAndFatalErrorsByState) {
+    struct Case {
+        const char* state;
+        bool keyViolation;
+        bool fatal;
+    } cases[] = {
+        {"23000", true, false},  {"23505", true, false}, {"42000", false, false}, {"", false, false},
+        {"08S01", false, true},  {"08003", false, true}, {"08006", false, true},  {"57P01", false, true},
+        {"57P02", false, true},  {"57P03", false, true}, {"57014", false, false}, {"HYT00", false, false},
+        {"42601", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        EODBCError e(SQL_ERROR, "x", c.state, 0);
+        EXPECT_EQ(c.keyViolation, e.IsKeyViolation());
+        EXPECT_EQ(c.fatal, e.IsFatalError());
+    }
+    EXPECT_FALSE(IsODBCError(SQL_SUCCESS));
+    EXPECT_FALSE(IsODBCError(SQL_SUCCESS_WITH_INFO));
+    for (SQLRETURN r : {SQL_ERROR, SQL_INVALID_HANDLE, SQL_NEED_DATA, SQL_NO_DATA})
+        EXPECT_TRUE(IsODBCError(r));
+}
+
+TEST_F(FakeOdbc, DriverThatReportsTheConnectionDeadMakesTheErrorFatal) {
+    Connect();
+    Script("diag handle HY000 1 could not send data");
+    Script("dead 1");
+    Script("ret SQLPrepare -1");
+    Command("SELECT 1");
+    try {
+        command->Prepare();
+        FAIL() << "no error";
+    } catch (const EODBCError& e) {
+        EXPECT_TRUE(e.IsFatalError());
+    }
+}
+
+TEST(ODBCBinding, MissingExportRaisesOnlyWhenCalled) {
+    TCriticalSection lock;
+    struct KernelCli : TODBCCli {
+        using TODBCCli::TODBCCli;
+        AnsiString GetLibraryName() override { return "kernel32.dll"; }
+    } cli(&lock);
+    // Not loaded yet: every entry point is a stand-in.
+    EXPECT_THROW(cli.SQLFreeHandle(SQL_HANDLE_ENV, nullptr), Exception);
+    ASSERT_NO_THROW(cli.LoadLibrary());
+    EXPECT_TRUE(cli.IsLibraryLoaded());
+    // Each stand-in has its entry point's own signature, so repeated calls keep the stack sound.
+    for (int i = 0; i < 100; ++i) {
+        try {
+            SQLHANDLE h = nullptr;
+            cli.SQLAllocHandle(SQL_HANDLE_ENV, nullptr, &h);
+            FAIL() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ("CLI function is not linked", e.Message());
+        }
+        EXPECT_THROW(cli.SQLBindParameter(nullptr, 1, 1, 1, 1, 1, 1, nullptr, 1, nullptr), Exception);
+        EXPECT_THROW(cli.SQLEndTran(SQL_HANDLE_DBC, nullptr, SQL_COMMIT), Exception);
+    }
+    cli.UnloadLibrary();
+    EXPECT_FALSE(cli.IsLibraryLoaded());
+
+    struct MissingCli : TODBCCli {
+        using TODBCCli::TODBCCli;
+        AnsiString GetLibraryName() override { return "vz-no-such-odbc.dll"; }
+    } missing(&lock);
+    EXPECT_EQ("Cannot load client library: vz-no-such-odbc.dll", MessageOf([&] { missing.LoadLibrary(); }));
+    EXPECT_FALSE(missing.IsLibraryLoaded());
+}
+
+TEST_F(FakeOdbc, RefusedVersionSettingFreesTheEnvironmentAndTheNextConnectTriesAgain) {
+    TODBCCli* cli = GetODBCCli();
+    cli->FreeEnv();
+    Script("clearlog");
+    Script("ret SQLSetEnvAttr -1");
+    EXPECT_EQ("Can't initialize SQL environment. Error -1", MessageOf([&] { connection->Connect(""); }));
+    EXPECT_FALSE(cli->IsEnvAllocated());
+    EXPECT_EQ(1, CountCalls("SQLFreeHandle 1"));
+    EXPECT_FALSE(connection->GetConnected());
+
+    Script("ret SQLAllocHandle -2");
+    EXPECT_EQ("Can't initialize SQL environment. Error -2", MessageOf([&] { connection->Connect(""); }));
+    EXPECT_FALSE(cli->IsEnvAllocated());
+
+    connection->Connect("");
+    EXPECT_TRUE(connection->GetConnected());
+    EXPECT_TRUE(cli->IsEnvAllocated());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connection
+
+TEST(ODBCConnectionString, BuiltFromServerUserAndPassword) {
+    struct Case {
+        const char* server;
+        const char* user;
+        const char* password;
+        TDSNType type;
+        const char* expected;
+    } cases[] = {
+        {"MyData", "u", "", ntAuto, "DSN=MyData;UID=u;PWD="},
+        {"C:\\dsn\\x.dsn", "", "", ntAuto, "FILEDSN=C:\\dsn\\x.dsn;UID=;PWD="},
+        {"C:\\dsn\\x.DSN", "", "", ntAuto, "DSN=C:\\dsn\\x.DSN;UID=;PWD="},
+        {"DRIVER={X};UID=a", "b", "p", ntAuto, "DRIVER={X};UID=a;PWD=p"},
+        {"DRIVER={X}", "b", "", ntAuto, "DRIVER={X};UID=b"},
+        {"DRIVER={X};PWD=q", "", "p", ntAuto, "DRIVER={X};PWD=q"},
+        {"MyData", "u", "p", ntFile, "FILEDSN=MyData;UID=u;PWD=p"},
+        {"a=b", "u", "p", ntName, "DSN=a=b;UID=u;PWD=p"},
+        // Values that would end early or read as a braced value are braced.
+        {"DRIVER={X}", "b", "se;cret", ntAuto, "DRIVER={X};UID=b;PWD={se;cret}"},
+        {"DRIVER={X}", "b", "{abc", ntAuto, "DRIVER={X};UID=b;PWD={{abc}"},
+        {"DRIVER={X}", "b", "a;b}c", ntAuto, "DRIVER={X};UID=b;PWD={a;b}}c}"},
+        {"DRIVER={X}", "x;y", "p", ntAuto, "DRIVER={X};UID={x;y};PWD=p"},
+        {"My;Data", "u", "a}b", ntAuto, "DSN={My;Data};UID=u;PWD=a}b"},
+        {"MyData", "u", "p{q", ntAuto, "DSN=MyData;UID=u;PWD=p{q"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        TODBCConnection connection;
+        connection.SetServer(c.server);
+        connection.SetUsername(c.user);
+        connection.SetPassword(c.password);
+        connection.DSNType = c.type;
+        EXPECT_EQ(c.expected, connection.GetConnectionString());
+    }
+}
+
+TEST_F(FakeOdbc, ConnectSendsTheStringWithoutPromptAndReadsDriverFacts) {
+    struct Case {
+        const char* version;
+        int stored;
+        bool odbc3;
+        int identCase;
+        int expectedCase;
+    } cases[] = {
+        {"03.52", 820, true, SQL_IC_MIXED, icMixed},
+        {"2.50", 562, false, SQL_IC_UPPER, icUpper},
+        {"03", 768, true, SQL_IC_LOWER, icLower},
+        {"x.5", 5, false, SQL_IC_SENSITIVE, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        Script("reset");
+        Script("info " + std::to_string(SQL_DRIVER_ODBC_VER) + " " + c.version);
+        Script("infon " + std::to_string(SQL_IDENTIFIER_CASE) + " " + std::to_string(c.identCase));
+        TODBCConnection conn;
+        conn.SetServer("DRIVER={Fake}");
+        conn.SetUsername("u");
+        conn.SetPassword("p");
+        conn.ConnectionTimeout = 7;
+        conn.Connect("");
+        EXPECT_EQ(c.stored, conn.ODBCVersion());
+        EXPECT_EQ(c.odbc3, conn.IsODBC3Driver());
+        EXPECT_EQ(c.expectedCase, conn.IdentifierCase());
+        EXPECT_EQ(c.expectedCase, conn.GetSQLInfo()->IdentCase());
+        auto connects = CallsOf("SQLDriverConnect");
+        ASSERT_EQ(1u, connects.size());
+        EXPECT_EQ("SQLDriverConnect " + std::to_string(SQL_DRIVER_NOPROMPT) + " DRIVER={Fake};UID=u;PWD=p",
+                  connects[0]);
+        EXPECT_EQ(1, CountCalls("SQLSetConnectAttr " + std::to_string(SQL_ATTR_LOGIN_TIMEOUT) + " 7"));
+    }
+}
+
+TEST_F(FakeOdbc, RefusedConnectLeavesNoHandleAndTheNextAllocatesAnew) {
+    connection->Connect("");
+    connection->Disconnect();
+    Script("clearlog");
+    Script("diag handle 28P01 0 password authentication failed");
+    Script("ret SQLDriverConnect -1");
+    EXPECT_THROW(connection->Connect(""), EODBCError);
+    EXPECT_FALSE(connection->GetConnected());
+    EXPECT_EQ(nullptr, connection->ConnectionHandle());
+    EXPECT_EQ(1, CountCalls("SQLAllocHandle 2"));
+    EXPECT_EQ(1, CountCalls("SQLFreeHandle 2"));
+    connection->Connect("");
+    EXPECT_TRUE(connection->GetConnected());
+    EXPECT_EQ(2, CountCalls("SQLAllocHandle 2"));
+}
+
+TEST_F(FakeOdbc, FailingDisconnectFreesTheHandleThenRaises) {
+    Connect();
+    Script("diag handle 08003 0 connection not open");
+    Script("ret SQLDisconnect -1");
+    EXPECT_THROW(connection->Disconnect(), EODBCError);
+    EXPECT_FALSE(connection->GetConnected());
+    EXPECT_EQ(nullptr, connection->ConnectionHandle());
+    auto log = Log();
+    ASSERT_EQ(3u, log.size()); // SQLDisconnect, the diagnostic read, SQLFreeHandle ...
+    EXPECT_EQ("SQLDisconnect", log[0]);
+    EXPECT_EQ("SQLFreeHandle 2", log.back());
+}
+
+TEST_F(FakeOdbc, TwoConnectionsShareOneEnvironment) {
+    Connect();
+    TODBCConnection second;
+    second.SetServer("DRIVER={Fake}");
+    second.Connect("");
+    EXPECT_EQ(connection->Cli(), second.Cli());
+    EXPECT_EQ(0, CountCalls("SQLAllocHandle 1"));
+    connection->Disconnect();
+    second.Disconnect();
+    EXPECT_TRUE(GetODBCCli()->IsEnvAllocated());
+    EXPECT_EQ(0, CountCalls("SQLFreeHandle 1"));
+}
+
+TEST_F(FakeOdbc, BorrowingConnectionReleasesNothingOfTheSharedHandle) {
+    Connect();
+    TODBCConnection borrower;
+    borrower.AssignConnect(connection.get());
+    EXPECT_TRUE(borrower.GetConnected());
+    EXPECT_EQ(connection->ConnectionHandle(), borrower.ConnectionHandle());
+    EXPECT_FALSE(borrower.NativeConnection());
+    borrower.Disconnect();
+    EXPECT_TRUE(Log().empty()) << Script("log");
+    EXPECT_EQ(nullptr, borrower.ConnectionHandle());
+    // The owner goes on with its handle.
+    Command("UPDATE t SET a = 1");
+    command->Execute();
+    EXPECT_EQ(1, CountCalls("SQLExecute"));
+    connection->Disconnect();
+    EXPECT_EQ(1, CountCalls("SQLDisconnect"));
+}
+
+TEST_F(FakeOdbc, ErrorHandlerCanTurnTheErrorIntoASilentAbort) {
+    Connect();
+    int calls = 0;
+    connection->OnError = [&](Exception& e, bool& fail, bool&, bool&, int, TConnLostCause&) {
+        ++calls;
+        EXPECT_NE(nullptr, dynamic_cast<EODBCError*>(&e));
+        fail = false;
+    };
+    Script("ret SQLPrepare -1");
+    Command("SELECT 1");
+    EXPECT_THROW(command->Prepare(), EAbort);
+    EXPECT_EQ(1, calls);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transactions
+
+TEST_F(FakeOdbc, TransactionSwitchesAutoCommitAroundEndTran) {
+    Connect();
+    TCRTransaction* transaction = connection->GetInternalTransaction();
+    EXPECT_THROW(transaction->Commit(), Exception);
+    transaction->SetProp(prIsolationLevel, static_cast<int>(ilSnapshot));
+    transaction->StartTransaction();
+    EXPECT_EQ(1, CountCalls("SQLSetConnectAttr " + std::to_string(SQL_ATTR_TXN_ISOLATION) + " " +
+                            std::to_string(SQL_TXN_SERIALIZABLE)));
+    EXPECT_EQ(1, CountCalls("SQLSetConnectAttr " + std::to_string(SQL_ATTR_AUTOCOMMIT) + " 0"));
+    transaction->Commit();
+    EXPECT_EQ(1, CountCalls("SQLEndTran 0"));
+    EXPECT_EQ(1, CountCalls("SQLSetConnectAttr " + std::to_string(SQL_ATTR_AUTOCOMMIT) + " 1"));
+    EXPECT_FALSE(transaction->GetInTransaction());
+
+    Script("clearlog");
+    transaction->SetProp(prIsolationLevel, static_cast<int>(ilCustom));
+    EXPECT_EQ("Unsupported transaction isolation level", MessageOf([&] { transaction->StartTransaction(); }));
+    EXPECT_TRUE(Log().empty());
+    EXPECT_EQ("Can't perform operation on inactive transaction", MessageOf([&] { transaction->Rollback(); }));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Command and parameters
+
+TEST_F(FakeOdbc, BlankStatementRaisesBeforeAnyDriverCall) {
+    Connect();
+    Command("  \r\n\t ");
+    EXPECT_EQ("No SQL statement provided", MessageOf([&] { command->Execute(); }));
+    EXPECT_TRUE(Log().empty()) << Script("log");
+}
+
+TEST_F(FakeOdbc, NoDataFromExecuteIsZeroRowsWithoutRowCount) {
+    Connect();
+    Script("ret SQLExecute 100");
+    Command("UPDATE t SET a = 1 WHERE 1 = 0");
+    command->Execute();
+    EXPECT_EQ(0, command->RowsAffected());
+    EXPECT_EQ(0, CountCalls("SQLRowCount"));
+    Script("rows 5");
+    command->Execute();
+    EXPECT_EQ(5, command->RowsAffected());
+    Variant rows;
+    command->GetProp(prRowsProcessed, rows);
+    EXPECT_EQ(5, rows.AsInteger());
+}
+
+TEST_F(FakeOdbc, BlobInputGoesOnePutDataPerPiece) {
+    Connect();
+    Command("INSERT INTO t VALUES (:a, :b)");
+    auto& full = Param(0, tcBlob, pdInput);
+    auto& empty = Param(1, tcBlob, pdInput);
+    TBlob* blob = new TBlob(false);
+    std::string pieces[] = {std::string(1000, 'x'), std::string(2000, 'y'), std::string(10, 'z')};
+    for (const std::string& text : pieces) {
+        PPieceHeader piece = nullptr;
+        blob->AllocPiece(piece, static_cast<int>(text.size()));
+        std::memcpy(PieceData(piece), text.data(), text.size());
+        piece->UsedBytes = static_cast<int>(text.size());
+        blob->AppendPiece(piece);
+    }
+    full.SetValuePtr(blob);
+    TBlob* none = new TBlob(false);
+    empty.SetValuePtr(none);
+    command->Execute();
+    auto puts = CallsOf("SQLPutData");
+    ASSERT_EQ(3u, puts.size());
+    for (size_t i = 0; i < 3; ++i) {
+        unsigned sum = 0;
+        for (char ch : pieces[i])
+            sum += static_cast<unsigned char>(ch);
+        EXPECT_EQ("SQLPutData " + std::to_string(pieces[i].size()) + " " + std::to_string(sum), puts[i]);
+    }
+    auto binds = CallsOf("SQLBindParameter");
+    ASSERT_EQ(2u, binds.size());
+    EXPECT_NE(std::string::npos, binds[0].find("ind=" + std::to_string(SQL_LEN_DATA_AT_EXEC(3010))));
+    EXPECT_NE(std::string::npos, binds[1].find("ind=" + std::to_string(SQL_NULL_DATA)));
+    // The pieces were not joined.
+    EXPECT_NE(blob->GetFirstPiece()->NextPiece, nullptr);
+    blob->Release();
+    none->Release();
+}
+
+TEST_F(FakeOdbc, DecimalParametersTravelAsTextWithAPoint) {
+    Connect();
+    TFormatSettings fs = TFormatSettingsPin::Invariant();
+    fs.DecimalSeparator = ',';
+    fs.ThousandSeparator = '.';
+    TFormatSettingsPin pin(fs);
+    Command("INSERT INTO t VALUES (:a, :b)");
+    Param(0, tcBCD, pdInput).SetValue(Currency::FromDouble(98765.4321));
+    Param(1, tcFMTBCD, pdInput).SetValue(TBcd::FromString("123.45"));
+    command->Execute();
+    auto binds = CallsOf("SQLBindParameter");
+    ASSERT_EQ(2u, binds.size());
+    EXPECT_NE(std::string::npos, binds[0].find("sql=2 size=18 digits=4")) << binds[0];
+    EXPECT_NE(std::string::npos, binds[0].find("value=98765.4321")) << binds[0];
+    EXPECT_NE(std::string::npos, binds[1].find("sql=2 size=5 digits=2")) << binds[1];
+    EXPECT_NE(std::string::npos, binds[1].find("value=123.45")) << binds[1];
+}
+
+TEST_F(FakeOdbc, UnchangedParametersAreNotBoundAgain) {
+    Connect();
+    Command("INSERT INTO t VALUES (:a, :b)");
+    command->Prepare();
+    Param(0, tcInt32, pdInput).SetValue(1);
+    Param(1, tcString, pdInput, 20).SetValue(AnsiString("one"));
+    command->Execute();
+    command->GetParam(0)->SetValue(2);
+    command->GetParam(1)->SetValue(AnsiString("two"));
+    command->Execute();
+    EXPECT_EQ(2, CountCalls("SQLBindParameter"));
+    EXPECT_EQ(2, CountCalls("SQLExecute"));
+    // No result set, no cursor to close.
+    EXPECT_EQ(0, CountCalls("SQLCloseCursor"));
+    // A new size means a new buffer: that parameter is bound again.
+    command->GetParam(1)->SetSize(30);
+    command->Execute();
+    EXPECT_EQ(3, CountCalls("SQLBindParameter"));
+}
+
+TEST_F(FakeOdbc, OutputValuesAreReadWithinTheirBuffer) {
+    Connect();
+    struct Case {
+        const char* name;
+        uint16_t type;
+        int size;
+        long indicator;
+        std::string written;
+        Variant expected;
+    } cases[] = {
+        {"text within", tcString, 10, 5, "hello", AnsiString("hello")},
+        {"text over-long", tcString, 10, 50, std::string(50, 'a'), AnsiString(10, 'a')},
+        {"text no total", tcString, 10, SQL_NO_TOTAL, std::string(50, 'b'), AnsiString(10, 'b')},
+        {"wide over-long", tcWideString, 4, 100, std::string(50, 'w'), WideString(4, L'w')},
+        {"wide no total", tcWideString, 4, SQL_NO_TOTAL, std::string(50, 'v'), WideString(4, L'v')},
+        {"bytes over-long", tcVarBytes, 6, 64, std::string(64, 'q'), TBytes(7, 'q')},
+        {"bytes no total", tcVarBytes, 6, SQL_NO_TOTAL, std::string(64, 'r'), TBytes(7, 'r')},
+        {"null", tcString, 10, SQL_NULL_DATA, "", Null()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Script("reset");
+        Command("{call p(:a)}");
+        Param(0, c.type, pdOutput, c.size);
+        Script("out 1 " + std::to_string(c.indicator) + " " + c.written);
+        command->Execute();
+        Variant value = command->GetParam(0)->GetValue();
+        if (c.expected.IsNull())
+            EXPECT_TRUE(value.IsNull());
+        else if (c.type == tcVarBytes)
+            EXPECT_EQ(c.expected.AsBytes(), value.AsBytes());
+        else if (c.type == tcWideString)
+            EXPECT_EQ(c.expected.AsWideString(), value.AsWideString());
+        else
+            EXPECT_EQ(c.expected.AsAnsiString(), value.AsAnsiString());
+    }
+}
+
+TEST_F(FakeOdbc, OutputBlobPieceLengthStaysWithinThePiece) {
+    Connect();
+    for (long indicator : {50000L, static_cast<long>(SQL_NO_TOTAL), 12L}) {
+        SCOPED_TRACE(indicator);
+        Script("reset");
+        Command("{call p(:a)}");
+        auto& param = Param(0, tcBlob, pdInputOutput, 100);
+        TBlob* blob = new TBlob(false);
+        blob->SetAsString("seed");
+        param.SetValuePtr(blob);
+        Script("out 1 " + std::to_string(indicator) + " " + std::string(200, 'k'));
+        command->Execute();
+        PPieceHeader piece = blob->GetFirstPiece();
+        ASSERT_NE(nullptr, piece);
+        EXPECT_EQ(indicator == 12 ? 12 : piece->Capacity, piece->UsedBytes);
+        EXPECT_LE(piece->UsedBytes, piece->Capacity);
+        blob->Release();
+    }
+}
+
+TEST_F(FakeOdbc, OutputDateLeftAsZerosReadsAsFirstJanuary100) {
+    Connect();
+    Command("{call p(:a, :b)}");
+    Param(0, tcDate, pdOutput);
+    Param(1, tcDateTime, pdOutput);
+    Script("out 1 0 ");
+    Script("out 2 0 ");
+    command->Execute();
+    EXPECT_DOUBLE_EQ(-657434.0, command->GetParam(0)->GetValue().AsDouble());
+    EXPECT_DOUBLE_EQ(-657434.0, command->GetParam(1)->GetValue().AsDouble());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FakeOdbc, LineEndsAreConvertedBothWaysWhenAsked) {
+    Connect();
+    Command("{call p(:a, :b)}");
+    auto& in = Param(0, tcString, pdInput, 20);
+    in.SetConvertEOL(true);
+    in.SetValue(AnsiString("a\r\nb\r\n"));
+    auto& out = Param(1, tcString, pdOutput, 20);
+    out.SetConvertEOL(true);
+    Script("out 2 3 x\\ny");
+    command->Execute();
+    auto binds = CallsOf("SQLBindParameter");
+    ASSERT_EQ(2u, binds.size());
+    // Two line feeds: the log line ends at the first.
+    EXPECT_NE(std::string::npos, binds[0].find("ind=4 value=a")) << binds[0];
+    EXPECT_EQ("x\r\ny", out.GetValue().AsAnsiString());
+}
+
+TEST_F(FakeOdbc, TransactionMisuseIsRefusedBeforeAnyDriverCall) {
+    TODBCTransaction lonely;
+    EXPECT_EQ("There are no connections in the transaction", MessageOf([&] { lonely.StartTransaction(); }));
+    TODBCTransaction idle;
+    idle.AddConnection(connection.get());
+    EXPECT_EQ("One of the connections in the transaction is not active",
+              MessageOf([&] { idle.StartTransaction(); }));
+    EXPECT_EQ("Can't perform operation on inactive transaction", MessageOf([&] { idle.Commit(); }));
+    EXPECT_EQ("Can't perform operation on inactive transaction",
+              MessageOf([&] { idle.RollbackToSavepoint("s"); }));
+    EXPECT_TRUE(Log().empty()) << Script("log");
+}
+
+TEST_F(FakeOdbc, AfterExecuteReportsSuccessAndFailureAndAnAdHocStatementIsFreed) {
+    Connect();
+    Command("UPDATE t SET a = 1");
+    std::vector<bool> reports;
+    command->OnAfterExecute = [&](bool result) { reports.push_back(result); };
+    command->Execute();
+    Script("ret SQLExecute -1");
+    EXPECT_THROW(command->Execute(), EODBCError);
+    EXPECT_EQ((std::vector<bool>{true, false}), reports);
+    // Prepared and freed around each execution.
+    EXPECT_EQ(2, CountCalls("SQLPrepare"));
+    EXPECT_EQ(2, CountCalls("SQLFreeHandle 3"));
+    EXPECT_FALSE(command->GetPrepared());
+}
+
+TEST_F(FakeOdbc, ServerAndDriverVersionsComeFromGetInfo) {
+    Connect();
+    EXPECT_EQ("01.00.0000", connection->GetServerVersion());
+    EXPECT_EQ("FakeDB 01.00.0000", connection->GetServerVersionFull());
+    EXPECT_EQ("02.00.0000", connection->GetClientVersion());
+}
+
+} // namespace

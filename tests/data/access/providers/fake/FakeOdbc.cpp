@@ -1,0 +1,462 @@
+// A driver manager that does what the test scripts: return codes per function, diagnostics on the
+// handle or only on the environment, driver facts, output values and indicators after execution,
+// data at execution. Every call is logged. Scripted through its one extra export:
+//   reset                       forget script, bindings and log
+//   ret NAME CODE               the next call of NAME returns CODE (queued)
+//   diag handle|env STATE NATIVE MESSAGE    the diagnostic record (rest of the line is the text)
+//   nodiag                      no record anywhere
+//   info ID TEXT | infon ID N   SQLGetInfo answers
+//   rows N                      SQLRowCount's answer
+//   dead 0|1                    SQL_ATTR_CONNECTION_DEAD
+//   out PARAM IND TEXT          after SQLExecute: TEXT written into the parameter's buffer as the
+//                               driver would (cut to the buffer), indicator set to IND; "\n" in
+//                               TEXT is a line feed
+//   log                         answers the log, one call a line
+#include <windows.h>
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Handle {
+    SQLSMALLINT type;
+};
+
+struct Binding {
+    SQLSMALLINT io = 0, cType = 0, sqlType = 0, digits = 0;
+    SQLULEN size = 0;
+    SQLPOINTER value = nullptr;
+    SQLLEN bufferLength = 0;
+    SQLLEN* ind = nullptr;
+};
+
+struct Output {
+    SQLLEN ind;
+    std::string text;
+};
+
+struct State {
+    std::map<std::string, std::deque<SQLRETURN>> returns;
+    std::string diagState, diagText;
+    SQLINTEGER diagNative = 0;
+    int diagWhere = 0; // 0 none, 1 on the handle, 2 on the environment only
+    std::map<int, std::string> infoText;
+    std::map<int, SQLUINTEGER> infoNum;
+    SQLLEN rows = 1;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    std::map<int, Output> outputs;
+    std::map<int, Binding> bindings;
+    std::vector<int> pendingDae; // parameters still waiting for their data
+    std::string log;
+    std::string answer;
+} st;
+
+void Log(const std::string& line) {
+    st.log += line;
+    st.log += '\n';
+}
+
+SQLRETURN Ret(const char* name, SQLRETURN normal = SQL_SUCCESS) {
+    auto it = st.returns.find(name);
+    if (it == st.returns.end() || it->second.empty()) return normal;
+    SQLRETURN r = it->second.front();
+    it->second.pop_front();
+    return r;
+}
+
+void Defaults() {
+    st = State();
+    st.infoText[SQL_DRIVER_ODBC_VER] = "03.52";
+    st.infoText[SQL_DBMS_NAME] = "FakeDB";
+    st.infoText[SQL_DBMS_VER] = "01.00.0000";
+    st.infoText[SQL_DRIVER_VER] = "02.00.0000";
+    st.infoNum[SQL_IDENTIFIER_CASE] = SQL_IC_MIXED;
+}
+
+struct Init {
+    Init() { Defaults(); }
+} init;
+
+void CopyOut(SQLCHAR* dest, SQLSMALLINT size, SQLSMALLINT* length, const std::string& text) {
+    if (length) *length = static_cast<SQLSMALLINT>(text.size());
+    if (!dest || size <= 0) return;
+    size_t n = text.size() < static_cast<size_t>(size - 1) ? text.size() : static_cast<size_t>(size - 1);
+    std::memcpy(dest, text.data(), n);
+    dest[n] = 0;
+}
+
+void WriteOutputs() {
+    for (auto& [param, out] : st.outputs) {
+        auto it = st.bindings.find(param);
+        if (it == st.bindings.end()) continue;
+        Binding& b = it->second;
+        if (b.value && b.bufferLength > 0) {
+            size_t limit = static_cast<size_t>(b.bufferLength);
+            if (b.cType == SQL_C_CHAR) {
+                size_t n = out.text.size() < limit - 1 ? out.text.size() : limit - 1;
+                std::memcpy(b.value, out.text.data(), n);
+                static_cast<char*>(b.value)[n] = 0;
+            } else if (b.cType == SQL_C_WCHAR) {
+                // Text given as ASCII, widened.
+                size_t chars = limit / 2 - 1;
+                size_t n = out.text.size() < chars ? out.text.size() : chars;
+                auto* w = static_cast<wchar_t*>(b.value);
+                for (size_t i = 0; i < n; ++i)
+                    w[i] = static_cast<unsigned char>(out.text[i]);
+                w[n] = 0;
+            } else {
+                size_t n = out.text.size() < limit ? out.text.size() : limit;
+                std::memcpy(b.value, out.text.data(), n);
+            }
+        }
+        if (b.ind) *b.ind = out.ind;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+const char* __stdcall FakeOdbcScript(const char* command) {
+    std::string line = command;
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    st.answer.clear();
+    auto rest = [&] {
+        std::string r;
+        std::getline(in, r);
+        if (!r.empty() && r[0] == ' ') r.erase(0, 1);
+        return r;
+    };
+    if (verb == "reset") {
+        Defaults();
+    } else if (verb == "ret") {
+        std::string name;
+        int code;
+        in >> name >> code;
+        st.returns[name].push_back(static_cast<SQLRETURN>(code));
+    } else if (verb == "diag") {
+        std::string where;
+        in >> where >> st.diagState >> st.diagNative;
+        st.diagText = rest();
+        st.diagWhere = where == "env" ? 2 : 1;
+    } else if (verb == "nodiag") {
+        st.diagWhere = 0;
+    } else if (verb == "info") {
+        int id;
+        in >> id;
+        st.infoText[id] = rest();
+    } else if (verb == "infon") {
+        int id;
+        unsigned n;
+        in >> id >> n;
+        st.infoNum[id] = n;
+    } else if (verb == "rows") {
+        long n;
+        in >> n;
+        st.rows = n;
+    } else if (verb == "dead") {
+        int d;
+        in >> d;
+        st.dead = d ? SQL_CD_TRUE : SQL_CD_FALSE;
+    } else if (verb == "out") {
+        int param;
+        long ind;
+        in >> param >> ind;
+        // "\n" in the text stands for a line feed.
+        std::string text = rest();
+        for (size_t at; (at = text.find("\\n")) != std::string::npos;)
+            text.replace(at, 2, "\n");
+        st.outputs[param] = Output{static_cast<SQLLEN>(ind), text};
+    } else if (verb == "log") {
+        st.answer = st.log;
+    } else if (verb == "clearlog") {
+        st.log.clear();
+    } else {
+        st.answer = "unknown command";
+    }
+    return st.answer.c_str();
+}
+
+SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE, SQLHANDLE* out) {
+    Log("SQLAllocHandle " + std::to_string(type));
+    SQLRETURN r = Ret("SQLAllocHandle");
+    if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO) {
+        *out = SQL_NULL_HANDLE;
+        return r;
+    }
+    *out = new Handle{type};
+    return r;
+}
+
+SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
+    Log("SQLFreeHandle " + std::to_string(type));
+    SQLRETURN r = Ret("SQLFreeHandle");
+    if (type == SQL_HANDLE_STMT) st.bindings.clear();
+    delete static_cast<Handle*>(handle);
+    return r;
+}
+
+SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER) {
+    Log("SQLSetEnvAttr " + std::to_string(attr) + " " + std::to_string(reinterpret_cast<intptr_t>(value)));
+    return Ret("SQLSetEnvAttr");
+}
+
+SQLRETURN SQL_API SQLConnect(SQLHDBC, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+    Log("SQLConnect");
+    return Ret("SQLConnect");
+}
+
+SQLRETURN SQL_API SQLDriverConnect(SQLHDBC, SQLHWND, SQLCHAR* in, SQLSMALLINT inLength, SQLCHAR*, SQLSMALLINT,
+                                   SQLSMALLINT*, SQLUSMALLINT completion) {
+    std::string text = inLength == SQL_NTS
+                           ? std::string(reinterpret_cast<char*>(in))
+                           : std::string(reinterpret_cast<char*>(in), static_cast<size_t>(inLength));
+    Log("SQLDriverConnect " + std::to_string(completion) + " " + text);
+    return Ret("SQLDriverConnect");
+}
+
+SQLRETURN SQL_API SQLDisconnect(SQLHDBC) {
+    Log("SQLDisconnect");
+    return Ret("SQLDisconnect");
+}
+
+SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER, SQLINTEGER*) {
+    Log("SQLGetConnectAttr " + std::to_string(attr));
+    if (attr == SQL_ATTR_CONNECTION_DEAD && value) *static_cast<SQLUINTEGER*>(value) = st.dead;
+    return Ret("SQLGetConnectAttr");
+}
+
+SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER) {
+    Log("SQLSetConnectAttr " + std::to_string(attr) + " " +
+        std::to_string(reinterpret_cast<intptr_t>(value)));
+    return Ret("SQLSetConnectAttr");
+}
+
+SQLRETURN SQL_API SQLEndTran(SQLSMALLINT, SQLHANDLE, SQLSMALLINT completion) {
+    Log("SQLEndTran " + std::to_string(completion));
+    return Ret("SQLEndTran");
+}
+
+SQLRETURN SQL_API SQLGetInfo(SQLHDBC, SQLUSMALLINT id, SQLPOINTER value, SQLSMALLINT size,
+                             SQLSMALLINT* length) {
+    Log("SQLGetInfo " + std::to_string(id));
+    auto t = st.infoText.find(id);
+    if (t != st.infoText.end()) {
+        CopyOut(static_cast<SQLCHAR*>(value), size, length, t->second);
+    } else {
+        auto n = st.infoNum.find(id);
+        SQLUINTEGER v = n == st.infoNum.end() ? 0 : n->second;
+        if (id == SQL_IDENTIFIER_CASE)
+            *static_cast<SQLUSMALLINT*>(value) = static_cast<SQLUSMALLINT>(v);
+        else
+            *static_cast<SQLUINTEGER*>(value) = v;
+    }
+    return Ret("SQLGetInfo");
+}
+
+SQLRETURN SQL_API SQLDataSources(SQLHENV, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*, SQLCHAR*,
+                                 SQLSMALLINT, SQLSMALLINT*) {
+    Log("SQLDataSources");
+    return Ret("SQLDataSources", SQL_NO_DATA);
+}
+
+SQLRETURN SQL_API SQLDrivers(SQLHENV, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*, SQLCHAR*,
+                             SQLSMALLINT, SQLSMALLINT*) {
+    Log("SQLDrivers");
+    return Ret("SQLDrivers", SQL_NO_DATA);
+}
+
+SQLRETURN SQL_API SQLPrepare(SQLHSTMT, SQLCHAR* text, SQLINTEGER length) {
+    std::string sql = length == SQL_NTS
+                          ? std::string(reinterpret_cast<char*>(text))
+                          : std::string(reinterpret_cast<char*>(text), static_cast<size_t>(length));
+    Log("SQLPrepare " + sql);
+    return Ret("SQLPrepare");
+}
+
+SQLRETURN SQL_API SQLExecute(SQLHSTMT) {
+    Log("SQLExecute");
+    SQLRETURN r = Ret("SQLExecute");
+    if (r != SQL_SUCCESS) return r;
+    st.pendingDae.clear();
+    for (auto& [param, b] : st.bindings)
+        if (b.ind && (*b.ind == SQL_DATA_AT_EXEC || *b.ind <= SQL_LEN_DATA_AT_EXEC_OFFSET))
+            st.pendingDae.push_back(param);
+    if (!st.pendingDae.empty()) return SQL_NEED_DATA;
+    WriteOutputs();
+    return r;
+}
+
+SQLRETURN SQL_API SQLExecDirect(SQLHSTMT, SQLCHAR*, SQLINTEGER) {
+    Log("SQLExecDirect");
+    return Ret("SQLExecDirect");
+}
+
+SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT, SQLINTEGER, SQLPOINTER, SQLINTEGER, SQLINTEGER*) {
+    Log("SQLGetStmtAttr");
+    return Ret("SQLGetStmtAttr");
+}
+
+SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER) {
+    Log("SQLSetStmtAttr " + std::to_string(attr) + " " + std::to_string(reinterpret_cast<intptr_t>(value)));
+    return Ret("SQLSetStmtAttr");
+}
+
+SQLRETURN SQL_API SQLRowCount(SQLHSTMT, SQLLEN* rows) {
+    Log("SQLRowCount");
+    *rows = st.rows;
+    return Ret("SQLRowCount");
+}
+
+SQLRETURN SQL_API SQLMoreResults(SQLHSTMT) {
+    Log("SQLMoreResults");
+    return Ret("SQLMoreResults", SQL_NO_DATA);
+}
+
+SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT) {
+    Log("SQLCloseCursor");
+    return Ret("SQLCloseCursor");
+}
+
+SQLRETURN SQL_API SQLParamData(SQLHSTMT, SQLPOINTER* token) {
+    Log("SQLParamData");
+    SQLRETURN r = Ret("SQLParamData", SQL_SUCCESS);
+    if (r != SQL_SUCCESS) return r;
+    if (st.pendingDae.empty()) {
+        WriteOutputs();
+        return SQL_SUCCESS;
+    }
+    int param = st.pendingDae.front();
+    st.pendingDae.erase(st.pendingDae.begin());
+    *token = st.bindings[param].value;
+    return SQL_NEED_DATA;
+}
+
+SQLRETURN SQL_API SQLPutData(SQLHSTMT, SQLPOINTER data, SQLLEN length) {
+    // The bytes' sum lets a test check what arrived without logging megabytes.
+    unsigned sum = 0;
+    for (SQLLEN i = 0; i < length; ++i)
+        sum += static_cast<unsigned char*>(data)[i];
+    Log("SQLPutData " + std::to_string(length) + " " + std::to_string(sum));
+    return Ret("SQLPutData");
+}
+
+SQLRETURN SQL_API SQLBindParameter(SQLHSTMT, SQLUSMALLINT number, SQLSMALLINT io, SQLSMALLINT cType,
+                                   SQLSMALLINT sqlType, SQLULEN size, SQLSMALLINT digits, SQLPOINTER value,
+                                   SQLLEN bufferLength, SQLLEN* ind) {
+    Binding& b = st.bindings[number];
+    b = Binding{io, cType, sqlType, digits, size, value, bufferLength, ind};
+    std::string line = "SQLBindParameter " + std::to_string(number) + " io=" + std::to_string(io) +
+                       " c=" + std::to_string(cType) + " sql=" + std::to_string(sqlType) +
+                       " size=" + std::to_string(size) + " digits=" + std::to_string(digits) +
+                       " buflen=" + std::to_string(bufferLength) + " ind=" + std::to_string(ind ? *ind : 0);
+    if (cType == SQL_C_CHAR && value && ind && *ind >= 0 && reinterpret_cast<intptr_t>(value) > 0x10000)
+        line += " value=" + std::string(static_cast<char*>(value), static_cast<size_t>(*ind));
+    Log(line);
+    return Ret("SQLBindParameter");
+}
+
+SQLRETURN SQL_API SQLBindCol(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
+    Log("SQLBindCol");
+    return Ret("SQLBindCol");
+}
+
+SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT, SQLSMALLINT* count) {
+    Log("SQLNumResultCols");
+    *count = 0;
+    return Ret("SQLNumResultCols");
+}
+
+SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*, SQLSMALLINT*,
+                                 SQLULEN*, SQLSMALLINT*, SQLSMALLINT*) {
+    Log("SQLDescribeCol");
+    return Ret("SQLDescribeCol", SQL_ERROR);
+}
+
+SQLRETURN SQL_API SQLColAttribute(SQLHSTMT, SQLUSMALLINT, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT*,
+                                  SQLPOINTER) {
+    Log("SQLColAttribute");
+    return Ret("SQLColAttribute", SQL_ERROR);
+}
+
+SQLRETURN SQL_API SQLFetch(SQLHSTMT) {
+    Log("SQLFetch");
+    return Ret("SQLFetch", SQL_NO_DATA);
+}
+
+SQLRETURN SQL_API SQLGetData(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
+    Log("SQLGetData");
+    return Ret("SQLGetData", SQL_NO_DATA);
+}
+
+SQLRETURN SQL_API SQLGetDescField(SQLHDESC, SQLSMALLINT, SQLSMALLINT, SQLPOINTER, SQLINTEGER, SQLINTEGER*) {
+    Log("SQLGetDescField");
+    return Ret("SQLGetDescField");
+}
+
+SQLRETURN SQL_API SQLSetDescField(SQLHDESC, SQLSMALLINT, SQLSMALLINT, SQLPOINTER, SQLINTEGER) {
+    Log("SQLSetDescField");
+    return Ret("SQLSetDescField");
+}
+
+SQLRETURN SQL_API SQLTables(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                            SQLCHAR*, SQLSMALLINT) {
+    Log("SQLTables");
+    return Ret("SQLTables");
+}
+
+SQLRETURN SQL_API SQLColumns(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                             SQLCHAR*, SQLSMALLINT) {
+    Log("SQLColumns");
+    return Ret("SQLColumns");
+}
+
+SQLRETURN SQL_API SQLProcedures(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
+                                SQLSMALLINT) {
+    Log("SQLProcedures");
+    return Ret("SQLProcedures");
+}
+
+SQLRETURN SQL_API SQLProcedureColumns(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
+                                      SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+    Log("SQLProcedureColumns");
+    return Ret("SQLProcedureColumns");
+}
+
+SQLRETURN SQL_API SQLStatistics(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                                SQLUSMALLINT, SQLUSMALLINT) {
+    Log("SQLStatistics");
+    return Ret("SQLStatistics");
+}
+
+SQLRETURN SQL_API SQLSpecialColumns(SQLHSTMT, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                                    SQLCHAR*, SQLSMALLINT, SQLUSMALLINT, SQLUSMALLINT) {
+    Log("SQLSpecialColumns");
+    return Ret("SQLSpecialColumns");
+}
+
+SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE, SQLSMALLINT record, SQLCHAR* state,
+                                SQLINTEGER* native, SQLCHAR* text, SQLSMALLINT size, SQLSMALLINT* length) {
+    Log("SQLGetDiagRec " + std::to_string(type));
+    bool here = record == 1 && ((st.diagWhere == 1 && type != SQL_HANDLE_ENV) ||
+                                (st.diagWhere == 2 && type == SQL_HANDLE_ENV));
+    if (!here) return SQL_NO_DATA;
+    std::memset(state, 0, 6);
+    std::memcpy(state, st.diagState.data(), st.diagState.size() < 5 ? st.diagState.size() : 5);
+    *native = st.diagNative;
+    CopyOut(text, size, length, st.diagText);
+    return SQL_SUCCESS;
+}
+
+} // extern "C"
