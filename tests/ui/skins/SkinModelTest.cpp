@@ -230,3 +230,22 @@ TEST(SkinModel, DeleteRemovesPropertiesAndColours) {
     EXPECT_EQ(skin->PropertyCount(), 0);
     EXPECT_EQ(changes, 2);
 }
+
+// A failing listener stops the notification; the skin's update count is restored.
+TEST(SkinModel, ListenerFailurePropagatesAfterTheCountIsRestored) {
+    struct Failing : IdxSkinChangeListener {
+        void SkinChanged(TdxSkin*) override { throw EInvalidOperation("listener failed"); }
+    } failing;
+    std::string log;
+    RecordingListener later("later", &log);
+    TdxSkin skin("S");
+    skin.AddListener(&failing);
+    skin.AddListener(&later);
+    EXPECT_THROW(skin.AddGroup("Common"), EInvalidOperation);
+    EXPECT_EQ(skin.UpdateCount, 0);
+    EXPECT_EQ(log, "");
+    skin.RemoveListener(&failing);
+    skin.AddGroup("Grid");
+    EXPECT_EQ(log, "later ");
+    skin.RemoveListener(&later);
+}
