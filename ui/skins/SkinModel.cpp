@@ -650,11 +650,7 @@ TdxSkin::TdxSkin(const AnsiString& name, HMODULE module, bool loadOnCreate)
     if (loadOnCreate) LoadFromResource(module);
 }
 
-TdxSkin::~TdxSkin() {
-    // Groups first: their elements may still be reached through the colours' owner.
-    Groups.Clear();
-    Colors.Clear();
-}
+TdxSkin::~TdxSkin() = default;
 
 void TdxSkin::Assign(TPersistent* source) {
     auto* other = dynamic_cast<TdxSkin*>(source);
