@@ -24,6 +24,7 @@
 #include "ui/core/TextLayout.h"
 #include "ui/core/ThemeManager.h"
 #include "ui/core/WindowServices.h"
+#include "ui/skins/SkinModel.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
@@ -46,6 +47,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
             {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
+            {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},
             {"SysConfig", 80, SysConfigInitialize, SysConfigFinalize},
