@@ -13,6 +13,7 @@
 class TODBCConnection;
 class TODBCCommand;
 class TBlob;
+struct TBlobPieceHeader;
 
 enum TDSNType : uint8_t { ntAuto, ntName, ntFile, ntConnectionString };
 
@@ -108,8 +109,11 @@ public:
     void ReadOutParams();
     static SQLSMALLINT GetParamIOType(uint8_t paramType);
     AnsiString RemoveComments(const AnsiString& text);
-    // Reads the procedure's parameters from the catalog; needs the metadata record set.
+    // Reads the procedure's parameters from the catalog.
     virtual void DescribeProcParams(const AnsiString& name);
+    // A long value of the current row read piecewise with SQLGetData into the blob. The shared
+    // piece (when given) takes the first piece; False for NULL and for an empty value.
+    bool ReadLongData(TBlob* blob, int column, TBlobPieceHeader*& sharedPiece, uint16_t dataType);
     // ODBC column or parameter description to a data type code.
     void GetFieldDataType(SQLSMALLINT sqlType, SQLULEN columnSize, SQLSMALLINT decimalDigits,
                           bool fieldsAsString, bool flatBuffers, bool longStrings, uint16_t& dataType,

@@ -1,0 +1,712 @@
+// ODBC record set: result description, block fetch (array and row by row), value conversion and
+// long values read piecewise.
+#include "data/access/providers/ODBCRecordSet.h"
+
+#include <cstring>
+
+#include "data/memory/Blob.h"
+#include "platform/core/Bcd.h"
+#include "platform/core/DateTime.h"
+
+namespace {
+// What a slot of slotSize bytes really holds: an indicator above it (a truncated value) or
+// SQL_NO_TOTAL means the slot is full.
+int Fit(SQLLEN indicator, int slotSize) {
+    if (indicator == SQL_NO_TOTAL || indicator > slotSize) return slotSize;
+    return indicator < 0 ? 0 : static_cast<int>(indicator);
+}
+
+constexpr double InvalidDateValue = -657434.0; // 1 January 100
+
+// Decimal text as the driver gave it, with either separator; nullopt-like false when empty.
+bool ReadDecimalText(const void* source, int slotSize, TBcd& value) {
+    const char* text = static_cast<const char*>(source);
+    AnsiString s(text, strnlen(text, static_cast<size_t>(slotSize)));
+    if (s.empty()) return false;
+    // The driver writes a point, a driver honouring the locale may write a comma.
+    size_t comma = s.find(',');
+    if (s.find('.') == AnsiString::npos && comma != AnsiString::npos) s[comma] = '.';
+    if (!TBcd::TryFromString(s, value)) value = TBcd();
+    return true;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Long values
+
+bool TODBCCommand::ReadLongData(TBlob* blob, int column, PPieceHeader& sharedPiece, uint16_t dataType) {
+    const SQLSMALLINT cType = GetCType(dataType, 0);
+    const int terminator = cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
+    const int pieceSize = blob->GetPieceSize();
+    TODBCCli* cli = GetCli();
+    PPieceHeader piece = sharedPiece;
+    bool shared = piece != nullptr;
+    if (!piece) blob->AllocPiece(piece, pieceSize);
+    auto release = [&] {
+        if (!shared) std::free(piece);
+    };
+    bool first = true;
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN r = cli->SQLGetData(stmt_, static_cast<SQLUSMALLINT>(column), cType, PieceData(piece),
+                                      pieceSize, &indicator);
+        if (r == SQL_NO_DATA) {
+            release();
+            return true;
+        }
+        if (IsODBCError(r)) {
+            release();
+            Check(r);
+            return false;
+        }
+        if (indicator == SQL_NULL_DATA || indicator == 0) {
+            release();
+            // An empty long value counts as NULL; an empty tail ends a value that has pieces.
+            return !first;
+        }
+        int used = (indicator != SQL_NO_TOTAL && indicator < pieceSize) ? static_cast<int>(indicator)
+                                                                        : pieceSize - terminator;
+        piece->UsedBytes = used;
+        if (shared) {
+            if (used < pieceSize / 2) {
+                // Keep the shared piece for the next value; an exact-size copy joins the blob.
+                PPieceHeader copy = nullptr;
+                blob->AllocPiece(copy, used);
+                std::memcpy(PieceData(copy), PieceData(piece), static_cast<size_t>(used));
+                copy->UsedBytes = used;
+                blob->AppendPiece(copy);
+            } else {
+                blob->AppendPiece(piece);
+                sharedPiece = nullptr;
+            }
+        } else {
+            if (used < pieceSize / 2) blob->ShrinkPiece(piece);
+            blob->AppendPiece(piece);
+        }
+        if (r == SQL_SUCCESS) return true;
+        first = false;
+        shared = false;
+        piece = nullptr;
+        blob->AllocPiece(piece, pieceSize);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TODBCRecordSet::TODBCRecordSet() {
+    NullFlagSize = 4;
+    CreateCommandAndTablesInfo();
+    fetchRows_ = 25;
+    fetchAll_ = true;
+    rowsFetched_ = new SQLULEN(0);
+}
+
+TODBCRecordSet::~TODBCRecordSet() {
+    try {
+        Close();
+    } catch (...) {
+    }
+    delete rowsFetched_;
+    FreeBindBuffer();
+}
+
+void TODBCRecordSet::CreateCommand() {
+    SetCommand(new TODBCCommand());
+}
+
+void TODBCRecordSet::SetCommand(TCRCommand* value) {
+    TCRRecordSet::SetCommand(value);
+    odbcCommand_ = static_cast<TODBCCommand*>(value);
+}
+
+void TODBCRecordSet::Check(SQLRETURN code) {
+    if (IsODBCError(code))
+        odbcCommand_->Connection()->ProcessODBCError(SQL_HANDLE_STMT, odbcCommand_->StatementHandle(),
+                                                     GetComponent(), code);
+}
+
+bool TODBCRecordSet::SetProp(int prop, const Variant& value) {
+    switch (prop) {
+    case prODBCRecordSetFlag:
+        FieldsAsString = value.AsBoolean();
+        return true;
+    case prCommandTimeout:
+        return odbcCommand_->SetProp(prop, value);
+    default:
+        return TCRRecordSet::SetProp(prop, value);
+    }
+}
+
+bool TODBCRecordSet::GetProp(int prop, Variant& value) {
+    switch (prop) {
+    case prODBCRecordSetFlag:
+        value = FieldsAsString;
+        return true;
+    case prCommandTimeout:
+        return odbcCommand_->GetProp(prop, value);
+    default:
+        return TCRRecordSet::GetProp(prop, value);
+    }
+}
+
+void TODBCRecordSet::DoPrepare() {
+    TCRRecordSet::DoPrepare();
+    TODBCConnection* connection = odbcCommand_->Connection();
+    if (connection && connection->DetectFieldsOnPrepare) DetectCommandType();
+}
+
+void TODBCRecordSet::DoUnprepare() {
+    TCRRecordSet::DoUnprepare();
+    CommandType = ctUnknown;
+}
+
+void TODBCRecordSet::DoClose() {
+    if (odbcCommand_->GetCursorState() > csPrepared) {
+        // An executed result nobody fetched from still holds the driver's cursor.
+        if (odbcCommand_->GetCursorState() == csExecuted && odbcCommand_->StatementHandle())
+            odbcCommand_->GetCli()->SQLCloseCursor(odbcCommand_->StatementHandle());
+        odbcCommand_->SetCursorState(csPrepared);
+    }
+    TCRRecordSet::DoClose();
+    FreeBindBuffer();
+    if (!Prepared) DoUnprepare();
+}
+
+void TODBCRecordSet::Reopen() {
+    if (odbcCommand_->GetCursorState() > csPrepared) odbcCommand_->SetCursorState(csPrepared);
+    FreeData();
+    InitData();
+    if (OnReopen) OnReopen();
+    DoOpen(true);
+}
+
+void TODBCRecordSet::SetToEnd() {
+    FetchAll();
+    TCRRecordSet::SetToEnd();
+}
+
+void TODBCRecordSet::DetectCommandType() {
+    SQLSMALLINT columns = 0;
+    Check(odbcCommand_->GetCli()->SQLNumResultCols(odbcCommand_->StatementHandle(), &columns));
+    CommandType = columns < 1 ? ctNoRows : ctRows;
+}
+
+void TODBCRecordSet::ExecCommand() {
+    odbcCommand_->ExecutingForRecordSet = true;
+    const bool needPrepare = !Prepared;
+    try {
+        try {
+            if (needPrepare) DoPrepare();
+            TCRRecordSet::ExecCommand();
+            TODBCConnection* connection = odbcCommand_->Connection();
+            if (!connection->DetectFieldsOnPrepare || CommandType == ctNoRows) {
+                DetectCommandType();
+                if (CommandType == ctNoRows) {
+                    // A batch whose first statement returns no rows is read from its next result.
+                    odbcCommand_->GetCli()->SQLMoreResults(odbcCommand_->StatementHandle());
+                    DetectCommandType();
+                }
+            }
+            if (CommandType == ctRows) odbcCommand_->SetCursorState(csExecuted);
+        } catch (...) {
+            if (needPrepare) DoUnprepare();
+            throw;
+        }
+        if (needPrepare && CommandType != ctRows) DoUnprepare();
+    } catch (...) {
+        odbcCommand_->ExecutingForRecordSet = false;
+        if (odbcCommand_->OnAfterExecute) odbcCommand_->OnAfterExecute(false);
+        throw;
+    }
+    odbcCommand_->ExecutingForRecordSet = false;
+    if (odbcCommand_->OnAfterExecute) odbcCommand_->OnAfterExecute(true);
+}
+
+// ---- description ----
+
+void TODBCRecordSet::DoInitFields() {
+    const bool prepareHere = odbcCommand_->GetCursorState() == csInactive;
+    if (prepareHere) DoPrepare();
+    try {
+        if (CommandType != ctRows) throw Exception("SQL statement doesn't return rows");
+        TSQLInfo* sqlInfo = odbcCommand_->GetSQLInfo();
+        tablesInfo_->SetCaseSensitive(sqlInfo->IdentCase() != icMixed);
+        sqlInfo->ParseTablesInfo(odbcCommand_->FinalSQL(), *tablesInfo_);
+        needsBindBuffer_ = false;
+        SQLSMALLINT columns = 0;
+        Check(odbcCommand_->GetCli()->SQLNumResultCols(odbcCommand_->StatementHandle(), &columns));
+        for (int i = 0; i < columns; ++i) {
+            std::unique_ptr<TObject> made(GetFieldDescClass()->CreateInstance());
+            auto* field = static_cast<TFieldDesc*>(made.get());
+            DescribeField(field, i);
+            needsBindBuffer_ = needsBindBuffer_ || NeedsConversion(field->TypeCode);
+            FieldDescs().Add(made.release());
+        }
+    } catch (...) {
+        if (prepareHere) DoUnprepare();
+        throw;
+    }
+    if (prepareHere) DoUnprepare();
+}
+
+void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
+    const SQLUSMALLINT column = static_cast<SQLUSMALLINT>(index + 1);
+    TODBCCli* cli = odbcCommand_->GetCli();
+    SQLHSTMT stmt = odbcCommand_->StatementHandle();
+    field->Position = column;
+    field->SourcePosition = static_cast<int16_t>(column);
+    char name[256] = {};
+    SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
+    SQLULEN size = 0;
+    Check(cli->SQLDescribeCol(stmt, column, reinterpret_cast<SQLCHAR*>(name), sizeof name, &nameLength,
+                              &sqlType, &size, &digits, &nullable));
+    name[sizeof name - 1] = 0;
+    field->FieldName = name;
+    field->SourceName = name;
+    field->IsRequired = nullable == SQL_NO_NULLS;
+    SQLLEN value = 0;
+    Check(cli->SQLColAttribute(stmt, column, SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &value));
+    if (value == SQL_TRUE) {
+        field->IsAutoIncrement = true;
+        field->IsRequired = false;
+    }
+    value = SQL_ATTR_WRITE;
+    Check(cli->SQLColAttribute(stmt, column, SQL_DESC_UPDATABLE, nullptr, 0, nullptr, &value));
+    if (value == SQL_ATTR_READONLY) field->IsReadOnly = true;
+    uint16_t dataType = 0;
+    int16_t subType = 0;
+    int length = 0, scale = 0;
+    bool fixed = false;
+    odbcCommand_->GetFieldDataType(sqlType, size, digits, FieldsAsString, flatBuffers_, longStrings_,
+                                   dataType, subType, length, scale, fixed);
+    // A long column whose length does not fit the descriptor is read piecewise.
+    if (IsBlobCode(dataType) && length > 0xFFFF) length = 0;
+    field->TypeCode = dataType;
+    field->SubTypeCode = subType;
+    field->DeclaredLength = static_cast<uint16_t>(length);
+    field->DeclaredScale = static_cast<int16_t>(scale);
+    field->IsFixedLength = fixed;
+    const int l = field->DeclaredLength;
+    switch (dataType) {
+    case tcString:
+    case tcGuid:
+        field->StorageSize = l + 1;
+        break;
+    case tcInt8:
+        field->StorageSize = 1;
+        break;
+    case tcInt16:
+    case tcUInt16:
+    case tcBoolean:
+        field->StorageSize = 2;
+        break;
+    case tcFloat:
+    case tcDate:
+    case tcTime:
+    case tcDateTime:
+    case tcInt64:
+    case tcCurrency:
+    case tcBCD:
+        field->StorageSize = 8;
+        break;
+    case tcBytes:
+        field->StorageSize = l;
+        break;
+    case tcVarBytes:
+        field->StorageSize = l + 2;
+        break;
+    case tcWideString:
+        field->StorageSize = l * 2 + 2;
+        break;
+    case tcFMTBCD:
+        field->StorageSize = 34;
+        break;
+    default:
+        field->StorageSize = 4;
+    }
+}
+
+bool TODBCRecordSet::NeedsConversion(TDataTypeCode dataType) {
+    switch (dataType) {
+    case tcDate:
+    case tcTime:
+    case tcDateTime:
+    case tcVarBytes:
+    case tcBCD:
+    case tcFMTBCD:
+    case tcGuid:
+        return true;
+    default:
+        return IsComplexCode(dataType);
+    }
+}
+
+int TODBCRecordSet::GetBindBufferSize(TFieldDesc* field) {
+    const int l = field->DeclaredLength;
+    switch (field->TypeCode) {
+    case tcExtString:
+        return l + 1;
+    case tcMemo:
+        return l == 0 ? 0 : l + 1;
+    case tcDate:
+    case tcTime:
+        return 6;
+    case tcDateTime:
+        return 16;
+    case tcBlob:
+    case tcVarBytes:
+    case tcExtVarBytes:
+        return l;
+    case tcExtWideString:
+        return l * 2 + 2;
+    case tcWideMemo:
+        return l == 0 ? 0 : l * 2 + 2;
+    case tcBCD:
+    case tcFMTBCD:
+        return 256;
+    case tcGuid:
+        return 39;
+    default:
+        return 0;
+    }
+}
+
+int TODBCRecordSet::GetBindLength(TFieldDesc* field) {
+    const int l = field->DeclaredLength;
+    switch (field->TypeCode) {
+    case tcString:
+    case tcExtString:
+        return l + 1;
+    case tcMemo:
+        return l == 0 ? -1 : l + 1;
+    case tcBlob:
+        return l == 0 ? -1 : l;
+    case tcVarBytes:
+    case tcExtVarBytes:
+    case tcBytes:
+        return l;
+    case tcWideString:
+    case tcExtWideString:
+        return l * 2 + 2;
+    case tcWideMemo:
+        return l == 0 ? -1 : l * 2 + 2;
+    case tcBCD:
+    case tcFMTBCD:
+        return 256;
+    case tcGuid:
+        return 39;
+    default:
+        return 0;
+    }
+}
+
+void TODBCRecordSet::AllocBindBuffer() {
+    if (bindBuffer_) return;
+    int size = 0;
+    for (int i = 0; i < FieldDescs().Count(); ++i) {
+        TFieldDesc* field = FieldDescs()[i];
+        if (field->FieldKind == fkData) size += GetBindBufferSize(field);
+    }
+    if (size == 0) return;
+    bindBuffer_ = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(size), 1));
+    if (!bindBuffer_) throw EOutOfMemory("Out of memory");
+    bindBufferSize_ = size;
+}
+
+void TODBCRecordSet::FreeBindBuffer() {
+    std::free(bindBuffer_);
+    bindBuffer_ = nullptr;
+    bindBufferSize_ = 0;
+}
+
+// ---- null flags ----
+
+bool TODBCRecordSet::GetNull(int fieldNo, void* record) {
+    TFieldDesc* field = FieldDescOf(fieldNo);
+    if (field->HasParent() || field->FieldKind != fkData) return TCRRecordSet::GetNull(fieldNo, record);
+    if (*Indicator(record, field) != SQL_NULL_DATA) return false;
+    return IsBlobCode(field->TypeCode) ? IsBlobFieldEmpty(fieldNo, record) : true;
+}
+
+void TODBCRecordSet::SetNull(int fieldNo, void* record, bool value) {
+    TCRRecordSet::SetNull(fieldNo, record, value);
+}
+
+// ---- fetching ----
+
+bool TODBCRecordSet::Fetch(bool /*backward*/) {
+    bool result = false;
+    const uint8_t state = odbcCommand_->GetCursorState();
+    if (state != csInactive && state != csFetched) {
+        bool cancel = false;
+        DoBeforeFetch(cancel);
+        if (!cancel) {
+            try {
+                result = FetchBlock();
+            } catch (...) {
+                // No further fetch is tried after a failed block.
+                atEndOfData_ = true;
+                DoAfterFetch();
+                throw;
+            }
+        }
+        DoAfterFetch();
+    }
+    if (odbcCommand_->GetCursorState() == csFetched && !Prepared) {
+        uint8_t commandType = CommandType;
+        DoUnprepare();
+        CommandType = commandType;
+    }
+    return result;
+}
+
+SQLRETURN TODBCRecordSet::SetRowArrayAttributes() {
+    TODBCCli* cli = odbcCommand_->GetCli();
+    SQLHSTMT stmt = odbcCommand_->StatementHandle();
+    SQLRETURN r = cli->SQLSetStmtAttr(
+        stmt, SQL_ATTR_ROW_BIND_TYPE,
+        reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(RecordSize + RowItemHeaderSize)), 0);
+    if (IsODBCError(r)) return r;
+    return cli->SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, rowsFetched_, 0);
+}
+
+void TODBCRecordSet::BindColumns(void* record, int rows) {
+    TODBCCli* cli = odbcCommand_->GetCli();
+    SQLHSTMT stmt = odbcCommand_->StatementHandle();
+    Check(cli->SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE,
+                              reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(rows)), 0));
+    int offset = 0;
+    for (int i = 0; i < FieldDescs().Count(); ++i) {
+        TFieldDesc* field = FieldDescs()[i];
+        if (field->FieldKind != fkData) continue;
+        const int bindLength = GetBindLength(field);
+        SQLLEN* indicator = Indicator(record, field);
+        if (bindLength == -1) {
+            *indicator = 0;
+            continue;
+        }
+        void* target;
+        if (NeedsConversion(field->TypeCode)) {
+            target = bindBuffer_ + offset;
+            offset += GetBindBufferSize(field);
+        } else {
+            target = static_cast<uint8_t*>(record) + field->RecordOffset;
+        }
+        Check(cli->SQLBindCol(stmt, static_cast<SQLUSMALLINT>(field->SourcePosition),
+                              odbcCommand_->GetCType(field->TypeCode, field->SubTypeCode), target, bindLength,
+                              indicator));
+    }
+}
+
+void TODBCRecordSet::ConvertRow(void* record, PPieceHeader& sharedPiece) {
+    int offset = 0;
+    for (int i = 0; i < FieldDescs().Count(); ++i) {
+        TFieldDesc* field = FieldDescs()[i];
+        if (field->FieldKind != fkData) continue;
+        SQLLEN* indicator = Indicator(record, field);
+        if (*indicator != SQL_NULL_DATA &&
+            !ConvertFetchedValue(field, bindBuffer_ ? bindBuffer_ + offset : nullptr, sharedPiece, *indicator,
+                                 static_cast<uint8_t*>(record) + field->RecordOffset))
+            *indicator = SQL_NULL_DATA;
+        offset += GetBindBufferSize(field);
+    }
+}
+
+bool TODBCRecordSet::FetchBlock() {
+    TBlockManager& manager = BlockManager();
+    const int fetchRows = fetchRows_ > 0 ? fetchRows_ : 25;
+    PRowBlock block = nullptr;
+    bool newBlock = false;
+    if (!manager.NewestBlock || !uniDirectional_) {
+        manager.AllocBlock(block, fetchRows);
+        newBlock = true;
+    } else {
+        // Unidirectional: the one block is filled again.
+        block = manager.NewestBlock;
+        while (block->OlderBlock())
+            block = block->OlderBlock();
+        if (HasComplexFields)
+            for (int i = 0; i < block->ItemCount(); ++i)
+                FreeComplexFields(block->Item(i, RecordSize)->Record(), true);
+    }
+    const int itemCount = block->ItemCount();
+    PRowItem savedFirst = FirstItem, savedLast = LastItem;
+    PPieceHeader sharedPiece = nullptr;
+    int count = 0;
+    try {
+        if (HasComplexFields || needsBindBuffer_) AllocBindBuffer();
+        if (HasComplexFields)
+            for (int i = 0; i < itemCount; ++i)
+                CreateComplexFields(block->Item(i, RecordSize)->Record(), true);
+        TODBCCli* cli = odbcCommand_->GetCli();
+        SQLHSTMT stmt = odbcCommand_->StatementHandle();
+        TODBCConnection* connection = odbcCommand_->Connection();
+        if (itemCount >= 2 && connection->IsODBC3Driver() && !HasComplexFields && !needsBindBuffer_ &&
+            !IsODBCError(SetRowArrayAttributes())) {
+            BindColumns(block->Item(0, RecordSize)->Record(), itemCount);
+            *rowsFetched_ = 0;
+            SQLRETURN r = cli->SQLFetch(stmt);
+            if (r != SQL_NO_DATA) {
+                Check(r);
+                count = static_cast<int>(*rowsFetched_);
+            }
+        } else {
+            for (int i = 0; i < itemCount; ++i) {
+                void* record = block->Item(i, RecordSize)->Record();
+                BindColumns(record, 1);
+                SQLRETURN r = cli->SQLFetch(stmt);
+                if (r == SQL_NO_DATA) break;
+                Check(r);
+                ConvertRow(record, sharedPiece);
+                ++count;
+            }
+        }
+        std::free(sharedPiece);
+        sharedPiece = nullptr;
+        if (odbcCommand_->GetCursorState() < csFetching) odbcCommand_->SetCursorState(csFetching);
+        if (count < itemCount) {
+            odbcCommand_->SetCursorState(csFetched);
+            FreeBindBuffer();
+        }
+        if (HasComplexFields)
+            for (int i = count; i < itemCount; ++i)
+                FreeComplexFields(block->Item(i, RecordSize)->Record(), true);
+        if (count == 0) {
+            if (newBlock)
+                manager.FreeBlock(block);
+            else
+                // The reused block is empty now: nothing of it stays in the list.
+                FirstItem = LastItem = CurrentItem = nullptr;
+            if (!newBlock) atEndOfData_ = true;
+        } else {
+            InitFetchedBlock(block, count, false);
+        }
+    } catch (...) {
+        std::free(sharedPiece);
+        if (HasComplexFields)
+            for (int i = 0; i < itemCount; ++i)
+                FreeComplexFields(block->Item(i, RecordSize)->Record(), true);
+        if (newBlock) {
+            manager.FreeBlock(block);
+            FirstItem = savedFirst;
+            LastItem = savedLast;
+            if (FirstItem) FirstItem->SetPrevItem(nullptr);
+            if (LastItem) LastItem->SetNextItem(nullptr);
+        }
+        throw;
+    }
+    return count > 0;
+}
+
+// ---- conversions ----
+
+bool TODBCRecordSet::ConvertFetchedValue(TFieldDesc* field, void* source, PPieceHeader& sharedPiece,
+                                         SQLLEN indicator, void* dest) {
+    const int l = field->DeclaredLength;
+    auto* out = static_cast<uint8_t*>(dest);
+    switch (field->TypeCode) {
+    case tcDate: {
+        SQL_DATE_STRUCT s;
+        std::memcpy(&s, source, sizeof s);
+        TDateTime d;
+        double v = TryEncodeDate(s.year, s.month, s.day, d) ? d : InvalidDateValue;
+        std::memcpy(out, &v, 8);
+        return true;
+    }
+    case tcTime: {
+        SQL_TIME_STRUCT s;
+        std::memcpy(&s, source, sizeof s);
+        TDateTime t;
+        double v = TryEncodeTime(s.hour, s.minute, s.second, 0, t) ? t : 0.0;
+        std::memcpy(out, &v, 8);
+        return true;
+    }
+    case tcDateTime: {
+        SQL_TIMESTAMP_STRUCT s;
+        std::memcpy(&s, source, sizeof s);
+        TDateTime d, t;
+        double v = InvalidDateValue;
+        if (TryEncodeDate(s.year, s.month, s.day, d) &&
+            TryEncodeTime(s.hour, s.minute, s.second, static_cast<int>(s.fraction / 1000000u), t))
+            v = d >= 0 ? d + t : d - t;
+        std::memcpy(out, &v, 8);
+        return true;
+    }
+    case tcBlob:
+    case tcMemo:
+    case tcWideMemo: {
+        TBlob* blob = LoadUnaligned<TBlob*>(out, 0);
+        if (l != 0) {
+            const int slot = field->TypeCode == tcBlob ? l : field->TypeCode == tcMemo ? l : l * 2;
+            int n = Fit(indicator, slot);
+            if (n >= 1) {
+                PPieceHeader piece = nullptr;
+                blob->AllocPiece(piece, n);
+                std::memcpy(PieceData(piece), source, static_cast<size_t>(n));
+                piece->UsedBytes = n;
+                blob->AppendPiece(piece);
+            }
+            return true;
+        }
+        if (!sharedPiece) TCRBlobData::AllocPiece(sharedPiece, blob->GetPieceSize());
+        return odbcCommand_->ReadLongData(blob, field->SourcePosition, sharedPiece, field->TypeCode);
+    }
+    case tcExtString: {
+        int n = Fit(indicator, l);
+        char* text =
+            StringHeap().AllocStr(static_cast<const char*>(source), field->IsFixedLength && TrimFixedChar, n);
+        StoreUnaligned<char*>(out, 0, text);
+        return true;
+    }
+    case tcExtWideString: {
+        int n = Fit(indicator, l * 2) / 2;
+        wchar_t* text = StringHeap().AllocWideStr(static_cast<const wchar_t*>(source),
+                                                  field->IsFixedLength && TrimFixedChar, n);
+        StoreUnaligned<wchar_t*>(out, 0, text);
+        return true;
+    }
+    case tcVarBytes: {
+        int n = Fit(indicator, l);
+        StoreUnaligned<uint16_t>(out, 0, static_cast<uint16_t>(n));
+        std::memcpy(out + 2, source, static_cast<size_t>(n));
+        return true;
+    }
+    case tcExtVarBytes: {
+        int n = Fit(indicator, l);
+        auto* bytes = static_cast<uint8_t*>(StringHeap().NewBuf(n + 2));
+        StoreUnaligned<uint16_t>(bytes, 0, static_cast<uint16_t>(n));
+        if (n > 0) std::memcpy(bytes + 2, source, static_cast<size_t>(n));
+        StoreUnaligned<uint8_t*>(out, 0, bytes);
+        return true;
+    }
+    case tcBCD: {
+        TBcd value;
+        if (!ReadDecimalText(source, 256, value)) return false;
+        int64_t scaled = value.ToCurrency().Value;
+        std::memcpy(out, &scaled, 8);
+        return true;
+    }
+    case tcFMTBCD: {
+        TBcd value;
+        if (!ReadDecimalText(source, 256, value)) return false;
+        TBcdRecord record;
+        try {
+            record = BcdToRecord(value);
+        } catch (const Exception&) {
+            record = TBcdRecord();
+        }
+        std::memcpy(out, &record, sizeof record);
+        return true;
+    }
+    case tcGuid: {
+        const char* text = static_cast<const char*>(source);
+        AnsiString s(text, strnlen(text, 39));
+        if (!s.empty() && s[0] != '{') s = "{" + s + "}";
+        if (s.size() > 38) s.resize(38);
+        std::memcpy(out, s.c_str(), s.size() + 1);
+        return true;
+    }
+    default:
+        return true;
+    }
+}
