@@ -13,6 +13,7 @@
 class TODBCConnection;
 class TODBCCommand;
 class TBlob;
+class TCRRecordSet;
 struct TBlobPieceHeader;
 
 enum TDSNType : uint8_t { ntAuto, ntName, ntFile, ntConnectionString };
@@ -210,8 +211,10 @@ public:
     void Check(SQLRETURN code);
     AnsiString GetInfoText(SQLUSMALLINT infoType);
     bool IsDriverInstalled(const AnsiString& description);
-    // Runs a statement of the connection's own (savepoints).
+    // Runs a statement of the connection's own (savepoints) through the internal record set.
     void ExecSQL(const AnsiString& text);
+    virtual TClass GetRecordSetClass();
+    TCRRecordSet* GetInternalRecordSet();
 
     TODBCCli* Cli() const { return cli_; }
     SQLHDBC ConnectionHandle() const { return hdbc_; }
@@ -230,7 +233,7 @@ protected:
     SQLHDBC hdbc_ = nullptr;
     uint16_t odbcVersion_ = 0;
     int identCase_ = icMixed;
-    std::unique_ptr<TODBCCommand> internalCommand_;
+    std::unique_ptr<TCRRecordSet> internalRecordSet_;
     AnsiString cachedCatalog_;
     AnsiString cachedSchema_;
 };

@@ -152,7 +152,13 @@ bool TODBCRecordSet::GetProp(int prop, Variant& value) {
 void TODBCRecordSet::DoPrepare() {
     TCRRecordSet::DoPrepare();
     TODBCConnection* connection = odbcCommand_->Connection();
-    if (connection && connection->DetectFieldsOnPrepare) DetectCommandType();
+    if (connection && connection->DetectFieldsOnPrepare) {
+        // psqlODBC cannot describe some statements before they run ("No query has been executed
+        // with that handle"): the type stays unknown and is found after execution.
+        SQLSMALLINT columns = 0;
+        SQLRETURN r = odbcCommand_->GetCli()->SQLNumResultCols(odbcCommand_->StatementHandle(), &columns);
+        CommandType = IsODBCError(r) ? ctUnknown : columns < 1 ? ctNoRows : ctRows;
+    }
 }
 
 void TODBCRecordSet::DoUnprepare() {
@@ -199,12 +205,13 @@ void TODBCRecordSet::ExecCommand() {
             if (needPrepare) DoPrepare();
             TCRRecordSet::ExecCommand();
             TODBCConnection* connection = odbcCommand_->Connection();
-            if (!connection->DetectFieldsOnPrepare || CommandType == ctNoRows) {
+            if (!connection->DetectFieldsOnPrepare || CommandType != ctRows) {
                 DetectCommandType();
                 if (CommandType == ctNoRows) {
                     // A batch whose first statement returns no rows is read from its next result.
-                    odbcCommand_->GetCli()->SQLMoreResults(odbcCommand_->StatementHandle());
-                    DetectCommandType();
+                    // Without a next result the statement handle has nothing to describe.
+                    SQLRETURN r = odbcCommand_->GetCli()->SQLMoreResults(odbcCommand_->StatementHandle());
+                    if (SQL_SUCCEEDED(r)) DetectCommandType();
                 }
             }
             if (CommandType == ctRows) odbcCommand_->SetCursorState(csExecuted);

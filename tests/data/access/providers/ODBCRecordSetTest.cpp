@@ -5,6 +5,7 @@
 #include "OdbcTestSupport.h"
 #include "data/access/providers/ODBCRecordSet.h"
 #include "data/memory/Blob.h"
+#include "support/PostgresServer.h"
 
 namespace {
 
@@ -397,6 +398,94 @@ TEST_F(RecordSetTest, DatesTimesDecimalsAndGuidsAreConverted) {
     for (int f = 1; f <= 5; ++f)
         EXPECT_TRUE(rs->GetNull(f, buffer)) << f;
     rs->FreeRecBuf(buffer);
+}
+
+} // namespace
+
+namespace {
+
+class PgRecordSetTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const PostgresServer& server = PostgresServer::Get();
+        connection = std::make_unique<TODBCConnection>();
+        connection->SetServer(server.ServerText());
+        connection->SetUsername(server.User);
+        connection->SetPassword(server.Password);
+        connection->Connect("");
+    }
+    std::unique_ptr<TODBCRecordSet> Open(const std::string& sql) {
+        auto rs = std::make_unique<TODBCRecordSet>();
+        rs->SetConnection(connection.get());
+        rs->SetSQL(sql.c_str());
+        rs->Open();
+        return rs;
+    }
+    std::unique_ptr<TODBCConnection> connection;
+};
+
+TEST_F(PgRecordSetTest, ABatchWhoseFirstStatementReturnsNoRowsIsReadFromItsSecondResult) {
+    Exec(*connection, "DROP TABLE IF EXISTS vz_rs_batch");
+    Exec(*connection, "CREATE TABLE vz_rs_batch (id INTEGER, name VARCHAR(20))");
+    Exec(*connection, "INSERT INTO vz_rs_batch VALUES (1, 'one'), (2, 'two')");
+    auto rs = Open(
+        "UPDATE vz_rs_batch SET name = 'uno' WHERE id = 1; SELECT id, name FROM vz_rs_batch ORDER BY id");
+    void* buffer = nullptr;
+    rs->AllocRecBuf(buffer);
+    std::vector<std::string> names;
+    for (rs->GetNextRecord(buffer); !rs->IsEOF(); rs->GetNextRecord(buffer)) {
+        Variant v;
+        rs->GetFieldAsVariant(2, buffer, v);
+        names.push_back(v.AsAnsiString().c_str());
+    }
+    rs->FreeRecBuf(buffer);
+    EXPECT_EQ((std::vector<std::string>{"uno", "two"}), names);
+    // The statement the connection runs itself reads nothing back and leaves nothing open.
+    Exec(*connection, "SELECT 1");
+    Exec(*connection, "DROP TABLE vz_rs_batch");
+}
+
+TEST_F(PgRecordSetTest, WideNumericsReadAsFmtBcdBcdAndFloat) {
+    const char* sql =
+        "SELECT CAST('123456789012345678.0123456789' AS NUMERIC(38,10)), CAST(NULL AS NUMERIC(38,10))";
+    {
+        connection->SetProp(prEnableFmtBCD, true);
+        auto rs = Open(sql);
+        connection->SetProp(prEnableFmtBCD, false);
+        EXPECT_EQ(tcFMTBCD, rs->FieldDescOf(1)->TypeCode);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        rs->GetNextRecord(buffer);
+        Variant v;
+        rs->GetFieldAsVariant(1, buffer, v);
+        EXPECT_EQ("123456789012345678.0123456789", std::string(v.AsBcd().Text().c_str()));
+        EXPECT_TRUE(rs->GetNull(2, buffer));
+        rs->FreeRecBuf(buffer);
+    }
+    {
+        connection->SetProp(prEnableBCD, true);
+        auto rs = Open("SELECT CAST('12345.6789' AS NUMERIC(38,10))");
+        connection->SetProp(prEnableBCD, false);
+        EXPECT_EQ(tcBCD, rs->FieldDescOf(1)->TypeCode);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        rs->GetNextRecord(buffer);
+        Variant v;
+        rs->GetFieldAsVariant(1, buffer, v);
+        EXPECT_EQ(123456789, v.AsCurrency().Value);
+        rs->FreeRecBuf(buffer);
+    }
+    {
+        auto rs = Open("SELECT CAST('12345.5' AS NUMERIC(38,10))");
+        EXPECT_EQ(tcFloat, rs->FieldDescOf(1)->TypeCode);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        rs->GetNextRecord(buffer);
+        Variant v;
+        rs->GetFieldAsVariant(1, buffer, v);
+        EXPECT_DOUBLE_EQ(12345.5, v.AsDouble());
+        rs->FreeRecBuf(buffer);
+    }
 }
 
 } // namespace
