@@ -162,6 +162,7 @@ void TODBCRecordSet::DoPrepare() {
 }
 
 void TODBCRecordSet::DoUnprepare() {
+    stagingBound_ = false;
     TCRRecordSet::DoUnprepare();
     CommandType = ctUnknown;
 }
@@ -175,6 +176,8 @@ void TODBCRecordSet::DoClose() {
     }
     TCRRecordSet::DoClose();
     FreeBindBuffer();
+    std::vector<uint8_t>().swap(staging_);
+    stagingBound_ = false;
     if (!Prepared) DoUnprepare();
 }
 
@@ -198,6 +201,7 @@ void TODBCRecordSet::DetectCommandType() {
 }
 
 void TODBCRecordSet::ExecCommand() {
+    stagingBound_ = false; // a new result binds its columns afresh
     odbcCommand_->ExecutingForRecordSet = true;
     const bool needPrepare = !Prepared;
     try {
@@ -468,11 +472,14 @@ bool TODBCRecordSet::Fetch(bool /*backward*/) {
 }
 
 SQLRETURN TODBCRecordSet::SetRowArrayAttributes() {
+    return SetRowArrayAttributes(RecordSize + RowItemHeaderSize);
+}
+
+SQLRETURN TODBCRecordSet::SetRowArrayAttributes(int stride) {
     TODBCCli* cli = odbcCommand_->GetCli();
     SQLHSTMT stmt = odbcCommand_->StatementHandle();
-    SQLRETURN r = cli->SQLSetStmtAttr(
-        stmt, SQL_ATTR_ROW_BIND_TYPE,
-        reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(RecordSize + RowItemHeaderSize)), 0);
+    SQLRETURN r = cli->SQLSetStmtAttr(stmt, SQL_ATTR_ROW_BIND_TYPE,
+                                      reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(stride)), 0);
     if (IsODBCError(r)) return r;
     return cli->SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, rowsFetched_, 0);
 }
@@ -519,6 +526,26 @@ void TODBCRecordSet::ConvertRow(void* record, PPieceHeader& sharedPiece) {
     }
 }
 
+bool TODBCRecordSet::BindStaging(int rows) {
+    const int stride = RecordSize + bindBufferSize_;
+    const size_t size = static_cast<size_t>(stride) * rows;
+    // The staging area stays where it is for the whole result: bound once, fetched into per block.
+    if (stagingBound_ && staging_.size() == size) return true;
+    staging_.assign(size, 0);
+    if (IsODBCError(SetRowArrayAttributes(stride))) return false;
+    uint8_t* const ownBuffer = bindBuffer_;
+    try {
+        bindBuffer_ = staging_.data() + RecordSize;
+        BindColumns(staging_.data(), rows);
+    } catch (...) {
+        bindBuffer_ = ownBuffer;
+        throw;
+    }
+    bindBuffer_ = ownBuffer;
+    stagingBound_ = true;
+    return true;
+}
+
 bool TODBCRecordSet::FetchBlock() {
     TBlockManager& manager = BlockManager();
     const int fetchRows = fetchRows_ > 0 ? fetchRows_ : 25;
@@ -557,6 +584,32 @@ bool TODBCRecordSet::FetchBlock() {
                 Check(r);
                 count = static_cast<int>(*rowsFetched_);
             }
+        } else if (itemCount >= 2 && connection->IsODBC3Driver() && !HasComplexFields && bindBuffer_ &&
+                   BindStaging(itemCount)) {
+            // Values that need conversion: the block is fetched as one array into a staging area
+            // (each row the record followed by its conversion slots) and every row is converted
+            // into its item, instead of binding again and fetching once per row.
+            const int stride = RecordSize + bindBufferSize_;
+            *rowsFetched_ = 0;
+            SQLRETURN r = cli->SQLFetch(stmt);
+            if (r != SQL_NO_DATA) {
+                Check(r);
+                count = static_cast<int>(*rowsFetched_);
+            }
+            uint8_t* const ownBuffer = bindBuffer_;
+            try {
+                for (int i = 0; i < count; ++i) {
+                    uint8_t* row = staging_.data() + static_cast<size_t>(i) * stride;
+                    void* record = block->Item(i, RecordSize)->Record();
+                    std::memcpy(record, row, static_cast<size_t>(RecordSize));
+                    bindBuffer_ = row + RecordSize;
+                    ConvertRow(record, sharedPiece);
+                }
+            } catch (...) {
+                bindBuffer_ = ownBuffer;
+                throw;
+            }
+            bindBuffer_ = ownBuffer;
         } else {
             for (int i = 0; i < itemCount; ++i) {
                 void* record = block->Item(i, RecordSize)->Record();

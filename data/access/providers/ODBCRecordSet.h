@@ -2,6 +2,8 @@
 // The ODBC provider's internal record set: executes its command, describes the result columns and
 // fills the record list block by block, either as an array of rows bound straight into the items
 // of a block or row by row with the values that need conversion bound to a separate buffer.
+#include <vector>
+
 #include "data/access/CRRecordSet.h"
 #include "data/access/providers/ODBCClasses.h"
 
@@ -45,6 +47,9 @@ public:
     bool FetchBlock();
     void BindColumns(void* record, int rows);
     SQLRETURN SetRowArrayAttributes();
+    SQLRETURN SetRowArrayAttributes(int stride);
+    // Binds the columns once to a staging array of rows; False when the driver refuses arrays.
+    bool BindStaging(int rows);
     void ConvertRow(void* record, PPieceHeader& sharedPiece);
     void AllocBindBuffer();
     void FreeBindBuffer();
@@ -65,4 +70,6 @@ protected:
     uint8_t* bindBuffer_ = nullptr;
     int bindBufferSize_ = 0;
     SQLULEN* rowsFetched_ = nullptr;
+    std::vector<uint8_t> staging_; // rows of a block that need conversion, as the driver wrote them
+    bool stagingBound_ = false;
 };
