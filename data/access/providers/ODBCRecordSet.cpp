@@ -162,7 +162,7 @@ void TODBCRecordSet::DoPrepare() {
 }
 
 void TODBCRecordSet::DoUnprepare() {
-    stagingBound_ = false;
+    ForgetBindings();
     TCRRecordSet::DoUnprepare();
     CommandType = ctUnknown;
 }
@@ -177,7 +177,7 @@ void TODBCRecordSet::DoClose() {
     TCRRecordSet::DoClose();
     FreeBindBuffer();
     std::vector<uint8_t>().swap(staging_);
-    stagingBound_ = false;
+    ForgetBindings();
     if (!Prepared) DoUnprepare();
 }
 
@@ -201,7 +201,7 @@ void TODBCRecordSet::DetectCommandType() {
 }
 
 void TODBCRecordSet::ExecCommand() {
-    stagingBound_ = false; // a new result binds its columns afresh
+    ForgetBindings(); // a new result binds its columns afresh
     odbcCommand_->ExecutingForRecordSet = true;
     const bool needPrepare = !Prepared;
     try {
@@ -526,6 +526,32 @@ void TODBCRecordSet::ConvertRow(void* record, PPieceHeader& sharedPiece) {
     }
 }
 
+void TODBCRecordSet::ForgetBindings() {
+    stagingBound_ = false;
+    arrayBound_ = false;
+    // The statement may still point at the offset: it must add nothing to later bindings.
+    bindOffset_ = 0;
+}
+
+bool TODBCRecordSet::BindArray(void* firstRecord, int rows) {
+    auto* first = static_cast<uint8_t*>(firstRecord);
+    // Bound once per result: later blocks only move the bind offset, which the driver reads at
+    // each fetch, instead of binding every column again.
+    if (arrayBound_ && arrayRows_ == rows) {
+        bindOffset_ = static_cast<SQLULEN>(first - arrayBase_);
+        return true;
+    }
+    bindOffset_ = 0;
+    if (IsODBCError(SetRowArrayAttributes())) return false;
+    BindColumns(firstRecord, rows);
+    arrayBase_ = first;
+    arrayRows_ = rows;
+    // A driver without bind offsets gets the columns bound again for each block.
+    arrayBound_ = SQL_SUCCEEDED(odbcCommand_->GetCli()->SQLSetStmtAttr(
+        odbcCommand_->StatementHandle(), SQL_ATTR_ROW_BIND_OFFSET_PTR, &bindOffset_, 0));
+    return true;
+}
+
 bool TODBCRecordSet::BindStaging(int rows) {
     const int stride = RecordSize + bindBufferSize_;
     const size_t size = static_cast<size_t>(stride) * rows;
@@ -576,8 +602,7 @@ bool TODBCRecordSet::FetchBlock() {
         SQLHSTMT stmt = odbcCommand_->StatementHandle();
         TODBCConnection* connection = odbcCommand_->Connection();
         if (itemCount >= 2 && connection->IsODBC3Driver() && !HasComplexFields && !needsBindBuffer_ &&
-            !IsODBCError(SetRowArrayAttributes())) {
-            BindColumns(block->Item(0, RecordSize)->Record(), itemCount);
+            BindArray(block->Item(0, RecordSize)->Record(), itemCount)) {
             *rowsFetched_ = 0;
             SQLRETURN r = cli->SQLFetch(stmt);
             if (r != SQL_NO_DATA) {

@@ -50,6 +50,10 @@ public:
     SQLRETURN SetRowArrayAttributes(int stride);
     // Binds the columns once to a staging array of rows; False when the driver refuses arrays.
     bool BindStaging(int rows);
+    // Binds the columns to the items of a block for an array fetch; False when the driver
+    // refuses arrays.
+    bool BindArray(void* firstRecord, int rows);
+    void ForgetBindings();
     void ConvertRow(void* record, PPieceHeader& sharedPiece);
     void AllocBindBuffer();
     void FreeBindBuffer();
@@ -72,4 +76,8 @@ protected:
     SQLULEN* rowsFetched_ = nullptr;
     std::vector<uint8_t> staging_; // rows of a block that need conversion, as the driver wrote them
     bool stagingBound_ = false;
+    bool arrayBound_ = false;
+    int arrayRows_ = 0;
+    uint8_t* arrayBase_ = nullptr;
+    SQLULEN bindOffset_ = 0; // read by the driver at each fetch
 };

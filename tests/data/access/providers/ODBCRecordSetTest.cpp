@@ -445,6 +445,34 @@ TEST_F(PgRecordSetTest, ABatchWhoseFirstStatementReturnsNoRowsIsReadFromItsSecon
     Exec(*connection, "DROP TABLE vz_rs_batch");
 }
 
+TEST_F(PgRecordSetTest, RowsOfManyBlocksLandInTheirOwnItems) {
+    // Array blocks (integer and text) and staged blocks (with a date) alike.
+    for (const char* sql :
+         {"SELECT i, 'row' || i FROM generate_series(1, 60) i ORDER BY i",
+          "SELECT i, 'row' || i, DATE '2000-01-01' + i FROM generate_series(1, 60) i ORDER BY i"}) {
+        SCOPED_TRACE(sql);
+        auto rs = Open(sql);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        int n = 0;
+        for (rs->GetNextRecord(buffer); !rs->IsEOF(); rs->GetNextRecord(buffer)) {
+            ++n;
+            Variant id, name;
+            rs->GetFieldAsVariant(1, buffer, id);
+            rs->GetFieldAsVariant(2, buffer, name);
+            EXPECT_EQ(n, id.AsInteger());
+            EXPECT_EQ("row" + std::to_string(n), std::string(name.AsAnsiString().c_str()));
+            if (rs->GetFieldDescCount() == 3) {
+                Variant d;
+                rs->GetFieldAsVariant(3, buffer, d);
+                EXPECT_DOUBLE_EQ(EncodeDate(2000, 1, 1) + n, d.AsDateTime());
+            }
+        }
+        rs->FreeRecBuf(buffer);
+        EXPECT_EQ(60, n);
+    }
+}
+
 TEST_F(PgRecordSetTest, WideNumericsReadAsFmtBcdBcdAndFloat) {
     const char* sql =
         "SELECT CAST('123456789012345678.0123456789' AS NUMERIC(38,10)), CAST(NULL AS NUMERIC(38,10))";
