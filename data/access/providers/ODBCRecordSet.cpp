@@ -568,6 +568,15 @@ bool TODBCRecordSet::BindStaging(int rows) {
         throw;
     }
     bindBuffer_ = ownBuffer;
+    // The fields converted after each fetch and where their values lie in a staged row.
+    stagedFields_.clear();
+    int offset = 0;
+    for (int i = 0; i < FieldDescs().Count(); ++i) {
+        TFieldDesc* field = FieldDescs()[i];
+        if (field->FieldKind != fkData) continue;
+        if (NeedsConversion(field->TypeCode)) stagedFields_.push_back({field, offset});
+        offset += GetBindBufferSize(field);
+    }
     stagingBound_ = true;
     return true;
 }
@@ -625,10 +634,16 @@ bool TODBCRecordSet::FetchBlock() {
             try {
                 for (int i = 0; i < count; ++i) {
                     uint8_t* row = staging_.data() + static_cast<size_t>(i) * stride;
-                    void* record = block->Item(i, RecordSize)->Record();
+                    uint8_t* record = block->Item(i, RecordSize)->Record();
                     std::memcpy(record, row, static_cast<size_t>(RecordSize));
                     bindBuffer_ = row + RecordSize;
-                    ConvertRow(record, sharedPiece);
+                    for (const StagedField& f : stagedFields_) {
+                        SQLLEN* indicator = Indicator(record, f.Field);
+                        if (*indicator != SQL_NULL_DATA &&
+                            !ConvertFetchedValue(f.Field, bindBuffer_ + f.Offset, sharedPiece, *indicator,
+                                                 record + f.Field->RecordOffset))
+                            *indicator = SQL_NULL_DATA;
+                    }
                 }
             } catch (...) {
                 bindBuffer_ = ownBuffer;

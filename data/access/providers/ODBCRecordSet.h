@@ -76,6 +76,11 @@ protected:
     SQLULEN* rowsFetched_ = nullptr;
     std::vector<uint8_t> staging_; // rows of a block that need conversion, as the driver wrote them
     bool stagingBound_ = false;
+    struct StagedField {
+        TFieldDesc* Field;
+        int Offset;
+    };
+    std::vector<StagedField> stagedFields_;
     bool arrayBound_ = false;
     int arrayRows_ = 0;
     uint8_t* arrayBase_ = nullptr;
