@@ -3,6 +3,7 @@
 #include "data/access/providers/ODBCRecordSet.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "data/memory/Blob.h"
 #include "platform/core/Bcd.h"
@@ -14,6 +15,17 @@ namespace {
 int Fit(SQLLEN indicator, int slotSize) {
     if (indicator == SQL_NO_TOTAL || indicator > slotSize) return slotSize;
     return indicator < 0 ? 0 : static_cast<int>(indicator);
+}
+
+// Without a total the driver still ends a text with its terminator: the text is what lies before
+// it (bytes of a wide text), never more than the slot.
+int TextInSlot(TDataTypeCode type, const void* source, int slotBytes) {
+    if (type == tcBlob) return slotBytes;
+    if (type == tcWideMemo || type == tcExtWideString)
+        return static_cast<int>(
+                   wcsnlen(static_cast<const wchar_t*>(source), static_cast<size_t>(slotBytes / 2))) *
+               2;
+    return static_cast<int>(strnlen(static_cast<const char*>(source), static_cast<size_t>(slotBytes)));
 }
 
 constexpr double InvalidDateValue = -657434.0; // 1 January 100
@@ -448,7 +460,8 @@ void TODBCRecordSet::SetNull(int fieldNo, void* record, bool value) {
 bool TODBCRecordSet::Fetch(bool /*backward*/) {
     bool result = false;
     const uint8_t state = odbcCommand_->GetCursorState();
-    if (state != csInactive && state != csFetched) {
+    // After a failed block (or the last one) nothing more is fetched.
+    if (state != csInactive && state != csFetched && !atEndOfData_) {
         bool cancel = false;
         DoBeforeFetch(cancel);
         if (!cancel) {
@@ -739,6 +752,7 @@ bool TODBCRecordSet::ConvertFetchedValue(TFieldDesc* field, void* source, PPiece
         if (l != 0) {
             const int slot = field->TypeCode == tcBlob ? l : field->TypeCode == tcMemo ? l : l * 2;
             int n = Fit(indicator, slot);
+            if (indicator == SQL_NO_TOTAL) n = TextInSlot(field->TypeCode, source, n);
             if (n >= 1) {
                 PPieceHeader piece = nullptr;
                 blob->AllocPiece(piece, n);
@@ -753,13 +767,16 @@ bool TODBCRecordSet::ConvertFetchedValue(TFieldDesc* field, void* source, PPiece
     }
     case tcExtString: {
         int n = Fit(indicator, l);
+        if (indicator == SQL_NO_TOTAL) n = TextInSlot(tcExtString, source, n);
         char* text =
             StringHeap().AllocStr(static_cast<const char*>(source), field->IsFixedLength && TrimFixedChar, n);
         StoreUnaligned<char*>(out, 0, text);
         return true;
     }
     case tcExtWideString: {
-        int n = Fit(indicator, l * 2) / 2;
+        int n = Fit(indicator, l * 2);
+        if (indicator == SQL_NO_TOTAL) n = TextInSlot(tcExtWideString, source, n);
+        n /= 2;
         wchar_t* text = StringHeap().AllocWideStr(static_cast<const wchar_t*>(source),
                                                   field->IsFixedLength && TrimFixedChar, n);
         StoreUnaligned<wchar_t*>(out, 0, text);
