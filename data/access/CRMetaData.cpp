@@ -131,28 +131,7 @@ void TCRMetaData::AddField(const AnsiString& name, TDataTypeCode dataType, int l
     desc->FieldName = name;
     desc->SourceName = name;
     desc->TypeCode = dataType;
-    switch (dataType) {
-    case tcString:
-        desc->StorageSize = length + 1;
-        break;
-    case tcInt8:
-        desc->StorageSize = 1;
-        break;
-    case tcInt16:
-    case tcBoolean:
-        desc->StorageSize = 2;
-        break;
-    case tcFloat:
-    case tcDateTime:
-    case tcInt64:
-        desc->StorageSize = 8;
-        break;
-    case tcWideString:
-        desc->StorageSize = length * 2 + 2;
-        break;
-    default:
-        desc->StorageSize = 4;
-    }
+    desc->StorageSize = DataTypeStorageSize(dataType, length > 0 ? length : 0);
     if (length > 0) desc->DeclaredLength = static_cast<uint16_t>(length);
     data_->FieldDescs().Add(desc);
     desc->Position = static_cast<uint16_t>(data_->FieldDescs().Count());

@@ -309,44 +309,7 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
     field->DeclaredLength = static_cast<uint16_t>(length);
     field->DeclaredScale = static_cast<int16_t>(scale);
     field->IsFixedLength = fixed;
-    const int l = field->DeclaredLength;
-    switch (dataType) {
-    case tcString:
-    case tcGuid:
-        field->StorageSize = l + 1;
-        break;
-    case tcInt8:
-        field->StorageSize = 1;
-        break;
-    case tcInt16:
-    case tcUInt16:
-    case tcBoolean:
-        field->StorageSize = 2;
-        break;
-    case tcFloat:
-    case tcDate:
-    case tcTime:
-    case tcDateTime:
-    case tcInt64:
-    case tcCurrency:
-    case tcBCD:
-        field->StorageSize = 8;
-        break;
-    case tcBytes:
-        field->StorageSize = l;
-        break;
-    case tcVarBytes:
-        field->StorageSize = l + 2;
-        break;
-    case tcWideString:
-        field->StorageSize = l * 2 + 2;
-        break;
-    case tcFMTBCD:
-        field->StorageSize = 34;
-        break;
-    default:
-        field->StorageSize = 4;
-    }
+    field->StorageSize = DataTypeStorageSize(dataType, field->DeclaredLength);
 }
 
 bool TODBCRecordSet::NeedsConversion(TDataTypeCode dataType) {
@@ -449,10 +412,6 @@ bool TODBCRecordSet::GetNull(int fieldNo, void* record) {
     if (field->HasParent() || field->FieldKind != fkData) return TCRRecordSet::GetNull(fieldNo, record);
     if (*Indicator(record, field) != SQL_NULL_DATA) return false;
     return IsBlobCode(field->TypeCode) ? IsBlobFieldEmpty(fieldNo, record) : true;
-}
-
-void TODBCRecordSet::SetNull(int fieldNo, void* record, bool value) {
-    TCRRecordSet::SetNull(fieldNo, record, value);
 }
 
 // ---- fetching ----

@@ -23,7 +23,6 @@ public:
     bool IsFullReopen() const override { return false; }
     void Reopen() override;
     bool GetNull(int fieldNo, void* record) override;
-    void SetNull(int fieldNo, void* record, bool value) override;
     void SetToEnd() override;
     bool Fetch(bool backward) override;
 
