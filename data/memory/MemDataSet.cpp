@@ -512,6 +512,16 @@ void TMemDataSet::ComputeBufferLayout() {
     recordInfoOffset_ = FIRecordSet->RecordSize + (CacheCalcFields ? 0 : FIRecordSet->CalcRecordSize);
     bookmarkOffset_ = recordInfoOffset_ + MemRecordInfoSize;
     recBufSize_ = bookmarkOffset_ + MemBookmarkSize;
+    // Fields the record set hands over as they are, found by number without their descriptor.
+    TFieldDescs& descs = FIRecordSet->FieldDescs();
+    plainFields_.assign(static_cast<size_t>(descs.Count()) + 1, 0);
+    for (int i = 0; i < descs.Count(); ++i) {
+        TFieldDesc* desc = descs[i];
+        TDataTypeCode code = desc->TypeCode;
+        plainFields_[static_cast<size_t>(i) + 1] = !desc->HasParent() && code != tcInt8 &&
+                                                   code != tcExtString && code != tcExtWideString &&
+                                                   code != tcExtVarBytes;
+    }
 }
 
 void TMemDataSet::InternalOpen() {
@@ -545,6 +555,7 @@ void TMemDataSet::InternalOpen() {
 }
 
 void TMemDataSet::InternalClose() {
+    plainFields_.clear();
     BindFields(false);
     if (DefaultFields()) DestroyFields();
     if (!FIRecordSet) return; // making it failed
@@ -841,6 +852,11 @@ bool TMemDataSet::GetFieldData(TField* field, void* buffer) {
         default:
             return false;
         }
+    } else if (static_cast<size_t>(field->FieldNo()) < plainFields_.size() &&
+               plainFields_[field->FieldNo()]) {
+        bool isNull = false;
+        FIRecordSet->GetField(field->FieldNo(), record, isNull, buffer);
+        return !isNull;
     }
     return ReadFieldValue(ValueDesc(field), record, buffer, field->Size());
 }

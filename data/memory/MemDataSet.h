@@ -225,6 +225,8 @@ private:
     int bookmarkOffset_ = 0;
     int recordInfoOffset_ = 0;
     int recBufSize_ = 0;
+    // By field number: read without the conversions of ReadFieldValue.
+    std::vector<uint8_t> plainFields_;
     bool applying_ = false;
     TRecordBuffer applyNewBuffer_ = nullptr;
     TRecordBuffer applyOldBuffer_ = nullptr;
