@@ -11,6 +11,8 @@
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/memory/Blob.h"
 #include "data/memory/FieldDescs.h"
+#include "platform/core/Bcd.h"
+#include "platform/core/DateTime.h"
 
 namespace {
 
@@ -820,6 +822,80 @@ TEST_F(FakeResults, AnOdbc2ColumnsResultNumbersThePositionsAndHasNoDefaults) {
     EXPECT_EQ((std::vector<std::string>{"INTEGER", "VARCHAR", "DOUBLE"}), column("DATA_TYPE"));
     EXPECT_EQ((std::vector<std::string>{"10", "30", "15"}), column("DATA_LENGTH"));
     EXPECT_EQ((std::vector<std::string>{"0", "1", "1"}), column("NULLABLE"));
+}
+
+} // namespace
+
+namespace {
+
+// Values as a driver leaves them in the bind buffer, converted into the record's forms.
+TEST(ODBCConversions, FetchedValuesBecomeTheRecordsForms) {
+    TODBCRecordSet rs;
+    PPieceHeader piece = nullptr;
+    auto convert = [&](TDataTypeCode type, const void* source, SQLLEN indicator, void* dest, int length = 0) {
+        TFieldDesc field;
+        field.TypeCode = type;
+        field.DeclaredLength = static_cast<uint16_t>(length);
+        return rs.ConvertFetchedValue(&field, const_cast<void*>(source), piece, indicator, dest);
+    };
+    auto asDouble = [](const uint8_t* d) {
+        double v;
+        std::memcpy(&v, d, 8);
+        return v;
+    };
+    uint8_t dest[64];
+
+    SQL_DATE_STRUCT date{2024, 2, 29};
+    ASSERT_TRUE(convert(tcDate, &date, 6, dest));
+    EXPECT_DOUBLE_EQ(EncodeDate(2024, 2, 29), asDouble(dest));
+    SQL_DATE_STRUCT zeroDate{0, 0, 0};
+    ASSERT_TRUE(convert(tcDate, &zeroDate, 6, dest));
+    EXPECT_DOUBLE_EQ(-657434.0, asDouble(dest)); // 1 January 100
+    SQL_TIME_STRUCT time{13, 45, 59};
+    ASSERT_TRUE(convert(tcTime, &time, 6, dest));
+    EXPECT_DOUBLE_EQ(EncodeTime(13, 45, 59, 0), asDouble(dest));
+    SQL_TIME_STRUCT badTime{25, 0, 0};
+    ASSERT_TRUE(convert(tcTime, &badTime, 6, dest));
+    EXPECT_DOUBLE_EQ(0.0, asDouble(dest));
+    SQL_TIMESTAMP_STRUCT stamp{2024, 2, 29, 13, 45, 59, 123456789};
+    ASSERT_TRUE(convert(tcDateTime, &stamp, 16, dest));
+    EXPECT_NEAR(EncodeDateTime(2024, 2, 29, 13, 45, 59, 123), asDouble(dest), 1e-9);
+
+    struct DecimalCase {
+        const char* text;
+        bool notNull;
+        int64_t bcd; // ten-thousandths
+        const char* fmtBcd;
+    };
+    const DecimalCase decimals[] = {
+        {"12.50", true, 125000, "12.5"},  {"12,50", true, 125000, "12.5"}, // a driver that writes the
+                                                                           // locale's separator
+        {"-0.0001", true, -1, "-0.0001"}, {"abc", true, 0, "0"},           {"", false, 0, nullptr},
+    };
+    for (const DecimalCase& c : decimals) {
+        SCOPED_TRACE(c.text);
+        char source[256] = {};
+        std::strcpy(source, c.text);
+        EXPECT_EQ(c.notNull, convert(tcBCD, source, 0, dest));
+        if (c.notNull) {
+            int64_t v;
+            std::memcpy(&v, dest, 8);
+            EXPECT_EQ(c.bcd, v);
+        }
+        TBcdRecord record;
+        EXPECT_EQ(c.notNull, convert(tcFMTBCD, source, 0, &record));
+        if (c.notNull) {
+            EXPECT_EQ(c.fmtBcd, std::string(RecordToBcd(record).Text().c_str()));
+        }
+    }
+
+    char guid[39] = "6F9619FF-8B86-D011-B42D-00C04FC964FF";
+    ASSERT_TRUE(convert(tcGuid, guid, 36, dest));
+    EXPECT_EQ("{6F9619FF-8B86-D011-B42D-00C04FC964FF}", std::string(reinterpret_cast<char*>(dest)));
+    char braced[39] = "{6F9619FF-8B86-D011-B42D-00C04FC964FF}";
+    ASSERT_TRUE(convert(tcGuid, braced, 38, dest));
+    EXPECT_EQ(braced, std::string(reinterpret_cast<char*>(dest)));
+    std::free(piece);
 }
 
 } // namespace
