@@ -210,6 +210,43 @@ TEST_F(RecordSetTest, SortingFetchesTheRestFirstAndABreakCancelsTheNextFetch) {
     EXPECT_EQ(50, second->GetRecordCount());
 }
 
+TEST_F(RecordSetTest, NumberedPropertiesAndAFilterWhileFetching) {
+    TODBCRecordSet rs;
+    Variant v;
+    rs.SetProp(prLockFetchAll, true);
+    rs.SetProp(prFetchAll, false);
+    rs.GetProp(prFetchAll, v);
+    EXPECT_TRUE(v.AsBoolean()); // the lock keeps the record set's own choice
+    rs.SetProp(prLockFetchAll, false);
+    rs.SetProp(prODBCRecordSetFlag, true);
+    rs.GetProp(prODBCRecordSetFlag, v);
+    EXPECT_TRUE(v.AsBoolean());
+    rs.SetProp(prCommandTimeout, 7);
+    EXPECT_EQ(7, rs.ODBCCommand()->CommandTimeout);
+    EXPECT_TRUE(rs.SetProp(prReadOnly, true)); // accepted without effect
+    EXPECT_THROW(rs.SetProp(prUsername, AnsiString("x")), EAssertionFailed);
+    EXPECT_THROW(rs.GetProp(prFetchRows, v), EAssertionFailed);
+
+    // Fetching block by block under a filter counts only the rows it shows.
+    MakeRows(60);
+    auto filtered = std::make_unique<TODBCRecordSet>();
+    filtered->SetConnection(connection.get());
+    filtered->SetSQL("SELECT id FROM t ORDER BY id");
+    filtered->SetProp(prFetchAll, false);
+    filtered->FilterRecordHook = [&](void* record) {
+        Variant id;
+        filtered->GetFieldAsVariant(1, record, id);
+        return id.AsInteger() % 2 == 0;
+    };
+    filtered->Open();
+    EXPECT_EQ(12, filtered->GetRecordCount()); // the even rows of the first block
+    auto rows = ReadAll(*filtered);
+    ASSERT_EQ(30u, rows.size());
+    EXPECT_EQ("2", rows[0][0]);
+    EXPECT_EQ("60", rows[29][0]);
+    EXPECT_EQ(30, filtered->GetRecordCount());
+}
+
 TEST_F(RecordSetTest, AStatementWithoutRowsIsRefused) {
     MakeRows(1);
     auto rs = std::make_unique<TODBCRecordSet>();
