@@ -409,6 +409,41 @@ TEST_F(RecordSetTest, LongValuesAreReadByteExactAroundThePieceBorder) {
     }
 }
 
+TEST_F(RecordSetTest, SmallLongValuesKeepPiecesOfTheirOwnSize) {
+    Exec(*connection, "CREATE TABLE s (v TEXT)");
+    for (int i = 1; i <= 30; ++i)
+        Exec(*connection, "INSERT INTO s VALUES ('" + std::string(static_cast<size_t>(i), 'x') + "')");
+    auto rs = Open("SELECT v FROM s ORDER BY length(v)", true);
+    ASSERT_EQ(tcMemo, rs->FieldDescOf(1)->TypeCode);
+    void* buffer = nullptr;
+    rs->AllocRecBuf(buffer);
+    for (int i = 1; i <= 30; ++i) {
+        rs->GetNextRecord(buffer);
+        ASSERT_FALSE(rs->IsEOF());
+        PPieceHeader piece = rs->GetFieldBlob(1, buffer)->GetFirstPiece();
+        ASSERT_NE(nullptr, piece);
+        EXPECT_EQ(i, piece->UsedBytes);
+        EXPECT_EQ(i, piece->Capacity); // not a full piece per value
+        EXPECT_EQ(nullptr, piece->NextPiece);
+    }
+    rs->FreeRecBuf(buffer);
+}
+
+TEST_F(RecordSetTest, DisconnectKeepsTheRowsAndReopenReadsAgain) {
+    MakeRows(60);
+    auto rs = Open("SELECT id FROM t ORDER BY id");
+    EXPECT_FALSE(rs->CanDisconnect()); // still fetching
+    rs->FetchAll();
+    EXPECT_TRUE(rs->CanDisconnect());
+    rs->Disconnect();
+    EXPECT_FALSE(rs->ODBCCommand()->GetPrepared());
+    EXPECT_EQ(60u, ReadAll(*rs).size());
+    Exec(*connection, "DELETE FROM t WHERE id > 10");
+    rs->Reopen();
+    rs->SetToEnd(); // fetches the rest first
+    EXPECT_EQ(10, rs->GetRecordCount());
+}
+
 TEST_F(RecordSetTest, DatesTimesDecimalsAndGuidsAreConverted) {
     Exec(*connection, "CREATE TABLE v (d DATE, t TIME, ts TIMESTAMP, n NUMERIC(18,4), g GUID)");
     Exec(*connection, "INSERT INTO v VALUES ('2024-02-29', '13:45:59', '2024-02-29 13:45:59.123', 12.5, "
