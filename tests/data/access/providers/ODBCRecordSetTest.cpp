@@ -127,6 +127,41 @@ TEST_F(RecordSetTest, BlocksAreLinkedAndTheirLeftOverItemsFreed) {
     }
 }
 
+TEST(AccessRecordSet, TheStandInDriverIsReadInBlocksToo) {
+    std::string dir = BuildFolderUnix("odbc-provider-tests");
+    CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+    std::string dbFile = "Z:" + dir + "/recordset-access-" + std::to_string(GetCurrentProcessId()) + ".mdb";
+    // The stand-in opens existing files only; a zero-length file is an empty database.
+    CloseHandle(CreateFileA(dbFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    {
+        TODBCConnection connection;
+        connection.SetServer("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + dbFile);
+        connection.SetPassword("secret");
+        connection.Connect("");
+        Exec(connection, "CREATE TABLE a (id INTEGER, d DATE)");
+        Exec(connection, "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 30) "
+                         "INSERT INTO a SELECT i, date('2024-01-01', '+' || i || ' days') FROM c");
+        TODBCRecordSet rs;
+        rs.SetConnection(&connection);
+        rs.SetSQL("SELECT id, d FROM a ORDER BY id");
+        rs.Open();
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        int n = 0;
+        for (rs.GetNextRecord(buffer); !rs.IsEOF(); rs.GetNextRecord(buffer)) {
+            ++n;
+            Variant id, d;
+            rs.GetFieldAsVariant(1, buffer, id);
+            rs.GetFieldAsVariant(2, buffer, d);
+            EXPECT_EQ(n, id.AsInteger());
+            EXPECT_DOUBLE_EQ(EncodeDate(2024, 1, 1) + n, d.AsDateTime());
+        }
+        rs.FreeRecBuf(buffer);
+        EXPECT_EQ(30, n);
+    }
+    DeleteFileA(dbFile.c_str());
+}
+
 TEST_F(RecordSetTest, NavigationFetchesOnDemandAndRecordNumbersFollow) {
     MakeRows(60);
     auto rs = Open("SELECT id, name, x FROM t ORDER BY id");
