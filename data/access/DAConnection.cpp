@@ -165,7 +165,13 @@ void TCustomDAConnection::SetInternalConnection(std::unique_ptr<TCRConnection> v
                                    TConnLostCause& cause) {
         DoError(e, fail, reconnect, reexecute, attempt, cause);
     };
-    iConnection_->OnReconnectError = [this] { Disconnect(); };
+    // The link is gone: what the driver says while letting go of it changes nothing.
+    iConnection_->OnReconnectError = [this] {
+        try {
+            Disconnect();
+        } catch (const std::exception&) {
+        }
+    };
     iConnection_->OnReconnectSuccess = [this] {
         if (AfterConnect) AfterConnect(this);
     };
