@@ -1,8 +1,10 @@
+#include <algorithm>
 #include "data/access/DAConnection.h"
 
 #include <exception>
 
 #include "data/access/CRProps.h"
+#include "data/access/DATransaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSet.h"
 
@@ -67,11 +69,124 @@ TCustomDAConnection::TCustomDAConnection(TComponent* owner)
     LoginPrompt = true;
 }
 
+// Made after construction: CreateTransaction is the descendant's.
+std::unique_ptr<TDATransaction> TCustomDAConnection::CreateTransaction() {
+    return std::make_unique<TDATransaction>(nullptr);
+}
+
+TDATransaction* TCustomDAConnection::DefaultTransaction() const {
+    if (defaultTransaction_) return defaultTransaction_;
+    if (!internalTransaction_) {
+        auto* self = const_cast<TCustomDAConnection*>(this);
+        self->internalTransaction_ = self->CreateTransaction();
+        self->internalTransaction_->SharesConnectionTransaction = true;
+        if (!Name().empty()) self->internalTransaction_->SetName("tr" + Name());
+        self->internalTransaction_->SetDefaultConnection(self);
+    }
+    return internalTransaction_.get();
+}
+
+void TCustomDAConnection::SetDefaultTransaction(TDATransaction* value) {
+    if (value == internalTransaction_.get()) value = nullptr;
+    if (value == defaultTransaction_) return;
+    if (defaultTransaction_) {
+        TDATransaction* old = defaultTransaction_;
+        DetachTransaction(old);
+        old->RemoveFreeNotification(this);
+    }
+    defaultTransaction_ = value;
+    if (value) {
+        AttachTransaction(value);
+        value->FreeNotification(this);
+    }
+}
+
+void TCustomDAConnection::Notification(TComponent* component, TOperation operation) {
+    TCustomConnection::Notification(component, operation);
+    if (operation == opRemove && component == defaultTransaction_) SetDefaultTransaction(nullptr);
+}
+
+void TCustomDAConnection::AttachTransaction(TDATransaction* transaction) {
+    if (std::find(transactions_.begin(), transactions_.end(), transaction) != transactions_.end()) return;
+    transactions_.push_back(transaction);
+    bool bound = false;
+    for (int i = 0; i < transaction->ConnectionCount(); ++i)
+        if (transaction->Connections(i) == this) bound = true;
+    if (!bound) transaction->AddConnection(this);
+}
+
+void TCustomDAConnection::DetachTransaction(TDATransaction* transaction) {
+    auto it = std::find(transactions_.begin(), transactions_.end(), transaction);
+    if (it == transactions_.end()) return;
+    transactions_.erase(it);
+    if (defaultTransaction_ == transaction) defaultTransaction_ = nullptr;
+    for (int i = 0; i < transaction->ConnectionCount(); ++i)
+        if (transaction->Connections(i) == this) {
+            transaction->RemoveConnection(this);
+            break;
+        }
+}
+
+TDATransaction* TCustomDAConnection::UsedTransaction() {
+    if (!IsMultipleTransactionsSupported())
+        for (TDATransaction* t : transactions_)
+            if (t->GetActive(false)) return t;
+    return DefaultTransaction();
+}
+
+bool TCustomDAConnection::IsAnyTransactionActive(bool flag) {
+    for (TDATransaction* t : transactions_)
+        if (t->GetActive(t == internalTransaction_.get() ? flag : false)) return true;
+    return false;
+}
+
+void TCustomDAConnection::RestoreTransactions() {
+    for (TDATransaction* t : std::vector<TDATransaction*>(transactions_))
+        t->RestoreAfterFailover();
+}
+
+void TCustomDAConnection::CloseTransactionsForDisconnect() {
+    for (TDATransaction* t : std::vector<TDATransaction*>(transactions_))
+        t->CloseTransaction(true);
+}
+
+void TCustomDAConnection::StartTransaction() {
+    DefaultTransaction()->StartTransaction();
+}
+void TCustomDAConnection::Commit() {
+    DefaultTransaction()->Commit();
+}
+void TCustomDAConnection::Rollback() {
+    DefaultTransaction()->Rollback();
+}
+void TCustomDAConnection::CommitRetaining() {
+    DefaultTransaction()->CommitRetaining();
+}
+void TCustomDAConnection::RollbackRetaining() {
+    DefaultTransaction()->RollbackRetaining();
+}
+void TCustomDAConnection::Savepoint(const AnsiString& name) {
+    DefaultTransaction()->Savepoint(name);
+}
+void TCustomDAConnection::ReleaseSavepoint(const AnsiString& name) {
+    DefaultTransaction()->ReleaseSavepoint(name);
+}
+void TCustomDAConnection::RollbackToSavepoint(const AnsiString& name) {
+    DefaultTransaction()->RollbackToSavepoint(name);
+}
+
 TCustomDAConnection::~TCustomDAConnection() {
     try {
         Disconnect();
     } catch (const std::exception&) {
     }
+    if (internalTransaction_) {
+        DetachTransaction(internalTransaction_.get());
+        internalTransaction_.reset();
+    }
+    for (size_t i = transactions_.size(); i-- > 0;)
+        DetachTransaction(transactions_[i]);
+    if (defaultTransaction_) defaultTransaction_->RemoveFreeNotification(this);
     ClearInternalConnection();
 }
 
@@ -184,6 +299,8 @@ void TCustomDAConnection::SetInternalConnection(std::unique_ptr<TCRConnection> v
 
 void TCustomDAConnection::ClearInternalConnection() {
     if (!iConnection_) return;
+    for (TDATransaction* t : transactions_)
+        t->ReleaseInternalConnection(iConnection_.get());
     if (iConnection_->Pool)
         iConnection_.release()->ReturnToPool();
     else
@@ -290,6 +407,7 @@ void TCustomDAConnection::DoConnect() {
     if (!iConnection_) DatabaseError("No internal connection", this);
     PushOperation(clConnect, true);
     try {
+        if (DefaultTransaction() == internalTransaction_.get()) internalTransaction_->EnsureInternalTransaction();
         iConnection_->SetUsername(username_);
         iConnection_->SetPassword(password_);
         iConnection_->SetServer(GetServer());
@@ -302,11 +420,18 @@ void TCustomDAConnection::DoConnect() {
 }
 
 void TCustomDAConnection::DoDisconnect() {
+    std::exception_ptr closing;
+    try {
+        CloseTransactionsForDisconnect();
+    } catch (...) {
+        closing = std::current_exception();
+    }
     try {
         if (GetConnected()) iConnection_->Disconnect();
     } catch (const EDAError& e) {
         if (!(HasState(csDestroying) && e.IsFatalError())) throw;
     }
+    if (closing) std::rethrow_exception(closing);
 }
 
 void TCustomDAConnection::AcquireUse() {
@@ -336,19 +461,20 @@ void TCustomDAConnection::ReleaseUse() {
 }
 
 bool TCustomDAConnection::GetInTransaction() {
-    if (!iConnection_ || !iConnection_->GetConnected()) return false;
-    return iConnection_->GetInternalTransaction()->GetInTransaction();
+    return IsAnyTransactionActive(false);
 }
 
 bool TCustomDAConnection::IsFailoverAllowed() {
     // Work of an open transaction is gone with the session unless the transaction can be restored.
-    if (!iConnection_) return true;
-    TCRTransaction* transaction = iConnection_->GetInternalTransaction();
-    return !(transaction->GetInTransaction() && !transaction->CanRestoreAfterFailover());
+    for (TDATransaction* t : transactions_)
+        if (TCRTransaction* it = t->InternalTransaction())
+            if (it->GetInTransaction() && !it->CanRestoreAfterFailover()) return false;
+    return true;
 }
 
 void TCustomDAConnection::CloseTransactionsAfterLoss() {
-    if (iConnection_) iConnection_->GetInternalTransaction()->Reset();
+    for (TDATransaction* t : std::vector<TDATransaction*>(transactions_))
+        t->CloseAfterLoss();
 }
 
 bool TCustomDAConnection::ClientBlocksReconnect(TObject*, TObject*, TConnLostCause) {

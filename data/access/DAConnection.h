@@ -13,6 +13,7 @@
 #include "platform/db/Connection.h"
 
 class TCustomDAConnection;
+class TDATransaction;
 
 enum TSortType : uint8_t { stCaseSensitive, stCaseInsensitive, stBinary };
 enum TRetryMode : uint8_t { rmRaise, rmReconnect, rmReconnectExecute };
@@ -118,6 +119,28 @@ public:
     virtual bool IsFailoverAllowed();
     virtual bool GetInTransaction();
 
+    // Transactions bound to this connection; the default one is DefaultTransaction when assigned,
+    // else the internal default transaction that drives the internal connection's own.
+    int TransactionCount() const { return static_cast<int>(transactions_.size()); }
+    TDATransaction* Transactions(int index) const { return transactions_.at(static_cast<size_t>(index)); }
+    TDATransaction* DefaultTransaction() const;
+    void SetDefaultTransaction(TDATransaction* value);
+    TDATransaction* InternalDefaultTransaction() const { return internalTransaction_.get(); }
+    void AttachTransaction(TDATransaction* transaction);
+    void DetachTransaction(TDATransaction* transaction);
+    virtual TDATransaction* UsedTransaction();
+    virtual bool IsAnyTransactionActive(bool flag);
+    virtual bool IsMultipleTransactionsSupported() { return false; }
+    virtual void RestoreTransactions();
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    void CommitRetaining();
+    void RollbackRetaining();
+    void Savepoint(const AnsiString& name);
+    void ReleaseSavepoint(const AnsiString& name);
+    void RollbackToSavepoint(const AnsiString& name);
+
     void RegisterClient(TObject* client, const TConnectChangeEvent& event = nullptr) override;
     void UnRegisterClient(TObject* client) override;
 
@@ -141,9 +164,11 @@ protected:
     // Run when a login prompt is due; answers whether it connected. The base has no dialog.
     virtual bool HasConnectDialogClass() { return false; }
     virtual bool ExecuteConnectDialog() { return false; }
-    virtual bool IsMultipleTransactionsSupported() { return false; }
     virtual AnsiString GetServer() { return server_; }
     virtual void CloseTransactionsAfterLoss();
+    virtual void CloseTransactionsForDisconnect();
+    virtual std::unique_ptr<TDATransaction> CreateTransaction();
+    void Notification(TComponent* component, TOperation operation) override;
     // Clients that keep server state (a prepared statement, an open cursor not fetched to the end)
     // rule out a reconnect; the SQL dataset and statement components answer it.
     virtual bool ClientBlocksReconnect(TObject* client, TObject* failed, TConnLostCause cause);
@@ -156,12 +181,15 @@ private:
     void OpenConnection();
     void TellClients(bool connecting);
 
-    struct TOperation {
+    struct TOperationEntry {
         TConnLostCause cause;
         bool allowFailover;
         int reruns;
     };
-    std::vector<TOperation> operations_;
+    std::vector<TOperationEntry> operations_;
+    std::vector<TDATransaction*> transactions_;
+    std::unique_ptr<TDATransaction> internalTransaction_;
+    TDATransaction* defaultTransaction_ = nullptr;
     std::vector<std::pair<TObject*, TConnectChangeEvent>> clientEvents_;
     std::unique_ptr<TCriticalSection> clientLock_;
     std::unique_ptr<TDAConnectionOptions> options_;

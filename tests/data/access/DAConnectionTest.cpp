@@ -182,7 +182,7 @@ TEST(DAConnection, ConnLostCauseTable) {
         TTestDAConnection connection;
         connection.Options()->LocalFailover = c.localFailover;
         connection.Connect();
-        if (c.inTransaction) connection.InternalConnection()->GetInternalTransaction()->StartTransaction();
+        if (c.inTransaction) connection.StartTransaction();
         for (const Entry& e : c.stack)
             connection.PushOperation(e.cause, e.allow);
         EXPECT_EQ(connection.DetectConnLostCause(nullptr), c.expected) << "case " << i;

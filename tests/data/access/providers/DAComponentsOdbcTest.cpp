@@ -7,6 +7,7 @@
 #include "OdbcTestSupport.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DASQLText.h"
+#include "data/access/DATransaction.h"
 #include "support/PostgresServer.h"
 
 namespace {
@@ -266,3 +267,130 @@ TEST_F(Failover, RoleThatMayNoLongerLogInStopsAfterTheBoundedReconnects) {
     worker.Disconnect();
     Exec(admin.Internal(), "DROP ROLE vz_failover");
 }
+
+namespace {
+
+enum Server { sSQLite, sPostgres };
+
+// A transaction component of its own, driving a provider transaction object.
+class TOdbcDATransaction : public TDATransaction {
+public:
+    VZ_CLASS(TOdbcDATransaction, TDATransaction)
+    TOdbcDATransaction() : TDATransaction(nullptr) {}
+
+protected:
+    TClass GetInternalTransactionClass() override { return TODBCTransaction::StaticClass(); }
+};
+
+class Transactions : public testing::TestWithParam<Server> {
+protected:
+    void SetUp() override {
+        file = SQLiteFile("tx");
+        Open(a);
+        Open(b);
+        Exec(a->Internal(), "DROP TABLE IF EXISTS vz_datx");
+        Exec(a->Internal(), "CREATE TABLE vz_datx (v INTEGER)");
+    }
+    void Open(std::unique_ptr<TOdbcDAConnection>& c) {
+        c = std::make_unique<TOdbcDAConnection>();
+        if (GetParam() == sPostgres)
+            ConnectPostgres(*c);
+        else {
+            c->SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+            c->Connect();
+        }
+    }
+    std::string Seen() { return Joined(QueryRows(b->Internal(), "SELECT v FROM vz_datx ORDER BY v")); }
+    std::string file;
+    std::unique_ptr<TOdbcDAConnection> a, b;
+};
+
+} // namespace
+
+TEST_P(Transactions, SeenFromASecondConnection) {
+    a->StartTransaction();
+    EXPECT_TRUE(a->GetInTransaction());
+    EXPECT_THROW(a->StartTransaction(), Exception);
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (1)");
+    EXPECT_EQ("", Seen());
+    a->Commit();
+    EXPECT_FALSE(a->GetInTransaction());
+    EXPECT_EQ("1", Seen());
+
+    a->StartTransaction();
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (2)");
+    a->Rollback();
+    EXPECT_EQ("1", Seen());
+    // Auto-commit is back after the transaction.
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (3)");
+    EXPECT_EQ("1,3", Seen());
+
+    // Closing the connection, and destroying it, rolls back by the default close action.
+    a->StartTransaction();
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (4)");
+    a->Disconnect();
+    EXPECT_EQ("1,3", Seen());
+    Open(a);
+    a->StartTransaction();
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (5)");
+    a.reset();
+    EXPECT_EQ("1,3", Seen());
+
+    // A commit as the close action keeps the rows.
+    Open(a);
+    a->DefaultTransaction()->DefaultCloseAction = taCommit;
+    a->StartTransaction();
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (6)");
+    a->Disconnect();
+    EXPECT_EQ("1,3,6", Seen());
+}
+
+TEST_P(Transactions, OwnTransactionComponentAndImplicitUse) {
+    TOdbcDATransaction t;
+    t.SetDefaultConnection(a.get());
+    EXPECT_EQ(1, a->TransactionCount() - 1) << "beside the internal default";
+    a->SetDefaultTransaction(&t);
+    EXPECT_EQ(&t, a->DefaultTransaction());
+
+    // An implicit user starts it and its statement commits it.
+    t.AcquireTransaction();
+    EXPECT_TRUE(t.Active());
+    EXPECT_FALSE(t.ExplicitlyStarted());
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (1)");
+    EXPECT_EQ("", Seen());
+    t.AutoCommitTransaction(true);
+    EXPECT_FALSE(t.Active());
+    EXPECT_EQ("1", Seen());
+
+    // Inside an explicit transaction a statement that does not commit counts as uncommitted.
+    a->StartTransaction();
+    EXPECT_TRUE(t.Active());
+    EXPECT_THROW(a->InternalDefaultTransaction()->StartTransaction(), Exception)
+        << "one transaction at a time on this connection";
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (2)");
+    t.AutoCommitTransaction(false);
+    EXPECT_EQ(1, t.UncommittedCount());
+    t.Rollback();
+    EXPECT_EQ("1", Seen());
+
+    // A closed connection outside disconnected mode cannot carry a transaction.
+    a->Disconnect();
+    try {
+        t.StartTransaction();
+        FAIL() << "started";
+    } catch (const Exception& e) {
+        EXPECT_EQ(AnsiString(e.Message()), "One of the connections in the transaction is not active");
+    }
+    // In disconnected mode the transaction holds the connection open while it runs.
+    a->Options()->SetDisconnectedMode(true);
+    t.StartTransaction();
+    EXPECT_TRUE(a->Connected());
+    Exec(a->Internal(), "INSERT INTO vz_datx VALUES (3)");
+    t.Commit();
+    EXPECT_EQ("1,3", Seen());
+    EXPECT_FALSE(a->Connected());
+    a->SetDefaultTransaction(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, Transactions, testing::Values(sSQLite, sPostgres),
+                         [](const auto& info) { return info.param == sSQLite ? "SQLite" : "Postgres"; });
