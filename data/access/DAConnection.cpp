@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "data/access/CRProps.h"
+#include "data/access/DASQL.h"
 #include "data/access/DATransaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSet.h"
@@ -180,6 +181,7 @@ TCustomDAConnection::~TCustomDAConnection() {
         Disconnect();
     } catch (const std::exception&) {
     }
+    command_.reset();
     if (internalTransaction_) {
         DetachTransaction(internalTransaction_.get());
         internalTransaction_.reset();
@@ -407,7 +409,8 @@ void TCustomDAConnection::DoConnect() {
     if (!iConnection_) DatabaseError("No internal connection", this);
     PushOperation(clConnect, true);
     try {
-        if (DefaultTransaction() == internalTransaction_.get()) internalTransaction_->EnsureInternalTransaction();
+        if (DefaultTransaction() == internalTransaction_.get())
+            internalTransaction_->EnsureInternalTransaction();
         iConnection_->SetUsername(username_);
         iConnection_->SetPassword(password_);
         iConnection_->SetServer(GetServer());
@@ -477,12 +480,57 @@ void TCustomDAConnection::CloseTransactionsAfterLoss() {
         t->CloseAfterLoss();
 }
 
-bool TCustomDAConnection::ClientBlocksReconnect(TObject*, TObject*, TConnLostCause) {
-    return false;
+bool TCustomDAConnection::ClientBlocksReconnect(TObject* client, TObject*, TConnLostCause) {
+    // A prepared statement's plan is gone with the session.
+    auto* sql = dynamic_cast<TCustomDASQL*>(client);
+    return sql && sql->Prepared() && !sql->ICommand()->Executing();
 }
 
-bool TCustomDAConnection::ClientCountsReexecute(TObject*) {
-    return false;
+bool TCustomDAConnection::ClientCountsReexecute(TObject* component) {
+    return dynamic_cast<TCustomDASQL*>(component) != nullptr;
+}
+
+std::unique_ptr<TCustomDASQL> TCustomDAConnection::CreateSQL() {
+    auto sql = std::make_unique<TCustomDASQL>(nullptr);
+    sql->SetConnection(this);
+    return sql;
+}
+
+void TCustomDAConnection::CheckCommand() {
+    if (!command_) command_ = CreateSQL();
+    command_->Debug = Debug;
+}
+
+Variant TCustomDAConnection::ExecSQL(const AnsiString& text, const std::vector<Variant>& values) {
+    CheckCommand();
+    command_->SQL()->Clear();
+    command_->SQL()->SetText(text);
+    TDAParams* params = command_->Params();
+    for (size_t i = 0; i < values.size() && static_cast<int>(i) < params->Count(); ++i)
+        params->Items(static_cast<int>(i))->SetValue(values[i]);
+    TDAParam* result = command_->FindResultParam();
+    if (result && result->DataType() == ftUnknown) result->SetDataType(ftString);
+    command_->Execute();
+    return result ? result->GetValue() : Variant::Null();
+}
+
+Variant TCustomDAConnection::ExecSQLNamed(const AnsiString& text, const std::vector<Variant>& pairs) {
+    static const char* const invalid =
+        "Invalid Params array. Valid format: <Name1>,<Value1>[,<Name2>,<Value2>[...]]";
+    const bool none = pairs.size() == 1 && pairs[0].IsNull();
+    if (!none && pairs.size() % 2 != 0) throw Exception(invalid);
+    CheckCommand();
+    command_->SQL()->Clear();
+    command_->SQL()->SetText(text);
+    if (!none)
+        for (size_t i = 0; i < pairs.size(); i += 2) {
+            if (!pairs[i].IsString()) throw Exception(invalid);
+            command_->ParamByName(pairs[i].AsAnsiString())->SetValue(pairs[i + 1]);
+        }
+    TDAParam* result = command_->FindResultParam();
+    if (result && result->DataType() == ftUnknown) result->SetDataType(ftString);
+    command_->Execute();
+    return result ? result->GetValue() : Variant();
 }
 
 void TCustomDAConnection::PushOperation(TConnLostCause cause, bool allowFailover) {

@@ -14,6 +14,7 @@
 
 class TCustomDAConnection;
 class TDATransaction;
+class TCustomDASQL;
 
 enum TSortType : uint8_t { stCaseSensitive, stCaseInsensitive, stBinary };
 enum TRetryMode : uint8_t { rmRaise, rmReconnect, rmReconnectExecute };
@@ -100,6 +101,18 @@ public:
     TPoolingOptions* PoolingOptions() const { return poolingOptions_.get(); }
     void SetPoolingOptions(TPoolingOptions* value) { poolingOptions_->Assign(value); }
 
+    // Class factories of the provider; the base answers none.
+    virtual TClass GetInternalConnectionClass();
+    virtual TClass GetInternalCommandClass();
+
+    // Runs a statement through the connection's own statement component. Values go to the
+    // parameters in order; the answer is the result parameter's value, or Null without one.
+    Variant ExecSQL(const AnsiString& text, const std::vector<Variant>& values = {});
+    // Values are name, value pairs; one single Null stands for none. Unassigned without a result
+    // parameter.
+    Variant ExecSQLNamed(const AnsiString& text, const std::vector<Variant>& pairs);
+    TCustomDASQL* Command() const { return command_.get(); }
+
     int ConnectCount() const { return connectCount_; }
     bool PromptAllowed() const { return promptAllowed_; }
     TCRConnection* InternalConnection() const { return iConnection_.get(); }
@@ -154,9 +167,6 @@ protected:
     void DoDisconnect() override;
     void AssignTo(TPersistent* dest) override;
 
-    // Class factories of the provider; the base answers none.
-    virtual TClass GetInternalConnectionClass();
-    virtual TClass GetInternalCommandClass();
     virtual void CreateInternalConnection();
     virtual void SetInternalConnection(std::unique_ptr<TCRConnection> value);
     void ClearInternalConnection();
@@ -168,6 +178,8 @@ protected:
     virtual void CloseTransactionsAfterLoss();
     virtual void CloseTransactionsForDisconnect();
     virtual std::unique_ptr<TDATransaction> CreateTransaction();
+    virtual std::unique_ptr<TCustomDASQL> CreateSQL();
+    void CheckCommand();
     void Notification(TComponent* component, TOperation operation) override;
     // Clients that keep server state (a prepared statement, an open cursor not fetched to the end)
     // rule out a reconnect; the SQL dataset and statement components answer it.
@@ -189,6 +201,7 @@ private:
     std::vector<TOperationEntry> operations_;
     std::vector<TDATransaction*> transactions_;
     std::unique_ptr<TDATransaction> internalTransaction_;
+    std::unique_ptr<TCustomDASQL> command_;
     TDATransaction* defaultTransaction_ = nullptr;
     std::vector<std::pair<TObject*, TConnectChangeEvent>> clientEvents_;
     std::unique_ptr<TCriticalSection> clientLock_;

@@ -6,6 +6,7 @@
 
 #include "OdbcTestSupport.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DASQL.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
 #include "support/PostgresServer.h"
@@ -394,3 +395,152 @@ TEST_P(Transactions, OwnTransactionComponentAndImplicitUse) {
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Transactions, testing::Values(sSQLite, sPostgres),
                          [](const auto& info) { return info.param == sSQLite ? "SQLite" : "Postgres"; });
+
+namespace {
+
+class SQLComponent : public testing::Test {
+protected:
+    void SetUp() override {
+        connection.SetServer(("DRIVER={SQLite3};Database=" + SQLiteFile("sql")).c_str());
+        connection.Connect();
+        Exec(connection.Internal(), "CREATE TABLE t (k INTEGER PRIMARY KEY, s VARCHAR(20), d DATE)");
+        Exec(connection.Internal(), "INSERT INTO t VALUES (1, 'one', NULL)");
+        connection.Disconnect();
+    }
+    TOdbcDAConnection connection;
+};
+
+} // namespace
+
+TEST_F(SQLComponent, UseComesBackAfterEveryOutcome) {
+    struct Case {
+        const char* name;
+        const char* sql;
+        bool dateParam; // a value the parameter write cannot convert
+        bool prepareFirst;
+        bool fails;
+    };
+    const Case cases[] = {
+        {"runs", "INSERT INTO t (k, s) VALUES (:k, 'x')", false, false, false},
+        {"prepared, runs", "INSERT INTO t (k, s) VALUES (:k, 'x')", false, true, false},
+        {"fails at prepare", "INSERT INTO no_such_table VALUES (:k)", false, true, true},
+        {"fails at execute", "INSERT INTO no_such_table VALUES (:k)", false, false, true},
+        {"fails at execute (key)", "INSERT INTO t (k) VALUES (1 + 0 * :k)", false, false, true},
+        {"fails at parameter write", "UPDATE t SET d = :k", true, false, true},
+        {"prepared, fails at parameter write", "UPDATE t SET d = :k", true, true, true},
+    };
+    int key = 10;
+    for (bool disconnectedMode : {false, true}) {
+        connection.Options()->SetDisconnectedMode(disconnectedMode);
+        if (!disconnectedMode) connection.Connect();
+        const int base = connection.ConnectCount();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (disconnectedMode ? ", disconnected mode" : ""));
+            TCustomDASQL sql(nullptr);
+            sql.SetConnection(&connection);
+            sql.SQL()->SetText(c.sql);
+            ASSERT_EQ(1, sql.Params()->Count());
+            if (c.dateParam) {
+                sql.Params()->Items(0)->SetDataType(ftDate);
+                sql.Params()->Items(0)->SetValue(Variant(AnsiString("not a date")));
+            } else {
+                sql.Params()->Items(0)->SetValue(Variant(++key));
+            }
+            bool failed = false;
+            try {
+                if (c.prepareFirst) sql.Prepare();
+                sql.Execute();
+            } catch (const Exception&) {
+                failed = true;
+            }
+            EXPECT_EQ(c.fails, failed);
+            sql.Unprepare();
+            EXPECT_EQ(base, connection.ConnectCount());
+            EXPECT_EQ(!disconnectedMode, connection.Connected());
+        }
+        connection.Disconnect();
+    }
+}
+
+TEST_F(SQLComponent, TextParametersAndSizes) {
+    TCustomDASQL sql(nullptr);
+    sql.SetConnection(&connection);
+    sql.SQL()->SetText("UPDATE t SET s = :s WHERE k = :k OR s = :other \r\n \r\n");
+    ASSERT_EQ(3, sql.Params()->Count());
+    sql.ParamByName("s")->SetAsString("ABCDE");
+    sql.ParamByName("k")->SetValue(Variant(1));
+    sql.ParamByName("other")->SetDataType(ftString);
+    sql.Prepare();
+    EXPECT_EQ(AnsiString("UPDATE t SET s = :s WHERE k = :k OR s = :other"), sql.ICommand()->SQL());
+    EXPECT_EQ(5, sql.ICommand()->GetParam(0)->GetSize());
+    EXPECT_EQ(8000, sql.ICommand()->GetParam(2)->GetSize()) << "the connection's default";
+    sql.Execute();
+    EXPECT_EQ(1, sql.RowsAffected());
+    EXPECT_EQ("ABCDE", QueryValue(connection.Internal(), "SELECT s FROM t WHERE k = 1"));
+
+    // A disconnect unprepares a stand-alone statement.
+    connection.Disconnect();
+    EXPECT_FALSE(sql.Prepared());
+
+    // Without the parameter check a new text keeps the list; turning it on rescans and keeps the
+    // values of the names that survive.
+    sql.SetParamCheck(false);
+    sql.SQL()->SetText("UPDATE t SET s = :s WHERE k = :key");
+    EXPECT_EQ(3, sql.Params()->Count());
+    sql.SetParamCheck(true);
+    ASSERT_EQ(2, sql.Params()->Count());
+    EXPECT_EQ("ABCDE", sql.ParamByName("s")->GetAsString());
+    EXPECT_TRUE(sql.ParamByName("key")->IsNull());
+
+    // Macros reach the command expanded; a new value re-reads the text.
+    sql.SQL()->SetText("UPDATE t SET s = 'm' WHERE &cond");
+    sql.MacroByName("cond")->SetValue("k = 1");
+    sql.Execute();
+    EXPECT_EQ(AnsiString("UPDATE t SET s = 'm' WHERE k = 1"), sql.ICommand()->SQL());
+    EXPECT_EQ("m", QueryValue(connection.Internal(), "SELECT s FROM t WHERE k = 1"));
+}
+
+TEST_F(SQLComponent, ConnectionExecOperations) {
+    EXPECT_TRUE(
+        connection.ExecSQL("INSERT INTO t (k, s) VALUES (:k, :s)", {Variant(5), Variant(AnsiString("five"))})
+            .IsNull());
+    EXPECT_TRUE(connection
+                    .ExecSQLNamed("UPDATE t SET s = :s WHERE k = :k",
+                                  {Variant(AnsiString("k")), Variant(5), Variant(AnsiString("s")),
+                                   Variant(AnsiString("FIVE"))})
+                    .IsEmpty());
+    EXPECT_EQ("FIVE", QueryValue(connection.Internal(), "SELECT s FROM t WHERE k = 5"));
+    EXPECT_TRUE(connection.ExecSQLNamed("DELETE FROM t WHERE k = 5", {Variant::Null()}).IsEmpty());
+    const std::string invalid =
+        "Invalid Params array. Valid format: <Name1>,<Value1>[,<Name2>,<Value2>[...]]";
+    EXPECT_EQ(invalid,
+              MessageOf([&] { connection.ExecSQLNamed("DELETE FROM t", {Variant(AnsiString("k"))}); }));
+    EXPECT_EQ(invalid, MessageOf([&] {
+                  connection.ExecSQLNamed("DELETE FROM t WHERE k = :k", {Variant(1), Variant(2)});
+              }));
+    EXPECT_EQ("0", QueryValue(connection.Internal(), "SELECT count(*) FROM t WHERE k = 5"));
+    EXPECT_EQ(0, connection.ConnectCount()) << "connected by the first use only";
+    EXPECT_TRUE(connection.Connected());
+}
+
+TEST(DAComponentsPostgres, OutputParametersReadBack) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    Exec(connection.Internal(),
+         "CREATE OR REPLACE FUNCTION vz_sqlcalc(a integer, INOUT b varchar, OUT c double precision) "
+         "AS $$ BEGIN b := b || '-' || a::text; c := a * 1.5; END $$ LANGUAGE plpgsql");
+    TCustomDASQL sql(nullptr);
+    sql.SetConnection(&connection);
+    sql.SQL()->SetText("{call vz_sqlcalc(:a, :b, :c)}");
+    ASSERT_EQ(3, sql.Params()->Count());
+    sql.ParamByName("a")->SetValue(Variant(7));
+    sql.ParamByName("a")->SetParamType(ptInput);
+    sql.ParamByName("b")->SetAsString("x");
+    sql.ParamByName("b")->SetParamType(ptInputOutput);
+    sql.ParamByName("b")->SetSize(50);
+    sql.ParamByName("c")->SetDataType(ftFloat);
+    sql.ParamByName("c")->SetParamType(ptOutput);
+    sql.Execute();
+    EXPECT_EQ("x-7", sql.ParamByName("b")->GetAsString());
+    EXPECT_DOUBLE_EQ(10.5, sql.ParamByName("c")->GetValue().AsDouble());
+}
