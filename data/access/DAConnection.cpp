@@ -4,6 +4,9 @@
 #include <exception>
 
 #include "data/access/CRProps.h"
+#include "data/access/CRSQLInfo.h"
+#include "data/access/DASQLText.h"
+#include "data/access/Macros.h"
 #include "data/access/DASQL.h"
 #include "data/access/DATransaction.h"
 #include "platform/core/Exceptions.h"
@@ -635,4 +638,24 @@ void TCustomDAConnection::UnRegisterClient(TObject* client) {
     TCustomConnection::UnRegisterClient(client);
     std::erase_if(clientEvents_, [client](const auto& entry) { return entry.first == client; });
     clientLock_->Release();
+}
+
+// ---- unit start-up ------------------------------------------------------------------------------
+
+namespace {
+std::unique_ptr<TSQLInfo> defaultSQLInfo;
+}
+
+void DBAccessInitialize() {
+    MacroChar = '&';
+    SetSignalWaitHook(nullptr);
+    defaultSQLInfo = std::make_unique<TSQLInfo>(nullptr);
+}
+
+void DBAccessFinalize() {
+    defaultSQLInfo.reset();
+}
+
+TSQLInfo* DefaultSQLInfo() {
+    return defaultSQLInfo.get();
 }

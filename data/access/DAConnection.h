@@ -215,3 +215,11 @@ private:
     bool promptAllowed_ = true;
     int connectCount_ = 0;
 };
+
+class TSQLInfo;
+// Start-up of the components' unit: the macro character, no wait hook, and the SQL information
+// of datasets without a command.
+void DBAccessInitialize();
+void DBAccessFinalize();
+// Valid between start-up and shut-down.
+TSQLInfo* DefaultSQLInfo();
