@@ -182,27 +182,31 @@ void TDATransaction::StartTransaction() {
 }
 
 void TDATransaction::Commit() {
-    if (!connectionsGained_) GainConnections(false);
-    try {
-        iTransaction_->Commit();
-    } catch (...) {
-        if (!iTransaction_ || !iTransaction_->GetInTransaction()) ReleaseConnections();
-        throw;
-    }
-    if (!iTransaction_ || !iTransaction_->GetInTransaction()) ReleaseConnections();
+    EndTransaction(taCommit);
     if (OnCommit) OnCommit(this);
 }
 
 void TDATransaction::Rollback() {
+    EndTransaction(taRollback);
+    if (OnRollback) OnRollback(this);
+}
+
+void TDATransaction::EndTransaction(TCRTransactionAction action) {
     if (!connectionsGained_) GainConnections(false);
-    try {
-        iTransaction_->Rollback();
-    } catch (...) {
+    // The connections go back once the internal transaction has ended, whatever the outcome.
+    auto release = [this] {
         if (!iTransaction_ || !iTransaction_->GetInTransaction()) ReleaseConnections();
+    };
+    try {
+        if (action == taCommit)
+            iTransaction_->Commit();
+        else
+            iTransaction_->Rollback();
+    } catch (...) {
+        release();
         throw;
     }
-    if (!iTransaction_ || !iTransaction_->GetInTransaction()) ReleaseConnections();
-    if (OnRollback) OnRollback(this);
+    release();
 }
 
 void TDATransaction::CommitRetaining() {

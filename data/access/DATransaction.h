@@ -85,6 +85,7 @@ protected:
 
 private:
     void FreeInternalTransaction();
+    void EndTransaction(TCRTransactionAction action);
     void DoAddConnection(TCustomDAConnection* connection);
     void DoRemoveConnection(TCustomDAConnection* connection);
 

@@ -111,6 +111,15 @@ TEST(DAComponentsPostgres, ChangedTextsGiveTheExpectedRows) {
 
 namespace {
 
+// Local failover with a handler that asks for the statement again and counts its calls.
+void ReexecuteOnLoss(TOdbcDAConnection& worker, int& lost) {
+    worker.Options()->LocalFailover = true;
+    worker.OnConnectionLost = [&lost](TObject*, TComponent*, TConnLostCause, TRetryMode& mode) {
+        ++lost;
+        mode = rmReconnectExecute;
+    };
+}
+
 class Failover : public testing::Test {
 protected:
     void SetUp() override {
@@ -182,12 +191,8 @@ TEST_F(Failover, ReexecuteRunsTheStatementOnANewSessionIdleAndDuringIt) {
     for (bool during : {false, true}) {
         SCOPED_TRACE(during ? "during pg_sleep" : "idle");
         TOdbcDAConnection worker;
-        worker.Options()->LocalFailover = true;
         int lost = 0;
-        worker.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause, TRetryMode& mode) {
-            ++lost;
-            mode = rmReconnectExecute;
-        };
+        ReexecuteOnLoss(worker, lost);
         ConnectPostgres(worker);
         Exec(worker.Internal(), "DROP TABLE IF EXISTS vz_runs_" + std::to_string(during));
         Exec(worker.Internal(), "CREATE TABLE vz_runs_" + std::to_string(during) + " (v INTEGER)");
@@ -216,12 +221,8 @@ TEST_F(Failover, ReexecuteRunsTheStatementOnANewSessionIdleAndDuringIt) {
 
 TEST_F(Failover, StatementInATransactionIsNotRunAgain) {
     TOdbcDAConnection worker;
-    worker.Options()->LocalFailover = true;
     int lost = 0;
-    worker.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause, TRetryMode& mode) {
-        ++lost;
-        mode = rmReconnectExecute;
-    };
+    ReexecuteOnLoss(worker, lost);
     ConnectPostgres(worker);
     Exec(worker.Internal(), "DROP TABLE IF EXISTS vz_lost_tx");
     Exec(worker.Internal(), "CREATE TABLE vz_lost_tx (v INTEGER)");
@@ -237,12 +238,8 @@ TEST_F(Failover, StatementInATransactionIsNotRunAgain) {
 
 TEST_F(Failover, StatementThatEndsItsOwnSessionStopsAfterTheBoundedReruns) {
     TOdbcDAConnection worker;
-    worker.Options()->LocalFailover = true;
     int lost = 0;
-    worker.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause, TRetryMode& mode) {
-        ++lost;
-        mode = rmReconnectExecute;
-    };
+    ReexecuteOnLoss(worker, lost);
     ConnectPostgres(worker);
     EXPECT_THROW(Run(worker, "SELECT pg_terminate_backend(pg_backend_pid())"), EDAError);
     EXPECT_EQ(TCustomDAConnection::MaxFailoverAttempts + 1, lost);
@@ -253,12 +250,8 @@ TEST_F(Failover, RoleThatMayNoLongerLogInStopsAfterTheBoundedReconnects) {
     Exec(admin.Internal(), "DROP ROLE IF EXISTS vz_failover");
     Exec(admin.Internal(), "CREATE ROLE vz_failover LOGIN PASSWORD 'vz-failover'");
     TOdbcDAConnection worker;
-    worker.Options()->LocalFailover = true;
     int lost = 0;
-    worker.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause, TRetryMode& mode) {
-        ++lost;
-        mode = rmReconnectExecute;
-    };
+    ReexecuteOnLoss(worker, lost);
     ConnectPostgres(worker, "vz_failover", "vz-failover");
     Exec(admin.Internal(), "ALTER ROLE vz_failover NOLOGIN");
     Kill(worker);
