@@ -504,6 +504,28 @@ void TCustomDAConnection::CheckCommand() {
     command_->Debug = Debug;
 }
 
+namespace {
+const char* const InvalidParamsArray =
+    "Invalid Params array. Valid format: <Name1>,<Value1>[,<Name2>,<Value2>[...]]";
+
+// Name, value pairs onto the statement's parameters; one single Null stands for none.
+void ApplyNamedValues(TCustomDASQL* sql, const std::vector<Variant>& pairs) {
+    if (pairs.size() == 1 && pairs[0].IsNull()) return;
+    if (pairs.size() % 2 != 0) throw Exception(InvalidParamsArray);
+    for (size_t i = 0; i < pairs.size(); i += 2)
+        if (!pairs[i].IsString()) throw Exception(InvalidParamsArray);
+    for (size_t i = 0; i < pairs.size(); i += 2)
+        sql->ParamByName(pairs[i].AsAnsiString())->SetValue(pairs[i + 1]);
+}
+
+Variant ExecuteForResult(TCustomDASQL* sql, const Variant& none) {
+    TDAParam* result = sql->FindResultParam();
+    if (result && result->DataType() == ftUnknown) result->SetDataType(ftString);
+    sql->Execute();
+    return result ? result->GetValue() : none;
+}
+} // namespace
+
 Variant TCustomDAConnection::ExecSQL(const AnsiString& text, const std::vector<Variant>& values) {
     CheckCommand();
     command_->SQL()->Clear();
@@ -511,29 +533,45 @@ Variant TCustomDAConnection::ExecSQL(const AnsiString& text, const std::vector<V
     TDAParams* params = command_->Params();
     for (size_t i = 0; i < values.size() && static_cast<int>(i) < params->Count(); ++i)
         params->Items(static_cast<int>(i))->SetValue(values[i]);
-    TDAParam* result = command_->FindResultParam();
-    if (result && result->DataType() == ftUnknown) result->SetDataType(ftString);
-    command_->Execute();
-    return result ? result->GetValue() : Variant::Null();
+    return ExecuteForResult(command_.get(), Variant::Null());
 }
 
 Variant TCustomDAConnection::ExecSQLNamed(const AnsiString& text, const std::vector<Variant>& pairs) {
-    static const char* const invalid =
-        "Invalid Params array. Valid format: <Name1>,<Value1>[,<Name2>,<Value2>[...]]";
-    const bool none = pairs.size() == 1 && pairs[0].IsNull();
-    if (!none && pairs.size() % 2 != 0) throw Exception(invalid);
+    if (!(pairs.size() == 1 && pairs[0].IsNull()) && pairs.size() % 2 != 0)
+        throw Exception(InvalidParamsArray);
     CheckCommand();
     command_->SQL()->Clear();
     command_->SQL()->SetText(text);
-    if (!none)
-        for (size_t i = 0; i < pairs.size(); i += 2) {
-            if (!pairs[i].IsString()) throw Exception(invalid);
-            command_->ParamByName(pairs[i].AsAnsiString())->SetValue(pairs[i + 1]);
-        }
-    TDAParam* result = command_->FindResultParam();
-    if (result && result->DataType() == ftUnknown) result->SetDataType(ftString);
-    command_->Execute();
-    return result ? result->GetValue() : Variant();
+    ApplyNamedValues(command_.get(), pairs);
+    return ExecuteForResult(command_.get(), Variant());
+}
+
+Variant TCustomDAConnection::ExecProc(const AnsiString& name, const std::vector<Variant>& values) {
+    CheckCommand();
+    command_->SQL()->Clear();
+    command_->CreateProcCall(name, true);
+    TDAParams* params = command_->Params();
+    size_t next = 0;
+    for (int i = 0; i < params->Count(); ++i) {
+        TDAParam* p = params->Items(i);
+        if (p->ParamType() == ptResult) continue;
+        if (next < values.size())
+            p->SetValue(values[next++]);
+        else if (p->ParamType() == ptInput)
+            p->Bound = false;
+    }
+    return ExecuteForResult(command_.get(), Variant());
+}
+
+Variant TCustomDAConnection::ExecProcNamed(const AnsiString& name, const std::vector<Variant>& pairs) {
+    CheckCommand();
+    command_->SQL()->Clear();
+    command_->CreateProcCall(name, true);
+    TDAParams* params = command_->Params();
+    for (int i = 0; i < params->Count(); ++i)
+        if (params->Items(i)->ParamType() == ptInput) params->Items(i)->Bound = false;
+    ApplyNamedValues(command_.get(), pairs);
+    return ExecuteForResult(command_.get(), Variant());
 }
 
 void TCustomDAConnection::PushOperation(TConnLostCause cause, bool allowFailover) {

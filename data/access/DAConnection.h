@@ -111,6 +111,10 @@ public:
     // Values are name, value pairs; one single Null stands for none. Unassigned without a result
     // parameter.
     Variant ExecSQLNamed(const AnsiString& text, const std::vector<Variant>& pairs);
+    // Calls a stored procedure with the parameters the server describes: values in order
+    // (the result parameter skipped), or name, value pairs. Unassigned without a result parameter.
+    Variant ExecProc(const AnsiString& name, const std::vector<Variant>& values = {});
+    Variant ExecProcNamed(const AnsiString& name, const std::vector<Variant>& pairs);
     TCustomDASQL* Command() const { return command_.get(); }
 
     int ConnectCount() const { return connectCount_; }

@@ -341,14 +341,41 @@ void TCustomDASQL::ScanParams() {
     if (!paramCheck_) return;
     TDAParams old;
     old.Assign(params_.get());
+    ReadParamDescs();
+    params_->AssignValues(&old);
+}
+
+void TCustomDASQL::ReadParamDescs() {
     params_->Clear();
     for (int i = 0; i < command_->ParamCount(); ++i) {
         TParamDesc* d = command_->GetParam(i);
         auto* p = static_cast<TDAParam*>(params_->Add());
         p->SetName(d->GetName());
+        if (d->GetDataType() != 0) p->SetDataType(TypesMap().FieldTypeOf(d->GetDataType()));
         p->SetParamType(static_cast<TParamType>(d->GetParamType()));
+        p->SetSize(d->GetSize());
     }
-    params_->AssignValues(&old);
+}
+
+void TCustomDASQL::CreateProcCall(const AnsiString& name, bool needDescribe, bool isQuery) {
+    if (name.empty()) DatabaseError("StoredProcName must be defined", this);
+    BeginConnection(true);
+    try {
+        if (!needDescribe) WriteParams(false);
+        const AnsiString text = command_->CreateProcCall(name, needDescribe);
+        if (needDescribe) ReadParamDescs();
+        settingProcCall_ = true;
+        sql_->SetText(text);
+        settingProcCall_ = false;
+    } catch (...) {
+        settingProcCall_ = false;
+        EndConnection();
+        throw;
+    }
+    EndConnection();
+    storedProcName_ = name;
+    storedProcIsQuery_ = isQuery;
+    command_->SetProp(prIsStoredProc, true);
 }
 
 // ---- SQL changes ---------------------------------------------------------------------------------
@@ -370,7 +397,10 @@ void TCustomDASQL::ResetAfterSQLChange(bool noMacroScan) {
         }
         scanningMacros_ = false;
     }
+    if (settingProcCall_) return;
     ScanParams();
+    storedProcName_.clear();
+    storedProcIsQuery_ = false;
 }
 
 void TCustomDASQL::MacrosChanged() {

@@ -50,6 +50,11 @@ public:
     int64_t LastInsertId() const { return lastInsertId_; }
     // The SQL without trailing blanks and line breaks, macros expanded.
     virtual AnsiString GetFinalSQL() const;
+    // Makes the call text of a stored procedure the SQL text. With needDescribe the parameters
+    // come from the server's description, else the current ones are written into the call.
+    virtual void CreateProcCall(const AnsiString& name, bool needDescribe, bool isQuery = false);
+    const AnsiString& StoredProcName() const { return storedProcName_; }
+    bool StoredProcIsQuery() const { return storedProcIsQuery_; }
     // The last result parameter; nullptr when none.
     virtual TDAParam* FindResultParam() const;
 
@@ -91,6 +96,11 @@ private:
     std::unique_ptr<TCRCommand> command_;
     bool paramCheck_ = true;
     bool autoCommit_ = true;
+    void ReadParamDescs();
+
     bool scanningMacros_ = false;
+    bool settingProcCall_ = false;
+    AnsiString storedProcName_;
+    bool storedProcIsQuery_ = false;
     int64_t lastInsertId_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <thread>
+#include <tuple>
 
 #include "OdbcTestSupport.h"
 #include "data/access/DAConnection.h"
@@ -536,4 +537,39 @@ TEST(DAComponentsPostgres, OutputParametersReadBack) {
     sql.Execute();
     EXPECT_EQ("x-7", sql.ParamByName("b")->GetAsString());
     EXPECT_DOUBLE_EQ(10.5, sql.ParamByName("c")->GetValue().AsDouble());
+}
+
+TEST(DAComponentsPostgres, ProcedureCallFromTheCurrentParameters) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    Exec(connection.Internal(),
+         "CREATE OR REPLACE FUNCTION vz_sqlcalc(a integer, INOUT b varchar, OUT c double precision) "
+         "AS $$ BEGIN b := b || '-' || a::text; c := a * 1.5; END $$ LANGUAGE plpgsql");
+    TCustomDASQL sql(nullptr);
+    sql.SetConnection(&connection);
+    EXPECT_EQ("StoredProcName must be defined", MessageOf([&] { sql.CreateProcCall("", false); }));
+    for (auto [name, type, dataType] :
+         {std::tuple{"a", ptInput, ftInteger}, std::tuple{"b", ptInputOutput, ftString},
+          std::tuple{"c", ptOutput, ftFloat}}) {
+        auto* p = static_cast<TDAParam*>(sql.Params()->Add());
+        p->SetName(name);
+        p->SetParamType(type);
+        p->SetDataType(dataType);
+    }
+    sql.ParamByName("b")->SetSize(50);
+    sql.CreateProcCall("vz_sqlcalc", false);
+    EXPECT_EQ(AnsiString("{call vz_sqlcalc(:a, :b, :c)}"), Trim(sql.SQL()->Text()));
+    EXPECT_EQ(AnsiString("vz_sqlcalc"), sql.StoredProcName());
+    ASSERT_EQ(3, sql.Params()->Count()) << "the call text keeps the parameters";
+    sql.ParamByName("a")->SetValue(Variant(4));
+    sql.ParamByName("b")->SetAsString("y");
+    sql.Execute();
+    EXPECT_EQ("y-4", sql.ParamByName("b")->GetAsString());
+    EXPECT_DOUBLE_EQ(6.0, sql.ParamByName("c")->GetValue().AsDouble());
+    EXPECT_EQ(1, connection.ConnectCount()) << "only the explicit connect";
+
+    // The server's description of a procedure needs the provider's metadata, which is not there.
+    EXPECT_EQ("Operation is not supported by the database",
+              MessageOf([&] { connection.ExecProc("vz_sqlcalc", {Variant(1)}); }));
+    EXPECT_EQ(1, connection.ConnectCount());
 }
