@@ -394,6 +394,17 @@ void TCustomDAConnection::SetConnected(bool value) {
     connectCount_ = kept;
 }
 
+void TCustomDAConnection::Loaded() {
+    TComponent::Loaded();
+    try {
+        if (StreamedConnected) SetConnected(true);
+    } catch (...) {
+        StreamedConnected = false;
+        throw;
+    }
+    StreamedConnected = false;
+}
+
 void TCustomDAConnection::OpenConnection() {
     if (HasState(csLoading)) {
         StreamedConnected = true;

@@ -79,6 +79,8 @@ public:
     static constexpr int MaxFailoverAttempts = 3;
 
     void SetConnected(bool value) override;
+    // A stored Connected opens the connection once loading ends; the stored value is gone after.
+    void Loaded() override;
     void Connect() { SetConnected(true); }
     void Disconnect() { SetConnected(false); }
     void AssignConnect(TCustomDAConnection* source);

@@ -17,6 +17,9 @@ public:
     TTestDAConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
     TTestConnection* Internal() const { return static_cast<TTestConnection*>(InternalConnection()); }
     std::deque<bool> connectScript; // handed to each new internal connection
+    // A login prompt when set: its answer, and whether it connects.
+    int dialogRuns = 0;
+    bool dialogAvailable = false, dialogConnects = false;
 
 protected:
     TClass GetInternalConnectionClass() override { return TTestConnection::StaticClass(); }
@@ -26,6 +29,16 @@ protected:
         auto connection = std::make_unique<TTestConnection>();
         connection->connectScript = connectScript;
         SetInternalConnection(std::move(connection));
+    }
+    bool HasConnectDialogClass() override { return dialogAvailable; }
+    bool ExecuteConnectDialog() override {
+        // As the dialog does: it connects with the login data it collected, without a prompt.
+        ++dialogRuns;
+        if (!dialogConnects) return false;
+        LoginPrompt = false;
+        Connect();
+        LoginPrompt = true;
+        return true;
     }
 };
 
@@ -276,4 +289,69 @@ TEST(DAConnection, FailoverIsBounded) {
         EXPECT_EQ(reruns, TCustomDAConnection::MaxFailoverAttempts);
         EXPECT_FALSE(connection.Connected());
     }
+}
+
+TEST(DAConnection, StoredConnectedOpensAfterLoadingAndCountsOnce) {
+    TTestDAConnection connection;
+    connection.BeginLoading();
+    connection.Connect();
+    EXPECT_FALSE(connection.Connected());
+    connection.Loaded();
+    EXPECT_TRUE(connection.Connected());
+    EXPECT_EQ(connection.ConnectCount(), 1) << "the stored value counts once, not again when it opens";
+
+    TTestDAConnection failing;
+    failing.connectScript = {false};
+    failing.BeginLoading();
+    failing.Connect();
+    EXPECT_THROW(failing.Loaded(), Exception);
+    EXPECT_FALSE(failing.Connected());
+    failing.Connect();
+    EXPECT_TRUE(failing.Connected()) << "the stored value is gone after the failure";
+}
+
+TEST(DAConnection, LoginPromptThroughTheConnectDialog) {
+    TTestDAConnection connection;
+    connection.dialogAvailable = true;
+    connection.LoginPrompt = true;
+    EXPECT_THROW(connection.Connect(), EAbort) << "a cancelled prompt aborts silently";
+    EXPECT_EQ(connection.ConnectCount(), 0);
+    connection.dialogConnects = true;
+    connection.Connect();
+    EXPECT_TRUE(connection.Connected());
+    EXPECT_EQ(connection.ConnectCount(), 1);
+    // A use after the last one closed the connection may prompt; one while open may not.
+    connection.Disconnect();
+    connection.AcquireUse();
+    EXPECT_EQ(connection.dialogRuns, 3);
+    connection.ReleaseUse();
+    EXPECT_FALSE(connection.PromptAllowed());
+    connection.AcquireUse();
+    EXPECT_EQ(connection.dialogRuns, 3);
+    // In disconnected mode the last release closes; the next use may prompt again.
+    connection.Options()->SetDisconnectedMode(true);
+    EXPECT_TRUE(connection.PromptAllowed());
+}
+
+TEST(DAConnection, AssignCopiesLoginOptionsAndEvents) {
+    TTestDAConnection a, b;
+    a.SetUsername("u");
+    a.SetPassword("p");
+    a.SetServer("s");
+    a.SetAutoCommit(false);
+    a.Options()->LocalFailover = true;
+    a.PoolingOptions()->MaxPoolSize = 7;
+    int connected = 0;
+    a.AfterConnect = [&](TObject*) { ++connected; };
+    b.Assign(&a);
+    EXPECT_EQ(b.Username(), "u");
+    EXPECT_EQ(b.Password(), "p");
+    EXPECT_EQ(b.Server(), "s");
+    EXPECT_FALSE(b.AutoCommit());
+    EXPECT_TRUE(b.Options()->LocalFailover);
+    EXPECT_EQ(b.PoolingOptions()->MaxPoolSize, 7);
+    b.Connect();
+    EXPECT_EQ(connected, 1);
+    TDAConnectionOptions options(nullptr);
+    EXPECT_THROW(options.Assign(&a), Exception);
 }
