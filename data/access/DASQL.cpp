@@ -378,6 +378,28 @@ void TCustomDASQL::CreateProcCall(const AnsiString& name, bool needDescribe, boo
     command_->SetProp(prIsStoredProc, true);
 }
 
+void TCustomDASQL::SetCommandStoredProcName(const AnsiString& value) {
+    storedProcName_ = value;
+    if (command_) command_->SetProp(prIsStoredProc, !value.empty());
+}
+
+void TCustomDASQL::AssignTo(TPersistent* dest) {
+    auto* d = dynamic_cast<TCustomDASQL*>(dest);
+    if (!d) {
+        TComponent::AssignTo(dest);
+        return;
+    }
+    d->SetConnection(connection_);
+    d->SetParamCheck(paramCheck_);
+    d->sql_->SetText(sql_->Text());
+    d->macros_->Assign(macros_.get());
+    d->params_->Assign(params_.get());
+    d->Debug = Debug;
+    d->SetAutoCommit(autoCommit_);
+    d->SetCommandStoredProcName(storedProcName_);
+    d->storedProcIsQuery_ = storedProcIsQuery_;
+}
+
 // ---- SQL changes ---------------------------------------------------------------------------------
 
 void TCustomDASQL::SQLChanged() {

@@ -55,6 +55,17 @@ public:
     virtual void CreateProcCall(const AnsiString& name, bool needDescribe, bool isQuery = false);
     const AnsiString& StoredProcName() const { return storedProcName_; }
     bool StoredProcIsQuery() const { return storedProcIsQuery_; }
+
+    // The stored form: "ParamData" and "MacroData" are written when they hold items, the
+    // procedure name when set and the query flag when on; reading the name tells the command.
+    bool IsParamDataStored() const { return params_->Count() > 0; }
+    bool IsMacroDataStored() const { return macros_->Count() > 0; }
+    bool IsCommandStoredProcNameStored() const { return !storedProcName_.empty(); }
+    bool IsStoredProcIsQueryStored() const { return storedProcIsQuery_; }
+    void SetParamData(TDAParams* value) { params_->Assign(value); }
+    void SetMacroData(TMacros* value) { macros_->Assign(value); }
+    void SetCommandStoredProcName(const AnsiString& value);
+    void SetStoredProcIsQuery(bool value) { storedProcIsQuery_ = value; }
     // The last result parameter; nullptr when none.
     virtual TDAParam* FindResultParam() const;
 
@@ -66,6 +77,9 @@ public:
     void MacrosChanged() override;
 
 protected:
+    // Connection, parameter check, text, macros, parameters, debug flag, auto-commit and the
+    // procedure name and flag.
+    void AssignTo(TPersistent* dest) override;
     void Notification(TComponent* component, TOperation operation) override;
     virtual void BeginConnection(bool internal);
     virtual void EndConnection();

@@ -573,3 +573,35 @@ TEST(DAComponentsPostgres, ProcedureCallFromTheCurrentParameters) {
               MessageOf([&] { connection.ExecProc("vz_sqlcalc", {Variant(1)}); }));
     EXPECT_EQ(1, connection.ConnectCount());
 }
+
+// A statement rebuilt from what its stored form keeps (its construction code sets the same values
+// in the same order) runs as the original does.
+TEST_F(SQLComponent, StoredValuesRoundTrip) {
+    TCustomDASQL original(nullptr);
+    original.SetConnection(&connection);
+    original.SQL()->SetText("UPDATE t SET s = :s WHERE &cond");
+    original.ParamByName("s")->SetAsString("stored");
+    original.MacroByName("cond")->SetValue("k = 1");
+    EXPECT_TRUE(original.IsParamDataStored());
+    EXPECT_TRUE(original.IsMacroDataStored());
+    EXPECT_FALSE(original.IsCommandStoredProcNameStored());
+    EXPECT_FALSE(original.IsStoredProcIsQueryStored());
+
+    TCustomDASQL rebuilt(nullptr);
+    rebuilt.SetConnection(&connection);
+    rebuilt.SQL()->SetText(original.SQL()->Text());
+    rebuilt.SetParamData(original.Params());
+    rebuilt.SetMacroData(original.Macros());
+    rebuilt.Execute();
+    EXPECT_EQ(AnsiString("UPDATE t SET s = :s WHERE k = 1"), rebuilt.ICommand()->SQL());
+    EXPECT_EQ("stored", QueryValue(connection.Internal(), "SELECT s FROM t WHERE k = 1"));
+
+    TCustomDASQL copy(nullptr);
+    copy.Assign(&original);
+    EXPECT_EQ(&connection, copy.Connection());
+    EXPECT_EQ("stored", copy.ParamByName("s")->GetAsString());
+    EXPECT_EQ(AnsiString("k = 1"), copy.MacroByName("cond")->Value());
+
+    TCustomDASQL empty(nullptr);
+    EXPECT_FALSE(empty.IsParamDataStored() || empty.IsMacroDataStored());
+}
