@@ -638,7 +638,8 @@ void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, boo
         TRetryMode retryMode =
             connLostCause == clUnknown || connLostCause == clExecute ? rmRaise : rmReconnectExecute;
         if (OnConnectionLost)
-            OnConnectionLost(this, dynamic_cast<TComponent*>(error->Component), connLostCause, retryMode);
+            OnConnectionLost(this, error ? dynamic_cast<TComponent*>(error->Component) : nullptr,
+                             connLostCause, retryMode);
         reconnect = retryMode > rmRaise;
         reexecute = (retryMode == rmReconnectExecute && connLostCause != clUnknown) ||
                     (connLostCause == clConnect && retryMode >= rmReconnect);
