@@ -568,9 +568,18 @@ TEST(DAComponentsPostgres, ProcedureCallFromTheCurrentParameters) {
     EXPECT_DOUBLE_EQ(6.0, sql.ParamByName("c")->GetValue().AsDouble());
     EXPECT_EQ(1, connection.ConnectCount()) << "only the explicit connect";
 
-    // The server's description of a procedure needs the provider's metadata, which is not there.
-    EXPECT_EQ("Operation is not supported by the database",
-              MessageOf([&] { connection.ExecProc("vz_sqlcalc", {Variant(1)}); }));
+    // The connection's calls take the parameters from the server's description.
+    EXPECT_TRUE(connection.ExecProc("vz_sqlcalc", {Variant(2), Variant(AnsiString("z"))}).IsEmpty());
+    TDAParams* described = connection.Command()->Params();
+    ASSERT_EQ(3, described->Count());
+    EXPECT_EQ("z-2", described->Items(1)->GetAsString());
+    EXPECT_DOUBLE_EQ(3.0, described->Items(2)->GetValue().AsDouble());
+    EXPECT_TRUE(
+        connection
+            .ExecProcNamed("vz_sqlcalc", {Variant(described->Items(0)->Name()), Variant(6),
+                                          Variant(described->Items(1)->Name()), Variant(AnsiString("w"))})
+            .IsEmpty());
+    EXPECT_EQ("w-6", connection.Command()->Params()->Items(1)->GetAsString());
     EXPECT_EQ(1, connection.ConnectCount());
 }
 
