@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "data/access/CRMetaData.h"
 #include "data/access/CRProps.h"
 #include "data/access/CRSQLInfo.h"
 #include "data/access/DASQLText.h"
@@ -271,6 +272,110 @@ TClass TCustomDAConnection::GetInternalConnectionClass() {
 TClass TCustomDAConnection::GetInternalCommandClass() {
     Assert(false, "Must be overrided");
     return TCRCommand::StaticClass();
+}
+
+TClass TCustomDAConnection::GetInternalMetaDataClass() {
+    Assert(false, "Must be overrided");
+    return TCRMetaData::StaticClass();
+}
+
+void TCustomDAConnection::ReadCatalog(
+    const AnsiString& kind, const AnsiString& restriction,
+    const std::function<void(const std::function<AnsiString(const char*)>&)>& row) {
+    std::unique_ptr<TCRMetaData> reader = GetInternalMetaDataClass()->Create<TCRMetaData>();
+    TStringList restrictions;
+    if (!restriction.empty()) restrictions.Add(restriction);
+    TData* data =
+        reader->GetMetaData(iConnection_.get(), iConnection_->GetInternalTransaction(), kind, restrictions);
+    void* buffer = nullptr;
+    data->AllocRecBuf(buffer);
+    try {
+        auto field = [&](const char* name) -> AnsiString {
+            TFieldDesc* desc = data->FindFieldDesc(name);
+            if (!desc) return "";
+            Variant v;
+            data->GetFieldAsVariant(desc->Position, buffer, v);
+            return v.IsEmptyOrNull() ? AnsiString() : v.AsAnsiString();
+        };
+        data->SetToBegin();
+        for (data->GetNextRecord(buffer); !data->IsEOF(); data->GetNextRecord(buffer))
+            row(field);
+    } catch (...) {
+        data->FreeRecBuf(buffer);
+        throw;
+    }
+    data->FreeRecBuf(buffer);
+}
+
+namespace {
+AnsiString QuotedIfNeeded(TSQLInfo* info, const AnsiString& name) {
+    return info->QuotesNeeded(name) ? info->QuoteName(name) : name;
+}
+// Parts joined by "." from the outermost; empty parts are skipped.
+AnsiString Qualified(std::initializer_list<AnsiString> parts) {
+    AnsiString result;
+    for (const AnsiString& part : parts)
+        if (!part.empty()) result = result.empty() ? part : result + "." + part;
+    return result;
+}
+} // namespace
+
+void TCustomDAConnection::GetTableNames(TStrings& list, bool allTables) {
+    AcquireUse();
+    try {
+        list.Clear();
+        TSQLInfo* info = iConnection_->GetSQLInfo();
+        const AnsiString provider = GetProviderText();
+        ReadCatalog("tables", allTables ? "" : "SCOPE=LOCAL", [&](const auto& field) {
+            const AnsiString name = QuotedIfNeeded(info, field("TABLE_NAME"));
+            const AnsiString schema = field("TABLE_SCHEMA");
+            if (allTables)
+                list.Add(Qualified(
+                    {QuotedIfNeeded(info, field("TABLE_CATALOG")), QuotedIfNeeded(info, schema), name}));
+            else if (!provider.empty() && !schema.empty() && LowerCase(schema) != provider)
+                list.Add(schema + "." + name);
+            else
+                list.Add(name);
+        });
+    } catch (...) {
+        ReleaseUse();
+        throw;
+    }
+    ReleaseUse();
+}
+
+void TCustomDAConnection::GetDatabaseNames(TStrings& list) {
+    list.Clear();
+    TSQLInfo* info = iConnection_->GetSQLInfo();
+    ReadCatalog("databases", "",
+                [&](const auto& field) { list.Add(QuotedIfNeeded(info, field("DATABASE_NAME"))); });
+}
+
+void TCustomDAConnection::GetStoredProcNames(TStrings& list, bool allProcs) {
+    AcquireUse();
+    try {
+        list.Clear();
+        TSQLInfo* info = iConnection_->GetSQLInfo();
+        const AnsiString provider = GetProviderText();
+        ReadCatalog("procedures", allProcs ? "" : "SCOPE=LOCAL", [&](const auto& field) {
+            AnsiString name = QuotedIfNeeded(info, field("PROCEDURE_NAME"));
+            const AnsiString package = field("PROCEDURE_PACKAGE");
+            if (!package.empty()) name = QuotedIfNeeded(info, package) + "." + name;
+            const AnsiString schema = field("PROCEDURE_SCHEMA");
+            if (allProcs)
+                name = Qualified(
+                    {QuotedIfNeeded(info, field("PROCEDURE_CATALOG")), QuotedIfNeeded(info, schema), name});
+            else if (!provider.empty() && !schema.empty() && LowerCase(schema) != provider)
+                name = schema + "." + name;
+            const AnsiString overload = field("OVERLOAD");
+            if (!overload.empty()) name += AnsiString(1, info->ProcedureOverloadSeparator()) + overload;
+            list.Add(name);
+        });
+    } catch (...) {
+        ReleaseUse();
+        throw;
+    }
+    ReleaseUse();
 }
 
 void TCustomDAConnection::CreateInternalConnection() {

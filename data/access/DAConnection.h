@@ -8,7 +8,9 @@
 
 #include "data/access/CRAccess.h"
 #include "data/access/DBAccess.h"
+#include "data/memory/MemData.h"
 #include "platform/core/Persistent.h"
+#include "platform/core/StringLists.h"
 #include "platform/core/Threads.h"
 #include "platform/db/Connection.h"
 
@@ -16,7 +18,6 @@ class TCustomDAConnection;
 class TDATransaction;
 class TCustomDASQL;
 
-enum TSortType : uint8_t { stCaseSensitive, stCaseInsensitive, stBinary };
 enum TRetryMode : uint8_t { rmRaise, rmReconnect, rmReconnectExecute };
 
 class TDAConnectionOptions : public TPersistent {
@@ -106,6 +107,13 @@ public:
     // Class factories of the provider; the base answers none.
     virtual TClass GetInternalConnectionClass();
     virtual TClass GetInternalCommandClass();
+    virtual TClass GetInternalMetaDataClass();
+
+    // Names from the server's catalog, quoted where the dialect needs it. Without allTables only
+    // the connection's own scope, with a schema prefix only where the provider asks for one.
+    void GetTableNames(TStrings& list, bool allTables = false);
+    void GetDatabaseNames(TStrings& list);
+    void GetStoredProcNames(TStrings& list, bool allProcs = false);
 
     // Runs a statement through the connection's own statement component. Values go to the
     // parameters in order; the answer is the result parameter's value, or Null without one.
@@ -181,6 +189,8 @@ protected:
     virtual bool HasConnectDialogClass() { return false; }
     virtual bool ExecuteConnectDialog() { return false; }
     virtual AnsiString GetServer() { return server_; }
+    // The schema that needs no prefix in the name lists; empty: no prefix.
+    virtual AnsiString GetProviderText() { return ""; }
     virtual void CloseTransactionsAfterLoss();
     virtual void CloseTransactionsForDisconnect();
     virtual std::unique_ptr<TDATransaction> CreateTransaction();
@@ -197,6 +207,9 @@ protected:
 
 private:
     void OpenConnection();
+    // Rows of a catalog kind: names read by field, with the restriction when given.
+    void ReadCatalog(const AnsiString& kind, const AnsiString& restriction,
+                     const std::function<void(const std::function<AnsiString(const char*)>&)>& row);
     void TellClients(bool connecting);
 
     struct TOperationEntry {

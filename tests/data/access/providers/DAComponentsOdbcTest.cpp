@@ -10,6 +10,7 @@
 #include "data/access/DASQL.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
+#include "data/access/providers/ODBCMetaData.h"
 #include "support/PostgresServer.h"
 
 namespace {
@@ -24,6 +25,7 @@ public:
 protected:
     TClass GetInternalConnectionClass() override { return TODBCConnection::StaticClass(); }
     TClass GetInternalCommandClass() override { return TODBCCommand::StaticClass(); }
+    TClass GetInternalMetaDataClass() override { return TODBCMetaData::StaticClass(); }
     void CreateInternalConnection() override {
         if (!InternalConnection()) SetInternalConnection(std::make_unique<TODBCConnection>());
     }
@@ -613,4 +615,45 @@ TEST_F(SQLComponent, StoredValuesRoundTrip) {
 
     TCustomDASQL empty(nullptr);
     EXPECT_FALSE(empty.IsParamDataStored() || empty.IsMacroDataStored());
+}
+
+namespace {
+bool Contains(const TStrings& list, const char* name) {
+    for (int i = 0; i < list.Count(); ++i)
+        if (list[i] == name) return true;
+    return false;
+}
+} // namespace
+
+TEST(DAComponentsSQLite, NameListsFromTheCatalog) {
+    TOdbcDAConnection connection;
+    connection.SetServer(("DRIVER={SQLite3};Database=" + SQLiteFile("names")).c_str());
+    connection.Options()->SetDisconnectedMode(true);
+    connection.AcquireUse();
+    Exec(connection.Internal(), "CREATE TABLE plain (a INTEGER)");
+    Exec(connection.Internal(), "CREATE TABLE \"with space\" (a INTEGER)");
+    connection.ReleaseUse();
+    TStringList names;
+    connection.GetTableNames(names);
+    EXPECT_TRUE(Contains(names, "plain")) << names.Text();
+    EXPECT_TRUE(Contains(names, "\"with space\"")) << names.Text();
+    EXPECT_FALSE(connection.Connected()) << "the list's use ends";
+}
+
+TEST(DAComponentsPostgres, NameListsFromTheCatalog) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    Exec(connection.Internal(), "CREATE TABLE IF NOT EXISTS vz_listed (a INTEGER)");
+    Exec(connection.Internal(), "CREATE OR REPLACE FUNCTION vz_listed_fn(x integer) RETURNS integer "
+                                "AS $$ SELECT x $$ LANGUAGE sql");
+    TStringList names;
+    connection.GetTableNames(names);
+    EXPECT_TRUE(Contains(names, "vz_listed")) << names.Text();
+    connection.GetTableNames(names, true);
+    EXPECT_TRUE(Contains(names, "public.vz_listed") ||
+                Contains(names, (PostgresServer::Get().Database + ".public.vz_listed").c_str()))
+        << names.Text();
+    connection.GetStoredProcNames(names);
+    EXPECT_TRUE(Contains(names, "vz_listed_fn")) << names.Text();
+    EXPECT_EQ(1, connection.ConnectCount());
 }
