@@ -426,7 +426,6 @@ void TdxSkinImage::CheckInfo() {
     Recalculate();
 }
 
-
 bool TdxSkinImage::Compare(TdxSkinImage* image) {
     if (!image) return false;
     return imageLayout_ == image->imageLayout_ && IsEmpty() == image->IsEmpty() &&
