@@ -21,8 +21,10 @@
 #include "ui/core/Office11Colors.h"
 #include "ui/core/PainterResources.h"
 #include "ui/core/ThemeBinding.h"
+#include "ui/core/TextLayout.h"
 #include "ui/core/ThemeManager.h"
 #include "ui/core/WindowServices.h"
+#include "ui/skins/SkinModel.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
@@ -40,10 +42,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
             {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
             {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
+            {"cxDrawTextUtils", 57, TextLayoutInitialize, TextLayoutFinalize},
             {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
             {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
             {"Forms", 60, FormsInitialize, FormsFinalize},
             {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
+            {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
             {"xProcs", 65, TextProcsInitialize, nullptr},
             {"Globals", 70, GlobalsInitialize, GlobalsFinalize},
             {"SysConfig", 80, SysConfigInitialize, SysConfigFinalize},

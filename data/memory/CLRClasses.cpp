@@ -1,6 +1,7 @@
 #include "data/memory/CLRClasses.h"
 
 #include <cstdlib>
+#include <cwchar>
 #include <new>
 
 #include "platform/core/Exceptions.h"
@@ -280,23 +281,28 @@ void WideStringBuilder::SetLength(int length) {
 void WideStringBuilder::Replace(const WideString& oldText, const WideString& newText) {
     if (oldText.empty() || length_ == 0) return;
     const int oldLen = static_cast<int>(oldText.size());
-    const int newLen = static_cast<int>(newText.size());
-    int i = 0;
-    while (i + oldLen <= length_) {
-        if (std::wmemcmp(buffer_.data() + i, oldText.data(), static_cast<size_t>(oldLen)) != 0) {
+    const wchar_t* text = buffer_.data();
+    // One pass into a new array: moving the tail at every occurrence made text full of
+    // replacements take quadratic time.
+    std::vector<wchar_t> result;
+    int copied = 0; // characters of the old text already in result
+    for (int i = 0; i + oldLen <= length_;) {
+        if (text[i] != oldText[0] ||
+            std::wmemcmp(text + i, oldText.data(), static_cast<size_t>(oldLen)) != 0) {
             ++i;
             continue;
         }
-        const int delta = newLen - oldLen;
-        if (delta > 0 && Capacity() - length_ < delta) Grow(delta + length_ + Capacity() / 2);
-        if (delta != 0)
-            std::memmove(buffer_.data() + i + newLen, buffer_.data() + i + oldLen,
-                         static_cast<size_t>(length_ - i - oldLen) * sizeof(wchar_t));
-        if (newLen > 0)
-            std::memcpy(buffer_.data() + i, newText.data(), static_cast<size_t>(newLen) * sizeof(wchar_t));
-        length_ += delta;
-        i += newLen; // the inserted text is not scanned again
+        if (result.empty()) result.reserve(static_cast<size_t>(length_) + newText.size() * 4 + 16);
+        result.insert(result.end(), text + copied, text + i);
+        result.insert(result.end(), newText.begin(), newText.end());
+        i += oldLen; // the inserted text is not scanned again
+        copied = i;
     }
+    if (copied == 0) return; // no occurrence
+    result.insert(result.end(), text + copied, text + length_);
+    length_ = static_cast<int>(result.size());
+    if (result.empty()) result.resize(1); // never an array without storage
+    buffer_ = std::move(result);
 }
 
 // ---- Marshal ---------------------------------------------------------------------------------

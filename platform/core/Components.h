@@ -40,6 +40,8 @@ public:
     // or "A component named <name> already exists".
     virtual void SetName(const AnsiString& newName);
     int Tag = 0;
+    // Where a designer placed the component; stored, not used at run time.
+    int32_t DesignInfo = 0;
 
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Components(int index) const;

@@ -34,6 +34,8 @@ VZ_EXCEPTION_CLASS(EListError, Exception);
 VZ_EXCEPTION_CLASS(EInvalidCast, Exception);
 VZ_EXCEPTION_CLASS(EInvalidOperation, Exception);
 VZ_EXCEPTION_CLASS(EOutOfMemory, Exception);
+// The system has no handles, timers or similar resources left.
+VZ_EXCEPTION_CLASS(EOutOfResources, EOutOfMemory);
 VZ_EXCEPTION_CLASS(EClassNotFound, Exception);
 VZ_EXCEPTION_CLASS(EComponentError, Exception);
 VZ_EXCEPTION_CLASS(EThread, Exception);

@@ -2,6 +2,8 @@
 // Objects that can copy their state from one another (Assign) and name their owner.
 #include "platform/core/ObjectModel.h"
 
+class TFiler;
+
 class TPersistent : public TObject {
 public:
     VZ_CLASS(TPersistent, TObject)
@@ -10,6 +12,8 @@ public:
     // (source nullptr reads "nil").
     virtual void Assign(TPersistent* source);
     virtual TPersistent* GetOwner() { return nullptr; }
+    // Names the stored properties beyond the plain ones to a reader or writer (TFiler); none here.
+    virtual void DefineProperties(TFiler*) {}
 
 protected:
     // Copies this object into dest; the base refuses with the assignment error.

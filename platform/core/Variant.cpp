@@ -38,10 +38,14 @@ bool TryStrToFloat(const AnsiString& text, double& value, const TFormatSettings&
 }
 
 AnsiString FloatToStr(double value, const TFormatSettings& fs) {
+    return FloatToStrPrecision(value, 15, fs);
+}
+
+AnsiString FloatToStrPrecision(double value, int precision, const TFormatSettings& fs) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    std::snprintf(buffer, sizeof buffer, "%.*G", precision, value);
     AnsiString s = buffer;
     // "1.5E+020" style exponents: sign and at least two digits, as the platform prints them.
     size_t e = s.find('E');

@@ -189,3 +189,5 @@ bool TryStrToFloat(const AnsiString& text, double& value, const TFormatSettings&
 // Shortest text of up to 15 significant digits, as the platform prints a double.
 AnsiString FloatToStr(double value, const TFormatSettings& fs);
 AnsiString FloatToStr(double value);
+// The same form with up to `precision` significant digits (15 above; 17 tell every double apart).
+AnsiString FloatToStrPrecision(double value, int precision, const TFormatSettings& fs);

@@ -11,15 +11,14 @@ namespace {
 template <class F> class Finally {
 public:
     explicit Finally(F action) : action_(std::move(action)) {}
+    // The unwinding test is made only when the action fails: it costs a thread-local lookup,
+    // and every scroll runs through here.
     ~Finally() noexcept(false) {
-        if (std::uncaught_exceptions() > count_) {
-            try {
-                action_();
-            } catch (...) {
-                // the first error is the one that leaves
-            }
-        } else {
+        try {
             action_();
+        } catch (...) {
+            if (std::uncaught_exceptions() > 0) return; // the first error is the one that leaves
+            throw;
         }
     }
     Finally(const Finally&) = delete;
@@ -27,7 +26,25 @@ public:
 
 private:
     F action_;
-    int count_ = std::uncaught_exceptions();
+};
+
+// A copy of a short list of sources or links taken before telling them (one may leave while
+// told), kept inline for the usual few so that every scroll does not allocate.
+template <class T> class TListSnapshot {
+public:
+    explicit TListSnapshot(const std::vector<T*>& list) : count_(list.size()) {
+        if (count_ <= std::size(inline_))
+            std::copy(list.begin(), list.end(), inline_);
+        else
+            heap_.assign(list.begin(), list.end());
+    }
+    T* const* begin() const { return heap_.empty() ? inline_ : heap_.data(); }
+    T* const* end() const { return begin() + count_; }
+
+private:
+    T* inline_[8];
+    std::vector<T*> heap_;
+    size_t count_;
 };
 
 bool NeedsConversion(TFieldType type) {
@@ -1037,7 +1054,7 @@ void TDataSet::DataEvent(TDataEvent event, intptr_t info) {
     }
     if (!notify) return;
     // A source may leave while told: walk a copy.
-    auto sources = dataSources_;
+    TListSnapshot<TDataSource> sources(dataSources_);
     for (TDataSource* source : sources)
         source->DataEvent(event, info);
 }
@@ -1373,15 +1390,28 @@ void TDataSource::SetState(TDataSetState value) {
 
 void TDataSource::NotifyLinks(TDataEvent event, intptr_t info) {
     // Detail datasets hear first, then controls; a link may leave while told.
-    auto links = dataLinks_;
+    TListSnapshot<TDataLink> links(dataLinks_);
+    // The class check is the metaclass walk: a dynamic_cast per link and event costs more than
+    // the rest of a scroll.
+    auto isDetail = [](TDataLink* link) { return link->InheritsFrom(TDetailDataLink::StaticClass()); };
+    auto stillLinked = [this](TDataLink* link, size_t at) {
+        return (at < dataLinks_.size() && dataLinks_[at] == link) ||
+               std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end();
+    };
+    bool details = false;
     for (TDataLink* link : links)
-        if (dynamic_cast<TDetailDataLink*>(link) &&
-            std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end())
-            link->DataEvent(event, info);
-    for (TDataLink* link : links)
-        if (!dynamic_cast<TDetailDataLink*>(link) &&
-            std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end())
-            link->DataEvent(event, info);
+        details = details || isDetail(link);
+    size_t at = 0;
+    if (details)
+        for (TDataLink* link : links) {
+            if (isDetail(link) && stillLinked(link, at)) link->DataEvent(event, info);
+            ++at;
+        }
+    at = 0;
+    for (TDataLink* link : links) {
+        if ((!details || !isDetail(link)) && stillLinked(link, at)) link->DataEvent(event, info);
+        ++at;
+    }
 }
 
 void TDataSource::DataEvent(TDataEvent event, intptr_t info) {

@@ -2,6 +2,10 @@
 
 #include <memory>
 
+#include "platform/core/Exceptions.h"
+#include "platform/core/Filer.h"
+#include "platform/core/StreamAdapter.h"
+
 namespace {
 
 // The system copies what it adds; a bitmap still selected into its canvas cannot be read from
@@ -78,6 +82,47 @@ void TCustomImageList::Clear() {
     if (!handle_ || Count() == 0) return;
     ImageList_Remove(handle_, -1);
     Change();
+}
+
+void TCustomImageList::Delete(int index) {
+    if (!handle_ || index < -1 || index >= Count()) return;
+    if (ImageList_Remove(handle_, index)) Change();
+}
+
+void TCustomImageList::Assign(TPersistent* source) {
+    auto* list = dynamic_cast<TCustomImageList*>(source);
+    if (!list) {
+        TComponent::Assign(source);
+        return;
+    }
+    if (list == this) return;
+    FreeHandle();
+    width_ = list->width_;
+    height_ = list->height_;
+    masked_ = list->masked_;
+    if (list->handle_) handle_ = ImageList_Duplicate(list->handle_);
+    Change();
+}
+
+void TCustomImageList::DefineProperties(TFiler* filer) {
+    TComponent::DefineProperties(filer);
+    filer->DefineBinaryProperty(
+        "Bitmap",
+        [this](TStream* stream) {
+            auto* adapter = new TStreamAdapter(stream);
+            adapter->AddRef();
+            HIMAGELIST list = ImageList_Read(adapter);
+            adapter->Release();
+            if (!list) throw EReadError("Error reading image list data");
+            FreeHandle();
+            handle_ = list;
+            int width = width_, height = height_;
+            ImageList_GetIconSize(list, &width, &height);
+            width_ = width;
+            height_ = height;
+            Change();
+        },
+        nullptr, false);
 }
 
 void TCustomImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) {

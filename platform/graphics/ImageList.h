@@ -4,7 +4,11 @@
 #include "platform/core/Components.h"
 #include "platform/graphics/Graphics.h"
 
+// objidl first: commctrl declares the list serialisation only where IStream is known.
+#include <objidl.h>
+// clang-format off
 #include <commctrl.h>
+// clang-format on
 
 class TCustomImageList : public TComponent {
 public:
@@ -31,6 +35,13 @@ public:
     int AddMasked(TBitmap* image, TColor maskColor);
     int Count();
     void Clear();
+    // Removes one image; -1 removes them all.
+    void Delete(int index);
+    // From another image list: its size, mask setting and a copy of its images; any other
+    // source goes to the inherited Assign.
+    void Assign(TPersistent* source) override;
+    // Reading accepts "Bitmap", the list as the system serialises it; nothing is written.
+    void DefineProperties(TFiler* filer) override;
 
     void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true);
 
@@ -40,7 +51,8 @@ protected:
     // Draws one image; style holds the ILD_ flags. Disabled images are embossed in the
     // highlight and shadow colours through the mask.
     virtual void DoDraw(int index, TCanvas& canvas, int x, int y, UINT style, bool enabled);
-    void Change();
+    // Tells OnChange.
+    virtual void Change();
 
 private:
     void FreeHandle();

@@ -13,6 +13,7 @@
 #include "ui/core/ThemeBinding.h"
 
 #include "ui/core/Canvas.h"
+#include "ui/core/ImageList.h"
 
 namespace {
 
@@ -583,4 +584,5 @@ void GraphicsFinalize() {
     if (msimg32) FreeLibrary(msimg32);
     msimg32 = nullptr;
     FreeSharedScreenCanvas();
+    FreeDrawBuffers();
 }

@@ -365,7 +365,8 @@ void TdxSkinBorders::BorderChanged(TObject*) {
 TdxSkinImage::TdxSkinImage(TdxSkinElement* owner)
     : Owner(owner), margins_(std::make_unique<TcxRect>(this)), texture_(std::make_unique<TdxPNGImage>()) {
     margins_->OnChange = [this](TObject*) { Changed(); };
-    texture_->OnChange = [this](TObject*) { Changed(); };
+    // A new picture invalidates the state map; the owner hears of it when the image changes.
+    texture_->OnChange = [this](TObject*) { Dirty = true; };
 }
 
 TdxSkinImage::~TdxSkinImage() = default;
@@ -437,7 +438,8 @@ bool TdxSkinImage::Compare(TdxSkinImage* image) {
 }
 
 void TdxSkinImage::Clear() {
-    texture_->Assign(nullptr);
+    TMemoryStream nothing; // an empty stream empties the picture
+    texture_->LoadFromStream(&nothing);
     SourceName.clear();
     Changed();
 }
@@ -638,11 +640,7 @@ TdxSkin::TdxSkin(const AnsiString& name, HMODULE module, bool loadOnCreate)
     if (loadOnCreate) LoadFromResource(module);
 }
 
-TdxSkin::~TdxSkin() {
-    // Groups first: their elements may still be reached through the colours' owner.
-    Groups.Clear();
-    Colors.Clear();
-}
+TdxSkin::~TdxSkin() = default;
 
 void TdxSkin::Assign(TPersistent* source) {
     auto* other = dynamic_cast<TdxSkin*>(source);

@@ -8,6 +8,7 @@
 #include "ui/core/PainterResources.h"
 #include "ui/core/WindowServices.h"
 #include "ui/core/ThemeBinding.h"
+#include "ui/core/TextLayout.h"
 #include "ui/core/ThemeManager.h"
 
 namespace {
@@ -21,6 +22,7 @@ public:
             {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
             {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
             {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
+            {"cxDrawTextUtils", 57, TextLayoutInitialize, TextLayoutFinalize},
             {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
         });
     }

@@ -277,6 +277,7 @@ TEST(SizeFrame, RingOrFullRegion) {
 #include "ui/core/GraphicsRoutines.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/core/UltraFlatPainters.h"
+#include "ui/core/WinXPPainter.h"
 
 namespace {
 // A child window of its parent form; it remembers whether it was painted as a copy.
@@ -354,6 +355,18 @@ TEST(BackgroundBehindControl, ParentBackgroundAndTheOffice11Panel) {
     TcxOffice11LookAndFeelPainter::Painter()->PaintPanelBackground(&surface.cx, scene.control.get(),
                                                                    Rect(0, 0, 50, 30), clDefault, clDefault);
     EXPECT_EQ(surface.At(25, 15), RGB(255, 0, 0));
+}
+
+TEST(BackgroundBehindControl, NativePanelTakesTheParentBackground) {
+    BackgroundScene scene;
+    scene.parent.DoubleBuffered = true;
+    TPaintSurface surface(50, 30);
+    TcxWinXPLookAndFeelPainter::Painter()->PaintPanelBackground(&surface.cx, scene.control.get(),
+                                                                Rect(0, 0, 50, 30), clDefault, clDefault);
+    EXPECT_EQ(surface.At(25, 15), RGB(255, 0, 0));
+    TcxWinXPLookAndFeelPainter::Painter()->PaintPanelBackground(&surface.cx, scene.control.get(),
+                                                                Rect(0, 0, 50, 30), clLime, clDefault);
+    EXPECT_EQ(surface.At(25, 15), RGB(0, 255, 0));
 }
 
 namespace {
