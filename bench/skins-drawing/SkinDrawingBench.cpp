@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "BenchTiming.h"
+
 #include "platform/core/UnitTable.h"
 #include "ui/core/CoreClasses.h"
 #include "ui/core/GdiPlusApi.h"
@@ -14,17 +16,8 @@
 #include "ui/skins/SkinInfo.h"
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
 template <class F> double BestMs(F f, int runs = 5) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        auto t = Clock::now();
-        f();
-        GdiFlush();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t).count());
-    }
-    return best;
+    return BestTime<std::milli>(f, 1, runs);
 }
 
 // Runs the measured code and its baseline in turns and keeps the best of each, so that a load
