@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "../skins/SkinTestSupport.h"
+#include "SkinTestSupport.h"
 #include "ui/skins/SkinInfo.h"
 
 namespace {
