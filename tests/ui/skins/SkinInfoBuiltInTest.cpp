@@ -3,8 +3,11 @@
 
 #include <set>
 
+#include "SkinDrawingSupport.h"
 #include "SkinTestSupport.h"
 #include "ui/skins/SkinInfo.h"
+
+using skindraw::SkinInfoElementReferences;
 
 namespace {
 std::set<const void*> ElementsAndGroups(TdxSkin& skin) {
@@ -18,38 +21,6 @@ std::set<const void*> ElementsAndGroups(TdxSkin& skin) {
             objects.insert(group->ElementAt(e));
     }
     return objects;
-}
-
-// Element and group references of the info, which must lie in the skin's content.
-std::vector<const void*> ElementReferences(TdxSkinInfo& info) {
-    std::vector<const void*> refs;
-#define VZ_REF(field, ...) refs.push_back(info.field);
-    VZ_SKIN_INFO_GROUPS(VZ_REF)
-    VZ_SKIN_INFO_BARS(VZ_REF)
-    VZ_SKIN_INFO_DOCKING(VZ_REF)
-    VZ_SKIN_INFO_BUTTONS(VZ_REF)
-    VZ_SKIN_INFO_GROUP_PANELS(VZ_REF)
-    VZ_SKIN_INFO_GRID_LINES(VZ_REF)
-    VZ_SKIN_INFO_NAVIGATION(VZ_REF)
-    VZ_SKIN_INFO_NAVIGATORS(VZ_REF)
-    VZ_SKIN_INFO_SCHEDULER(VZ_REF)
-    VZ_SKIN_INFO_HEADERS(VZ_REF)
-    VZ_SKIN_INFO_PAGE_CONTROL(VZ_REF)
-    VZ_SKIN_INFO_PROGRESS(VZ_REF)
-    VZ_SKIN_INFO_SCROLL_BARS(VZ_REF)
-    VZ_SKIN_INFO_RIBBON(VZ_REF)
-    VZ_SKIN_INFO_LAST(VZ_REF)
-    VZ_SKIN_INFO_SKIN_COLORS(VZ_REF)
-#undef VZ_REF
-    for (auto& kind : info.FormFrames)
-        for (TdxSkinElement* e : kind)
-            refs.push_back(e);
-    for (auto& kind : info.FormCaptionButtons)
-        for (TdxSkinElement* e : kind)
-            refs.push_back(e);
-    for (TdxSkinElement* e : info.EditButtonGlyphs)
-        refs.push_back(e);
-    return refs;
 }
 
 TEST(SkinInfoBuiltIn, EveryPackWithoutErrorOrPlaceholder) {
@@ -71,7 +42,7 @@ TEST(SkinInfoBuiltIn, EveryPackWithoutErrorOrPlaceholder) {
         EXPECT_EQ(info->SchedulerTimeGridCurrentTimeIndicator, nullptr);
         EXPECT_NE(info->SelectionColor, nullptr);
         std::set<const void*> content = ElementsAndGroups(skin);
-        for (const void* ref : ElementReferences(*info))
+        for (const void* ref : SkinInfoElementReferences(*info))
             EXPECT_TRUE(!ref || content.count(ref));
         // Normalised as stored: the frames hold the active states, the buttons no esActive.
         EXPECT_EQ(info->FormFrames[1][0]->Image().States() & StateBit(esNormal), 0);
@@ -90,7 +61,7 @@ TEST(SkinInfoBuiltIn, LoadingAnotherPackMovesEveryReference) {
     EXPECT_EQ(info.Skin->Name, "Blue");
     std::set<const void*> content = ElementsAndGroups(*info.Skin);
     int found = 0;
-    for (const void* ref : ElementReferences(info)) {
+    for (const void* ref : SkinInfoElementReferences(info)) {
         EXPECT_TRUE(!ref || content.count(ref));
         found += ref != nullptr;
     }
