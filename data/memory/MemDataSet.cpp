@@ -146,6 +146,7 @@ void TMemDataSet::SetRecordSet(TData* recordSet) {
         };
         recordSet->FieldsInitializedHook = [this] { CreateCalcFieldDescs(); };
         recordSet->CalcFieldsHook = [this](void* dest, void* source) { CalcRecordFields(dest, source); };
+        if (Filtered()) InstallFilter();
     }
 }
 
@@ -219,19 +220,6 @@ void TMemDataSet::SetLocalUpdate(bool value) {
 
 // ---- slots built by the editing, link and filter layers ----
 
-void TMemDataSet::PostToUpdater() {
-    DatabaseError("Writing through the updater is not supported by this dataset", this);
-}
-
-void TMemDataSet::VariantToFieldBuffer(const Variant&, std::vector<uint8_t>&, bool, TFieldDesc*,
-                                       TDataTypeCode&) {
-    DatabaseError("Locating is not supported by this dataset", this);
-}
-
-void TMemDataSet::ApplyCachedUpdatesOf(uint8_t) {
-    DatabaseError("Applying cached updates is not supported by this dataset", this);
-}
-
 void TMemDataSet::InternalEdit() {
     editing_ = true;
     TRecordBuffer active = ActiveBuffer();
@@ -249,14 +237,6 @@ void TMemDataSet::InternalCancel() {
     else if (inserting_ && FIRecordSet->HasComplexFields)
         FIRecordSet->FreeComplexFields(active, true);
     inserting_ = editing_ = false;
-}
-
-void TMemDataSet::InternalPost() {
-    DatabaseError("Posting is not supported by this dataset", this);
-}
-
-void TMemDataSet::InternalDelete() {
-    DatabaseError("Deleting is not supported by this dataset", this);
 }
 
 // ---- field definitions ----

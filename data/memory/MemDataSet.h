@@ -37,6 +37,14 @@ struct TMemRecordInfo {
 #pragma pack(pop)
 static_assert(sizeof(TMemRecordInfo) == MemRecordInfoSize);
 
+// Options of the record search (the platform's locate options are the first two).
+constexpr unsigned locCaseInsensitive = 1;
+constexpr unsigned locPartialKey = 2;
+constexpr unsigned locNearest = 4;
+constexpr unsigned locNext = 8;
+constexpr unsigned locBackward = 16;
+constexpr unsigned locPartialCompare = 32;
+
 // Update actions of this system beyond the platform's.
 constexpr int uaBatched = 6;       // the record joined the current batch, not written yet
 constexpr int uaDefaultApply = 10; // the event asks for the default statement after all
@@ -64,7 +72,7 @@ public:
     virtual TFieldType FieldTypeOfDesc(TFieldDesc* desc) { return FieldTypeOfDataType(desc->TypeCode); }
     // Editing, links, filtering and locating slots: filled by the layers that build them.
     virtual void PostToUpdater();
-    virtual void ApplyDefaultValues() {}
+    virtual void ApplyDefaultValues();
     virtual void VariantToFieldBuffer(const Variant& value, std::vector<uint8_t>& buffer, bool convertText,
                                       TFieldDesc* desc, TDataTypeCode& valueType);
     virtual bool PrepareLocalMDLinks() { return false; }
@@ -146,8 +154,46 @@ public:
     bool IsSequenced() override { return true; }
     void SetBlockReadSize(int value) override;
     TUpdateStatus UpdateStatus() override;
+    // The cancelled record's objects stay alive through the cancel events.
+    void Cancel() override;
+
+    // ---- filtering, locating, lookup ----
+    void SetFiltered(bool value) override;
+    void SetFilterOptions(TFilterOptions value) override;
+    void SetOnFilterRecord(const TFilterRecordEvent& value) override;
+    bool FindRecord(bool restart, bool goForward) override;
+    bool Locate(const AnsiString& keyFields, const TVariantArray& keyValues, TLocateOptions options) override;
+    using TDataSet::Locate;
+    // Never moves the cursor.
+    Variant Lookup(const AnsiString& keyFields, const TVariantArray& keyValues,
+                   const AnsiString& resultFields) override;
+    using TDataSet::Lookup;
+    void InstallFilter();
+    void RemoveFilter();
+    bool FilterRecordHook(void* record);
+    // keyValues: one per key field (Null past its end). A key value that cannot be converted for
+    // its field matches no record.
+    bool LocateRecordCore(const std::vector<TFieldDesc*>& keyDescs, const TVariantArray& keyValues,
+                          bool savePosition, unsigned options);
+    bool LocateRecordByNames(const AnsiString& keyFields, const TVariantArray& keyValues, bool savePosition,
+                             unsigned options);
+    bool FindRecordByFields(TField* const* fields, int highIndex, bool savePosition, unsigned options,
+                            const TVariantArray& keyValues);
+    bool LocateByFields(TField* const* fields, int highIndex, unsigned options,
+                        const TVariantArray& keyValues);
+    bool LocateByFieldsScrolled(TField* const* fields, int highIndex, unsigned options,
+                                const TVariantArray& keyValues);
+
+    // ---- cached updates ----
+    void CommitCachedUpdates();
+    void RevertCurrentRecord();
+    // "Not in cached update mode" unless CachedUpdates is on.
+    void CheckCachedUpdates();
+    int CurrentUpdateResult();
 
 protected:
+    void DoOnNewRecord() override;
+    void SetFilterText(const AnsiString& value) override;
     void AssignTo(TPersistent* dest) override;
     TData* FIRecordSet = nullptr;
 
@@ -204,6 +250,11 @@ private:
     TFieldDesc* ValueDesc(TField* field);
     bool ReadFieldValue(TFieldDesc* desc, void* record, void* dest, int sizeLimit);
     void ComputeBufferLayout();
+    // One apply or commit pass with the two apply buffers; they are freed and the dataset
+    // resynchronised however the pass ends.
+    void RunApplyPass(const std::function<void()>& pass);
+    void SetFilterData(const AnsiString& text, TFilterOptions options);
+    void RefilterAndShow();
 
     std::unique_ptr<TDataSetService> service_;
     std::unique_ptr<TDataTypesMap> dataTypesMap_;
