@@ -451,7 +451,9 @@ bool TMemDataSet::LocateRecordCore(const std::vector<TFieldDesc*>& keyDescs, con
                 while (hit < high && compareAt(hit + 1) == 0)
                     ++hit;
             if (sorted == keys.size()) {
+                // The temporary buffer holds the found record, for Lookup.
                 FIRecordSet->SetRecNo(hit);
+                readCurrent();
                 found = true;
             } else {
                 // The linear pass starts at the first record of the run.
