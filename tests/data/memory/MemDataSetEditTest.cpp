@@ -215,7 +215,8 @@ void RunEditingModel(int bufferCount, bool cached, bool local, unsigned seed) {
             const bool append = op == 1 || m.rows.empty();
             const int id = nextId++;
             const std::string name = RandomName(rng);
-            what = std::string(append ? "append " : "insert ") + std::to_string(id) + (post ? " post" : " cancel");
+            what = std::string(append ? "append " : "insert ") + std::to_string(id) +
+                   (post ? " post" : " cancel");
             if (append)
                 ds.Append();
             else
@@ -332,6 +333,96 @@ TEST(MemDataSetEditTest, EditingModel) {
                 RunEditingModel(buffers, mode.cached, mode.local, seed);
                 if (::testing::Test::HasFatalFailure()) return;
             }
+}
+
+} // namespace
+
+namespace {
+
+// One cached insert applied: the event's action × the table's answer × the error event's action.
+TEST(MemDataSetEditTest, ApplyOutcomes) {
+    constexpr int unassigned = -1;
+    struct Case {
+        int recordAction;
+        bool violation;
+        int errorAction;
+        bool raises;
+        bool written;
+        bool applied;
+    } cases[] = {
+        {unassigned, false, unassigned, false, true, true},
+        {unassigned, true, unassigned, true, false, false},
+        {unassigned, true, uaSkip, false, false, false},
+        {unassigned, true, uaApplied, false, false, true},
+        {unassigned, true, uaFail, true, false, false},
+        {uaApplied, false, unassigned, false, false, true},
+        {uaApplied, true, unassigned, false, false, true},
+        {uaSkip, false, unassigned, false, false, false},
+        {uaDefaultApply, false, unassigned, false, true, true},
+        {uaDefaultApply, true, uaSkip, false, false, false},
+        {uaDefaultApply, true, unassigned, true, false, false},
+        {uaFail, false, unassigned, true, false, false},
+        {uaFail, false, uaSkip, false, false, false},
+        {uaFail, false, uaApplied, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("record action " + std::to_string(c.recordAction) +
+                     (c.violation ? " violation" : " ok") + " error action " + std::to_string(c.errorAction));
+        Fixture f({{1, "a"}, {2, "b"}}, 1, true);
+        const int id = c.violation ? 2 : 9;
+        f.table.Seek(2);
+        if (!c.violation) f.table.DeleteRecord(); // the dataset's row 2 stays; the table is what counts
+        std::vector<std::string> errors;
+        if (c.recordAction != unassigned)
+            f.ds.OnUpdateRecord = [&](TDataSet*, TUpdateKind, int& action) { action = c.recordAction; };
+        if (c.errorAction != unassigned)
+            f.ds.OnUpdateError = [&](TDataSet*, EDatabaseError& e, TUpdateKind, int& action) {
+                errors.push_back(e.Message());
+                action = c.errorAction;
+            };
+        f.ds.Last();
+        f.ds.Append();
+        f.ds.FieldByName("ID")->SetAsInteger(id);
+        f.ds.FieldByName("NAME")->SetAsString("new");
+        f.ds.Post();
+        const Table before = f.table.Contents();
+        bool raised = false;
+        try {
+            f.ds.ApplyCachedUpdates();
+        } catch (const EDatabaseError&) {
+            raised = true;
+        }
+        EXPECT_EQ(raised, c.raises);
+        EXPECT_EQ(f.table.Contents().count(id) && f.table.Contents().at(id) == "new", c.written);
+        if (!c.written) {
+            EXPECT_EQ(f.table.Contents(), before);
+        }
+        // Pass over, whatever its end: the fields read the dataset's own record again.
+        EXPECT_EQ(f.ds.State(), dsBrowse);
+        EXPECT_EQ(f.ds.FieldByName("ID")->AsInteger(), id);
+        EXPECT_EQ(f.ds.FieldByName("NAME")->AsString(), "new");
+        EXPECT_EQ(f.ds.CurrentUpdateResult() == uaApplied, c.applied);
+        EXPECT_EQ(f.ds.UpdateStatus(), TUpdateStatus::usInserted);
+        if (c.errorAction != unassigned && (c.violation || c.recordAction == uaFail) &&
+            c.recordAction != uaApplied) {
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_EQ(errors[0], c.violation && c.recordAction != uaFail ? "Key violation" : "Update failed");
+        }
+    }
+}
+
+TEST(MemDataSetEditTest, CachedUpdateCallsNeedTheMode) {
+    Fixture f({{1, "a"}});
+    for (auto call :
+         {+[](TMemDataSet& d) { d.ApplyCachedUpdates(); }, +[](TMemDataSet& d) { d.CommitCachedUpdates(); },
+          +[](TMemDataSet& d) { d.RevertCurrentRecord(); }}) {
+        try {
+            call(f.ds);
+            ADD_FAILURE() << "no error";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), "Not in cached update mode");
+        }
+    }
 }
 
 } // namespace
