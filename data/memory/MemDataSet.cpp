@@ -1,4 +1,5 @@
 #include "data/memory/MemDataSet.h"
+#include "data/memory/MemDataSetLinks.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -77,7 +78,7 @@ TMemDataSet::TMemDataSet(TComponent* owner)
     : TDataSet(owner), visibleUpdateTypes_(UpdateStatusBit(TUpdateStatus::usModified) |
                                            UpdateStatusBit(TUpdateStatus::usInserted) |
                                            UpdateStatusBit(TUpdateStatus::usUnmodified)) {
-    dataLink_ = std::make_unique<TDetailDataLink>();
+    dataLink_ = std::make_unique<TDADetailDataLink>(this);
 }
 
 TMemDataSet::~TMemDataSet() {
@@ -147,6 +148,7 @@ void TMemDataSet::SetRecordSet(TData* recordSet) {
         recordSet->FieldsInitializedHook = [this] { CreateCalcFieldDescs(); };
         recordSet->CalcFieldsHook = [this](void* dest, void* source) { CalcRecordFields(dest, source); };
         if (Filtered()) InstallFilter();
+        InstallLocalMDFilter();
     }
 }
 
@@ -530,6 +532,8 @@ void TMemDataSet::InternalOpen() {
     if (memData && descs.Count() > 0 && descs[descs.Count() - 1]->FieldKind == fkCalculatedInData)
         memData->CalcFieldsForItems();
     if (memData && memData->SortColumns().Count() > 0) memData->SortItems();
+    // A local detail opens on the rows of the master's current record.
+    if (UsesLocalMasterDetail() && PrepareLocalMDLinks()) FIRecordSet->Refilter();
     ComputeBufferLayout();
     applying_ = false;
 }

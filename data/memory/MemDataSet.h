@@ -75,10 +75,10 @@ public:
     virtual void ApplyDefaultValues();
     virtual void VariantToFieldBuffer(const Variant& value, std::vector<uint8_t>& buffer, bool convertText,
                                       TFieldDesc* desc, TDataTypeCode& valueType);
-    virtual bool PrepareLocalMDLinks() { return false; }
-    virtual void RefreshDetail(TObject* /*sender*/) {}
-    virtual bool UsesLocalMasterDetail() { return false; }
-    virtual void RefreshLocalDetail() {}
+    virtual bool PrepareLocalMDLinks() { return BuildLocalMDLinks(); }
+    virtual void RefreshDetail(TObject* sender);
+    virtual bool UsesLocalMasterDetail() { return HasMasterLink(); }
+    virtual void RefreshLocalDetail();
     virtual void Prepare();
     virtual void Unprepare();
     virtual TFieldDesc* GetFieldDesc(TField* field);
@@ -98,11 +98,26 @@ public:
     bool LocalUpdate() const { return localUpdate_; }
     void SetLocalUpdate(bool value);
     const AnsiString& MasterFields() const { return masterFields_; }
-    void SetMasterFields(const AnsiString& value) { masterFields_ = value; }
+    void SetMasterFields(const AnsiString& value);
     const AnsiString& DetailFields() const { return detailFields_; }
-    void SetDetailFields(const AnsiString& value) { detailFields_ = value; }
+    void SetDetailFields(const AnsiString& value);
     int DetailDelay() const { return detailDelay_; }
-    void SetDetailDelay(int value) { detailDelay_ = value; }
+    void SetDetailDelay(int value);
+
+    // ---- master/detail ----
+    TDataSource* MasterSource() const;
+    // "Circular datalinks are not allowed" for a source whose dataset is linked back to this one.
+    void SetMasterSource(TDataSource* source);
+    TDataSource* GetDataSource() override { return MasterSource(); }
+    void GetDetailLinkFields(std::vector<TField*>& masterFields, std::vector<TField*>& detailFields) override;
+    bool HasMasterLink() const;
+    bool IsMasterActive() const;
+    void MasterRecordChanged();
+    void EnsureDetailTimer();
+    TWin32Timer* DetailTimer() const { return detailTimer_.get(); }
+    bool BuildLocalMDLinks();
+    void InstallLocalMDFilter();
+    bool LocalMDFilter(void* record);
 
     // The buffer the fields read in the current state; false when there is none.
     bool CurrentRecordBuffer(void*& buffer);
@@ -259,6 +274,15 @@ private:
     std::unique_ptr<TDataSetService> service_;
     std::unique_ptr<TDataTypesMap> dataTypesMap_;
     std::unique_ptr<TDetailDataLink> dataLink_;
+    // One per linked field pair: the master's value in the detail's comparison form, always a
+    // copy of its own, so it outlives the master's buffers.
+    struct TLocalMDLink {
+        bool MasterNull = true;
+        std::vector<uint8_t> Value;
+        TDataTypeCode ValueType = 0;
+        uint16_t DetailFieldNo = 0;
+    };
+    std::vector<TLocalMDLink> localLinks_;
     std::unique_ptr<TWin32Timer> detailTimer_;
     TRecordBuffer spareBuffer_ = nullptr;
     TRecordBuffer filterBuffer_ = nullptr;
