@@ -268,6 +268,50 @@ TEST_F(DbEditing, CircularSourcesAreRefused) {
     EXPECT_EQ(source.DataSet(), &dataSet);
 }
 
+TEST_F(DbEditing, InsertAndAppendRecordPostValuesInFieldOrder) {
+    dataSet.SetRecNo(2);
+    dataSet.InsertRecord({Variant(20), Variant("twenty")});
+    EXPECT_EQ(dataSet.RecNo(), 2);
+    dataSet.AppendRecord({Variant(60), Variant()});
+    EXPECT_EQ(Ids(), (std::vector<int>{1, 20, 2, 3, 4, 5, 60}));
+    EXPECT_TRUE(Name()->IsNull());
+    EXPECT_EQ(dataSet.State(), dsBrowse);
+}
+
+TEST_F(DbEditing, RefreshPostsPendingChangesAndKeepsTheRecord) {
+    std::vector<AnsiString> log;
+    dataSet.BeforeRefresh = [&](TDataSet*) { log.push_back("before"); };
+    dataSet.AfterRefresh = [&](TDataSet*) { log.push_back("after"); };
+    dataSet.AfterPost = [&](TDataSet*) { log.push_back("post"); };
+    dataSet.SetRecNo(3);
+    dataSet.Edit();
+    Name()->SetAsString("kept");
+    dataSet.Refresh();
+    EXPECT_EQ(log, (std::vector<AnsiString>{"before", "post", "after"}));
+    EXPECT_EQ(dataSet.RecNo(), 3);
+    EXPECT_EQ(Name()->AsString(), "kept");
+}
+
+TEST_F(DbEditing, BlockReadMovesWithoutTellingTheLinks) {
+    TDataSource source(nullptr);
+    TStateLink link;
+    source.SetDataSet(&dataSet);
+    link.SetDataSource(&source);
+    int changes = 0;
+    source.OnDataChange = [&](TObject*, TField*) { ++changes; };
+    dataSet.SetBlockReadSize(10);
+    EXPECT_EQ(dataSet.State(), dsBlockRead);
+    int sum = 0;
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
+        sum += Id()->AsInteger();
+    EXPECT_EQ(sum, 15);
+    EXPECT_EQ(changes, 0);
+    dataSet.SetBlockReadSize(0);
+    EXPECT_EQ(dataSet.State(), dsBrowse);
+    TVectorDataSet closed;
+    EXPECT_THROW(closed.SetBlockReadSize(5), EDatabaseError);
+}
+
 TEST(DbLifetime, DestructionClosesThroughTheDescendantAndFreesEveryBuffer) {
     int closes = 0, live = -1;
     {
@@ -306,5 +350,39 @@ TEST(DbLifetime, FailedOpenLeavesTheDataSetClosed) {
     EXPECT_THROW(dataSet.Open(), EDatabaseError);
     EXPECT_FALSE(dataSet.Active());
     EXPECT_EQ(dataSet.CloseCount, 1);
+    EXPECT_EQ(dataSet.FieldCount(), 0);
+}
+
+TEST(DbLifetime, SourcesLinksAndFieldsMayGoInAnyOrder) {
+    TStateLink link;
+    auto source = std::make_unique<TDataSource>(nullptr);
+    link.SetDataSource(source.get());
+    {
+        TVectorDataSet dataSet;
+        dataSet.Columns = {{"ID", ftInteger}};
+        dataSet.AddRawRow({1});
+        source->SetDataSet(&dataSet);
+        dataSet.Open();
+        EXPECT_TRUE(link.Active());
+    }
+    EXPECT_EQ(source->DataSet(), nullptr);
+    EXPECT_FALSE(link.Active());
+    source.reset();
+    EXPECT_EQ(link.DataSource(), nullptr);
+
+    // A persistent field whose owner goes first leaves the dataset's fields.
+    TVectorDataSet dataSet;
+    dataSet.Columns = {{"ID", ftInteger}};
+    auto form = std::make_unique<TComponent>(nullptr);
+    auto* id = new TIntegerField(form.get());
+    id->SetFieldName("ID");
+    id->SetDataSet(&dataSet);
+    EXPECT_EQ(dataSet.FieldCount(), 1);
+    form.reset();
+    EXPECT_EQ(dataSet.FieldCount(), 0);
+    dataSet.Open();
+    EXPECT_TRUE(dataSet.DefaultFields());
+    EXPECT_EQ(dataSet.FieldCount(), 1);
+    dataSet.Close();
     EXPECT_EQ(dataSet.FieldCount(), 0);
 }

@@ -323,7 +323,7 @@ TEST(DbCalcFields, CalculatedFieldsAreComputedForEveryRecordReadAndLookupsAskThe
     town->SetFieldName("TOWN");
     town->SetFieldKind(TFieldKind::fkLookup);
     town->KeyFields = "CODE";
-    town->LookupDataSet = &towns;
+    town->SetLookupDataSet(&towns);
     town->LookupKeyFields = "CODE";
     town->LookupResultField = "TOWN";
     town->SetDataSet(&people);
@@ -355,8 +355,75 @@ TEST(DbCalcFields, CalculatedFieldsAreComputedForEveryRecordReadAndLookupsAskThe
     EXPECT_TRUE(people.Modified());
     people.Cancel();
     EXPECT_EQ(twice->AsInteger(), 2);
-    // Calculated values are not writable outside the calculation.
+    // A calculated value set while editing lands in the edit buffer's calculated area.
     people.Edit();
-    EXPECT_NO_THROW(twice->SetAsInteger(99)); // into the edit buffer's calculated area
+    twice->SetAsInteger(99);
+    EXPECT_EQ(twice->AsInteger(), 99);
     people.Cancel();
+    EXPECT_EQ(twice->AsInteger(), 2);
+    EXPECT_THROW(town->SetLookupDataSet(nullptr), EDatabaseError); // not while open
+    people.Close();
+    {
+        // A lookup dataset that goes is forgotten by the field.
+        TVectorDataSet gone;
+        town->SetLookupDataSet(&gone);
+    }
+    EXPECT_EQ(town->LookupDataSet(), nullptr);
+}
+
+TEST(DbBlobFields, BlobValuesTravelThroughTheDataSetsBlobStream) {
+    TVectorDataSet dataSet;
+    dataSet.Columns = {{"ID", ftInteger}, {"DATA", ftBlob}, {"NOTE", ftMemo}};
+    dataSet.Open();
+    auto* data = dynamic_cast<TBlobField*>(dataSet.FieldByName("DATA"));
+    auto* note = dynamic_cast<TMemoField*>(dataSet.FieldByName("NOTE"));
+    ASSERT_NE(data, nullptr);
+    ASSERT_NE(note, nullptr);
+    dataSet.Append();
+    EXPECT_TRUE(data->IsNull());
+    EXPECT_EQ(data->BlobSize(), 0);
+    data->SetAsBytes(TBytes{0, 1, 2, 255});
+    EXPECT_TRUE(data->Modified);
+    EXPECT_TRUE(dataSet.Modified());
+    note->SetAsString("line one\r\n中文");
+    dataSet.Post();
+    EXPECT_FALSE(data->Modified);
+    EXPECT_EQ(data->AsBytes(), (TBytes{0, 1, 2, 255}));
+    EXPECT_EQ(data->Value(), Variant(TBytes{0, 1, 2, 255}));
+    EXPECT_EQ(note->Value(), Variant("line one\r\n中文"));
+    EXPECT_EQ(note->BlobSize(), 14);
+    TMemoryStream saved;
+    note->SaveToStream(&saved);
+    EXPECT_EQ(saved.Size(), 14);
+    // Writing outside editing is refused; a loaded stream replaces the value.
+    EXPECT_THROW(data->SetAsString("x"), EDatabaseError);
+    dataSet.Edit();
+    saved.SetPosition(0);
+    data->LoadFromStream(&saved);
+    data->Clear();
+    EXPECT_TRUE(data->IsNull());
+    note->SetValue(Variant(WideString(L"wide")));
+    dataSet.Post();
+    EXPECT_EQ(note->AsString(), "wide");
+    EXPECT_TRUE(data->Value().IsNull());
+}
+
+TEST(DbFieldDefs, KeyFieldsComeFromProviderFlagsAndNamesAreUnique) {
+    TVectorDataSet dataSet;
+    dataSet.Columns = {{"A", ftInteger}, {"B", ftInteger}, {"C", ftInteger}};
+    dataSet.Open();
+    EXPECT_EQ(dataSet.PSGetKeyFields(), "");
+    dataSet.FieldByName("A")->ProviderFlags |= pfInKey;
+    dataSet.FieldByName("C")->ProviderFlags |= pfInKey;
+    EXPECT_EQ(dataSet.PSGetKeyFields(), "A;C");
+    dataSet.Close();
+    EXPECT_THROW(dataSet.FieldDefs().Add("a", ftString, 5), EDatabaseError);
+    EXPECT_THROW(dataSet.FieldDefs().Add("", ftString, 5), EDatabaseError);
+    TFieldDef* d = dataSet.FieldDefs().Add("D", ftString, 5, true);
+    EXPECT_EQ(d->FieldNo(), 4);
+    EXPECT_TRUE(d->Required());
+    EXPECT_EQ(dataSet.FieldDefList().Count(), 4);
+    std::vector<AnsiString> names;
+    dataSet.GetFieldNames(names);
+    EXPECT_EQ(names.size(), 4u);
 }
