@@ -1396,12 +1396,12 @@ void TDataSource::NotifyLinks(TDataEvent event, intptr_t info) {
     size_t at = 0;
     if (details)
         for (TDataLink* link : links) {
-            if (isDetail(link) && stillLinked(link, at)) link->DataEvent(event, info);
+            if (stillLinked(link, at) && isDetail(link)) link->DataEvent(event, info);
             ++at;
         }
     at = 0;
     for (TDataLink* link : links) {
-        if ((!details || !isDetail(link)) && stillLinked(link, at)) link->DataEvent(event, info);
+        if (stillLinked(link, at) && (!details || !isDetail(link))) link->DataEvent(event, info);
         ++at;
     }
 }
