@@ -2,7 +2,9 @@
 #include <exception>
 
 #include "data/access/MTSCall.h"
+#include "data/access/UniProvider.h"
 #include "data/access/providers/ODBCCall.h"
+#include "data/access/providers/ODBCUniProvider.h"
 #include "data/memory/CLRClasses.h"
 #include "data/memory/MemUtils.h"
 #include "launcher/CustomServiceEntry.h"
@@ -33,6 +35,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
+            {"UniProvider", 36, UniProviderUnitInitialize, UniProviderUnitFinalize},
+            {"ODBCUniProvider", 37, ODBCUniProviderUnitInitialize, ODBCUniProviderUnitFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
