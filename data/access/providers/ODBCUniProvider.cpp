@@ -83,7 +83,7 @@ TClass TODBCUniProvider::GetConnectDialogServiceClass() {
     return TConnectDialogService::StaticClass();
 }
 TClass TODBCUniProvider::GetSqlFormatterClass() {
-    return NotBuilt("SQL formatter");
+    return TODBCFormatter::StaticClass();
 }
 
 TClass TODBCUniProvider::GetValueObjectClass(const TParam* param) {
@@ -104,10 +104,37 @@ TOptionsList* TODBCUniProvider::GetDataSetOptionsList() {
     return OptionsList(dataSetOptions_, nullptr);
 }
 
+namespace {
+TStringList* ODBCFunctions = nullptr;
+TStringList* ODBCMacros = nullptr;
+} // namespace
+
+TODBCFormatter::TODBCFormatter() {
+    Functions = ODBCFunctions;
+    PredefinedMacros = ODBCMacros;
+}
+
 void ODBCUniProviderUnitInitialize() {
     UniProviders->RegisterProvider(TODBCUniProvider::Class());
+    ODBCFunctions = new TStringList();
+    for (const char* line :
+         {"USER=USER", "CHAR_LENGTH=LENGTH(%s)", "LOCATE=POSSTR(%1:s, %0:s)", "SUBSTRING=SUBSTR(%s, %s, %s)",
+          "CONCAT=%s || %s", "CHAR=CHR(%s)", "TRIM=TRIM(%s)", "TRUNCATE=TRUNCATE(%s, %s)",
+          "CEILING=CEILING(%s)", "CURRENT_DATE=CURRENT_DATE", "YEAR=YEAR(%s)", "MONTH=MONTH(%s)",
+          "DAY=DAY(%s)", "__DATE_TIME_LITERAL=CAST(%s AS TIMESTAMP)", "__DATE_LITERAL=CAST(%s AS DATE)",
+          "__TIME_LITERAL=CAST(%s AS TIME)", "TODATE=CAST(%s AS TIMESTAMP)", "TONUMBER=CAST(%s AS DOUBLE)",
+          "TOCHAR=CAST(%s AS VARCHAR)"})
+        ODBCFunctions->Add(line);
+    ODBCMacros = new TStringList();
+    for (const char* line :
+         {"PROVIDER=ODBC", "ODBC=", "DATETIME=TIMESTAMP", "DOUBLE=DOUBLE", "VARCHAR=VARCHAR"})
+        ODBCMacros->Add(line);
 }
 
 void ODBCUniProviderUnitFinalize() {
     if (UniProviders) UniProviders->UnRegisterProvider(TODBCUniProvider::Class());
+    delete ODBCFunctions;
+    ODBCFunctions = nullptr;
+    delete ODBCMacros;
+    ODBCMacros = nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The ODBC provider: the classes and options the unified layer asks for under the name "ODBC".
 #include "data/access/UniProvider.h"
+#include "data/access/UniSqlFormatter.h"
 
 class TODBCUniProvider : public TUniProvider {
 public:
@@ -32,6 +33,13 @@ public:
     TOptionsList* GetConnectionOptionsList() override;
     TOptionsList* GetSQLOptionsList() override;
     TOptionsList* GetDataSetOptionsList() override;
+};
+
+// Function map and macros of ODBC; the lists are made when the provider unit starts.
+class TODBCFormatter : public TUniSqlFormatter {
+public:
+    VZ_CLASS(TODBCFormatter, TUniSqlFormatter)
+    TODBCFormatter();
 };
 
 // The names of the ODBC data source kinds, for the "DSNType" option.
