@@ -3,6 +3,7 @@
 
 #include "data/access/MTSCall.h"
 #include "data/access/UniProvider.h"
+#include "data/access/providers/AccessUniProvider.h"
 #include "data/access/providers/ODBCCall.h"
 #include "data/access/providers/ODBCUniProvider.h"
 #include "data/memory/CLRClasses.h"
@@ -37,6 +38,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
             {"UniProvider", 36, UniProviderUnitInitialize, UniProviderUnitFinalize},
             {"ODBCUniProvider", 37, ODBCUniProviderUnitInitialize, ODBCUniProviderUnitFinalize},
+            {"AccessUniProvider", 38, AccessUniProviderUnitInitialize, AccessUniProviderUnitFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
