@@ -1,6 +1,7 @@
 #include "data/access/UniProvider.h"
 
 #include "data/access/CRAccess.h"
+#include "data/access/CRConnectionPool.h"
 #include "data/memory/CompressedBlob.h"
 #include "platform/core/Strings.h"
 #include "platform/db/DBTypes.h"
@@ -52,11 +53,16 @@ TBlob* TUniProvider::CreateValueObject(const TParam* param) {
 }
 
 void TUniProvider::ApplyProviderOptions(TObject* obj, TStrings* options) {
-    // Record sets, pool parameters, services, enumerators, processors, loaders and alerters join
+    // Record sets, services, enumerators, processors, loaders and alerters join
     // here as their bases come.
     if (auto* connection = dynamic_cast<TCRConnection*>(obj)) {
         GetConnectionOptionsList()->ApplyTo(options, obj, [connection](int prop, const Variant& value) {
             return connection->SetProp(prop, value);
+        });
+    } else if (auto* parameters = dynamic_cast<TCRConnectionParameters*>(obj)) {
+        GetConnectionOptionsList()->ApplyTo(options, obj, [parameters](int prop, const Variant& value) {
+            parameters->SetSpecific(prop, value);
+            return true;
         });
     } else if (auto* service = dynamic_cast<TConnectDialogService*>(obj)) {
         GetConnectionOptionsList()->ApplyTo(options, obj, [service](int prop, const Variant& value) {

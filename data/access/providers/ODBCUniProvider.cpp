@@ -2,6 +2,7 @@
 
 #include "data/access/CRProps.h"
 #include "data/access/providers/ODBCClasses.h"
+#include "data/access/providers/ODBCConnectionPool.h"
 #include "data/memory/CompressedBlob.h"
 #include "platform/db/Params.h"
 
@@ -15,11 +16,12 @@ TClass NotBuilt(const char* what) {
 }
 
 void FillConnectionOptions(TOptionsList& list) {
-    // Pool parameters join the first two options' receivers when the pool comes.
-    list.Add(
-        new TIntegerOption("ConnectionTimeout", 15, {TODBCConnection::StaticClass()}, prConnectionTimeout));
-    list.Add(new TEnumeratorOption("DSNType", &TDSNTypeInfo, static_cast<uint8_t>(ntAuto),
-                                   {TODBCConnection::StaticClass()}, prDSNType));
+    // Connections with other values of the first two come from other pools.
+    TClass connection = TODBCConnection::StaticClass();
+    TClass key = TODBCConnectionParameters::StaticClass();
+    list.Add(new TIntegerOption("ConnectionTimeout", 15, {connection, key}, prConnectionTimeout));
+    list.Add(new TEnumeratorOption("DSNType", &TDSNTypeInfo, static_cast<uint8_t>(ntAuto), {connection, key},
+                                   prDSNType));
     list.Add(new TBooleanOption("UseUnicode", false, {TODBCConnection::StaticClass()}, prUseUnicode));
     list.Add(new TBooleanOption("DetectFieldsOnPrepare", true, {TODBCConnection::StaticClass()},
                                 prDetectFieldsOnPrepare));
@@ -38,10 +40,10 @@ const TUniProviderClass& TODBCUniProvider::Class() {
 }
 
 TClass TODBCUniProvider::GetConnectionParametersClass() {
-    return NotBuilt("Connection parameters");
+    return TODBCConnectionParameters::StaticClass();
 }
 TClass TODBCUniProvider::GetConnectionPoolManagerClass() {
-    return NotBuilt("Connection pool manager");
+    return TODBCConnectionPoolManager::StaticClass();
 }
 TClass TODBCUniProvider::GetInternalConnectionClass() {
     return TODBCConnection::StaticClass();
@@ -132,6 +134,7 @@ void ODBCUniProviderUnitInitialize() {
 }
 
 void ODBCUniProviderUnitFinalize() {
+    ODBCConnectionPoolFinalize();
     if (UniProviders) UniProviders->UnRegisterProvider(TODBCUniProvider::Class());
     delete ODBCFunctions;
     ODBCFunctions = nullptr;

@@ -9,6 +9,7 @@
 #include "data/access/CRProps.h"
 #include "data/access/UniProvider.h"
 #include "data/access/providers/ODBCClasses.h"
+#include "data/access/providers/ODBCConnectionPool.h"
 #include "data/access/providers/ODBCUniProvider.h"
 #include "platform/db/Params.h"
 
@@ -187,6 +188,26 @@ TEST_F(Registry, SQLOptionsReachExactlyTheCommandClass) {
     provider->ApplyProviderOptions(&descendant, &lines);
     descendant.GetProp(prConnectionTimeout, v);
     EXPECT_NE(v.AsInteger(), 44);
+}
+
+TEST_F(Registry, PoolKeysGetTheFirstTwoConnectionOptions) {
+    TUniProvider* provider = UniProviders->GetProvider("ODBC");
+    EXPECT_EQ(provider->GetConnectionParametersClass(), TODBCConnectionParameters::StaticClass());
+    TODBCConnectionParameters key;
+    TStringList lines;
+    lines.Add("ConnectionTimeout=40");
+    lines.Add("DSNType=ntName");
+    lines.Add("UseUnicode=True"); // not a key option: never reaches the key's setter
+    provider->ApplyProviderOptions(&key, &lines);
+    EXPECT_EQ(key.ConnectionTimeout, 40);
+    EXPECT_EQ(key.DSNType, ntName);
+    TODBCConnectionParameters other;
+    other.Assign(&key);
+    EXPECT_TRUE(other.SameAs(&key));
+    lines.Clear();
+    provider->ApplyProviderOptions(&other, &lines);
+    EXPECT_EQ(other.ConnectionTimeout, 15);
+    EXPECT_FALSE(other.SameAs(&key));
 }
 
 TEST_F(Registry, KnowsThirteenProvidersAndRegistersOnlyKnownNames) {
