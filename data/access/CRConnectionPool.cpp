@@ -142,14 +142,19 @@ void TCRLocalConnectionPool::StoreIdle(TCRConnection* connection, uint32_t ringS
         tail_ = (tail_ + 1) % parameters_->MaxPoolSize;
         ++idleCount_;
     }
-    --takenConnectionsCount_;
-    freeSlot_.SetEvent();
+    if (takenConnectionsCount_-- == parameters_->MaxPoolSize) freeSlot_.SetEvent();
 }
 
 void TCRLocalConnectionPool::ReleaseSlot() {
     std::lock_guard<std::mutex> count(countLock_);
-    --takenConnectionsCount_;
-    freeSlot_.SetEvent();
+    if (takenConnectionsCount_-- == parameters_->MaxPoolSize) freeSlot_.SetEvent();
+}
+
+bool TCRLocalConnectionPool::ReserveSlot() {
+    std::lock_guard<std::mutex> count(countLock_);
+    if (takenConnectionsCount_ >= parameters_->MaxPoolSize) return false;
+    if (++takenConnectionsCount_ == parameters_->MaxPoolSize) freeSlot_.ResetEvent();
+    return true;
 }
 
 void TCRLocalConnectionPool::Destroy(TCRConnection* connection) {
@@ -168,10 +173,12 @@ TCRConnection* TCRLocalConnectionPool::TakeConnection() {
         // A lock wait that used the whole time leaves no wait, not a wrapped-around one.
         uint32_t spent = GetTickInterval(start, PoolTickCount());
         uint32_t limit = PoolTimes().TakeWait;
-        if (freeSlot_.WaitFor(spent >= limit ? 0 : limit - spent) != wrSignaled) throw Exception(MaxReached);
-        std::lock_guard<std::mutex> count(countLock_);
-        if (takenConnectionsCount_ >= parameters_->MaxPoolSize) throw Exception(MaxReached);
-        if (++takenConnectionsCount_ == parameters_->MaxPoolSize) freeSlot_.ResetEvent();
+        // The free-slot event only changes when the count leaves or reaches the maximum: a taker
+        // that finds a slot free does not wait on it at all.
+        if (!ReserveSlot()) {
+            if (freeSlot_.WaitFor(spent >= limit ? 0 : limit - spent) != wrSignaled || !ReserveSlot())
+                throw Exception(MaxReached);
+        }
     }
     TCRConnection* connection = nullptr;
     {

@@ -109,6 +109,8 @@ private:
     // Frees a handed-out connection (errors swallowed) and its slot.
     void Destroy(TCRConnection* connection);
     void ReleaseSlot();
+    // Counts one more handed-out connection; false when all are handed out.
+    bool ReserveSlot();
     // The validity check; stamps the connection with the check version.
     bool Check(TCRConnection* connection);
     bool WithinLifeTime(TCRConnection* connection) const;
