@@ -178,4 +178,17 @@ TEST_F(AccessDatabase, EmptyTextParameterIsNullAndCommentsAreStripped) {
     DeleteFileA(("Z:" + plainFile).c_str());
 }
 
+// Run once more by CTest on a configuration that has only the older driver name
+// (VZ_ODBCSYSINI_OVERRIDE set): the string names that driver and the database still opens.
+TEST_F(AccessDatabase, ConnectsWithTheDriverTheMachineHas) {
+    bool olderOnly = std::getenv("VZ_ODBCSYSINI_OVERRIDE") != nullptr;
+    AnsiString text = connection.GetConnectionString();
+    EXPECT_EQ(text.rfind(olderOnly ? "DRIVER={Microsoft Access Driver (*.mdb)};"
+                                   : "DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};",
+                         0),
+              0u)
+        << text;
+    EXPECT_TRUE(connection.GetConnected());
+    EXPECT_EQ(QueryValue(connection, "SELECT 1 + 1"), "2");
+}
 } // namespace
