@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "OdbcTestSupport.h"
 #include "data/access/CRProps.h"
 #include "data/access/UniProvider.h"
 #include "data/access/providers/ODBCClasses.h"
@@ -26,15 +27,6 @@ protected:
         UniProviderUnitFinalize();
     }
 };
-
-AnsiString ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(no error)";
-}
 
 TEST(OptionLine, SplitsAtTheFirstDotBeforeTheFirstEquals) {
     struct Case {
@@ -69,13 +61,14 @@ TEST(OptionKinds, CheckConvertAndListTheirValues) {
     EXPECT_TRUE(integer.IsValidText("2147483647"));
     EXPECT_FALSE(integer.IsValidText("-2147483647"));
     EXPECT_FALSE(integer.IsValidText("2147483648"));
-    EXPECT_EQ(ErrorOf([&] { integer.CheckText("abc"); }), "Invalid value: abc for option ConnectionTimeout");
+    EXPECT_EQ(MessageOf([&] { integer.CheckText("abc"); }),
+              "Invalid value: abc for option ConnectionTimeout");
     EXPECT_EQ(integer.ValueToText(-5), "-5");
 
     TBooleanOption boolean("UseUnicode", false, {}, prUseUnicode);
     EXPECT_TRUE(boolean.TextToValue("TRUE").AsBoolean());
     EXPECT_FALSE(boolean.TextToValue(" false").AsBoolean());
-    EXPECT_EQ(ErrorOf([&] { boolean.CheckText("yes"); }), "Invalid value: yes for option UseUnicode");
+    EXPECT_EQ(MessageOf([&] { boolean.CheckText("yes"); }), "Invalid value: yes for option UseUnicode");
     EXPECT_EQ(boolean.ValueToText(true), "True");
     TStringList values;
     boolean.ListValues(&values);
@@ -86,7 +79,7 @@ TEST(OptionKinds, CheckConvertAndListTheirValues) {
     EXPECT_EQ(dsn.TextToValue(" ntfile ").VarType(), varByte);
     EXPECT_EQ(dsn.TextToValue(" ntfile ").AsInteger(), ntFile);
     EXPECT_EQ(dsn.ValueToText(static_cast<uint8_t>(ntName)), "ntName");
-    EXPECT_EQ(ErrorOf([&] { dsn.CheckText("File"); }), "Invalid value: File for option DSNType");
+    EXPECT_EQ(MessageOf([&] { dsn.CheckText("File"); }), "Invalid value: File for option DSNType");
     values.Clear();
     dsn.ListValues(&values);
     EXPECT_EQ(values.CommaText(), "ntAuto,ntName,ntFile,ntConnectionString");
@@ -150,7 +143,7 @@ TEST_F(Registry, ConnectionOptionsReachTheConnection) {
             lines.Add(line);
         AnsiString context = lines.CommaText();
         if (c.error) {
-            EXPECT_EQ(ErrorOf([&] { provider->ApplyProviderOptions(&connection, &lines); }), c.error)
+            EXPECT_EQ(MessageOf([&] { provider->ApplyProviderOptions(&connection, &lines); }), c.error)
                 << context;
             continue;
         }
@@ -227,7 +220,7 @@ TEST_F(Registry, KnowsThirteenProvidersAndRegistersOnlyKnownNames) {
     EXPECT_EQ(UniProviders->GetProvider("MySQL"), nullptr);
     EXPECT_EQ(UniProviders->GetProvider("Nope"), nullptr);
     EXPECT_EQ(UniProviders->GetProviderDesc("MySQL")->PackageName, "myprovider");
-    EXPECT_EQ(ErrorOf([] { UniProviders->GetProviderDesc("Nope"); }), "Nope is not a valid provider name");
+    EXPECT_EQ(MessageOf([] { UniProviders->GetProviderDesc("Nope"); }), "Nope is not a valid provider name");
 
     UniProviders->AddProviderDesc("odbc", "Other", "other", "", "");
     EXPECT_EQ(UniProviders->FindProviderDesc("ODBC")->ShortName, "ODBC");
@@ -235,15 +228,15 @@ TEST_F(Registry, KnowsThirteenProvidersAndRegistersOnlyKnownNames) {
     static const TUniProviderClass unknown{
         [] { return AnsiString("Informix"); },
         []() -> std::unique_ptr<TUniProvider> { return std::make_unique<TODBCUniProvider>(nullptr); }};
-    EXPECT_EQ(ErrorOf([] { UniProviders->RegisterProvider(unknown); }),
+    EXPECT_EQ(MessageOf([] { UniProviders->RegisterProvider(unknown); }),
               "Informix is not a valid provider name");
 
-    EXPECT_EQ(ErrorOf([] { RaiseProviderNotRegistered(""); }), "Provider is not defined");
+    EXPECT_EQ(MessageOf([] { RaiseProviderNotRegistered(""); }), "Provider is not defined");
     EXPECT_EQ(
-        ErrorOf([] { RaiseProviderNotRegistered("sql server"); }),
+        MessageOf([] { RaiseProviderNotRegistered("sql server"); }),
         "SQL Server provider is not registered. You should add the SQLServerUniProvider unit to the uses "
         "clause of any unit in your project or place the TSQLServerUniProvider component on the form.");
-    EXPECT_EQ(ErrorOf([] { RaiseProviderNotRegistered("Nope"); }), "Nope is not a valid provider name");
+    EXPECT_EQ(MessageOf([] { RaiseProviderNotRegistered("Nope"); }), "Nope is not a valid provider name");
 
     ODBCUniProviderUnitFinalize();
     EXPECT_EQ(UniProviders->GetProvider("ODBC"), nullptr);
@@ -273,7 +266,7 @@ TEST_F(Registry, BaseProviderAnswers) {
     EXPECT_EQ(provider->GetValueObjectClass(&blob), TCompressedBlob::StaticClass());
     TParam number;
     number.SetDataType(ftInteger);
-    EXPECT_EQ(ErrorOf([&] { provider->GetValueObjectClass(&number); }), "Unknown data type");
+    EXPECT_EQ(MessageOf([&] { provider->GetValueObjectClass(&number); }), "Unknown data type");
 
     TConnectDialogService service;
     Variant v;
