@@ -104,4 +104,28 @@ TEST_F(AccessFake, LauncherConnectAndDisconnectCallSequence) {
               }));
 }
 
+TEST_F(AccessFake, StatementsArePreparedWithoutComments) {
+    FakeScript("drivers Microsoft Access Driver (*.mdb, *.accdb)");
+    TAccessConnection access;
+    access.SetProp(prDatabase, AnsiString("C:\\x.mdb"));
+    access.Connect("");
+    TODBCConnection odbc;
+    odbc.SetServer("DRIVER={Fake}");
+    odbc.Connect("");
+    FakeScript("clearlog");
+    TAccessCommand accessCommand;
+    accessCommand.SetConnection(&access);
+    accessCommand.SetSQL("SELECT * FROM [My Table] -- note");
+    accessCommand.Prepare();
+    TODBCCommand odbcCommand;
+    odbcCommand.SetConnection(&odbc);
+    odbcCommand.SetSQL("SELECT * FROM t -- note");
+    odbcCommand.Prepare();
+    std::vector<std::string> prepared;
+    for (const std::string& line : FakeLog())
+        if (line.rfind("SQLPrepare ", 0) == 0) prepared.push_back(line);
+    EXPECT_EQ(prepared, (std::vector<std::string>{"SQLPrepare SELECT * FROM [My Table] ",
+                                                  "SQLPrepare SELECT * FROM t -- note"}));
+}
+
 } // namespace
