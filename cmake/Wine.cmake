@@ -11,6 +11,10 @@ configure_file(${PROJECT_SOURCE_DIR}/scripts/wine-exec.in ${PROJECT_BINARY_DIR}/
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 configure_file(${PROJECT_SOURCE_DIR}/tools/odbc-access/odbcinst.ini.in ${VZ_ODBCSYSINI}/odbcinst.ini @ONLY)
 file(TOUCH ${VZ_ODBCSYSINI}/odbc.ini)
+# A machine that has only the older Access driver name, for the tests of the driver check.
+set(VZ_ODBCSYSINI_OLDER ${PROJECT_BINARY_DIR}/odbc-older)
+configure_file(${PROJECT_SOURCE_DIR}/tools/odbc-access/odbcinst-older.ini.in ${VZ_ODBCSYSINI_OLDER}/odbcinst.ini @ONLY)
+file(TOUCH ${VZ_ODBCSYSINI_OLDER}/odbc.ini)
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_BINARY_DIR}/wine-exec)
 

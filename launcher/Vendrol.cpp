@@ -3,7 +3,10 @@
 
 #include "data/access/DAConnection.h"
 #include "data/access/MTSCall.h"
+#include "data/access/UniProvider.h"
+#include "data/access/providers/AccessUniProvider.h"
 #include "data/access/providers/ODBCCall.h"
+#include "data/access/providers/ODBCUniProvider.h"
 #include "data/memory/CLRClasses.h"
 #include "data/memory/MemUtils.h"
 #include "launcher/CustomServiceEntry.h"
@@ -36,6 +39,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
             {"DBAccess", 32, DBAccessInitialize, DBAccessFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
+            {"UniProvider", 36, UniProviderUnitInitialize, UniProviderUnitFinalize},
+            {"ODBCUniProvider", 37, ODBCUniProviderUnitInitialize, ODBCUniProviderUnitFinalize},
+            {"AccessUniProvider", 38, AccessUniProviderUnitInitialize, AccessUniProviderUnitFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
             {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},

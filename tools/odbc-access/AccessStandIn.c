@@ -4,11 +4,13 @@
  * Registered under the Access driver names, it accepts the Access connection keywords and keeps
  * the data in SQLite files through the SQLite3 ODBC driver. The library is linked against that
  * driver, so the driver manager finds every other entry point in it through this library's
- * dependencies; only SQLDriverConnect is ours. It rewrites the connection string:
+ * dependencies; only SQLDriverConnect, SQLPrepare and SQLExecDirect are ours. The connection
+ * string is rewritten (a value may be braced, "}}" standing for "}"):
  *   DBQ=<Windows path>       -> Database=<Linux path>;NoCreat=1
  *   DefaultDir, UID, PWD, Exclusive, SystemDB, ExtendedAnsiSQL  -> accepted and dropped
  * Without the rewrite the SQLite3 driver ignores DBQ and creates a new file named after the
- * whole connection string.
+ * whole connection string. "SELECT @@IDENTITY" answers, as Access does, the row id the
+ * connection inserted last.
  */
 #include <ctype.h>
 #include <dlfcn.h>
@@ -17,6 +19,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <unistd.h>
 
 typedef short SQLSMALLINT;
 typedef unsigned short SQLUSMALLINT;
@@ -24,6 +27,8 @@ typedef short SQLRETURN;
 typedef unsigned char SQLCHAR;
 typedef void* SQLHDBC;
 typedef void* SQLHWND;
+typedef void* SQLHSTMT;
+typedef int SQLINTEGER;
 
 #define SQL_NTS (-3)
 #define SQL_ERROR (-1)
@@ -38,6 +43,51 @@ static DriverConnectFn real_driver_connect(void) {
         if (h) fn = (DriverConnectFn)dlsym(h, "SQLDriverConnect");
     }
     return fn;
+}
+
+static void* sqlite_driver(void) {
+    static void* h;
+    if (!h) h = dlopen(VZ_SQLITE_ODBC_DRIVER, RTLD_NOW | RTLD_LOCAL);
+    return h;
+}
+
+typedef SQLRETURN (*StatementFn)(SQLHSTMT, SQLCHAR*, SQLINTEGER);
+
+/* The statement Access answers with the last inserted id, in the SQLite form. */
+static SQLCHAR* identity_rewrite(SQLCHAR* text, SQLINTEGER* len) {
+    static SQLCHAR last_id[] = "SELECT last_insert_rowid()";
+    const char* s = (const char*)text;
+    size_t n = *len == SQL_NTS ? strlen(s) : (size_t)*len;
+    while (n > 0 && isspace((unsigned char)*s)) { ++s; --n; }
+    while (n > 0 && (isspace((unsigned char)s[n - 1]) || s[n - 1] == ';')) --n;
+    if (n != 17 || strncasecmp(s, "SELECT @@IDENTITY", 17) != 0) return text;
+    *len = SQL_NTS;
+    return last_id;
+}
+
+SQLRETURN SQLPrepare(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER len) {
+    StatementFn real = sqlite_driver() ? (StatementFn)dlsym(sqlite_driver(), "SQLPrepare") : NULL;
+    if (!real) return SQL_ERROR;
+    if (text) text = identity_rewrite(text, &len);
+    return real(stmt, text, len);
+}
+
+SQLRETURN SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER len) {
+    StatementFn real = sqlite_driver() ? (StatementFn)dlsym(sqlite_driver(), "SQLExecDirect") : NULL;
+    if (!real) return SQL_ERROR;
+    if (text) text = identity_rewrite(text, &len);
+    return real(stmt, text, len);
+}
+
+/* A braced value with each "}}" made "}". */
+static size_t unbrace(const char* v, size_t vl, char* out, size_t cap) {
+    size_t n = 0;
+    for (size_t i = 0; i < vl && n + 1 < cap; ++i) {
+        out[n++] = v[i];
+        if (v[i] == '}' && i + 1 < vl && v[i + 1] == '}') ++i;
+    }
+    out[n] = 0;
+    return n;
 }
 
 static int key_is(const char* key, size_t len, const char* name) {
@@ -109,6 +159,7 @@ SQLRETURN SQLDriverConnect(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* in, SQLSMALLINT 
     char default_dir[PATH_MAX] = "";
     struct Pair { const char *k, *v; size_t kl, vl; } pairs[64];
     int npairs = 0;
+    char plain[2][PATH_MAX];
     for (size_t i = 0; i < len && npairs < 64;) {
         while (i < len && (s[i] == ';' || s[i] == ' ')) ++i;
         if (i >= len) break;
@@ -122,7 +173,7 @@ SQLRETURN SQLDriverConnect(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* in, SQLSMALLINT 
             ++i;
             if (i < len && s[i] == '{') {
                 size_t vs = ++i;
-                while (i < len && s[i] != '}') ++i;
+                while (i < len && (s[i] != '}' || (i + 1 < len && s[i + 1] == '}'))) i += s[i] == '}' ? 2 : 1;
                 v = s + vs;
                 vl = i - vs;
                 if (i < len) ++i;
@@ -141,6 +192,14 @@ SQLRETURN SQLDriverConnect(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* in, SQLSMALLINT 
         ++npairs;
         if (key_is(s + ks, kl, "DBQ")) { dbq = v; dbq_len = vl; }
         if (key_is(s + ks, kl, "DefaultDir")) { dir = v; dir_len = vl; }
+        if (vl > 0 && v > s && v[-1] == '{') {
+            /* Braced: keep the plain value for the paths. */
+            int which = key_is(s + ks, kl, "DBQ") ? 0 : key_is(s + ks, kl, "DefaultDir") ? 1 : -1;
+            if (which >= 0) {
+                size_t n = unbrace(v, vl, plain[which], sizeof plain[which]);
+                if (which == 0) { dbq = plain[0]; dbq_len = n; } else { dir = plain[1]; dir_len = n; }
+            }
+        }
     }
     if (dir && dir_len < sizeof default_dir) {
         memcpy(default_dir, dir, dir_len);
@@ -172,6 +231,20 @@ SQLRETURN SQLDriverConnect(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* in, SQLSMALLINT 
             /* A path we cannot map must not open or create anything: give the driver a name it
                refuses, so the caller gets the driver's own error. */
             snprintf(unix_path, sizeof unix_path, "/nonexistent/%.*s", (int)(dbq_len > 200 ? 200 : dbq_len), dbq);
+        }
+        /* The SQLite3 driver reads no braced values: a path holding ";" goes through a link. */
+        char link_path[64];
+        if (strchr(unix_path, ';')) {
+            unsigned h = 2166136261u;
+            for (const char* c = unix_path; *c; ++c) h = (h ^ (unsigned char)*c) * 16777619u;
+            snprintf(link_path, sizeof link_path, "/tmp/vzaccess-%u-%08x.db", (unsigned)getuid(), h);
+            char target[PATH_MAX];
+            ssize_t n = readlink(link_path, target, sizeof target - 1);
+            if (n < 0 || (size_t)n != strlen(unix_path) || memcmp(target, unix_path, (size_t)n) != 0) {
+                unlink(link_path);
+                if (symlink(unix_path, link_path) != 0) return SQL_ERROR;
+            }
+            strcpy(unix_path, link_path);
         }
         if (!append(rewritten, sizeof rewritten, &used, "Database=", 9) ||
             !append(rewritten, sizeof rewritten, &used, unix_path, strlen(unix_path)))

@@ -16,6 +16,7 @@
 //   ind COL IND                 the indicator SQLFetch reports for every value of the column
 //                               (the value itself is still cut to the bound buffer)
 //   failfetch N                 the Nth SQLFetch of the result fails (with the diagnostic)
+//   drivers A|B|...             SQLDrivers lists these descriptions
 //   log                         answers the log, one call a line
 #include <windows.h>
 #include <sql.h>
@@ -62,6 +63,8 @@ struct State {
     std::map<int, Output> outputs;
     std::map<int, Binding> bindings;
     std::vector<int> pendingDae; // parameters still waiting for their data
+    std::vector<std::string> drivers;
+    size_t nextDriver = 0;
     std::string log;
     std::string answer;
     // The scripted result and what the record set bound to it.
@@ -175,6 +178,12 @@ const char* __stdcall FakeOdbcScript(const char* command) {
         st.diagWhere = where == "env" ? 2 : 1;
     } else if (verb == "nodiag") {
         st.diagWhere = 0;
+    } else if (verb == "drivers") {
+        std::istringstream list(rest());
+        std::string name;
+        st.drivers.clear();
+        while (std::getline(list, name, '|'))
+            st.drivers.push_back(name);
     } else if (verb == "info") {
         int id;
         in >> id;
@@ -318,10 +327,17 @@ SQLRETURN SQL_API SQLDataSources(SQLHENV, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, S
     return Ret("SQLDataSources", SQL_NO_DATA);
 }
 
-SQLRETURN SQL_API SQLDrivers(SQLHENV, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*, SQLCHAR*,
-                             SQLSMALLINT, SQLSMALLINT*) {
-    Log("SQLDrivers");
-    return Ret("SQLDrivers", SQL_NO_DATA);
+SQLRETURN SQL_API SQLDrivers(SQLHENV, SQLUSMALLINT direction, SQLCHAR* description,
+                             SQLSMALLINT descriptionMax, SQLSMALLINT* descriptionLength, SQLCHAR* attributes,
+                             SQLSMALLINT attributesMax, SQLSMALLINT*) {
+    Log("SQLDrivers " + std::to_string(direction) + " " + std::to_string(descriptionMax) + " " +
+        (attributes ? "attributes" : "nil") + " " + std::to_string(attributesMax));
+    SQLRETURN r = Ret("SQLDrivers");
+    if (r != SQL_SUCCESS) return r;
+    if (direction == SQL_FETCH_FIRST) st.nextDriver = 0;
+    if (st.nextDriver >= st.drivers.size()) return SQL_NO_DATA;
+    CopyOut(description, descriptionMax, descriptionLength, st.drivers[st.nextDriver++]);
+    return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLPrepare(SQLHSTMT, SQLCHAR* text, SQLINTEGER length) {
