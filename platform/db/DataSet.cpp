@@ -1045,6 +1045,11 @@ void TDataSet::DataEvent(TDataEvent event, intptr_t info) {
         break;
     }
     if (!notify) return;
+    // One source (the usual case) is its own copy; unoptimised builds pay for the copy's calls.
+    if (dataSources_.size() == 1) {
+        dataSources_.front()->DataEvent(event, info);
+        return;
+    }
     // A source may leave while told: walk a copy.
     TListSnapshot<TDataSource> sources(dataSources_);
     for (TDataSource* source : sources)
@@ -1381,27 +1386,29 @@ void TDataSource::SetState(TDataSetState value) {
 }
 
 void TDataSource::NotifyLinks(TDataEvent event, intptr_t info) {
-    // Detail datasets hear first, then controls; a link may leave while told.
+    // Detail datasets hear first, then controls; a link may leave while told. Each link's kind
+    // was taken when it linked: a class walk per link and event costs more than the rest of a
+    // scroll.
+    if (detailLinks_ == 0 && dataLinks_.size() == 1) {
+        // One control: nothing to order and nothing told before it that could unlink it.
+        dataLinks_.front()->DataEvent(event, info);
+        return;
+    }
     TListSnapshot<TDataLink> links(dataLinks_);
-    // The class check is the metaclass walk: a dynamic_cast per link and event costs more than
-    // the rest of a scroll.
-    auto isDetail = [](TDataLink* link) { return link->InheritsFrom(TDetailDataLink::StaticClass()); };
     auto stillLinked = [this](TDataLink* link, size_t at) {
         return (at < dataLinks_.size() && dataLinks_[at] == link) ||
                std::find(dataLinks_.begin(), dataLinks_.end(), link) != dataLinks_.end();
     };
-    bool details = false;
-    for (TDataLink* link : links)
-        details = details || isDetail(link);
+    bool details = detailLinks_ > 0;
     size_t at = 0;
     if (details)
         for (TDataLink* link : links) {
-            if (stillLinked(link, at) && isDetail(link)) link->DataEvent(event, info);
+            if (stillLinked(link, at) && link->detail_) link->DataEvent(event, info);
             ++at;
         }
     at = 0;
     for (TDataLink* link : links) {
-        if (stillLinked(link, at) && (!details || !isDetail(link))) link->DataEvent(event, info);
+        if (stillLinked(link, at) && (!details || !link->detail_)) link->DataEvent(event, info);
         ++at;
     }
 }
@@ -1434,13 +1441,15 @@ void TDataSource::DataEvent(TDataEvent event, intptr_t info) {
 void TDataSource::AddDataLink(TDataLink* link) {
     dataLinks_.push_back(link);
     link->dataSource_ = this;
+    link->detail_ = link->InheritsFrom(TDetailDataLink::StaticClass());
+    if (link->detail_) ++detailLinks_;
     if (dataSet_) dataSet_->UpdateBufferCount();
     link->UpdateState();
 }
 
 void TDataSource::RemoveDataLink(TDataLink* link) {
     link->dataSource_ = nullptr;
-    std::erase(dataLinks_, link);
+    if (std::erase(dataLinks_, link) > 0 && link->detail_) --detailLinks_;
     link->UpdateState();
     if (dataSet_) dataSet_->UpdateBufferCount();
 }

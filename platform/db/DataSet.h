@@ -402,6 +402,7 @@ private:
     bool enabled_ = true;
     TDataSetState state_ = dsInactive;
     std::vector<TDataLink*> dataLinks_;
+    int detailLinks_ = 0; // linked details, which hear every event first
 };
 
 // One user of a data source: a control or a detail dataset.
@@ -452,6 +453,7 @@ private:
     bool active_ = false;
     bool editing_ = false;
     bool updating_ = false;
+    bool detail_ = false; // a detail dataset's link: its class, taken when it links
 };
 
 // The link a detail dataset keeps to its master's data source; it names the detail.
