@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "data/access/CRVioTcp.h"
+#include "data/access/DBMonitorClient.h"
 #include "data/access/MTSCall.h"
 #include "data/access/providers/ODBCCall.h"
 #include "data/memory/CLRClasses.h"
@@ -34,6 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
             {"CRVioTcp", 32, CRVioInitialize, CRVioFinalize},
+            {"DBMonitorClient", 33, nullptr, DBMonitorClientFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},

@@ -7,13 +7,15 @@
 
 class TLoopbackListener {
 public:
-    TLoopbackListener() {
+    // Port 0: one the system chooses.
+    explicit TLoopbackListener(int port = 0) {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
         socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<u_short>(port));
         if (bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             listen(socket_, 8) != 0)
             throw std::runtime_error("cannot listen on 127.0.0.1");
