@@ -37,6 +37,16 @@ public:
                           [&] { return messages_.size() >= count; });
         return messages_;
     }
+    // Waits until the peer has closed a connection.
+    std::vector<TDecodedMessage> WaitForClose(int milliseconds = 10000) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] {
+            for (auto& m : messages_)
+                if (m.Type == 0) return true;
+            return false;
+        });
+        return messages_;
+    }
     std::vector<TDecodedMessage> Messages() {
         std::lock_guard<std::mutex> lock(mutex_);
         return messages_;
