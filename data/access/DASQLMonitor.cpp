@@ -1,10 +1,12 @@
 #include "data/access/DASQLMonitor.h"
 
 #include "data/memory/Blob.h"
+#include "data/memory/Data.h"
 #include "platform/core/DateTime.h"
 
 namespace {
 TDebugDialogHook debugDialogHook;
+
 TUniSQLMonitor* uniMonitor = nullptr;
 
 const char* const fieldTypeNames[] = {
@@ -33,6 +35,17 @@ AnsiString TrimEnd(const AnsiString& text) {
 
 WideString W(const AnsiString& text) {
     return AnsiToWide(text);
+}
+} // namespace
+
+const GUID CLSID_SQLMonitor = {0xCB9879E2, 0x4395, 0x11D0, {0x9F, 0xFC, 0x00, 0xA0, 0x24, 0x8E, 0x4B, 0x9A}};
+const GUID IID_ISQLMonitorClient = {
+    0xCB9879E1, 0x4395, 0x11D0, {0x9F, 0xFC, 0x00, 0xA0, 0x24, 0x8E, 0x4B, 0x9A}};
+
+namespace {
+// The external program sets a client's trace flags through this.
+void __stdcall SetClientTraceFlags(LONG client, WORD traceFlags) {
+    reinterpret_cast<TCustomDASQLMonitor*>(static_cast<uintptr_t>(client))->TraceFlags = traceFlags;
 }
 } // namespace
 
@@ -75,6 +88,12 @@ void TCustomDASQLMonitor::SetActive(bool value) {
     streamedActive_ = value;
     if ((ComponentState() & csLoading) || value == active_) return;
     active_ = value;
+    if (options_ & MonitorOption(moSQLMonitor)) {
+        if (value)
+            RegisterSQLMonitorClient();
+        else
+            UnregisterSQLMonitorClient();
+    }
     if (options_ & MonitorOption(moDBMonitor)) {
         if (value)
             StartDBMonitor();
@@ -86,6 +105,10 @@ void TCustomDASQLMonitor::SetActive(bool value) {
 void TCustomDASQLMonitor::SetOptions(TMonitorOptions value) {
     if (value == options_) return;
     if (active_) {
+        bool hadSQL = options_ & MonitorOption(moSQLMonitor);
+        bool hasSQL = value & MonitorOption(moSQLMonitor);
+        if (hasSQL && !hadSQL) RegisterSQLMonitorClient();
+        if (hadSQL && !hasSQL) UnregisterSQLMonitorClient();
         bool had = options_ & MonitorOption(moDBMonitor);
         bool has = value & MonitorOption(moDBMonitor);
         if (has && !had) StartDBMonitor();
@@ -219,8 +242,44 @@ bool TCustomDASQLMonitor::Traces(TDATraceFlag flag) {
     return active_ && (TraceFlags & TraceFlag(flag));
 }
 
-void TCustomDASQLMonitor::SendSQLMonitor(const AnsiString&) {
-    // The external SQL-monitor program is reached through COM; this build has no client for it.
+void TCustomDASQLMonitor::RegisterSQLMonitorClient() {
+    if (registered_ || GetMonitor() != this) return;
+    HRESULT init = CoInitialize(nullptr);
+    if (FAILED(init)) return;
+    IUnknown* root = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_SQLMonitor, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                IID_IUnknown, reinterpret_cast<void**>(&root)))) {
+        CoUninitialize();
+        return;
+    }
+    // The program's failures never reach the traced application.
+    try {
+        root->QueryInterface(IID_ISQLMonitorClient, reinterpret_cast<void**>(&client_));
+        root->Release();
+        if (client_) {
+            AnsiString name = GetHostAppName();
+            if (ComponentState() & csDesigning) name += ": " + GetCaption();
+            auto self = static_cast<LONG>(reinterpret_cast<uintptr_t>(this));
+            client_->RegisterClient(self, name.c_str(), self, SetClientTraceFlags);
+        }
+        registered_ = true;
+    } catch (...) {
+    }
+}
+
+void TCustomDASQLMonitor::UnregisterSQLMonitorClient() {
+    if (client_) {
+        client_->Release();
+        client_ = nullptr;
+    }
+    if (registered_) {
+        registered_ = false;
+        CoUninitialize();
+    }
+}
+
+void TCustomDASQLMonitor::SendSQLMonitor(const AnsiString& text) {
+    if (client_) client_->SQLEvent(text.c_str(), static_cast<LONG>(text.size()));
 }
 
 void TCustomDASQLMonitor::CallOnSQL(TObject* sender, const AnsiString& text, TDATraceFlag flag) {

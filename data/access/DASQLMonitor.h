@@ -1,6 +1,8 @@
 #pragma once
 // The SQL monitor component: turns the activity of the data-access components into trace texts
 // and hands them to the debug dialog hook, the TCP monitor client and its OnSQL event.
+#include <objbase.h>
+
 #include <cstdint>
 #include <functional>
 
@@ -52,6 +54,17 @@ protected:
     void AssignTo(TPersistent* dest) override;
 };
 
+// The external SQL-monitor program's client interface (the first method after the three of
+// IUnknown registers a client, the second takes a trace text and its length in bytes).
+using TSQLMonitorTraceFlagsCallback = void(__stdcall*)(LONG client, WORD traceFlags);
+struct ISQLMonitorClient : public IUnknown {
+    virtual HRESULT __stdcall RegisterClient(LONG id, LPCSTR name, LONG client,
+                                             TSQLMonitorTraceFlagsCallback setTraceFlags) = 0;
+    virtual HRESULT __stdcall SQLEvent(LPCSTR text, LONG length) = 0;
+};
+extern const GUID CLSID_SQLMonitor;      // {CB9879E2-4395-11D0-9FFC-00A0248E4B9A}
+extern const GUID IID_ISQLMonitorClient; // {CB9879E1-4395-11D0-9FFC-00A0248E4B9A}
+
 // The debug dialog hook: class of the monitor, traced object, SQL, operation name, parameters.
 using TDebugDialogHook = std::function<void(TObject* object, const AnsiString& sql,
                                             const AnsiString& operation, TDAParams* params)>;
@@ -83,6 +96,9 @@ public:
     virtual AnsiString GetParamParamType(TDAParam* param);
     virtual AnsiString GetParamValue(TDAParam* param);
     virtual AnsiString GetCaption() { return "DataAccess"; }
+    virtual void RegisterSQLMonitorClient();
+    virtual void UnregisterSQLMonitorClient();
+    bool Registered() const { return registered_; }
 
     // Every parameter's text, each followed by " \r\n".
     AnsiString GetParamsText(TDAParams* params);
@@ -128,6 +144,8 @@ private:
     TDBMonitor* dbMonitor_ = nullptr;
     TDBMonitorOptions* dbMonitorOptions_;
     const Exception* traceError_ = nullptr;
+    bool registered_ = false;
+    ISQLMonitorClient* client_ = nullptr;
 
     bool Traces(TDATraceFlag flag);
     void StartDBMonitor();

@@ -238,3 +238,101 @@ TEST(SQLMonitorToClient, TracesReachTheMonitorAsStartAndEndEvents) {
     EXPECT_EQ(0, got.back().Type);
     DBMonitorClientFinalize();
 }
+
+namespace {
+// Stands in for the external SQL-monitor program, registered in this process under its class.
+class TMonitorProgram : public ISQLMonitorClient, public IClassFactory {
+public:
+    LONG ClientId = 0;
+    AnsiString ClientName;
+    TSQLMonitorTraceFlagsCallback SetFlags = nullptr;
+    std::vector<std::pair<AnsiString, LONG>> Events;
+    LONG Refs = 0;
+
+    HRESULT __stdcall QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_ISQLMonitorClient)
+            *object = static_cast<ISQLMonitorClient*>(this);
+        else if (iid == IID_IClassFactory)
+            *object = static_cast<IClassFactory*>(this);
+        else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG __stdcall AddRef() override { return ++Refs; }
+    ULONG __stdcall Release() override { return --Refs; }
+    HRESULT __stdcall CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return QueryInterface(iid, object);
+    }
+    HRESULT __stdcall LockServer(BOOL) override { return S_OK; }
+    HRESULT __stdcall RegisterClient(LONG id, LPCSTR name, LONG,
+                                     TSQLMonitorTraceFlagsCallback setFlags) override {
+        ClientId = id;
+        ClientName = name;
+        SetFlags = setFlags;
+        return S_OK;
+    }
+    HRESULT __stdcall SQLEvent(LPCSTR text, LONG length) override {
+        Events.push_back({AnsiString(text), length});
+        return S_OK;
+    }
+};
+} // namespace
+
+TEST(SQLMonitorProgram, TracesReachTheRegisteredProgram) {
+    CoInitialize(nullptr);
+    TMonitorProgram program;
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_SQLMonitor, static_cast<IClassFactory*>(&program),
+                                          CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+    {
+        TComponent connection(nullptr);
+        TUniSQLMonitor monitor(nullptr);
+        monitor.SetActive(false);
+        monitor.SetOptions(MonitorOption(moSQLMonitor) | MonitorOption(moCustom));
+        monitor.SetActive(true);
+        EXPECT_TRUE(monitor.Registered());
+        EXPECT_EQ(static_cast<LONG>(reinterpret_cast<uintptr_t>(&monitor)), program.ClientId);
+        EXPECT_EQ("", program.ClientName); // no host application name hook
+        int32_t id = 0;
+        monitor.InternalDBConnect(&connection, "u", "srv", id, true);
+        monitor.InternalDBConnect(&connection, "u", "srv", id, false);
+        TDAParams params;
+        static_cast<TDAParam*>(params.CreateParam(ftInteger, "p", ptInput))->SetAsInteger(5);
+        monitor.InternalSQLPrepare(&connection, "select :p", &params, id, true);
+        monitor.InternalSQLPrepare(&connection, "select :p", &params, id, false);
+        monitor.InternalSQLUnprepare(&connection, "select :p", nullptr, id, true);
+        monitor.InternalSQLUnprepare(&connection, "select :p", nullptr, id, false);
+        monitor.InternalSQLExecute(&connection, "select 1", nullptr, "Exec", 0, id, true);
+        std::vector<std::pair<AnsiString, LONG>> want = {
+            {"Connect: u@srv", 14},
+            {"SQL Prepare: select :p\r\n:p(Integer,IN)=5", 40},
+            {"SQL Unprepare: select :p", 24},
+            {"SQL Unprepare: select :p", 24},
+            {"SQL Execute [Exec]: select 1", 28},
+        };
+        EXPECT_EQ(want, program.Events);
+        ASSERT_NE(nullptr, program.SetFlags);
+        program.SetFlags(program.ClientId, TraceFlag(tfConnect));
+        EXPECT_EQ(TraceFlag(tfConnect), monitor.TraceFlags);
+        monitor.SetActive(false);
+        EXPECT_FALSE(monitor.Registered());
+    }
+    CoRevokeClassObject(cookie);
+    EXPECT_EQ(0, program.Refs);
+    CoUninitialize();
+}
+
+TEST(SQLMonitorProgram, MissingProgramIsNoError) {
+    TUniSQLMonitor monitor(nullptr);
+    monitor.SetActive(false);
+    monitor.SetOptions(MonitorOption(moSQLMonitor));
+    monitor.SetActive(true);
+    EXPECT_FALSE(monitor.Registered());
+    int32_t id = 0;
+    TComponent connection(nullptr);
+    monitor.InternalDBConnect(&connection, "u", "srv", id, true);
+}
