@@ -1,6 +1,7 @@
 // The launcher program: unit start-up, the start routine, unit shut-down, exit code 0.
 #include <exception>
 
+#include "data/access/CRServerEnumerator.h"
 #include "data/access/CRVioTcp.h"
 #include "data/access/DBMonitorClient.h"
 #include "data/access/MTSCall.h"
@@ -34,8 +35,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"CLRClasses", 10, CLRClassesStart, CLRClassesEnd},
             {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
-            {"CRVioTcp", 32, CRVioInitialize, CRVioFinalize},
+            {"CRVioTcp", 31, CRVioInitialize, CRVioFinalize},
             {"DBMonitorClient", 33, nullptr, DBMonitorClientFinalize},
+            {"CRNetManager", 34, CRNetManagerInitialize, CRNetManagerFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},

@@ -23,6 +23,14 @@ private:
     TDAParams params_;
 };
 
+void ConnectPostgres(TODBCConnection& connection) {
+    const PostgresServer& server = PostgresServer::Get();
+    connection.SetServer(server.ServerText());
+    connection.SetUsername(server.User);
+    connection.SetPassword(server.Password);
+    connection.Connect("");
+}
+
 class TCommandScript : public TDAScriptOwner {
 public:
     explicit TCommandScript(TODBCConnection* connection) : runner_(connection) {}
@@ -34,12 +42,8 @@ private:
 } // namespace
 
 TEST(ODBCScript, ScriptRunsItsStatementsOnPostgres) {
-    const PostgresServer& server = PostgresServer::Get();
     TODBCConnection connection;
-    connection.SetServer(server.ServerText());
-    connection.SetUsername(server.User);
-    connection.SetPassword(server.Password);
-    connection.Connect("");
+    ConnectPostgres(connection);
     TCommandScript script(&connection);
     script.SQL.SetText("DROP TABLE IF EXISTS vz_script;\r\n"
                        "CREATE TABLE vz_script (id INTEGER, t VARCHAR(20));\r\n"
@@ -125,12 +129,8 @@ TEST(ODBCDump, DumpedRowsRunBackIntoAnEmptyCopyOnSQLite) {
 }
 
 TEST(ODBCDump, NumbersAndTimestampsRunBackOnPostgres) {
-    const PostgresServer& server = PostgresServer::Get();
     TODBCConnection connection;
-    connection.SetServer(server.ServerText());
-    connection.SetUsername(server.User);
-    connection.SetPassword(server.Password);
-    connection.Connect("");
+    ConnectPostgres(connection);
     Exec(connection, "DROP TABLE IF EXISTS vz_dump");
     Exec(connection, "CREATE TABLE vz_dump (i INTEGER, s VARCHAR(20), f FLOAT8, d TIMESTAMP(3))");
     DumpInto(connection, false);
