@@ -3,6 +3,7 @@
 
 #include "data/access/CRServerEnumerator.h"
 #include "data/access/CRVioTcp.h"
+#include "data/access/DAConnection.h"
 #include "data/access/DBMonitorClient.h"
 #include "data/access/MTSCall.h"
 #include "data/access/providers/ODBCCall.h"
@@ -36,6 +37,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
             {"CRVioTcp", 31, CRVioInitialize, CRVioFinalize},
+            {"DBAccess", 32, DBAccessInitialize, DBAccessFinalize},
             {"DBMonitorClient", 33, nullptr, DBMonitorClientFinalize},
             {"CRNetManager", 34, CRNetManagerInitialize, CRNetManagerFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},

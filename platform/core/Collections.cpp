@@ -73,6 +73,8 @@ TCollectionItem* TCollection::Insert(int index) {
 void TCollection::Delete(int index) {
     TCollectionItem* item = Items(index);
     Notify(item, cnDeleting);
+    // Out of the list while the item is whole, so that the notice sees its own class.
+    RemoveItem(item);
     delete item;
 }
 
@@ -83,6 +85,7 @@ void TCollection::Clear() {
         while (!items_.empty()) {
             TCollectionItem* item = items_.back();
             Notify(item, cnDeleting);
+            RemoveItem(item);
             delete item;
         }
     } catch (...) {

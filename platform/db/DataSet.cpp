@@ -48,7 +48,7 @@ private:
 };
 
 bool NeedsConversion(TFieldType type) {
-    return type == ftDate || type == ftTime || type == ftDateTime || type == ftBCD || type == ftWideString;
+    return FieldNeedsConversion(type);
 }
 
 bool IsEditMode(TDataSetState state) {
@@ -340,7 +340,7 @@ void TDataSet::BindFields(bool binding) {
             field->offset_ = calcFieldsSize_;
             calcFieldsSize_ += field->DataSize() + 1;
             if (kind == TFieldKind::fkLookup &&
-                (!field->LookupDataSet || field->KeyFields.empty() || field->LookupKeyFields.empty() ||
+                (!field->LookupDataSet() || field->KeyFields.empty() || field->LookupKeyFields.empty() ||
                  field->LookupResultField.empty()))
                 DatabaseErrorFmt("Lookup information for field '%s' is incomplete", field->DisplayName(),
                                  this);
@@ -350,15 +350,6 @@ void TDataSet::BindFields(bool binding) {
             CheckFieldCompatibility(field, def);
             field->fieldNo_ = def->FieldNo();
         }
-    }
-}
-
-void TDataSet::UpdateCalcFieldsSize() {
-    calcFieldsSize_ = 0;
-    for (int i = 0; i < fields_->Count(); ++i) {
-        TField* field = fields_->Fields(i);
-        if (field->FieldKind() == TFieldKind::fkCalculated || field->FieldKind() == TFieldKind::fkLookup)
-            calcFieldsSize_ += field->DataSize() + 1;
     }
 }
 
@@ -652,6 +643,7 @@ int TDataSet::MoveBy(int distance) {
 }
 
 void TDataSet::Resync(TResyncMode mode) {
+    if (buffers_.empty()) return; // closed: nothing shown
     TRecordBuffer spare = buffers_[static_cast<size_t>(recordCount_)];
     if (mode & rmExact) {
         CursorPosChanged();
@@ -1404,12 +1396,12 @@ void TDataSource::NotifyLinks(TDataEvent event, intptr_t info) {
     size_t at = 0;
     if (details)
         for (TDataLink* link : links) {
-            if (isDetail(link) && stillLinked(link, at)) link->DataEvent(event, info);
+            if (stillLinked(link, at) && isDetail(link)) link->DataEvent(event, info);
             ++at;
         }
     at = 0;
     for (TDataLink* link : links) {
-        if ((!details || !isDetail(link)) && stillLinked(link, at)) link->DataEvent(event, info);
+        if (stillLinked(link, at) && (!details || !isDetail(link))) link->DataEvent(event, info);
         ++at;
     }
 }
@@ -1494,12 +1486,18 @@ void TDataLink::SetBufferCount(int value) {
     TDataSet* dataSet = DataSet();
     if (active_ && dataSet) {
         dataSet->UpdateBufferCount();
-        // Keep the active record within this link's window.
-        int active = dataSet->activeRecord_;
-        if (active - firstRecord_ >= bufferCount_) firstRecord_ = active - bufferCount_ + 1;
-        if (active < firstRecord_) firstRecord_ = active;
-        firstRecord_ = std::max(0, firstRecord_);
+        UpdateRange();
     }
+}
+
+void TDataLink::UpdateRange() {
+    // Keeps the active record within this link's window.
+    TDataSet* dataSet = DataSet();
+    if (!dataSet) return;
+    int active = dataSet->activeRecord_;
+    if (active - firstRecord_ >= bufferCount_) firstRecord_ = active - bufferCount_ + 1;
+    if (active < firstRecord_) firstRecord_ = active;
+    firstRecord_ = std::max(0, firstRecord_);
 }
 
 bool TDataLink::Edit() {
@@ -1521,7 +1519,10 @@ void TDataLink::UpdateRecord() {
 void TDataLink::SetActive(bool value) {
     if (active_ == value) return;
     active_ = value;
-    if (!value) firstRecord_ = 0;
+    if (value)
+        UpdateRange();
+    else
+        firstRecord_ = 0;
     ActiveChanged();
 }
 

@@ -294,7 +294,6 @@ protected:
     virtual void DoAfterRefresh();
     virtual void SetState(TDataSetState value);
     virtual void SetModified(bool value) { modified_ = value; }
-    virtual void CheckFieldCompatibilitySize(TField*, TFieldDef*) {}
 
     // ---- helpers for descendants ----
     // Switches state without events; RestoreState goes back (and tells the links when the
@@ -334,8 +333,6 @@ private:
     void SetBufListSize(int value);
     void AddDataSource(TDataSource* dataSource);
     void RemoveDataSource(TDataSource* dataSource);
-    void UpdateCalcFieldsSize();
-    void RecordChangedField(TField* field);
 
     TDataSetState state_ = dsInactive;
     TDataSetState disableState_ = dsInactive;
@@ -447,6 +444,7 @@ private:
     friend class TDataSet;
     void SetActive(bool value);
     void UpdateState();
+    void UpdateRange();
     void SetEditing(bool value);
     TDataSource* dataSource_ = nullptr;
     int firstRecord_ = 0;

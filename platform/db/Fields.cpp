@@ -8,11 +8,6 @@
 #include "platform/db/DataSet.h"
 
 namespace {
-// Types whose buffer form differs from the value form the field classes use.
-bool NeedsConversion(TFieldType type) {
-    return type == ftDate || type == ftTime || type == ftDateTime || type == ftBCD || type == ftWideString;
-}
-
 // Scratch for one value in buffer form; small values stay on the stack.
 class ValueBuffer {
 public:
@@ -74,6 +69,8 @@ void TField::SetParentField(TObjectField* value) {
     else if (dataSet_)
         dataSet_->Fields().Remove(this);
     parentField_ = value;
+    // The flat list names children by their parents.
+    if (dataSet_ && dataSet_->fieldList_) dataSet_->fieldList_->Updated = false;
     if (parentField_) {
         dataSet_ = parentField_->DataSet();
         parentField_->Fields().Add(this);
@@ -134,7 +131,7 @@ bool TField::GetData(void* buffer, bool nativeFormat) {
         if (buffer) {
             if (dataType_ == ftVariant)
                 *static_cast<Variant*>(buffer) = *static_cast<const Variant*>(validateBuffer_);
-            else if (!nativeFormat && NeedsConversion(dataType_))
+            else if (!nativeFormat && FieldNeedsConversion(dataType_))
                 dataSet_->DataConvert(this, validateBuffer_, buffer, false);
             else
                 std::memcpy(buffer, validateBuffer_, static_cast<size_t>(DataSize()));
@@ -323,8 +320,21 @@ void TField::Change() {
 }
 
 void TField::CalcLookupValue() {
-    if (!LookupDataSet || !LookupDataSet->Active() || !dataSet_) return;
-    SetValue(LookupDataSet->Lookup(LookupKeyFields, dataSet_->GetFieldValues(KeyFields), LookupResultField));
+    if (!lookupDataSet_ || !lookupDataSet_->Active() || !dataSet_) return;
+    SetValue(lookupDataSet_->Lookup(LookupKeyFields, dataSet_->GetFieldValues(KeyFields), LookupResultField));
+}
+
+void TField::SetLookupDataSet(TDataSet* value) {
+    if (value == lookupDataSet_) return;
+    CheckInactive();
+    if (lookupDataSet_) lookupDataSet_->RemoveFreeNotification(this);
+    lookupDataSet_ = value;
+    if (lookupDataSet_) lookupDataSet_->FreeNotification(this);
+}
+
+void TField::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == lookupDataSet_) lookupDataSet_ = nullptr;
 }
 
 void TField::PropertyChanged(bool layoutAffected) {
@@ -1236,6 +1246,10 @@ TReferenceField::TReferenceField(TComponent* owner) : TDataSetField(owner) {
     SetDataType(ftReference);
 }
 
+bool FieldNeedsConversion(TFieldType type) {
+    return type == ftDate || type == ftTime || type == ftDateTime || type == ftBCD || type == ftWideString;
+}
+
 TClass DefaultFieldClass(TFieldType type) {
     switch (type) {
     case ftString:
@@ -1530,7 +1544,7 @@ void TFieldDefs::Update() {
 }
 
 void TFieldDefs::Update(TCollectionItem*) {
-    if (dataSet_) dataSet_->FieldDefList().Updated = false;
+    if (dataSet_ && dataSet_->fieldDefList_) dataSet_->fieldDefList_->Updated = false;
 }
 
 void TFieldDefs::Notify(TCollectionItem*, TCollectionNotification) {

@@ -78,7 +78,9 @@ public:
     // Lookup fields: KeyFields of this dataset are looked up in LookupDataSet's
     // LookupKeyFields; the value is LookupResultField of the record found.
     AnsiString KeyFields;
-    TDataSet* LookupDataSet = nullptr;
+    TDataSet* LookupDataSet() const { return lookupDataSet_; }
+    // Follows the lookup dataset so that the field forgets it when it goes.
+    void SetLookupDataSet(TDataSet* value);
     AnsiString LookupKeyFields;
     AnsiString LookupResultField;
 
@@ -123,6 +125,8 @@ public:
     bool AsBoolean() { return GetAsBoolean(); }
     TDateTime AsDateTime() { return GetAsDateTime(); }
     TBcd AsBCD() { return GetAsBCD(); }
+    TSQLTimeStamp AsSQLTimeStamp() { return GetAsSQLTimeStamp(); }
+    TBytes AsBytes() { return GetAsBytes(); }
     // Text for editing and for display; OnGetText and OnSetText take them over.
     AnsiString Text();
     void SetText(const AnsiString& value);
@@ -151,6 +155,7 @@ public:
     TFieldSetTextEvent OnSetText;
 
 protected:
+    void Notification(TComponent* component, TOperation operation) override;
     void SetDataType(TFieldType value);
     virtual void GetText(AnsiString& text, bool displayText);
     virtual void SetTextValue(const AnsiString& text);
@@ -175,6 +180,7 @@ private:
     bool readOnly_ = false;
     int offset_ = 0;
     TObjectField* parentField_ = nullptr;
+    TDataSet* lookupDataSet_ = nullptr;
     const void* validateBuffer_ = nullptr;
     bool validating_ = false;
 };
@@ -568,6 +574,8 @@ public:
 
 // The default field class of a field type; nullptr for types without one.
 TClass DefaultFieldClass(TFieldType type);
+// Types whose buffer form differs from the value form of their field class (see TField).
+bool FieldNeedsConversion(TFieldType type);
 
 // The fields of a dataset (or of an object field), in order. It owns nothing: fields belong to
 // their owner component; Clear frees them.

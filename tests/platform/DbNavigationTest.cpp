@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -173,6 +174,64 @@ TEST_P(DbNavigation, RandomWalkFollowsTheModelWithItsBuffers) {
     }
 }
 
+TEST_P(DbNavigation, RandomEditsKeepTheRingInStepWithTheRows) {
+    const int buffers = GetParam();
+    auto dataSet = MakeRows(40);
+    TDataSource source(nullptr);
+    TWindowLink link(buffers);
+    source.SetDataSet(dataSet.get());
+    link.SetDataSource(&source);
+    dataSet->Open();
+    std::vector<int> ids;
+    for (int i = 1; i <= 40; ++i)
+        ids.push_back(i);
+    int pos = 0, next = 1000;
+    std::mt19937 random(99);
+    for (int step = 0; step < 600; ++step) {
+        int action = static_cast<int>(random() % 6);
+        std::string name;
+        if (action == 0) {
+            dataSet->Insert();
+            dataSet->FieldByName("ID")->SetAsInteger(next);
+            dataSet->FieldByName("NAME")->SetAsString("row " + IntToStr(next));
+            dataSet->Post();
+            ids.insert(ids.begin() + pos, next++);
+            name = "Insert";
+        } else if (action == 1) {
+            dataSet->Append();
+            dataSet->FieldByName("ID")->SetAsInteger(next);
+            dataSet->FieldByName("NAME")->SetAsString("row " + IntToStr(next));
+            dataSet->Post();
+            ids.push_back(next++);
+            pos = static_cast<int>(ids.size()) - 1;
+            name = "Append";
+        } else if (action == 2 && ids.size() > 1) {
+            dataSet->Delete();
+            ids.erase(ids.begin() + pos);
+            pos = std::min(pos, static_cast<int>(ids.size()) - 1);
+            name = "Delete";
+        } else if (action == 3) {
+            dataSet->Insert();
+            dataSet->Cancel();
+            name = "Insert+Cancel";
+        } else {
+            int distance = static_cast<int>(random() % 13) - 6;
+            dataSet->MoveBy(distance);
+            pos = std::clamp(pos + distance, 0, static_cast<int>(ids.size()) - 1);
+            name = "MoveBy";
+        }
+        SCOPED_TRACE("step " + std::to_string(step) + " " + name);
+        ASSERT_EQ(dataSet->RecNo(), pos + 1);
+        ASSERT_EQ(dataSet->FieldByName("ID")->AsInteger(), ids[static_cast<size_t>(pos)]);
+        ASSERT_EQ(dataSet->BufferRecordCount(), std::min<int>(buffers, static_cast<int>(ids.size())));
+        int first = dataSet->RowOfBuffer(dataSet->GetBuffer(0));
+        for (int i = 0; i < dataSet->BufferRecordCount(); ++i)
+            ASSERT_EQ(dataSet->RowOfBuffer(dataSet->GetBuffer(i)), first + i) << "buffer " << i;
+        ASSERT_LT(link.ActiveRecord(), link.RecordCount());
+    }
+    EXPECT_EQ(dataSet->RecordCount(), static_cast<int>(ids.size()));
+}
+
 INSTANTIATE_TEST_SUITE_P(Buffers, DbNavigation, testing::Values(1, 10));
 
 TEST(DbBuffers, FullRingRecyclesItsFirstBufferForTheNextRecord) {
@@ -219,6 +278,11 @@ TEST(DbBuffers, BufferCountFollowsTheLargestLinkAndShrinksAroundTheActiveRecord)
     EXPECT_LT(small.ActiveRecord(), 3);
     dataSet->Next();
     EXPECT_EQ(dataSet->FieldByName("ID")->AsInteger(), 9);
+    // A link that joins later sees the active record in its window at once.
+    TWindowLink late(2);
+    late.SetDataSource(&source);
+    EXPECT_EQ(late.ActiveRecord(), 1);
+    EXPECT_EQ(late.RecordCount(), 2);
     // Buffers are freed at close and when the dataset goes.
     dataSet->Close();
     EXPECT_EQ(dataSet->LiveBuffers, 0);

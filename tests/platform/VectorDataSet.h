@@ -2,7 +2,9 @@
 // A small dataset of the tests' own over rows kept in a vector, to drive the framework's buffer
 // ring, states and field protocol without the record model beneath it. Each row holds every
 // column in its buffer form behind a null byte; calculated values follow the row in buffers.
+#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "platform/db/DataSet.h"
@@ -56,6 +58,9 @@ public:
         case ftBCD:
         case ftFMTBcd:
             return 34;
+        case ftBlob:
+        case ftMemo:
+            return 4;
         default:
             return 8;
         }
@@ -220,7 +225,13 @@ public:
         if (!record) return false;
         const uint8_t* place = FieldPlace(record, field);
         if (!place || place[0] == 0) return false;
-        if (buffer) std::memcpy(buffer, place + 1, static_cast<size_t>(field->DataSize()));
+        if (buffer) std::memcpy(buffer, place + 1, static_cast<size_t>(Bytes(field)));
+        if (field->IsBlob()) {
+            // An empty blob reads as null, as the record model's blobs do.
+            int32_t number = 0;
+            std::memcpy(&number, place + 1, 4);
+            return !blobs_[static_cast<size_t>(number - 1)].empty() || buffer != nullptr;
+        }
         return true;
     }
     using TDataSet::GetFieldData;
@@ -237,8 +248,8 @@ public:
         auto* record = const_cast<uint8_t*>(CurrentBuffer());
         uint8_t* place = const_cast<uint8_t*>(FieldPlace(record, field));
         place[0] = buffer ? 1 : 0;
-        std::memset(place + 1, 0, static_cast<size_t>(field->DataSize()));
-        if (buffer) std::memcpy(place + 1, buffer, static_cast<size_t>(field->DataSize()));
+        std::memset(place + 1, 0, static_cast<size_t>(Bytes(field)));
+        if (buffer) std::memcpy(place + 1, buffer, static_cast<size_t>(Bytes(field)));
         if (state != dsCalcFields && state != dsFilter && state != dsNewValue)
             DataEvent(deFieldChange, reinterpret_cast<intptr_t>(field));
     }
@@ -268,10 +279,73 @@ public:
         RestoreState(saved);
         return found;
     }
+    // Blobs live beside the rows; a blob column holds the 1-based number of its text (0: null).
+    TStream* CreateBlobStream(TField* field, TBlobStreamMode mode) override {
+        if (mode != bmRead && State() != dsEdit && State() != dsInsert)
+            DatabaseError("Dataset not in edit or insert mode", this);
+        int32_t number = 0;
+        bool present = GetFieldData(field, &number);
+        if (mode != bmRead && !present) {
+            blobs_.emplace_back();
+            number = static_cast<int32_t>(blobs_.size());
+            SetFieldData(field, &number);
+        }
+        return new TBlobText(this, field,
+                             present || mode != bmRead ? &blobs_[static_cast<size_t>(number - 1)] : nullptr,
+                             mode);
+    }
     TDataSetState EnterTempState(TDataSetState state) { return SetTempState(state); }
     void LeaveTempState(TDataSetState state) { RestoreState(state); }
 
 private:
+    // Blob columns hold a 4-byte blob number.
+    static int Bytes(TField* field) { return field->IsBlob() ? 4 : field->DataSize(); }
+    class TBlobText : public TStream {
+    public:
+        TBlobText(TVectorDataSet* dataSet, TField* field, AnsiString* text, TBlobStreamMode mode)
+            : dataSet_(dataSet), field_(field), text_(text) {
+            if (mode == bmWrite && text_) {
+                text_->clear();
+                modified_ = true;
+            }
+        }
+        ~TBlobText() override {
+            if (!modified_) return;
+            field_->Modified = true;
+            dataSet_->DataEvent(deFieldChange, reinterpret_cast<intptr_t>(field_));
+        }
+        int Read(void* buffer, int count) override {
+            if (!text_ || count <= 0 || position_ >= static_cast<int64_t>(text_->size())) return 0;
+            int n =
+                static_cast<int>(std::min<int64_t>(count, static_cast<int64_t>(text_->size()) - position_));
+            std::memcpy(buffer, text_->data() + position_, static_cast<size_t>(n));
+            position_ += n;
+            return n;
+        }
+        int Write(const void* buffer, int count) override {
+            if (!text_ || count <= 0) return 0;
+            if (text_->size() < static_cast<size_t>(position_ + count))
+                text_->resize(static_cast<size_t>(position_ + count));
+            std::memcpy(text_->data() + position_, buffer, static_cast<size_t>(count));
+            position_ += count;
+            modified_ = true;
+            return count;
+        }
+        int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+            int64_t size = text_ ? static_cast<int64_t>(text_->size()) : 0;
+            position_ = origin == soBeginning ? offset
+                        : origin == soCurrent ? position_ + offset
+                                              : size + offset;
+            return position_;
+        }
+
+    private:
+        TVectorDataSet* dataSet_;
+        TField* field_;
+        AnsiString* text_;
+        int64_t position_ = 0;
+        bool modified_ = false;
+    };
 #pragma pack(push, 1)
     struct TInfo {
         int32_t RecNo;
@@ -342,6 +416,7 @@ private:
         return record + recordSize_ + field->Offset();
     }
 
+    std::deque<AnsiString> blobs_;
     std::vector<std::vector<uint8_t>> rows_;
     std::vector<int> ids_;
     std::vector<int> offsets_;
