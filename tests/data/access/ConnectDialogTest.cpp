@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "TestProvider.h"
+#include <thread>
+
 #include "data/access/ConnectDialog.h"
+#include "data/access/ConnectDialogWindow.h"
 
 namespace {
 class TLoginConnection : public TCustomDAConnection {
@@ -138,4 +141,58 @@ TEST(ConnectDialogConnection, FreedConnectionIsForgotten) {
     dialog.SetConnection(connection.get());
     connection.reset();
     EXPECT_EQ(nullptr, dialog.Connection());
+}
+
+namespace {
+// Drives the window from a second thread with real messages once it shows.
+HWND WaitForWindow(const wchar_t* title) {
+    for (int i = 0; i < 500; ++i) {
+        if (HWND window = FindWindowW(ConnectDialogWindowClass, title)) return window;
+        Sleep(10);
+    }
+    return nullptr;
+}
+} // namespace
+
+TEST_F(ConnectDialog, WindowTakesTheEnteredLogin) {
+    AnsiString history = dialog.HistoryKey();
+    WriteString(history, "Server 1", "A");
+    WriteString(history, "Server 2", "B");
+    connection.SetUsername("u");
+    connection.SetPassword("secret");
+    SetConnectDialogHook(ShowConnectDialogWindow);
+    const DWORD mainThread = GetCurrentThreadId();
+    for (bool confirm : {false, true}) {
+        std::wstring shownPassword = L"<none>";
+        std::thread user([&] {
+            HWND window = WaitForWindow(L"Connect");
+            if (!window) PostThreadMessageW(mainThread, WM_QUIT, 0, 0); // ends the window's loop
+            ASSERT_NE(nullptr, window);
+            wchar_t text[64] = {};
+            GetWindowTextW(GetDlgItem(window, idConnectPassword), text, 64);
+            shownPassword = text;
+            SendMessageW(GetDlgItem(window, idConnectUsername), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(L"bob"));
+            SendMessageW(GetDlgItem(window, idConnectPassword), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(L"pw"));
+            SendMessageW(GetDlgItem(window, idConnectServer), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(L"B"));
+            SendMessageW(GetDlgItem(window, confirm ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+        });
+        bool confirmed = dialog.Execute();
+        user.join();
+        EXPECT_EQ(confirm, confirmed);
+        EXPECT_EQ(L"", shownPassword);
+        if (confirm) {
+            EXPECT_EQ("bob", connection.Username());
+            EXPECT_EQ("pw", connection.Password());
+            EXPECT_EQ("B", connection.Server());
+            EXPECT_EQ("B", ReadString(history, "Server 1"));
+            EXPECT_EQ("A", ReadString(history, "Server 2"));
+        } else {
+            EXPECT_EQ("u", connection.Username());
+            EXPECT_EQ("secret", connection.Password());
+            EXPECT_EQ("", connection.Server());
+        }
+    }
 }
