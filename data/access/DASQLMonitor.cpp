@@ -1,5 +1,8 @@
 #include "data/access/DASQLMonitor.h"
 
+#include "data/access/DAConnection.h"
+#include "data/access/DASQL.h"
+#include "data/access/DATransaction.h"
 #include "data/memory/Blob.h"
 #include "data/memory/Data.h"
 #include "platform/core/DateTime.h"
@@ -140,12 +143,17 @@ void TCustomDASQLMonitor::StopDBMonitor() {
     dbMonitor_ = nullptr;
 }
 
-int TCustomDASQLMonitor::GetObjectType(TObject*) {
-    // The connection, transaction, statement and dataset classes answer here once they exist.
+int TCustomDASQLMonitor::GetObjectType(TObject* object) {
+    // Datasets (4) and pools (5) answer here once they exist.
+    if (dynamic_cast<TCustomDAConnection*>(object)) return 1;
+    if (dynamic_cast<TDATransaction*>(object)) return 2;
+    if (dynamic_cast<TCustomDASQL*>(object)) return 3;
     return 0;
 }
 
-TObject* TCustomDASQLMonitor::GetParent(TObject*) {
+TObject* TCustomDASQLMonitor::GetParent(TObject* object) {
+    if (auto* transaction = dynamic_cast<TDATransaction*>(object)) return transaction->DefaultConnection();
+    if (auto* sql = dynamic_cast<TCustomDASQL*>(object)) return sql->Connection();
     return nullptr;
 }
 

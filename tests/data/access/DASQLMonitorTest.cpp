@@ -4,6 +4,9 @@
 #include <memory>
 
 #include "MonitorDecoder.h"
+#include "TestProvider.h"
+#include "data/access/DAConnection.h"
+#include "data/access/DASQL.h"
 #include "data/access/DASQLMonitor.h"
 
 namespace {
@@ -335,4 +338,35 @@ TEST(SQLMonitorProgram, MissingProgramIsNoError) {
     int32_t id = 0;
     TComponent connection(nullptr);
     monitor.InternalDBConnect(&connection, "u", "srv", id, true);
+}
+
+namespace {
+class TTracedConnection : public TCustomDAConnection {
+public:
+    VZ_CLASS(TTracedConnection, TCustomDAConnection)
+    TTracedConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
+
+protected:
+    TClass GetInternalConnectionClass() override { return TTestConnection::StaticClass(); }
+    TClass GetInternalCommandClass() override { return TTestCommand::StaticClass(); }
+};
+} // namespace
+
+TEST(SQLMonitorObjects, StatementsNameTheirConnection) {
+    TTracedConnection connection;
+    connection.SetName("Conn");
+    TCustomDASQL sql(nullptr);
+    sql.SetName("Q");
+    sql.SetConnection(&connection);
+    TUniSQLMonitor monitor(nullptr);
+    monitor.SetOptions(MonitorOption(moCustom) | MonitorOption(moHandled));
+    EXPECT_EQ(1, monitor.GetObjectType(&connection));
+    EXPECT_EQ(3, monitor.GetObjectType(&sql));
+    EXPECT_EQ(&connection, monitor.GetParent(&sql));
+    auto hex = [](const void* p) {
+        return Format("%.8X", {static_cast<int64_t>(reinterpret_cast<uintptr_t>(p))});
+    };
+    EXPECT_EQ(" [Q$" + hex(&sql) + "; Conn$" + hex(&connection) + "] ", monitor.ObjectInfo(&sql));
+    monitor.SetActive(false);
+    DBMonitorClientFinalize();
 }
