@@ -1,7 +1,10 @@
 // The launcher program: unit start-up, the start routine, unit shut-down, exit code 0.
 #include <exception>
 
+#include "data/access/CRServerEnumerator.h"
+#include "data/access/CRVioTcp.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DBMonitorClient.h"
 #include "data/access/MTSCall.h"
 #include "data/access/UniProvider.h"
 #include "data/access/providers/AccessUniProvider.h"
@@ -37,7 +40,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"CLRClasses", 10, CLRClassesStart, CLRClassesEnd},
             {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
+            {"CRVioTcp", 31, CRVioInitialize, CRVioFinalize},
             {"DBAccess", 32, DBAccessInitialize, DBAccessFinalize},
+            {"DBMonitorClient", 33, nullptr, DBMonitorClientFinalize},
+            {"CRNetManager", 34, CRNetManagerInitialize, CRNetManagerFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
             {"UniProvider", 36, UniProviderUnitInitialize, UniProviderUnitFinalize},
             {"ODBCUniProvider", 37, ODBCUniProviderUnitInitialize, ODBCUniProviderUnitFinalize},
