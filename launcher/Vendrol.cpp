@@ -1,6 +1,7 @@
 // The launcher program: unit start-up, the start routine, unit shut-down, exit code 0.
 #include <exception>
 
+#include "data/access/DAConnection.h"
 #include "data/access/MTSCall.h"
 #include "data/access/providers/ODBCCall.h"
 #include "data/memory/CLRClasses.h"
@@ -33,6 +34,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"CLRClasses", 10, CLRClassesStart, CLRClassesEnd},
             {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
+            {"DBAccess", 32, DBAccessInitialize, DBAccessFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
             {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
             {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},

@@ -505,7 +505,7 @@ void TData::PutField(int fieldNo, void* record, bool raw, const void* source) {
         return;
     }
     PutFieldData(desc, FieldPtr(record, desc), raw, source);
-    static_cast<uint8_t*>(record)[DataSize + fieldNo - 1] = 0;
+    StoreNullFlag(record, fieldNo, false);
 }
 
 // ---- null flags ----
@@ -514,7 +514,7 @@ bool TData::GetNull(int fieldNo, void* record) {
     CheckFieldNo(fieldNo);
     TFieldDesc* desc = FieldDescOf(fieldNo);
     if (desc->HasParent()) return GetAttributeNull(desc, record);
-    bool isNull = static_cast<uint8_t*>(record)[DataSize + fieldNo - 1] != 0;
+    bool isNull = NullFlag(record, fieldNo);
     if (isNull && IsBlobDataType(desc->TypeCode)) return IsBlobFieldEmpty(fieldNo, record);
     return isNull;
 }
@@ -523,7 +523,7 @@ bool TData::IsBlobFieldEmpty(int fieldNo, void* record) {
     TFieldDesc* desc = FieldDescOf(fieldNo);
     auto* blob = Load<TBlob*>(FieldPtr(record, desc));
     if (blob && !blob->IsEmpty()) {
-        static_cast<uint8_t*>(record)[DataSize + fieldNo - 1] = 0;
+        StoreNullFlag(record, fieldNo, false);
         return false;
     }
     return true;
@@ -536,7 +536,7 @@ void TData::SetNull(int fieldNo, void* record, bool value) {
         if (value) PutAttributeValue(desc, record, nullptr);
         return;
     }
-    static_cast<uint8_t*>(record)[DataSize + fieldNo - 1] = value ? 1 : 0;
+    StoreNullFlag(record, fieldNo, value);
     if (value && IsBlobDataType(desc->TypeCode))
         if (auto* blob = Load<TBlob*>(FieldPtr(record, desc))) blob->Clear();
 }
@@ -690,7 +690,7 @@ void TData::InitRecordBuf(void* buffer) {
     if (HasComplexFields) std::memset(buffer, 0, static_cast<size_t>(RecordSize));
     int count = fieldDescs_->Count();
     for (int i = 0; i < count; ++i)
-        static_cast<uint8_t*>(buffer)[DataSize + i] = 1;
+        StoreNullFlag(buffer, i + 1, true);
 }
 
 bool TData::HasFilter() const {

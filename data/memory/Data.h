@@ -84,6 +84,9 @@ public:
     TExpressionNode* FilterNodeChain = nullptr;
     void* FilterRecord = nullptr;
     bool SetEmptyStrToNull = false;
+    // Bytes of each field's null flag after the field data: 1 (a flag byte), or 4 for a record
+    // set whose null area holds the driver's length indicators (-1 is null).
+    int32_t NullFlagSize = 1;
     bool HasComplexFields = false;
     bool SparseArrays = false;
     std::function<void()> FieldsInitializedHook;
@@ -238,6 +241,18 @@ public:
     void FreeExprNodes();
     bool EvalExprNode(TExpressionNode* node);
     [[noreturn]] static void RaiseIllegalFilter();
+
+    bool NullFlag(const void* record, int fieldNo) const {
+        const uint8_t* p = static_cast<const uint8_t*>(record) + DataSize + (fieldNo - 1) * NullFlagSize;
+        return NullFlagSize == 1 ? *p != 0 : LoadUnaligned<int32_t>(p, 0) == -1;
+    }
+    void StoreNullFlag(void* record, int fieldNo, bool isNull) const {
+        uint8_t* p = static_cast<uint8_t*>(record) + DataSize + (fieldNo - 1) * NullFlagSize;
+        if (NullFlagSize == 1)
+            *p = isNull ? 1 : 0;
+        else
+            StoreUnaligned<int32_t>(p, 0, isNull ? -1 : 0);
+    }
 
 protected:
     // Renames duplicate top-level field names: A, A_1, A_2 ...

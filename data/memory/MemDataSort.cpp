@@ -882,13 +882,13 @@ void TMemData::SortItemArray(std::vector<PRowItem>& items) {
     // later columns go through CompareRecords. These codes keep their null flag in the record.
     std::vector<TKeyedItem> keyed;
     keyed.reserve(reserve);
-    const int nullOffset = DataSize + desc->Position - 1;
+    const int nullFieldNo = desc->Position;
     for (PRowItem item = FirstItem; item; item = item->NextItem()) {
         keyed.emplace_back();
         TKeyedItem& k = keyed.back();
         k.Item = item;
         uint8_t* record = item->Record();
-        k.IsNull = record[nullOffset] != 0;
+        k.IsNull = NullFlag(record, nullFieldNo);
         const uint8_t* field = record + desc->RecordOffset;
         k.Key.I = 0;
         if (k.IsNull) continue;
@@ -1023,12 +1023,12 @@ void TMemData::SortByNarrowInteger(std::vector<PRowItem>& items, TFieldDesc* des
     const size_t reserve = static_cast<size_t>(std::max(RecordCount, 0));
     if (!itemInWord) listed.reserve(reserve);
     words.reserve(reserve);
-    const int nullOffset = DataSize + desc->Position - 1;
+    const int nullFieldNo = desc->Position;
     const bool isSigned = desc->TypeCode == tcInt8 || desc->TypeCode == tcInt16 || desc->TypeCode == tcInt32;
     const uint32_t flip = descending ? 0xFFFFFFFFu : 0;
     for (PRowItem item = FirstItem; item; item = item->NextItem()) {
         const uint8_t* record = item->Record();
-        if (record[nullOffset] != 0) {
+        if (NullFlag(record, nullFieldNo)) {
             nulls.push_back(item);
             continue;
         }

@@ -359,7 +359,7 @@ void TData::PutFieldAsVariant(int fieldNo, void* record, bool raw, const Variant
     default:
         CannotConvert();
     }
-    static_cast<uint8_t*>(record)[DataSize + fieldNo - 1] = 0;
+    StoreNullFlag(record, fieldNo, false);
 }
 
 // ---- complex fields ----
@@ -601,7 +601,7 @@ void TData::WriteBlob(int fieldNo, void* record, bool raw, const void* source, i
             AnsiToWide(std::string_view(static_cast<const char*>(source), static_cast<size_t>(count)));
         blob->Write(blob->TranslatePosition(position), static_cast<int64_t>(wide.size()) * 2, wide.data());
     }
-    static_cast<uint8_t*>(record)[DataSize + fieldNo - 1] = 0;
+    StoreNullFlag(record, fieldNo, false);
 }
 
 void TData::TruncateBlob(int fieldNo, void* record, bool raw, int size) {
@@ -622,7 +622,7 @@ int TData::GetBlobSize(int fieldNo, void* record, bool raw, bool useRollback) {
 
 void TData::SetBlobSize(int fieldNo, void* record, bool raw, bool /*useRollback*/, int size) {
     TBlob* blob = GetFieldBlob(fieldNo, record);
-    static_cast<uint8_t*>(record)[DataSize + fieldNo - 1] = 0;
+    StoreNullFlag(record, fieldNo, false);
     if (raw || !blob->IsUnicode()) {
         blob->SetSize(size);
         return;

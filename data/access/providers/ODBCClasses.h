@@ -13,6 +13,8 @@
 class TODBCConnection;
 class TODBCCommand;
 class TBlob;
+class TCRRecordSet;
+struct TBlobPieceHeader;
 
 enum TDSNType : uint8_t { ntAuto, ntName, ntFile, ntConnectionString };
 
@@ -108,8 +110,11 @@ public:
     void ReadOutParams();
     static SQLSMALLINT GetParamIOType(uint8_t paramType);
     AnsiString RemoveComments(const AnsiString& text);
-    // Reads the procedure's parameters from the catalog; needs the metadata record set.
+    // Reads the procedure's parameters from the catalog.
     virtual void DescribeProcParams(const AnsiString& name);
+    // A long value of the current row read piecewise with SQLGetData into the blob. The shared
+    // piece (when given) takes the first piece; False for NULL and for an empty value.
+    bool ReadLongData(TBlob* blob, int column, TBlobPieceHeader*& sharedPiece, uint16_t dataType);
     // ODBC column or parameter description to a data type code.
     void GetFieldDataType(SQLSMALLINT sqlType, SQLULEN columnSize, SQLSMALLINT decimalDigits,
                           bool fieldsAsString, bool flatBuffers, bool longStrings, uint16_t& dataType,
@@ -206,8 +211,10 @@ public:
     void Check(SQLRETURN code);
     AnsiString GetInfoText(SQLUSMALLINT infoType);
     bool IsDriverInstalled(const AnsiString& description);
-    // Runs a statement of the connection's own (savepoints).
+    // Runs a statement of the connection's own (savepoints) through the internal record set.
     void ExecSQL(const AnsiString& text);
+    virtual TClass GetRecordSetClass();
+    TCRRecordSet* GetInternalRecordSet();
 
     TODBCCli* Cli() const { return cli_; }
     SQLHDBC ConnectionHandle() const { return hdbc_; }
@@ -226,7 +233,7 @@ protected:
     SQLHDBC hdbc_ = nullptr;
     uint16_t odbcVersion_ = 0;
     int identCase_ = icMixed;
-    std::unique_ptr<TODBCCommand> internalCommand_;
+    std::unique_ptr<TCRRecordSet> internalRecordSet_;
     AnsiString cachedCatalog_;
     AnsiString cachedSchema_;
 };

@@ -417,11 +417,6 @@ AnsiString TODBCCommand::CreateProcCall(const AnsiString& name, bool needDescrib
     return user;
 }
 
-void TODBCCommand::DescribeProcParams(const AnsiString& /*name*/) {
-    // The catalog is read through the metadata record set, which this provider does not have yet.
-    throw Exception("Operation is not supported by the database");
-}
-
 void TODBCCommand::GetFieldDataType(SQLSMALLINT sqlType, SQLULEN columnSize, SQLSMALLINT decimalDigits,
                                     bool fieldsAsString, bool flatBuffers, bool longStrings,
                                     uint16_t& dataType, int16_t& subType, int& length, int& scale,

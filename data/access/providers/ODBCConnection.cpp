@@ -1,5 +1,6 @@
 // ODBC connection, transaction and dialect.
 #include "data/access/providers/ODBCClasses.h"
+#include "data/access/providers/ODBCRecordSet.h"
 
 int TODBCSQLInfo::IdentCase() const {
     return Connection ? Connection->IdentifierCase() : icMixed;
@@ -24,7 +25,7 @@ TODBCConnection::~TODBCConnection() {
         Disconnect();
     } catch (...) {
     }
-    internalCommand_.reset();
+    internalRecordSet_.reset();
 }
 
 std::unique_ptr<TSQLInfo> TODBCConnection::CreateSQLInfo() {
@@ -282,15 +283,26 @@ bool TODBCConnection::IsDriverInstalled(const AnsiString& description) {
     }
 }
 
-void TODBCConnection::ExecSQL(const AnsiString& text) {
-    if (!internalCommand_) {
-        internalCommand_ = std::make_unique<TODBCCommand>();
-        internalCommand_->SetConnection(this);
-        internalCommand_->SetProp(prDisableParamScan, true);
+TClass TODBCConnection::GetRecordSetClass() {
+    return TODBCRecordSet::StaticClass();
+}
+
+TCRRecordSet* TODBCConnection::GetInternalRecordSet() {
+    if (!internalRecordSet_) {
+        internalRecordSet_.reset(static_cast<TCRRecordSet*>(GetRecordSetClass()->CreateInstance()));
+        internalRecordSet_->SetConnection(this);
+        internalRecordSet_->GetCommand()->SetProp(prDisableParamScan, true);
     }
-    internalCommand_->Component = Component;
-    internalCommand_->SetSQL(text);
-    internalCommand_->Execute();
+    return internalRecordSet_.get();
+}
+
+void TODBCConnection::ExecSQL(const AnsiString& text) {
+    TCRRecordSet* recordSet = GetInternalRecordSet();
+    recordSet->SetComponent(Component);
+    recordSet->SetSQL(text);
+    recordSet->ExecCommand();
+    // A statement that returned rows keeps its cursor: nobody reads it here.
+    if (recordSet->GetCommand()->GetCursorState() != csInactive) recordSet->DoUnprepare();
 }
 
 // ---------------------------------------------------------------------------------------------

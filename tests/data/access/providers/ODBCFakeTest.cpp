@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "OdbcTestSupport.h"
+#include "data/access/providers/ODBCMetaData.h"
 #include "data/memory/Blob.h"
 #include "data/memory/FieldDescs.h"
+#include "platform/core/Bcd.h"
+#include "platform/core/DateTime.h"
 
 namespace {
 
@@ -632,6 +635,267 @@ TEST_F(FakeOdbc, ServerAndDriverVersionsComeFromGetInfo) {
     EXPECT_EQ("01.00.0000", connection->GetServerVersion());
     EXPECT_EQ("FakeDB 01.00.0000", connection->GetServerVersionFull());
     EXPECT_EQ("02.00.0000", connection->GetClientVersion());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Record sets and metadata over scripted results
+
+class FakeResults : public FakeOdbc {
+protected:
+    // id INTEGER, x DOUBLE, name VARCHAR(10): n rows.
+    void ScriptRows(int n) {
+        Script("col id 4 10");
+        Script("col x 8 15");
+        Script("col name 12 10");
+        for (int i = 1; i <= n; ++i)
+            Script("row " + std::to_string(i) + "|" + std::to_string(i) + ".5|n" + std::to_string(i));
+    }
+    std::unique_ptr<TODBCRecordSet> Open(const char* sql, bool fetchAll) {
+        auto rs = std::make_unique<TODBCRecordSet>();
+        rs->SetConnection(connection.get());
+        rs->SetSQL(sql);
+        rs->SetProp(prFetchAll, fetchAll);
+        rs->Open();
+        return rs;
+    }
+    static std::vector<std::string> Values(TODBCRecordSet& rs, int field) {
+        std::vector<std::string> values;
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        rs.SetToBegin();
+        for (rs.GetNextRecord(buffer); !rs.IsEOF(); rs.GetNextRecord(buffer)) {
+            Variant v;
+            rs.GetFieldAsVariant(field, buffer, v);
+            if (v.IsNull())
+                values.push_back("~");
+            else if (v.IsByteArray())
+                values.push_back(std::string(v.Bytes().begin(), v.Bytes().end()));
+            else
+                values.push_back(v.AsAnsiString().c_str());
+        }
+        rs.FreeRecBuf(buffer);
+        return values;
+    }
+};
+
+TEST_F(FakeResults, ArrayFetchTakesOneFetchPerBlockAnOdbc2DriverOnePerRow) {
+    for (bool odbc2 : {false, true}) {
+        SCOPED_TRACE(odbc2 ? "ODBC 2" : "ODBC 3");
+        Script("reset");
+        if (odbc2) Script("info 77 02.50");
+        connection = std::make_unique<TODBCConnection>();
+        connection->SetServer("DRIVER={Fake};DATABASE=x");
+        Connect();
+        ScriptRows(60);
+        auto rs = Open("SELECT id, x, name FROM t", true);
+        EXPECT_EQ(odbc2 ? 61 : 3, CountCalls("SQLFetch"));
+        auto ids = Values(*rs, 1);
+        ASSERT_EQ(60u, ids.size());
+        EXPECT_EQ("60", ids[59]);
+        EXPECT_EQ("n37", Values(*rs, 3)[36]);
+        EXPECT_EQ("12.5", Values(*rs, 2)[11]);
+    }
+}
+
+TEST_F(FakeResults, AFailingBlockRaisesItsDiagnosticAndLeavesTheRowsBeforeIt) {
+    Connect();
+    ScriptRows(100);
+    Script("failfetch 3");
+    Script("diag handle 08S01 77 communication link failure");
+    auto rs = Open("SELECT id, x, name FROM t", false);
+    EXPECT_TRUE(rs->Fetch(false));
+    std::string message;
+    try {
+        rs->Fetch(false);
+    } catch (const EODBCError& e) {
+        message = e.Message();
+        EXPECT_EQ("08S01", std::string(e.State.c_str()));
+    }
+    EXPECT_EQ("communication link failure", message);
+    EXPECT_EQ(50, rs->GetRecordCount());
+    int fetches = CountCalls("SQLFetch");
+    auto ids = Values(*rs, 1);
+    ASSERT_EQ(50u, ids.size());
+    EXPECT_EQ("50", ids.back());
+    EXPECT_EQ(fetches, CountCalls("SQLFetch")); // nothing more is fetched after the failure
+    EXPECT_EQ(2, static_cast<int>(rs->BlockManager().NewestBlock->OlderBlock() != nullptr) + 1);
+}
+
+TEST_F(FakeResults, IndicatorsAboveTheSlotAndNoTotalTakeOnlyWhatTheSlotHolds) {
+    const std::string longText(60, 'L');
+    struct Case {
+        const char* name;
+        int sqlType;
+        int size;
+        long ind; // forced indicator of column 2
+        bool flat;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"text in the record, no total", 12, 10, SQL_NO_TOTAL, true, std::string(10, 'L')},
+        {"heap text, no total", 12, 40, SQL_NO_TOTAL, false, std::string(40, 'L')},
+        {"heap text, indicator above", 12, 40, 500, false, std::string(40, 'L')},
+        {"memo with a length, no total", 12, 300, SQL_NO_TOTAL, true, std::string(60, 'L')},
+        {"bytes, no total", -3, 10, SQL_NO_TOTAL, true, std::string(10, 'L')},
+        {"heap bytes, indicator above", -3, 40, 1000, false, std::string(40, 'L')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Script("reset");
+        connection = std::make_unique<TODBCConnection>();
+        connection->SetServer("DRIVER={Fake};DATABASE=x");
+        Connect();
+        Script("col a 4 10");
+        Script("col v " + std::to_string(c.sqlType) + " " + std::to_string(c.size));
+        Script("col b 12 5");
+        Script("row 1|" + longText + "|b1");
+        Script("row 2|" + longText + "|b2");
+        Script("ind 2 " + std::to_string(c.ind));
+        auto rs = std::make_unique<TODBCRecordSet>();
+        rs->SetConnection(connection.get());
+        rs->SetSQL("SELECT a, v, b FROM t");
+        rs->SetProp(prFlatBuffers, c.flat);
+        rs->SetProp(prLongStrings, false);
+        rs->Open();
+        auto values = Values(*rs, 2);
+        ASSERT_EQ(2u, values.size());
+        // A memo slot of 300 holds the 60 characters the driver wrote: without a total the text
+        // ends at the driver's terminator, not at the end of the slot.
+        EXPECT_EQ(c.expected, values[0]);
+        EXPECT_EQ((std::vector<std::string>{"b1", "b2"}), Values(*rs, 3));
+        EXPECT_EQ((std::vector<std::string>{"1", "2"}), Values(*rs, 1));
+    }
+}
+
+TEST_F(FakeResults, CatalogFunctionsTheDriverLacksGiveTheEmptyLayoutALostConnectionRaises) {
+    Connect();
+    Script("ret SQLTables -1");
+    Script("diag handle IM001 0 Driver does not support this function");
+    TODBCMetaData meta;
+    TStringList restrictions;
+    TData* tables = meta.GetMetaData(connection.get(), nullptr, "tables", restrictions);
+    EXPECT_EQ(4, tables->GetFieldDescCount());
+    EXPECT_EQ(0, tables->GetRecordCount());
+
+    Script("ret SQLTables -1");
+    Script("diag handle HY000 0 server closed the connection unexpectedly");
+    Script("dead 1");
+    EXPECT_THROW(meta.GetMetaData(connection.get(), nullptr, "tables", restrictions), EODBCError);
+    Script("dead 0");
+    Script("ret SQLTables -1");
+    Script("diag handle HYT00 0 timeout expired");
+    EXPECT_THROW(meta.GetMetaData(connection.get(), nullptr, "tables", restrictions), EODBCError);
+}
+
+TEST_F(FakeResults, AnOdbc2ColumnsResultNumbersThePositionsAndHasNoDefaults) {
+    Connect();
+    const char* names[] = {"TABLE_QUALIFIER", "TABLE_OWNER", "TABLE_NAME", "COLUMN_NAME",
+                           "DATA_TYPE",       "TYPE_NAME",   "PRECISION",  "LENGTH",
+                           "SCALE",           "RADIX",       "NULLABLE",   "REMARKS"};
+    const int types[] = {12, 12, 12, 12, 5, 12, 4, 4, 5, 5, 5, 12};
+    for (int i = 0; i < 12; ++i)
+        Script(std::string("col ") + names[i] + " " + std::to_string(types[i]) + " 128");
+    Script("row ~|~|t|a|4|INTEGER|10|4|0|10|0|~");
+    Script("row ~|~|t|b|12|VARCHAR|30|30|~|~|1|~");
+    Script("row ~|~|t|c|8|DOUBLE|15|8|~|~|1|~");
+    TODBCMetaData meta;
+    TStringList restrictions;
+    restrictions.Add("TABLE_NAME=t");
+    TData* columns = meta.GetMetaData(connection.get(), nullptr, "columns", restrictions);
+    auto column = [&](const char* name) {
+        std::vector<std::string> values;
+        int field = columns->FieldDescByName(name)->Position;
+        void* buffer = nullptr;
+        columns->AllocRecBuf(buffer);
+        columns->SetToBegin();
+        for (columns->GetNextRecord(buffer); !columns->IsEOF(); columns->GetNextRecord(buffer)) {
+            Variant v;
+            columns->GetFieldAsVariant(field, buffer, v);
+            values.push_back(v.IsNull() ? "~" : v.AsAnsiString().c_str());
+        }
+        columns->FreeRecBuf(buffer);
+        return values;
+    };
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), column("COLUMN_NAME"));
+    EXPECT_EQ((std::vector<std::string>{"1", "2", "3"}), column("POSITION"));
+    EXPECT_EQ((std::vector<std::string>{"~", "~", "~"}), column("DEFAULT_VALUE"));
+    EXPECT_EQ((std::vector<std::string>{"INTEGER", "VARCHAR", "DOUBLE"}), column("DATA_TYPE"));
+    EXPECT_EQ((std::vector<std::string>{"10", "30", "15"}), column("DATA_LENGTH"));
+    EXPECT_EQ((std::vector<std::string>{"0", "1", "1"}), column("NULLABLE"));
+}
+
+} // namespace
+
+namespace {
+
+// Values as a driver leaves them in the bind buffer, converted into the record's forms.
+TEST(ODBCConversions, FetchedValuesBecomeTheRecordsForms) {
+    TODBCRecordSet rs;
+    PPieceHeader piece = nullptr;
+    auto convert = [&](TDataTypeCode type, const void* source, SQLLEN indicator, void* dest, int length = 0) {
+        TFieldDesc field;
+        field.TypeCode = type;
+        field.DeclaredLength = static_cast<uint16_t>(length);
+        return rs.ConvertFetchedValue(&field, const_cast<void*>(source), piece, indicator, dest);
+    };
+    auto asDouble = [](const uint8_t* d) {
+        double v;
+        std::memcpy(&v, d, 8);
+        return v;
+    };
+    uint8_t dest[64];
+
+    SQL_DATE_STRUCT date{2024, 2, 29};
+    ASSERT_TRUE(convert(tcDate, &date, 6, dest));
+    EXPECT_DOUBLE_EQ(EncodeDate(2024, 2, 29), asDouble(dest));
+    SQL_DATE_STRUCT zeroDate{0, 0, 0};
+    ASSERT_TRUE(convert(tcDate, &zeroDate, 6, dest));
+    EXPECT_DOUBLE_EQ(-657434.0, asDouble(dest)); // 1 January 100
+    SQL_TIME_STRUCT time{13, 45, 59};
+    ASSERT_TRUE(convert(tcTime, &time, 6, dest));
+    EXPECT_DOUBLE_EQ(EncodeTime(13, 45, 59, 0), asDouble(dest));
+    SQL_TIME_STRUCT badTime{25, 0, 0};
+    ASSERT_TRUE(convert(tcTime, &badTime, 6, dest));
+    EXPECT_DOUBLE_EQ(0.0, asDouble(dest));
+    SQL_TIMESTAMP_STRUCT stamp{2024, 2, 29, 13, 45, 59, 123456789};
+    ASSERT_TRUE(convert(tcDateTime, &stamp, 16, dest));
+    EXPECT_NEAR(EncodeDateTime(2024, 2, 29, 13, 45, 59, 123), asDouble(dest), 1e-9);
+
+    struct DecimalCase {
+        const char* text;
+        bool notNull;
+        int64_t bcd; // ten-thousandths
+        const char* fmtBcd;
+    };
+    const DecimalCase decimals[] = {
+        {"12.50", true, 125000, "12.5"},  {"12,50", true, 125000, "12.5"}, // a driver that writes the
+                                                                           // locale's separator
+        {"-0.0001", true, -1, "-0.0001"}, {"abc", true, 0, "0"},           {"", false, 0, nullptr},
+    };
+    for (const DecimalCase& c : decimals) {
+        SCOPED_TRACE(c.text);
+        char source[256] = {};
+        std::strcpy(source, c.text);
+        EXPECT_EQ(c.notNull, convert(tcBCD, source, 0, dest));
+        if (c.notNull) {
+            int64_t v;
+            std::memcpy(&v, dest, 8);
+            EXPECT_EQ(c.bcd, v);
+        }
+        TBcdRecord record;
+        EXPECT_EQ(c.notNull, convert(tcFMTBCD, source, 0, &record));
+        if (c.notNull) {
+            EXPECT_EQ(c.fmtBcd, std::string(RecordToBcd(record).Text().c_str()));
+        }
+    }
+
+    char guid[39] = "6F9619FF-8B86-D011-B42D-00C04FC964FF";
+    ASSERT_TRUE(convert(tcGuid, guid, 36, dest));
+    EXPECT_EQ("{6F9619FF-8B86-D011-B42D-00C04FC964FF}", std::string(reinterpret_cast<char*>(dest)));
+    char braced[39] = "{6F9619FF-8B86-D011-B42D-00C04FC964FF}";
+    ASSERT_TRUE(convert(tcGuid, braced, 38, dest));
+    EXPECT_EQ(braced, std::string(reinterpret_cast<char*>(dest)));
+    std::free(piece);
 }
 
 } // namespace

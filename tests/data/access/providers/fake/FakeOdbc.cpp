@@ -11,6 +11,11 @@
 //   out PARAM IND TEXT          after SQLExecute: TEXT written into the parameter's buffer as the
 //                               driver would (cut to the buffer), indicator set to IND; "\n" in
 //                               TEXT is a line feed
+//   col NAME SQLTYPE SIZE       a result column (SQLNumResultCols, SQLDescribeCol)
+//   row V1|V2|...               a result row of texts, "~" for NULL
+//   ind COL IND                 the indicator SQLFetch reports for every value of the column
+//                               (the value itself is still cut to the bound buffer)
+//   failfetch N                 the Nth SQLFetch of the result fails (with the diagnostic)
 //   log                         answers the log, one call a line
 #include <windows.h>
 #include <sql.h>
@@ -19,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <sstream>
@@ -58,6 +64,22 @@ struct State {
     std::vector<int> pendingDae; // parameters still waiting for their data
     std::string log;
     std::string answer;
+    // The scripted result and what the record set bound to it.
+    struct Column {
+        std::string name;
+        SQLSMALLINT sqlType;
+        SQLULEN size;
+    };
+    std::vector<Column> columns;
+    std::vector<std::vector<std::string>> resultRows;
+    std::map<int, SQLLEN> forcedInd;
+    std::map<int, Binding> colBindings;
+    size_t nextRow = 0;
+    int fetches = 0;
+    int failFetch = 0;
+    SQLULEN bindType = 0, arraySize = 1;
+    SQLULEN* rowsFetched = nullptr;
+    SQLULEN* bindOffset = nullptr;
 } st;
 
 void Log(const std::string& line) {
@@ -178,6 +200,30 @@ const char* __stdcall FakeOdbcScript(const char* command) {
         for (size_t at; (at = text.find("\\n")) != std::string::npos;)
             text.replace(at, 2, "\n");
         st.outputs[param] = Output{static_cast<SQLLEN>(ind), text};
+    } else if (verb == "col") {
+        std::string name;
+        int type;
+        unsigned long size;
+        in >> name >> type >> size;
+        st.columns.push_back({name, static_cast<SQLSMALLINT>(type), size});
+    } else if (verb == "row") {
+        std::string text = rest();
+        std::vector<std::string> values;
+        size_t start = 0;
+        for (;;) {
+            size_t bar = text.find('|', start);
+            values.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+            if (bar == std::string::npos) break;
+            start = bar + 1;
+        }
+        st.resultRows.push_back(values);
+    } else if (verb == "ind") {
+        int column;
+        long ind;
+        in >> column >> ind;
+        st.forcedInd[column] = ind;
+    } else if (verb == "failfetch") {
+        in >> st.failFetch;
     } else if (verb == "log") {
         st.answer = st.log;
     } else if (verb == "clearlog") {
@@ -310,7 +356,13 @@ SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT, SQLINTEGER, SQLPOINTER, SQLINTEGER, S
 
 SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER) {
     Log("SQLSetStmtAttr " + std::to_string(attr) + " " + std::to_string(reinterpret_cast<intptr_t>(value)));
-    return Ret("SQLSetStmtAttr");
+    SQLRETURN r = Ret("SQLSetStmtAttr");
+    if (!SQL_SUCCEEDED(r)) return r;
+    if (attr == SQL_ATTR_ROW_BIND_TYPE) st.bindType = reinterpret_cast<SQLULEN>(value);
+    if (attr == SQL_ATTR_ROW_ARRAY_SIZE) st.arraySize = reinterpret_cast<SQLULEN>(value);
+    if (attr == SQL_ATTR_ROWS_FETCHED_PTR) st.rowsFetched = static_cast<SQLULEN*>(value);
+    if (attr == SQL_ATTR_ROW_BIND_OFFSET_PTR) st.bindOffset = static_cast<SQLULEN*>(value);
+    return r;
 }
 
 SQLRETURN SQL_API SQLRowCount(SQLHSTMT, SQLLEN* rows) {
@@ -367,32 +419,109 @@ SQLRETURN SQL_API SQLBindParameter(SQLHSTMT, SQLUSMALLINT number, SQLSMALLINT io
     return Ret("SQLBindParameter");
 }
 
-SQLRETURN SQL_API SQLBindCol(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
+SQLRETURN SQL_API SQLBindCol(SQLHSTMT, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value,
+                             SQLLEN length, SQLLEN* ind) {
     Log("SQLBindCol");
-    return Ret("SQLBindCol");
+    SQLRETURN r = Ret("SQLBindCol");
+    if (SQL_SUCCEEDED(r)) st.colBindings[column] = Binding{0, cType, 0, 0, 0, value, length, ind};
+    return r;
 }
 
 SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT, SQLSMALLINT* count) {
     Log("SQLNumResultCols");
-    *count = 0;
+    *count = static_cast<SQLSMALLINT>(st.columns.size());
     return Ret("SQLNumResultCols");
 }
 
-SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*, SQLSMALLINT*,
-                                 SQLULEN*, SQLSMALLINT*, SQLSMALLINT*) {
+SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLINT size,
+                                 SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* columnSize,
+                                 SQLSMALLINT* digits, SQLSMALLINT* nullable) {
     Log("SQLDescribeCol");
-    return Ret("SQLDescribeCol", SQL_ERROR);
+    if (column < 1 || column > st.columns.size()) return Ret("SQLDescribeCol", SQL_ERROR);
+    const auto& c = st.columns[column - 1];
+    CopyOut(name, size, nameLength, c.name);
+    *type = c.sqlType;
+    *columnSize = c.size;
+    *digits = 0;
+    *nullable = SQL_NULLABLE;
+    return Ret("SQLDescribeCol");
 }
 
-SQLRETURN SQL_API SQLColAttribute(SQLHSTMT, SQLUSMALLINT, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT*,
-                                  SQLPOINTER) {
+SQLRETURN SQL_API SQLColAttribute(SQLHSTMT, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER, SQLSMALLINT,
+                                  SQLSMALLINT*, SQLPOINTER numericOut) {
+    auto* numeric = static_cast<SQLLEN*>(numericOut);
     Log("SQLColAttribute");
-    return Ret("SQLColAttribute", SQL_ERROR);
+    if (column < 1 || column > st.columns.size()) return Ret("SQLColAttribute", SQL_ERROR);
+    if (numeric) *numeric = field == SQL_DESC_UPDATABLE ? SQL_ATTR_READWRITE_UNKNOWN : SQL_FALSE;
+    return Ret("SQLColAttribute");
+}
+
+// One value into its bound buffer as a driver would: text cut to the buffer with its terminator,
+// the indicator telling the whole length (or what the script forces).
+void WriteValue(int column, const std::string& value, uint8_t* target, SQLLEN* ind, const Binding& b) {
+    if (value == "~") {
+        if (ind) *ind = SQL_NULL_DATA;
+        return;
+    }
+    SQLLEN length = static_cast<SQLLEN>(value.size());
+    switch (b.cType) {
+    case SQL_C_SLONG: {
+        SQLINTEGER v = std::atoi(value.c_str());
+        std::memcpy(target, &v, sizeof v);
+        length = sizeof v;
+        break;
+    }
+    case SQL_C_SSHORT: {
+        SQLSMALLINT v = static_cast<SQLSMALLINT>(std::atoi(value.c_str()));
+        std::memcpy(target, &v, sizeof v);
+        length = sizeof v;
+        break;
+    }
+    case SQL_C_DOUBLE: {
+        double v = std::atof(value.c_str());
+        std::memcpy(target, &v, sizeof v);
+        length = sizeof v;
+        break;
+    }
+    case SQL_C_CHAR: {
+        size_t n = b.bufferLength > 0 ? std::min(value.size(), static_cast<size_t>(b.bufferLength - 1)) : 0;
+        std::memcpy(target, value.data(), n);
+        if (b.bufferLength > 0) target[n] = 0;
+        break;
+    }
+    default: {
+        size_t n = std::min(value.size(), static_cast<size_t>(b.bufferLength));
+        std::memcpy(target, value.data(), n);
+    }
+    }
+    auto forced = st.forcedInd.find(column);
+    if (ind) *ind = forced != st.forcedInd.end() ? forced->second : length;
 }
 
 SQLRETURN SQL_API SQLFetch(SQLHSTMT) {
     Log("SQLFetch");
-    return Ret("SQLFetch", SQL_NO_DATA);
+    ++st.fetches;
+    if (st.failFetch == st.fetches) return SQL_ERROR;
+    SQLRETURN r = Ret("SQLFetch", SQL_SUCCESS);
+    if (r != SQL_SUCCESS) return r;
+    if (st.nextRow >= st.resultRows.size()) {
+        if (st.rowsFetched) *st.rowsFetched = 0;
+        return SQL_NO_DATA;
+    }
+    SQLULEN n = 0;
+    const intptr_t offset = st.bindOffset ? static_cast<intptr_t>(*st.bindOffset) : 0;
+    for (; n < st.arraySize && st.nextRow < st.resultRows.size(); ++n, ++st.nextRow) {
+        const auto& row = st.resultRows[st.nextRow];
+        for (auto& [column, b] : st.colBindings) {
+            if (column < 1 || static_cast<size_t>(column) > row.size()) continue;
+            intptr_t step = static_cast<intptr_t>(n * st.bindType) + offset;
+            auto* target = static_cast<uint8_t*>(b.value) + step;
+            auto* ind = b.ind ? reinterpret_cast<SQLLEN*>(reinterpret_cast<uint8_t*>(b.ind) + step) : nullptr;
+            WriteValue(column, row[column - 1], target, ind, b);
+        }
+    }
+    if (st.rowsFetched) *st.rowsFetched = n;
+    return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLGetData(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {

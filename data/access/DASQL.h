@@ -1,0 +1,120 @@
+#pragma once
+// The SQL statement component: one statement that returns no rows, with its parameters and
+// macros, run through the provider's command inside the connection's use and transaction.
+#include <functional>
+#include <memory>
+
+#include "data/access/CRAccess.h"
+#include "data/access/DBAccess.h"
+#include "data/access/Macros.h"
+#include "platform/core/Components.h"
+#include "platform/core/StringLists.h"
+
+class TCustomDAConnection;
+class TDATransaction;
+class TDataTypesMap;
+
+using TAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
+
+class TCustomDASQL : public TComponent, public TMacrosOwner {
+public:
+    VZ_CLASS(TCustomDASQL, TComponent)
+    explicit TCustomDASQL(TComponent* owner);
+    ~TCustomDASQL() override;
+
+    TCustomDAConnection* Connection() const { return connection_; }
+    void SetConnection(TCustomDAConnection* value);
+    TDATransaction* Transaction() const { return transaction_; }
+    void SetTransaction(TDATransaction* value);
+    TStringList* SQL() const { return sql_.get(); }
+    TDAParams* Params() const { return params_.get(); }
+    TDAParam* ParamByName(const AnsiString& name) const { return params_->ParamByName(name); }
+    TMacros* Macros() const { return macros_.get(); }
+    TMacro* MacroByName(const AnsiString& name) const { return macros_->MacroByName(name); }
+    bool ParamCheck() const { return paramCheck_; }
+    void SetParamCheck(bool value);
+    bool AutoCommit() const { return autoCommit_; }
+    void SetAutoCommit(bool value);
+    TCRCommand* ICommand() const { return command_.get(); }
+
+    virtual TCustomDAConnection* UsedConnection() const { return connection_; }
+    virtual TDATransaction* UsedTransaction() const;
+
+    bool Prepared() const;
+    void SetPrepared(bool value) { value ? Prepare() : Unprepare(); }
+    virtual void Prepare();
+    virtual void Unprepare();
+    void Execute() { ExecuteIters(1); }
+    virtual void ExecuteIters(int iterations);
+    int RowsAffected() const;
+    int64_t LastInsertId() const { return lastInsertId_; }
+    // The SQL without trailing blanks and line breaks, macros expanded.
+    virtual AnsiString GetFinalSQL() const;
+    // Makes the call text of a stored procedure the SQL text. With needDescribe the parameters
+    // come from the server's description, else the current ones are written into the call.
+    virtual void CreateProcCall(const AnsiString& name, bool needDescribe, bool isQuery = false);
+    const AnsiString& StoredProcName() const { return storedProcName_; }
+    bool StoredProcIsQuery() const { return storedProcIsQuery_; }
+
+    // The stored form: "ParamData" and "MacroData" are written when they hold items, the
+    // procedure name when set and the query flag when on; reading the name tells the command.
+    bool IsParamDataStored() const { return params_->Count() > 0; }
+    bool IsMacroDataStored() const { return macros_->Count() > 0; }
+    bool IsCommandStoredProcNameStored() const { return !storedProcName_.empty(); }
+    bool IsStoredProcIsQueryStored() const { return storedProcIsQuery_; }
+    void SetParamData(TDAParams* value) { params_->Assign(value); }
+    void SetMacroData(TMacros* value) { macros_->Assign(value); }
+    void SetCommandStoredProcName(const AnsiString& value);
+    void SetStoredProcIsQuery(bool value) { storedProcIsQuery_ = value; }
+    // The last result parameter; nullptr when none.
+    virtual TDAParam* FindResultParam() const;
+
+    bool Debug = false;
+    TNotifyEvent BeforeExecute;
+    TAfterExecuteEvent AfterExecute;
+
+    // Statement side of the macros: a change unprepares and re-reads the text.
+    void MacrosChanged() override;
+
+protected:
+    // Connection, parameter check, text, macros, parameters, debug flag, auto-commit and the
+    // procedure name and flag.
+    void AssignTo(TPersistent* dest) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    virtual void BeginConnection(bool internal);
+    virtual void EndConnection();
+    virtual void ConnectChange(TObject* sender, bool connecting);
+    virtual void CheckICommand();
+    virtual void SetICommand(std::unique_ptr<TCRCommand> value);
+    virtual void InternalPrepare();
+    virtual void InternalExecute(int iterations);
+    virtual void DoAfterExecute(bool result);
+    virtual void WriteParams(bool withValues);
+    virtual void WriteParamDesc(TParamDesc* desc, TDAParam* param);
+    virtual void WriteParamValue(TParamDesc* desc, TDAParam* param);
+    virtual void ReadOutParams();
+    virtual bool UnknownParamsAreInOut() const { return false; }
+    virtual void ScanParams();
+    void SQLChanged();
+    void ResetAfterSQLChange(bool noMacroScan);
+    void SetCommandSQL();
+
+private:
+    static const TDataTypesMap& TypesMap();
+
+    TCustomDAConnection* connection_ = nullptr;
+    TDATransaction* transaction_ = nullptr;
+    std::unique_ptr<TStringList> sql_;
+    std::unique_ptr<TDAParams> params_;
+    std::unique_ptr<TMacros> macros_;
+    std::unique_ptr<TCRCommand> command_;
+    bool paramCheck_ = true;
+    bool autoCommit_ = true;
+    void ReadParamDescs();
+
+    bool scanningMacros_ = false;
+    bool settingProcCall_ = false;
+    AnsiString storedProcName_;
+    bool storedProcIsQuery_ = false;
+    int64_t lastInsertId_ = 0;
+};

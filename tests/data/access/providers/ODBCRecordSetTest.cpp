@@ -1,0 +1,519 @@
+// The ODBC record set against the SQLite driver: blocks and their linking, navigation that fetches
+// on demand, over-long values that the driver does not cut, long values read in pieces.
+#include <cstring>
+
+#include "OdbcTestSupport.h"
+#include "data/access/providers/ODBCRecordSet.h"
+#include "data/memory/Blob.h"
+#include "support/PostgresServer.h"
+
+namespace {
+
+class RecordSetTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string dir = BuildFolderUnix("odbc-provider-tests");
+        CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+        std::string file = dir + "/recordset-" + std::to_string(GetCurrentProcessId()) + ".db";
+        dbFile = "Z:" + file;
+        DeleteFileA(dbFile.c_str());
+        connection = std::make_unique<TODBCConnection>();
+        connection->SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+        connection->Connect("");
+    }
+    void TearDown() override {
+        connection.reset();
+        DeleteFileA(dbFile.c_str());
+    }
+
+    // A table t(id INTEGER, name VARCHAR(20), x DOUBLE) of n rows: id 1..n, name "row<id>", x id/2.
+    void MakeRows(int n) {
+        Exec(*connection, "DROP TABLE IF EXISTS t");
+        Exec(*connection, "CREATE TABLE t (id INTEGER, name VARCHAR(20), x DOUBLE)");
+        if (n > 0)
+            Exec(*connection, "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < " +
+                                  std::to_string(n) + ") INSERT INTO t SELECT i, 'row' || i, i / 2.0 FROM c");
+    }
+
+    std::unique_ptr<TODBCRecordSet> Open(const std::string& sql, bool fetchAll = false, int fetchRows = 25) {
+        auto rs = std::make_unique<TODBCRecordSet>();
+        rs->SetConnection(connection.get());
+        rs->SetSQL(sql.c_str());
+        rs->SetProp(prFetchRows, fetchRows);
+        rs->SetProp(prFetchAll, fetchAll);
+        rs->Open();
+        return rs;
+    }
+
+    // Every row from the current position on, as text per column ("<null>" for NULL).
+    static std::vector<std::vector<std::string>> ReadAll(TODBCRecordSet& rs) {
+        std::vector<std::vector<std::string>> rows;
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        for (;;) {
+            rs.GetNextRecord(buffer);
+            if (rs.IsEOF()) break;
+            std::vector<std::string> row;
+            for (int f = 1; f <= rs.GetFieldDescCount(); ++f) {
+                Variant v;
+                rs.GetFieldAsVariant(f, buffer, v);
+                row.push_back(v.IsNull() ? "<null>" : v.AsAnsiString().c_str());
+            }
+            rows.push_back(row);
+        }
+        rs.FreeRecBuf(buffer);
+        return rows;
+    }
+
+    static std::vector<int> UsedCounts(TODBCRecordSet& rs) {
+        std::vector<int> used;
+        for (PRowBlock b = rs.BlockManager().NewestBlock; b; b = b->OlderBlock())
+            used.insert(used.begin(), b->UsedCount());
+        return used;
+    }
+    static int FreeItems(TODBCRecordSet& rs) {
+        int n = 0;
+        for (PRowItem i = rs.BlockManager().FreeItems; i; i = i->NextItem())
+            ++n;
+        return n;
+    }
+
+    std::unique_ptr<TODBCConnection> connection;
+    std::string dbFile;
+};
+
+TEST_F(RecordSetTest, BlocksAreLinkedAndTheirLeftOverItemsFreed) {
+    struct Case {
+        int rows;
+        std::vector<int> used;
+        int freeItems;
+        int fetchReachingEnd; // the fetch (counting the one of opening) after which state is 10
+    };
+    const Case cases[] = {
+        {60, {25, 25, 10}, 15, 3},
+        {50, {25, 25}, 0, 3}, // ends on a block border: one more fetch finds no rows
+        {0, {}, 0, 1},
+        {1, {1}, 24, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        MakeRows(c.rows);
+        auto rs = Open("SELECT id, name, x FROM t ORDER BY id");
+        // State 10 ends the fetching; an unprepared record set then also releases the statement.
+        auto ended = [&] {
+            uint8_t state = rs->ODBCCommand()->GetCursorState();
+            return state == csFetched || state == csInactive;
+        };
+        int fetches = 1;
+        while (!ended()) {
+            rs->Fetch(false);
+            ++fetches;
+            ASSERT_LT(fetches, 10);
+        }
+        int reached = fetches;
+        EXPECT_FALSE(rs->ODBCCommand()->GetPrepared());
+        EXPECT_EQ(c.fetchReachingEnd, reached);
+        EXPECT_EQ(c.used, UsedCounts(*rs));
+        EXPECT_EQ(c.freeItems, FreeItems(*rs));
+        EXPECT_EQ(c.rows, rs->GetRecordCount());
+        EXPECT_EQ(c.rows > 0 && c.rows % 25 != 0, rs->AtEndOfData());
+        auto rows = ReadAll(*rs);
+        ASSERT_EQ(static_cast<size_t>(c.rows), rows.size());
+        for (int i = 0; i < c.rows; ++i) {
+            EXPECT_EQ(std::to_string(i + 1), rows[i][0]);
+            EXPECT_EQ("row" + std::to_string(i + 1), rows[i][1]);
+        }
+        EXPECT_FALSE(rs->Fetch(false)); // nothing more after state 10
+    }
+}
+
+TEST_F(RecordSetTest, NavigationFetchesOnDemandAndRecordNumbersFollow) {
+    MakeRows(60);
+    auto rs = Open("SELECT id, name, x FROM t ORDER BY id");
+    EXPECT_EQ(25, rs->GetRecordCount());
+    auto rows = ReadAll(*rs);
+    ASSERT_EQ(60u, rows.size());
+    EXPECT_EQ("30", rows[29][0]);
+    EXPECT_EQ("30", rows[59][2]);
+    EXPECT_EQ(60, rs->GetRecordCount());
+    rs->SetRecNo(51);
+    EXPECT_EQ(51, rs->GetRecNo());
+}
+
+TEST_F(RecordSetTest, UnidirectionalNavigationNeverReturnsToAnEarlierBlock) {
+    MakeRows(60);
+    auto rs = std::make_unique<TODBCRecordSet>();
+    rs->SetConnection(connection.get());
+    rs->SetSQL("SELECT id FROM t ORDER BY id");
+    rs->SetProp(prFetchAll, true);
+    rs->SetProp(prUniDirectional, true);
+    Variant fetchAll;
+    rs->GetProp(prFetchAll, fetchAll);
+    EXPECT_FALSE(fetchAll.AsBoolean()); // unidirectional clears fetch all ...
+    rs->SetProp(prFetchAll, true);
+    rs->GetProp(prFetchAll, fetchAll);
+    EXPECT_FALSE(fetchAll.AsBoolean()); // ... and keeps it off
+    rs->Open();
+    void* buffer = nullptr;
+    rs->AllocRecBuf(buffer);
+    std::vector<int> ids;
+    for (;;) {
+        rs->GetNextRecord(buffer);
+        if (rs->IsEOF()) break;
+        Variant v;
+        rs->GetFieldAsVariant(1, buffer, v);
+        ids.push_back(v.AsInteger());
+        EXPECT_EQ(ids.back(), rs->GetRecNo());
+        // The list never holds more than the current block.
+        int listed = 0;
+        for (PRowItem i = rs->FirstItem; i; i = i->NextItem())
+            ++listed;
+        EXPECT_LE(listed, 25);
+        if (ids.back() == 30) {
+            rs->GetPriorRecord(buffer);
+            EXPECT_TRUE(rs->IsBOF());
+            break;
+        }
+    }
+    ASSERT_EQ(30u, ids.size());
+    for (int i = 0; i < 30; ++i)
+        EXPECT_EQ(i + 1, ids[i]);
+    EXPECT_EQ(1u, UsedCounts(*rs).size()); // one block, filled again and again
+    rs->FreeRecBuf(buffer);
+}
+
+TEST_F(RecordSetTest, SortingFetchesTheRestFirstAndABreakCancelsTheNextFetch) {
+    MakeRows(60);
+    auto rs = Open("SELECT id, name FROM t");
+    EXPECT_EQ(25, rs->GetRecordCount());
+    rs->SetIndexFieldNames("id DESC");
+    EXPECT_EQ(60, rs->GetRecordCount());
+    auto rows = ReadAll(*rs);
+    ASSERT_EQ(60u, rows.size());
+    EXPECT_EQ("60", rows[0][0]);
+    EXPECT_EQ("1", rows[59][0]);
+
+    auto second = Open("SELECT id FROM t");
+    second->BreakFetch();
+    bool cancel = false;
+    second->DoBeforeFetch(cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_FALSE(second->Fetch(false));
+    EXPECT_EQ(25, second->GetRecordCount());
+    bool askedBefore = false;
+    second->OnBeforeFetch = [&](bool& c) {
+        askedBefore = true;
+        c = false; // the dataset's handler may let it go on
+    };
+    EXPECT_TRUE(second->Fetch(false));
+    EXPECT_TRUE(askedBefore);
+    EXPECT_EQ(50, second->GetRecordCount());
+}
+
+TEST_F(RecordSetTest, AStatementWithoutRowsIsRefused) {
+    MakeRows(1);
+    auto rs = std::make_unique<TODBCRecordSet>();
+    rs->SetConnection(connection.get());
+    rs->SetSQL("UPDATE t SET id = 2");
+    EXPECT_EQ("SQL statement doesn't return rows", MessageOf([&] { rs->Open(); }));
+    EXPECT_FALSE(rs->Active);
+    EXPECT_EQ("2", QueryValue(*connection, "SELECT id FROM t")); // it did run
+}
+
+// Values longer than their declared column: SQLite does not enforce VARCHAR(n), the driver reports
+// the whole length in the indicator.
+TEST_F(RecordSetTest, OverLongValuesReadTheirDeclaredLengthAndLeaveNeighboursIntact) {
+    struct Case {
+        const char* name;
+        const char* column;
+        bool flatBuffers;
+        bool longStrings;
+        bool unicode;
+        TDataTypeCode expectedType;
+        int declared;
+        bool bytes;
+    };
+    const Case cases[] = {
+        {"VARCHAR(10) in the record", "VARCHAR(10)", true, true, false, tcString, 10, false},
+        {"VARCHAR(40) on the heap", "VARCHAR(40)", false, true, false, tcExtString, 40, false},
+        {"VARCHAR(255) as memo", "VARCHAR(255)", true, false, false, tcMemo, 255, false},
+        {"VARBINARY(10)", "VARBINARY(10)", true, true, false, tcVarBytes, 10, true},
+        {"VARBINARY(40) on the heap", "VARBINARY(40)", false, true, false, tcExtVarBytes, 40, true},
+        {"VARCHAR(40) wide", "VARCHAR(40)", true, true, true, tcWideString, 40, false},
+        {"VARCHAR(40) wide on the heap", "VARCHAR(40)", false, true, true, tcExtWideString, 40, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Exec(*connection, "DROP TABLE IF EXISTS o");
+        Exec(*connection, std::string("CREATE TABLE o (a INTEGER, v ") + c.column + ", b VARCHAR(5))");
+        const int longLength = c.declared * 3 + 7;
+        for (int row = 0; row < 3; ++row) {
+            // Row 1 holds an over-long value, rows 0 and 2 fit.
+            int length = row == 1 ? longLength : c.declared - row;
+            std::string value;
+            for (int i = 0; i < length; ++i)
+                value += static_cast<char>('A' + (i + row) % 26);
+            std::string literal = c.bytes ? "CAST('" + value + "' AS BLOB)" : "'" + value + "'";
+            Exec(*connection, "INSERT INTO o VALUES (" + std::to_string(row) + ", " + literal + ", 'b" +
+                                  std::to_string(row) + "')");
+        }
+        connection->UseUnicode = c.unicode;
+        auto rs = std::make_unique<TODBCRecordSet>();
+        rs->SetConnection(connection.get());
+        rs->SetSQL("SELECT a, v, b FROM o ORDER BY a");
+        rs->SetProp(prFlatBuffers, c.flatBuffers);
+        rs->SetProp(prLongStrings, c.longStrings);
+        rs->Open();
+        connection->UseUnicode = false;
+        ASSERT_EQ(c.expectedType, rs->FieldDescOf(2)->TypeCode);
+        ASSERT_EQ(c.declared, rs->FieldDescOf(2)->DeclaredLength);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        for (int row = 0; row < 3; ++row) {
+            rs->GetNextRecord(buffer);
+            ASSERT_FALSE(rs->IsEOF());
+            Variant a, v, b;
+            rs->GetFieldAsVariant(1, buffer, a);
+            rs->GetFieldAsVariant(2, buffer, v);
+            rs->GetFieldAsVariant(3, buffer, b);
+            EXPECT_EQ(row, a.AsInteger());
+            EXPECT_EQ("b" + std::to_string(row), std::string(b.AsAnsiString().c_str()));
+            int length = row == 1 ? c.declared : c.declared - row;
+            std::string expected;
+            for (int i = 0; i < length; ++i)
+                expected += static_cast<char>('A' + (i + row) % 26);
+            if (c.bytes) {
+                ASSERT_TRUE(v.IsByteArray());
+                const TBytes& got = v.Bytes();
+                EXPECT_EQ(expected, std::string(got.begin(), got.end()));
+            } else {
+                EXPECT_EQ(expected, std::string(v.AsAnsiString().c_str()));
+            }
+        }
+        rs->FreeRecBuf(buffer);
+    }
+}
+
+TEST_F(RecordSetTest, AColumnLongerThanSixteenBitsIsReadWhole) {
+    Exec(*connection, "CREATE TABLE big (v VARCHAR(70000))");
+    std::string value;
+    for (int i = 0; i < 70000; ++i)
+        value += static_cast<char>('a' + i % 26);
+    Exec(*connection, "INSERT INTO big VALUES ('" + value + "')");
+    auto rs = Open("SELECT v FROM big", true);
+    EXPECT_EQ(tcMemo, rs->FieldDescOf(1)->TypeCode);
+    EXPECT_EQ(0, rs->FieldDescOf(1)->DeclaredLength); // read piecewise
+    auto rows = ReadAll(*rs);
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(value.size(), rows[0][0].size());
+    EXPECT_EQ(value, rows[0][0]);
+}
+
+// Long values read piecewise around the piece border, as memo, wide memo and blob.
+TEST_F(RecordSetTest, LongValuesAreReadByteExactAroundThePieceBorder) {
+    const int piece = DefaultPieceSize;
+    struct Kind {
+        const char* name;
+        const char* column;
+        bool unicode;
+        TDataTypeCode type;
+        int terminator;
+    };
+    const Kind kinds[] = {
+        {"memo", "TEXT", false, tcMemo, 1},
+        {"wide memo", "TEXT", true, tcWideMemo, 2},
+        {"blob", "LONGVARBINARY", false, tcBlob, 0},
+    };
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.name);
+        Exec(*connection, "DROP TABLE IF EXISTS l");
+        Exec(*connection, std::string("CREATE TABLE l (id INTEGER, v ") + k.column + ")");
+        // In bytes as the piece counts them; a wide character takes two.
+        const int unit = k.unicode ? 2 : 1;
+        std::vector<int> lengths = {0, 1, piece / unit - 1, piece / unit, piece / unit + 1, 3 * piece / unit};
+        for (size_t i = 0; i < lengths.size(); ++i) {
+            std::string literal = "substr(hex(zeroblob(" + std::to_string(lengths[i]) + ")), 1, " +
+                                  std::to_string(lengths[i]) + ")";
+            // Varied bytes: every value a different pattern of letters.
+            literal = "replace(replace(" + literal + ", '00', 'ab'), '0', 'c')";
+            if (std::string(k.column) == "LONGVARBINARY") literal = "CAST(" + literal + " AS BLOB)";
+            Exec(*connection, "INSERT INTO l VALUES (" + std::to_string(i) + ", " + literal + ")");
+        }
+        connection->UseUnicode = k.unicode;
+        auto rs = Open("SELECT v, id FROM l ORDER BY id", true);
+        connection->UseUnicode = false;
+        ASSERT_EQ(k.type, rs->FieldDescOf(1)->TypeCode);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        for (size_t i = 0; i < lengths.size(); ++i) {
+            SCOPED_TRACE(lengths[i]);
+            rs->GetNextRecord(buffer);
+            ASSERT_FALSE(rs->IsEOF());
+            std::string expected =
+                QueryValue(*connection, "SELECT CAST(v AS TEXT) FROM l WHERE id = " + std::to_string(i));
+            if (lengths[i] == 0) {
+                EXPECT_TRUE(rs->GetNull(1, buffer)); // an empty long value is NULL
+                continue;
+            }
+            ASSERT_EQ(static_cast<size_t>(lengths[i]), expected.size());
+            TBlob* blob = rs->GetFieldBlob(1, buffer);
+            std::string got(static_cast<size_t>(blob->GetSize()), '\0');
+            blob->Read(0, blob->GetSize(), got.data());
+            if (k.unicode) {
+                std::string narrow;
+                for (size_t j = 0; j < got.size(); j += 2)
+                    narrow += got[j];
+                got = narrow;
+            }
+            EXPECT_EQ(expected, got);
+            (void)k.terminator;
+        }
+        rs->FreeRecBuf(buffer);
+    }
+}
+
+TEST_F(RecordSetTest, DatesTimesDecimalsAndGuidsAreConverted) {
+    Exec(*connection, "CREATE TABLE v (d DATE, t TIME, ts TIMESTAMP, n NUMERIC(18,4), g GUID)");
+    Exec(*connection, "INSERT INTO v VALUES ('2024-02-29', '13:45:59', '2024-02-29 13:45:59.123', 12.5, "
+                      "'6F9619FF-8B86-D011-B42D-00C04FC964FF')");
+    Exec(*connection, "INSERT INTO v VALUES (NULL, NULL, NULL, NULL, NULL)");
+    connection->SetProp(prEnableBCD, true);
+    auto rs = Open("SELECT d, t, ts, n, g FROM v", true);
+    EXPECT_EQ(tcDate, rs->FieldDescOf(1)->TypeCode);
+    EXPECT_EQ(tcTime, rs->FieldDescOf(2)->TypeCode);
+    EXPECT_EQ(tcDateTime, rs->FieldDescOf(3)->TypeCode);
+    void* buffer = nullptr;
+    rs->AllocRecBuf(buffer);
+    rs->GetNextRecord(buffer);
+    Variant v;
+    rs->GetFieldAsVariant(1, buffer, v);
+    EXPECT_DOUBLE_EQ(EncodeDate(2024, 2, 29), v.AsDateTime());
+    rs->GetFieldAsVariant(2, buffer, v);
+    EXPECT_DOUBLE_EQ(EncodeTime(13, 45, 59, 0), v.AsDateTime());
+    rs->GetFieldAsVariant(3, buffer, v);
+    EXPECT_NEAR(EncodeDateTime(2024, 2, 29, 13, 45, 59, 123), v.AsDateTime(), 1e-9);
+    rs->GetFieldAsVariant(4, buffer, v);
+    EXPECT_DOUBLE_EQ(12.5, v.AsDouble());
+    rs->GetNextRecord(buffer);
+    for (int f = 1; f <= 5; ++f)
+        EXPECT_TRUE(rs->GetNull(f, buffer)) << f;
+    rs->FreeRecBuf(buffer);
+}
+
+} // namespace
+
+namespace {
+
+class PgRecordSetTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const PostgresServer& server = PostgresServer::Get();
+        connection = std::make_unique<TODBCConnection>();
+        connection->SetServer(server.ServerText());
+        connection->SetUsername(server.User);
+        connection->SetPassword(server.Password);
+        connection->Connect("");
+    }
+    std::unique_ptr<TODBCRecordSet> Open(const std::string& sql) {
+        auto rs = std::make_unique<TODBCRecordSet>();
+        rs->SetConnection(connection.get());
+        rs->SetSQL(sql.c_str());
+        rs->Open();
+        return rs;
+    }
+    std::unique_ptr<TODBCConnection> connection;
+};
+
+TEST_F(PgRecordSetTest, ABatchWhoseFirstStatementReturnsNoRowsIsReadFromItsSecondResult) {
+    Exec(*connection, "DROP TABLE IF EXISTS vz_rs_batch");
+    Exec(*connection, "CREATE TABLE vz_rs_batch (id INTEGER, name VARCHAR(20))");
+    Exec(*connection, "INSERT INTO vz_rs_batch VALUES (1, 'one'), (2, 'two')");
+    auto rs = Open(
+        "UPDATE vz_rs_batch SET name = 'uno' WHERE id = 1; SELECT id, name FROM vz_rs_batch ORDER BY id");
+    void* buffer = nullptr;
+    rs->AllocRecBuf(buffer);
+    std::vector<std::string> names;
+    for (rs->GetNextRecord(buffer); !rs->IsEOF(); rs->GetNextRecord(buffer)) {
+        Variant v;
+        rs->GetFieldAsVariant(2, buffer, v);
+        names.push_back(v.AsAnsiString().c_str());
+    }
+    rs->FreeRecBuf(buffer);
+    EXPECT_EQ((std::vector<std::string>{"uno", "two"}), names);
+    // The statement the connection runs itself reads nothing back and leaves nothing open.
+    Exec(*connection, "SELECT 1");
+    Exec(*connection, "DROP TABLE vz_rs_batch");
+}
+
+TEST_F(PgRecordSetTest, RowsOfManyBlocksLandInTheirOwnItems) {
+    // Array blocks (integer and text) and staged blocks (with a date) alike.
+    for (const char* sql :
+         {"SELECT i, 'row' || i FROM generate_series(1, 60) i ORDER BY i",
+          "SELECT i, 'row' || i, DATE '2000-01-01' + i FROM generate_series(1, 60) i ORDER BY i"}) {
+        SCOPED_TRACE(sql);
+        auto rs = Open(sql);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        int n = 0;
+        for (rs->GetNextRecord(buffer); !rs->IsEOF(); rs->GetNextRecord(buffer)) {
+            ++n;
+            Variant id, name;
+            rs->GetFieldAsVariant(1, buffer, id);
+            rs->GetFieldAsVariant(2, buffer, name);
+            EXPECT_EQ(n, id.AsInteger());
+            EXPECT_EQ("row" + std::to_string(n), std::string(name.AsAnsiString().c_str()));
+            if (rs->GetFieldDescCount() == 3) {
+                Variant d;
+                rs->GetFieldAsVariant(3, buffer, d);
+                EXPECT_DOUBLE_EQ(EncodeDate(2000, 1, 1) + n, d.AsDateTime());
+            }
+        }
+        rs->FreeRecBuf(buffer);
+        EXPECT_EQ(60, n);
+    }
+}
+
+TEST_F(PgRecordSetTest, WideNumericsReadAsFmtBcdBcdAndFloat) {
+    const char* sql =
+        "SELECT CAST('123456789012345678.0123456789' AS NUMERIC(38,10)), CAST(NULL AS NUMERIC(38,10))";
+    {
+        connection->SetProp(prEnableFmtBCD, true);
+        auto rs = Open(sql);
+        connection->SetProp(prEnableFmtBCD, false);
+        EXPECT_EQ(tcFMTBCD, rs->FieldDescOf(1)->TypeCode);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        rs->GetNextRecord(buffer);
+        Variant v;
+        rs->GetFieldAsVariant(1, buffer, v);
+        EXPECT_EQ("123456789012345678.0123456789", std::string(v.AsBcd().Text().c_str()));
+        EXPECT_TRUE(rs->GetNull(2, buffer));
+        rs->FreeRecBuf(buffer);
+    }
+    {
+        connection->SetProp(prEnableBCD, true);
+        auto rs = Open("SELECT CAST('12345.6789' AS NUMERIC(38,10))");
+        connection->SetProp(prEnableBCD, false);
+        EXPECT_EQ(tcBCD, rs->FieldDescOf(1)->TypeCode);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        rs->GetNextRecord(buffer);
+        Variant v;
+        rs->GetFieldAsVariant(1, buffer, v);
+        EXPECT_EQ(123456789, v.AsCurrency().Value);
+        rs->FreeRecBuf(buffer);
+    }
+    {
+        auto rs = Open("SELECT CAST('12345.5' AS NUMERIC(38,10))");
+        EXPECT_EQ(tcFloat, rs->FieldDescOf(1)->TypeCode);
+        void* buffer = nullptr;
+        rs->AllocRecBuf(buffer);
+        rs->GetNextRecord(buffer);
+        Variant v;
+        rs->GetFieldAsVariant(1, buffer, v);
+        EXPECT_DOUBLE_EQ(12345.5, v.AsDouble());
+        rs->FreeRecBuf(buffer);
+    }
+}
+
+} // namespace
