@@ -127,6 +127,41 @@ TEST_F(RecordSetTest, BlocksAreLinkedAndTheirLeftOverItemsFreed) {
     }
 }
 
+TEST(AccessRecordSet, TheStandInDriverIsReadInBlocksToo) {
+    std::string dir = BuildFolderUnix("odbc-provider-tests");
+    CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+    std::string dbFile = "Z:" + dir + "/recordset-access-" + std::to_string(GetCurrentProcessId()) + ".mdb";
+    // The stand-in opens existing files only; a zero-length file is an empty database.
+    CloseHandle(CreateFileA(dbFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    {
+        TODBCConnection connection;
+        connection.SetServer("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + dbFile);
+        connection.SetPassword("secret");
+        connection.Connect("");
+        Exec(connection, "CREATE TABLE a (id INTEGER, d DATE)");
+        Exec(connection, "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 30) "
+                         "INSERT INTO a SELECT i, date('2024-01-01', '+' || i || ' days') FROM c");
+        TODBCRecordSet rs;
+        rs.SetConnection(&connection);
+        rs.SetSQL("SELECT id, d FROM a ORDER BY id");
+        rs.Open();
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        int n = 0;
+        for (rs.GetNextRecord(buffer); !rs.IsEOF(); rs.GetNextRecord(buffer)) {
+            ++n;
+            Variant id, d;
+            rs.GetFieldAsVariant(1, buffer, id);
+            rs.GetFieldAsVariant(2, buffer, d);
+            EXPECT_EQ(n, id.AsInteger());
+            EXPECT_DOUBLE_EQ(EncodeDate(2024, 1, 1) + n, d.AsDateTime());
+        }
+        rs.FreeRecBuf(buffer);
+        EXPECT_EQ(30, n);
+    }
+    DeleteFileA(dbFile.c_str());
+}
+
 TEST_F(RecordSetTest, NavigationFetchesOnDemandAndRecordNumbersFollow) {
     MakeRows(60);
     auto rs = Open("SELECT id, name, x FROM t ORDER BY id");
@@ -208,6 +243,43 @@ TEST_F(RecordSetTest, SortingFetchesTheRestFirstAndABreakCancelsTheNextFetch) {
     EXPECT_TRUE(second->Fetch(false));
     EXPECT_TRUE(askedBefore);
     EXPECT_EQ(50, second->GetRecordCount());
+}
+
+TEST_F(RecordSetTest, NumberedPropertiesAndAFilterWhileFetching) {
+    TODBCRecordSet rs;
+    Variant v;
+    rs.SetProp(prLockFetchAll, true);
+    rs.SetProp(prFetchAll, false);
+    rs.GetProp(prFetchAll, v);
+    EXPECT_TRUE(v.AsBoolean()); // the lock keeps the record set's own choice
+    rs.SetProp(prLockFetchAll, false);
+    rs.SetProp(prODBCRecordSetFlag, true);
+    rs.GetProp(prODBCRecordSetFlag, v);
+    EXPECT_TRUE(v.AsBoolean());
+    rs.SetProp(prCommandTimeout, 7);
+    EXPECT_EQ(7, rs.ODBCCommand()->CommandTimeout);
+    EXPECT_TRUE(rs.SetProp(prReadOnly, true)); // accepted without effect
+    EXPECT_THROW(rs.SetProp(prUsername, AnsiString("x")), EAssertionFailed);
+    EXPECT_THROW(rs.GetProp(prFetchRows, v), EAssertionFailed);
+
+    // Fetching block by block under a filter counts only the rows it shows.
+    MakeRows(60);
+    auto filtered = std::make_unique<TODBCRecordSet>();
+    filtered->SetConnection(connection.get());
+    filtered->SetSQL("SELECT id FROM t ORDER BY id");
+    filtered->SetProp(prFetchAll, false);
+    filtered->FilterRecordHook = [&](void* record) {
+        Variant id;
+        filtered->GetFieldAsVariant(1, record, id);
+        return id.AsInteger() % 2 == 0;
+    };
+    filtered->Open();
+    EXPECT_EQ(12, filtered->GetRecordCount()); // the even rows of the first block
+    auto rows = ReadAll(*filtered);
+    ASSERT_EQ(30u, rows.size());
+    EXPECT_EQ("2", rows[0][0]);
+    EXPECT_EQ("60", rows[29][0]);
+    EXPECT_EQ(30, filtered->GetRecordCount());
 }
 
 TEST_F(RecordSetTest, AStatementWithoutRowsIsRefused) {
@@ -370,6 +442,41 @@ TEST_F(RecordSetTest, LongValuesAreReadByteExactAroundThePieceBorder) {
         }
         rs->FreeRecBuf(buffer);
     }
+}
+
+TEST_F(RecordSetTest, SmallLongValuesKeepPiecesOfTheirOwnSize) {
+    Exec(*connection, "CREATE TABLE s (v TEXT)");
+    for (int i = 1; i <= 30; ++i)
+        Exec(*connection, "INSERT INTO s VALUES ('" + std::string(static_cast<size_t>(i), 'x') + "')");
+    auto rs = Open("SELECT v FROM s ORDER BY length(v)", true);
+    ASSERT_EQ(tcMemo, rs->FieldDescOf(1)->TypeCode);
+    void* buffer = nullptr;
+    rs->AllocRecBuf(buffer);
+    for (int i = 1; i <= 30; ++i) {
+        rs->GetNextRecord(buffer);
+        ASSERT_FALSE(rs->IsEOF());
+        PPieceHeader piece = rs->GetFieldBlob(1, buffer)->GetFirstPiece();
+        ASSERT_NE(nullptr, piece);
+        EXPECT_EQ(i, piece->UsedBytes);
+        EXPECT_EQ(i, piece->Capacity); // not a full piece per value
+        EXPECT_EQ(nullptr, piece->NextPiece);
+    }
+    rs->FreeRecBuf(buffer);
+}
+
+TEST_F(RecordSetTest, DisconnectKeepsTheRowsAndReopenReadsAgain) {
+    MakeRows(60);
+    auto rs = Open("SELECT id FROM t ORDER BY id");
+    EXPECT_FALSE(rs->CanDisconnect()); // still fetching
+    rs->FetchAll();
+    EXPECT_TRUE(rs->CanDisconnect());
+    rs->Disconnect();
+    EXPECT_FALSE(rs->ODBCCommand()->GetPrepared());
+    EXPECT_EQ(60u, ReadAll(*rs).size());
+    Exec(*connection, "DELETE FROM t WHERE id > 10");
+    rs->Reopen();
+    rs->SetToEnd(); // fetches the rest first
+    EXPECT_EQ(10, rs->GetRecordCount());
 }
 
 TEST_F(RecordSetTest, DatesTimesDecimalsAndGuidsAreConverted) {

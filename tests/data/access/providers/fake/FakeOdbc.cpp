@@ -77,6 +77,7 @@ struct State {
     size_t nextRow = 0;
     int fetches = 0;
     int failFetch = 0;
+    std::map<int, size_t> getDataPos;
     SQLULEN bindType = 0, arraySize = 1;
     SQLULEN* rowsFetched = nullptr;
     SQLULEN* bindOffset = nullptr;
@@ -501,6 +502,7 @@ void WriteValue(int column, const std::string& value, uint8_t* target, SQLLEN* i
 SQLRETURN SQL_API SQLFetch(SQLHSTMT) {
     Log("SQLFetch");
     ++st.fetches;
+    st.getDataPos.clear();
     if (st.failFetch == st.fetches) return SQL_ERROR;
     SQLRETURN r = Ret("SQLFetch", SQL_SUCCESS);
     if (r != SQL_SUCCESS) return r;
@@ -524,9 +526,33 @@ SQLRETURN SQL_API SQLFetch(SQLHSTMT) {
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLGetData(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*) {
+SQLRETURN SQL_API SQLGetData(SQLHSTMT, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER target,
+                             SQLLEN length, SQLLEN* ind) {
     Log("SQLGetData");
-    return Ret("SQLGetData", SQL_NO_DATA);
+    SQLRETURN r = Ret("SQLGetData", SQL_SUCCESS);
+    if (r != SQL_SUCCESS) return r;
+    // Pieces of the current row's value; the forced indicator (SQL_NO_TOTAL) stands for every piece
+    // but the last.
+    if (st.nextRow == 0 || st.nextRow > st.resultRows.size()) return SQL_NO_DATA;
+    const auto& row = st.resultRows[st.nextRow - 1];
+    if (column < 1 || column > row.size()) return SQL_ERROR;
+    const std::string& value = row[column - 1];
+    size_t& pos = st.getDataPos[column];
+    if (value == "~") {
+        *ind = SQL_NULL_DATA;
+        return SQL_SUCCESS;
+    }
+    if (pos > 0 && pos >= value.size()) return SQL_NO_DATA;
+    const size_t remaining = value.size() - pos;
+    const size_t room = cType == SQL_C_CHAR ? static_cast<size_t>(length - 1) : static_cast<size_t>(length);
+    const size_t n = std::min(remaining, room);
+    std::memcpy(target, value.data() + pos, n);
+    if (cType == SQL_C_CHAR) static_cast<char*>(target)[n] = 0;
+    pos += n;
+    auto forced = st.forcedInd.find(column);
+    const bool more = remaining > n;
+    *ind = more && forced != st.forcedInd.end() ? forced->second : static_cast<SQLLEN>(remaining);
+    return more ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLGetDescField(SQLHDESC, SQLSMALLINT, SQLSMALLINT, SQLPOINTER, SQLINTEGER, SQLINTEGER*) {
