@@ -29,12 +29,15 @@ void WriteLE32(uint8_t* p, uint32_t v) {
 bool TCompressedBlobData::IsCompressed() {
     PPieceHeader first = FFirstPiece;
     if (!first || first->UsedBytes <= CompressedHeaderSize) return false;
-    if (std::memcmp(PieceData(first), CompressedBlobSignature, sizeof CompressedBlobSignature) != 0)
-        return false;
-    // A fetched value that merely starts with the signature must not make us trust its size.
-    const int64_t size = ReadLE32(PieceData(first) + 16);
+    return std::memcmp(PieceData(first), CompressedBlobSignature, sizeof CompressedBlobSignature) == 0;
+}
+
+void TCompressedBlobData::CheckStatedSize() {
+    // A damaged header must not make us allocate what its stream could never produce.
+    const int64_t size = ReadLE32(PieceData(FFirstPiece) + 16);
     const int64_t streamLength = StoredSize() - CompressedHeaderSize;
-    return size > 0 && size <= INT32_MAX && size <= streamLength * MaxInflateRatio + MaxInflateSlack;
+    if (size == 0 || size > INT32_MAX || size > streamLength * MaxInflateRatio + MaxInflateSlack)
+        throw Exception("Invalid compressed blob data");
 }
 
 uint32_t TCompressedBlobData::GetUncompressedSize() {
@@ -93,6 +96,7 @@ bool TCompressedBlobData::SetCompressed(bool compress) {
         }
         return true;
     }
+    CheckStatedSize();
     const uint32_t n = GetUncompressedSize();
     PPieceHeader piece;
     AllocPiece(piece, static_cast<int>(n));
@@ -100,7 +104,7 @@ bool TCompressedBlobData::SetCompressed(bool compress) {
         uint32_t size = n;
         Decompress(PieceData(piece), size);
         // The stream must produce exactly the size its header claims.
-        if (size != n) throw Exception("Invalid uncompressed blob size");
+        if (size != n) throw Exception("Invalid compressed blob data");
         piece->UsedBytes = static_cast<int>(size);
     } catch (...) {
         DeletePiece(piece);
@@ -133,12 +137,13 @@ void TCompressedBlobData::Truncate(int64_t size) {
 
 int64_t TCompressedBlobData::Read(int64_t position, int64_t count, void* dest) {
     if (IsCompressed()) {
+        CheckStatedSize();
         const uint32_t n = GetUncompressedSize();
         if (position == 0 && (count == 0 || count == n)) {
             // Whole reads expand straight into the reader's buffer; the stored form stays.
             uint32_t size = n;
             Decompress(dest, size);
-            if (size != n) throw Exception("Invalid uncompressed blob size");
+            if (size != n) throw Exception("Invalid compressed blob data");
             return n;
         }
         SetCompressed(false);

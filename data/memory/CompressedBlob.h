@@ -20,8 +20,8 @@ public:
     int64_t Read(int64_t position, int64_t count, void* dest) override;
     void Write(int64_t position, int64_t count, const void* source) override;
 
-    // The first piece holds more than the header, begins with the signature and carries a size
-    // that its stream can produce; anything else is plain bytes.
+    // The first piece holds more than the header and begins with the signature; anything else is
+    // plain bytes. A damaged stored form is refused when read, never served as data.
     bool IsCompressed();
     uint32_t GetUncompressedSize();
     // Brings the value into the wanted form; true when a conversion was attempted.
@@ -33,6 +33,10 @@ public:
 
 protected:
     void BeforePieceAccess() override;
+
+private:
+    // "Invalid compressed blob data" when the stated size is beyond what the stream can expand to.
+    void CheckStatedSize();
 };
 
 class TCompressedBlob : public TBlob {

@@ -1,4 +1,5 @@
 #include "data/memory/MemDataSet.h"
+#include "data/memory/MemDataSetLinks.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -77,7 +78,7 @@ TMemDataSet::TMemDataSet(TComponent* owner)
     : TDataSet(owner), visibleUpdateTypes_(UpdateStatusBit(TUpdateStatus::usModified) |
                                            UpdateStatusBit(TUpdateStatus::usInserted) |
                                            UpdateStatusBit(TUpdateStatus::usUnmodified)) {
-    dataLink_ = std::make_unique<TDetailDataLink>();
+    dataLink_ = std::make_unique<TDADetailDataLink>(this);
 }
 
 TMemDataSet::~TMemDataSet() {
@@ -146,6 +147,8 @@ void TMemDataSet::SetRecordSet(TData* recordSet) {
         };
         recordSet->FieldsInitializedHook = [this] { CreateCalcFieldDescs(); };
         recordSet->CalcFieldsHook = [this](void* dest, void* source) { CalcRecordFields(dest, source); };
+        if (Filtered()) InstallFilter();
+        InstallLocalMDFilter();
     }
 }
 
@@ -219,19 +222,6 @@ void TMemDataSet::SetLocalUpdate(bool value) {
 
 // ---- slots built by the editing, link and filter layers ----
 
-void TMemDataSet::PostToUpdater() {
-    DatabaseError("Writing through the updater is not supported by this dataset", this);
-}
-
-void TMemDataSet::VariantToFieldBuffer(const Variant&, std::vector<uint8_t>&, bool, TFieldDesc*,
-                                       TDataTypeCode&) {
-    DatabaseError("Locating is not supported by this dataset", this);
-}
-
-void TMemDataSet::ApplyCachedUpdatesOf(uint8_t) {
-    DatabaseError("Applying cached updates is not supported by this dataset", this);
-}
-
 void TMemDataSet::InternalEdit() {
     editing_ = true;
     TRecordBuffer active = ActiveBuffer();
@@ -249,14 +239,6 @@ void TMemDataSet::InternalCancel() {
     else if (inserting_ && FIRecordSet->HasComplexFields)
         FIRecordSet->FreeComplexFields(active, true);
     inserting_ = editing_ = false;
-}
-
-void TMemDataSet::InternalPost() {
-    DatabaseError("Posting is not supported by this dataset", this);
-}
-
-void TMemDataSet::InternalDelete() {
-    DatabaseError("Deleting is not supported by this dataset", this);
 }
 
 // ---- field definitions ----
@@ -550,6 +532,8 @@ void TMemDataSet::InternalOpen() {
     if (memData && descs.Count() > 0 && descs[descs.Count() - 1]->FieldKind == fkCalculatedInData)
         memData->CalcFieldsForItems();
     if (memData && memData->SortColumns().Count() > 0) memData->SortItems();
+    // A local detail opens on the rows of the master's current record.
+    if (UsesLocalMasterDetail() && PrepareLocalMDLinks()) FIRecordSet->Refilter();
     ComputeBufferLayout();
     applying_ = false;
 }

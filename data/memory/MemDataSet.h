@@ -37,6 +37,14 @@ struct TMemRecordInfo {
 #pragma pack(pop)
 static_assert(sizeof(TMemRecordInfo) == MemRecordInfoSize);
 
+// Options of the record search (the platform's locate options are the first two).
+constexpr unsigned locCaseInsensitive = 1;
+constexpr unsigned locPartialKey = 2;
+constexpr unsigned locNearest = 4;
+constexpr unsigned locNext = 8;
+constexpr unsigned locBackward = 16;
+constexpr unsigned locPartialCompare = 32;
+
 // Update actions of this system beyond the platform's.
 constexpr int uaBatched = 6;       // the record joined the current batch, not written yet
 constexpr int uaDefaultApply = 10; // the event asks for the default statement after all
@@ -64,13 +72,13 @@ public:
     virtual TFieldType FieldTypeOfDesc(TFieldDesc* desc) { return FieldTypeOfDataType(desc->TypeCode); }
     // Editing, links, filtering and locating slots: filled by the layers that build them.
     virtual void PostToUpdater();
-    virtual void ApplyDefaultValues() {}
+    virtual void ApplyDefaultValues();
     virtual void VariantToFieldBuffer(const Variant& value, std::vector<uint8_t>& buffer, bool convertText,
                                       TFieldDesc* desc, TDataTypeCode& valueType);
-    virtual bool PrepareLocalMDLinks() { return false; }
-    virtual void RefreshDetail(TObject* /*sender*/) {}
-    virtual bool UsesLocalMasterDetail() { return false; }
-    virtual void RefreshLocalDetail() {}
+    virtual bool PrepareLocalMDLinks() { return BuildLocalMDLinks(); }
+    virtual void RefreshDetail(TObject* sender);
+    virtual bool UsesLocalMasterDetail() { return HasMasterLink(); }
+    virtual void RefreshLocalDetail();
     virtual void Prepare();
     virtual void Unprepare();
     virtual TFieldDesc* GetFieldDesc(TField* field);
@@ -90,11 +98,26 @@ public:
     bool LocalUpdate() const { return localUpdate_; }
     void SetLocalUpdate(bool value);
     const AnsiString& MasterFields() const { return masterFields_; }
-    void SetMasterFields(const AnsiString& value) { masterFields_ = value; }
+    void SetMasterFields(const AnsiString& value);
     const AnsiString& DetailFields() const { return detailFields_; }
-    void SetDetailFields(const AnsiString& value) { detailFields_ = value; }
+    void SetDetailFields(const AnsiString& value);
     int DetailDelay() const { return detailDelay_; }
-    void SetDetailDelay(int value) { detailDelay_ = value; }
+    void SetDetailDelay(int value);
+
+    // ---- master/detail ----
+    TDataSource* MasterSource() const;
+    // "Circular datalinks are not allowed" for a source whose dataset is linked back to this one.
+    void SetMasterSource(TDataSource* source);
+    TDataSource* GetDataSource() override { return MasterSource(); }
+    void GetDetailLinkFields(std::vector<TField*>& masterFields, std::vector<TField*>& detailFields) override;
+    bool HasMasterLink() const;
+    bool IsMasterActive() const;
+    void MasterRecordChanged();
+    void EnsureDetailTimer();
+    TWin32Timer* DetailTimer() const { return detailTimer_.get(); }
+    bool BuildLocalMDLinks();
+    void InstallLocalMDFilter();
+    bool LocalMDFilter(void* record);
 
     // The buffer the fields read in the current state; false when there is none.
     bool CurrentRecordBuffer(void*& buffer);
@@ -146,8 +169,46 @@ public:
     bool IsSequenced() override { return true; }
     void SetBlockReadSize(int value) override;
     TUpdateStatus UpdateStatus() override;
+    // The cancelled record's objects stay alive through the cancel events.
+    void Cancel() override;
+
+    // ---- filtering, locating, lookup ----
+    void SetFiltered(bool value) override;
+    void SetFilterOptions(TFilterOptions value) override;
+    void SetOnFilterRecord(const TFilterRecordEvent& value) override;
+    bool FindRecord(bool restart, bool goForward) override;
+    bool Locate(const AnsiString& keyFields, const TVariantArray& keyValues, TLocateOptions options) override;
+    using TDataSet::Locate;
+    // Never moves the cursor.
+    Variant Lookup(const AnsiString& keyFields, const TVariantArray& keyValues,
+                   const AnsiString& resultFields) override;
+    using TDataSet::Lookup;
+    void InstallFilter();
+    void RemoveFilter();
+    bool FilterRecordHook(void* record);
+    // keyValues: one per key field (Null past its end). A key value that cannot be converted for
+    // its field matches no record.
+    bool LocateRecordCore(const std::vector<TFieldDesc*>& keyDescs, const TVariantArray& keyValues,
+                          bool savePosition, unsigned options);
+    bool LocateRecordByNames(const AnsiString& keyFields, const TVariantArray& keyValues, bool savePosition,
+                             unsigned options);
+    bool FindRecordByFields(TField* const* fields, int highIndex, bool savePosition, unsigned options,
+                            const TVariantArray& keyValues);
+    bool LocateByFields(TField* const* fields, int highIndex, unsigned options,
+                        const TVariantArray& keyValues);
+    bool LocateByFieldsScrolled(TField* const* fields, int highIndex, unsigned options,
+                                const TVariantArray& keyValues);
+
+    // ---- cached updates ----
+    void CommitCachedUpdates();
+    void RevertCurrentRecord();
+    // "Not in cached update mode" unless CachedUpdates is on.
+    void CheckCachedUpdates();
+    int CurrentUpdateResult();
 
 protected:
+    void DoOnNewRecord() override;
+    void SetFilterText(const AnsiString& value) override;
     void AssignTo(TPersistent* dest) override;
     TData* FIRecordSet = nullptr;
 
@@ -204,10 +265,24 @@ private:
     TFieldDesc* ValueDesc(TField* field);
     bool ReadFieldValue(TFieldDesc* desc, void* record, void* dest, int sizeLimit);
     void ComputeBufferLayout();
+    // One apply or commit pass with the two apply buffers; they are freed and the dataset
+    // resynchronised however the pass ends.
+    void RunApplyPass(const std::function<void()>& pass);
+    void SetFilterData(const AnsiString& text, TFilterOptions options);
+    void RefilterAndShow();
 
     std::unique_ptr<TDataSetService> service_;
     std::unique_ptr<TDataTypesMap> dataTypesMap_;
     std::unique_ptr<TDetailDataLink> dataLink_;
+    // One per linked field pair: the master's value in the detail's comparison form, always a
+    // copy of its own, so it outlives the master's buffers.
+    struct TLocalMDLink {
+        bool MasterNull = true;
+        std::vector<uint8_t> Value;
+        TDataTypeCode ValueType = 0;
+        uint16_t DetailFieldNo = 0;
+    };
+    std::vector<TLocalMDLink> localLinks_;
     std::unique_ptr<TWin32Timer> detailTimer_;
     TRecordBuffer spareBuffer_ = nullptr;
     TRecordBuffer filterBuffer_ = nullptr;

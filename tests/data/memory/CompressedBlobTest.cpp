@@ -115,7 +115,7 @@ TEST(CompressedBlobTest, DamagedStoredForms) {
         const char* message;
     } cases[] = {
         {"corrupt", corrupt, "Invalid compressed blob data"},
-        {"short", shortStream, "Invalid uncompressed blob size"},
+        {"short", shortStream, "Invalid compressed blob data"},
         {"long", longStream, "Invalid compressed blob data"},
         {"truncated", truncated, "Invalid compressed blob data"},
     };
@@ -132,22 +132,31 @@ TEST(CompressedBlobTest, DamagedStoredForms) {
     }
 }
 
-// A fetched value that merely starts with the signature is plain bytes unless its size is one a
-// stream of its length can produce: nothing huge is allocated, nothing is lost.
-TEST(CompressedBlobTest, ImplausibleHeadersArePlainBytes) {
+// A value that begins with the signature is a stored form whatever size it states; a damaged
+// one is refused when read, before its stated size is allocated, and never served as the data.
+TEST(CompressedBlobTest, DamagedHeadersAreRefusedNotServed) {
     const Bytes stream = Deflate(Sample(100, true));
-    const Bytes values[] = {
-        Stored(0, stream),
-        Stored(0xFFFFFFFFu, stream),
-        Stored(0x7FFFFFFFu, stream),
-        Stored(static_cast<uint32_t>(stream.size() * 2000), stream),
-        Bytes(CompressedBlobSignature, CompressedBlobSignature + 16), // 16 bytes
-        Stored(5, {}),                                                // exactly the header size
+    const uint32_t sizes[] = {0, 0xFFFFFFFFu, 0x7FFFFFFFu, static_cast<uint32_t>(stream.size() * 2000)};
+    for (uint32_t size : sizes) {
+        SCOPED_TRACE(size);
+        const Bytes v = Stored(size, stream);
+        Blob b(v);
+        EXPECT_TRUE(b.data()->IsCompressed());
+        EXPECT_EQ(b.blob->GetSize(), static_cast<int64_t>(size));
+        Bytes out(256);
+        ExpectError([&] { b.blob->Read(0, 0, out.data()); }, "Invalid compressed blob data");
+        ExpectError([&] { b.blob->Read(1, 5, out.data()); }, "Invalid compressed blob data");
+        ExpectError([&] { b.data()->SetCompressed(false); }, "Invalid compressed blob data");
+        EXPECT_EQ(b.StoredBytes(), v);
+    }
+    // Up to the header's size nothing is a stored form.
+    const Bytes plain[] = {
+        Bytes(CompressedBlobSignature, CompressedBlobSignature + 16),
+        Stored(5, {}),
     };
-    for (const Bytes& v : values) {
+    for (const Bytes& v : plain) {
         Blob b(v);
         EXPECT_FALSE(b.data()->IsCompressed()) << v.size();
-        EXPECT_EQ(b.blob->GetSize(), static_cast<int64_t>(v.size()));
         EXPECT_EQ(b.ReadWhole(), v);
     }
     // One byte more than the header is a stored form; its stream is no stream.
