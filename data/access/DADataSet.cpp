@@ -1,0 +1,411 @@
+#include "data/access/DADataSet.h"
+
+#include <cmath>
+
+#include "data/access/CRProps.h"
+#include "data/access/DAConnection.h"
+
+namespace {
+const TDataTypesMap& TypesMap() {
+    static const TDataTypesMap map;
+    return map;
+}
+} // namespace
+
+TCustomDADataSet::TCustomDADataSet(TComponent* owner)
+    : TMemDataSet(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TDAParams>(this)) {
+    sql_->OnChange = [this](TObject*) { SQLChanged(); };
+}
+
+TCustomDADataSet::~TCustomDADataSet() {
+    try {
+        Close();
+        Unprepare();
+    } catch (...) {
+    }
+    if (connection_) connection_->UnRegisterClient(this);
+    SetRecordSet(nullptr);
+}
+
+void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
+    if (value == connection_) return;
+    if (connection_) {
+        Disconnect(true);
+        connection_->UnRegisterClient(this);
+        connection_->RemoveFreeNotification(this);
+    }
+    connection_ = value;
+    if (connection_) {
+        connection_->FreeNotification(this);
+        connection_->RegisterClient(this, [this](TObject* s, bool c) { ConnectChange(s, c); });
+    }
+    SetRecordSet(nullptr);
+}
+
+void TCustomDADataSet::Notification(TComponent* component, TOperation operation) {
+    TMemDataSet::Notification(component, operation);
+    if (operation == opRemove && component == connection_) SetConnection(nullptr);
+}
+
+// ---- record set --------------------------------------------------------------------------------
+
+void TCustomDADataSet::CreateRecordSet() {
+    SetRecordSet(connection_ ? NewRecordSet() : nullptr);
+}
+
+void TCustomDADataSet::SetRecordSet(TData* recordSet) {
+    TMemDataSet::SetRecordSet(recordSet);
+    TCRRecordSet* rs = RecordSet();
+    if (!rs) return;
+    rs->SetConnection(connection_ ? connection_->InternalConnection() : nullptr);
+    rs->SetProp(prUniDirectional, uniDirectional_);
+    rs->SetProp(prFetchRows, fetchRows_);
+    rs->SetProp(prFetchAll, fetchAll_);
+    rs->SetProp(prReadOnly, readOnly_);
+    rs->OnBeforeFetch = [this](bool& cancel) { DoBeforeFetch(cancel); };
+    rs->OnAfterFetch = [this] { DoAfterFetch(); };
+    rs->SetComponent(this);
+}
+
+// ---- connection use ----------------------------------------------------------------------------
+
+void TCustomDADataSet::BeginConnection(bool internal) {
+    if (!connection_) DatabaseError("Connection is not defined", this);
+    if (internal)
+        connection_->AcquireUse();
+    else if (!connection_->Connected())
+        connection_->Connect();
+    try {
+        if (!RecordSet()) CreateRecordSet();
+        if (!RecordSet()) DatabaseError("Connection is not defined", this);
+        RecordSet()->SetConnection(connection_->InternalConnection());
+    } catch (...) {
+        if (internal) connection_->ReleaseUse();
+        throw;
+    }
+}
+
+void TCustomDADataSet::EndConnection() {
+    if (connection_) connection_->ReleaseUse();
+}
+
+void TCustomDADataSet::ConnectChange(TObject*, bool connecting) {
+    if (!connecting) Disconnect(!connection_ || !connection_->Options()->DisconnectedMode());
+}
+
+void TCustomDADataSet::Disconnect(bool close) {
+    if (close) {
+        Close();
+        Unprepare();
+    } else if (RecordSet()) {
+        RecordSet()->Disconnect();
+    }
+    params_->NotifyValueObjects();
+}
+
+// ---- SQL and parameters ------------------------------------------------------------------------
+
+AnsiString TCustomDADataSet::GetFinalSQL() const {
+    AnsiString text = sql_->Text();
+    while (!text.empty() &&
+           (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '\t'))
+        text.pop_back();
+    return text;
+}
+
+void TCustomDADataSet::SQLChanged() {
+    Close();
+    Unprepare();
+    // The parameters follow the new text; values of the same names are kept.
+    if (connection_ && (RecordSet() || (CreateRecordSet(), RecordSet()))) {
+        TDAParams old;
+        old.Assign(params_.get());
+        RecordSet()->SetSQL(GetFinalSQL());
+        ReadParamDescs();
+        params_->AssignValues(&old);
+    }
+}
+
+void TCustomDADataSet::ReadParamDescs() {
+    params_->Clear();
+    TCRCommand* command = Command();
+    for (int i = 0; i < command->ParamCount(); ++i) {
+        TParamDesc* d = command->GetParam(i);
+        auto* p = static_cast<TDAParam*>(params_->Add());
+        p->SetName(d->GetName());
+        if (d->GetDataType() != 0) p->SetDataType(TypesMap().FieldTypeOf(d->GetDataType()));
+        p->SetParamType(static_cast<TParamType>(d->GetParamType()));
+    }
+}
+
+void TCustomDADataSet::WriteCommand() {
+    RecordSet()->SetSQL(GetFinalSQL());
+    TCRCommand* command = Command();
+    for (int i = 0; i < params_->Count(); ++i) {
+        TDAParam* p = params_->Items(i);
+        TParamDesc* d = i < command->ParamCount() ? command->GetParam(i) : command->AddParam();
+        d->SetName(p->Name());
+        d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
+        d->SetParamType(static_cast<uint8_t>(p->ParamType()));
+        d->SetIsBound(p->Bound);
+        Variant value = p->GetValue();
+        if (p->DataType() == ftDate && !value.IsEmptyOrNull())
+            value = Variant::FromDateTime(std::floor(value.AsDateTime()));
+        d->SetValue(Variant::Null());
+        d->SetValue(value);
+    }
+}
+
+// ---- prepare -----------------------------------------------------------------------------------
+
+void TCustomDADataSet::Prepare() {
+    if (IsPrepared() || Active()) return;
+    BeginConnection(true);
+    try {
+        WriteCommand();
+        TMemDataSet::Prepare();
+    } catch (...) {
+        EndConnection();
+        throw;
+    }
+    prepareUse_ = true;
+}
+
+void TCustomDADataSet::Unprepare() {
+    const bool held = prepareUse_;
+    prepareUse_ = false;
+    try {
+        TMemDataSet::Unprepare();
+    } catch (...) {
+        if (held) EndConnection();
+        throw;
+    }
+    if (held) EndConnection();
+}
+
+// ---- open and close ----------------------------------------------------------------------------
+
+void TCustomDADataSet::OpenCursor(bool infoQuery) {
+    if (connection_) connection_->PushOperation(clOpen, connection_->IsFailoverAllowed());
+    struct Pop {
+        TCustomDAConnection* c;
+        ~Pop() {
+            if (c) c->PopOperation();
+        }
+    } pop{connection_};
+    BeginConnection(true);
+    if (Active()) return;
+    fetchUse_ = true;
+    try {
+        for (;;) {
+            try {
+                recCount_ = (!fetchAll_ && QueryRecCount) ? GetRecCount() : 0;
+                DoBeforeExecute();
+                WriteCommand();
+                TMemDataSet::OpenCursor(infoQuery);
+                break;
+            } catch (const EFailOver&) {
+                connection_->RestoreTransactions();
+            }
+        }
+    } catch (...) {
+        if (fetchUse_) {
+            fetchUse_ = false;
+            EndConnection();
+        }
+        throw;
+    }
+    Variant known, count;
+    rowsAffected_ = -1;
+    if (Command()->GetProp(prIsRowsAffectedKnown, known) && known.AsBoolean() &&
+        Command()->GetProp(prRowsProcessed, count))
+        rowsAffected_ = count.AsInteger();
+    if (infoQuery || IsAllFetched()) {
+        if (fetchUse_) {
+            fetchUse_ = false;
+            EndConnection();
+        }
+    }
+}
+
+void TCustomDADataSet::InternalOpen() {
+    BeginConnection(true);
+    try {
+        TMemDataSet::InternalOpen();
+    } catch (...) {
+        EndConnection();
+        throw;
+    }
+    EndConnection();
+}
+
+void TCustomDADataSet::CloseCursor() {
+    struct End {
+        TCustomDADataSet* d;
+        ~End() {
+            if (d->fetchUse_) {
+                d->fetchUse_ = false;
+                d->EndConnection();
+            }
+        }
+    } end{this};
+    TMemDataSet::CloseCursor();
+}
+
+void TCustomDADataSet::InternalClose() {
+    try {
+        TMemDataSet::InternalClose();
+    } catch (const EDAError& e) {
+        // A lost connection leaves nothing to close on the server.
+        if (!e.IsFatalError()) throw;
+    }
+}
+
+bool TCustomDADataSet::IsQuery() {
+    return RecordSet() && RecordSet()->RowsReturn();
+}
+
+bool TCustomDADataSet::IsAllFetched() {
+    TCRCommand* command = Command();
+    if (!command) return false;
+    const uint8_t state = command->GetCursorState();
+    return state > csFetchingAll || (Active() && state == csInactive);
+}
+
+// ---- execute -----------------------------------------------------------------------------------
+
+void TCustomDADataSet::InternalExecute() {
+    if (connection_) connection_->PushOperation(clExecute, true);
+    struct Pop {
+        TCustomDAConnection* c;
+        ~Pop() {
+            if (c) c->PopOperation();
+        }
+    } pop{connection_};
+    if (Command()) {
+        Variant executing;
+        if (Command()->GetProp(prExecuting, executing) && executing.AsBoolean()) return;
+    }
+    BeginConnection(true);
+    struct End {
+        TCustomDADataSet* d;
+        ~End() { d->EndConnection(); }
+    } end{this};
+    if (Active()) Close();
+    for (;;) {
+        try {
+            WriteCommand();
+            if (IsQuery()) {
+                Open();
+                return;
+            }
+            DoBeforeExecute();
+            bool ok = false;
+            try {
+                RecordSet()->ExecCommand();
+                ok = true;
+            } catch (...) {
+                DoAfterExecute(false);
+                throw;
+            }
+            if (IsQuery()) {
+                // The statement turned out to return rows: the dataset reads them from a run of its own.
+                RecordSet()->GetCommand()->SetCursorState(IsPrepared() ? csPrepared : csInactive);
+                Open();
+                return;
+            }
+            DoAfterExecute(ok);
+            return;
+        } catch (const EFailOver& e) {
+            if (e.ConnLostCause != clExecute) throw;
+            connection_->RestoreTransactions();
+        }
+    }
+}
+
+void TCustomDADataSet::DoBeforeExecute() {
+    if (BeforeExecute) BeforeExecute(this);
+}
+
+void TCustomDADataSet::DoAfterExecute(bool result) {
+    if (result) {
+        Variant count;
+        if (Command()->GetProp(prRowsProcessed, count)) rowsAffected_ = count.AsInteger();
+    }
+    if (AfterExecute) AfterExecute(this, result);
+}
+
+// ---- fetching ----------------------------------------------------------------------------------
+
+bool TCustomDADataSet::DoBeforeFetch(bool& cancel) {
+    if (BeforeFetch) BeforeFetch(this, cancel);
+    fetchCancelled_ = cancel;
+    return cancel;
+}
+
+void TCustomDADataSet::DoAfterFetch() {
+    TCRCommand* command = Command();
+    if ((!fetchAll_ || (command && command->GetCursorState() >= csFetched)) && AfterFetch) AfterFetch(this);
+    // Fetching has ended: the use held for the rows left on the server is given back.
+    if (fetchUse_ && Active() && command &&
+        (command->GetCursorState() == csInactive || command->GetCursorState() >= csFetched)) {
+        fetchUse_ = false;
+        EndConnection();
+    }
+}
+
+void TCustomDADataSet::DoAfterScroll() {
+    if (fetchCancelled_) {
+        fetchCancelled_ = false;
+        Resync(0);
+    }
+    TMemDataSet::DoAfterScroll();
+}
+
+void TCustomDADataSet::SetFetchRows(int value) {
+    if (value == fetchRows_) return;
+    CheckInactive();
+    if (value < 1 || value > 65535) DatabaseError("FetchRows must be 1..65535", this);
+    fetchRows_ = value;
+    if (RecordSet()) RecordSet()->SetProp(prFetchRows, value);
+}
+
+void TCustomDADataSet::SetUniDirectional(bool value) {
+    if (value == uniDirectional_) return;
+    CheckInactive();
+    uniDirectional_ = value;
+    if (RecordSet()) RecordSet()->SetProp(prUniDirectional, value);
+    if (value) SetFetchAll(false);
+}
+
+void TCustomDADataSet::SetFetchAll(bool value) {
+    if (value == fetchAll_) return;
+    fetchAll_ = value;
+    if (RecordSet()) RecordSet()->SetProp(prFetchAll, value);
+    if (value) {
+        SetUniDirectional(false);
+        if (Active() && RecordSet()) {
+            RecordSet()->FetchAll();
+            Resync(0);
+        }
+    }
+}
+
+void TCustomDADataSet::SetReadOnly(bool value) {
+    if (value == readOnly_) return;
+    if (RecordSet()) RecordSet()->SetProp(prReadOnly, value);
+    readOnly_ = value;
+}
+
+int TCustomDADataSet::GetRecordCount() {
+    if (Active() && !IsAllFetched() && QueryRecCount && recCount_ != 0) {
+        Variant fetched;
+        RecordSet()->GetProp(prRowsFetched, fetched);
+        return recCount_ - fetched.AsInteger() + RecordSet()->RecordCount;
+    }
+    return TMemDataSet::GetRecordCount();
+}
+
+TDACursorField::TDACursorField(TComponent* owner) : TField(owner) {
+    SetDataType(ftCursor);
+}

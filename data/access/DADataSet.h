@@ -1,0 +1,111 @@
+#pragma once
+// The SQL dataset: an in-memory dataset whose rows come from a statement run through the
+// provider's record set, inside a counted use of the connection.
+#include <functional>
+#include <memory>
+
+#include "data/access/CRRecordSet.h"
+#include "data/access/DBAccess.h"
+#include "data/memory/MemDataSet.h"
+#include "platform/core/StringLists.h"
+
+class TCustomDAConnection;
+
+using TDAAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
+using TDABeforeFetchEvent = std::function<void(TDataSet* dataSet, bool& cancel)>;
+using TDAAfterFetchEvent = std::function<void(TDataSet* dataSet)>;
+
+class TCustomDADataSet : public TMemDataSet {
+public:
+    VZ_CLASS(TCustomDADataSet, TMemDataSet)
+    explicit TCustomDADataSet(TComponent* owner);
+    ~TCustomDADataSet() override;
+
+    TCustomDAConnection* Connection() const { return connection_; }
+    void SetConnection(TCustomDAConnection* value);
+    TStringList* SQL() const { return sql_.get(); }
+    void SetSQL(const TStrings& lines) { sql_->Assign(const_cast<TStrings*>(&lines)); }
+    TDAParams* Params() const { return params_.get(); }
+    TDAParam* ParamByName(const AnsiString& name) const { return params_->ParamByName(name); }
+
+    int FetchRows() const { return fetchRows_; }
+    void SetFetchRows(int value);
+    bool UniDirectional() const { return uniDirectional_; }
+    void SetUniDirectional(bool value);
+    virtual bool GetFetchAll() const { return fetchAll_; }
+    virtual void SetFetchAll(bool value);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool value);
+    bool QueryRecCount = false;
+    int RowsAffected() const { return rowsAffected_; }
+
+    void Prepare() override;
+    void Unprepare() override;
+    void Execute() { InternalExecute(); }
+    virtual bool IsQuery();
+    virtual bool IsAllFetched();
+    virtual AnsiString GetFinalSQL() const;
+
+    TNotifyEvent BeforeExecute;
+    TDAAfterExecuteEvent AfterExecute;
+    TDABeforeFetchEvent BeforeFetch;
+    TDAAfterFetchEvent AfterFetch;
+
+protected:
+    virtual TCustomDAConnection* UsedConnection() const { return connection_; }
+    virtual void BeginConnection(bool internal);
+    virtual void EndConnection();
+    virtual void CheckConnection() { BeginConnection(false); }
+    virtual void ConnectChange(TObject* sender, bool connecting);
+    virtual void Disconnect(bool close);
+    // The provider's record set for this dataset's connection; nullptr without one.
+    virtual TCRRecordSet* NewRecordSet() { return nullptr; }
+    virtual void InternalExecute();
+    virtual void DoBeforeExecute();
+    virtual void DoAfterExecute(bool result);
+    virtual bool DoBeforeFetch(bool& cancel);
+    virtual void DoAfterFetch();
+    // The count query of the dataset service; 0 when there is none.
+    virtual int GetRecCount() { return 0; }
+
+    void CreateRecordSet() override;
+    void SetRecordSet(TData* recordSet) override;
+    void OpenCursor(bool infoQuery) override;
+    void CloseCursor() override;
+    void InternalOpen() override;
+    void InternalClose() override;
+    int GetRecordCount() override;
+    void DoAfterScroll() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    TCRRecordSet* RecordSet() const { return static_cast<TCRRecordSet*>(FIRecordSet); }
+    TCRCommand* Command() const { return RecordSet() ? RecordSet()->GetCommand() : nullptr; }
+
+private:
+    void SQLChanged();
+    // The final text and the parameter values into the record set's command.
+    void WriteCommand();
+    void ReadParamDescs();
+
+    TCustomDAConnection* connection_ = nullptr;
+    std::unique_ptr<TStringList> sql_;
+    std::unique_ptr<TDAParams> params_;
+    int fetchRows_ = 25;
+    bool uniDirectional_ = false;
+    bool fetchAll_ = false;
+    bool readOnly_ = false;
+    int rowsAffected_ = -1;
+    int recCount_ = 0;
+    bool fetchCancelled_ = false;
+    // An open that left rows on the server holds a connection use until they are read or closed.
+    bool fetchUse_ = false;
+    // Uses begun by Prepare, held until Unprepare.
+    bool prepareUse_ = false;
+};
+
+// A field of cursor values.
+class TDACursorField : public TField {
+public:
+    VZ_CLASS(TDACursorField, TField)
+    explicit TDACursorField(TComponent* owner);
+};

@@ -1,0 +1,237 @@
+// The SQL dataset over the ODBC provider and the SQLite driver: connection use on every road,
+// fetching in blocks, record counts and executing statements.
+#include <windows.h>
+
+#include "OdbcTestSupport.h"
+#include "data/access/DAConnection.h"
+#include "data/access/DADataSet.h"
+#include "data/access/providers/ODBCMetaData.h"
+#include "data/access/providers/ODBCRecordSet.h"
+
+namespace {
+
+class TOdbcDAConnection : public TCustomDAConnection {
+public:
+    VZ_CLASS(TOdbcDAConnection, TCustomDAConnection)
+    TOdbcDAConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
+    TODBCConnection& Internal() const { return *static_cast<TODBCConnection*>(InternalConnection()); }
+
+protected:
+    TClass GetInternalConnectionClass() override { return TODBCConnection::StaticClass(); }
+    TClass GetInternalCommandClass() override { return TODBCCommand::StaticClass(); }
+    TClass GetInternalMetaDataClass() override { return TODBCMetaData::StaticClass(); }
+    void CreateInternalConnection() override {
+        if (!InternalConnection()) SetInternalConnection(std::make_unique<TODBCConnection>());
+    }
+};
+
+// Stands in for the unified query: its record set is the ODBC provider's, its count query runs
+// SELECT COUNT(*) over the statement.
+class TOdbcDataSet : public TCustomDADataSet {
+public:
+    VZ_CLASS(TOdbcDataSet, TCustomDADataSet)
+    TOdbcDataSet() : TCustomDADataSet(nullptr) {}
+    ~TOdbcDataSet() override { Close(); }
+    int countQueries = 0;
+
+protected:
+    TCRRecordSet* NewRecordSet() override { return new TODBCRecordSet(); }
+    int GetRecCount() override {
+        ++countQueries;
+        auto* connection = static_cast<TOdbcDAConnection*>(Connection());
+        auto rows = QueryRows(connection->Internal(), "SELECT COUNT(*) FROM (" + GetFinalSQL() + ")");
+        return std::stoi(rows.at(0).at(0));
+    }
+};
+
+class DADataSetTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string dir = BuildFolderUnix("da-dataset-tests");
+        CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+        file = dir + "/ds-" + std::to_string(GetCurrentProcessId()) + ".db";
+        DeleteFileA(("Z:" + file).c_str());
+        connection.SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+        connection.Connect();
+        Exec(connection.Internal(), "CREATE TABLE t (id INTEGER, name VARCHAR(20))");
+        Exec(connection.Internal(),
+             "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 100) "
+             "INSERT INTO t SELECT i, 'row' || i FROM c");
+        connection.Disconnect();
+    }
+    void TearDown() override {
+        connection.Disconnect();
+        DeleteFileA(("Z:" + file).c_str());
+    }
+    void SetSQL(TCustomDADataSet& ds, const char* sql) {
+        TStringList lines;
+        lines.SetText(sql);
+        ds.SetSQL(lines);
+    }
+
+    std::string file;
+    TOdbcDAConnection connection;
+};
+
+TEST_F(DADataSetTest, DefaultsAndFetchRowsBounds) {
+    TOdbcDataSet ds;
+    EXPECT_EQ(ds.FetchRows(), 25);
+    EXPECT_EQ(ds.RowsAffected(), -1);
+    EXPECT_FALSE(ds.UniDirectional());
+    EXPECT_FALSE(ds.GetFetchAll());
+    for (int bad : {0, -1, 65536}) {
+        try {
+            ds.SetFetchRows(bad);
+            ADD_FAILURE() << bad;
+        } catch (const EDatabaseError& e) {
+            EXPECT_STREQ(e.Message().c_str(), "FetchRows must be 1..65535");
+        }
+    }
+    ds.SetFetchRows(65535);
+    ds.SetFetchRows(1);
+    EXPECT_EQ(ds.FetchRows(), 1);
+    ds.SetFetchAll(true);
+    ds.SetUniDirectional(true);
+    EXPECT_FALSE(ds.GetFetchAll());
+    ds.SetFetchAll(true);
+    EXPECT_FALSE(ds.UniDirectional());
+    try {
+        ds.Open();
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.Message().c_str(), "Connection is not defined");
+    }
+}
+
+TEST_F(DADataSetTest, RecordCountFollowsTheFetchedRowsOrTheCountQuery) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id, name FROM t ORDER BY id");
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 25);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 1);
+    for (int i = 0; i < 30; ++i)
+        ds.Next();
+    EXPECT_EQ(ds.RecordCount(), 50);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 31);
+    ds.Close();
+
+    ds.QueryRecCount = true;
+    ds.Open();
+    EXPECT_EQ(ds.countQueries, 1);
+    EXPECT_EQ(ds.RecordCount(), 100);
+    ds.Close();
+
+    // Switching FetchAll on while open takes the rest at once.
+    ds.QueryRecCount = false;
+    ds.Open();
+    ds.SetFetchAll(true);
+    EXPECT_EQ(ds.RecordCount(), 100);
+    ds.Last();
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 100);
+}
+
+TEST_F(DADataSetTest, BeforeFetchCancelStopsTheFetch) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM t ORDER BY id");
+    int fetches = 0;
+    ds.BeforeFetch = [&](TDataSet*, bool& cancel) { cancel = ++fetches > 1; };
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 25);
+}
+
+TEST_F(DADataSetTest, ExecuteUpdateCountsRowsAndSelectOpens) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "UPDATE t SET name = :n WHERE id <= :k");
+    ASSERT_EQ(ds.Params()->Count(), 2);
+    ds.ParamByName("n")->SetAsString("changed");
+    ds.ParamByName("k")->SetAsInteger(7);
+    int after = 0;
+    ds.AfterExecute = [&](TObject*, bool ok) { after += ok ? 1 : 100; };
+    ds.Execute();
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(ds.RowsAffected(), 7);
+    EXPECT_FALSE(ds.Active());
+
+    SetSQL(ds, "SELECT COUNT(*) AS c FROM t WHERE name = :n");
+    ds.ParamByName("n")->SetAsString("changed");
+    ds.Execute();
+    ASSERT_TRUE(ds.Active());
+    EXPECT_EQ(ds.FieldByName("c")->GetAsInteger(), 7);
+}
+
+// Every road ends with the connection's use count where it began; a disconnected-mode
+// connection is closed again afterwards.
+TEST_F(DADataSetTest, ConnectionUseIsBalancedOnEveryRoad) {
+    enum Road { FetchToEnd, CloseMidFetch, ExecUpdate, ExecSelect, BadPrepare, BadOpen, BadParam };
+    for (bool openBefore : {false, true}) {
+        for (bool disconnected : {false, true}) {
+            for (Road road :
+                 {FetchToEnd, CloseMidFetch, ExecUpdate, ExecSelect, BadPrepare, BadOpen, BadParam}) {
+                SCOPED_TRACE(testing::Message()
+                             << "road " << road << " open " << openBefore << " dm " << disconnected);
+                connection.Options()->SetDisconnectedMode(disconnected);
+                if (openBefore) connection.Connect();
+                const int before = connection.ConnectCount();
+                {
+                    TOdbcDataSet ds;
+                    ds.SetConnection(&connection);
+                    try {
+                        switch (road) {
+                        case FetchToEnd:
+                            SetSQL(ds, "SELECT id FROM t");
+                            ds.Open();
+                            ds.Last();
+                            break;
+                        case CloseMidFetch:
+                            SetSQL(ds, "SELECT id FROM t");
+                            ds.Open();
+                            ds.Close();
+                            break;
+                        case ExecUpdate:
+                            SetSQL(ds, "UPDATE t SET id = id WHERE id = 1");
+                            ds.Execute();
+                            break;
+                        case ExecSelect:
+                            SetSQL(ds, "SELECT id FROM t WHERE id < 3");
+                            ds.Execute();
+                            ds.Close();
+                            break;
+                        case BadPrepare:
+                            SetSQL(ds, "SELEC id FROM t");
+                            ds.Prepare();
+                            ds.Open();
+                            break;
+                        case BadOpen:
+                            SetSQL(ds, "SELECT nothing FROM missing");
+                            ds.Open();
+                            break;
+                        case BadParam:
+                            SetSQL(ds, "SELECT id FROM t WHERE id = :p");
+                            ds.ParamByName("p")->SetAsString("not a number");
+                            ds.ParamByName("p")->SetDataType(ftInteger);
+                            ds.Open();
+                            break;
+                        }
+                        EXPECT_LT(road, BadPrepare) << "no error";
+                    } catch (const Exception&) {
+                        EXPECT_GE(road, BadPrepare);
+                    }
+                    if (road != CloseMidFetch && road != FetchToEnd && road != ExecSelect) ds.Close();
+                    ds.Unprepare();
+                    EXPECT_EQ(connection.ConnectCount(), before);
+                }
+                EXPECT_EQ(connection.ConnectCount(), before);
+                if (disconnected && !openBefore) {
+                    EXPECT_FALSE(connection.Connected());
+                }
+                connection.Disconnect();
+            }
+        }
+    }
+}
+
+} // namespace
