@@ -1,9 +1,13 @@
 #include "data/access/DADataSet.h"
 
+#include <cctype>
 #include <cmath>
 
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DASQLText.h"
+#include "data/memory/MemUtils.h"
+#include "platform/db/DataSet.h"
 
 namespace {
 const TDataTypesMap& TypesMap() {
@@ -13,7 +17,8 @@ const TDataTypesMap& TypesMap() {
 } // namespace
 
 TCustomDADataSet::TCustomDADataSet(TComponent* owner)
-    : TMemDataSet(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TDAParams>(this)) {
+    : TMemDataSet(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TDAParams>(this)),
+      macros_(std::make_unique<TMacros>(this)) {
     sql_->OnChange = [this](TObject*) { SQLChanged(); };
 }
 
@@ -110,12 +115,33 @@ AnsiString TCustomDADataSet::GetFinalSQL() const {
     while (!text.empty() &&
            (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '\t'))
         text.pop_back();
+    if (macros_->Count() > 0) macros_->Expand(text);
+    if (!filterSQL_.empty()) text = SqlAppendCondition(text, filterSQL_);
     return text;
 }
 
 void TCustomDADataSet::SQLChanged() {
+    ResetAfterSQLChange(false);
+}
+
+void TCustomDADataSet::MacrosChanged() {
+    if (!scanningMacros_) ResetAfterSQLChange(true);
+}
+
+void TCustomDADataSet::ResetAfterSQLChange(bool noMacroScan) {
     Close();
     Unprepare();
+    if (!noMacroScan) {
+        // The scan reports the macros' own changes; the reset below covers them.
+        scanningMacros_ = true;
+        try {
+            macros_->Scan(sql_->Text());
+        } catch (...) {
+            scanningMacros_ = false;
+            throw;
+        }
+        scanningMacros_ = false;
+    }
     // The parameters follow the new text; values of the same names are kept.
     if (connection_ && (RecordSet() || (CreateRecordSet(), RecordSet()))) {
         TDAParams old;
@@ -199,6 +225,7 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
     try {
         for (;;) {
             try {
+                if (ActiveMaster()) SetMasterParams(params_.get());
                 recCount_ = (!fetchAll_ && QueryRecCount) ? GetRecCount() : 0;
                 DoBeforeExecute();
                 WriteCommand();
@@ -300,6 +327,10 @@ void TCustomDADataSet::InternalExecute() {
                 return;
             }
             DoBeforeExecute();
+            if (ActiveMaster()) {
+                SetMasterParams(params_.get());
+                WriteCommand();
+            }
             bool ok = false;
             try {
                 RecordSet()->ExecCommand();
@@ -404,6 +435,101 @@ int TCustomDADataSet::GetRecordCount() {
         return recCount_ - fetched.AsInteger() + RecordSet()->RecordCount;
     }
     return TMemDataSet::GetRecordCount();
+}
+
+// ---- FilterSQL and master/detail through parameters ---------------------------------------------
+
+void TCustomDADataSet::SetFilterSQL(const AnsiString& value) {
+    AnsiString trimmed = value;
+    while (!trimmed.empty() && std::isspace(static_cast<unsigned char>(trimmed.back())))
+        trimmed.pop_back();
+    size_t start = 0;
+    while (start < trimmed.size() && std::isspace(static_cast<unsigned char>(trimmed[start])))
+        ++start;
+    trimmed.erase(0, start);
+    if (trimmed == filterSQL_) return;
+    const AnsiString old = filterSQL_;
+    const bool wasActive = Active();
+    filterSQL_ = trimmed;
+    Close();
+    Unprepare();
+    if (!wasActive) return;
+    try {
+        Open();
+    } catch (...) {
+        // The dataset keeps the filter it could run.
+        filterSQL_ = old;
+        throw;
+    }
+    if (Filtered() && !Filter().empty()) {
+        Resync(0);
+        First();
+    }
+}
+
+TDataSet* TCustomDADataSet::ActiveMaster() const {
+    TDataSource* source = MasterSource();
+    TDataSet* master = source ? source->DataSet() : nullptr;
+    return master && master->Active() ? master : nullptr;
+}
+
+bool TCustomDADataSet::SetMasterParams(TDAParams* params) {
+    TDataSet* master = ActiveMaster();
+    if (!master) return false;
+    bool changed = false;
+    for (int i = 0; i < params->Count(); ++i) {
+        TDAParam* p = params->Items(i);
+        TField* field = master->FindField(p->Name());
+        if (!field) continue;
+        const Variant value = field->GetAsVariant();
+        const bool same = Active() && ((!p->GetIsNull() && VariantsEqual(p->GetValue(), value)) ||
+                                       (p->GetIsNull() && value.IsEmptyOrNull()));
+        if (!same) {
+            p->AssignField(field);
+            changed = true;
+        }
+        p->SetParamType(ptInput);
+    }
+    return changed;
+}
+
+void TCustomDADataSet::RefreshDetail(TObject* sender) {
+    TMemDataSet::RefreshDetail(sender);
+    if (!Active()) return;
+    if (connection_) connection_->PushOperation(clRefresh, connection_->IsFailoverAllowed());
+    struct Pop {
+        TCustomDAConnection* c;
+        ~Pop() {
+            if (c) c->PopOperation();
+        }
+    } pop{connection_};
+    BeginConnection(true);
+    bool keep = false;
+    try {
+        for (;;) {
+            try {
+                DoBeforeExecute();
+                WriteCommand();
+                CheckBrowseMode();
+                ReopenRecordSet();
+                break;
+            } catch (const EFailOver&) {
+                connection_->RestoreTransactions();
+            }
+        }
+        Resync(0);
+        First();
+        // Rows left on the server keep the use until they are read or the dataset closes.
+        keep = Active() && !fetchUse_ && !IsAllFetched();
+    } catch (...) {
+        EndConnection();
+        throw;
+    }
+    if (keep)
+        fetchUse_ = true;
+    else
+        EndConnection();
+    rowsAffected_ = -1;
 }
 
 TDACursorField::TDACursorField(TComponent* owner) : TField(owner) {

@@ -6,6 +6,7 @@
 
 #include "data/access/CRRecordSet.h"
 #include "data/access/DBAccess.h"
+#include "data/access/Macros.h"
 #include "data/memory/MemDataSet.h"
 #include "platform/core/StringLists.h"
 
@@ -15,7 +16,7 @@ using TDAAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
 using TDABeforeFetchEvent = std::function<void(TDataSet* dataSet, bool& cancel)>;
 using TDAAfterFetchEvent = std::function<void(TDataSet* dataSet)>;
 
-class TCustomDADataSet : public TMemDataSet {
+class TCustomDADataSet : public TMemDataSet, public TMacrosOwner {
 public:
     VZ_CLASS(TCustomDADataSet, TMemDataSet)
     explicit TCustomDADataSet(TComponent* owner);
@@ -27,6 +28,12 @@ public:
     void SetSQL(const TStrings& lines) { sql_->Assign(const_cast<TStrings*>(&lines)); }
     TDAParams* Params() const { return params_.get(); }
     TDAParam* ParamByName(const AnsiString& name) const { return params_->ParamByName(name); }
+    TMacros* Macros() const { return macros_.get(); }
+    TMacro* MacroByName(const AnsiString& name) const { return macros_->MacroByName(name); }
+    const AnsiString& FilterSQL() const { return filterSQL_; }
+    virtual void SetFilterSQL(const AnsiString& value);
+    // The master's values into the parameters of the same names; true when any changed.
+    virtual bool SetMasterParams(TDAParams* params);
 
     int FetchRows() const { return fetchRows_; }
     void SetFetchRows(int value);
@@ -45,6 +52,11 @@ public:
     virtual bool IsQuery();
     virtual bool IsAllFetched();
     virtual AnsiString GetFinalSQL() const;
+
+    bool MacrosOwnerIsDataSet() const override { return true; }
+    bool MacrosOwnerActive() const override { return const_cast<TCustomDADataSet*>(this)->Active(); }
+    AnsiString MacrosOwnerSQL() const override { return sql_->Text(); }
+    void MacrosChanged() override;
 
     TNotifyEvent BeforeExecute;
     TDAAfterExecuteEvent AfterExecute;
@@ -77,12 +89,18 @@ protected:
     int GetRecordCount() override;
     void DoAfterScroll() override;
     void Notification(TComponent* component, TOperation operation) override;
+    bool UsesLocalMasterDetail() override { return false; }
+    bool PrepareLocalMDLinks() override { return SetMasterParams(params_.get()); }
+    void RefreshDetail(TObject* sender) override;
+    // The active master of the link; nullptr without one.
+    TDataSet* ActiveMaster() const;
 
     TCRRecordSet* RecordSet() const { return static_cast<TCRRecordSet*>(FIRecordSet); }
     TCRCommand* Command() const { return RecordSet() ? RecordSet()->GetCommand() : nullptr; }
 
 private:
     void SQLChanged();
+    void ResetAfterSQLChange(bool noMacroScan);
     // The final text and the parameter values into the record set's command.
     void WriteCommand();
     void ReadParamDescs();
@@ -90,6 +108,9 @@ private:
     TCustomDAConnection* connection_ = nullptr;
     std::unique_ptr<TStringList> sql_;
     std::unique_ptr<TDAParams> params_;
+    std::unique_ptr<TMacros> macros_;
+    AnsiString filterSQL_;
+    bool scanningMacros_ = false;
     int fetchRows_ = 25;
     bool uniDirectional_ = false;
     bool fetchAll_ = false;

@@ -7,6 +7,7 @@
 #include "data/access/DADataSet.h"
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
+#include "platform/db/DataSet.h"
 
 namespace {
 
@@ -232,6 +233,73 @@ TEST_F(DADataSetTest, ConnectionUseIsBalancedOnEveryRoad) {
             }
         }
     }
+}
+
+TEST_F(DADataSetTest, MacrosExpandIntoTheStatement) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM t WHERE &cond ORDER BY id");
+    ASSERT_EQ(ds.Macros()->Count(), 1);
+    ds.MacroByName("cond")->SetValue("id > 97");
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 3);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 98);
+    // A changed macro closes the dataset; the next open runs the new text.
+    ds.MacroByName("cond")->SetValue("id = 5");
+    EXPECT_FALSE(ds.Active());
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 1);
+}
+
+TEST_F(DADataSetTest, FilterSQLFiltersAndABadOneRestoresTheOld) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM t WHERE id <= 50 ORDER BY id");
+    ds.Open();
+    ds.SetFilterSQL("  id > 45 ");
+    EXPECT_EQ(ds.FilterSQL(), "id > 45");
+    ASSERT_TRUE(ds.Active());
+    EXPECT_EQ(ds.RecordCount(), 5);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 46);
+    EXPECT_THROW(ds.SetFilterSQL("no_such_column = 1"), Exception);
+    EXPECT_EQ(ds.FilterSQL(), "id > 45");
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 5);
+    ds.Close();
+    EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
+// A master scroll that changes the detail's parameter runs the detail again; a master record
+// with the same key does not.
+TEST_F(DADataSetTest, MasterScrollRerunsTheDetailOnlyWhenTheParameterChanges) {
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE m (k INTEGER, ord INTEGER)");
+    Exec(connection.Internal(), "INSERT INTO m VALUES (1, 1), (1, 2), (2, 3)");
+    const int before = connection.ConnectCount();
+    TOdbcDataSet master, detail;
+    master.SetConnection(&connection);
+    detail.SetConnection(&connection);
+    SetSQL(master, "SELECT k FROM m ORDER BY ord");
+    SetSQL(detail, "SELECT id FROM t WHERE id % 10 = :k ORDER BY id");
+    TDataSource source(nullptr);
+    source.SetDataSet(&master);
+    detail.SetMasterSource(&source);
+    int runs = 0;
+    detail.BeforeExecute = [&](TObject*) { ++runs; };
+    master.Open();
+    detail.Open();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 1);
+    master.Next();
+    EXPECT_EQ(runs, 1);
+    master.Next();
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(detail.ParamByName("k")->GetAsInteger(), 2);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 2);
+    EXPECT_EQ(detail.RecordCount(), 10);
+    detail.Close();
+    master.Close();
+    EXPECT_EQ(connection.ConnectCount(), before);
 }
 
 } // namespace
