@@ -6,6 +6,7 @@
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DASQLText.h"
+#include "data/memory/CRParser.h"
 #include "data/memory/MemUtils.h"
 #include "platform/db/DataSet.h"
 
@@ -15,6 +16,26 @@ const TDataTypesMap& TypesMap() {
     return map;
 }
 } // namespace
+
+AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass, int* count) {
+    std::unique_ptr<TSQLParser> parser =
+        parserClass ? parserClass->Create(sql) : std::make_unique<TSQLParser>(sql);
+    parser->SkipCommentLexemes = false;
+    AnsiString result;
+    size_t copied = 0;
+    int n = 0;
+    AnsiString lexeme;
+    for (int code = parser->GetNext(lexeme); code != lcEnd; code = parser->GetNext(lexeme)) {
+        if (code != lcSymbol || lexeme != "?") continue;
+        const size_t at = static_cast<size_t>(parser->CurrentOffset()) - 1; // just after the marker
+        result.append(sql, copied, at - copied);
+        result += ":" + std::to_string(++n);
+        copied = at + 1;
+    }
+    result.append(sql, copied, AnsiString::npos);
+    if (count) *count = n;
+    return result;
+}
 
 TCustomDADataSet::TCustomDADataSet(TComponent* owner)
     : TMemDataSet(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TDAParams>(this)),
@@ -341,7 +362,7 @@ void TCustomDADataSet::InternalExecute() {
             }
             if (IsQuery()) {
                 // The statement turned out to return rows: the dataset reads them from a run of its own.
-                RecordSet()->GetCommand()->SetCursorState(IsPrepared() ? csPrepared : csInactive);
+                RecordSet()->DoClose();
                 Open();
                 return;
             }
@@ -530,6 +551,31 @@ void TCustomDADataSet::RefreshDetail(TObject* sender) {
     else
         EndConnection();
     rowsAffected_ = -1;
+}
+
+int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
+                                         TCustomDADataSet** resultSet) {
+    if (resultSet) *resultSet = nullptr;
+    if (!connection_) DatabaseError("Connection is not defined", this);
+    std::unique_ptr<TCustomDADataSet> ds(NewDataSet());
+    if (!ds) DatabaseError("Connection is not defined", this);
+    ds->SetConnection(connection_);
+    // The markers are read with the command's lexer, so a "?" in a literal or comment stays text.
+    const TSQLParserClass* parserClass = Command() ? Command()->GetParserClass() : nullptr;
+    TStringList lines;
+    lines.SetText(SqlNumberQuestionMarkers(sql, parserClass));
+    ds->SetSQL(lines);
+    const int given = params ? params->Count() : 0;
+    for (int i = 0; i < ds->Params()->Count() && i < given; ++i) {
+        TDAParam* p = ds->Params()->Items(i);
+        p->AssignParam(params->Items(i));
+        p->SetName(std::to_string(i + 1));
+        if (p->ParamType() == ptUnknown) p->SetParamType(ptInput);
+    }
+    ds->Execute();
+    const int rows = ds->RowsAffected();
+    if (resultSet) *resultSet = ds.release();
+    return rows;
 }
 
 TDACursorField::TDACursorField(TComponent* owner) : TField(owner) {

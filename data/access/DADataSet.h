@@ -11,6 +11,12 @@
 #include "platform/core/StringLists.h"
 
 class TCustomDAConnection;
+struct TSQLParserClass;
+
+// The statement with each "?" marker numbered ":1", ":2", ... in order; a "?" inside a string,
+// a quoted name or a comment stays as it is. count receives the number of markers.
+AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass,
+                                    int* count = nullptr);
 
 using TDAAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
 using TDABeforeFetchEvent = std::function<void(TDataSet* dataSet, bool& cancel)>;
@@ -52,6 +58,10 @@ public:
     virtual bool IsQuery();
     virtual bool IsAllFetched();
     virtual AnsiString GetFinalSQL() const;
+    // Runs sql with "?" markers and the parameters given by position on a new dataset of this
+    // connection; the rows affected. With resultSet the dataset is handed over (the caller frees it).
+    virtual int PSExecuteStatement(const AnsiString& sql, TParams* params,
+                                   TCustomDADataSet** resultSet = nullptr);
 
     bool MacrosOwnerIsDataSet() const override { return true; }
     bool MacrosOwnerActive() const override { return const_cast<TCustomDADataSet*>(this)->Active(); }
@@ -72,6 +82,8 @@ protected:
     virtual void Disconnect(bool close);
     // The provider's record set for this dataset's connection; nullptr without one.
     virtual TCRRecordSet* NewRecordSet() { return nullptr; }
+    // A new dataset of the same kind for statements the dataset runs for others.
+    virtual TCustomDADataSet* NewDataSet() { return nullptr; }
     virtual void InternalExecute();
     virtual void DoBeforeExecute();
     virtual void DoAfterExecute(bool result);

@@ -8,6 +8,7 @@
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
 #include "platform/db/DataSet.h"
+#include "support/PostgresServer.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ public:
 
 protected:
     TCRRecordSet* NewRecordSet() override { return new TODBCRecordSet(); }
+    TCustomDADataSet* NewDataSet() override { return new TOdbcDataSet(); }
     int GetRecCount() override {
         ++countQueries;
         auto* connection = static_cast<TOdbcDAConnection*>(Connection());
@@ -300,6 +302,80 @@ TEST_F(DADataSetTest, MasterScrollRerunsTheDetailOnlyWhenTheParameterChanges) {
     detail.Close();
     master.Close();
     EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+// Only "?" lexemes are markers: those in strings, quoted names and comments stay text and take
+// no parameter. The SQLite driver counts every "?" of the text as a marker, so the quoted-name
+// and comment cases run on PostgreSQL.
+struct MarkerCase {
+    const char* sql;
+    const char* numbered;
+    int value;
+    int count; // the single row's value; -1 for a statement that returns no rows
+    bool sqlite;
+};
+const MarkerCase markerCases[] = {
+    {"SELECT COUNT(*) FROM t WHERE id = ? AND name <> 'why?'",
+     "SELECT COUNT(*) FROM t WHERE id = :1 AND name <> 'why?'", 5, 1, true},
+    {"SELECT COUNT(*) AS \"n?\" FROM t WHERE id > ? -- why?\n",
+     "SELECT COUNT(*) AS \"n?\" FROM t WHERE id > :1 -- why?\n", 90, 10, false},
+    {"SELECT COUNT(*) FROM t /* ? */ WHERE id<? AND name = 'row'||?",
+     "SELECT COUNT(*) FROM t /* ? */ WHERE id<:1 AND name = 'row'||:2", 3, 1, false},
+    {"UPDATE t SET name = 'x?' WHERE id = ?", "UPDATE t SET name = 'x?' WHERE id = :1", 7, -1, true},
+};
+
+void RunMarkerCases(TOdbcDAConnection& connection, bool sqlite) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    ds.SQL()->SetText("SELECT id FROM t");
+    const int before = connection.ConnectCount();
+    for (const MarkerCase& c : markerCases) {
+        if (sqlite && !c.sqlite) continue;
+        SCOPED_TRACE(c.sql);
+        EXPECT_EQ(SqlNumberQuestionMarkers(c.sql, nullptr), c.numbered);
+        TParams params;
+        params.CreateParam(ftInteger, "a", ptUnknown)->SetAsInteger(c.value);
+        params.CreateParam(ftInteger, "b", ptUnknown)->SetAsInteger(2);
+        TCustomDADataSet* result = nullptr;
+        int rows = 0;
+        try {
+            rows = ds.PSExecuteStatement(c.sql, &params, &result);
+        } catch (const Exception& e) {
+            ADD_FAILURE() << e.Message();
+            continue;
+        }
+        ASSERT_NE(result, nullptr);
+        std::unique_ptr<TCustomDADataSet> owned(result);
+        ASSERT_GE(result->Params()->Count(), 1);
+        EXPECT_EQ(result->Params()->Items(0)->Name(), "1");
+        EXPECT_EQ(result->Params()->Items(0)->ParamType(), ptInput);
+        if (c.count >= 0) {
+            ASSERT_TRUE(result->Active());
+            EXPECT_EQ(result->Fields()[0]->GetAsInteger(), c.count);
+        } else {
+            EXPECT_EQ(rows, 1);
+            EXPECT_FALSE(result->Active());
+        }
+    }
+    EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+TEST_F(DADataSetTest, PSExecuteStatementNumbersOnlyRealMarkers) {
+    RunMarkerCases(connection, true);
+}
+
+TEST(DADataSetPostgres, PSExecuteStatementNumbersOnlyRealMarkers) {
+    const PostgresServer& server = PostgresServer::Get();
+    TOdbcDAConnection connection;
+    connection.SetServer(server.ServerText());
+    connection.SetUsername(server.User);
+    connection.SetPassword(server.Password);
+    connection.Connect();
+    Exec(connection.Internal(), "DROP TABLE IF EXISTS t");
+    Exec(connection.Internal(), "CREATE TABLE t (id INTEGER, name VARCHAR(20))");
+    Exec(connection.Internal(), "INSERT INTO t SELECT i, 'row' || i FROM generate_series(1, 100) AS i");
+    RunMarkerCases(connection, false);
+    Exec(connection.Internal(), "DROP TABLE t");
 }
 
 } // namespace
