@@ -514,6 +514,31 @@ bool TCustomDADataSet::SetMasterParams(TDAParams* params) {
     return changed;
 }
 
+bool TCustomDADataSet::PostedRecordLeavesMaster() {
+    TDataSet* master = ActiveMaster();
+    if (!master || MasterFields().empty() || DetailFields().empty()) return false;
+    size_t masterPos = 0, detailPos = 0;
+    for (;;) {
+        const AnsiString masterName = ExtractFieldName(MasterFields(), masterPos);
+        const AnsiString detailName = ExtractFieldName(DetailFields(), detailPos);
+        if (masterName.empty() || detailName.empty()) return false;
+        TField* masterField = master->FindField(masterName);
+        TField* detailField = FindField(detailName);
+        if (masterField && detailField &&
+            !VariantsEqual(masterField->GetAsVariant(), detailField->GetAsVariant()))
+            return true;
+    }
+}
+
+void TCustomDADataSet::InternalPost() {
+    // Checked before the record is stored, so that a refused record is not left cached.
+    const bool leaves = PostedRecordLeavesMaster();
+    Assert(!(leaves && CachedUpdates()), "Can not use Master/Detail with CachedUpdates");
+    TMemDataSet::InternalPost();
+    if (leaves)
+        if (auto* memData = dynamic_cast<TMemData*>(FIRecordSet)) memData->RemoveRecord();
+}
+
 void TCustomDADataSet::RefreshDetail(TObject* sender) {
     TMemDataSet::RefreshDetail(sender);
     if (!Active()) return;

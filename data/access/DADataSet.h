@@ -101,6 +101,7 @@ protected:
     int GetRecordCount() override;
     void DoAfterScroll() override;
     void Notification(TComponent* component, TOperation operation) override;
+    void InternalPost() override;
     bool UsesLocalMasterDetail() override { return false; }
     bool PrepareLocalMDLinks() override { return SetMasterParams(params_.get()); }
     void RefreshDetail(TObject* sender) override;
@@ -116,6 +117,8 @@ private:
     // The final text and the parameter values into the record set's command.
     void WriteCommand();
     void ReadParamDescs();
+    // The record being posted no longer matches the master's current record.
+    bool PostedRecordLeavesMaster();
 
     TCustomDAConnection* connection_ = nullptr;
     std::unique_ptr<TStringList> sql_;

@@ -364,6 +364,50 @@ TEST_F(DADataSetTest, PSExecuteStatementNumbersOnlyRealMarkers) {
     RunMarkerCases(connection, true);
 }
 
+// A detail record moved away from its master with cached updates is refused before it is cached:
+// Cancel then gives the old values back and a second Post is refused again rather than cached twice.
+TEST_F(DADataSetTest, DetailPostLeavingItsMasterIsRefusedBeforeCaching) {
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE m (k INTEGER)");
+    Exec(connection.Internal(), "INSERT INTO m VALUES (3)");
+    TOdbcDataSet master, detail;
+    master.SetConnection(&connection);
+    detail.SetConnection(&connection);
+    master.SQL()->SetText("SELECT k FROM m");
+    detail.SQL()->SetText("SELECT id, name, id % 10 AS k FROM t WHERE id % 10 = :k ORDER BY id");
+    TDataSource source(nullptr);
+    source.SetDataSet(&master);
+    detail.SetMasterSource(&source);
+    detail.SetMasterFields("k");
+    detail.SetDetailFields("k");
+    detail.SetCachedUpdates(true);
+    master.Open();
+    detail.Open();
+    ASSERT_EQ(detail.FieldByName("id")->GetAsInteger(), 3);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        detail.Edit();
+        detail.FieldByName("k")->SetAsInteger(4);
+        try {
+            detail.Post();
+            ADD_FAILURE() << "posted";
+        } catch (const EAssertionFailed& e) {
+            EXPECT_EQ(e.Message().rfind("Can not use Master/Detail with CachedUpdates", 0), 0u)
+                << e.Message();
+        }
+        EXPECT_EQ(detail.State(), dsEdit);
+        detail.Cancel();
+        EXPECT_EQ(detail.FieldByName("k")->GetAsInteger(), 3);
+    }
+    EXPECT_EQ(detail.RecordCount(), 10);
+    // A record that stays with its master is cached as usual.
+    detail.Edit();
+    detail.FieldByName("name")->SetAsString("kept");
+    detail.Post();
+    EXPECT_EQ(detail.FieldByName("name")->GetAsString(), "kept");
+    detail.Close();
+    master.Close();
+}
+
 TEST(DADataSetPostgres, PSExecuteStatementNumbersOnlyRealMarkers) {
     const PostgresServer& server = PostgresServer::Get();
     TOdbcDAConnection connection;
