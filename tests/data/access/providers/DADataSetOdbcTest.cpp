@@ -404,6 +404,15 @@ TEST_F(DADataSetTest, DetailPostLeavingItsMasterIsRefusedBeforeCaching) {
     detail.FieldByName("name")->SetAsString("kept");
     detail.Post();
     EXPECT_EQ(detail.FieldByName("name")->GetAsString(), "kept");
+    // Without cached updates the record is stored and leaves the detail's view.
+    detail.Close();
+    detail.SetCachedUpdates(false);
+    detail.Open();
+    detail.Edit();
+    detail.FieldByName("k")->SetAsInteger(4);
+    detail.Post();
+    EXPECT_EQ(detail.RecordCount(), 9);
+    EXPECT_EQ(detail.FieldByName("k")->GetAsInteger(), 3);
     detail.Close();
     master.Close();
 }
