@@ -17,6 +17,27 @@ const TDataTypesMap& TypesMap() {
 }
 } // namespace
 
+// The options of the SQL dataset reach its record set and command, now and at every binding.
+class TDASQLDataSetOptions : public TDADataSetOptions {
+public:
+    explicit TDASQLDataSetOptions(TCustomDADataSet* owner) : TDADataSetOptions(owner), dataSet_(owner) {}
+
+protected:
+    void PushRecordSetProp(int prop, const Variant& value) override {
+        if (dataSet_->RecordSet()) dataSet_->RecordSet()->SetProp(prop, value);
+    }
+    void PushCommandProp(int prop, const Variant& value) override {
+        if (dataSet_->Command()) dataSet_->Command()->SetProp(prop, value);
+    }
+    void UnprepareOwner() override {
+        dataSet_->Close();
+        dataSet_->Unprepare();
+    }
+
+private:
+    TCustomDADataSet* dataSet_;
+};
+
 AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass, int* count) {
     std::unique_ptr<TSQLParser> parser =
         parserClass ? parserClass->Create(sql) : std::make_unique<TSQLParser>(sql);
@@ -40,6 +61,7 @@ AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass
 TCustomDADataSet::TCustomDADataSet(TComponent* owner)
     : TMemDataSet(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TDAParams>(this)),
       macros_(std::make_unique<TMacros>(this)) {
+    options_ = CreateOptions();
     sql_->OnChange = [this](TObject*) { SQLChanged(); };
 }
 
@@ -51,6 +73,10 @@ TCustomDADataSet::~TCustomDADataSet() {
     }
     if (connection_) connection_->UnRegisterClient(this);
     SetRecordSet(nullptr);
+}
+
+std::unique_ptr<TDADataSetOptions> TCustomDADataSet::CreateOptions() {
+    return std::make_unique<TDASQLDataSetOptions>(this);
 }
 
 void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
@@ -88,6 +114,21 @@ void TCustomDADataSet::SetRecordSet(TData* recordSet) {
     rs->SetProp(prFetchRows, fetchRows_);
     rs->SetProp(prFetchAll, fetchAll_);
     rs->SetProp(prReadOnly, readOnly_);
+    if (options_) {
+        rs->SetProp(prLongStrings, options_->LongStrings());
+        rs->SetProp(prFlatBuffers, options_->FlatBuffers());
+        rs->TrimFixedChar = options_->TrimFixedChar();
+        rs->TrimVarChar = options_->TrimVarChar();
+        rs->SetEmptyStrToNull = options_->SetEmptyStrToNull();
+        rs->SetProp(prCompressBlobMode, static_cast<int>(options_->CompressBlobMode()));
+        rs->SetProp(prDefaultValues, options_->DefaultValues());
+        rs->SetProp(prFieldsOrigin, options_->FieldsOrigin());
+        rs->SetProp(prExtendedFieldsInfo, options_->ExtendedFieldsInfo());
+        TCRCommand* command = rs->GetCommand();
+        command->SetProp(prQuoteNames, options_->QuoteNames());
+        command->SetProp(prEnableBCD, options_->EnableBCD());
+        command->SetProp(prEnableFmtBCD, options_->EnableFMTBCD());
+    }
     rs->OnBeforeFetch = [this](bool& cancel) { DoBeforeFetch(cancel); };
     rs->OnAfterFetch = [this] { DoAfterFetch(); };
     rs->SetComponent(this);
@@ -247,7 +288,7 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
         for (;;) {
             try {
                 if (ActiveMaster()) SetMasterParams(params_.get());
-                recCount_ = (!fetchAll_ && QueryRecCount) ? GetRecCount() : 0;
+                recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
                 DoBeforeExecute();
                 WriteCommand();
                 TMemDataSet::OpenCursor(infoQuery);
@@ -450,7 +491,7 @@ void TCustomDADataSet::SetReadOnly(bool value) {
 }
 
 int TCustomDADataSet::GetRecordCount() {
-    if (Active() && !IsAllFetched() && QueryRecCount && recCount_ != 0) {
+    if (Active() && !IsAllFetched() && options_->QueryRecCount && recCount_ != 0) {
         Variant fetched;
         RecordSet()->GetProp(prRowsFetched, fetched);
         return recCount_ - fetched.AsInteger() + RecordSet()->RecordCount;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data/access/CRRecordSet.h"
+#include "data/access/DADataSetOptions.h"
 #include "data/access/DBAccess.h"
 #include "data/access/Macros.h"
 #include "data/memory/MemDataSet.h"
@@ -49,7 +50,7 @@ public:
     virtual void SetFetchAll(bool value);
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value);
-    bool QueryRecCount = false;
+    TDADataSetOptions* Options() const { return options_.get(); }
     int RowsAffected() const { return rowsAffected_; }
 
     void Prepare() override;
@@ -74,6 +75,7 @@ public:
     TDAAfterFetchEvent AfterFetch;
 
 protected:
+    virtual std::unique_ptr<TDADataSetOptions> CreateOptions();
     virtual TCustomDAConnection* UsedConnection() const { return connection_; }
     virtual void BeginConnection(bool internal);
     virtual void EndConnection();
@@ -112,6 +114,7 @@ protected:
     TCRCommand* Command() const { return RecordSet() ? RecordSet()->GetCommand() : nullptr; }
 
 private:
+    friend class TDASQLDataSetOptions;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
     // The final text and the parameter values into the record set's command.
@@ -124,6 +127,7 @@ private:
     std::unique_ptr<TStringList> sql_;
     std::unique_ptr<TDAParams> params_;
     std::unique_ptr<TMacros> macros_;
+    std::unique_ptr<TDADataSetOptions> options_;
     AnsiString filterSQL_;
     bool scanningMacros_ = false;
     int fetchRows_ = 25;

@@ -35,6 +35,7 @@ public:
     TOdbcDataSet() : TCustomDADataSet(nullptr) {}
     ~TOdbcDataSet() override { Close(); }
     int countQueries = 0;
+    TCRRecordSet* Rs() const { return RecordSet(); }
 
 protected:
     TCRRecordSet* NewRecordSet() override { return new TODBCRecordSet(); }
@@ -106,6 +107,32 @@ TEST_F(DADataSetTest, DefaultsAndFetchRowsBounds) {
     }
 }
 
+// Options reach the record set when it is bound and when they change; the ones that shape the
+// fields are refused on an open dataset.
+TEST_F(DADataSetTest, OptionsReachTheRecordSet) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    ds.Options()->SetFlatBuffers(true);
+    ds.Options()->SetTrimVarChar(true);
+    ds.SQL()->SetText("SELECT id, name FROM t WHERE id = 1");
+    ASSERT_NE(ds.Rs(), nullptr);
+    EXPECT_TRUE(ds.Rs()->FlatBuffers());
+    EXPECT_TRUE(ds.Rs()->TrimVarChar);
+    ds.Options()->SetLongStrings(false);
+    EXPECT_FALSE(ds.Rs()->LongStrings());
+    ds.Open();
+    EXPECT_THROW(ds.Options()->SetLongStrings(true), EDatabaseError);
+    EXPECT_FALSE(ds.Options()->LongStrings());
+    EXPECT_THROW(ds.SetFetchRows(10), EDatabaseError);
+    EXPECT_EQ(ds.FetchRows(), 25);
+    ds.Options()->SetTrimVarChar(false);
+    EXPECT_FALSE(ds.Rs()->TrimVarChar);
+    // AutoPrepare's change closes the dataset.
+    ds.Options()->SetAutoPrepare(true);
+    EXPECT_FALSE(ds.Active());
+    EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
 TEST_F(DADataSetTest, RecordCountFollowsTheFetchedRowsOrTheCountQuery) {
     TOdbcDataSet ds;
     ds.SetConnection(&connection);
@@ -119,14 +146,14 @@ TEST_F(DADataSetTest, RecordCountFollowsTheFetchedRowsOrTheCountQuery) {
     EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 31);
     ds.Close();
 
-    ds.QueryRecCount = true;
+    ds.Options()->QueryRecCount = true;
     ds.Open();
     EXPECT_EQ(ds.countQueries, 1);
     EXPECT_EQ(ds.RecordCount(), 100);
     ds.Close();
 
     // Switching FetchAll on while open takes the rest at once.
-    ds.QueryRecCount = false;
+    ds.Options()->QueryRecCount = false;
     ds.Open();
     ds.SetFetchAll(true);
     EXPECT_EQ(ds.RecordCount(), 100);
