@@ -230,9 +230,9 @@ void TCustomDASQL::InternalExecute(int) {
                 command_->Execute();
                 break;
             } catch (const EFailOver&) {
+                // The failed run ended its use; the connection counted one more for the re-run
+                // when it found the cause.
                 c->RestoreTransactions();
-                // The failed run ended its use; the re-run takes one of its own.
-                BeginConnection(true);
             }
         }
     } catch (...) {

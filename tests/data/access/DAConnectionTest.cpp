@@ -7,6 +7,7 @@
 
 #include "TestProvider.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DASQL.h"
 
 namespace {
 
@@ -354,4 +355,27 @@ TEST(DAConnection, AssignCopiesLoginOptionsAndEvents) {
     EXPECT_EQ(connected, 1);
     TDAConnectionOptions options(nullptr);
     EXPECT_THROW(options.Assign(&a), Exception);
+}
+
+// A prepared statement's plan lives in the session: while one waits prepared, a lost connection is
+// not re-established behind its back.
+TEST(DAConnection, PreparedStatementRulesOutTheReconnect) {
+    TTestDAConnection connection;
+    connection.Options()->LocalFailover = true;
+    connection.Connect();
+    TCustomDASQL statement(nullptr);
+    statement.SetConnection(&connection);
+    statement.SQL()->SetText("UPDATE t SET a = :a");
+    statement.Prepare();
+    EXPECT_EQ(connection.ConnectCount(), 2);
+    connection.PushOperation(clOpen, true);
+    EFatalTest error(true);
+    bool fail = true, reconnect = false, reexecute = false;
+    TConnLostCause cause = clUnknown;
+    connection.DoError(error, fail, reconnect, reexecute, 0, cause);
+    EXPECT_FALSE(reconnect);
+    EXPECT_TRUE(fail);
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_FALSE(statement.Prepared()) << "the disconnect unprepares it";
+    EXPECT_EQ(connection.ConnectCount(), 0);
 }

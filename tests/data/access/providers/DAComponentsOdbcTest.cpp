@@ -141,28 +141,22 @@ protected:
             Sleep(20);
         }
     }
-    // A statement as the statement component runs it: pushed once, re-run after EFailOver.
+    // Runs sql through a statement component; answers how often the command ran. The connection's
+    // use count is back where it was whatever the outcome.
     int Run(TOdbcDAConnection& worker, const std::string& sql) {
+        const int count = worker.ConnectCount();
         int runs = 0;
-        worker.PushOperation(clExecute, true);
+        TCustomDASQL statement(nullptr);
+        statement.SetConnection(&worker);
+        statement.SQL()->SetText(sql.c_str());
+        statement.AfterExecute = [&](TObject*, bool) { ++runs; };
         try {
-            for (;;) {
-                ++runs;
-                try {
-                    TODBCCommand command;
-                    command.SetConnection(&worker.Internal());
-                    command.SetProp(prDisableParamScan, true);
-                    command.SetSQL(sql.c_str());
-                    command.Execute();
-                    break;
-                } catch (const EFailOver&) {
-                }
-            }
+            statement.Execute();
         } catch (...) {
-            worker.PopOperation();
+            EXPECT_EQ(worker.Connected() ? count : 0, worker.ConnectCount());
             throw;
         }
-        worker.PopOperation();
+        EXPECT_EQ(count, worker.ConnectCount());
         return runs;
     }
     TOdbcDAConnection admin;
