@@ -269,6 +269,8 @@ private:
     // resynchronised however the pass ends.
     void RunApplyPass(const std::function<void()>& pass);
     void SetFilterData(const AnsiString& text, TFilterOptions options);
+    // Runs change, then installs the local filter and refreshes when a master link was or is set.
+    void ChangeMasterLink(const std::function<void()>& change);
     void RefilterAndShow();
 
     std::unique_ptr<TDataSetService> service_;

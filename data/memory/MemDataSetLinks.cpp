@@ -49,29 +49,25 @@ bool TMemDataSet::IsMasterActive() const {
     return source && source->DataSet() && source->DataSet()->Active();
 }
 
+void TMemDataSet::ChangeMasterLink(const std::function<void()>& change) {
+    const bool had = HasMasterLink();
+    change();
+    InstallLocalMDFilter();
+    if (had || HasMasterLink()) RefreshLocalDetail();
+}
+
 void TMemDataSet::SetMasterSource(TDataSource* source) {
     if (source == MasterSource()) return;
     if (IsLinkedTo(source)) DatabaseError("Circular datalinks are not allowed", this);
-    const bool had = HasMasterLink();
-    dataLink_->SetDataSource(source);
-    InstallLocalMDFilter();
-    if (had || HasMasterLink()) RefreshLocalDetail();
+    ChangeMasterLink([&] { dataLink_->SetDataSource(source); });
 }
 
 void TMemDataSet::SetMasterFields(const AnsiString& value) {
-    if (value == masterFields_) return;
-    const bool had = HasMasterLink();
-    masterFields_ = value;
-    InstallLocalMDFilter();
-    if (had || HasMasterLink()) RefreshLocalDetail();
+    if (value != masterFields_) ChangeMasterLink([&] { masterFields_ = value; });
 }
 
 void TMemDataSet::SetDetailFields(const AnsiString& value) {
-    if (value == detailFields_) return;
-    const bool had = HasMasterLink();
-    detailFields_ = value;
-    InstallLocalMDFilter();
-    if (had || HasMasterLink()) RefreshLocalDetail();
+    if (value != detailFields_) ChangeMasterLink([&] { detailFields_ = value; });
 }
 
 void TMemDataSet::EnsureDetailTimer() {
