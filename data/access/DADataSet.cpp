@@ -580,6 +580,42 @@ void TCustomDADataSet::InternalPost() {
         if (auto* memData = dynamic_cast<TMemData*>(FIRecordSet)) memData->RemoveRecord();
 }
 
+void TCustomDADataSet::InternalRefresh() {
+    if (connection_) connection_->PushOperation(clRefresh, connection_->IsFailoverAllowed());
+    struct Pop {
+        TCustomDAConnection* c;
+        ~Pop() {
+            if (c) c->PopOperation();
+        }
+    } pop{connection_};
+    BeginConnection(true);
+    bool keep = false;
+    try {
+        for (;;) {
+            try {
+                recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
+                DoBeforeExecute();
+                WriteCommand();
+                TMemDataSet::InternalRefresh();
+                break;
+            } catch (const EFailOver&) {
+                connection_->RestoreTransactions();
+            }
+        }
+        rowsAffected_ = -1;
+        InternalFirst();
+        // Rows left on the server keep the use until they are read or the dataset closes.
+        keep = !fetchUse_ && !IsAllFetched();
+    } catch (...) {
+        EndConnection();
+        throw;
+    }
+    if (keep)
+        fetchUse_ = true;
+    else
+        EndConnection();
+}
+
 void TCustomDADataSet::RefreshDetail(TObject* sender) {
     TMemDataSet::RefreshDetail(sender);
     if (!Active()) return;

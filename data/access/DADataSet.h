@@ -104,6 +104,9 @@ protected:
     void DoAfterScroll() override;
     void Notification(TComponent* component, TOperation operation) override;
     void InternalPost() override;
+    // Runs the statement again; the record is found again by its keys once keys are detected,
+    // until then the dataset starts at its first record.
+    void InternalRefresh() override;
     bool UsesLocalMasterDetail() override { return false; }
     bool PrepareLocalMDLinks() override { return SetMasterParams(params_.get()); }
     void RefreshDetail(TObject* sender) override;

@@ -161,6 +161,27 @@ TEST_F(DADataSetTest, RecordCountFollowsTheFetchedRowsOrTheCountQuery) {
     EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 100);
 }
 
+TEST_F(DADataSetTest, RefreshRunsTheStatementAgain) {
+    connection.Connect();
+    const int before = connection.ConnectCount();
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    ds.SQL()->SetText("SELECT id FROM t WHERE id > 95 ORDER BY id");
+    int runs = 0;
+    ds.BeforeExecute = [&](TObject*) { ++runs; };
+    ds.Open();
+    ds.Next();
+    Exec(connection.Internal(), "INSERT INTO t VALUES (101, 'new')");
+    ds.Refresh();
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(ds.RecordCount(), 6);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 96);
+    EXPECT_EQ(ds.RowsAffected(), -1);
+    ds.Refresh();
+    ds.Close();
+    EXPECT_EQ(connection.ConnectCount(), before);
+}
+
 TEST_F(DADataSetTest, BeforeFetchCancelStopsTheFetch) {
     TOdbcDataSet ds;
     ds.SetConnection(&connection);
