@@ -15,6 +15,23 @@ const TDataTypesMap& TypesMap() {
     static const TDataTypesMap map;
     return map;
 }
+
+// The connection's failover operation for the duration of a step.
+class TFailOverScope {
+public:
+    TFailOverScope(TCustomDAConnection* connection, TConnLostCause cause, bool allowed)
+        : connection_(connection) {
+        if (connection_) connection_->PushOperation(cause, allowed);
+    }
+    ~TFailOverScope() {
+        if (connection_) connection_->PopOperation();
+    }
+    TFailOverScope(const TFailOverScope&) = delete;
+    TFailOverScope& operator=(const TFailOverScope&) = delete;
+
+private:
+    TCustomDAConnection* connection_;
+};
 } // namespace
 
 // The options of the SQL dataset reach its record set and command, now and at every binding.
@@ -274,13 +291,7 @@ void TCustomDADataSet::Unprepare() {
 // ---- open and close ----------------------------------------------------------------------------
 
 void TCustomDADataSet::OpenCursor(bool infoQuery) {
-    if (connection_) connection_->PushOperation(clOpen, connection_->IsFailoverAllowed());
-    struct Pop {
-        TCustomDAConnection* c;
-        ~Pop() {
-            if (c) c->PopOperation();
-        }
-    } pop{connection_};
+    TFailOverScope failOver(connection_, clOpen, connection_ && connection_->IsFailoverAllowed());
     BeginConnection(true);
     if (Active()) return;
     fetchUse_ = true;
@@ -364,13 +375,7 @@ bool TCustomDADataSet::IsAllFetched() {
 // ---- execute -----------------------------------------------------------------------------------
 
 void TCustomDADataSet::InternalExecute() {
-    if (connection_) connection_->PushOperation(clExecute, true);
-    struct Pop {
-        TCustomDAConnection* c;
-        ~Pop() {
-            if (c) c->PopOperation();
-        }
-    } pop{connection_};
+    TFailOverScope failOver(connection_, clExecute, true);
     if (Command()) {
         Variant executing;
         if (Command()->GetProp(prExecuting, executing) && executing.AsBoolean()) return;
@@ -580,16 +585,17 @@ void TCustomDADataSet::InternalPost() {
         if (auto* memData = dynamic_cast<TMemData*>(FIRecordSet)) memData->RemoveRecord();
 }
 
+void TCustomDADataSet::HoldUseForRowsLeft() {
+    // Rows left on the server keep the use until they are read or the dataset closes.
+    if (Active() && !fetchUse_ && !IsAllFetched())
+        fetchUse_ = true;
+    else
+        EndConnection();
+}
+
 void TCustomDADataSet::InternalRefresh() {
-    if (connection_) connection_->PushOperation(clRefresh, connection_->IsFailoverAllowed());
-    struct Pop {
-        TCustomDAConnection* c;
-        ~Pop() {
-            if (c) c->PopOperation();
-        }
-    } pop{connection_};
+    TFailOverScope failOver(connection_, clRefresh, connection_ && connection_->IsFailoverAllowed());
     BeginConnection(true);
-    bool keep = false;
     try {
         for (;;) {
             try {
@@ -604,30 +610,18 @@ void TCustomDADataSet::InternalRefresh() {
         }
         rowsAffected_ = -1;
         InternalFirst();
-        // Rows left on the server keep the use until they are read or the dataset closes.
-        keep = !fetchUse_ && !IsAllFetched();
     } catch (...) {
         EndConnection();
         throw;
     }
-    if (keep)
-        fetchUse_ = true;
-    else
-        EndConnection();
+    HoldUseForRowsLeft();
 }
 
 void TCustomDADataSet::RefreshDetail(TObject* sender) {
     TMemDataSet::RefreshDetail(sender);
     if (!Active()) return;
-    if (connection_) connection_->PushOperation(clRefresh, connection_->IsFailoverAllowed());
-    struct Pop {
-        TCustomDAConnection* c;
-        ~Pop() {
-            if (c) c->PopOperation();
-        }
-    } pop{connection_};
+    TFailOverScope failOver(connection_, clRefresh, connection_ && connection_->IsFailoverAllowed());
     BeginConnection(true);
-    bool keep = false;
     try {
         for (;;) {
             try {
@@ -642,16 +636,11 @@ void TCustomDADataSet::RefreshDetail(TObject* sender) {
         }
         Resync(0);
         First();
-        // Rows left on the server keep the use until they are read or the dataset closes.
-        keep = Active() && !fetchUse_ && !IsAllFetched();
     } catch (...) {
         EndConnection();
         throw;
     }
-    if (keep)
-        fetchUse_ = true;
-    else
-        EndConnection();
+    HoldUseForRowsLeft();
     rowsAffected_ = -1;
 }
 

@@ -125,6 +125,8 @@ private:
     void ReadParamDescs();
     // The record being posted no longer matches the master's current record.
     bool PostedRecordLeavesMaster();
+    // Ends the use a re-run began, or keeps it for the rows the re-run left on the server.
+    void HoldUseForRowsLeft();
 
     TCustomDAConnection* connection_ = nullptr;
     std::unique_ptr<TStringList> sql_;
