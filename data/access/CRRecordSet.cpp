@@ -59,6 +59,7 @@ void TCRRecordSet::DoUnprepare() {
 
 void TCRRecordSet::DoOpen(bool skipFieldInit) {
     atEndOfData_ = false;
+    rowsFetched_ = 0;
     TMemData::DoOpen(skipFieldInit);
     IsEOFFlag = false;
     try {
@@ -210,6 +211,9 @@ bool TCRRecordSet::GetProp(int prop, Variant& value) {
     case prFetchAll:
         value = fetchAll_;
         return true;
+    case prRowsFetched:
+        value = rowsFetched_;
+        return true;
     case prExtendedFieldsInfo:
         value = extendedFieldsInfo_;
         return true;
@@ -272,6 +276,7 @@ void TCRRecordSet::InitFetchedBlock(PRowBlock block, int count, bool backward) {
         if (LastItem) LastItem->SetNextItem(nullptr);
         CalcFieldsForItems(firstNew, lastNew);
     }
+    rowsFetched_ += count;
     BlockFetched(block, count, backward);
     if (block->ItemCount() > count) {
         if (!backward) atEndOfData_ = true;

@@ -117,5 +117,7 @@ protected:
     bool defaultValues_ = false;
     bool fieldsOrigin_ = false;
     bool breakFetch_ = false;
+    // Rows taken from the server since the open (property 23).
+    int rowsFetched_ = 0;
     std::unique_ptr<TCRTablesInfo> tablesInfo_;
 };

@@ -1,0 +1,674 @@
+#include "data/access/DADataSet.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "data/access/CRProps.h"
+#include "data/access/DAConnection.h"
+#include "data/access/DASQLText.h"
+#include "data/memory/CRParser.h"
+#include "data/memory/MemUtils.h"
+#include "platform/db/DataSet.h"
+
+namespace {
+const TDataTypesMap& TypesMap() {
+    static const TDataTypesMap map;
+    return map;
+}
+
+// The connection's failover operation for the duration of a step.
+class TFailOverScope {
+public:
+    TFailOverScope(TCustomDAConnection* connection, TConnLostCause cause, bool allowed)
+        : connection_(connection) {
+        if (connection_) connection_->PushOperation(cause, allowed);
+    }
+    ~TFailOverScope() {
+        if (connection_) connection_->PopOperation();
+    }
+    TFailOverScope(const TFailOverScope&) = delete;
+    TFailOverScope& operator=(const TFailOverScope&) = delete;
+
+private:
+    TCustomDAConnection* connection_;
+};
+} // namespace
+
+// The options of the SQL dataset reach its record set and command, now and at every binding.
+class TDASQLDataSetOptions : public TDADataSetOptions {
+public:
+    explicit TDASQLDataSetOptions(TCustomDADataSet* owner) : TDADataSetOptions(owner), dataSet_(owner) {}
+
+protected:
+    void PushRecordSetProp(int prop, const Variant& value) override {
+        if (dataSet_->RecordSet()) dataSet_->RecordSet()->SetProp(prop, value);
+    }
+    void PushCommandProp(int prop, const Variant& value) override {
+        if (dataSet_->Command()) dataSet_->Command()->SetProp(prop, value);
+    }
+    void UnprepareOwner() override {
+        dataSet_->Close();
+        dataSet_->Unprepare();
+    }
+
+private:
+    TCustomDADataSet* dataSet_;
+};
+
+AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass, int* count) {
+    std::unique_ptr<TSQLParser> parser =
+        parserClass ? parserClass->Create(sql) : std::make_unique<TSQLParser>(sql);
+    parser->SkipCommentLexemes = false;
+    AnsiString result;
+    size_t copied = 0;
+    int n = 0;
+    AnsiString lexeme;
+    for (int code = parser->GetNext(lexeme); code != lcEnd; code = parser->GetNext(lexeme)) {
+        if (code != lcSymbol || lexeme != "?") continue;
+        const size_t at = static_cast<size_t>(parser->CurrentOffset()) - 1; // just after the marker
+        result.append(sql, copied, at - copied);
+        result += ":" + std::to_string(++n);
+        copied = at + 1;
+    }
+    result.append(sql, copied, AnsiString::npos);
+    if (count) *count = n;
+    return result;
+}
+
+TCustomDADataSet::TCustomDADataSet(TComponent* owner)
+    : TMemDataSet(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TDAParams>(this)),
+      macros_(std::make_unique<TMacros>(this)) {
+    options_ = CreateOptions();
+    sql_->OnChange = [this](TObject*) { SQLChanged(); };
+}
+
+TCustomDADataSet::~TCustomDADataSet() {
+    try {
+        Close();
+        Unprepare();
+    } catch (...) {
+    }
+    if (connection_) connection_->UnRegisterClient(this);
+    SetRecordSet(nullptr);
+}
+
+std::unique_ptr<TDADataSetOptions> TCustomDADataSet::CreateOptions() {
+    return std::make_unique<TDASQLDataSetOptions>(this);
+}
+
+void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
+    if (value == connection_) return;
+    if (connection_) {
+        Disconnect(true);
+        connection_->UnRegisterClient(this);
+        connection_->RemoveFreeNotification(this);
+    }
+    connection_ = value;
+    if (connection_) {
+        connection_->FreeNotification(this);
+        connection_->RegisterClient(this, [this](TObject* s, bool c) { ConnectChange(s, c); });
+    }
+    SetRecordSet(nullptr);
+}
+
+void TCustomDADataSet::Notification(TComponent* component, TOperation operation) {
+    TMemDataSet::Notification(component, operation);
+    if (operation == opRemove && component == connection_) SetConnection(nullptr);
+}
+
+// ---- record set --------------------------------------------------------------------------------
+
+void TCustomDADataSet::CreateRecordSet() {
+    SetRecordSet(connection_ ? NewRecordSet() : nullptr);
+}
+
+void TCustomDADataSet::SetRecordSet(TData* recordSet) {
+    TMemDataSet::SetRecordSet(recordSet);
+    TCRRecordSet* rs = RecordSet();
+    if (!rs) return;
+    rs->SetConnection(connection_ ? connection_->InternalConnection() : nullptr);
+    rs->SetProp(prUniDirectional, uniDirectional_);
+    rs->SetProp(prFetchRows, fetchRows_);
+    rs->SetProp(prFetchAll, fetchAll_);
+    rs->SetProp(prReadOnly, readOnly_);
+    if (options_) {
+        rs->SetProp(prLongStrings, options_->LongStrings());
+        rs->SetProp(prFlatBuffers, options_->FlatBuffers());
+        rs->TrimFixedChar = options_->TrimFixedChar();
+        rs->TrimVarChar = options_->TrimVarChar();
+        rs->SetEmptyStrToNull = options_->SetEmptyStrToNull();
+        rs->SetProp(prCompressBlobMode, static_cast<int>(options_->CompressBlobMode()));
+        rs->SetProp(prDefaultValues, options_->DefaultValues());
+        rs->SetProp(prFieldsOrigin, options_->FieldsOrigin());
+        rs->SetProp(prExtendedFieldsInfo, options_->ExtendedFieldsInfo());
+        TCRCommand* command = rs->GetCommand();
+        command->SetProp(prQuoteNames, options_->QuoteNames());
+        command->SetProp(prEnableBCD, options_->EnableBCD());
+        command->SetProp(prEnableFmtBCD, options_->EnableFMTBCD());
+    }
+    rs->OnBeforeFetch = [this](bool& cancel) { DoBeforeFetch(cancel); };
+    rs->OnAfterFetch = [this] { DoAfterFetch(); };
+    rs->SetComponent(this);
+}
+
+// ---- connection use ----------------------------------------------------------------------------
+
+void TCustomDADataSet::BeginConnection(bool internal) {
+    if (!connection_) DatabaseError("Connection is not defined", this);
+    if (internal)
+        connection_->AcquireUse();
+    else if (!connection_->Connected())
+        connection_->Connect();
+    try {
+        if (!RecordSet()) CreateRecordSet();
+        if (!RecordSet()) DatabaseError("Connection is not defined", this);
+        RecordSet()->SetConnection(connection_->InternalConnection());
+    } catch (...) {
+        if (internal) connection_->ReleaseUse();
+        throw;
+    }
+}
+
+void TCustomDADataSet::EndConnection() {
+    if (connection_) connection_->ReleaseUse();
+}
+
+void TCustomDADataSet::ConnectChange(TObject*, bool connecting) {
+    if (!connecting) Disconnect(!connection_ || !connection_->Options()->DisconnectedMode());
+}
+
+void TCustomDADataSet::Disconnect(bool close) {
+    if (close) {
+        Close();
+        Unprepare();
+    } else if (RecordSet()) {
+        RecordSet()->Disconnect();
+    }
+    params_->NotifyValueObjects();
+}
+
+// ---- SQL and parameters ------------------------------------------------------------------------
+
+AnsiString TCustomDADataSet::GetFinalSQL() const {
+    AnsiString text = sql_->Text();
+    while (!text.empty() &&
+           (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '\t'))
+        text.pop_back();
+    if (macros_->Count() > 0) macros_->Expand(text);
+    if (!filterSQL_.empty()) text = SqlAppendCondition(text, filterSQL_);
+    return text;
+}
+
+void TCustomDADataSet::SQLChanged() {
+    ResetAfterSQLChange(false);
+}
+
+void TCustomDADataSet::MacrosChanged() {
+    if (!scanningMacros_) ResetAfterSQLChange(true);
+}
+
+void TCustomDADataSet::ResetAfterSQLChange(bool noMacroScan) {
+    Close();
+    Unprepare();
+    if (!noMacroScan) {
+        // The scan reports the macros' own changes; the reset below covers them.
+        scanningMacros_ = true;
+        try {
+            macros_->Scan(sql_->Text());
+        } catch (...) {
+            scanningMacros_ = false;
+            throw;
+        }
+        scanningMacros_ = false;
+    }
+    // The parameters follow the new text; values of the same names are kept.
+    if (connection_ && (RecordSet() || (CreateRecordSet(), RecordSet()))) {
+        TDAParams old;
+        old.Assign(params_.get());
+        RecordSet()->SetSQL(GetFinalSQL());
+        ReadParamDescs();
+        params_->AssignValues(&old);
+    }
+}
+
+void TCustomDADataSet::ReadParamDescs() {
+    params_->Clear();
+    TCRCommand* command = Command();
+    for (int i = 0; i < command->ParamCount(); ++i) {
+        TParamDesc* d = command->GetParam(i);
+        auto* p = static_cast<TDAParam*>(params_->Add());
+        p->SetName(d->GetName());
+        if (d->GetDataType() != 0) p->SetDataType(TypesMap().FieldTypeOf(d->GetDataType()));
+        p->SetParamType(static_cast<TParamType>(d->GetParamType()));
+    }
+}
+
+void TCustomDADataSet::WriteCommand() {
+    RecordSet()->SetSQL(GetFinalSQL());
+    TCRCommand* command = Command();
+    for (int i = 0; i < params_->Count(); ++i) {
+        TDAParam* p = params_->Items(i);
+        TParamDesc* d = i < command->ParamCount() ? command->GetParam(i) : command->AddParam();
+        d->SetName(p->Name());
+        d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
+        d->SetParamType(static_cast<uint8_t>(p->ParamType()));
+        d->SetIsBound(p->Bound);
+        Variant value = p->GetValue();
+        if (p->DataType() == ftDate && !value.IsEmptyOrNull())
+            value = Variant::FromDateTime(std::floor(value.AsDateTime()));
+        d->SetValue(Variant::Null());
+        d->SetValue(value);
+    }
+}
+
+// ---- prepare -----------------------------------------------------------------------------------
+
+void TCustomDADataSet::Prepare() {
+    if (IsPrepared() || Active()) return;
+    BeginConnection(true);
+    try {
+        WriteCommand();
+        TMemDataSet::Prepare();
+    } catch (...) {
+        EndConnection();
+        throw;
+    }
+    prepareUse_ = true;
+}
+
+void TCustomDADataSet::Unprepare() {
+    const bool held = prepareUse_;
+    prepareUse_ = false;
+    try {
+        TMemDataSet::Unprepare();
+    } catch (...) {
+        if (held) EndConnection();
+        throw;
+    }
+    if (held) EndConnection();
+}
+
+// ---- open and close ----------------------------------------------------------------------------
+
+void TCustomDADataSet::OpenCursor(bool infoQuery) {
+    TFailOverScope failOver(connection_, clOpen, connection_ && connection_->IsFailoverAllowed());
+    BeginConnection(true);
+    if (Active()) return;
+    fetchUse_ = true;
+    try {
+        for (;;) {
+            try {
+                if (ActiveMaster()) SetMasterParams(params_.get());
+                recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
+                DoBeforeExecute();
+                WriteCommand();
+                TMemDataSet::OpenCursor(infoQuery);
+                break;
+            } catch (const EFailOver&) {
+                connection_->RestoreTransactions();
+            }
+        }
+    } catch (...) {
+        if (fetchUse_) {
+            fetchUse_ = false;
+            EndConnection();
+        }
+        throw;
+    }
+    Variant known, count;
+    rowsAffected_ = -1;
+    if (Command()->GetProp(prIsRowsAffectedKnown, known) && known.AsBoolean() &&
+        Command()->GetProp(prRowsProcessed, count))
+        rowsAffected_ = count.AsInteger();
+    if (infoQuery || IsAllFetched()) {
+        if (fetchUse_) {
+            fetchUse_ = false;
+            EndConnection();
+        }
+    }
+}
+
+void TCustomDADataSet::InternalOpen() {
+    BeginConnection(true);
+    try {
+        TMemDataSet::InternalOpen();
+    } catch (...) {
+        EndConnection();
+        throw;
+    }
+    EndConnection();
+}
+
+void TCustomDADataSet::CloseCursor() {
+    struct End {
+        TCustomDADataSet* d;
+        ~End() {
+            if (d->fetchUse_) {
+                d->fetchUse_ = false;
+                d->EndConnection();
+            }
+        }
+    } end{this};
+    TMemDataSet::CloseCursor();
+}
+
+void TCustomDADataSet::InternalClose() {
+    try {
+        TMemDataSet::InternalClose();
+    } catch (const EDAError& e) {
+        // A lost connection leaves nothing to close on the server.
+        if (!e.IsFatalError()) throw;
+    }
+}
+
+bool TCustomDADataSet::IsQuery() {
+    return RecordSet() && RecordSet()->RowsReturn();
+}
+
+bool TCustomDADataSet::IsAllFetched() {
+    TCRCommand* command = Command();
+    if (!command) return false;
+    const uint8_t state = command->GetCursorState();
+    return state > csFetchingAll || (Active() && state == csInactive);
+}
+
+// ---- execute -----------------------------------------------------------------------------------
+
+void TCustomDADataSet::InternalExecute() {
+    TFailOverScope failOver(connection_, clExecute, true);
+    if (Command()) {
+        Variant executing;
+        if (Command()->GetProp(prExecuting, executing) && executing.AsBoolean()) return;
+    }
+    BeginConnection(true);
+    struct End {
+        TCustomDADataSet* d;
+        ~End() { d->EndConnection(); }
+    } end{this};
+    if (Active()) Close();
+    for (;;) {
+        try {
+            WriteCommand();
+            if (IsQuery()) {
+                Open();
+                return;
+            }
+            DoBeforeExecute();
+            if (ActiveMaster()) {
+                SetMasterParams(params_.get());
+                WriteCommand();
+            }
+            bool ok = false;
+            try {
+                RecordSet()->ExecCommand();
+                ok = true;
+            } catch (...) {
+                DoAfterExecute(false);
+                throw;
+            }
+            if (IsQuery()) {
+                // The statement turned out to return rows: the dataset reads them from a run of its own.
+                RecordSet()->DoClose();
+                Open();
+                return;
+            }
+            DoAfterExecute(ok);
+            return;
+        } catch (const EFailOver& e) {
+            if (e.ConnLostCause != clExecute) throw;
+            connection_->RestoreTransactions();
+        }
+    }
+}
+
+void TCustomDADataSet::DoBeforeExecute() {
+    if (BeforeExecute) BeforeExecute(this);
+}
+
+void TCustomDADataSet::DoAfterExecute(bool result) {
+    if (result) {
+        Variant count;
+        if (Command()->GetProp(prRowsProcessed, count)) rowsAffected_ = count.AsInteger();
+    }
+    if (AfterExecute) AfterExecute(this, result);
+}
+
+// ---- fetching ----------------------------------------------------------------------------------
+
+bool TCustomDADataSet::DoBeforeFetch(bool& cancel) {
+    if (BeforeFetch) BeforeFetch(this, cancel);
+    fetchCancelled_ = cancel;
+    return cancel;
+}
+
+void TCustomDADataSet::DoAfterFetch() {
+    TCRCommand* command = Command();
+    if ((!fetchAll_ || (command && command->GetCursorState() >= csFetched)) && AfterFetch) AfterFetch(this);
+    // Fetching has ended: the use held for the rows left on the server is given back.
+    if (fetchUse_ && Active() && command &&
+        (command->GetCursorState() == csInactive || command->GetCursorState() >= csFetched)) {
+        fetchUse_ = false;
+        EndConnection();
+    }
+}
+
+void TCustomDADataSet::DoAfterScroll() {
+    if (fetchCancelled_) {
+        fetchCancelled_ = false;
+        Resync(0);
+    }
+    TMemDataSet::DoAfterScroll();
+}
+
+void TCustomDADataSet::SetFetchRows(int value) {
+    if (value == fetchRows_) return;
+    CheckInactive();
+    if (value < 1 || value > 65535) DatabaseError("FetchRows must be 1..65535", this);
+    fetchRows_ = value;
+    if (RecordSet()) RecordSet()->SetProp(prFetchRows, value);
+}
+
+void TCustomDADataSet::SetUniDirectional(bool value) {
+    if (value == uniDirectional_) return;
+    CheckInactive();
+    uniDirectional_ = value;
+    if (RecordSet()) RecordSet()->SetProp(prUniDirectional, value);
+    if (value) SetFetchAll(false);
+}
+
+void TCustomDADataSet::SetFetchAll(bool value) {
+    if (value == fetchAll_) return;
+    fetchAll_ = value;
+    if (RecordSet()) RecordSet()->SetProp(prFetchAll, value);
+    if (value) {
+        SetUniDirectional(false);
+        if (Active() && RecordSet()) {
+            RecordSet()->FetchAll();
+            Resync(0);
+        }
+    }
+}
+
+void TCustomDADataSet::SetReadOnly(bool value) {
+    if (value == readOnly_) return;
+    if (RecordSet()) RecordSet()->SetProp(prReadOnly, value);
+    readOnly_ = value;
+}
+
+int TCustomDADataSet::GetRecordCount() {
+    if (Active() && !IsAllFetched() && options_->QueryRecCount && recCount_ != 0) {
+        Variant fetched;
+        RecordSet()->GetProp(prRowsFetched, fetched);
+        return recCount_ - fetched.AsInteger() + RecordSet()->RecordCount;
+    }
+    return TMemDataSet::GetRecordCount();
+}
+
+// ---- FilterSQL and master/detail through parameters ---------------------------------------------
+
+void TCustomDADataSet::SetFilterSQL(const AnsiString& value) {
+    AnsiString trimmed = value;
+    while (!trimmed.empty() && std::isspace(static_cast<unsigned char>(trimmed.back())))
+        trimmed.pop_back();
+    size_t start = 0;
+    while (start < trimmed.size() && std::isspace(static_cast<unsigned char>(trimmed[start])))
+        ++start;
+    trimmed.erase(0, start);
+    if (trimmed == filterSQL_) return;
+    const AnsiString old = filterSQL_;
+    const bool wasActive = Active();
+    filterSQL_ = trimmed;
+    Close();
+    Unprepare();
+    if (!wasActive) return;
+    try {
+        Open();
+    } catch (...) {
+        // The dataset keeps the filter it could run.
+        filterSQL_ = old;
+        throw;
+    }
+    if (Filtered() && !Filter().empty()) {
+        Resync(0);
+        First();
+    }
+}
+
+TDataSet* TCustomDADataSet::ActiveMaster() const {
+    TDataSource* source = MasterSource();
+    TDataSet* master = source ? source->DataSet() : nullptr;
+    return master && master->Active() ? master : nullptr;
+}
+
+bool TCustomDADataSet::SetMasterParams(TDAParams* params) {
+    TDataSet* master = ActiveMaster();
+    if (!master) return false;
+    bool changed = false;
+    for (int i = 0; i < params->Count(); ++i) {
+        TDAParam* p = params->Items(i);
+        TField* field = master->FindField(p->Name());
+        if (!field) continue;
+        const Variant value = field->GetAsVariant();
+        const bool same = Active() && ((!p->GetIsNull() && VariantsEqual(p->GetValue(), value)) ||
+                                       (p->GetIsNull() && value.IsEmptyOrNull()));
+        if (!same) {
+            p->AssignField(field);
+            changed = true;
+        }
+        p->SetParamType(ptInput);
+    }
+    return changed;
+}
+
+bool TCustomDADataSet::PostedRecordLeavesMaster() {
+    TDataSet* master = ActiveMaster();
+    if (!master || MasterFields().empty() || DetailFields().empty()) return false;
+    size_t masterPos = 0, detailPos = 0;
+    for (;;) {
+        const AnsiString masterName = ExtractFieldName(MasterFields(), masterPos);
+        const AnsiString detailName = ExtractFieldName(DetailFields(), detailPos);
+        if (masterName.empty() || detailName.empty()) return false;
+        TField* masterField = master->FindField(masterName);
+        TField* detailField = FindField(detailName);
+        if (masterField && detailField &&
+            !VariantsEqual(masterField->GetAsVariant(), detailField->GetAsVariant()))
+            return true;
+    }
+}
+
+void TCustomDADataSet::InternalPost() {
+    // Checked before the record is stored, so that a refused record is not left cached.
+    const bool leaves = PostedRecordLeavesMaster();
+    Assert(!(leaves && CachedUpdates()), "Can not use Master/Detail with CachedUpdates");
+    TMemDataSet::InternalPost();
+    if (leaves)
+        if (auto* memData = dynamic_cast<TMemData*>(FIRecordSet)) memData->RemoveRecord();
+}
+
+void TCustomDADataSet::HoldUseForRowsLeft() {
+    // Rows left on the server keep the use until they are read or the dataset closes.
+    if (Active() && !fetchUse_ && !IsAllFetched())
+        fetchUse_ = true;
+    else
+        EndConnection();
+}
+
+void TCustomDADataSet::InternalRefresh() {
+    TFailOverScope failOver(connection_, clRefresh, connection_ && connection_->IsFailoverAllowed());
+    BeginConnection(true);
+    try {
+        for (;;) {
+            try {
+                recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
+                DoBeforeExecute();
+                WriteCommand();
+                TMemDataSet::InternalRefresh();
+                break;
+            } catch (const EFailOver&) {
+                connection_->RestoreTransactions();
+            }
+        }
+        rowsAffected_ = -1;
+        InternalFirst();
+    } catch (...) {
+        EndConnection();
+        throw;
+    }
+    HoldUseForRowsLeft();
+}
+
+void TCustomDADataSet::RefreshDetail(TObject* sender) {
+    TMemDataSet::RefreshDetail(sender);
+    if (!Active()) return;
+    TFailOverScope failOver(connection_, clRefresh, connection_ && connection_->IsFailoverAllowed());
+    BeginConnection(true);
+    try {
+        for (;;) {
+            try {
+                DoBeforeExecute();
+                WriteCommand();
+                CheckBrowseMode();
+                ReopenRecordSet();
+                break;
+            } catch (const EFailOver&) {
+                connection_->RestoreTransactions();
+            }
+        }
+        Resync(0);
+        First();
+    } catch (...) {
+        EndConnection();
+        throw;
+    }
+    HoldUseForRowsLeft();
+    rowsAffected_ = -1;
+}
+
+int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
+                                         TCustomDADataSet** resultSet) {
+    if (resultSet) *resultSet = nullptr;
+    if (!connection_) DatabaseError("Connection is not defined", this);
+    std::unique_ptr<TCustomDADataSet> ds(NewDataSet());
+    if (!ds) DatabaseError("Connection is not defined", this);
+    ds->SetConnection(connection_);
+    // The markers are read with the command's lexer, so a "?" in a literal or comment stays text.
+    const TSQLParserClass* parserClass = Command() ? Command()->GetParserClass() : nullptr;
+    TStringList lines;
+    lines.SetText(SqlNumberQuestionMarkers(sql, parserClass));
+    ds->SetSQL(lines);
+    const int given = params ? params->Count() : 0;
+    for (int i = 0; i < ds->Params()->Count() && i < given; ++i) {
+        TDAParam* p = ds->Params()->Items(i);
+        p->AssignParam(params->Items(i));
+        p->SetName(std::to_string(i + 1));
+        if (p->ParamType() == ptUnknown) p->SetParamType(ptInput);
+    }
+    ds->Execute();
+    const int rows = ds->RowsAffected();
+    if (resultSet) *resultSet = ds.release();
+    return rows;
+}
+
+TDACursorField::TDACursorField(TComponent* owner) : TField(owner) {
+    SetDataType(ftCursor);
+}

@@ -1,0 +1,156 @@
+#pragma once
+// The SQL dataset: an in-memory dataset whose rows come from a statement run through the
+// provider's record set, inside a counted use of the connection.
+#include <functional>
+#include <memory>
+
+#include "data/access/CRRecordSet.h"
+#include "data/access/DADataSetOptions.h"
+#include "data/access/DBAccess.h"
+#include "data/access/Macros.h"
+#include "data/memory/MemDataSet.h"
+#include "platform/core/StringLists.h"
+
+class TCustomDAConnection;
+struct TSQLParserClass;
+
+// The statement with each "?" marker numbered ":1", ":2", ... in order; a "?" inside a string,
+// a quoted name or a comment stays as it is. count receives the number of markers.
+AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass,
+                                    int* count = nullptr);
+
+using TDAAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
+using TDABeforeFetchEvent = std::function<void(TDataSet* dataSet, bool& cancel)>;
+using TDAAfterFetchEvent = std::function<void(TDataSet* dataSet)>;
+
+class TCustomDADataSet : public TMemDataSet, public TMacrosOwner {
+public:
+    VZ_CLASS(TCustomDADataSet, TMemDataSet)
+    explicit TCustomDADataSet(TComponent* owner);
+    ~TCustomDADataSet() override;
+
+    TCustomDAConnection* Connection() const { return connection_; }
+    void SetConnection(TCustomDAConnection* value);
+    TStringList* SQL() const { return sql_.get(); }
+    void SetSQL(const TStrings& lines) { sql_->Assign(const_cast<TStrings*>(&lines)); }
+    TDAParams* Params() const { return params_.get(); }
+    TDAParam* ParamByName(const AnsiString& name) const { return params_->ParamByName(name); }
+    TMacros* Macros() const { return macros_.get(); }
+    TMacro* MacroByName(const AnsiString& name) const { return macros_->MacroByName(name); }
+    const AnsiString& FilterSQL() const { return filterSQL_; }
+    virtual void SetFilterSQL(const AnsiString& value);
+    // The master's values into the parameters of the same names; true when any changed.
+    virtual bool SetMasterParams(TDAParams* params);
+
+    int FetchRows() const { return fetchRows_; }
+    void SetFetchRows(int value);
+    bool UniDirectional() const { return uniDirectional_; }
+    void SetUniDirectional(bool value);
+    virtual bool GetFetchAll() const { return fetchAll_; }
+    virtual void SetFetchAll(bool value);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool value);
+    TDADataSetOptions* Options() const { return options_.get(); }
+    int RowsAffected() const { return rowsAffected_; }
+
+    void Prepare() override;
+    void Unprepare() override;
+    void Execute() { InternalExecute(); }
+    virtual bool IsQuery();
+    virtual bool IsAllFetched();
+    virtual AnsiString GetFinalSQL() const;
+    // Runs sql with "?" markers and the parameters given by position on a new dataset of this
+    // connection; the rows affected. With resultSet the dataset is handed over (the caller frees it).
+    virtual int PSExecuteStatement(const AnsiString& sql, TParams* params,
+                                   TCustomDADataSet** resultSet = nullptr);
+
+    bool MacrosOwnerIsDataSet() const override { return true; }
+    bool MacrosOwnerActive() const override { return const_cast<TCustomDADataSet*>(this)->Active(); }
+    AnsiString MacrosOwnerSQL() const override { return sql_->Text(); }
+    void MacrosChanged() override;
+
+    TNotifyEvent BeforeExecute;
+    TDAAfterExecuteEvent AfterExecute;
+    TDABeforeFetchEvent BeforeFetch;
+    TDAAfterFetchEvent AfterFetch;
+
+protected:
+    virtual std::unique_ptr<TDADataSetOptions> CreateOptions();
+    virtual TCustomDAConnection* UsedConnection() const { return connection_; }
+    virtual void BeginConnection(bool internal);
+    virtual void EndConnection();
+    virtual void CheckConnection() { BeginConnection(false); }
+    virtual void ConnectChange(TObject* sender, bool connecting);
+    virtual void Disconnect(bool close);
+    // The provider's record set for this dataset's connection; nullptr without one.
+    virtual TCRRecordSet* NewRecordSet() { return nullptr; }
+    // A new dataset of the same kind for statements the dataset runs for others.
+    virtual TCustomDADataSet* NewDataSet() { return nullptr; }
+    virtual void InternalExecute();
+    virtual void DoBeforeExecute();
+    virtual void DoAfterExecute(bool result);
+    virtual bool DoBeforeFetch(bool& cancel);
+    virtual void DoAfterFetch();
+    // The count query of the dataset service; 0 when there is none.
+    virtual int GetRecCount() { return 0; }
+
+    void CreateRecordSet() override;
+    void SetRecordSet(TData* recordSet) override;
+    void OpenCursor(bool infoQuery) override;
+    void CloseCursor() override;
+    void InternalOpen() override;
+    void InternalClose() override;
+    int GetRecordCount() override;
+    void DoAfterScroll() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void InternalPost() override;
+    // Runs the statement again; the record is found again by its keys once keys are detected,
+    // until then the dataset starts at its first record.
+    void InternalRefresh() override;
+    bool UsesLocalMasterDetail() override { return false; }
+    bool PrepareLocalMDLinks() override { return SetMasterParams(params_.get()); }
+    void RefreshDetail(TObject* sender) override;
+    // The active master of the link; nullptr without one.
+    TDataSet* ActiveMaster() const;
+
+    TCRRecordSet* RecordSet() const { return static_cast<TCRRecordSet*>(FIRecordSet); }
+    TCRCommand* Command() const { return RecordSet() ? RecordSet()->GetCommand() : nullptr; }
+
+private:
+    friend class TDASQLDataSetOptions;
+    void SQLChanged();
+    void ResetAfterSQLChange(bool noMacroScan);
+    // The final text and the parameter values into the record set's command.
+    void WriteCommand();
+    void ReadParamDescs();
+    // The record being posted no longer matches the master's current record.
+    bool PostedRecordLeavesMaster();
+    // Ends the use a re-run began, or keeps it for the rows the re-run left on the server.
+    void HoldUseForRowsLeft();
+
+    TCustomDAConnection* connection_ = nullptr;
+    std::unique_ptr<TStringList> sql_;
+    std::unique_ptr<TDAParams> params_;
+    std::unique_ptr<TMacros> macros_;
+    std::unique_ptr<TDADataSetOptions> options_;
+    AnsiString filterSQL_;
+    bool scanningMacros_ = false;
+    int fetchRows_ = 25;
+    bool uniDirectional_ = false;
+    bool fetchAll_ = false;
+    bool readOnly_ = false;
+    int rowsAffected_ = -1;
+    int recCount_ = 0;
+    bool fetchCancelled_ = false;
+    // An open that left rows on the server holds a connection use until they are read or closed.
+    bool fetchUse_ = false;
+    // Uses begun by Prepare, held until Unprepare.
+    bool prepareUse_ = false;
+};
+
+// A field of cursor values.
+class TDACursorField : public TField {
+public:
+    VZ_CLASS(TDACursorField, TField)
+    explicit TDACursorField(TComponent* owner);
+};
