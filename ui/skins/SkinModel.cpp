@@ -326,8 +326,6 @@ void TdxSkinBorder::WriteData(TStream* stream) {
     WritePackInteger(stream, color_);
     WritePackInteger(stream, thin_);
 }
-void TdxSkinBorder::Draw(HDC, const TRect&) {}
-void TdxSkinBorder::DrawEx(TdxSkinCanvas*, const TRect&) {}
 void TdxSkinBorder::SetColor(TColor value) {
     if (color_ == value) return;
     color_ = value;
@@ -367,8 +365,7 @@ void TdxSkinBorders::BorderChanged(TObject*) {
 TdxSkinImage::TdxSkinImage(TdxSkinElement* owner)
     : Owner(owner), margins_(std::make_unique<TcxRect>(this)), texture_(std::make_unique<TdxPNGImage>()) {
     margins_->OnChange = [this](TObject*) { Changed(); };
-    // A new picture invalidates the state map; the owner hears of it when the image changes.
-    texture_->OnChange = [this](TObject*) { Dirty = true; };
+    texture_->OnChange = [this](TObject*) { Changed(); };
 }
 
 TdxSkinImage::~TdxSkinImage() = default;
@@ -428,10 +425,6 @@ void TdxSkinImage::CheckInfo() {
     Dirty = false;
     Recalculate();
 }
-
-void TdxSkinImage::DrawPart(TdxSkinCanvas*, const TRect&, bool, bool, const TRect&) {}
-void TdxSkinImage::Draw(HDC, const TRect&, int, TdxSkinElementState) {}
-void TdxSkinImage::DrawEx(TdxSkinCanvas*, const TRect&, int, TdxSkinElementState) {}
 
 bool TdxSkinImage::Compare(TdxSkinImage* image) {
     if (!image) return false;
@@ -546,8 +539,6 @@ bool TdxSkinElement::Compare(TdxSkinElement* element) {
            glyph_->Compare(element->glyph_.get());
 }
 
-void TdxSkinElement::Render(HDC, const TRect&, int, TdxSkinElementState) {}
-
 TdxSkinControlGroup* TdxSkinElement::GetGroup() const {
     return dynamic_cast<TdxSkinControlGroup*>(Owner);
 }
@@ -594,8 +585,6 @@ void TdxSkinElement::SetTextColor(TColor value) {
     textColor_ = value;
     DoChanged();
 }
-
-void TdxSkinEmptyElement::Render(HDC, const TRect&, int, TdxSkinElementState) {}
 
 // ---------------------------------------------------------------------------------------------
 TdxSkinControlGroup::TdxSkinControlGroup(TPersistent* owner, const AnsiString& name)

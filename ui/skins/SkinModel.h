@@ -54,6 +54,9 @@ extern const AnsiString sdxSkinResourceType; // "DXSKINS"
 extern const AnsiString sdxSkinInvalidStreamFormat;
 extern const AnsiString sdxSkinOldVersion;
 
+// The next value of the process-wide element stamp counter.
+uint64_t NextSkinElementStamp();
+
 class TdxSkin;
 class TdxSkinCanvas;
 class TdxSkinControlGroup;
@@ -335,6 +338,14 @@ public:
     void GetSourceName(AnsiString& name) const;
     // Recomputes the state map when something changed it.
     void CheckInfo();
+    // The frame of a state for an image index: the state's frame moved past imageIndex blocks.
+    TRect GetStateBounds(int imageIndex, TdxSkinElementState state);
+    // A state the strip lacks becomes its first present state.
+    TdxSkinElementState ValidateState(TdxSkinElementState state);
+    // The nine parts of r (k = column x 3 + row) by the margins; a part is computed only while its
+    // present flag is set, which then says whether it is non-empty. With shrink, margins wider or
+    // higher than r shrink in proportion and their parts become resized.
+    void CalculatePartRects(const TRect& r, TRect parts[9], bool present[9], bool shrink);
 
     TdxSkinGradientMode Gradient() const { return gradient_; }
     void SetGradient(TdxSkinGradientMode value);
@@ -407,6 +418,14 @@ public:
     void GetPath(AnsiString& path) const;
     TSize GetImageSize() { return Image().FrameSize(); }
     bool HasAlpha();
+    virtual void DrawEx(TdxSkinCanvas* canvas, const TRect& r, int imageIndex, TdxSkinElementState state);
+    virtual void DrawColor(TdxSkinCanvas* canvas, const TRect& r);
+    void Changed() override;
+    void DoChanged() override;
+
+    // New at creation and at every change of the element or its parts, from one process-wide
+    // counter: an element cache compares it, as a new element may take a freed one's address.
+    uint64_t Stamp = NextSkinElementStamp();
 
     uint8_t Alpha() const { return alpha_; }
     void SetAlpha(uint8_t value);
