@@ -60,9 +60,386 @@ VZ_SKIN_COLOR(GetContentColor, ContentColor)
 VZ_SKIN_COLOR(GetContentTextColor, ContentTextColor)
 VZ_SKIN_COLOR(GetDetailsSiteColor, ContentColor)
 VZ_SKIN_COLOR(GetHeaderAreaColor, HeaderBackgroundColor)
+VZ_SKIN_COLOR(GetHeaderAreaTextColor, HeaderBackgroundTextColor)
+VZ_SKIN_COLOR(GetSchedulerBackColor, ContentColor)
+VZ_SKIN_COLOR(GetSchedulerControlColor, ContentColor)
+VZ_SKIN_COLOR(GetSchedulerBorderColor, ContainerBorderColor)
+VZ_SKIN_COLOR(GetSchedulerNavigatorColor, SchedulerNavigatorColor)
 VZ_SKIN_COLOR(GetSelectionColor, SelectionColor)
 VZ_SKIN_COLOR(GetSelectionTextColor, SelectionTextColor)
 #undef VZ_SKIN_COLOR
+
+// Colours of elements: the element's Color or TextColor, else the inherited one.
+#define VZ_SKIN_ELEMENT_COLOR(Operation, Reference, Value)                                                   \
+    TColor TdxSkinLookAndFeelPainter::Operation() const {                                                    \
+        TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();                                                 \
+        if (info && info->Reference) return info->Reference->Value();                                        \
+        return TcxOffice11LookAndFeelPainter::Operation();                                                   \
+    }
+VZ_SKIN_ELEMENT_COLOR(GetFilterBoxTextColor, GridFilterPanel, TextColor)
+VZ_SKIN_ELEMENT_COLOR(GetFixedSeparatorColor, GridFixedLine, Color)
+VZ_SKIN_ELEMENT_COLOR(GetRecordSeparatorColor, GridFixedLine, Color)
+VZ_SKIN_ELEMENT_COLOR(GetGridLineColor, GridGridLine, Color)
+VZ_SKIN_ELEMENT_COLOR(GetGroupRowColor, GroupRow, Color)
+VZ_SKIN_ELEMENT_COLOR(GetGroupRowTextColor, GroupRow, TextColor)
+VZ_SKIN_ELEMENT_COLOR(GetGroupByBoxTextColor, GridGroupPanel, TextColor)
+VZ_SKIN_ELEMENT_COLOR(GetHeaderColor, Header, Color)
+VZ_SKIN_ELEMENT_COLOR(GetHeaderTextColor, Header, TextColor)
+VZ_SKIN_ELEMENT_COLOR(GetSeparatorColor, CardSeparator, Color)
+VZ_SKIN_ELEMENT_COLOR(GetEventTextColor, SchedulerAppointment, TextColor)
+VZ_SKIN_ELEMENT_COLOR(GetCategoryColor, VerticalGridCategory, Color)
+VZ_SKIN_ELEMENT_COLOR(GetCategoryTextColor, VerticalGridCategory, TextColor)
+VZ_SKIN_ELEMENT_COLOR(GetVGridLineColor, VerticalGridGridLine, Color)
+VZ_SKIN_ELEMENT_COLOR(GetBandLineColor, VerticalGridBandBorder, Color)
+VZ_SKIN_ELEMENT_COLOR(GetEditButtonTextColor, EditorButton, TextColor)
+#undef VZ_SKIN_ELEMENT_COLOR
+
+TColor TdxSkinLookAndFeelPainter::GetSelectedEventTextColor(TColor, bool) const {
+    return GetEventTextColor();
+}
+
+TColor TdxSkinLookAndFeelPainter::GetSizeGripAreaColor() const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->FormContent && info->FormContent->Color() != clDefault)
+        return info->FormContent->Color();
+    return TcxOffice11LookAndFeelPainter::GetSizeGripAreaColor();
+}
+
+TColor TdxSkinLookAndFeelPainter::GetEditBorderColor(bool hot) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinColor* color =
+        info ? (hot ? info->ContainerHighlightBorderColor : info->ContainerBorderColor) : nullptr;
+    return color ? color->Value() : TcxOffice11LookAndFeelPainter::GetEditBorderColor(hot);
+}
+
+TColor TdxSkinLookAndFeelPainter::GetFooterSeparatorColor() const {
+    return GetGridLineColor();
+}
+
+TColor TdxSkinLookAndFeelPainter::GetButtonGlyphColor(TcxButtonPaintState state, TColor fallbackColor) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->CommonButton)
+        return TcxOffice11LookAndFeelPainter::GetButtonGlyphColor(state, fallbackColor);
+    if (state == bpsDisabled && info->ButtonDisabledText) return info->ButtonDisabledText->Value();
+    return info->CommonButton->TextColor();
+}
+
+// ---------------------------------------------------------------------------------------------
+namespace {
+TSize FrameSizeOf(TdxSkinElement* element) {
+    return element->Image().FrameSize();
+}
+
+TRect OffsetOf(TdxSkinElement* element) {
+    return element->ContentOffset().Rect();
+}
+
+void Draw(TcxCanvas* canvas, TdxSkinElement* element, const TRect& r, int imageIndex = 0,
+          TdxSkinElementState state = esNormal) {
+    element->Render(canvas->GetDCHandle(), r, imageIndex, state);
+}
+
+// A rectangle of size centred in r.
+TRect CentredIn(const TRect& r, TSize size) {
+    int left = r.left + (r.right - r.left - size.cx) / 2;
+    int top = r.top + (r.bottom - r.top - size.cy) / 2;
+    return TRect{left, top, left + size.cx, top + size.cy};
+}
+} // namespace
+
+// Sizes of elements: the element's frame size, else the inherited one.
+#define VZ_SKIN_FRAME_SIZE(Operation, Reference)                                                             \
+    TSize TdxSkinLookAndFeelPainter::Operation() const {                                                     \
+        TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();                                                 \
+        if (info && info->Reference) return FrameSizeOf(info->Reference);                                    \
+        return TcxOffice11LookAndFeelPainter::Operation();                                                   \
+    }
+VZ_SKIN_FRAME_SIZE(GetSizeGripSize, SizeGrip)
+VZ_SKIN_FRAME_SIZE(GetRadioButtonSize, RadioButton)
+VZ_SKIN_FRAME_SIZE(GetCheckBoxSize, Checkbox)
+VZ_SKIN_FRAME_SIZE(GetEditButtonMinSize, EditorButton)
+VZ_SKIN_FRAME_SIZE(GetNavigatorGlyphSize, Navigator)
+VZ_SKIN_FRAME_SIZE(GetFilterCloseButtonSize, CloseButton)
+#undef VZ_SKIN_FRAME_SIZE
+
+int TdxSkinLookAndFeelPainter::GetButtonBorderWidth(TcxButtonPaintState state) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    return info && info->CommonButton ? 0 : TcxOffice11LookAndFeelPainter::GetButtonBorderWidth(state);
+}
+
+int TdxSkinLookAndFeelPainter::GetExpandButtonSize() const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    return info && info->PlusMinus ? FrameSizeOf(info->PlusMinus).cy
+                                   : TcxOffice11LookAndFeelPainter::GetExpandButtonSize();
+}
+
+int TdxSkinLookAndFeelPainter::GetMinThumbSize(bool vertical) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinScrollInfo* thumb = info ? info->ScrollBarParts[vertical ? 0 : 1][sbpThumbnail] : nullptr;
+    if (!thumb || !thumb->Element) return TcxOffice11LookAndFeelPainter::GetMinThumbSize(vertical);
+    TSize size = FrameSizeOf(thumb->Element);
+    return vertical ? size.cy : size.cx;
+}
+
+int TdxSkinLookAndFeelPainter::GetEditButtonTextIndent() const {
+    return 1;
+}
+
+TSize TdxSkinLookAndFeelPainter::GetTrackBarThumbSize(bool horizontal) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = info ? (horizontal ? info->TrackBarThumb : info->TrackBarThumbVert) : nullptr;
+    return element ? FrameSizeOf(element) : TcxOffice11LookAndFeelPainter::GetTrackBarThumbSize(horizontal);
+}
+
+int TdxSkinLookAndFeelPainter::GetTrackBarTrackWidth() const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    return info && info->TrackBarTrack ? FrameSizeOf(info->TrackBarTrack).cy
+                                       : TcxOffice11LookAndFeelPainter::GetTrackBarTrackWidth();
+}
+
+TSize TdxSkinLookAndFeelPainter::GetSplitterExtent(bool horizontal) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = info ? (horizontal ? info->CommonSplitterHorz : info->CommonSplitter) : nullptr;
+    return element ? FrameSizeOf(element) : TcxOffice11LookAndFeelPainter::GetSplitterExtent(horizontal);
+}
+
+TRect TdxSkinLookAndFeelPainter::GetProgressBorders(bool vertical) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = info ? (vertical ? info->ProgressBorderVert : info->ProgressBorder) : nullptr;
+    return element ? OffsetOf(element) : TcxOffice11LookAndFeelPainter::GetProgressBorders(vertical);
+}
+
+bool TdxSkinLookAndFeelPainter::PaintsHeaderCellsFirst() const {
+    return false;
+}
+
+bool TdxSkinLookAndFeelPainter::PaintsFooterCellsFirst() const {
+    return false;
+}
+
+bool TdxSkinLookAndFeelPainter::PaintsIndicatorCellsFirst() const {
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+void TdxSkinLookAndFeelPainter::PaintControlBorder(TcxCanvas* canvas, const TRect& r) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->ContainerBorderColor)
+        canvas->DrawRectFrame(r, info->ContainerBorderColor->Value());
+    else
+        TcxOffice11LookAndFeelPainter::PaintControlBorder(canvas, r);
+}
+
+void TdxSkinLookAndFeelPainter::PaintButtonGroupFrame(TcxCanvas*, const TRect&, bool, bool) const {}
+
+void TdxSkinLookAndFeelPainter::PaintExpandButton(TcxCanvas* canvas, const TRect& r, bool expanded,
+                                                  TColor color) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->PlusMinus)
+        Draw(canvas, info->PlusMinus, r, expanded ? 1 : 0);
+    else
+        TcxOffice11LookAndFeelPainter::PaintExpandButton(canvas, r, expanded, color);
+}
+
+void TdxSkinLookAndFeelPainter::PaintSmallExpandButton(TcxCanvas* canvas, const TRect& r, bool expanded,
+                                                       TColor borderColor, TColor color) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->PlusMinus)
+        Draw(canvas, info->PlusMinus, r, expanded ? 1 : 0);
+    else
+        TcxOffice11LookAndFeelPainter::PaintSmallExpandButton(canvas, r, expanded, borderColor, color);
+}
+
+void TdxSkinLookAndFeelPainter::PaintScrollBarPart(TcxCanvas* canvas, bool horizontal, const TRect& r,
+                                                   TcxScrollBarPart part, TcxButtonPaintState state) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinScrollInfo* entry = info ? info->ScrollBarParts[horizontal ? 1 : 0][part] : nullptr;
+    if (!entry || !entry->Draw(canvas->GetDCHandle(), r, entry->ImageIndex, ButtonStateToSkinState(state)))
+        TcxOffice11LookAndFeelPainter::PaintScrollBarPart(canvas, horizontal, r, part, state);
+}
+
+void TdxSkinLookAndFeelPainter::PaintSizeGrip(TcxCanvas* canvas, const TRect& r, TColor fillColor) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->SizeGrip) return TcxOffice11LookAndFeelPainter::PaintSizeGrip(canvas, r, fillColor);
+    canvas->FillRectColor(r, fillColor);
+    Draw(canvas, info->SizeGrip, r);
+}
+
+void TdxSkinLookAndFeelPainter::PaintRadioButton(TcxCanvas* canvas, int x, int y, TcxButtonPaintState state,
+                                                 bool checked, bool flagB, TColor brushColor,
+                                                 bool flagA) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->RadioButton)
+        return TcxOffice11LookAndFeelPainter::PaintRadioButton(canvas, x, y, state, checked, flagB,
+                                                               brushColor, flagA);
+    TSize size = FrameSizeOf(info->RadioButton);
+    TRect r{x, y, x + size.cx, y + size.cy};
+    if (brushColor != clDefault) canvas->FillRectColor(r, brushColor);
+    Draw(canvas, info->RadioButton, r, checked ? 1 : 0, ButtonStateToSkinState(state));
+}
+
+void TdxSkinLookAndFeelPainter::PaintCheckBox(TcxCanvas* canvas, const TRect& r, TcxButtonPaintState state,
+                                              TcxCheckBoxState checkState) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->Checkbox)
+        Draw(canvas, info->Checkbox, r, static_cast<int>(checkState), ButtonStateToSkinState(state));
+    else
+        TcxOffice11LookAndFeelPainter::PaintCheckBox(canvas, r, state, checkState);
+}
+
+void TdxSkinLookAndFeelPainter::PaintNavigatorGlyph(TcxCanvas* canvas, TCustomImageList* imageList,
+                                                    int imageIndex, int buttonIndex, const TRect& glyphRect,
+                                                    bool enabled, bool userGlyphs) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->Navigator || !info->NavigatorVert || userGlyphs)
+        return TcxOffice11LookAndFeelPainter::PaintNavigatorGlyph(canvas, imageList, imageIndex, buttonIndex,
+                                                                  glyphRect, enabled, userGlyphs);
+    int count = info->Navigator->ImageCount();
+    if (imageIndex < count)
+        Draw(canvas, info->Navigator, glyphRect, imageIndex);
+    else
+        Draw(canvas, info->NavigatorVert, glyphRect, imageIndex - count);
+}
+
+void TdxSkinLookAndFeelPainter::PaintProgressFrame(TcxCanvas* canvas, const TRect& r, bool vertical) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = info ? (vertical ? info->ProgressBorderVert : info->ProgressBorder) : nullptr;
+    if (element)
+        Draw(canvas, element, r);
+    else
+        TcxOffice11LookAndFeelPainter::PaintProgressFrame(canvas, r, vertical);
+}
+
+void TdxSkinLookAndFeelPainter::PaintProgressChunk(TcxCanvas* canvas, const TRect& r, bool vertical) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = info ? (vertical ? info->ProgressChunkVert : info->ProgressChunk) : nullptr;
+    if (element)
+        Draw(canvas, element, r);
+    else
+        TcxOffice11LookAndFeelPainter::PaintProgressChunk(canvas, r, vertical);
+}
+
+void TdxSkinLookAndFeelPainter::PaintGroupByBox(TcxCanvas* canvas, const TRect& r, bool transparent,
+                                                TColor fillColor, TBitmap* tileBitmap) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->GridGroupPanel)
+        Draw(canvas, info->GridGroupPanel, r);
+    else
+        TcxOffice11LookAndFeelPainter::PaintGroupByBox(canvas, r, transparent, fillColor, tileBitmap);
+}
+
+void TdxSkinLookAndFeelPainter::PaintFilterCloseButton(TcxCanvas* canvas, const TRect& r,
+                                                       TcxButtonPaintState state) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->CloseButton)
+        Draw(canvas, info->CloseButton, r, 0, ButtonStateToSkinState(state));
+    else
+        TcxOffice11LookAndFeelPainter::PaintFilterCloseButton(canvas, r, state);
+}
+
+void TdxSkinLookAndFeelPainter::PaintFilterDropButton(TcxCanvas* canvas, const TRect& r,
+                                                      TcxButtonPaintState state, bool filtered) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = info ? (filtered ? info->FilterButtonActive : info->FilterButton) : nullptr;
+    if (element)
+        Draw(canvas, element, r, 0, ButtonStateToSkinState(state));
+    else
+        TcxOffice11LookAndFeelPainter::PaintFilterDropButton(canvas, r, state, filtered);
+}
+
+void TdxSkinLookAndFeelPainter::PaintFilterPanel(TcxCanvas* canvas, const TRect& r, bool transparent,
+                                                 TColor fillColor, TBitmap* tileBitmap) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->GridFilterPanel)
+        Draw(canvas, info->GridFilterPanel, r);
+    else
+        TcxOffice11LookAndFeelPainter::PaintFilterPanel(canvas, r, transparent, fillColor, tileBitmap);
+}
+
+void TdxSkinLookAndFeelPainter::PaintTrackBarTrack(TcxCanvas* canvas, const TRect& r, const TRect& selRect,
+                                                   bool selected, bool enabled, bool horizontal) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = info ? (horizontal ? info->TrackBarTrack : info->TrackBarTrackVert) : nullptr;
+    if (!element)
+        return TcxOffice11LookAndFeelPainter::PaintTrackBarTrack(canvas, r, selRect, selected, enabled,
+                                                                 horizontal);
+    Draw(canvas, element, r, enabled ? 0 : 2);
+    if (selected) Draw(canvas, element, selRect, enabled ? 1 : 3);
+}
+
+void TdxSkinLookAndFeelPainter::PaintTrackBarThumb(TcxCanvas* canvas, const TRect& r,
+                                                   TcxButtonPaintState state, bool horizontal,
+                                                   int tickSide) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = nullptr;
+    if (info && tickSide >= 0 && tickSide <= 2) {
+        TdxSkinElement* const vertical[] = {info->TrackBarThumbVertUp, info->TrackBarThumbVert,
+                                            info->TrackBarThumbVertBoth};
+        TdxSkinElement* const horizontals[] = {info->TrackBarThumbUp, info->TrackBarThumb,
+                                               info->TrackBarThumbBoth};
+        element = horizontal ? horizontals[tickSide] : vertical[tickSide];
+    }
+    if (element)
+        Draw(canvas, element, r, 0, ButtonStateToSkinState(state));
+    else
+        TcxOffice11LookAndFeelPainter::PaintTrackBarThumb(canvas, r, state, horizontal, tickSide);
+}
+
+void TdxSkinLookAndFeelPainter::PaintSplitter(TcxCanvas* canvas, const TRect& r, bool hot, bool pressed,
+                                              bool horizontal) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = info ? (horizontal ? info->CommonSplitterHorz : info->CommonSplitter) : nullptr;
+    if (element)
+        Draw(canvas, element, r, 0, hot ? esHot : esNormal);
+    else
+        TcxOffice11LookAndFeelPainter::PaintSplitter(canvas, r, hot, pressed, horizontal);
+}
+
+void TdxSkinLookAndFeelPainter::PaintIndicatorCustomizeMark(TcxCanvas* canvas, const TRect& r,
+                                                            TColor color) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->IndicatorImages)
+        Draw(canvas, info->IndicatorImages, CentredIn(r, FrameSizeOf(info->IndicatorImages)), 2);
+    else
+        TcxOffice11LookAndFeelPainter::PaintIndicatorCustomizeMark(canvas, r, color);
+}
+
+void TdxSkinLookAndFeelPainter::PaintIndicatorGlyph(TcxCanvas* canvas, const TRect& r, int kind) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->IndicatorImages)
+        return TcxOffice11LookAndFeelPainter::PaintIndicatorGlyph(canvas, r, kind);
+    if (kind == 0) return;
+    Draw(canvas, info->IndicatorImages, CentredIn(r, FrameSizeOf(info->IndicatorImages)), kind - 1);
+}
+
+void TdxSkinLookAndFeelPainter::PaintSchedulerNavigatorButton(TcxCanvas* canvas, const TRect& r,
+                                                              TcxButtonPaintState state) const {
+    PaintEditButtonBackground(canvas, r, ButtonStateToSkinState(state), false);
+}
+
+void TdxSkinLookAndFeelPainter::PaintGroupBoxBackground(TcxCanvas* canvas, const TRect& bounds,
+                                                        const TRect& r) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->GroupPanelNoBorder)
+        Draw(canvas, info->GroupPanelNoBorder, bounds);
+    else
+        TcxOffice11LookAndFeelPainter::PaintGroupBoxBackground(canvas, bounds, r);
+}
+
+void TdxSkinLookAndFeelPainter::PaintGroupBoxCaption(TcxCanvas* canvas, const TRect& r,
+                                                     int captionSide) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* element = nullptr;
+    if (info && captionSide >= 0 && captionSide <= 3) {
+        TdxSkinElement* const captions[] = {info->GroupPanelCaptionTop, info->GroupPanelCaptionBottom,
+                                            info->GroupPanelCaptionLeft, info->GroupPanelCaptionRight};
+        element = captions[captionSide];
+    }
+    if (element)
+        Draw(canvas, element, r);
+    else
+        TcxOffice11LookAndFeelPainter::PaintGroupBoxCaption(canvas, r, captionSide);
+}
 
 // A clDefault even or odd colour counts as missing.
 TColor TdxSkinLookAndFeelPainter::GetContentEvenColor() const {

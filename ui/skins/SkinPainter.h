@@ -37,6 +37,91 @@ public:
     TColor GetSelectionTextColor() const override;
     void PaintWindowBackground(TcxCanvas* canvas, const TRect& r) const override;
 
+    // Colours.
+    TColor GetFilterBoxTextColor() const override;
+    TColor GetFixedSeparatorColor() const override;
+    TColor GetRecordSeparatorColor() const override;
+    TColor GetGridLineColor() const override;
+    TColor GetGroupRowColor() const override;
+    TColor GetGroupRowTextColor() const override;
+    TColor GetGroupByBoxTextColor() const override;
+    TColor GetHeaderAreaTextColor() const override;
+    TColor GetHeaderColor() const override;
+    TColor GetHeaderTextColor() const override;
+    TColor GetSeparatorColor() const override;
+    TColor GetSchedulerBackColor() const override;
+    TColor GetSchedulerControlColor() const override;
+    TColor GetSchedulerBorderColor() const override;
+    TColor GetSchedulerNavigatorColor() const override;
+    TColor GetEventTextColor() const override;
+    TColor GetSelectedEventTextColor(TColor eventColor, bool selected) const override;
+    TColor GetSizeGripAreaColor() const override;
+    TColor GetCategoryColor() const override;
+    TColor GetCategoryTextColor() const override;
+    TColor GetVGridLineColor() const override;
+    TColor GetBandLineColor() const override;
+    TColor GetEditButtonTextColor() const override;
+    TColor GetEditBorderColor(bool hot) const override;
+    TColor GetFooterSeparatorColor() const override;
+    TColor GetButtonGlyphColor(TcxButtonPaintState state, TColor fallbackColor = clDefault) const override;
+
+    // Sizes and metrics.
+    int GetButtonBorderWidth(TcxButtonPaintState state = bpsNormal) const override;
+    int GetExpandButtonSize() const override;
+    int GetMinThumbSize(bool vertical) const override;
+    TSize GetSizeGripSize() const override;
+    TSize GetRadioButtonSize() const override;
+    TSize GetCheckBoxSize() const override;
+    TSize GetEditButtonMinSize() const override;
+    int GetEditButtonTextIndent() const override;
+    TSize GetNavigatorGlyphSize() const override;
+    TSize GetFilterCloseButtonSize() const override;
+    TSize GetTrackBarThumbSize(bool horizontal) const override;
+    int GetTrackBarTrackWidth() const override;
+    TSize GetSplitterExtent(bool horizontal) const override;
+    TRect GetProgressBorders(bool vertical) const override;
+    bool PaintsHeaderCellsFirst() const override;
+    bool PaintsFooterCellsFirst() const override;
+    bool PaintsIndicatorCellsFirst() const override;
+
+    // Drawing.
+    void PaintControlBorder(TcxCanvas* canvas, const TRect& r) const override;
+    void PaintButtonGroupFrame(TcxCanvas* canvas, const TRect& r, bool focused, bool hot) const override;
+    void PaintExpandButton(TcxCanvas* canvas, const TRect& r, bool expanded,
+                           TColor color = clDefault) const override;
+    void PaintSmallExpandButton(TcxCanvas* canvas, const TRect& r, bool expanded, TColor borderColor,
+                                TColor color = clDefault) const override;
+    void PaintScrollBarPart(TcxCanvas* canvas, bool horizontal, const TRect& r, TcxScrollBarPart part,
+                            TcxButtonPaintState state) const override;
+    void PaintSizeGrip(TcxCanvas* canvas, const TRect& r, TColor fillColor) const override;
+    void PaintRadioButton(TcxCanvas* canvas, int x, int y, TcxButtonPaintState state, bool checked,
+                          bool flagB, TColor brushColor, bool flagA = false) const override;
+    void PaintCheckBox(TcxCanvas* canvas, const TRect& r, TcxButtonPaintState state,
+                       TcxCheckBoxState checkState) const override;
+    void PaintNavigatorGlyph(TcxCanvas* canvas, TCustomImageList* imageList, int imageIndex, int buttonIndex,
+                             const TRect& glyphRect, bool enabled, bool userGlyphs) const override;
+    void PaintProgressFrame(TcxCanvas* canvas, const TRect& r, bool vertical) const override;
+    void PaintProgressChunk(TcxCanvas* canvas, const TRect& r, bool vertical) const override;
+    void PaintGroupByBox(TcxCanvas* canvas, const TRect& r, bool transparent, TColor fillColor,
+                         TBitmap* tileBitmap) const override;
+    void PaintFilterCloseButton(TcxCanvas* canvas, const TRect& r, TcxButtonPaintState state) const override;
+    void PaintFilterDropButton(TcxCanvas* canvas, const TRect& r, TcxButtonPaintState state,
+                               bool filtered) const override;
+    void PaintFilterPanel(TcxCanvas* canvas, const TRect& r, bool transparent, TColor fillColor,
+                          TBitmap* tileBitmap) const override;
+    void PaintTrackBarTrack(TcxCanvas* canvas, const TRect& r, const TRect& selRect, bool selected,
+                            bool enabled, bool horizontal) const override;
+    void PaintTrackBarThumb(TcxCanvas* canvas, const TRect& r, TcxButtonPaintState state, bool horizontal,
+                            int tickSide) const override;
+    void PaintSplitter(TcxCanvas* canvas, const TRect& r, bool hot, bool pressed,
+                       bool horizontal) const override;
+    void PaintIndicatorCustomizeMark(TcxCanvas* canvas, const TRect& r, TColor color) const override;
+    void PaintIndicatorGlyph(TcxCanvas* canvas, const TRect& r, int kind) const override;
+    void PaintSchedulerNavigatorButton(TcxCanvas* canvas, const TRect& r,
+                                       TcxButtonPaintState state) const override;
+    void PaintGroupBoxBackground(TcxCanvas* canvas, const TRect& bounds, const TRect& r) const override;
+    void PaintGroupBoxCaption(TcxCanvas* canvas, const TRect& r, int captionSide) const override;
+
 protected:
     TdxSkinLookAndFeelPainter() = default;
 };
