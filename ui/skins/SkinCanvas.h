@@ -35,6 +35,11 @@ public:
 
     // Test hook: paint through the 32-bit buffer whatever the device's depth.
     static bool ForceBuffer;
+
+private:
+    // The graphics object's interpolation mode as last read or set; valid for that object only.
+    GpGraphics* interpolationGraphics_ = nullptr;
+    int interpolationMode_ = 0;
 };
 
 // The rendering of one element at one size, for elements drawn often at one size.

@@ -25,7 +25,11 @@ public:
         canvas_.SetInterpolationMode(mode);
     }
     ~TInterpolationScope() {
-        if (canvas_.Graphics) dxGpApi.GdipSetInterpolationMode(canvas_.Graphics, saved_);
+        try {
+            canvas_.SetInterpolationMode(saved_);
+        } catch (...) {
+            // Restoring is best effort; the drawing's own failure, if any, is the one reported.
+        }
     }
     TInterpolationScope(const TInterpolationScope&) = delete;
     TInterpolationScope& operator=(const TInterpolationScope&) = delete;
@@ -64,6 +68,7 @@ TdxSkinCanvas::~TdxSkinCanvas() {
 }
 
 void TdxSkinCanvas::BeginPaint(HDC dc, const TRect& r) {
+    interpolationGraphics_ = nullptr;
     Bounds = r;
     SourceDC = dc;
     if (ForceBuffer || GetDeviceCaps(dc, BITSPIXEL) <= 16) {
@@ -83,12 +88,14 @@ void TdxSkinCanvas::BeginPaint(HDC dc, const TRect& r) {
 }
 
 void TdxSkinCanvas::BeginPaintOnGraphics(GpGraphics* graphics, const TRect& r) {
+    interpolationGraphics_ = nullptr;
     Bounds = r;
     SourceDC = nullptr;
     Graphics = graphics;
 }
 
 void TdxSkinCanvas::EndPaint() {
+    interpolationGraphics_ = nullptr;
     GpGraphics* graphics = Graphics;
     Graphics = nullptr;
     GpStatus status = graphics ? dxGpApi.GdipDeleteGraphics(graphics) : GpOk;
@@ -174,13 +181,21 @@ void TdxSkinCanvas::TileImage(TdxPNGImage& texture, const TRect& dest, const TRe
 }
 
 int TdxSkinCanvas::GetInterpolationMode() {
-    int mode = 0;
-    CheckGdiPlusStatus(dxGpApi.GdipGetInterpolationMode(Graphics, &mode));
-    return mode;
+    if (interpolationGraphics_ != Graphics) {
+        int mode = 0;
+        CheckGdiPlusStatus(dxGpApi.GdipGetInterpolationMode(Graphics, &mode));
+        interpolationMode_ = mode;
+        interpolationGraphics_ = Graphics;
+    }
+    return interpolationMode_;
 }
 
 void TdxSkinCanvas::SetInterpolationMode(int mode) {
+    // Every corner and tile switches the mode and back: skip the calls that change nothing.
+    if (interpolationGraphics_ == Graphics && interpolationMode_ == mode) return;
     CheckGdiPlusStatus(dxGpApi.GdipSetInterpolationMode(Graphics, mode));
+    interpolationMode_ = mode;
+    interpolationGraphics_ = Graphics;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -365,7 +365,8 @@ void TdxSkinBorders::BorderChanged(TObject*) {
 TdxSkinImage::TdxSkinImage(TdxSkinElement* owner)
     : Owner(owner), margins_(std::make_unique<TcxRect>(this)), texture_(std::make_unique<TdxPNGImage>()) {
     margins_->OnChange = [this](TObject*) { Changed(); };
-    texture_->OnChange = [this](TObject*) { Changed(); };
+    // A new picture invalidates the state map; the owner hears of it when the image changes.
+    texture_->OnChange = [this](TObject*) { Dirty = true; };
 }
 
 TdxSkinImage::~TdxSkinImage() = default;

@@ -1,0 +1,196 @@
+// Each measurement stands beside its baseline from the same run; prints milliseconds and ratios.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "BenchTiming.h"
+
+#include "platform/core/UnitTable.h"
+#include "ui/core/CoreClasses.h"
+#include "ui/core/GdiPlusApi.h"
+#include "ui/core/GdiPlusClasses.h"
+#include "ui/core/Geometry.h"
+#include "ui/core/GraphicsRoutines.h"
+#include "ui/skins/SkinCanvas.h"
+#include "ui/skins/SkinInfo.h"
+
+namespace {
+template <class F> double BestMs(F f, int runs = 5) {
+    return BestTime<std::milli>(f, 1, runs);
+}
+
+// Runs the measured code and its baseline in turns and keeps the best of each, so that a load
+// change on a shared machine strikes both alike.
+template <class F, class G> std::pair<double, double> BestPairMs(F f, G g, int rounds = 15) {
+    double bestF = 1e9, bestG = 1e9;
+    for (int i = 0; i < rounds; ++i) {
+        bestF = std::min(bestF, BestMs(f, 1));
+        bestG = std::min(bestG, BestMs(g, 1));
+    }
+    return {bestF, bestG};
+}
+
+void Report(const char* what, double ms, const char* baseline, double baseMs, double target) {
+    std::printf("%-44s %9.2f ms   %-40s %9.2f ms   ratio %5.2f", what, ms, baseline, baseMs, ms / baseMs);
+    if (target > 0)
+        std::printf(" (target %.1f)\n", target);
+    else
+        std::printf("\n");
+}
+
+// A 30 x 30 opaque picture of nine regions cut by 8-pixel margins.
+void SetNinePartPicture(TdxSkinImage& image) {
+    TBitmap bitmap(30, 30, pf32bit);
+    for (int y = 0; y < 30; ++y) {
+        auto* row = static_cast<DWORD*>(bitmap.ScanLine(y));
+        for (int x = 0; x < 30; ++x)
+            row[x] = 0xFF000000u | static_cast<DWORD>((x < 8    ? 0x40
+                                                       : x < 22 ? 0x80
+                                                                : 0xC0)
+                                                          << 16 |
+                                                      (y < 8    ? 0x40
+                                                       : y < 22 ? 0x80
+                                                                : 0xC0));
+    }
+    image.Texture().LoadFromBitmap(bitmap);
+    image.Margins().AssignRect(TRect{8, 8, 8, 8});
+    image.Changed();
+}
+
+std::unique_ptr<TdxSkin> CompleteSkin() {
+    auto skin = std::make_unique<TdxSkin>("Bench");
+#define VZ_GROUP(field, name) skin->AddGroup(name);
+    VZ_SKIN_INFO_GROUPS(VZ_GROUP)
+#undef VZ_GROUP
+    auto add = [&](const char* group, const char* name) {
+        TdxSkinControlGroup* g = skin->GetGroupByName(group);
+        if (!g->GetElementByName(name)) g->AddElement(name)->SetColor(0x203040);
+    };
+    // The group field's name less its "Group" prefix is the group's name.
+#define VZ_ADD(field, group, name, placeholder)                                                              \
+    if (placeholder) add(#group + 5, name);
+    VZ_SKIN_INFO_BARS(VZ_ADD)
+    VZ_SKIN_INFO_DOCKING(VZ_ADD)
+    VZ_SKIN_INFO_BUTTONS(VZ_ADD)
+    VZ_SKIN_INFO_GROUP_PANELS(VZ_ADD)
+    VZ_SKIN_INFO_GRID_LINES(VZ_ADD)
+    VZ_SKIN_INFO_NAVIGATION(VZ_ADD)
+    VZ_SKIN_INFO_NAVIGATORS(VZ_ADD)
+    VZ_SKIN_INFO_SCHEDULER(VZ_ADD)
+    VZ_SKIN_INFO_HEADERS(VZ_ADD)
+    VZ_SKIN_INFO_PAGE_CONTROL(VZ_ADD)
+    VZ_SKIN_INFO_PROGRESS(VZ_ADD)
+    VZ_SKIN_INFO_SCROLL_BARS(VZ_ADD)
+    VZ_SKIN_INFO_RIBBON(VZ_ADD)
+    VZ_SKIN_INFO_LAST(VZ_ADD)
+#undef VZ_ADD
+    for (const char* name :
+         {"ComboButtonGlyph", "SpinUpGlyph", "SpinDownGlyph", "SpinLeftGlyph", "SpinRightGlyph"})
+        add("Editors", name);
+    for (const char* name :
+         {"FormFrameLeft", "FormFrameRight", "FormFrameBottom", "FormCaption", "SmallFormCaption",
+          "SmallFormButtonClose", "FormButtonHelp", "FormButtonMinimize", "FormButtonMaximize",
+          "FormButtonRestore", "FormButtonClose", "FormContent"}) {
+        add("Form", name);
+        SetNinePartPicture(skin->GetGroupByName("Form")->GetElementByName(name)->Image());
+    }
+    return skin;
+}
+} // namespace
+
+int main() {
+    InitializeUnits({
+        {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
+        {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
+        {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
+        {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
+        {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
+        {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
+    });
+    if (!IsGdiPlusAvailable()) {
+        std::printf("GDI+ is not available\n");
+        return 1;
+    }
+    {
+        TdxSkinElement element(nullptr, "Button");
+        SetNinePartPicture(element.Image());
+        TcxBitmap target(100, 40);
+        HDC dc = target.Canvas().Handle();
+        const TRect r{5, 5, 80, 28}; // 75 x 23
+        const int draws = 10000;
+        auto render = [&] {
+            for (int i = 0; i < draws; ++i)
+                element.Render(dc, r, 0, esNormal);
+        };
+        // The same nine parts drawn straight through GDI+ on one graphics object per draw.
+        GpImage* image = element.Image().Texture().Image()->Handle();
+        // Origin and extent per column or row: source, and destination x and y.
+        const float src[3][2] = {{0, 8}, {8, 14}, {22, 8}};
+        const float dx[3][2] = {{5, 8}, {13, 59}, {72, 8}};
+        const float dy[3][2] = {{5, 8}, {13, 7}, {20, 8}};
+        auto direct = [&] {
+            for (int i = 0; i < draws; ++i) {
+                GpGraphics* graphics = nullptr;
+                dxGpApi.GdipCreateFromHDC(dc, &graphics);
+                for (int column = 0; column < 3; ++column)
+                    for (int row = 0; row < 3; ++row)
+                        dxGpApi.GdipDrawImageRectRect(graphics, image, dx[column][0], dy[row][0],
+                                                      dx[column][1], dy[row][1], src[column][0], src[row][0],
+                                                      src[column][1], src[row][1], 2, nullptr, nullptr,
+                                                      nullptr);
+                dxGpApi.GdipDeleteGraphics(graphics);
+            }
+        };
+        auto [renderMs, directMs] = BestPairMs(render, direct, 5);
+        Report("Render 75x23 nine parts x10000", renderMs, "nine GdipDrawImageRectRect per draw", directMs,
+               1.3);
+    }
+    {
+        TdxSkinElement element(nullptr, "Frame");
+        SetNinePartPicture(element.Image());
+        TdxSkinElementCache cache;
+        const TRect r{0, 0, 400, 30};
+        cache.CheckCacheState(&element, r);
+        TcxBitmap target(400, 30), source(400, 30);
+        HDC dc = target.Canvas().Handle(), sourceDC = source.Canvas().Handle();
+        const int draws = 10000;
+        auto [cached, blit] = BestPairMs(
+            [&] {
+                for (int i = 0; i < draws; ++i) {
+                    cache.CheckCacheState(&element, r);
+                    cache.Draw(dc, r);
+                }
+            },
+            [&] {
+                for (int i = 0; i < draws; ++i)
+                    BitBlt(dc, 0, 0, 400, 30, sourceDC, 0, 0, SRCCOPY);
+            });
+        Report("Cache Draw opaque 400x30 x10000", cached, "BitBlt 400x30", blit, 1.1);
+    }
+    {
+        TMemoryStream pack;
+        CompleteSkin()->SaveToStream(&pack);
+        TdxSkinInfo info(new TdxSkin("Bench"));
+        const int runs = 100;
+        double load = BestMs([&] {
+            for (int i = 0; i < runs; ++i) {
+                TdxSkin skin("Bench");
+                pack.SetPosition(0);
+                skin.LoadFromStream(&pack);
+            }
+        });
+        pack.SetPosition(0);
+        info.Skin->LoadFromStream(&pack);
+        double lookups = BestMs([&] {
+            for (int i = 0; i < runs; ++i) {
+                info.FinalizeInfo();
+                info.InitializeInfo();
+            }
+        });
+        std::printf("pack: %lld bytes\n", static_cast<long long>(pack.Size()));
+        Report("InitializeInfo x100 (model-made pack)", lookups, "LoadFromStream of that pack x100", load, 0);
+    }
+    FinalizeUnits();
+    return 0;
+}
