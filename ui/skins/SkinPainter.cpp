@@ -441,6 +441,180 @@ void TdxSkinLookAndFeelPainter::PaintGroupBoxCaption(TcxCanvas* canvas, const TR
         TcxOffice11LookAndFeelPainter::PaintGroupBoxCaption(canvas, r, captionSide);
 }
 
+namespace {
+// Puts the canvas's clip region back when it goes, also on failure.
+class TClipSaver {
+public:
+    explicit TClipSaver(TcxCanvas* canvas) : canvas_(canvas), saved_(canvas->CopyClipRegion()) {}
+    ~TClipSaver() { canvas_->ApplyClipRegion(std::move(saved_)); }
+    TClipSaver(const TClipSaver&) = delete;
+    TClipSaver& operator=(const TClipSaver&) = delete;
+
+private:
+    TcxCanvas* canvas_;
+    std::unique_ptr<TcxRegion> saved_;
+};
+
+TRect Shrunk(const TRect& r, const TRect& by) {
+    return TRect{r.left + by.left, r.top + by.top, r.right - by.right, r.bottom - by.bottom};
+}
+
+// Draws the text with the given flags in a clear brush; the brush is solid again afterwards.
+void DrawClearText(TcxCanvas* canvas, const AnsiString& text, const TRect& r, int flags, bool enabled) {
+    canvas->Brush().SetStyle(bsClear);
+    try {
+        canvas->DrawTextWithFlags(text, r, flags, enabled);
+    } catch (...) {
+        canvas->Brush().SetStyle(bsSolid);
+        throw;
+    }
+    canvas->Brush().SetStyle(bsSolid);
+}
+} // namespace
+
+void TdxSkinLookAndFeelPainter::PaintGroupBoxBody(TcxCanvas* canvas, const TRect& r, int captionSide) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* body = nullptr;
+    if (info && captionSide >= 0 && captionSide <= 3) {
+        TdxSkinElement* const bodies[] = {info->GroupPanelTop, info->GroupPanelBottom, info->GroupPanelLeft,
+                                          info->GroupPanelRight};
+        body = bodies[captionSide];
+    }
+    if (!body || !info->GroupPanelNoBorder)
+        return TcxOffice11LookAndFeelPainter::PaintGroupBoxBody(canvas, r, captionSide);
+    TRect offset = OffsetOf(body);
+    TdxSkinBorders& borders = body->Borders();
+    TRect inner{r.left + offset.left + borders.Left().Thin(), r.top + offset.top + borders.Top().Thin(),
+                r.right - offset.right - borders.Right().Thin(),
+                r.bottom - offset.bottom - borders.Bottom().Thin()};
+    Draw(canvas, info->GroupPanelNoBorder, inner);
+    TClipSaver clip(canvas);
+    canvas->ExcludeFromClip(inner);
+    Draw(canvas, body, r);
+}
+
+void TdxSkinLookAndFeelPainter::PaintButton(TcxCanvas* canvas, const TRect& r, const AnsiString& caption,
+                                            TcxButtonPaintState state, bool drawBorder, TColor color,
+                                            TColor textColor, bool wordWrap) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->CommonButton)
+        return TcxOffice11LookAndFeelPainter::PaintButton(canvas, r, caption, state, drawBorder, color,
+                                                          textColor, wordWrap);
+    Draw(canvas, info->CommonButton, r, 0, ButtonStateToSkinState(state));
+    TRect text = Shrunk(r, OffsetOf(info->CommonButton));
+    if (textColor == clDefault) textColor = GetButtonGlyphColor(state, clDefault);
+    canvas->Font().SetColor(textColor);
+    // An even height centres the text as the frame does; short buttons take one more row on top.
+    if ((text.bottom - text.top) % 2 != 0) --text.bottom;
+    if (text.bottom - text.top < 18) --text.top;
+    if (state == bpsPressed) {
+        int shift = GetButtonPressShift();
+        text = TRect{text.left + shift, text.top + shift, text.right + shift, text.bottom + shift};
+    }
+    if (!caption.empty())
+        DrawClearText(canvas, caption, text,
+                      tfShowPrefix | tfAlignVCenter | tfAlignHCenter |
+                          (wordWrap ? tfWordBreak : tfSingleLine),
+                      state != bpsDisabled);
+}
+
+void TdxSkinLookAndFeelPainter::PaintEditButton(TcxCanvas* canvas, const TRect& r, TcxEditBtnKind buttonKind,
+                                                TcxButtonPaintState state) const {
+    const int kind = static_cast<int>(buttonKind);
+    if (!PaintEditButtonBackground(canvas, r, ButtonStateToSkinState(state), kind == 0))
+        return TcxOffice11LookAndFeelPainter::PaintEditButton(canvas, r, buttonKind, state);
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TRect content = info->EditorButton ? Shrunk(r, OffsetOf(info->EditorButton)) : r;
+    if (kind == 3) {
+        const int a = content.right - content.left < 12 ? 1 : 2;
+        TRect dots = CentredIn(content, TSize{a * 3 + 4, a});
+        TColor color = info->EditorButton ? info->EditorButton->TextColor() : clDefault;
+        for (int i = 0; i < 3; ++i) {
+            int left = dots.left + i * (a + 2);
+            canvas->FillRectColor(TRect{left, dots.top, left + a, dots.top + a}, color);
+        }
+    } else if (kind >= 1 && kind <= 7 && info->EditButtonGlyphs[kind]) {
+        info->EditButtonGlyphs[kind]->Glyph().Draw(canvas->GetDCHandle(), content, 0, esNormal);
+    }
+}
+
+void TdxSkinLookAndFeelPainter::PaintHeader(TcxCanvas* canvas, const TRect& bounds, const TRect& textRect,
+                                            TcxNeighbors adjacent, TcxBorders sides,
+                                            TcxButtonPaintState state, TAlignment horzAlign,
+                                            TcxAlignmentVert vertAlign, bool textWrap, bool ellipsis,
+                                            const AnsiString& text, TFont* font, TColor textColor,
+                                            TColor fillColor, const TcxDrawBackgroundEvent& onDrawBackground,
+                                            bool isLast, bool isGroup) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->Header)
+        return TcxOffice11LookAndFeelPainter::PaintHeader(
+            canvas, bounds, textRect, adjacent, sides, state, horzAlign, vertAlign, textWrap, ellipsis, text,
+            font, textColor, fillColor, onDrawBackground, isLast, isGroup);
+    // Neighbouring headers share the edges that this one does not draw.
+    TRect frame = bounds;
+    if (!sides.Contains(bLeft)) --frame.left;
+    if (!sides.Contains(bTop)) --frame.top;
+    if (!sides.Contains(bRight)) ++frame.right;
+    if (!sides.Contains(bBottom)) ++frame.bottom;
+    {
+        TClipSaver clip(canvas);
+        canvas->IntersectClip(bounds);
+        Draw(canvas, info->Header, frame, 0, ButtonStateToSkinState(state));
+    }
+    PaintCellContent(canvas, CalcHeaderInnerRect(bounds, sides), textRect, state, horzAlign, vertAlign,
+                     textWrap, ellipsis, text, font, textColor, fillColor, onDrawBackground);
+}
+
+void TdxSkinLookAndFeelPainter::PaintCellContent(TcxCanvas* canvas, const TRect&, const TRect& textRect,
+                                                 TcxButtonPaintState, TAlignment horzAlign,
+                                                 TcxAlignmentVert vertAlign, bool textWrap, bool ellipsis,
+                                                 const AnsiString& text, TFont* font, TColor textColor,
+                                                 TColor, const TcxDrawBackgroundEvent&, bool) const {
+    if (text.empty()) return;
+    if (font) canvas->AssignFont(*font);
+    canvas->Font().SetColor(textColor);
+    int flags = horzAlign == taRightJustify ? tfAlignRight
+                : horzAlign == taCenter     ? tfAlignHCenter
+                                            : tfAlignLeft;
+    flags |= vertAlign == vaBottom ? tfAlignBottom : vertAlign == vaCenter ? tfAlignVCenter : tfAlignTop;
+    flags |= textWrap ? tfWordBreak : tfSingleLine;
+    if (ellipsis) flags |= tfShowEndEllipsis;
+    DrawClearText(canvas, text, textRect, flags, true);
+}
+
+void TdxSkinLookAndFeelPainter::PaintFooterFrame(TcxCanvas* canvas, const TRect& r) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->FooterPanel) return TcxOffice11LookAndFeelPainter::PaintFooterFrame(canvas, r);
+    TRect offset = OffsetOf(info->FooterPanel);
+    TClipSaver clip(canvas);
+    canvas->ExcludeFromClip(TRect{r.left, r.top, r.right - offset.right, r.bottom - offset.bottom});
+    canvas->ExcludeFromClip(TRect{r.left, r.top - 1, r.right, r.top});
+    Draw(canvas, info->FooterPanel, TRect{r.left - offset.left, r.top - 1, r.right, r.bottom});
+}
+
+void TdxSkinLookAndFeelPainter::PaintSchedulerNavButtonFace(TcxCanvas* canvas, const TRect& r,
+                                                            const TRect& arrowRect, bool next,
+                                                            TcxButtonPaintState state) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* button =
+        info ? (next ? info->SchedulerNavButtonNext : info->SchedulerNavButtonPrev) : nullptr;
+    if (!button)
+        return TcxOffice11LookAndFeelPainter::PaintSchedulerNavButtonFace(canvas, r, arrowRect, next, state);
+    // One pixel further out on the open side, so the button's own edge there falls outside.
+    TRect face = r;
+    if (next)
+        ++face.right;
+    else
+        --face.left;
+    {
+        TClipSaver clip(canvas);
+        canvas->IntersectClip(r);
+        Draw(canvas, button, face, 0, ButtonStateToSkinState(state));
+    }
+    TdxSkinElement* arrow = next ? info->SchedulerNavButtonNextArrow : info->SchedulerNavButtonPrevArrow;
+    if (arrow) Draw(canvas, arrow, arrowRect, 0, ButtonStateToSkinState(state));
+}
+
 // A clDefault even or odd colour counts as missing.
 TColor TdxSkinLookAndFeelPainter::GetContentEvenColor() const {
     TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();

@@ -121,6 +121,26 @@ public:
                                        TcxButtonPaintState state) const override;
     void PaintGroupBoxBackground(TcxCanvas* canvas, const TRect& bounds, const TRect& r) const override;
     void PaintGroupBoxCaption(TcxCanvas* canvas, const TRect& r, int captionSide) const override;
+    void PaintGroupBoxBody(TcxCanvas* canvas, const TRect& r, int captionSide) const override;
+    void PaintButton(TcxCanvas* canvas, const TRect& r, const AnsiString& caption, TcxButtonPaintState state,
+                     bool drawBorder = true, TColor color = clDefault, TColor textColor = clDefault,
+                     bool wordWrap = false) const override;
+    void PaintEditButton(TcxCanvas* canvas, const TRect& r, TcxEditBtnKind buttonKind,
+                         TcxButtonPaintState state) const override;
+    void PaintHeader(TcxCanvas* canvas, const TRect& bounds, const TRect& textRect, TcxNeighbors adjacent,
+                     TcxBorders sides, TcxButtonPaintState state, TAlignment horzAlign,
+                     TcxAlignmentVert vertAlign, bool textWrap, bool ellipsis, const AnsiString& text,
+                     TFont* font, TColor textColor, TColor fillColor,
+                     const TcxDrawBackgroundEvent& onDrawBackground = nullptr, bool isLast = false,
+                     bool isGroup = false) const override;
+    void PaintCellContent(TcxCanvas* canvas, const TRect& bounds, const TRect& textRect,
+                          TcxButtonPaintState state, TAlignment horzAlign, TcxAlignmentVert vertAlign,
+                          bool textWrap, bool ellipsis, const AnsiString& text, TFont* font, TColor textColor,
+                          TColor fillColor, const TcxDrawBackgroundEvent& onDrawBackground,
+                          bool isFooter = false) const override;
+    void PaintFooterFrame(TcxCanvas* canvas, const TRect& r) const override;
+    void PaintSchedulerNavButtonFace(TcxCanvas* canvas, const TRect& r, const TRect& arrowRect, bool next,
+                                     TcxButtonPaintState state) const override;
 
 protected:
     TdxSkinLookAndFeelPainter() = default;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,19 @@ TdxSkin* MakeProbeSkin() {
         element->Image().SetStates(MakeStates({esNormal, esHot, esPressed, esDisabled}));
         skindraw::SetStrip(element->Image(), kFrame, kFrame, frames);
     }
+    // Pictures whose one-pixel edges show where a frame was drawn.
+    for (auto [group, name] : {std::pair{"Common", "Header"}, std::pair{"Scheduler", "NavButtonPrev"},
+                               std::pair{"Scheduler", "NavButtonNext"}, std::pair{"Common", "Button"}}) {
+        TdxSkinControlGroup* owner = skin->GetGroupByName(group);
+        if (!owner) owner = skin->AddGroup(group);
+        TdxSkinElement* element = owner->AddElement(name);
+        element->Image().SetStates(MakeStates({esNormal}));
+        skindraw::SetNinePartPicture(element->Image(), kFrame, 1);
+    }
+    TdxSkinElement* button = skin->GetGroupByName("Common")->GetElementByName("Button");
+    button->SetTextColor(RGB(10, 20, 30));
+    button->AddProperty<TdxSkinColor>("DisabledText")->SetValue(RGB(90, 80, 70));
+    skin->GetGroupByName("Editors")->GetElementByName("EditorButton")->SetTextColor(RGB(1, 2, 3));
     return skin;
 }
 
@@ -222,6 +236,80 @@ TEST_F(SkinPainterProbe, OperationsDrawTheirElementIndexAndState) {
         EXPECT_EQ(surface.At(16, 16), expected);
         EXPECT_EQ(surface.At(2, 2), RGB(255, 255, 255));
     }
+}
+
+TEST_F(SkinPainterProbe, EllipsisDotsBySize) {
+    const COLORREF dot = RGB(1, 2, 3);
+    struct TCase {
+        int size, a, left, top;
+    };
+    for (TCase c : {TCase{10, 1, 1, 4}, TCase{16, 2, 3, 7}}) {
+        SCOPED_TRACE(c.size);
+        TPaintSurface surface(c.size, c.size);
+        painter->PaintEditButton(&surface.cx, TRect{0, 0, c.size, c.size}, static_cast<TcxEditBtnKind>(3),
+                                 bpsNormal);
+        int dots = 0;
+        for (int i = 0; i < 3; ++i) {
+            int left = c.left + i * (c.a + 2);
+            EXPECT_TRUE(surface.AllOf(RECT{left, c.top, left + c.a, c.top + c.a}, dot)) << i;
+            EXPECT_NE(surface.At(left + c.a, c.top), dot);
+        }
+        for (int y = 0; y < c.size; ++y)
+            for (int x = 0; x < c.size; ++x)
+                dots += surface.At(x, y) == dot;
+        EXPECT_EQ(dots, 3 * c.a * c.a);
+    }
+}
+
+// The frame's one-pixel edge colours: kPart[column][row] of the nine-part picture.
+TEST_F(SkinPainterProbe, HeaderBordersAndNavigationButtonsAreClippedToR) {
+    using skindraw::kPart;
+    const TRect r{10, 10, 30, 30};
+    struct TCase {
+        const char* what;
+        std::function<void(TcxCanvas*)> paint;
+        bool leftEdge, rightEdge, topEdge; // the picture's edge shows at R's own edge
+    };
+    const TcxCustomLookAndFeelPainter* p = painter;
+    const TCase cases[] = {
+        {"header, all borders",
+         [&](TcxCanvas* c) {
+             p->PaintHeader(c, r, r, TcxNeighbors{}, TcxBorders{bLeft, bTop, bRight, bBottom}, bpsNormal,
+                            taLeftJustify, vaCenter, false, false, "", nullptr, clBlack, clDefault);
+         },
+         true, true, true},
+        {"header, no borders",
+         [&](TcxCanvas* c) {
+             p->PaintHeader(c, r, r, TcxNeighbors{}, TcxBorders{}, bpsNormal, taLeftJustify, vaCenter, false,
+                            false, "", nullptr, clBlack, clDefault);
+         },
+         false, false, false},
+        {"previous button",
+         [&](TcxCanvas* c) { p->PaintSchedulerNavButtonFace(c, r, TRect{}, false, bpsNormal); }, false, true,
+         true},
+        {"next button", [&](TcxCanvas* c) { p->PaintSchedulerNavButtonFace(c, r, TRect{}, true, bpsNormal); },
+         true, false, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TPaintSurface surface(40, 40);
+        c.paint(&surface.cx);
+        EXPECT_EQ(surface.At(10, 20) == kPart[0][1], c.leftEdge);
+        EXPECT_EQ(surface.At(29, 20) == kPart[2][1], c.rightEdge);
+        EXPECT_EQ(surface.At(20, 10) == kPart[1][0], c.topEdge);
+        EXPECT_EQ(surface.At(20, 20), kPart[1][1]);
+        // Nothing outside R.
+        EXPECT_EQ(surface.At(9, 20), RGB(255, 255, 255));
+        EXPECT_EQ(surface.At(30, 20), RGB(255, 255, 255));
+        EXPECT_EQ(surface.At(20, 9), RGB(255, 255, 255));
+        EXPECT_EQ(surface.At(20, 30), RGB(255, 255, 255));
+    }
+}
+
+TEST_F(SkinPainterProbe, ButtonCaptionColours) {
+    EXPECT_EQ(painter->GetButtonGlyphColor(bpsNormal), static_cast<TColor>(RGB(10, 20, 30)));
+    EXPECT_EQ(painter->GetButtonGlyphColor(bpsDisabled), static_cast<TColor>(RGB(90, 80, 70)));
+    EXPECT_EQ(painter->GetButtonBorderWidth(bpsNormal), 0);
 }
 
 TEST_F(SkinPainterProbe, MetricsAreTheElementsFrameSizes) {
