@@ -1,5 +1,9 @@
 #include "ui/skins/SkinPainter.h"
 
+#include <array>
+#include <cmath>
+
+#include "platform/core/DateTime.h"
 #include "ui/core/PainterRegistry.h"
 
 TdxSkinElementState ButtonStateToSkinState(TcxButtonPaintState state) {
@@ -590,6 +594,51 @@ void TdxSkinLookAndFeelPainter::PaintFooterFrame(TcxCanvas* canvas, const TRect&
     canvas->ExcludeFromClip(TRect{r.left, r.top, r.right - offset.right, r.bottom - offset.bottom});
     canvas->ExcludeFromClip(TRect{r.left, r.top - 1, r.right, r.top});
     Draw(canvas, info->FooterPanel, TRect{r.left - offset.left, r.top - 1, r.right, r.bottom});
+}
+
+void TdxSkinLookAndFeelPainter::PaintClock(TcxCanvas* canvas, const TRect& r, TDateTime time,
+                                           TColor fillColor) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->ClockFace || !info->ClockGlass)
+        return TcxOffice11LookAndFeelPainter::PaintClock(canvas, r, time, fillColor);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return;
+    // Face, hands and glass are composed off-screen and copied at once.
+    TBitmap bitmap(width, height, pf32bit);
+    TcxCanvas buffer(&bitmap.Canvas());
+    const TRect all{0, 0, width, height};
+    buffer.FillRectColor(all, fillColor);
+    info->ClockFace->Render(buffer.GetDCHandle(), all, 0, esNormal);
+
+    int hour = 0, minute = 0, second = 0, msec = 0;
+    DecodeTime(time, hour, minute, second, msec);
+    const double pi = 3.14159265358979323846;
+    const double cx = width / 2.0, cy = height / 2.0, rx = width / 2 - 2, ry = height / 2 - 2;
+    auto pointAt = [&](double angle, double length) {
+        return TPoint{static_cast<int>(std::lround(cx + rx * length * std::cos(angle))),
+                      static_cast<int>(std::lround(cy + ry * length * std::sin(angle)))};
+    };
+    auto sideAt = [&](double angle, double halfWidth) {
+        return TPoint{static_cast<int>(std::lround(cx + halfWidth * std::cos(angle))),
+                      static_cast<int>(std::lround(cy + halfWidth * std::sin(angle)))};
+    };
+    const TColor color = info->ClockFace->TextColor();
+    buffer.Brush().SetStyle(bsSolid);
+    buffer.SetBrushColor(color);
+    buffer.Pen().SetColor(color);
+    auto hand = [&](double angle, double width, double behind, double ahead) {
+        std::array<TPoint, 4> points{pointAt(angle, ahead), sideAt(angle + pi / 2, width / 2),
+                                     pointAt(angle + pi, behind), sideAt(angle + 3 * pi / 2, width / 2)};
+        buffer.DrawPolygon(points);
+    };
+    hand(((hour % 12) * 3600 + minute * 60 + second - 10800) * 2 * pi / 43200, 9, 0.15, 0.75);
+    hand((minute * 60 + second - 900) * 2 * pi / 3600, 7, 0.2, 0.85);
+    const TPoint tip = pointAt((second - 15) * 2 * pi / 60, 0.9);
+    buffer.MoveTo(static_cast<int>(std::lround(cx)), static_cast<int>(std::lround(cy)));
+    buffer.LineTo(tip.x, tip.y);
+
+    info->ClockGlass->Render(buffer.GetDCHandle(), all, 0, esNormal);
+    BitBlt(canvas->GetDCHandle(), r.left, r.top, width, height, buffer.GetDCHandle(), 0, 0, SRCCOPY);
 }
 
 void TdxSkinLookAndFeelPainter::PaintSchedulerNavButtonFace(TcxCanvas* canvas, const TRect& r,

@@ -139,6 +139,7 @@ public:
                           TColor fillColor, const TcxDrawBackgroundEvent& onDrawBackground,
                           bool isFooter = false) const override;
     void PaintFooterFrame(TcxCanvas* canvas, const TRect& r) const override;
+    void PaintClock(TcxCanvas* canvas, const TRect& r, TDateTime time, TColor fillColor) const override;
     void PaintSchedulerNavButtonFace(TcxCanvas* canvas, const TRect& r, const TRect& arrowRect, bool next,
                                      TcxButtonPaintState state) const override;
 

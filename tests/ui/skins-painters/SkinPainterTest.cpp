@@ -9,6 +9,7 @@
 
 #include "../skins-drawing/SkinDrawingSupport.h"
 #include "SkinPaintersSupport.h"
+#include "platform/core/DateTime.h"
 #include "ui/core/PainterRegistry.h"
 
 namespace {
@@ -94,6 +95,15 @@ TdxSkin* MakeProbeSkin() {
     button->SetTextColor(RGB(10, 20, 30));
     button->AddProperty<TdxSkinColor>("DisabledText")->SetValue(RGB(90, 80, 70));
     skin->GetGroupByName("Editors")->GetElementByName("EditorButton")->SetTextColor(RGB(1, 2, 3));
+    // A solid face with its hands' colour and a glass that lets everything through.
+    TdxSkinElement* face = skin->GetGroupByName("Editors")->AddElement("ClockFace");
+    face->Image().SetStates(MakeStates({esNormal}));
+    skindraw::SetStrip(face->Image(), kFrame, kFrame, {RGB(0, 0, 120)});
+    face->SetTextColor(RGB(250, 200, 0));
+    TdxSkinElement* glass = skin->GetGroupByName("Editors")->AddElement("ClockGlass");
+    glass->Image().SetStates(MakeStates({esNormal}));
+    skindraw::SetPixels(glass->Image().Texture(), kFrame, kFrame, std::vector<DWORD>(kFrame * kFrame, 0));
+    glass->Image().Changed();
     return skin;
 }
 
@@ -303,6 +313,25 @@ TEST_F(SkinPainterProbe, HeaderBordersAndNavigationButtonsAreClippedToR) {
         EXPECT_EQ(surface.At(30, 20), RGB(255, 255, 255));
         EXPECT_EQ(surface.At(20, 9), RGB(255, 255, 255));
         EXPECT_EQ(surface.At(20, 30), RGB(255, 255, 255));
+    }
+}
+
+TEST_F(SkinPainterProbe, ClockHandsInTheFacesTextColour) {
+    const COLORREF hands = RGB(250, 200, 0), face = RGB(0, 0, 120);
+    struct TCase {
+        int hour;
+        TPoint on, off; // a point on the hour hand, and where it would be at the other time
+    };
+    // R 60 x 60 at (10, 10): centre (40, 40), radii 28.
+    for (TCase c : {TCase{3, {58, 40}, {40, 58}}, TCase{6, {40, 58}, {58, 40}}}) {
+        SCOPED_TRACE(c.hour);
+        TPaintSurface surface(80, 80);
+        painter->PaintClock(&surface.cx, TRect{10, 10, 70, 70}, EncodeTime(c.hour, 0, 0, 0), clWhite);
+        EXPECT_EQ(surface.At(c.on.x, c.on.y), hands);
+        EXPECT_EQ(surface.At(c.off.x, c.off.y), face);
+        EXPECT_EQ(surface.At(40, 20), hands); // minute and second hands at 12
+        EXPECT_EQ(surface.At(12, 12), face);
+        EXPECT_EQ(surface.At(5, 5), RGB(255, 255, 255));
     }
 }
 
