@@ -1,6 +1,7 @@
 // Starting the 22 skin units (packs, skin infos, registration) beside loading the same 22 packs
 // into bare skins; LoadUserSkinFromFile of the skin-library file's third entry beside
-// LoadUserSkinAt at that entry's offset. Prints both pairs and their ratios.
+// LoadUserSkinAt at that entry's offset. Prints both pairs and their ratios. The painting units
+// need a display: run it under xvfb-run.
 #include <cstdio>
 #include <memory>
 #include <vector>
