@@ -1,5 +1,6 @@
 #include "ui/skins/SkinPainter.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -211,6 +212,51 @@ TRect TdxSkinLookAndFeelPainter::GetProgressBorders(bool vertical) const {
     TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
     TdxSkinElement* element = info ? (vertical ? info->ProgressBorderVert : info->ProgressBorder) : nullptr;
     return element ? OffsetOf(element) : TcxOffice11LookAndFeelPainter::GetProgressBorders(vertical);
+}
+
+TcxBorders TdxSkinLookAndFeelPainter::GetHeaderBorders(TcxNeighbors adjacent) const {
+    // The neighbour on the left or above draws the shared edge.
+    TcxBorders borders = TcxOffice11LookAndFeelPainter::GetHeaderBorders(adjacent);
+    if (adjacent.Contains(bLeft)) borders.Exclude(bLeft);
+    if (adjacent.Contains(bTop)) borders.Exclude(bTop);
+    return borders;
+}
+
+int TdxSkinLookAndFeelPainter::GetFooterCellBorderWidth() const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->FooterCell) return TcxOffice11LookAndFeelPainter::GetFooterCellBorderWidth();
+    TRect offset = OffsetOf(info->FooterCell);
+    return std::max({offset.left, offset.top, offset.right, offset.bottom});
+}
+
+TRect TdxSkinLookAndFeelPainter::GetEventProgressMargins() const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    return info && info->ProgressBorder ? OffsetOf(info->ProgressBorder)
+                                        : TcxOffice11LookAndFeelPainter::GetEventProgressMargins();
+}
+
+namespace {
+// The caption or body element of a caption side (0 top, 1 bottom, 2 left, 3 right).
+TdxSkinElement* GroupBoxElement(TdxSkinLookAndFeelPainterInfo* info, bool caption, int captionSide) {
+    if (!info || captionSide < 0 || captionSide > 3) return nullptr;
+    TdxSkinElement* const captions[] = {info->GroupPanelCaptionTop, info->GroupPanelCaptionBottom,
+                                        info->GroupPanelCaptionLeft, info->GroupPanelCaptionRight};
+    TdxSkinElement* const bodies[] = {info->GroupPanelTop, info->GroupPanelBottom, info->GroupPanelLeft,
+                                      info->GroupPanelRight};
+    return caption ? captions[captionSide] : bodies[captionSide];
+}
+} // namespace
+
+TRect TdxSkinLookAndFeelPainter::GetGroupBoxBorders(bool caption, int captionSide) const {
+    TdxSkinElement* element = GroupBoxElement(GetSkinInfo(), caption, captionSide);
+    return element ? OffsetOf(element)
+                   : TcxOffice11LookAndFeelPainter::GetGroupBoxBorders(caption, captionSide);
+}
+
+bool TdxSkinLookAndFeelPainter::IsGroupBoxSeeThrough(bool caption, int captionSide) const {
+    TdxSkinElement* element = GroupBoxElement(GetSkinInfo(), caption, captionSide);
+    return element ? element->HasAlpha()
+                   : TcxOffice11LookAndFeelPainter::IsGroupBoxSeeThrough(caption, captionSide);
 }
 
 bool TdxSkinLookAndFeelPainter::PaintsHeaderCellsFirst() const {
@@ -495,6 +541,14 @@ void TdxSkinLookAndFeelPainter::PaintGroupBoxBody(TcxCanvas* canvas, const TRect
     TClipSaver clip(canvas);
     canvas->ExcludeFromClip(inner);
     Draw(canvas, body, r);
+}
+
+void TdxSkinLookAndFeelPainter::PaintPanelFrame(TcxCanvas* canvas, const TRect& r) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->GroupPanel) return TcxOffice11LookAndFeelPainter::PaintPanelFrame(canvas, r);
+    TClipSaver clip(canvas);
+    canvas->ExcludeFromClip(Shrunk(r, OffsetOf(info->GroupPanel)));
+    Draw(canvas, info->GroupPanel, r);
 }
 
 void TdxSkinLookAndFeelPainter::PaintButton(TcxCanvas* canvas, const TRect& r, const AnsiString& caption,

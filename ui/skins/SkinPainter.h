@@ -80,6 +80,11 @@ public:
     int GetTrackBarTrackWidth() const override;
     TSize GetSplitterExtent(bool horizontal) const override;
     TRect GetProgressBorders(bool vertical) const override;
+    TcxBorders GetHeaderBorders(TcxNeighbors adjacent) const override;
+    int GetFooterCellBorderWidth() const override;
+    TRect GetEventProgressMargins() const override;
+    TRect GetGroupBoxBorders(bool caption, int captionSide) const override;
+    bool IsGroupBoxSeeThrough(bool caption, int captionSide) const override;
     bool PaintsHeaderCellsFirst() const override;
     bool PaintsFooterCellsFirst() const override;
     bool PaintsIndicatorCellsFirst() const override;
@@ -122,6 +127,7 @@ public:
     void PaintGroupBoxBackground(TcxCanvas* canvas, const TRect& bounds, const TRect& r) const override;
     void PaintGroupBoxCaption(TcxCanvas* canvas, const TRect& r, int captionSide) const override;
     void PaintGroupBoxBody(TcxCanvas* canvas, const TRect& r, int captionSide) const override;
+    void PaintPanelFrame(TcxCanvas* canvas, const TRect& r) const override;
     void PaintButton(TcxCanvas* canvas, const TRect& r, const AnsiString& caption, TcxButtonPaintState state,
                      bool drawBorder = true, TColor color = clDefault, TColor textColor = clDefault,
                      bool wordWrap = false) const override;

@@ -351,6 +351,11 @@ TEST_F(SkinPainterProbe, MetricsAreTheElementsFrameSizes) {
     EXPECT_EQ(painter->GetMinThumbSize(true), kFrame);
     EXPECT_EQ(painter->GetEditButtonTextIndent(), 1);
     EXPECT_FALSE(painter->PaintsHeaderCellsFirst());
+    // Headers leave the shared edge to their left and upper neighbours.
+    const TcxBorders all{bLeft, bTop, bRight, bBottom};
+    EXPECT_TRUE(painter->GetHeaderBorders(TcxNeighbors{}) == all);
+    EXPECT_TRUE(painter->GetHeaderBorders(TcxNeighbors{bLeft, bTop}) == (TcxBorders{bRight, bBottom}));
+    EXPECT_TRUE(painter->GetHeaderBorders(TcxNeighbors{bRight}) == all);
     EXPECT_FALSE(painter->PaintsFooterCellsFirst());
     EXPECT_TRUE(painter->PaintsIndicatorCellsFirst());
 }
