@@ -54,6 +54,17 @@ private:
     GpGraphics* graphics_;
     HDC dc_ = nullptr;
 };
+// Opens a paint on dc for r, draws, and closes the paint also when drawing fails.
+template <class F> void PaintOn(TdxSkinCanvas& canvas, HDC dc, const TRect& r, F draw) {
+    canvas.BeginPaint(dc, r);
+    try {
+        draw(&canvas);
+    } catch (...) {
+        canvas.EndPaint();
+        throw;
+    }
+    canvas.EndPaint();
+}
 } // namespace
 
 uint64_t NextSkinElementStamp() {
@@ -261,14 +272,7 @@ void TdxSkinImage::Draw(HDC dc, const TRect& r, int imageIndex, TdxSkinElementSt
     CheckInfo();
     if (frameSize_.cx < 1 || frameSize_.cy < 1 || !TdxSkinCanvas::IsRectVisible(dc, r)) return;
     TdxSkinCanvas canvas;
-    canvas.BeginPaint(dc, r);
-    try {
-        DrawEx(&canvas, r, imageIndex, state);
-    } catch (...) {
-        canvas.EndPaint();
-        throw;
-    }
-    canvas.EndPaint();
+    PaintOn(canvas, dc, r, [&](TdxSkinCanvas* c) { DrawEx(c, r, imageIndex, state); });
 }
 
 void TdxSkinImage::DrawEx(TdxSkinCanvas* canvas, const TRect& r, int imageIndex, TdxSkinElementState state) {
@@ -329,14 +333,7 @@ void TdxSkinBorder::DrawEx(TdxSkinCanvas* canvas, const TRect& r) {
 void TdxSkinBorder::Draw(HDC dc, const TRect& r) {
     if (color_ == clNone) return;
     TdxSkinCanvas canvas;
-    canvas.BeginPaint(dc, r);
-    try {
-        DrawEx(&canvas, r);
-    } catch (...) {
-        canvas.EndPaint();
-        throw;
-    }
-    canvas.EndPaint();
+    PaintOn(canvas, dc, r, [&](TdxSkinCanvas* c) { DrawEx(c, r); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -353,14 +350,7 @@ void TdxSkinElement::DoChanged() {
 void TdxSkinElement::Render(HDC dc, const TRect& r, int imageIndex, TdxSkinElementState state) {
     TdxSkinCanvas& canvas = *canvas_;
     if (!canvas.IsRectVisible(dc, r)) return;
-    canvas.BeginPaint(dc, r);
-    try {
-        DrawEx(&canvas, r, imageIndex, state);
-    } catch (...) {
-        canvas.EndPaint();
-        throw;
-    }
-    canvas.EndPaint();
+    PaintOn(canvas, dc, r, [&](TdxSkinCanvas* c) { DrawEx(c, r, imageIndex, state); });
 }
 
 void TdxSkinElement::DrawEx(TdxSkinCanvas* canvas, const TRect& r, int imageIndex,

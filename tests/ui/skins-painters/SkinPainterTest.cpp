@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../skins-drawing/SkinDrawingSupport.h"
+#include "../skins/SkinDrawingSupport.h"
 #include "SkinPaintersSupport.h"
 #include "platform/core/DateTime.h"
 #include "ui/core/PainterRegistry.h"

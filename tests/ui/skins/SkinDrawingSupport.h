@@ -7,6 +7,7 @@
 
 #include "../core/PaintSurface.h"
 #include "ui/skins/SkinCanvas.h"
+#include "ui/skins/SkinInfo.h"
 #include "ui/skins/SkinModel.h"
 
 namespace skindraw {
@@ -68,6 +69,38 @@ inline bool Near(COLORREF a, COLORREF b, int tolerance) {
     return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
            std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
            std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// The group, element and skin-colour references of a skin info and its element tables.
+inline std::vector<const void*> SkinInfoElementReferences(TdxSkinInfo& info) {
+    std::vector<const void*> refs;
+#define VZ_REF(field, ...) refs.push_back(info.field);
+    VZ_SKIN_INFO_GROUPS(VZ_REF)
+    VZ_SKIN_INFO_BARS(VZ_REF)
+    VZ_SKIN_INFO_DOCKING(VZ_REF)
+    VZ_SKIN_INFO_BUTTONS(VZ_REF)
+    VZ_SKIN_INFO_GROUP_PANELS(VZ_REF)
+    VZ_SKIN_INFO_GRID_LINES(VZ_REF)
+    VZ_SKIN_INFO_NAVIGATION(VZ_REF)
+    VZ_SKIN_INFO_NAVIGATORS(VZ_REF)
+    VZ_SKIN_INFO_SCHEDULER(VZ_REF)
+    VZ_SKIN_INFO_HEADERS(VZ_REF)
+    VZ_SKIN_INFO_PAGE_CONTROL(VZ_REF)
+    VZ_SKIN_INFO_PROGRESS(VZ_REF)
+    VZ_SKIN_INFO_SCROLL_BARS(VZ_REF)
+    VZ_SKIN_INFO_RIBBON(VZ_REF)
+    VZ_SKIN_INFO_LAST(VZ_REF)
+    VZ_SKIN_INFO_SKIN_COLORS(VZ_REF)
+#undef VZ_REF
+    for (auto& kind : info.FormFrames)
+        for (TdxSkinElement* e : kind)
+            refs.push_back(e);
+    for (auto& kind : info.FormCaptionButtons)
+        for (TdxSkinElement* e : kind)
+            refs.push_back(e);
+    for (TdxSkinElement* e : info.EditButtonGlyphs)
+        refs.push_back(e);
+    return refs;
 }
 
 } // namespace skindraw

@@ -8,7 +8,6 @@
 
 #include "SkinDrawingSupport.h"
 #include "platform/core/Exceptions.h"
-#include "ui/skins/SkinInfo.h"
 
 using namespace skindraw;
 
@@ -103,46 +102,23 @@ std::set<const void*> Content(TdxSkin& skin) {
 
 // Every reference the info holds, in a fixed order.
 std::vector<const void*> References(TdxSkinInfo& info) {
-    std::vector<const void*> refs;
+    std::vector<const void*> refs = SkinInfoElementReferences(info);
 #define VZ_REF(field, ...) refs.push_back(info.field);
-    VZ_SKIN_INFO_GROUPS(VZ_REF)
-    VZ_SKIN_INFO_BARS(VZ_REF)
-    VZ_SKIN_INFO_DOCKING(VZ_REF)
-    VZ_SKIN_INFO_BUTTONS(VZ_REF)
-    VZ_SKIN_INFO_GROUP_PANELS(VZ_REF)
-    VZ_SKIN_INFO_GRID_LINES(VZ_REF)
-    VZ_SKIN_INFO_NAVIGATION(VZ_REF)
-    VZ_SKIN_INFO_NAVIGATORS(VZ_REF)
-    VZ_SKIN_INFO_SCHEDULER(VZ_REF)
-    VZ_SKIN_INFO_HEADERS(VZ_REF)
-    VZ_SKIN_INFO_PAGE_CONTROL(VZ_REF)
-    VZ_SKIN_INFO_PROGRESS(VZ_REF)
-    VZ_SKIN_INFO_SCROLL_BARS(VZ_REF)
-    VZ_SKIN_INFO_RIBBON(VZ_REF)
-    VZ_SKIN_INFO_LAST(VZ_REF)
     VZ_SKIN_INFO_FINAL_COLORS(VZ_REF)
-    VZ_SKIN_INFO_SKIN_COLORS(VZ_REF)
 #undef VZ_REF
-    for (const void* p :
-         {static_cast<const void*>(info.FormContent), static_cast<const void*>(info.FormTextColorInactive),
-          static_cast<const void*>(info.FormTextShadowColor),
-          static_cast<const void*>(info.ButtonDisabledText), static_cast<const void*>(info.ScreenTipItem),
-          static_cast<const void*>(info.ScreenTipTitleItem),
-          static_cast<const void*>(info.SchedulerAppointmentSeparatorColor),
-          static_cast<const void*>(info.RibbonAppMenuExtraPaneColor),
-          static_cast<const void*>(info.SchedulerAppointmentBorderSize),
-          static_cast<const void*>(info.NavPaneCaptionHeight),
-          static_cast<const void*>(info.NavPaneCaptionFontSize),
-          static_cast<const void*>(info.RibbonCaptionFontDelta)})
-        refs.push_back(p);
-    for (TdxSkinElement* e : info.EditButtonGlyphs)
-        refs.push_back(e);
-    for (auto& kind : info.FormFrames)
-        for (TdxSkinElement* e : kind)
-            refs.push_back(e);
-    for (auto& kind : info.FormCaptionButtons)
-        for (TdxSkinElement* e : kind)
-            refs.push_back(e);
+    const void* others[] = {info.FormContent,
+                            info.FormTextColorInactive,
+                            info.FormTextShadowColor,
+                            info.ButtonDisabledText,
+                            info.ScreenTipItem,
+                            info.ScreenTipTitleItem,
+                            info.SchedulerAppointmentSeparatorColor,
+                            info.RibbonAppMenuExtraPaneColor,
+                            info.SchedulerAppointmentBorderSize,
+                            info.NavPaneCaptionHeight,
+                            info.NavPaneCaptionFontSize,
+                            info.RibbonCaptionFontDelta};
+    refs.insert(refs.end(), std::begin(others), std::end(others));
     for (auto& orientation : info.ScrollBarParts)
         for (TdxSkinScrollInfo* part : orientation)
             refs.push_back(part ? part->Element : nullptr);
