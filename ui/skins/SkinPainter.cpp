@@ -551,6 +551,31 @@ void TdxSkinLookAndFeelPainter::PaintPanelFrame(TcxCanvas* canvas, const TRect& 
     Draw(canvas, info->GroupPanel, r);
 }
 
+void TdxSkinLookAndFeelPainter::PaintGroupedButton(TcxCanvas* canvas, const TRect& r,
+                                                   TcxButtonPaintState state, int, int, TColor) const {
+    PaintEditButton(canvas, r, static_cast<TcxEditBtnKind>(2), state);
+}
+
+void TdxSkinLookAndFeelPainter::PaintHeaderSeparator(TcxCanvas* canvas, const TRect& r, int indent,
+                                                     TColor color, const TcxPaintParams& params) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (info && info->HeaderBackgroundColor)
+        canvas->FillRectColor(TRect{r.left + indent, r.top, r.right - indent, r.bottom},
+                              info->HeaderBackgroundColor->Value());
+    else
+        TcxOffice11LookAndFeelPainter::PaintHeaderSeparator(canvas, r, indent, color, params);
+}
+
+void TdxSkinLookAndFeelPainter::PaintEventProgress(TcxCanvas* canvas, const TRect& r,
+                                                   const TRect& progressRect, const TcxPaintParams& params,
+                                                   bool framed) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->ProgressBorder || !info->ProgressChunk)
+        return TcxOffice11LookAndFeelPainter::PaintEventProgress(canvas, r, progressRect, params, framed);
+    Draw(canvas, info->ProgressBorder, r);
+    Draw(canvas, info->ProgressChunk, progressRect);
+}
+
 void TdxSkinLookAndFeelPainter::PaintButton(TcxCanvas* canvas, const TRect& r, const AnsiString& caption,
                                             TcxButtonPaintState state, bool drawBorder, TColor color,
                                             TColor textColor, bool wordWrap) const {

@@ -128,6 +128,12 @@ public:
     void PaintGroupBoxCaption(TcxCanvas* canvas, const TRect& r, int captionSide) const override;
     void PaintGroupBoxBody(TcxCanvas* canvas, const TRect& r, int captionSide) const override;
     void PaintPanelFrame(TcxCanvas* canvas, const TRect& r) const override;
+    void PaintGroupedButton(TcxCanvas* canvas, const TRect& r, TcxButtonPaintState state, int count,
+                            int index, TColor fillColor) const override;
+    void PaintHeaderSeparator(TcxCanvas* canvas, const TRect& r, int indent, TColor color,
+                              const TcxPaintParams& params) const override;
+    void PaintEventProgress(TcxCanvas* canvas, const TRect& r, const TRect& progressRect,
+                            const TcxPaintParams& params, bool framed) const override;
     void PaintButton(TcxCanvas* canvas, const TRect& r, const AnsiString& caption, TcxButtonPaintState state,
                      bool drawBorder = true, TColor color = clDefault, TColor textColor = clDefault,
                      bool wordWrap = false) const override;

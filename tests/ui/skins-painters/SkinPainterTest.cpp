@@ -232,6 +232,19 @@ TEST_F(SkinPainterProbe, OperationsDrawTheirElementIndexAndState) {
         {"navigator glyph 4",
          [p](TcxCanvas* c, const TRect& r) { p->PaintNavigatorGlyph(c, nullptr, 4, 0, r, true, false); },
          "NavigatorVert", 1, esNormal},
+        {"event progress border",
+         [p](TcxCanvas* c, const TRect& r) {
+             p->PaintEventProgress(c, r, TRect{0, 0, 1, 1}, {}, true);
+         },
+         "ProgressBorder", 0, esNormal},
+        {"event progress chunk",
+         [p](TcxCanvas* c, const TRect& r) {
+             p->PaintEventProgress(c, TRect{0, 0, 1, 1}, r, {}, true);
+         },
+         "ProgressChunk", 0, esNormal},
+        {"grouped button",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintGroupedButton(c, r, bpsHot, 3, 1, clRed); },
+         "EditorButton", 0, esHot},
         {"scheduler navigator button",
          [p](TcxCanvas* c, const TRect& r) { p->PaintSchedulerNavigatorButton(c, r, bpsPressed); },
          "EditorButton", 0, esPressed},
