@@ -49,6 +49,7 @@ const TProbeElement kProbeElements[] = {
     {"Editors", "Navigator", 3},
     {"Editors", "NavigatorVert", 2},
     {"Editors", "CloseButton", 1},
+    {"Common", "GroupPanelNoBorder", 1},
     {"Editors", "EditorButton", 1},
 };
 
@@ -84,13 +85,19 @@ TdxSkin* MakeProbeSkin() {
     }
     // Pictures whose one-pixel edges show where a frame was drawn.
     for (auto [group, name] : {std::pair{"Common", "Header"}, std::pair{"Scheduler", "NavButtonPrev"},
-                               std::pair{"Scheduler", "NavButtonNext"}, std::pair{"Common", "Button"}}) {
+                               std::pair{"Scheduler", "NavButtonNext"}, std::pair{"Common", "Button"},
+                               std::pair{"Common", "GroupPanelTop"}}) {
         TdxSkinControlGroup* owner = skin->GetGroupByName(group);
         if (!owner) owner = skin->AddGroup(group);
         TdxSkinElement* element = owner->AddElement(name);
         element->Image().SetStates(MakeStates({esNormal}));
         skindraw::SetNinePartPicture(element->Image(), kFrame, 1);
     }
+    skin->GetGroupByName("Common")
+        ->GetElementByName("GroupPanelTop")
+        ->ContentOffset()
+        .AssignRect(TRect{2, 2, 2, 2});
+    skin->AddColor("ContainerBorderColor", RGB(7, 77, 177));
     TdxSkinElement* button = skin->GetGroupByName("Common")->GetElementByName("Button");
     button->SetTextColor(RGB(10, 20, 30));
     button->AddProperty<TdxSkinColor>("DisabledText")->SetValue(RGB(90, 80, 70));
@@ -346,6 +353,30 @@ TEST_F(SkinPainterProbe, ClockHandsInTheFacesTextColour) {
         EXPECT_EQ(surface.At(12, 12), face);
         EXPECT_EQ(surface.At(5, 5), RGB(255, 255, 255));
     }
+}
+
+// The body's edge around R, the borderless panel inside its content offset, the container border
+// one pixel along R.
+TEST_F(SkinPainterProbe, GroupBoxBodyAndControlBorder) {
+    using skindraw::kPart;
+    TPaintSurface surface(40, 40);
+    painter->PaintGroupBoxBody(&surface.cx, TRect{10, 10, 30, 30}, 0);
+    EXPECT_EQ(surface.At(10, 20), kPart[0][1]);
+    EXPECT_EQ(surface.At(11, 20), kPart[1][1]);
+    EXPECT_EQ(surface.At(20, 20), ProbeColor(ElementNumber("GroupPanelNoBorder"), 0, esNormal));
+    // The borders' widths narrow the inside further.
+    TdxSkinElement* body = painter->GetSkinInfo()->GroupPanelTop;
+    const int left = 12 + body->Borders().Left().Thin(), top = 12 + body->Borders().Top().Thin();
+    EXPECT_EQ(surface.At(left, top), ProbeColor(ElementNumber("GroupPanelNoBorder"), 0, esNormal));
+    EXPECT_EQ(surface.At(left - 1, top), kPart[1][1]);
+    EXPECT_EQ(surface.At(9, 20), RGB(255, 255, 255));
+
+    TPaintSurface border(40, 40);
+    painter->PaintControlBorder(&border.cx, TRect{10, 10, 30, 30});
+    for (TPoint p : {TPoint{10, 20}, TPoint{29, 20}, TPoint{20, 10}, TPoint{20, 29}})
+        EXPECT_EQ(border.At(p.x, p.y), RGB(7, 77, 177)) << p.x << "," << p.y;
+    EXPECT_EQ(border.At(11, 20), RGB(255, 255, 255));
+    EXPECT_EQ(border.At(9, 20), RGB(255, 255, 255));
 }
 
 TEST_F(SkinPainterProbe, ButtonCaptionColours) {
