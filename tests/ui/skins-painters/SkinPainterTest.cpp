@@ -1,0 +1,474 @@
+// The skin painter by pixels over a probe skin whose every frame is one solid colour naming its
+// element, image index and state; its colours and metrics; and the inherited path without a skin.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "../skins/SkinDrawingSupport.h"
+#include "SkinPaintersSupport.h"
+#include "platform/core/DateTime.h"
+#include "ui/core/PainterRegistry.h"
+
+namespace {
+struct TProbeElement {
+    const char* Group;
+    const char* Name;
+    int ImageCount;
+};
+
+// Element numbers are their positions here, from 1.
+const TProbeElement kProbeElements[] = {
+    {"Editors", "Checkbox", 3},
+    {"Editors", "RadioButton", 2},
+    {"Grid", "PlusMinus", 2},
+    {"Common", "ScrollButton", 4},
+    {"Common", "ScrollThumbVert", 1},
+    {"Common", "ScrollThumbHorz", 1},
+    {"Common", "ScrollContentVert", 1},
+    {"Common", "ScrollContentHorz", 1},
+    {"Editors", "TrackBarTrack", 4},
+    {"Editors", "TrackBarTrackVert", 4},
+    {"Editors", "TrackBarThumb", 1},
+    {"Editors", "TrackBarThumbUp", 1},
+    {"Editors", "TrackBarThumbBoth", 1},
+    {"Editors", "TrackBarThumbVert", 1},
+    {"Editors", "TrackBarThumbVertUp", 1},
+    {"Editors", "TrackBarThumbVertBoth", 1},
+    {"Common", "Splitter", 1},
+    {"Common", "SplitterHorz", 1},
+    {"Grid", "FilterButton", 1},
+    {"Grid", "FilterButtonActive", 1},
+    {"Editors", "ProgressBorder", 1},
+    {"Editors", "ProgressChunk", 1},
+    {"Editors", "ProgressBorderVert", 1},
+    {"Editors", "ProgressChunkVert", 1},
+    {"Grid", "IndicatorImages", 3},
+    {"Editors", "Navigator", 3},
+    {"Editors", "NavigatorVert", 2},
+    {"Editors", "CloseButton", 1},
+    {"Common", "GroupPanelNoBorder", 1},
+    {"Editors", "EditorButton", 1},
+};
+
+const TdxSkinElementState kProbeStates[] = {esNormal, esHot, esPressed, esDisabled};
+
+COLORREF ProbeColor(int element, int imageIndex, TdxSkinElementState state) {
+    return RGB(element * 8, 40 + imageIndex * 40, 40 + static_cast<int>(state) * 40);
+}
+
+int ElementNumber(const char* name) {
+    for (size_t i = 0; i < std::size(kProbeElements); ++i)
+        if (std::string(kProbeElements[i].Name) == name) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+constexpr int kFrame = 8;
+
+TdxSkin* MakeProbeSkin() {
+    auto* skin = new TdxSkin("Probe");
+    skin->Name = "Probe";
+    for (size_t i = 0; i < std::size(kProbeElements); ++i) {
+        const TProbeElement& probe = kProbeElements[i];
+        TdxSkinControlGroup* group = skin->GetGroupByName(probe.Group);
+        if (!group) group = skin->AddGroup(probe.Group);
+        TdxSkinElement* element = group->AddElement(probe.Name);
+        element->SetImageCount(probe.ImageCount);
+        std::vector<COLORREF> frames;
+        for (int index = 0; index < probe.ImageCount; ++index)
+            for (TdxSkinElementState state : kProbeStates)
+                frames.push_back(ProbeColor(static_cast<int>(i) + 1, index, state));
+        element->Image().SetStates(MakeStates({esNormal, esHot, esPressed, esDisabled}));
+        skindraw::SetStrip(element->Image(), kFrame, kFrame, frames);
+    }
+    // Pictures whose one-pixel edges show where a frame was drawn.
+    for (auto [group, name] : {std::pair{"Common", "Header"}, std::pair{"Scheduler", "NavButtonPrev"},
+                               std::pair{"Scheduler", "NavButtonNext"}, std::pair{"Common", "Button"},
+                               std::pair{"Common", "GroupPanelTop"}}) {
+        TdxSkinControlGroup* owner = skin->GetGroupByName(group);
+        if (!owner) owner = skin->AddGroup(group);
+        TdxSkinElement* element = owner->AddElement(name);
+        element->Image().SetStates(MakeStates({esNormal}));
+        skindraw::SetNinePartPicture(element->Image(), kFrame, 1);
+    }
+    skin->GetGroupByName("Common")
+        ->GetElementByName("GroupPanelTop")
+        ->ContentOffset()
+        .AssignRect(TRect{2, 2, 2, 2});
+    skin->AddColor("ContainerBorderColor", RGB(7, 77, 177));
+    TdxSkinElement* button = skin->GetGroupByName("Common")->GetElementByName("Button");
+    button->SetTextColor(RGB(10, 20, 30));
+    button->AddProperty<TdxSkinColor>("DisabledText")->SetValue(RGB(90, 80, 70));
+    skin->GetGroupByName("Editors")->GetElementByName("EditorButton")->SetTextColor(RGB(1, 2, 3));
+    // A solid face with its hands' colour and a glass that lets everything through.
+    TdxSkinElement* face = skin->GetGroupByName("Editors")->AddElement("ClockFace");
+    face->Image().SetStates(MakeStates({esNormal}));
+    skindraw::SetStrip(face->Image(), kFrame, kFrame, {RGB(0, 0, 120)});
+    face->SetTextColor(RGB(250, 200, 0));
+    TdxSkinElement* glass = skin->GetGroupByName("Editors")->AddElement("ClockGlass");
+    glass->Image().SetStates(MakeStates({esNormal}));
+    skindraw::SetPixels(glass->Image().Texture(), kFrame, kFrame, std::vector<DWORD>(kFrame * kFrame, 0));
+    glass->Image().Changed();
+    return skin;
+}
+
+// The probe skin registered under "Probe" with the base skin painter, for one test.
+class SkinPainterProbe : public testing::Test {
+protected:
+    void SetUp() override {
+        std::unique_ptr<TObject> info(new TdxSkinLookAndFeelPainterInfo(MakeProbeSkin()));
+        ASSERT_TRUE(GetStylePainterRegistry()->Register("Probe", TdxSkinLookAndFeelPainter::Painter(),
+                                                        std::move(info)));
+        ASSERT_NE(painter->GetSkinInfo(), nullptr);
+    }
+    void TearDown() override { GetStylePainterRegistry()->Unregister("Probe"); }
+
+    const TdxSkinLookAndFeelPainter* painter = TdxSkinLookAndFeelPainter::Painter();
+};
+} // namespace
+
+TEST_F(SkinPainterProbe, OperationsDrawTheirElementIndexAndState) {
+    using TPaint = std::function<void(TcxCanvas*, const TRect&)>;
+    struct TCase {
+        const char* what;
+        TPaint paint;
+        const char* element; // nullptr: nothing drawn
+        int imageIndex;
+        TdxSkinElementState state;
+    };
+    const TcxCustomLookAndFeelPainter* p = painter;
+    const TCase cases[] = {
+        {"check box unchecked",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintCheckBox(c, r, bpsNormal, cbsUnchecked); }, "Checkbox",
+         0, esNormal},
+        {"check box checked hot",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintCheckBox(c, r, bpsHot, cbsChecked); }, "Checkbox", 1,
+         esHot},
+        {"check box grayed pressed",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintCheckBox(c, r, bpsPressed, cbsGrayed); }, "Checkbox", 2,
+         esPressed},
+        {"check box default disabled",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintCheckBox(c, r, bpsDisabled, cbsChecked); }, "Checkbox",
+         1, esDisabled},
+        {"check box default state",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintCheckBox(c, r, bpsDefault, cbsChecked); }, "Checkbox", 1,
+         esNormal},
+        {"radio button checked hot",
+         [p](TcxCanvas* c, const TRect& r) {
+             p->PaintRadioButton(c, r.left, r.top, bpsHot, true, false, clDefault);
+         },
+         "RadioButton", 1, esHot},
+        {"expand button collapsed", [p](TcxCanvas* c, const TRect& r) { p->PaintExpandButton(c, r, false); },
+         "PlusMinus", 0, esNormal},
+        {"small expand button expanded",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintSmallExpandButton(c, r, true, clBlack); }, "PlusMinus",
+         1, esNormal},
+        {"vertical first arrow",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintScrollBarPart(c, false, r, sbpLineUp, bpsNormal); },
+         "ScrollButton", 0, esNormal},
+        {"vertical second arrow hot",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintScrollBarPart(c, false, r, sbpLineDown, bpsHot); },
+         "ScrollButton", 1, esHot},
+        {"horizontal first arrow",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintScrollBarPart(c, true, r, sbpLineUp, bpsNormal); },
+         "ScrollButton", 2, esNormal},
+        {"horizontal second arrow pressed",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintScrollBarPart(c, true, r, sbpLineDown, bpsPressed); },
+         "ScrollButton", 3, esPressed},
+        {"horizontal thumb",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintScrollBarPart(c, true, r, sbpThumbnail, bpsNormal); },
+         "ScrollThumbHorz", 0, esNormal},
+        {"vertical page",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintScrollBarPart(c, false, r, sbpPageDown, bpsNormal); },
+         "ScrollContentVert", 0, esNormal},
+        {"track disabled",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintTrackBarTrack(c, r, TRect{}, false, false, true); },
+         "TrackBarTrack", 2, esNormal},
+        {"vertical track with selection",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintTrackBarTrack(c, r, r, true, true, false); },
+         "TrackBarTrackVert", 1, esNormal},
+        {"disabled track with selection",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintTrackBarTrack(c, r, r, true, false, true); },
+         "TrackBarTrack", 3, esNormal},
+        {"thumb ticks up",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintTrackBarThumb(c, r, bpsHot, true, 0); },
+         "TrackBarThumbUp", 0, esHot},
+        {"thumb ticks down",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintTrackBarThumb(c, r, bpsNormal, true, 1); },
+         "TrackBarThumb", 0, esNormal},
+        {"thumb both", [p](TcxCanvas* c, const TRect& r) { p->PaintTrackBarThumb(c, r, bpsNormal, true, 2); },
+         "TrackBarThumbBoth", 0, esNormal},
+        {"vertical thumb up",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintTrackBarThumb(c, r, bpsNormal, false, 0); },
+         "TrackBarThumbVertUp", 0, esNormal},
+        {"vertical thumb both",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintTrackBarThumb(c, r, bpsDisabled, false, 2); },
+         "TrackBarThumbVertBoth", 0, esDisabled},
+        {"splitter hot", [p](TcxCanvas* c, const TRect& r) { p->PaintSplitter(c, r, true, false, false); },
+         "Splitter", 0, esHot},
+        {"horizontal splitter",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintSplitter(c, r, false, true, true); }, "SplitterHorz", 0,
+         esNormal},
+        {"filter button",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintFilterDropButton(c, r, bpsHot, false); }, "FilterButton",
+         0, esHot},
+        {"filter button active",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintFilterDropButton(c, r, bpsPressed, true); },
+         "FilterButtonActive", 0, esPressed},
+        {"filter close button",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintFilterCloseButton(c, r, bpsHot); }, "CloseButton", 0,
+         esHot},
+        {"progress frame", [p](TcxCanvas* c, const TRect& r) { p->PaintProgressFrame(c, r, false); },
+         "ProgressBorder", 0, esNormal},
+        {"vertical progress chunk", [p](TcxCanvas* c, const TRect& r) { p->PaintProgressChunk(c, r, true); },
+         "ProgressChunkVert", 0, esNormal},
+        {"indicator glyph 1", [p](TcxCanvas* c, const TRect& r) { p->PaintIndicatorGlyph(c, r, 1); },
+         "IndicatorImages", 0, esNormal},
+        {"indicator glyph 3", [p](TcxCanvas* c, const TRect& r) { p->PaintIndicatorGlyph(c, r, 3); },
+         "IndicatorImages", 2, esNormal},
+        {"indicator glyph 0", [p](TcxCanvas* c, const TRect& r) { p->PaintIndicatorGlyph(c, r, 0); }, nullptr,
+         0, esNormal},
+        {"customize mark",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintIndicatorCustomizeMark(c, r, clBlack); },
+         "IndicatorImages", 2, esNormal},
+        {"navigator glyph 2",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintNavigatorGlyph(c, nullptr, 2, 0, r, true, false); },
+         "Navigator", 2, esNormal},
+        {"navigator glyph 4",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintNavigatorGlyph(c, nullptr, 4, 0, r, true, false); },
+         "NavigatorVert", 1, esNormal},
+        {"event progress border",
+         [p](TcxCanvas* c, const TRect& r) {
+             p->PaintEventProgress(c, r, TRect{0, 0, 1, 1}, {}, true);
+         },
+         "ProgressBorder", 0, esNormal},
+        {"event progress chunk",
+         [p](TcxCanvas* c, const TRect& r) {
+             p->PaintEventProgress(c, TRect{0, 0, 1, 1}, r, {}, true);
+         },
+         "ProgressChunk", 0, esNormal},
+        {"grouped button",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintGroupedButton(c, r, bpsHot, 3, 1, clRed); },
+         "EditorButton", 0, esHot},
+        {"scheduler navigator button",
+         [p](TcxCanvas* c, const TRect& r) { p->PaintSchedulerNavigatorButton(c, r, bpsPressed); },
+         "EditorButton", 0, esPressed},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TPaintSurface surface(40, 40);
+        const TRect r{12, 12, 12 + kFrame, 12 + kFrame};
+        c.paint(&surface.cx, r);
+        COLORREF expected =
+            c.element ? ProbeColor(ElementNumber(c.element), c.imageIndex, c.state) : RGB(255, 255, 255);
+        EXPECT_EQ(surface.At(16, 16), expected);
+        EXPECT_EQ(surface.At(2, 2), RGB(255, 255, 255));
+    }
+}
+
+TEST_F(SkinPainterProbe, EllipsisDotsBySize) {
+    const COLORREF dot = RGB(1, 2, 3);
+    struct TCase {
+        int size, a, left, top;
+    };
+    for (TCase c : {TCase{10, 1, 1, 4}, TCase{16, 2, 3, 7}}) {
+        SCOPED_TRACE(c.size);
+        TPaintSurface surface(c.size, c.size);
+        painter->PaintEditButton(&surface.cx, TRect{0, 0, c.size, c.size}, static_cast<TcxEditBtnKind>(3),
+                                 bpsNormal);
+        int dots = 0;
+        for (int i = 0; i < 3; ++i) {
+            int left = c.left + i * (c.a + 2);
+            EXPECT_TRUE(surface.AllOf(RECT{left, c.top, left + c.a, c.top + c.a}, dot)) << i;
+            EXPECT_NE(surface.At(left + c.a, c.top), dot);
+        }
+        for (int y = 0; y < c.size; ++y)
+            for (int x = 0; x < c.size; ++x)
+                dots += surface.At(x, y) == dot;
+        EXPECT_EQ(dots, 3 * c.a * c.a);
+    }
+}
+
+// The frame's one-pixel edge colours: kPart[column][row] of the nine-part picture.
+TEST_F(SkinPainterProbe, HeaderBordersAndNavigationButtonsAreClippedToR) {
+    using skindraw::kPart;
+    const TRect r{10, 10, 30, 30};
+    struct TCase {
+        const char* what;
+        std::function<void(TcxCanvas*)> paint;
+        bool leftEdge, rightEdge, topEdge; // the picture's edge shows at R's own edge
+    };
+    const TcxCustomLookAndFeelPainter* p = painter;
+    const TCase cases[] = {
+        {"header, all borders",
+         [&](TcxCanvas* c) {
+             p->PaintHeader(c, r, r, TcxNeighbors{}, TcxBorders{bLeft, bTop, bRight, bBottom}, bpsNormal,
+                            taLeftJustify, vaCenter, false, false, "", nullptr, clBlack, clDefault);
+         },
+         true, true, true},
+        {"header, no borders",
+         [&](TcxCanvas* c) {
+             p->PaintHeader(c, r, r, TcxNeighbors{}, TcxBorders{}, bpsNormal, taLeftJustify, vaCenter, false,
+                            false, "", nullptr, clBlack, clDefault);
+         },
+         false, false, false},
+        {"previous button",
+         [&](TcxCanvas* c) { p->PaintSchedulerNavButtonFace(c, r, TRect{}, false, bpsNormal); }, false, true,
+         true},
+        {"next button", [&](TcxCanvas* c) { p->PaintSchedulerNavButtonFace(c, r, TRect{}, true, bpsNormal); },
+         true, false, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TPaintSurface surface(40, 40);
+        c.paint(&surface.cx);
+        EXPECT_EQ(surface.At(10, 20) == kPart[0][1], c.leftEdge);
+        EXPECT_EQ(surface.At(29, 20) == kPart[2][1], c.rightEdge);
+        EXPECT_EQ(surface.At(20, 10) == kPart[1][0], c.topEdge);
+        EXPECT_EQ(surface.At(20, 20), kPart[1][1]);
+        // Nothing outside R.
+        EXPECT_EQ(surface.At(9, 20), RGB(255, 255, 255));
+        EXPECT_EQ(surface.At(30, 20), RGB(255, 255, 255));
+        EXPECT_EQ(surface.At(20, 9), RGB(255, 255, 255));
+        EXPECT_EQ(surface.At(20, 30), RGB(255, 255, 255));
+    }
+}
+
+TEST_F(SkinPainterProbe, ClockHandsInTheFacesTextColour) {
+    const COLORREF hands = RGB(250, 200, 0), face = RGB(0, 0, 120);
+    struct TCase {
+        int hour;
+        TPoint on, off; // a point on the hour hand, and where it would be at the other time
+    };
+    // R 60 x 60 at (10, 10): centre (40, 40), radii 28.
+    for (TCase c : {TCase{3, {58, 40}, {40, 58}}, TCase{6, {40, 58}, {58, 40}}}) {
+        SCOPED_TRACE(c.hour);
+        TPaintSurface surface(80, 80);
+        painter->PaintClock(&surface.cx, TRect{10, 10, 70, 70}, EncodeTime(c.hour, 0, 0, 0), clWhite);
+        EXPECT_EQ(surface.At(c.on.x, c.on.y), hands);
+        EXPECT_EQ(surface.At(c.off.x, c.off.y), face);
+        EXPECT_EQ(surface.At(40, 20), hands); // minute and second hands at 12
+        EXPECT_EQ(surface.At(12, 12), face);
+        EXPECT_EQ(surface.At(5, 5), RGB(255, 255, 255));
+    }
+}
+
+// The body's edge around R, the borderless panel inside its content offset, the container border
+// one pixel along R.
+TEST_F(SkinPainterProbe, GroupBoxBodyAndControlBorder) {
+    using skindraw::kPart;
+    TPaintSurface surface(40, 40);
+    painter->PaintGroupBoxBody(&surface.cx, TRect{10, 10, 30, 30}, 0);
+    EXPECT_EQ(surface.At(10, 20), kPart[0][1]);
+    EXPECT_EQ(surface.At(11, 20), kPart[1][1]);
+    EXPECT_EQ(surface.At(20, 20), ProbeColor(ElementNumber("GroupPanelNoBorder"), 0, esNormal));
+    // The borders' widths narrow the inside further.
+    TdxSkinElement* body = painter->GetSkinInfo()->GroupPanelTop;
+    const int left = 12 + body->Borders().Left().Thin(), top = 12 + body->Borders().Top().Thin();
+    EXPECT_EQ(surface.At(left, top), ProbeColor(ElementNumber("GroupPanelNoBorder"), 0, esNormal));
+    EXPECT_EQ(surface.At(left - 1, top), kPart[1][1]);
+    EXPECT_EQ(surface.At(9, 20), RGB(255, 255, 255));
+
+    TPaintSurface border(40, 40);
+    painter->PaintControlBorder(&border.cx, TRect{10, 10, 30, 30});
+    for (TPoint p : {TPoint{10, 20}, TPoint{29, 20}, TPoint{20, 10}, TPoint{20, 29}})
+        EXPECT_EQ(border.At(p.x, p.y), RGB(7, 77, 177)) << p.x << "," << p.y;
+    EXPECT_EQ(border.At(11, 20), RGB(255, 255, 255));
+    EXPECT_EQ(border.At(9, 20), RGB(255, 255, 255));
+}
+
+TEST_F(SkinPainterProbe, ButtonCaptionColours) {
+    EXPECT_EQ(painter->GetButtonGlyphColor(bpsNormal), static_cast<TColor>(RGB(10, 20, 30)));
+    EXPECT_EQ(painter->GetButtonGlyphColor(bpsDisabled), static_cast<TColor>(RGB(90, 80, 70)));
+    EXPECT_EQ(painter->GetButtonBorderWidth(bpsNormal), 0);
+}
+
+TEST_F(SkinPainterProbe, MetricsAreTheElementsFrameSizes) {
+    EXPECT_EQ(painter->GetCheckBoxSize().cx, kFrame);
+    EXPECT_EQ(painter->GetCheckBoxSize().cy, kFrame);
+    EXPECT_EQ(painter->GetRadioButtonSize().cx, kFrame);
+    EXPECT_EQ(painter->GetExpandButtonSize(), kFrame);
+    EXPECT_EQ(painter->GetNavigatorGlyphSize().cy, kFrame);
+    EXPECT_EQ(painter->GetTrackBarTrackWidth(), kFrame);
+    EXPECT_EQ(painter->GetMinThumbSize(true), kFrame);
+    EXPECT_EQ(painter->GetEditButtonTextIndent(), 1);
+    EXPECT_FALSE(painter->PaintsHeaderCellsFirst());
+    // Headers leave the shared edge to their left and upper neighbours.
+    const TcxBorders all{bLeft, bTop, bRight, bBottom};
+    EXPECT_TRUE(painter->GetHeaderBorders(TcxNeighbors{}) == all);
+    EXPECT_TRUE(painter->GetHeaderBorders(TcxNeighbors{bLeft, bTop}) == (TcxBorders{bRight, bBottom}));
+    EXPECT_TRUE(painter->GetHeaderBorders(TcxNeighbors{bRight}) == all);
+    EXPECT_FALSE(painter->PaintsFooterCellsFirst());
+    EXPECT_TRUE(painter->PaintsIndicatorCellsFirst());
+}
+
+// The user skin's colours against the values in its skin; the Office 2003 answer where a colour
+// is missing or clDefault.
+TEST(SkinPainterColors, ColoursComeFromTheSkinElseFromOffice2003) {
+    ASSERT_NE(UserSkinInfo(), nullptr);
+    const TdxSkinLookAndFeelPainter* painter = TdxSkinsUserSkinPainter::Painter();
+    const TcxOffice11LookAndFeelPainter* office = TcxOffice11LookAndFeelPainter::Painter();
+    TdxSkin* skin = UserSkinInfo()->Skin;
+    auto color = [&](const char* name) { return skin->GetColorByName(name)->Value(); };
+    TdxSkinElement* content = skin->GetGroupByName("Form")->GetElementByName("FormContent");
+    struct TCase {
+        const char* what;
+        TColor actual, expected;
+    };
+    const TCase cases[] = {
+        {"content", painter->GetContentColor(), color("ContentColor")},
+        {"selection", painter->GetSelectionColor(), color("SelectionColor")},
+        {"selection text", painter->GetSelectionTextColor(), color("SelectionTextColor")},
+        {"header area", painter->GetHeaderAreaColor(), color("HeaderBackgroundColor")},
+        {"scheduler border", painter->GetSchedulerBorderColor(), color("ContainerBorderColor")},
+        {"edit border hot", painter->GetEditBorderColor(true), color("ContainerHighlightBorderColor")},
+        {"size grip area", painter->GetSizeGripAreaColor(), content->Color()},
+        {"footer separator", painter->GetFooterSeparatorColor(), painter->GetGridLineColor()},
+        {"grid line", painter->GetGridLineColor(),
+         skin->GetGroupByName("Grid")->GetElementByName("GridLine")->Color()},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.actual, c.expected);
+    }
+
+    // Missing and clDefault colours.
+    skin->GetColorByName("ContentEvenColor")->SetValue(clDefault);
+    skin->GetColorByName("ContentOddColor")->SetValue(clDefault);
+    content->SetColor(clDefault);
+    // The inherited operations, which still reach the skin's other colours.
+    EXPECT_EQ(painter->GetContentEvenColor(), painter->TcxOffice11LookAndFeelPainter::GetContentEvenColor());
+    EXPECT_EQ(painter->GetContentOddColor(), painter->TcxOffice11LookAndFeelPainter::GetContentOddColor());
+    EXPECT_EQ(painter->GetSizeGripAreaColor(),
+              painter->TcxOffice11LookAndFeelPainter::GetSizeGripAreaColor());
+    EXPECT_EQ(UserSkinInfo()->ContentTextColor, nullptr);
+    EXPECT_EQ(painter->GetContentTextColor(), office->GetContentTextColor());
+    RestoreUserSkin();
+}
+
+// A skin info without a skin: every operation takes the Office 2003 path.
+TEST(SkinPainterColors, WithoutASkinPaintsAsOffice2003) {
+    std::unique_ptr<TObject> info(new TdxSkinLookAndFeelPainterInfo(nullptr));
+    ASSERT_TRUE(
+        GetStylePainterRegistry()->Register("Empty", TdxSkinLookAndFeelPainter::Painter(), std::move(info)));
+    const TcxCustomLookAndFeelPainter* painters[] = {TdxSkinLookAndFeelPainter::Painter(),
+                                                     TcxOffice11LookAndFeelPainter::Painter()};
+    std::vector<std::unique_ptr<TPaintSurface>> surfaces;
+    for (const TcxCustomLookAndFeelPainter* p : painters) {
+        surfaces.push_back(std::make_unique<TPaintSurface>(60, 60));
+        TcxCanvas* c = &surfaces.back()->cx;
+        p->PaintWindowBackground(c, TRect{0, 0, 60, 10});
+        p->PaintCheckBox(c, TRect{2, 12, 15, 25}, bpsHot, cbsChecked);
+        p->PaintExpandButton(c, TRect{20, 12, 31, 23}, true);
+        p->PaintControlBorder(c, TRect{2, 30, 40, 40});
+        p->PaintSplitter(c, TRect{45, 12, 50, 50}, true, false, false);
+    }
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x)
+            ASSERT_EQ(surfaces[0]->At(x, y), surfaces[1]->At(x, y)) << x << "," << y;
+    EXPECT_EQ(TdxSkinLookAndFeelPainter::Painter()->GetContentColor(),
+              TcxOffice11LookAndFeelPainter::Painter()->GetContentColor());
+    GetStylePainterRegistry()->Unregister("Empty");
+}
