@@ -20,11 +20,15 @@ LRESULT CALLBACK ConnectWindowProc(HWND window, UINT message, WPARAM wParam, LPA
                     (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
                     state->Confirmed = LOWORD(wParam) == IDOK;
                     state->Done = true;
+                    // A click sent from another thread is handled inside GetMessage, which
+                    // then waits on for a posted message: give it one.
+                    PostMessageW(window, WM_NULL, 0, 0);
                     return 0;
                 }
                 break;
             case WM_CLOSE:
                 if (state) state->Done = true;
+                PostMessageW(window, WM_NULL, 0, 0);
                 return 0;
             default:
                 break;

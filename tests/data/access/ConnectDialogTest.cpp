@@ -145,12 +145,26 @@ TEST(ConnectDialogConnection, FreedConnectionIsForgotten) {
 
 namespace {
 // Drives the window from a second thread with real messages once it shows.
+// Only this process's window: other test programs share the Wine desktop.
 HWND WaitForWindow(const wchar_t* title) {
     for (int i = 0; i < 500; ++i) {
-        if (HWND window = FindWindowW(ConnectDialogWindowClass, title)) return window;
+        for (HWND window = FindWindowExW(nullptr, nullptr, ConnectDialogWindowClass, title); window;
+             window = FindWindowExW(nullptr, window, ConnectDialogWindowClass, title)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId()) return window;
+        }
         Sleep(10);
     }
     return nullptr;
+}
+
+// A window still open long after its button was clicked is closed, so a lost click fails the
+// test instead of hanging it.
+void CloseIfStillOpen(HWND window) {
+    for (int i = 0; i < 1000 && IsWindow(window); ++i)
+        Sleep(10);
+    if (IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
 }
 } // namespace
 
@@ -177,7 +191,8 @@ TEST_F(ConnectDialog, WindowTakesTheEnteredLogin) {
                          reinterpret_cast<LPARAM>(L"pw"));
             SendMessageW(GetDlgItem(window, idConnectServer), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                          reinterpret_cast<LPARAM>(L"B"));
-            SendMessageW(GetDlgItem(window, confirm ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+            PostMessageW(GetDlgItem(window, confirm ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+            CloseIfStillOpen(window);
         });
         bool confirmed = dialog.Execute();
         user.join();
