@@ -1,6 +1,7 @@
 // The metadata component over the ODBC provider: SQLite and the private PostgreSQL server.
 #include <windows.h>
 
+#include "OdbcDAConnection.h"
 #include "OdbcTestSupport.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DAMetaData.h"
@@ -11,25 +12,9 @@
 
 namespace {
 
-// Stands in for the unified connection: its class factories name the ODBC provider.
-class TOdbcMetaConnection : public TCustomDAConnection {
-public:
-    VZ_CLASS(TOdbcMetaConnection, TCustomDAConnection)
-    TOdbcMetaConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
-    TODBCConnection& Internal() const { return *static_cast<TODBCConnection*>(InternalConnection()); }
-
-protected:
-    TClass GetInternalConnectionClass() override { return TODBCConnection::StaticClass(); }
-    TClass GetInternalCommandClass() override { return TODBCCommand::StaticClass(); }
-    TClass GetInternalMetaDataClass() override { return TODBCMetaData::StaticClass(); }
-    void CreateInternalConnection() override {
-        if (!InternalConnection()) SetInternalConnection(std::make_unique<TODBCConnection>());
-    }
-};
-
 enum Server { sSQLite, sPostgres };
 
-void Point(TOdbcMetaConnection& connection, Server server) {
+void Point(TOdbcDAConnection& connection, Server server) {
     if (server == sPostgres) {
         const PostgresServer& pg = PostgresServer::Get();
         connection.SetServer(pg.ServerText());
@@ -60,7 +45,7 @@ protected:
         Exec(connection.Internal(), "DROP TABLE IF EXISTS vz_meta");
         Exec(connection.Internal(), "CREATE TABLE vz_meta (a INTEGER, b VARCHAR(20))");
     }
-    TOdbcMetaConnection connection;
+    TOdbcDAConnection connection;
 };
 
 TEST_P(MetaDataComponent, OpensTheKindWithItsRestrictionsAndClosesOnAChange) {
@@ -142,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Drivers, MetaDataComponent, testing::Values(sSQLite, sP
                          });
 
 TEST(MetaDataComponentLinks, FreeingTheConnectionOrTransactionClearsTheLink) {
-    auto* connection = new TOdbcMetaConnection();
+    auto* connection = new TOdbcDAConnection();
     Point(*connection, sSQLite);
     auto* transaction = new TDATransaction(nullptr);
     TDAMetaData metaData(nullptr);
