@@ -145,3 +145,48 @@ TEST(MetaDataComponentLinks, FreeingTheConnectionOrTransactionClearsTheLink) {
 }
 
 } // namespace
+
+namespace {
+
+// The session ends before the opening: with local failover and a handler that asks for a
+// reconnect and a re-run, the opening reads the catalog on the new session.
+TEST(MetaDataComponentPostgres, OpeningRunsAgainAfterALostSession) {
+    const PostgresServer& server = PostgresServer::Get();
+    TOdbcDAConnection admin;
+    admin.SetServer(server.ServerText());
+    admin.SetUsername(server.AdminUser);
+    admin.SetPassword(server.AdminPassword);
+    admin.Connect();
+    TOdbcDAConnection worker;
+    Point(worker, sPostgres);
+    worker.Options()->LocalFailover = true;
+    int lost = 0;
+    worker.OnConnectionLost = [&lost](TObject*, TComponent*, TConnLostCause, TRetryMode& mode) {
+        ++lost;
+        mode = rmReconnectExecute;
+    };
+    worker.Connect();
+    Exec(worker.Internal(), "DROP TABLE IF EXISTS vz_meta_failover");
+    Exec(worker.Internal(), "CREATE TABLE vz_meta_failover (a INTEGER)");
+    std::string pid = QueryValue(worker.Internal(), "SELECT pg_backend_pid()");
+    ASSERT_EQ("1", QueryValue(admin.Internal(),
+                              "SELECT CASE WHEN pg_terminate_backend(" + pid + ") THEN 1 ELSE 0 END"));
+    for (int i = 0; i < 100; ++i) {
+        if (QueryValue(admin.Internal(), "SELECT count(*) FROM pg_stat_activity WHERE pid = " + pid) == "0")
+            break;
+        Sleep(20);
+    }
+    const int uses = worker.ConnectCount();
+    TDAMetaData metaData(nullptr);
+    metaData.SetConnection(&worker);
+    metaData.SetMetaDataKind("tables");
+    metaData.Restrictions()->Add("TABLE_NAME=vz_meta_failover");
+    metaData.Open();
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(Column(metaData, "TABLE_NAME"), std::vector<std::string>{"vz_meta_failover"});
+    EXPECT_NE(pid, QueryValue(worker.Internal(), "SELECT pg_backend_pid()"));
+    EXPECT_EQ(worker.ConnectCount(), uses);
+    EXPECT_EQ(worker.OperationCount(), 0);
+}
+
+} // namespace
