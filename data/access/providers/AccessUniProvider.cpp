@@ -48,9 +48,9 @@ SQLULEN TAccessCommand::LongBinaryLength(SQLULEN columnSize) {
 }
 
 std::unique_ptr<TSQLInfo> TAccessConnection::CreateSQLInfo() {
-    auto info = std::make_unique<TAccessSQLInfo>();
-    info->Connection = this;
-    return info;
+    // Made through the Access command class, so it has the bracket-aware parser too: the record
+    // set parses its statement with it.
+    return TODBCConnection::CreateSQLInfo();
 }
 
 void TAccessConnection::Assign(TCRConnection* source) {

@@ -215,5 +215,24 @@ TEST_F(AccessDatabase, TheProvidersLoaderInsertsRowsThatReadBack) {
     auto rows = QueryRows(connection, "SELECT a, b FROM [load me] ORDER BY rowid");
     std::vector<std::vector<std::string>> expected{{"1", "one"}, {"2", "<null>"}, {"<null>", "three"}};
     EXPECT_EQ(rows, expected);
+
+    // The provider's record set reads them back, its statement stripped of the comment first.
+    auto recordSet = UniProviders->GetProvider("Access")->GetInternalRecordSetClass()->Create<TCRRecordSet>();
+    recordSet->SetConnection(&connection);
+    recordSet->SetSQL("SELECT [b] FROM [load me] -- the loaded rows\nWHERE [a] IS NOT NULL ORDER BY [a]");
+    recordSet->Open();
+    EXPECT_EQ(recordSet->GetRecordCount(), 2);
+    void* buffer = nullptr;
+    recordSet->AllocRecBuf(buffer);
+    recordSet->SetToBegin();
+    std::vector<std::string> names;
+    for (recordSet->GetNextRecord(buffer); !recordSet->IsEOF(); recordSet->GetNextRecord(buffer)) {
+        Variant v;
+        recordSet->GetFieldAsVariant(1, buffer, v);
+        names.push_back(v.IsNull() ? "<null>" : v.AsAnsiString().c_str());
+    }
+    recordSet->FreeRecBuf(buffer);
+    EXPECT_EQ(names, (std::vector<std::string>{"one", "<null>"}));
+    recordSet->Close();
 }
 } // namespace
