@@ -2,6 +2,10 @@
 
 #include "data/access/CRAccess.h"
 #include "data/access/CRConnectionPool.h"
+#include "data/access/CRRecordSet.h"
+#include "data/access/CRServerEnumerator.h"
+#include "data/access/DADump.h"
+#include "data/access/DAScript.h"
 #include "data/memory/CompressedBlob.h"
 #include "platform/core/Strings.h"
 #include "platform/db/DBTypes.h"
@@ -28,10 +32,24 @@ AnsiString TUniProvider::GetProviderName() const {
     return AnsiString();
 }
 
+namespace {
+[[noreturn]] void RaiseNoNotification() {
+    throw Exception("Event notification is not supported by DBMS or provider");
+}
+} // namespace
+
+void TCRDummyAlerter::SendEvent(const AnsiString&, const AnsiString&) {
+    RaiseNoNotification();
+}
+void TCRDummyAlerter::Start() {
+    RaiseNoNotification();
+}
+void TCRDummyAlerter::Stop() {
+    RaiseNoNotification();
+}
+
 TClass TUniProvider::GetAlerterClass() {
-    // The dummy alerter stands on the alerter base, which is not built yet.
-    Assert(false, "Alerter is not supported");
-    return nullptr;
+    return TCRDummyAlerter::StaticClass();
 }
 
 TClass TUniProvider::GetValueObjectClass(const TParam* param) {
@@ -53,25 +71,38 @@ TBlob* TUniProvider::CreateValueObject(const TParam* param) {
 }
 
 void TUniProvider::ApplyProviderOptions(TObject* obj, TStrings* options) {
-    // Record sets, services, enumerators, processors, loaders and alerters join
-    // here as their bases come.
+    // Dataset services join here when their base comes.
+    auto apply = [obj, options](TOptionsList* list, auto* target) {
+        list->ApplyTo(options, obj,
+                      [target](int prop, const Variant& value) { return target->SetProp(prop, value); });
+    };
     if (auto* connection = dynamic_cast<TCRConnection*>(obj)) {
-        GetConnectionOptionsList()->ApplyTo(options, obj, [connection](int prop, const Variant& value) {
-            return connection->SetProp(prop, value);
-        });
+        apply(GetConnectionOptionsList(), connection);
     } else if (auto* parameters = dynamic_cast<TCRConnectionParameters*>(obj)) {
         GetConnectionOptionsList()->ApplyTo(options, obj, [parameters](int prop, const Variant& value) {
             parameters->SetSpecific(prop, value);
             return true;
         });
+    } else if (auto* enumerator = dynamic_cast<TCRServerEnumerator*>(obj)) {
+        apply(GetConnectionOptionsList(), enumerator);
     } else if (auto* service = dynamic_cast<TConnectDialogService*>(obj)) {
-        GetConnectionOptionsList()->ApplyTo(options, obj, [service](int prop, const Variant& value) {
-            return service->SetProp(prop, value);
-        });
+        apply(GetConnectionOptionsList(), service);
     } else if (auto* command = dynamic_cast<TCRCommand*>(obj)) {
-        GetSQLOptionsList()->ApplyTo(options, obj, [command](int prop, const Variant& value) {
-            return command->SetProp(prop, value);
-        });
+        apply(GetSQLOptionsList(), command);
+    } else if (auto* recordSet = dynamic_cast<TCRRecordSet*>(obj)) {
+        apply(GetDataSetOptionsList(), recordSet);
+        if (TCRCommand* own = recordSet->GetCommand())
+            GetDataSetOptionsList()->ApplyTo(
+                options, own, [own](int prop, const Variant& value) { return own->SetProp(prop, value); });
+    } else if (auto* script = dynamic_cast<TDAScriptProcessor*>(obj)) {
+        apply(GetScriptOptionsList(), script);
+    } else if (auto* loader = dynamic_cast<TCRLoader*>(obj)) {
+        apply(GetLoaderOptionsList(), loader);
+    } else if (dynamic_cast<TDADumpProcessor*>(obj)) {
+        // A dump processor takes no numbered property: only the list's checks run.
+        GetDumpOptionsList()->ApplyTo(options, obj, [](int, const Variant&) { return false; });
+    } else if (auto* alerter = dynamic_cast<TCRAlerter*>(obj)) {
+        apply(GetAlerterOptionsList(), alerter);
     }
 }
 

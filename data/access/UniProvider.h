@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 
+#include "data/access/CRLoader.h"
 #include "data/access/UniOptions.h"
 #include "platform/core/Components.h"
 #include "platform/core/Lists.h"
@@ -44,6 +45,16 @@ public:
     virtual bool PasswordEnabled() { return true; }
     virtual bool DatabaseEnabled() { return true; }
     virtual bool PortEnabled() { return true; }
+};
+
+// The alerter of a provider without event notification: every use fails.
+class TCRDummyAlerter : public TCRAlerter {
+public:
+    VZ_CLASS(TCRDummyAlerter, TCRAlerter)
+    TCRDummyAlerter() = default;
+    void SendEvent(const AnsiString& event, const AnsiString& message) override;
+    void Start() override;
+    void Stop() override;
 };
 
 class TUniProvider : public TComponent {

@@ -28,6 +28,13 @@ void FillConnectionOptions(TOptionsList& list) {
 void FillSQLOptions(TOptionsList& list) {
     list.Add(new TIntegerOption("CommandTimeout", 0, {TAccessCommand::StaticClass()}, prCommandTimeout));
 }
+
+void FillDataSetOptions(TOptionsList& list) {
+    TClass recordSet = TAccessRecordSet::StaticClass();
+    list.Add(new TIntegerOption("CommandTimeout", 0, {recordSet}, prCommandTimeout));
+    list.Add(new TBooleanOption("ExtendedFieldsInfo", true, {recordSet}, prExtendedFieldsInfo));
+    list.Add(new TBooleanOption("FetchAll", true, {recordSet}, prFetchAll));
+}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -41,9 +48,9 @@ SQLULEN TAccessCommand::LongBinaryLength(SQLULEN columnSize) {
 }
 
 std::unique_ptr<TSQLInfo> TAccessConnection::CreateSQLInfo() {
-    auto info = std::make_unique<TAccessSQLInfo>();
-    info->Connection = this;
-    return info;
+    // Made through the Access command class, so it has the bracket-aware parser too: the record
+    // set parses its statement with it.
+    return TODBCConnection::CreateSQLInfo();
 }
 
 void TAccessConnection::Assign(TCRConnection* source) {
@@ -146,14 +153,8 @@ TClass TAccessUniProvider::GetConnectionParametersClass() {
 TClass TAccessUniProvider::GetConnectionPoolManagerClass() {
     return TCRConnectionPoolManager::StaticClass();
 }
-TClass TAccessUniProvider::GetInternalRecordSetClass() {
-    return NotBuilt("Record set");
-}
 TClass TAccessUniProvider::GetDataSetServiceClass() {
     return NotBuilt("Dataset service");
-}
-TClass TAccessUniProvider::GetLoaderClass() {
-    return NotBuilt("Loader");
 }
 
 TOptionsList* TAccessUniProvider::GetConnectionOptionsList() {
@@ -165,8 +166,7 @@ TOptionsList* TAccessUniProvider::GetSQLOptionsList() {
 }
 
 TOptionsList* TAccessUniProvider::GetDataSetOptionsList() {
-    // The record set's options come with the record set.
-    return OptionsList(dataSetOptions_, nullptr);
+    return OptionsList(dataSetOptions_, FillDataSetOptions);
 }
 
 void AccessUniProviderUnitInitialize() {

@@ -3,6 +3,8 @@
 // from the database file, bracket identifiers, statements without comments and empty texts as
 // NULL.
 #include "data/access/providers/ODBCClasses.h"
+#include "data/access/providers/ODBCLoader.h"
+#include "data/access/providers/ODBCRecordSet.h"
 #include "data/access/providers/ODBCUniProvider.h"
 
 // Driver names, newer first.
@@ -39,6 +41,23 @@ public:
     const TSQLParserClass* GetParserClass() const override;
     // The driver reports long binary columns with 2^30 - 1.
     SQLULEN LongBinaryLength(SQLULEN columnSize) override;
+};
+
+class TAccessRecordSet : public TODBCRecordSet {
+public:
+    VZ_CLASS(TAccessRecordSet, TODBCRecordSet)
+    // The ODBC constructor made an ODBC command: this one replaces it.
+    TAccessRecordSet() { CreateCommand(); }
+    void CreateCommand() override { SetCommand(new TAccessCommand()); }
+};
+
+class TAccessLoader : public TODBCLoader {
+public:
+    VZ_CLASS(TAccessLoader, TODBCLoader)
+    // The ODBC constructor made an ODBC command: this one replaces it.
+    TAccessLoader() { InitCommand(); }
+    void CreateCommand() override { command_ = std::make_unique<TAccessCommand>(); }
+    TClass GetRecordSetClass() override { return TAccessRecordSet::StaticClass(); }
 };
 
 class TAccessConnection : public TODBCConnection {
@@ -98,9 +117,9 @@ public:
     TClass GetConnectionPoolManagerClass() override;
     TClass GetInternalConnectionClass() override { return TAccessConnection::StaticClass(); }
     TClass GetInternalCommandClass() override { return TAccessCommand::StaticClass(); }
-    TClass GetInternalRecordSetClass() override;
+    TClass GetInternalRecordSetClass() override { return TAccessRecordSet::StaticClass(); }
     TClass GetDataSetServiceClass() override;
-    TClass GetLoaderClass() override;
+    TClass GetLoaderClass() override { return TAccessLoader::StaticClass(); }
     TClass GetConnectDialogServiceClass() override { return TAccessConnectDialogService::StaticClass(); }
     TClass GetSqlFormatterClass() override { return TAccessFormatter::StaticClass(); }
     TOptionsList* GetConnectionOptionsList() override;

@@ -3,6 +3,11 @@
 #include "data/access/CRProps.h"
 #include "data/access/providers/ODBCClasses.h"
 #include "data/access/providers/ODBCConnectionPool.h"
+#include "data/access/providers/ODBCLoader.h"
+#include "data/access/providers/ODBCMetaData.h"
+#include "data/access/providers/ODBCRecordSet.h"
+#include "data/access/providers/ODBCScriptProcessor.h"
+#include "data/access/providers/ODBCServerEnumerator.h"
 #include "data/memory/CompressedBlob.h"
 #include "platform/db/Params.h"
 
@@ -30,6 +35,13 @@ void FillConnectionOptions(TOptionsList& list) {
 void FillSQLOptions(TOptionsList& list) {
     list.Add(new TIntegerOption("CommandTimeout", 0, {TODBCCommand::StaticClass()}, prCommandTimeout));
 }
+
+void FillDataSetOptions(TOptionsList& list) {
+    TClass recordSet = TODBCRecordSet::StaticClass();
+    list.Add(new TIntegerOption("CommandTimeout", 0, {recordSet}, prCommandTimeout));
+    list.Add(new TBooleanOption("ExtendedFieldsInfo", false, {recordSet}, prExtendedFieldsInfo));
+    list.Add(new TBooleanOption("FetchAll", true, {recordSet}, prFetchAll));
+}
 } // namespace
 
 const TUniProviderClass& TODBCUniProvider::Class() {
@@ -49,7 +61,7 @@ TClass TODBCUniProvider::GetInternalConnectionClass() {
     return TODBCConnection::StaticClass();
 }
 TClass TODBCUniProvider::GetServerEnumeratorClass() {
-    return NotBuilt("Server enumerator");
+    return TODBCServerEnumerator::StaticClass();
 }
 TClass TODBCUniProvider::GetInternalTransactionClass() {
     return TODBCTransaction::StaticClass();
@@ -61,25 +73,25 @@ TClass TODBCUniProvider::GetInternalCommandClass() {
     return TODBCCommand::StaticClass();
 }
 TClass TODBCUniProvider::GetInternalRecordSetClass() {
-    return NotBuilt("Record set");
+    return TODBCRecordSet::StaticClass();
 }
 TClass TODBCUniProvider::GetDataSetServiceClass() {
     return NotBuilt("Dataset service");
 }
 TClass TODBCUniProvider::GetScriptProcessorClass() {
-    return NotBuilt("Script processor");
+    return TODBCScriptProcessor::StaticClass();
 }
 TClass TODBCUniProvider::GetLoaderClass() {
-    return NotBuilt("Loader");
+    return TODBCLoader::StaticClass();
 }
 TClass TODBCUniProvider::GetDumpProcessorClass() {
     return NotBuilt("Dump processor");
 }
 TClass TODBCUniProvider::GetDataTypesMapClass() {
-    return NotBuilt("Data types map");
+    return TCustomODBCDataTypesMap::StaticClass();
 }
 TClass TODBCUniProvider::GetInternalMetaDataClass() {
-    return NotBuilt("Metadata");
+    return TODBCMetaData::StaticClass();
 }
 TClass TODBCUniProvider::GetConnectDialogServiceClass() {
     return TConnectDialogService::StaticClass();
@@ -102,8 +114,7 @@ TOptionsList* TODBCUniProvider::GetSQLOptionsList() {
 }
 
 TOptionsList* TODBCUniProvider::GetDataSetOptionsList() {
-    // The record set's options come with the record set.
-    return OptionsList(dataSetOptions_, nullptr);
+    return OptionsList(dataSetOptions_, FillDataSetOptions);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // The ODBC provider: the classes and options the unified layer asks for under the name "ODBC".
 #include "data/access/UniProvider.h"
 #include "data/access/UniSqlFormatter.h"
+#include "data/memory/DataSetServices.h"
 
 class TODBCUniProvider : public TUniProvider {
 public:
@@ -33,6 +34,12 @@ public:
     TOptionsList* GetConnectionOptionsList() override;
     TOptionsList* GetSQLOptionsList() override;
     TOptionsList* GetDataSetOptionsList() override;
+};
+
+// The base mapping, unchanged.
+class TCustomODBCDataTypesMap : public TDataTypesMap {
+public:
+    VZ_CLASS(TCustomODBCDataTypesMap, TDataTypesMap)
 };
 
 // Function map and macros of ODBC; the lists are made when the provider unit starts.

@@ -191,4 +191,48 @@ TEST_F(AccessDatabase, ConnectsWithTheDriverTheMachineHas) {
     EXPECT_TRUE(connection.GetConnected());
     EXPECT_EQ(QueryValue(connection, "SELECT 1 + 1"), "2");
 }
+TEST_F(AccessDatabase, TheProvidersLoaderInsertsRowsThatReadBack) {
+    Exec(connection, "CREATE TABLE [load me] (a INTEGER, b VARCHAR(20))");
+    auto loader = UniProviders->GetProvider("Access")->GetLoaderClass()->Create<TCRSimpleLoader>();
+    loader->SetConnection(&connection);
+    loader->TableName = "load me";
+    for (auto [name, type] : {std::pair<const char*, uint16_t>{"a", tcInt32}, {"b", tcString}}) {
+        auto* column = new TCRLoaderColumn();
+        column->Name = name;
+        column->DataType = type;
+        column->Size = type == tcString ? 20 : 0;
+        loader->Columns().Add(column);
+    }
+    loader->Prepare();
+    // The name with a blank is quoted the Access way.
+    EXPECT_EQ(std::string(loader->Command()->SQL().c_str()), "INSERT INTO [load me](a,b) VALUES (?,?)");
+    loader->PutColumnData(0, 1, 1);
+    loader->PutColumnData(1, 1, AnsiString("one"));
+    loader->PutColumnData(0, 2, 2);
+    loader->PutColumnData(1, 3, AnsiString("three"));
+    loader->DoLoad();
+    loader->Finish();
+    auto rows = QueryRows(connection, "SELECT a, b FROM [load me] ORDER BY rowid");
+    std::vector<std::vector<std::string>> expected{{"1", "one"}, {"2", "<null>"}, {"<null>", "three"}};
+    EXPECT_EQ(rows, expected);
+
+    // The provider's record set reads them back, its statement stripped of the comment first.
+    auto recordSet = UniProviders->GetProvider("Access")->GetInternalRecordSetClass()->Create<TCRRecordSet>();
+    recordSet->SetConnection(&connection);
+    recordSet->SetSQL("SELECT [b] FROM [load me] -- the loaded rows\nWHERE [a] IS NOT NULL ORDER BY [a]");
+    recordSet->Open();
+    EXPECT_EQ(recordSet->GetRecordCount(), 2);
+    void* buffer = nullptr;
+    recordSet->AllocRecBuf(buffer);
+    recordSet->SetToBegin();
+    std::vector<std::string> names;
+    for (recordSet->GetNextRecord(buffer); !recordSet->IsEOF(); recordSet->GetNextRecord(buffer)) {
+        Variant v;
+        recordSet->GetFieldAsVariant(1, buffer, v);
+        names.push_back(v.IsNull() ? "<null>" : v.AsAnsiString().c_str());
+    }
+    recordSet->FreeRecBuf(buffer);
+    EXPECT_EQ(names, (std::vector<std::string>{"one", "<null>"}));
+    recordSet->Close();
+}
 } // namespace
