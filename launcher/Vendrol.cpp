@@ -1,5 +1,6 @@
 // The launcher program: unit start-up, the start routine, unit shut-down, exit code 0.
 #include <exception>
+#include <vector>
 
 #include "data/access/CRServerEnumerator.h"
 #include "data/access/CRVioTcp.h"
@@ -32,11 +33,12 @@
 #include "ui/core/ThemeManager.h"
 #include "ui/core/WindowServices.h"
 #include "ui/skins/SkinModel.h"
+#include "ui/skins/SkinPainters.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         // Libraries first, bottom layer up; the launcher's own globals last. Shut-down runs in reverse.
-        InitializeUnits({
+        std::vector<UnitEntry> units{
             {"CLRClasses", 10, CLRClassesStart, CLRClassesEnd},
             {"MemUtils", 20, MemUtilsStart, MemUtilsEnd},
             {"MTSCall", 30, MTSCallInitialize, MTSCallFinalize},
@@ -62,11 +64,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"Forms", 60, FormsInitialize, FormsFinalize},
             {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
             {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
-            {"xProcs", 65, TextProcsInitialize, nullptr},
-            {"Globals", 70, GlobalsInitialize, GlobalsFinalize},
-            {"SysConfig", 80, SysConfigInitialize, SysConfigFinalize},
-            {"CustomServiceEntry", 90, ServiceEntryInitialize, ServiceEntryFinalize},
-        });
+        };
+        // The user skin and the built-in skins right after the skins core (63 to 84).
+        const std::vector<UnitEntry> skins = SkinPainterUnits(63);
+        units.insert(units.end(), skins.begin(), skins.end());
+        units.insert(units.end(),
+                     {
+                         {"xProcs", 100, TextProcsInitialize, nullptr},
+                         {"Globals", 110, GlobalsInitialize, GlobalsFinalize},
+                         {"SysConfig", 120, SysConfigInitialize, SysConfigFinalize},
+                         {"CustomServiceEntry", 130, ServiceEntryInitialize, ServiceEntryFinalize},
+                     });
+        InitializeUnits(units);
         RunLauncher();
     } catch (...) {
         // Nothing may escape into the system's start-up code.

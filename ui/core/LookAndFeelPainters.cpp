@@ -263,7 +263,7 @@ TColor TcxCustomLookAndFeelPainter::GetProgressTextColor() const {
     return clDefault;
 }
 
-TColor TcxCustomLookAndFeelPainter::GetGroupBoxTextColor() const {
+TColor TcxCustomLookAndFeelPainter::GetGroupBoxTextColor(int) const {
     return clDefault;
 }
 
@@ -629,7 +629,7 @@ void TcxCustomLookAndFeelPainter::PaintGroupBoxBackground(TcxCanvas*, const TRec
 void TcxCustomLookAndFeelPainter::PaintGroupBoxCaption(TcxCanvas*, const TRect&, int) const {}
 void TcxCustomLookAndFeelPainter::PaintGroupBoxBody(TcxCanvas*, const TRect&, int) const {}
 void TcxCustomLookAndFeelPainter::PaintPanelFrame(TcxCanvas*, const TRect&) const {}
-void TcxCustomLookAndFeelPainter::PaintPanelBody(TcxCanvas*, const TRect&) const {}
+void TcxCustomLookAndFeelPainter::PaintPanelBody(TcxCanvas*, const TRect&, bool) const {}
 void TcxCustomLookAndFeelPainter::PaintTrackBarTrack(TcxCanvas*, const TRect&, const TRect&, bool, bool,
                                                      bool) const {}
 void TcxCustomLookAndFeelPainter::PaintTrackBarThumb(TcxCanvas*, const TRect&, TcxButtonPaintState, bool,

@@ -343,13 +343,14 @@ public:
     virtual void PaintGroupBoxCaption(TcxCanvas* canvas, const TRect& r, int captionSide) const;
     virtual void PaintGroupBoxBody(TcxCanvas* canvas, const TRect& r, int captionSide) const;
     virtual TRect GetGroupBoxBorders(bool caption, int captionSide) const;
-    virtual TColor GetGroupBoxTextColor() const;
+    // captionSide: 0 top, 1 bottom, 2 left, 3 right.
+    virtual TColor GetGroupBoxTextColor(int captionSide = 0) const;
     virtual bool IsGroupBoxSeeThrough(bool caption, int captionSide) const;
     virtual void PaintPanelBackground(TcxCanvas* canvas, TWinControl* control, const TRect& r, TColor color1,
                                       TColor color2) const;
     virtual void PaintPanelFrame(TcxCanvas* canvas, const TRect& r) const;
     virtual void PaintPanelCaption(TcxCanvas* canvas, const TRect& r, int captionSide) const;
-    virtual void PaintPanelBody(TcxCanvas* canvas, const TRect& r) const;
+    virtual void PaintPanelBody(TcxCanvas* canvas, const TRect& r, bool withBorder = false) const;
     virtual TRect GetPanelBorders() const;
     virtual TColor GetPanelTextColor() const;
     virtual void PaintTrackBarTrack(TcxCanvas* canvas, const TRect& r, const TRect& selRect, bool selected,

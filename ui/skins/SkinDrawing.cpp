@@ -160,8 +160,29 @@ void TdxSkinCanvas::DrawImage(TdxPNGImage& texture, const TRect& dest, const TRe
     StretchImage(texture, dest, source);
 }
 
+// As the picture's own part drawing, but the target of a stretched axis starts a hair before its
+// first column or row: mapped back from there, rounding in GDI+ could put that column just before
+// the source, and it would stay empty (an 8-pixel picture with margin 1 at width 21, for one).
 void TdxSkinCanvas::StretchImage(TdxPNGImage& texture, const TRect& dest, const TRect& source) {
-    texture.PaintPartOnGraphics(Graphics, dest, source);
+    if (!texture.Image()) return;
+    float srcW = static_cast<float>(GetRectWidth(source)), srcH = static_cast<float>(GetRectHeight(source));
+    float dstX = static_cast<float>(dest.left), dstY = static_cast<float>(dest.top);
+    float dstW = static_cast<float>(GetRectWidth(dest)), dstH = static_cast<float>(GetRectHeight(dest));
+    if (srcW < 1 || srcH < 1 || dstW < 1 || dstH < 1) return;
+    const float nudge = 1.0f / 64;
+    if (dstW > srcW && srcW > 1) {
+        srcW -= 1;
+        dstX -= nudge;
+        dstW += nudge;
+    }
+    if (dstH > srcH && srcH > 1) {
+        srcH -= 1;
+        dstY -= nudge;
+        dstH += nudge;
+    }
+    CheckGdiPlusStatus(dxGpApi.GdipDrawImageRectRect(
+        Graphics, texture.Image()->Handle(), dstX, dstY, dstW, dstH, static_cast<float>(source.left),
+        static_cast<float>(source.top), srcW, srcH, UnitPixel, nullptr, nullptr, nullptr));
 }
 
 void TdxSkinCanvas::TileImage(TdxPNGImage& texture, const TRect& dest, const TRect& source) {

@@ -777,3 +777,130 @@ void TdxSkinLookAndFeelPainter::PaintWindowBackground(TcxCanvas* canvas, const T
     else
         TcxOffice11LookAndFeelPainter::PaintWindowBackground(canvas, r);
 }
+
+TColor TdxSkinLookAndFeelPainter::GetGroupBoxTextColor(int captionSide) const {
+    TdxSkinElement* caption = GroupBoxElement(GetSkinInfo(), true, captionSide);
+    return caption ? caption->TextColor() : TcxOffice11LookAndFeelPainter::GetGroupBoxTextColor(captionSide);
+}
+
+TRect TdxSkinLookAndFeelPainter::CalcButtonGroupBorders(int count, int index) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->EditorButton)
+        return TcxOffice11LookAndFeelPainter::CalcButtonGroupBorders(count, index);
+    // The button's frame around a navigator glyph, split evenly on both sides.
+    const TSize frame = FrameSizeOf(info->EditorButton), glyph = GetNavigatorGlyphSize();
+    const int dx = (frame.cx - glyph.cx) / 2, dy = (frame.cy - glyph.cy) / 2;
+    return TRect{dx, dy, dx, dy};
+}
+
+void TdxSkinLookAndFeelPainter::GetNavButtonMetrics(bool next, TRect& sides, TSize& arrowSize) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* button =
+        info ? (next ? info->SchedulerNavButtonNext : info->SchedulerNavButtonPrev) : nullptr;
+    TdxSkinElement* arrow =
+        info ? (next ? info->SchedulerNavButtonNextArrow : info->SchedulerNavButtonPrevArrow) : nullptr;
+    if (!button || !arrow) return TcxOffice11LookAndFeelPainter::GetNavButtonMetrics(next, sides, arrowSize);
+    sides = OffsetOf(button);
+    arrowSize = FrameSizeOf(arrow);
+}
+
+void TdxSkinLookAndFeelPainter::CalcNavButtonRects(bool next, bool collapsed, TSize prevTextSize,
+                                                   TSize nextTextSize, TRect& bounds, TRect& textRect,
+                                                   TRect& arrowRect) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    TdxSkinElement* button =
+        info ? (next ? info->SchedulerNavButtonNext : info->SchedulerNavButtonPrev) : nullptr;
+    const int minWidth = button ? button->MinSize().Width() : 0;
+    // A narrow button grows away from the edge it stands on.
+    if (minWidth > 0 && bounds.right - bounds.left < minWidth) {
+        if (next)
+            bounds.left = bounds.right - minWidth;
+        else
+            bounds.right = bounds.left + minWidth;
+    }
+    TcxOffice11LookAndFeelPainter::CalcNavButtonRects(next, collapsed, prevTextSize, nextTextSize, bounds,
+                                                      textRect, arrowRect);
+}
+
+void TdxSkinLookAndFeelPainter::PaintHeaderSimple(TcxCanvas* canvas, const TRect& bounds,
+                                                  const TRect& textRect, TcxNeighbors adjacent,
+                                                  TcxBorders sides, TcxButtonPaintState state,
+                                                  TAlignment horzAlign, TcxAlignmentVert vertAlign,
+                                                  bool textWrap, bool ellipsis, const AnsiString& text,
+                                                  TFont* font, TColor textColor, TColor fillColor,
+                                                  const TcxDrawBackgroundEvent& onDrawBackground) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->Header)
+        return TcxOffice11LookAndFeelPainter::PaintHeaderSimple(
+            canvas, bounds, textRect, adjacent, sides, state, horzAlign, vertAlign, textWrap, ellipsis, text,
+            font, textColor, fillColor, onDrawBackground);
+    PaintHeader(canvas, bounds, textRect, adjacent, sides, state, horzAlign, vertAlign, textWrap, ellipsis,
+                text, font, textColor, fillColor, onDrawBackground, false, false);
+}
+
+void TdxSkinLookAndFeelPainter::PaintFooterCell(TcxCanvas* canvas, const TRect& bounds, TAlignment horzAlign,
+                                                TcxAlignmentVert vertAlign, bool textWrap,
+                                                const AnsiString& text, TFont* font, TColor textColor,
+                                                TColor fillColor,
+                                                const TcxDrawBackgroundEvent& onDrawBackground) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->FooterCell)
+        return TcxOffice11LookAndFeelPainter::PaintFooterCell(canvas, bounds, horzAlign, vertAlign, textWrap,
+                                                              text, font, textColor, fillColor,
+                                                              onDrawBackground);
+    Draw(canvas, info->FooterCell, bounds);
+    PaintCellContent(canvas, CalcFooterCellInnerRect(bounds), CalcFooterCellTextRect(bounds), bpsNormal,
+                     horzAlign, vertAlign, textWrap, false, text, font, textColor, fillColor,
+                     onDrawBackground, true);
+    // The footer panel drawn afterwards must not cover the cell.
+    canvas->ExcludeFromClip(bounds);
+}
+
+void TdxSkinLookAndFeelPainter::PaintFooterBackground(TcxCanvas* canvas, const TRect& r,
+                                                      const TcxPaintParams& params) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->FooterPanel || params.Bitmap)
+        return TcxOffice11LookAndFeelPainter::PaintFooterBackground(canvas, r, params);
+    // The panel's own borders fall outside R; its top edge one pixel above it.
+    const TRect offset = OffsetOf(info->FooterPanel);
+    Draw(canvas, info->FooterPanel,
+         TRect{r.left - offset.left, r.top - 1, r.right + offset.right, r.bottom + offset.bottom});
+}
+
+void TdxSkinLookAndFeelPainter::PaintPanelBody(TcxCanvas* canvas, const TRect& r, bool withBorder) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->GroupPanelNoBorder)
+        return TcxOffice11LookAndFeelPainter::PaintPanelBody(canvas, r, withBorder);
+    Draw(canvas, info->GroupPanelNoBorder, r);
+    if (withBorder) PaintPanelFrame(canvas, r);
+}
+
+void TdxSkinLookAndFeelPainter::PaintIndicatorCell(TcxCanvas* canvas, const TRect& r, int kind, TColor color,
+                                                   const TcxDrawBackgroundEvent& onDrawBackground,
+                                                   bool isLast) const {
+    TdxSkinLookAndFeelPainterInfo* info = GetSkinInfo();
+    if (!info || !info->Header)
+        return TcxOffice11LookAndFeelPainter::PaintIndicatorCell(canvas, r, kind, color, onDrawBackground,
+                                                                 isLast);
+    // Indicator cells stand in a column: the cell above draws the shared edge.
+    const TcxNeighbors neighbours{bTop, bBottom};
+    const TRect cell{r.left, r.top - GetHeaderBorderWidth(), r.right, r.bottom};
+    PaintHeader(canvas, cell, cell, neighbours, GetHeaderBorders(neighbours), bpsNormal, taLeftJustify, vaTop,
+                false, false, "", nullptr, clDefault, color, onDrawBackground);
+    PaintIndicatorGlyph(canvas, r, kind);
+}
+
+void TdxSkinLookAndFeelPainter::PaintIndicatorCellPlain(
+    TcxCanvas* canvas, const TRect& r, int kind, TColor color,
+    const TcxDrawBackgroundEvent& onDrawBackground) const {
+    PaintIndicatorCell(canvas, r, kind, color, onDrawBackground);
+}
+
+void TdxSkinLookAndFeelPainter::PaintMonthHeader(TcxCanvas* canvas, const TRect& bounds,
+                                                 const AnsiString& text, TcxNeighbors neighbors,
+                                                 const TcxPaintParams& params, int arrows, int arrowInset,
+                                                 const TcxDrawBackgroundEvent& onDrawBackground) const {
+    PaintHeader(canvas, bounds, bounds, neighbors, GetHeaderBorders(neighbors), bpsNormal, taCenter, vaCenter,
+                false, false, text, params.Font, params.TextColor, params.Color, onDrawBackground);
+    PaintMonthHeaderArrows(canvas, bounds, arrows, arrowInset, clWindowText);
+}

@@ -64,6 +64,7 @@ public:
     TColor GetEditBorderColor(bool hot) const override;
     TColor GetFooterSeparatorColor() const override;
     TColor GetButtonGlyphColor(TcxButtonPaintState state, TColor fallbackColor = clDefault) const override;
+    TColor GetGroupBoxTextColor(int captionSide = 0) const override;
 
     // Sizes and metrics.
     int GetButtonBorderWidth(TcxButtonPaintState state = bpsNormal) const override;
@@ -83,6 +84,10 @@ public:
     TcxBorders GetHeaderBorders(TcxNeighbors adjacent) const override;
     int GetFooterCellBorderWidth() const override;
     TRect GetEventProgressMargins() const override;
+    TRect CalcButtonGroupBorders(int count, int index) const override;
+    void GetNavButtonMetrics(bool next, TRect& sides, TSize& arrowSize) const override;
+    void CalcNavButtonRects(bool next, bool collapsed, TSize prevTextSize, TSize nextTextSize, TRect& bounds,
+                            TRect& textRect, TRect& arrowRect) const override;
     TRect GetGroupBoxBorders(bool caption, int captionSide) const override;
     bool IsGroupBoxSeeThrough(bool caption, int captionSide) const override;
     bool PaintsHeaderCellsFirst() const override;
@@ -151,6 +156,26 @@ public:
                           TColor fillColor, const TcxDrawBackgroundEvent& onDrawBackground,
                           bool isFooter = false) const override;
     void PaintFooterFrame(TcxCanvas* canvas, const TRect& r) const override;
+    void PaintHeaderSimple(TcxCanvas* canvas, const TRect& bounds, const TRect& textRect,
+                           TcxNeighbors adjacent, TcxBorders sides, TcxButtonPaintState state,
+                           TAlignment horzAlign, TcxAlignmentVert vertAlign, bool textWrap, bool ellipsis,
+                           const AnsiString& text, TFont* font, TColor textColor, TColor fillColor,
+                           const TcxDrawBackgroundEvent& onDrawBackground = nullptr) const override;
+    void PaintFooterCell(TcxCanvas* canvas, const TRect& bounds, TAlignment horzAlign,
+                         TcxAlignmentVert vertAlign, bool textWrap, const AnsiString& text, TFont* font,
+                         TColor textColor, TColor fillColor,
+                         const TcxDrawBackgroundEvent& onDrawBackground = nullptr) const override;
+    void PaintFooterBackground(TcxCanvas* canvas, const TRect& r,
+                               const TcxPaintParams& params) const override;
+    void PaintPanelBody(TcxCanvas* canvas, const TRect& r, bool withBorder = false) const override;
+    void PaintIndicatorCell(TcxCanvas* canvas, const TRect& r, int kind, TColor color,
+                            const TcxDrawBackgroundEvent& onDrawBackground = nullptr,
+                            bool isLast = false) const override;
+    void PaintIndicatorCellPlain(TcxCanvas* canvas, const TRect& r, int kind, TColor color,
+                                 const TcxDrawBackgroundEvent& onDrawBackground = nullptr) const override;
+    void PaintMonthHeader(TcxCanvas* canvas, const TRect& bounds, const AnsiString& text,
+                          TcxNeighbors neighbors, const TcxPaintParams& params, int arrows, int arrowInset,
+                          const TcxDrawBackgroundEvent& onDrawBackground = nullptr) const override;
     void PaintClock(TcxCanvas* canvas, const TRect& r, TDateTime time, TColor fillColor) const override;
     void PaintSchedulerNavButtonFace(TcxCanvas* canvas, const TRect& r, const TRect& arrowRect, bool next,
                                      TcxButtonPaintState state) const override;

@@ -67,7 +67,13 @@ int ElementNumber(const char* name) {
 
 constexpr int kFrame = 8;
 
-TdxSkin* MakeProbeSkin() {
+// Solid elements outside the probe numbering.
+const COLORREF kFooterCellColor = RGB(5, 250, 5), kSizeGripColor = RGB(250, 5, 250),
+               kArrowColor = RGB(5, 5, 250);
+// The editor button's frame against the navigator's 8 x 8 glyph.
+constexpr int kEditorButtonWidth = 13, kEditorButtonHeight = 11;
+
+TdxSkin* MakeProbeSkin(bool disabledText = true) {
     auto* skin = new TdxSkin("Probe");
     skin->Name = "Probe";
     for (size_t i = 0; i < std::size(kProbeElements); ++i) {
@@ -81,12 +87,15 @@ TdxSkin* MakeProbeSkin() {
             for (TdxSkinElementState state : kProbeStates)
                 frames.push_back(ProbeColor(static_cast<int>(i) + 1, index, state));
         element->Image().SetStates(MakeStates({esNormal, esHot, esPressed, esDisabled}));
-        skindraw::SetStrip(element->Image(), kFrame, kFrame, frames);
+        const bool editorButton = std::string(probe.Name) == "EditorButton";
+        skindraw::SetStrip(element->Image(), editorButton ? kEditorButtonWidth : kFrame,
+                           editorButton ? kEditorButtonHeight : kFrame, frames);
     }
     // Pictures whose one-pixel edges show where a frame was drawn.
     for (auto [group, name] : {std::pair{"Common", "Header"}, std::pair{"Scheduler", "NavButtonPrev"},
                                std::pair{"Scheduler", "NavButtonNext"}, std::pair{"Common", "Button"},
-                               std::pair{"Common", "GroupPanelTop"}}) {
+                               std::pair{"Common", "GroupPanelTop"}, std::pair{"Grid", "FooterPanel"},
+                               std::pair{"Common", "GroupPanel"}}) {
         TdxSkinControlGroup* owner = skin->GetGroupByName(group);
         if (!owner) owner = skin->AddGroup(group);
         TdxSkinElement* element = owner->AddElement(name);
@@ -100,7 +109,33 @@ TdxSkin* MakeProbeSkin() {
     skin->AddColor("ContainerBorderColor", RGB(7, 77, 177));
     TdxSkinElement* button = skin->GetGroupByName("Common")->GetElementByName("Button");
     button->SetTextColor(RGB(10, 20, 30));
-    button->AddProperty<TdxSkinColor>("DisabledText")->SetValue(RGB(90, 80, 70));
+    if (disabledText) button->AddProperty<TdxSkinColor>("DisabledText")->SetValue(RGB(90, 80, 70));
+    skin->GetGroupByName("Grid")
+        ->GetElementByName("FooterPanel")
+        ->ContentOffset()
+        .AssignRect(TRect{3, 0, 2, 4});
+    skin->GetGroupByName("Common")
+        ->GetElementByName("GroupPanel")
+        ->ContentOffset()
+        .AssignRect(TRect{1, 1, 1, 1});
+    auto addSolid = [&](const char* group, const char* name, TSize size, COLORREF color) {
+        TdxSkinElement* element = skin->GetGroupByName(group)->AddElement(name);
+        element->Image().SetStates(MakeStates({esNormal}));
+        skindraw::SetStrip(element->Image(), size.cx, size.cy, {color});
+        return element;
+    };
+    addSolid("Grid", "FooterCell", TSize{kFrame, kFrame}, kFooterCellColor);
+    // Drawn at its size in the middle, so the fill around it shows.
+    addSolid("Common", "SizeGrip", TSize{4, 4}, kSizeGripColor)->Image().SetStretch(smNoResize);
+    addSolid("Scheduler", "NavButtonPrevArrow", TSize{6, 5}, kArrowColor);
+    addSolid("Scheduler", "NavButtonNextArrow", TSize{6, 5}, kArrowColor);
+    for (const char* name : {"NavButtonPrev", "NavButtonNext"}) {
+        TdxSkinElement* element = skin->GetGroupByName("Scheduler")->GetElementByName(name);
+        element->ContentOffset().AssignRect(TRect{2, 3, 4, 5});
+        element->MinSize().SetWidth(30);
+    }
+    skin->GetGroupByName("Common")->AddElement("GroupPanelCaptionLeft")->SetTextColor(RGB(3, 4, 5));
+    skin->GetGroupByName("Common")->AddElement("GroupPanelCaptionRight")->SetTextColor(RGB(6, 7, 8));
     skin->GetGroupByName("Editors")->GetElementByName("EditorButton")->SetTextColor(RGB(1, 2, 3));
     // A solid face with its hands' colour and a glass that lets everything through.
     TdxSkinElement* face = skin->GetGroupByName("Editors")->AddElement("ClockFace");
@@ -117,8 +152,9 @@ TdxSkin* MakeProbeSkin() {
 // The probe skin registered under "Probe" with the base skin painter, for one test.
 class SkinPainterProbe : public testing::Test {
 protected:
-    void SetUp() override {
-        std::unique_ptr<TObject> info(new TdxSkinLookAndFeelPainterInfo(MakeProbeSkin()));
+    void SetUp() override { Register(MakeProbeSkin()); }
+    void Register(TdxSkin* skin) {
+        std::unique_ptr<TObject> info(new TdxSkinLookAndFeelPainterInfo(skin));
         ASSERT_TRUE(GetStylePainterRegistry()->Register("Probe", TdxSkinLookAndFeelPainter::Painter(),
                                                         std::move(info)));
         ASSERT_NE(painter->GetSkinInfo(), nullptr);
@@ -471,4 +507,262 @@ TEST(SkinPainterColors, WithoutASkinPaintsAsOffice2003) {
     EXPECT_EQ(TdxSkinLookAndFeelPainter::Painter()->GetContentColor(),
               TcxOffice11LookAndFeelPainter::Painter()->GetContentColor());
     GetStylePainterRegistry()->Unregister("Empty");
+}
+
+namespace {
+// Draws the caption into rect as the skin button does, over the button element in face.
+void DrawReferenceButton(TcxCanvas* canvas, TdxSkinElement* button, const TRect& face, const TRect& rect,
+                         const char* caption, TColor color) {
+    button->Render(canvas->GetDCHandle(), face, 0, esNormal);
+    canvas->Font().SetColor(color);
+    canvas->Brush().SetStyle(bsClear);
+    canvas->DrawTextWithFlags(caption, rect, tfShowPrefix | tfAlignVCenter | tfAlignHCenter | tfSingleLine,
+                              true);
+    canvas->Brush().SetStyle(bsSolid);
+}
+
+bool SameRect(TRect a, TRect b) {
+    return EqualRect(&a, &b) != 0;
+}
+
+bool SamePixels(const TPaintSurface& a, const TPaintSurface& b, int width, int height) {
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (a.At(x, y) != b.At(x, y)) return false;
+    return true;
+}
+} // namespace
+
+// An odd text height loses its last row; one still below 18 then gains a row on top.
+TEST_F(SkinPainterProbe, ButtonTextRectangleByHeight) {
+    struct TCase {
+        int height;
+        TRect expected, naive;
+        bool distinct; // the font's height tells the two apart
+    };
+    const TColor color = RGB(10, 20, 30);
+    TdxSkinElement* button = painter->GetSkinInfo()->CommonButton;
+    for (TCase c : {TCase{21, {0, 0, 60, 20}, {0, 0, 60, 21}, false},
+                    TCase{17, {0, -1, 60, 16}, {0, 0, 60, 17}, true}}) {
+        SCOPED_TRACE(c.height);
+        const TRect face{0, 0, 60, c.height};
+        TPaintSurface painted(60, 30), expected(60, 30), naive(60, 30);
+        painter->PaintButton(&painted.cx, face, "Hg", bpsNormal);
+        DrawReferenceButton(&expected.cx, button, face, c.expected, "Hg", color);
+        DrawReferenceButton(&naive.cx, button, face, c.naive, "Hg", color);
+        EXPECT_TRUE(SamePixels(painted, expected, 60, 30));
+        EXPECT_GT(painted.Count(RGB(10, 20, 30)), 0);
+        if (c.distinct) {
+            EXPECT_FALSE(SamePixels(expected, naive, 60, 30));
+        }
+    }
+}
+
+TEST_F(SkinPainterProbe, DisabledCaptionColourWithoutDisabledTextIsTheButtonsTextColour) {
+    GetStylePainterRegistry()->Unregister("Probe");
+    Register(MakeProbeSkin(false));
+    EXPECT_EQ(painter->GetSkinInfo()->ButtonDisabledText, nullptr);
+    EXPECT_EQ(painter->GetButtonGlyphColor(bpsDisabled), static_cast<TColor>(RGB(10, 20, 30)));
+    // The caption goes out in that colour: the canvas keeps it afterwards.
+    TPaintSurface surface(60, 30);
+    painter->PaintButton(&surface.cx, TRect{0, 0, 60, 21}, "Hg", bpsDisabled);
+    EXPECT_EQ(surface.cx.Font().Color(), static_cast<TColor>(RGB(10, 20, 30)));
+    EXPECT_EQ(surface.Count(RGB(10, 20, 30)), 0); // a disabled caption is drawn embossed
+}
+
+// The footer panel shows only in its right and bottom borders inside R, its left border widened
+// out of R; the background takes the panel's borders outside R and one row above.
+TEST_F(SkinPainterProbe, FooterFrameAndBackground) {
+    using skindraw::kPart;
+    const COLORREF white = RGB(255, 255, 255);
+    const TRect r{10, 10, 30, 30}; // footer offset (3, 0, 2, 4)
+    TPaintSurface frame(40, 40);
+    painter->PaintFooterFrame(&frame.cx, r);
+    EXPECT_EQ(frame.At(29, 20), kPart[2][1]);
+    EXPECT_EQ(frame.At(28, 20), kPart[1][1]);
+    EXPECT_EQ(frame.At(27, 20), white);
+    EXPECT_EQ(frame.At(20, 29), kPart[1][2]);
+    EXPECT_EQ(frame.At(20, 26), kPart[1][1]);
+    EXPECT_EQ(frame.At(20, 25), white);
+    EXPECT_EQ(frame.At(20, 9), white); // the strip above R
+    EXPECT_EQ(frame.At(8, 29), kPart[1][2]);
+    EXPECT_EQ(frame.At(7, 29), kPart[0][2]);
+    EXPECT_EQ(frame.At(6, 29), white);
+    EXPECT_EQ(frame.At(30, 20), white);
+    // The clip region is back: drawing afterwards reaches the excluded parts.
+    frame.cx.FillRectColor(TRect{0, 0, 40, 40}, clBlack);
+    EXPECT_EQ(frame.At(20, 20), RGB(0, 0, 0));
+
+    TPaintSurface background(40, 40);
+    painter->PaintFooterBackground(&background.cx, r, TcxPaintParams{});
+    EXPECT_EQ(background.At(7, 20), kPart[0][1]);
+    EXPECT_EQ(background.At(31, 20), kPart[2][1]);
+    EXPECT_EQ(background.At(20, 9), kPart[1][0]);
+    EXPECT_EQ(background.At(20, 33), kPart[1][2]);
+    EXPECT_EQ(background.At(20, 20), kPart[1][1]);
+    for (TPoint p : {TPoint{6, 20}, TPoint{32, 20}, TPoint{20, 8}, TPoint{20, 34}})
+        EXPECT_EQ(background.At(p.x, p.y), white) << p.x << "," << p.y;
+}
+
+// The cell element, its text, and R left out of the clip region for what is drawn later.
+TEST_F(SkinPainterProbe, FooterCellExcludesItself) {
+    TPaintSurface surface(40, 40);
+    painter->PaintFooterCell(&surface.cx, TRect{10, 10, 30, 30}, taLeftJustify, vaTop, false, "", nullptr,
+                             clBlack, clDefault);
+    EXPECT_TRUE(surface.AllOf(RECT{10, 10, 30, 30}, kFooterCellColor));
+    surface.cx.FillRectColor(TRect{0, 0, 40, 40}, clBlack);
+    EXPECT_TRUE(surface.AllOf(RECT{10, 10, 30, 30}, kFooterCellColor));
+    EXPECT_EQ(surface.At(9, 20), RGB(0, 0, 0));
+
+    TPaintSurface text(60, 30);
+    painter->PaintFooterCell(&text.cx, TRect{0, 0, 60, 30}, taLeftJustify, vaTop, false, "Hg", nullptr,
+                             RGB(200, 0, 0), clDefault);
+    EXPECT_GT(text.Count(RGB(200, 0, 0)), 0);
+}
+
+// The text alone, aligned by the flags, in the colour given: no background.
+TEST_F(SkinPainterProbe, CellContentIsTheTextAlone) {
+    struct TCase {
+        TAlignment horz;
+        TcxAlignmentVert vert;
+        bool ellipsis;
+        int flags;
+    };
+    const TRect textRect{5, 5, 55, 35};
+    for (TCase c : {TCase{taLeftJustify, vaTop, false, tfAlignLeft | tfAlignTop},
+                    TCase{taRightJustify, vaBottom, false, tfAlignRight | tfAlignBottom},
+                    TCase{taCenter, vaCenter, true, tfAlignHCenter | tfAlignVCenter | tfShowEndEllipsis}}) {
+        SCOPED_TRACE(c.flags);
+        TPaintSurface painted(60, 40), expected(60, 40);
+        painter->PaintCellContent(&painted.cx, TRect{0, 0, 60, 40}, textRect, bpsNormal, c.horz, c.vert,
+                                  false, c.ellipsis, "Hg", nullptr, RGB(0, 120, 0), RGB(200, 0, 0), nullptr);
+        expected.cx.Font().SetColor(RGB(0, 120, 0));
+        expected.cx.Brush().SetStyle(bsClear);
+        expected.cx.DrawTextWithFlags("Hg", textRect, c.flags | tfSingleLine, true);
+        EXPECT_TRUE(SamePixels(painted, expected, 60, 40));
+        EXPECT_GT(painted.Count(RGB(0, 120, 0)), 0);
+        EXPECT_EQ(painted.Count(RGB(200, 0, 0)), 0);
+        EXPECT_EQ(painted.cx.Brush().Style(), bsSolid);
+    }
+    TPaintSurface empty(60, 40);
+    painter->PaintCellContent(&empty.cx, TRect{0, 0, 60, 40}, textRect, bpsNormal, taLeftJustify, vaTop,
+                              false, false, "", nullptr, RGB(0, 120, 0), RGB(200, 0, 0), nullptr);
+    EXPECT_EQ(empty.Count(RGB(255, 255, 255)), 60 * 40);
+}
+
+TEST_F(SkinPainterProbe, SizeGripOverItsFill) {
+    TPaintSurface surface(40, 40);
+    painter->PaintSizeGrip(&surface.cx, TRect{10, 10, 30, 30}, RGB(0, 99, 0));
+    EXPECT_EQ(surface.At(11, 11), RGB(0, 99, 0));
+    EXPECT_EQ(surface.At(28, 28), RGB(0, 99, 0));
+    EXPECT_TRUE(surface.AllOf(RECT{18, 18, 22, 22}, kSizeGripColor));
+    EXPECT_EQ(surface.At(9, 9), RGB(255, 255, 255));
+    EXPECT_EQ(painter->GetSizeGripSize().cx, 4);
+}
+
+// Header cells through the header element: the simple header, the indicator cell raised into the
+// cell above, the month header sharing its edge with the left neighbour.
+TEST_F(SkinPainterProbe, HeaderLikeCells) {
+    using skindraw::kPart;
+    const COLORREF white = RGB(255, 255, 255);
+    const TRect r{10, 10, 30, 30};
+    TPaintSurface simple(40, 40), full(40, 40);
+    painter->PaintHeaderSimple(&simple.cx, r, r, TcxNeighbors{}, TcxBorders{bLeft, bRight}, bpsHot,
+                               taLeftJustify, vaTop, false, false, "Hg", nullptr, RGB(0, 0, 200), clDefault);
+    painter->PaintHeader(&full.cx, r, r, TcxNeighbors{}, TcxBorders{bLeft, bRight}, bpsHot, taLeftJustify,
+                         vaTop, false, false, "Hg", nullptr, RGB(0, 0, 200), clDefault, nullptr, true, true);
+    EXPECT_TRUE(SamePixels(simple, full, 40, 40));
+    EXPECT_EQ(simple.At(10, 25), kPart[0][1]);
+
+    const int width = painter->GetHeaderBorderWidth();
+    for (bool plain : {false, true}) {
+        SCOPED_TRACE(plain);
+        TPaintSurface cell(40, 40);
+        if (plain)
+            painter->PaintIndicatorCellPlain(&cell.cx, r, 1, clDefault);
+        else
+            painter->PaintIndicatorCell(&cell.cx, r, 1, clDefault);
+        EXPECT_EQ(cell.At(20, 10 - width), kPart[1][1]); // the top edge is the cell above's
+        EXPECT_EQ(cell.At(20, 9 - width), white);
+        EXPECT_EQ(cell.At(10, 25), kPart[0][1]);
+        EXPECT_EQ(cell.At(29, 25), kPart[2][1]);
+        EXPECT_EQ(cell.At(20, 29), kPart[1][2]);
+        EXPECT_EQ(cell.At(20, 20), ProbeColor(ElementNumber("IndicatorImages"), 0, esNormal));
+    }
+
+    TPaintSurface month(40, 40);
+    const TRect wide{10, 10, 31, 30};
+    painter->PaintMonthHeader(&month.cx, wide, "", TcxNeighbors{bLeft}, TcxPaintParams{}, 3, 2);
+    EXPECT_EQ(month.At(10, 12), kPart[1][1]);
+    EXPECT_EQ(month.At(30, 12), kPart[2][1]);
+    EXPECT_EQ(month.At(20, 10), kPart[1][0]);
+    EXPECT_GT(month.Count(RGB(0, 0, 0)), 0); // the arrows
+    EXPECT_EQ(month.At(9, 12), white);
+}
+
+TEST_F(SkinPainterProbe, PanelBodyAndItsBorder) {
+    using skindraw::kPart;
+    const COLORREF body = ProbeColor(ElementNumber("GroupPanelNoBorder"), 0, esNormal);
+    TPaintSurface plain(40, 40), framed(40, 40);
+    painter->PaintPanelBody(&plain.cx, TRect{10, 10, 30, 30});
+    EXPECT_TRUE(plain.AllOf(RECT{10, 10, 30, 30}, body));
+    EXPECT_EQ(plain.At(9, 20), RGB(255, 255, 255));
+    painter->PaintPanelBody(&framed.cx, TRect{10, 10, 30, 30}, true);
+    EXPECT_EQ(framed.At(10, 20), kPart[0][1]);
+    EXPECT_EQ(framed.At(20, 29), kPart[1][2]);
+    EXPECT_EQ(framed.At(11, 20), body);
+    EXPECT_EQ(framed.At(9, 20), RGB(255, 255, 255));
+}
+
+TEST_F(SkinPainterProbe, NavigationButtonAndGroupMetrics) {
+    TRect sides{};
+    TSize arrow{};
+    for (bool next : {false, true}) {
+        SCOPED_TRACE(next);
+        painter->GetNavButtonMetrics(next, sides, arrow);
+        EXPECT_TRUE(SameRect(sides, TRect{2, 3, 4, 5}));
+        EXPECT_EQ(arrow.cx, 6);
+        EXPECT_EQ(arrow.cy, 5);
+    }
+    // Narrower than the element's least width: widened away from the edge the button stands on.
+    struct TCase {
+        bool next;
+        TRect bounds;
+        int left, right;
+    };
+    for (TCase c : {TCase{false, {100, 0, 110, 200}, 100, 130}, TCase{true, {100, 0, 110, 200}, 80, 110},
+                    TCase{true, {100, 0, 140, 200}, 100, 140}}) {
+        SCOPED_TRACE(c.next);
+        TRect bounds = c.bounds, text{}, arrowRect{};
+        painter->CalcNavButtonRects(c.next, false, TSize{10, 10}, TSize{10, 10}, bounds, text, arrowRect);
+        EXPECT_EQ(bounds.left, c.left);
+        EXPECT_EQ(bounds.right, c.right);
+        EXPECT_GE(arrowRect.left, c.left + 2);
+        EXPECT_LE(arrowRect.right, c.right - 4);
+    }
+    // (13 - 8) div 2 and (11 - 8) div 2 around every button of the group.
+    EXPECT_TRUE(SameRect(painter->CalcButtonGroupBorders(3, 1), TRect{2, 1, 2, 1}));
+    EXPECT_EQ(painter->GetGroupBoxTextColor(2), static_cast<TColor>(RGB(3, 4, 5)));
+    EXPECT_EQ(painter->GetGroupBoxTextColor(3), static_cast<TColor>(RGB(6, 7, 8)));
+}
+
+// A skin without "ProgressChunk" draws the skin info's placeholder, a red cross, not the Office
+// 2003 chunk.
+TEST(SkinPainterPlaceholders, MissingProgressChunkDrawsARedCross) {
+    auto* skin = new TdxSkin("NoChunk");
+    skin->Name = "NoChunk";
+    skin->AddGroup("Editors");
+    std::unique_ptr<TObject> info(new TdxSkinLookAndFeelPainterInfo(skin));
+    ASSERT_TRUE(GetStylePainterRegistry()->Register("NoChunk", TdxSkinLookAndFeelPainter::Painter(),
+                                                    std::move(info)));
+    TPaintSurface skinned(40, 40), office(40, 40);
+    TdxSkinLookAndFeelPainter::Painter()->PaintProgressChunk(&skinned.cx, TRect{4, 4, 36, 36}, false);
+    TcxOffice11LookAndFeelPainter::Painter()->PaintProgressChunk(&office.cx, TRect{4, 4, 36, 36}, false);
+    GetStylePainterRegistry()->Unregister("NoChunk");
+    EXPECT_TRUE(skindraw::Near(skinned.At(20, 20), RGB(255, 0, 0), 40));
+    EXPECT_TRUE(skindraw::Near(skinned.At(8, 8), RGB(255, 0, 0), 40));
+    EXPECT_TRUE(skindraw::Near(skinned.At(8, 32), RGB(255, 0, 0), 40));
+    EXPECT_FALSE(skindraw::Near(skinned.At(20, 8), RGB(255, 0, 0), 40));
+    EXPECT_FALSE(SamePixels(skinned, office, 40, 40));
+    EXPECT_EQ(skinned.At(2, 2), RGB(255, 255, 255));
 }

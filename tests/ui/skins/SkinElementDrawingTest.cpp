@@ -141,6 +141,26 @@ TEST(SkinImageNineParts, CornersCopiedEdgesAndCentreStretched) {
     EXPECT_TRUE(surface.AllOf(RECT{12, 12, 68, 48}, kPart[1][1]));
 }
 
+// Every column and row of the target gets the picture, whatever the stretch factor.
+TEST(SkinImageNineParts, StretchedPartsLeaveNoGapAtAnySize) {
+    TdxSkinElement element(nullptr, "Nine");
+    SetNinePartPicture(element.Image(), 8, 1);
+    for (int size = 9; size <= 40; ++size) {
+        SCOPED_TRACE(size);
+        TPaintSurface surface(48, 48);
+        element.Render(surface.DC(), TRect{2, 2, 2 + size, 2 + size}, 0, esNormal);
+        const int middle = 2 + size / 2;
+        EXPECT_EQ(surface.At(2, middle), kPart[0][1]);
+        EXPECT_EQ(surface.At(1 + size, middle), kPart[2][1]);
+        EXPECT_EQ(surface.At(middle, 2), kPart[1][0]);
+        EXPECT_EQ(surface.At(middle, 1 + size), kPart[1][2]);
+        for (int i = 3; i < 1 + size; ++i) {
+            EXPECT_NE(surface.At(i, middle), RGB(255, 255, 255)) << "column " << i;
+            EXPECT_NE(surface.At(middle, i), RGB(255, 255, 255)) << "row " << i;
+        }
+    }
+}
+
 TEST(SkinImageNineParts, TileDrawsWholeTilesAndClipsTheLast) {
     // A 10 x 4 picture whose first column is red: one red column per tile.
     std::vector<DWORD> pixels(40);
