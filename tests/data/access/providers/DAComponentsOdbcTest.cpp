@@ -11,6 +11,7 @@
 #include "data/access/DASQL.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
+#include "data/access/DBAccessUtils.h"
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
 #include "support/PostgresServer.h"
@@ -903,4 +904,52 @@ TEST_F(ApplyUpdates, ADataSetOfAnotherConnectionStopsBeforeAnyTransaction) {
     }
     EXPECT_EQ(0, ds[0].applied);
     EXPECT_FALSE(connection.GetInTransaction());
+}
+
+TEST(DBAccessUtils, StatementAndDataSetAnswerAlike) {
+    auto connection = SQLiteWithRows("utils");
+    TCustomDASQL statement(nullptr);
+    statement.SetConnection(connection.get());
+    TOdbcDataSet ds;
+    ds.SetConnection(connection.get());
+    connection->Disconnect();
+    for (TObject* obj : {static_cast<TObject*>(&statement), static_cast<TObject*>(&ds)}) {
+        SCOPED_TRACE(obj->ClassName().c_str());
+        TDBAccessUtils::GetSQL(obj)->SetText("UPDATE t SET k = k WHERE k <= :n  \r\n");
+        AnsiString text;
+        TDBAccessUtils::GetFinalSQL(obj, text);
+        EXPECT_EQ("UPDATE t SET k = k WHERE k <= :n", text);
+        ASSERT_EQ(1, TDBAccessUtils::GetParams(obj)->Count());
+        TDBAccessUtils::GetParams(obj)->Items(0)->SetValue(Variant(3));
+        TDBAccessUtils::Execute(obj);
+        EXPECT_EQ(3, TDBAccessUtils::GetRowsAffected(obj));
+    }
+    TDBAccessUtils::SetAutoCommit(&statement, false);
+    EXPECT_FALSE(statement.AutoCommit());
+    TDBAccessUtils::SetAutoCommit(&ds, true);
+    EXPECT_TRUE(TDBAccessUtils::GetICommand(&ds)->AutoCommit());
+    EXPECT_EQ(ds.Cmd(), TDBAccessUtils::GetIRecordSet(&ds)->GetCommand());
+    EXPECT_EQ(connection->InternalConnection(), TDBAccessUtils::GetIConnection(connection.get()));
+    EXPECT_EQ(connection.get(), TDBAccessUtils::GetConnection(connection->DefaultTransaction(), 0));
+
+    // A closed connection opens for the dataset; a released use closes it in disconnected mode.
+    connection->Disconnect();
+    TDBAccessUtils::CheckConnection(&ds);
+    EXPECT_TRUE(connection->Connected());
+    connection->Disconnect();
+    connection->Options()->SetDisconnectedMode(true);
+    connection->AcquireUse();
+    TDBAccessUtils::ReleaseUse(connection.get());
+    EXPECT_FALSE(connection->Connected());
+
+    // Other objects and nil fail an assertion, naming the class.
+    TStringList other;
+    try {
+        TDBAccessUtils::GetSQL(&other);
+        ADD_FAILURE() << "no error";
+    } catch (const EAssertionFailed& e) {
+        EXPECT_NE(std::string(e.what()).find("TStringList"), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(TDBAccessUtils::Execute(nullptr), EAssertionFailed);
+    EXPECT_THROW(TDBAccessUtils::GetIConnection(nullptr), EAssertionFailed);
 }
