@@ -953,3 +953,31 @@ TEST(DBAccessUtils, StatementAndDataSetAnswerAlike) {
     EXPECT_THROW(TDBAccessUtils::Execute(nullptr), EAssertionFailed);
     EXPECT_THROW(TDBAccessUtils::GetIConnection(nullptr), EAssertionFailed);
 }
+
+TEST(DAComponentsSavepoints, RollbackToASavepointKeepsTheWorkBeforeIt) {
+    for (bool postgres : {false, true}) {
+        SCOPED_TRACE(postgres ? "PostgreSQL" : "SQLite");
+        TOdbcDAConnection connection;
+        if (postgres) {
+            ConnectPostgres(connection);
+        } else {
+            connection.SetServer(("DRIVER={SQLite3};Database=" + SQLiteFile("savepoints")).c_str());
+            connection.Connect();
+        }
+        Exec(connection.Internal(), "DROP TABLE IF EXISTS vz_sp");
+        Exec(connection.Internal(), "CREATE TABLE vz_sp (v INTEGER)");
+        connection.StartTransaction();
+        connection.ExecSQL("INSERT INTO vz_sp VALUES (1)");
+        connection.Savepoint("a");
+        connection.ExecSQL("INSERT INTO vz_sp VALUES (2)");
+        connection.Savepoint("b");
+        connection.ExecSQL("INSERT INTO vz_sp VALUES (3)");
+        connection.ReleaseSavepoint("b");
+        connection.RollbackToSavepoint("a");
+        EXPECT_TRUE(connection.GetInTransaction());
+        connection.ExecSQL("INSERT INTO vz_sp VALUES (4)");
+        connection.Commit();
+        EXPECT_FALSE(connection.GetInTransaction());
+        EXPECT_EQ("1,4", Joined(QueryRows(connection.Internal(), "SELECT v FROM vz_sp ORDER BY v")));
+    }
+}
