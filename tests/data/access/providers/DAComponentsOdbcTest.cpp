@@ -981,3 +981,19 @@ TEST(DAComponentsSavepoints, RollbackToASavepointKeepsTheWorkBeforeIt) {
         EXPECT_EQ("1,4", Joined(QueryRows(connection.Internal(), "SELECT v FROM vz_sp ORDER BY v")));
     }
 }
+
+TEST(DAComponentsPostgres, IsolationLevelAndReadOnlyReachTheServerTransaction) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    TDATransaction* transaction = connection.DefaultTransaction();
+    transaction->SetIsolationLevel(ilRepeatableRead);
+    transaction->SetReadOnly(true);
+    connection.StartTransaction();
+    EXPECT_EQ("repeatable read", QueryValue(connection.Internal(), "SHOW transaction_isolation"));
+    // The ODBC provider keeps read-only without telling the server; the component's part is to
+    // hand it on.
+    Variant readOnly;
+    ASSERT_TRUE(transaction->InternalTransaction()->GetProp(prTransactionReadOnly, readOnly));
+    EXPECT_TRUE(readOnly.AsBoolean());
+    connection.Rollback();
+}
