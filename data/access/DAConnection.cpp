@@ -8,6 +8,7 @@
 #include "data/access/CRSQLInfo.h"
 #include "data/access/DASQLText.h"
 #include "data/access/Macros.h"
+#include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
 #include "data/access/DATransaction.h"
 #include "platform/core/Exceptions.h"
@@ -185,6 +186,7 @@ TCustomDAConnection::~TCustomDAConnection() {
         Disconnect();
     } catch (const std::exception&) {
     }
+    UnbindClients();
     command_.reset();
     if (internalTransaction_) {
         DetachTransaction(internalTransaction_.get());
@@ -378,11 +380,25 @@ void TCustomDAConnection::GetStoredProcNames(TStrings& list, bool allProcs) {
     ReleaseUse();
 }
 
+// Clients keep a pointer to the internal connection: they must never hold one that is gone.
+void TCustomDAConnection::HandToClients(TCRConnection* value) {
+    for (int i = 0; i < ClientCount(); ++i) {
+        TObject* client = Clients(i);
+        if (auto* sql = dynamic_cast<TCustomDASQL*>(client)) {
+            if (sql->ICommand()) sql->ICommand()->SetConnection(value);
+        } else if (auto* ds = dynamic_cast<TCustomDADataSet*>(client)) {
+            if (auto* rs = dynamic_cast<TCRRecordSet*>(static_cast<TMemDataSet*>(ds)->RecordSet()))
+                rs->SetConnection(value);
+        }
+    }
+}
+
 void TCustomDAConnection::CreateInternalConnection() {
     SetInternalConnection(nullptr);
 }
 
 void TCustomDAConnection::SetInternalConnection(std::unique_ptr<TCRConnection> value) {
+    if (value || (iConnection_ && !HasState(csDestroying))) HandToClients(value.get());
     iConnection_ = std::move(value);
     if (!iConnection_) return;
     iConnection_->Component = this;
@@ -411,6 +427,7 @@ void TCustomDAConnection::ClearInternalConnection() {
     if (!iConnection_) return;
     for (TDATransaction* t : transactions_)
         t->ReleaseInternalConnection(iConnection_.get());
+    if (!HasState(csDestroying)) HandToClients(nullptr);
     if (iConnection_->Pool)
         iConnection_.release()->ReturnToPool();
     else
@@ -599,14 +616,129 @@ void TCustomDAConnection::CloseTransactionsAfterLoss() {
         t->CloseAfterLoss();
 }
 
-bool TCustomDAConnection::ClientBlocksReconnect(TObject* client, TObject*, TConnLostCause) {
-    // A prepared statement's plan is gone with the session.
+bool TCustomDAConnection::ClientBlocksReconnect(TObject* client, TObject* failed, TConnLostCause cause) {
+    // A prepared statement's plan and the rows still on the server are gone with the session;
+    // only the dataset whose refresh failed reads its rows again.
+    if (auto* ds = dynamic_cast<TCustomDADataSet*>(client)) {
+        if (ds->IsPrepared()) return true;
+        return ds->Active() && !ds->GetFetchAll() && !ds->IsAllFetched() &&
+               !(ds == failed && cause == clRefresh);
+    }
     auto* sql = dynamic_cast<TCustomDASQL*>(client);
     return sql && sql->Prepared() && !sql->ICommand()->Executing();
 }
 
 bool TCustomDAConnection::ClientCountsReexecute(TObject* component) {
+    if (auto* ds = dynamic_cast<TCustomDADataSet*>(component)) return !ds->IsQuery();
     return dynamic_cast<TCustomDASQL*>(component) != nullptr;
+}
+
+TDATransaction* TCustomDAConnection::UpdateTransactionOf(TCustomDADataSet*) {
+    return UsedTransaction();
+}
+
+void TCustomDAConnection::ApplyUpdates() {
+    std::vector<TCustomDADataSet*> dataSets;
+    for (int i = 0; i < ClientCount(); ++i)
+        if (auto* ds = dynamic_cast<TCustomDADataSet*>(Clients(i))) dataSets.push_back(ds);
+    ApplyUpdatesFor(dataSets);
+}
+
+namespace {
+// The dataset's own auto-commit, off while its updates are applied in the connection's transaction.
+class TAutoCommitOff {
+public:
+    explicit TAutoCommitOff(TCustomDADataSet* ds) {
+        auto* rs = dynamic_cast<TCRRecordSet*>(static_cast<TMemDataSet*>(ds)->RecordSet());
+        command_ = rs ? rs->GetCommand() : nullptr;
+        if (!command_) return;
+        saved_ = command_->AutoCommit();
+        command_->SetProp(prAutoCommit, false);
+    }
+    ~TAutoCommitOff() {
+        if (command_) command_->SetProp(prAutoCommit, saved_);
+    }
+    TAutoCommitOff(const TAutoCommitOff&) = delete;
+    TAutoCommitOff& operator=(const TAutoCommitOff&) = delete;
+
+private:
+    TCRCommand* command_ = nullptr;
+    bool saved_ = false;
+};
+} // namespace
+
+void TCustomDAConnection::ApplyUpdatesFor(const std::vector<TCustomDADataSet*>& dataSets) {
+    for (TCustomDADataSet* ds : dataSets)
+        if (ds->Connection() != this)
+            DatabaseError("Cannot update, " + ds->Name() + " is not owned by " + Name());
+    std::vector<TDATransaction*> transactions;
+    std::vector<TCustomDADataSet*> applied;
+    for (TCustomDADataSet* ds : dataSets) {
+        if (!ds->Active() || !ds->CachedUpdates()) continue;
+        TDATransaction* t = UpdateTransactionOf(ds);
+        if (!t) DatabaseError("Transaction not assigned");
+        if (std::find(transactions.begin(), transactions.end(), t) == transactions.end())
+            transactions.push_back(t);
+        applied.push_back(ds);
+    }
+    PushOperation(clConnectionApply, IsFailoverAllowed());
+    try {
+        std::vector<bool> startedHere(transactions.size(), false);
+        for (bool firstPass = true;; firstPass = false) {
+            try {
+                for (size_t i = 0; i < transactions.size(); ++i)
+                    if (!transactions[i]->Active()) {
+                        transactions[i]->StartTransaction();
+                        if (firstPass) startedHere[i] = true;
+                    }
+                for (TCustomDADataSet* ds : applied) {
+                    TAutoCommitOff off(ds);
+                    ds->ApplyCachedUpdates();
+                }
+                if (autoCommit_) {
+                    for (size_t i = 0; i < transactions.size(); ++i) {
+                        if (!IsMultipleTransactionsSupported() || startedHere[i])
+                            transactions[i]->Commit();
+                        else
+                            transactions[i]->CommitRetaining();
+                    }
+                }
+                break;
+            } catch (const EFailOver&) {
+                RestoreTransactions();
+            } catch (...) {
+                for (size_t i = 0; i < transactions.size(); ++i)
+                    if (transactions[i]->Active()) {
+                        if (!IsMultipleTransactionsSupported() || startedHere[i])
+                            transactions[i]->Rollback();
+                        else
+                            transactions[i]->RollbackRetaining();
+                    }
+                throw;
+            }
+        }
+    } catch (...) {
+        PopOperation();
+        throw;
+    }
+    PopOperation();
+    for (TCustomDADataSet* ds : applied)
+        ds->CommitCachedUpdates();
+}
+
+void TCustomDAConnection::UnbindClients() {
+    std::vector<TObject*> sqls, dataSets;
+    for (int i = 0; i < ClientCount(); ++i) {
+        TObject* client = Clients(i);
+        if (dynamic_cast<TCustomDASQL*>(client))
+            sqls.push_back(client);
+        else if (dynamic_cast<TCustomDADataSet*>(client))
+            dataSets.push_back(client);
+    }
+    for (TObject* sql : sqls)
+        static_cast<TCustomDASQL*>(sql)->SetConnection(nullptr);
+    for (TObject* ds : dataSets)
+        static_cast<TCustomDADataSet*>(ds)->SetConnection(nullptr);
 }
 
 std::unique_ptr<TCustomDASQL> TCustomDAConnection::CreateSQL() {

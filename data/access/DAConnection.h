@@ -17,6 +17,7 @@
 class TCustomDAConnection;
 class TDATransaction;
 class TCustomDASQL;
+class TCustomDADataSet;
 
 enum TRetryMode : uint8_t { rmRaise, rmReconnect, rmReconnectExecute };
 
@@ -168,6 +169,14 @@ public:
     void ReleaseSavepoint(const AnsiString& name);
     void RollbackToSavepoint(const AnsiString& name);
 
+    // The cached updates of the active datasets in their update transactions: those not active
+    // are started, and with AutoCommit committed together; any failure rolls them all back.
+    void ApplyUpdates();
+    void ApplyUpdatesFor(const std::vector<TCustomDADataSet*>& dataSets);
+
+    // Every statement, then every dataset client, lets go of this connection.
+    virtual void UnbindClients();
+
     void RegisterClient(TObject* client, const TConnectChangeEvent& event = nullptr) override;
     void UnRegisterClient(TObject* client) override;
 
@@ -202,6 +211,9 @@ protected:
     virtual bool ClientBlocksReconnect(TObject* client, TObject* failed, TConnLostCause cause);
     // A client that counts one more use for each operation re-run after a reconnect.
     virtual bool ClientCountsReexecute(TObject* component);
+    // The transaction a dataset's updates are applied in; until datasets name their own update
+    // transaction, the one the connection uses.
+    virtual TDATransaction* UpdateTransactionOf(TCustomDADataSet* dataSet);
 
     std::unique_ptr<TCRConnection> iConnection_;
 
@@ -211,6 +223,7 @@ private:
     void ReadCatalog(const AnsiString& kind, const AnsiString& restriction,
                      const std::function<void(const std::function<AnsiString(const char*)>&)>& row);
     void TellClients(bool connecting);
+    void HandToClients(TCRConnection* value);
 
     struct TOperationEntry {
         TConnLostCause cause;

@@ -416,6 +416,9 @@ void TCustomDADataSet::InternalExecute() {
             return;
         } catch (const EFailOver& e) {
             if (e.ConnLostCause != clExecute) throw;
+            // The connection counted one more use for the re-run of a statement without rows;
+            // this run holds its use already.
+            if (!IsQuery()) EndConnection();
             connection_->RestoreTransactions();
         }
     }

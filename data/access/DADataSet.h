@@ -118,6 +118,7 @@ protected:
 
 private:
     friend class TDASQLDataSetOptions;
+    friend class TDBAccessUtils;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
     // The final text and the parameter values into the record set's command.

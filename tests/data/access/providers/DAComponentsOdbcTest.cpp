@@ -7,10 +7,13 @@
 
 #include "OdbcTestSupport.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
+#include "data/access/DBAccessUtils.h"
 #include "data/access/providers/ODBCMetaData.h"
+#include "data/access/providers/ODBCRecordSet.h"
 #include "support/PostgresServer.h"
 
 namespace {
@@ -650,4 +653,347 @@ TEST(DAComponentsPostgres, NameListsFromTheCatalog) {
     connection.GetStoredProcNames(names);
     EXPECT_TRUE(Contains(names, "vz_listed_fn")) << names.Text();
     EXPECT_EQ(1, connection.ConnectCount());
+}
+
+namespace {
+
+// Stands in for the unified query: its record set is the ODBC provider's.
+class TOdbcDataSet : public TCustomDADataSet {
+public:
+    VZ_CLASS(TOdbcDataSet, TCustomDADataSet)
+    TOdbcDataSet() : TCustomDADataSet(nullptr) {}
+    ~TOdbcDataSet() override { Close(); }
+    TCRCommand* Cmd() const { return RecordSet()->GetCommand(); }
+    TCRConnection* RecordSetConnection() const {
+        return RecordSet() ? RecordSet()->GetCommand()->GetConnection() : nullptr;
+    }
+    void SetText(const char* sql) {
+        TStringList lines;
+        lines.SetText(sql);
+        SetSQL(lines);
+    }
+
+protected:
+    TCRRecordSet* NewRecordSet() override { return new TODBCRecordSet(); }
+    TCustomDADataSet* NewDataSet() override { return new TOdbcDataSet(); }
+};
+
+std::unique_ptr<TOdbcDAConnection> SQLiteWithRows(const char* name) {
+    auto connection = std::make_unique<TOdbcDAConnection>();
+    connection->SetServer(("DRIVER={SQLite3};Database=" + SQLiteFile(name)).c_str());
+    connection->Connect();
+    Exec(connection->Internal(), "CREATE TABLE t (k INTEGER)");
+    Exec(connection->Internal(),
+         "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 50) "
+         "INSERT INTO t SELECT i FROM c");
+    return connection;
+}
+
+} // namespace
+
+TEST(DAConnectionClients, ADestroyedConnectionLeavesNoClientBound) {
+    auto connection = SQLiteWithRows("unbind");
+    TOdbcDataSet open, closed;
+    TCustomDASQL statement(nullptr);
+    for (TOdbcDataSet* ds : {&open, &closed}) {
+        ds->SetConnection(connection.get());
+        ds->SetText("SELECT k FROM t");
+    }
+    statement.SetConnection(connection.get());
+    statement.SQL()->SetText("SELECT 1");
+    statement.Prepare();
+    open.SetFetchRows(1);
+    open.Open();
+    connection.reset();
+
+    EXPECT_EQ(nullptr, open.Connection());
+    EXPECT_EQ(nullptr, closed.Connection());
+    EXPECT_EQ(nullptr, statement.Connection());
+    EXPECT_FALSE(open.Active());
+    EXPECT_FALSE(statement.Prepared());
+    EXPECT_THROW(open.Open(), EDatabaseError);
+}
+
+TEST(DAConnectionClients, ClientsNeverHoldAnInternalConnectionThatIsGone) {
+    auto connection = SQLiteWithRows("handover");
+    TOdbcDataSet ds;
+    ds.SetConnection(connection.get());
+    ds.SetText("SELECT k FROM t");
+    TCustomDASQL statement(nullptr);
+    statement.SetConnection(connection.get());
+    statement.SQL()->SetText("UPDATE t SET k = k");
+    ds.Open();
+    statement.Execute();
+    ASSERT_EQ(&connection->Internal(), ds.RecordSetConnection());
+    ASSERT_EQ(&connection->Internal(), statement.ICommand()->GetConnection());
+
+    // A change of pooling drops the internal connection.
+    connection->SetPooling(true);
+    EXPECT_EQ(nullptr, connection->InternalConnection());
+    EXPECT_EQ(nullptr, ds.RecordSetConnection());
+    EXPECT_EQ(nullptr, statement.ICommand()->GetConnection());
+
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(50, ds.RecordCount());
+    EXPECT_EQ(connection->InternalConnection(), ds.RecordSetConnection());
+    statement.Execute();
+    EXPECT_EQ(connection->InternalConnection(), statement.ICommand()->GetConnection());
+    ds.Close();
+    connection->SetPooling(false);
+}
+
+TEST_F(Failover, DataSetWithRowsLeftOnTheServerRulesOutTheReconnect) {
+    struct Case {
+        const char* name;
+        bool fetchAll;
+        bool readToEnd;
+        bool reconnects;
+    } cases[] = {
+        {"rows left on the server", false, false, false},
+        {"read to the end", false, true, true},
+        {"fetching all", true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TOdbcDAConnection worker;
+        int lost = 0;
+        ReexecuteOnLoss(worker, lost);
+        ConnectPostgres(worker);
+        TOdbcDataSet ds;
+        ds.SetConnection(&worker);
+        ds.SetFetchRows(1);
+        ds.SetFetchAll(c.fetchAll);
+        ds.SetText("SELECT generate_series(1, 20) AS n");
+        ds.Open();
+        if (c.readToEnd) ds.Last();
+        Kill(worker);
+        if (c.reconnects) {
+            EXPECT_EQ(2, Run(worker, "SELECT 1"));
+            EXPECT_EQ(1, lost);
+            EXPECT_TRUE(worker.Connected());
+        } else {
+            EXPECT_THROW(Run(worker, "SELECT 1"), EDAError);
+            EXPECT_EQ(0, lost);
+            EXPECT_FALSE(worker.Connected());
+            EXPECT_FALSE(ds.Active());
+        }
+    }
+}
+
+TEST_F(Failover, DataSetStatementIsRunAgainOnANewSession) {
+    TOdbcDAConnection worker;
+    int lost = 0;
+    ReexecuteOnLoss(worker, lost);
+    ConnectPostgres(worker);
+    Exec(worker.Internal(), "DROP TABLE IF EXISTS vz_ds_runs");
+    Exec(worker.Internal(), "CREATE TABLE vz_ds_runs (v INTEGER)");
+    TOdbcDataSet ds;
+    ds.SetConnection(&worker);
+    ds.SetText("INSERT INTO vz_ds_runs VALUES (1)");
+    const int count = worker.ConnectCount();
+    Kill(worker);
+    ds.Execute();
+    EXPECT_EQ(1, lost);
+    EXPECT_EQ(count, worker.ConnectCount());
+    EXPECT_EQ("1", QueryValue(worker.Internal(), "SELECT count(*) FROM vz_ds_runs"));
+}
+
+namespace {
+
+// Its updater comes later: applying writes one row per pending record through the connection and
+// records whether its own auto-commit was off meanwhile.
+class TApplyingDataSet : public TOdbcDataSet {
+public:
+    VZ_CLASS(TApplyingDataSet, TOdbcDataSet)
+    int value = 0;
+    bool fails = false;
+    int applied = 0;
+    bool autoCommitWhileApplying = true;
+    void ApplyCachedUpdates() override {
+        ++applied;
+        autoCommitWhileApplying = RecordSet()->GetCommand()->AutoCommit();
+        if (fails) DatabaseError("apply failed", this);
+        Connection()->ExecSQL("INSERT INTO applied VALUES (:v)", {Variant(value)});
+    }
+};
+
+class ApplyUpdates : public testing::Test {
+protected:
+    void SetUp() override {
+        file = SQLiteFile("apply");
+        for (TOdbcDAConnection* c : {&connection, &observer})
+            c->SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+        connection.SetName("cn");
+        connection.Connect();
+        Exec(connection.Internal(), "CREATE TABLE applied (v INTEGER)");
+        for (int i = 0; i < 3; ++i) {
+            ds[i].SetName(("ds" + std::to_string(i)).c_str());
+            ds[i].value = i + 1;
+            ds[i].SetConnection(&connection);
+            ds[i].SetText("SELECT 1 AS one");
+            ds[i].SetCachedUpdates(true);
+            ds[i].Open();
+        }
+    }
+    std::string Applied() {
+        observer.Connect();
+        std::string rows = Joined(QueryRows(observer.Internal(), "SELECT v FROM applied ORDER BY v"));
+        observer.Disconnect();
+        return rows;
+    }
+    std::string file;
+    TOdbcDAConnection connection, observer;
+    TApplyingDataSet ds[3];
+};
+
+} // namespace
+
+TEST_F(ApplyUpdates, AllDataSetsInOneTransactionCommittedTogether) {
+    ds[2].Close();
+    TApplyingDataSet plain;
+    plain.SetConnection(&connection);
+    plain.SetText("SELECT 1 AS one");
+    plain.Open();
+    ds[0].Cmd()->SetProp(prAutoCommit, true);
+    connection.ApplyUpdates();
+    EXPECT_EQ(1, ds[0].applied);
+    EXPECT_EQ(1, ds[1].applied);
+    EXPECT_EQ(0, ds[2].applied); // closed
+    EXPECT_EQ(0, plain.applied); // no cached updates
+    EXPECT_FALSE(ds[0].autoCommitWhileApplying);
+    EXPECT_TRUE(ds[0].Cmd()->AutoCommit());
+    EXPECT_FALSE(connection.GetInTransaction());
+    EXPECT_EQ("1,2", Applied());
+}
+
+TEST_F(ApplyUpdates, AFailureRollsEveryDataSetBack) {
+    ds[1].fails = true;
+    EXPECT_THROW(connection.ApplyUpdatesFor({&ds[0], &ds[1], &ds[2]}), EDatabaseError);
+    EXPECT_EQ(1, ds[0].applied);
+    EXPECT_EQ(0, ds[2].applied);
+    EXPECT_FALSE(connection.GetInTransaction());
+    EXPECT_EQ("", Applied());
+
+    // Nothing was lost: once the fault is gone the same updates go through.
+    ds[1].fails = false;
+    connection.ApplyUpdatesFor({&ds[0], &ds[1], &ds[2]});
+    EXPECT_EQ("1,2,3", Applied());
+}
+
+TEST_F(ApplyUpdates, WithoutAutoCommitTheTransactionStaysOpen) {
+    connection.SetAutoCommit(false);
+    connection.ApplyUpdatesFor({&ds[0]});
+    EXPECT_TRUE(connection.GetInTransaction());
+    connection.Commit();
+    EXPECT_EQ("1", Applied());
+}
+
+TEST_F(ApplyUpdates, ADataSetOfAnotherConnectionStopsBeforeAnyTransaction) {
+    TOdbcDAConnection other;
+    other.SetName("other");
+    other.SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+    TApplyingDataSet foreign;
+    foreign.SetName("foreign");
+    foreign.SetConnection(&other);
+    try {
+        connection.ApplyUpdatesFor({&ds[0], &foreign});
+        ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ("Cannot update, foreign is not owned by cn", e.what());
+    }
+    EXPECT_EQ(0, ds[0].applied);
+    EXPECT_FALSE(connection.GetInTransaction());
+}
+
+TEST(DBAccessUtils, StatementAndDataSetAnswerAlike) {
+    auto connection = SQLiteWithRows("utils");
+    TCustomDASQL statement(nullptr);
+    statement.SetConnection(connection.get());
+    TOdbcDataSet ds;
+    ds.SetConnection(connection.get());
+    connection->Disconnect();
+    for (TObject* obj : {static_cast<TObject*>(&statement), static_cast<TObject*>(&ds)}) {
+        SCOPED_TRACE(obj->ClassName().c_str());
+        TDBAccessUtils::GetSQL(obj)->SetText("UPDATE t SET k = k WHERE k <= :n  \r\n");
+        AnsiString text;
+        TDBAccessUtils::GetFinalSQL(obj, text);
+        EXPECT_EQ("UPDATE t SET k = k WHERE k <= :n", text);
+        ASSERT_EQ(1, TDBAccessUtils::GetParams(obj)->Count());
+        TDBAccessUtils::GetParams(obj)->Items(0)->SetValue(Variant(3));
+        TDBAccessUtils::Execute(obj);
+        EXPECT_EQ(3, TDBAccessUtils::GetRowsAffected(obj));
+    }
+    TDBAccessUtils::SetAutoCommit(&statement, false);
+    EXPECT_FALSE(statement.AutoCommit());
+    TDBAccessUtils::SetAutoCommit(&ds, true);
+    EXPECT_TRUE(TDBAccessUtils::GetICommand(&ds)->AutoCommit());
+    EXPECT_EQ(ds.Cmd(), TDBAccessUtils::GetIRecordSet(&ds)->GetCommand());
+    EXPECT_EQ(connection->InternalConnection(), TDBAccessUtils::GetIConnection(connection.get()));
+    EXPECT_EQ(connection.get(), TDBAccessUtils::GetConnection(connection->DefaultTransaction(), 0));
+
+    // A closed connection opens for the dataset; a released use closes it in disconnected mode.
+    connection->Disconnect();
+    TDBAccessUtils::CheckConnection(&ds);
+    EXPECT_TRUE(connection->Connected());
+    connection->Disconnect();
+    connection->Options()->SetDisconnectedMode(true);
+    connection->AcquireUse();
+    TDBAccessUtils::ReleaseUse(connection.get());
+    EXPECT_FALSE(connection->Connected());
+
+    // Other objects and nil fail an assertion, naming the class.
+    TStringList other;
+    try {
+        TDBAccessUtils::GetSQL(&other);
+        ADD_FAILURE() << "no error";
+    } catch (const EAssertionFailed& e) {
+        EXPECT_NE(std::string(e.what()).find("TStringList"), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(TDBAccessUtils::Execute(nullptr), EAssertionFailed);
+    EXPECT_THROW(TDBAccessUtils::GetIConnection(nullptr), EAssertionFailed);
+}
+
+TEST(DAComponentsSavepoints, RollbackToASavepointKeepsTheWorkBeforeIt) {
+    for (bool postgres : {false, true}) {
+        SCOPED_TRACE(postgres ? "PostgreSQL" : "SQLite");
+        TOdbcDAConnection connection;
+        if (postgres) {
+            ConnectPostgres(connection);
+        } else {
+            connection.SetServer(("DRIVER={SQLite3};Database=" + SQLiteFile("savepoints")).c_str());
+            connection.Connect();
+        }
+        Exec(connection.Internal(), "DROP TABLE IF EXISTS vz_sp");
+        Exec(connection.Internal(), "CREATE TABLE vz_sp (v INTEGER)");
+        connection.StartTransaction();
+        connection.ExecSQL("INSERT INTO vz_sp VALUES (1)");
+        connection.Savepoint("a");
+        connection.ExecSQL("INSERT INTO vz_sp VALUES (2)");
+        connection.Savepoint("b");
+        connection.ExecSQL("INSERT INTO vz_sp VALUES (3)");
+        connection.ReleaseSavepoint("b");
+        connection.RollbackToSavepoint("a");
+        EXPECT_TRUE(connection.GetInTransaction());
+        connection.ExecSQL("INSERT INTO vz_sp VALUES (4)");
+        connection.Commit();
+        EXPECT_FALSE(connection.GetInTransaction());
+        EXPECT_EQ("1,4", Joined(QueryRows(connection.Internal(), "SELECT v FROM vz_sp ORDER BY v")));
+    }
+}
+
+TEST(DAComponentsPostgres, IsolationLevelAndReadOnlyReachTheServerTransaction) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    TDATransaction* transaction = connection.DefaultTransaction();
+    transaction->SetIsolationLevel(ilRepeatableRead);
+    transaction->SetReadOnly(true);
+    connection.StartTransaction();
+    EXPECT_EQ("repeatable read", QueryValue(connection.Internal(), "SHOW transaction_isolation"));
+    // The ODBC provider keeps read-only without telling the server; the component's part is to
+    // hand it on.
+    Variant readOnly;
+    ASSERT_TRUE(transaction->InternalTransaction()->GetProp(prTransactionReadOnly, readOnly));
+    EXPECT_TRUE(readOnly.AsBoolean());
+    connection.Rollback();
 }

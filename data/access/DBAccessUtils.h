@@ -1,0 +1,31 @@
+#pragma once
+// Reach into the components for the other data-access layers: a statement component and an SQL
+// dataset answer the same operations. Every operation asserts a non-nil argument; an object of
+// another class fails an assertion naming its class.
+#include "data/access/DBAccess.h"
+
+class TObject;
+class TCRConnection;
+class TCRCommand;
+class TCRRecordSet;
+class TCustomDAConnection;
+class TCustomDADataSet;
+class TDATransaction;
+class TStringList;
+
+class TDBAccessUtils {
+public:
+    // The dataset connects when its connection is closed.
+    static void CheckConnection(TCustomDADataSet* dataSet);
+    static void SetAutoCommit(TObject* obj, bool value);
+    static TCRConnection* GetIConnection(TCustomDAConnection* connection);
+    static void ReleaseUse(TCustomDAConnection* connection);
+    static TCustomDAConnection* GetConnection(TDATransaction* transaction, int index);
+    static TStringList* GetSQL(TObject* obj);
+    static void GetFinalSQL(TObject* obj, AnsiString& text);
+    static TDAParams* GetParams(TObject* obj);
+    static void Execute(TObject* obj);
+    static int GetRowsAffected(TObject* obj);
+    static TCRRecordSet* GetIRecordSet(TCustomDADataSet* dataSet);
+    static TCRCommand* GetICommand(TCustomDADataSet* dataSet);
+};
