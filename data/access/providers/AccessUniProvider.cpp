@@ -41,7 +41,9 @@ SQLULEN TAccessCommand::LongBinaryLength(SQLULEN columnSize) {
 }
 
 std::unique_ptr<TSQLInfo> TAccessConnection::CreateSQLInfo() {
+    // The record set parses its statement's tables with it: it needs the Access parser.
     auto info = std::make_unique<TAccessSQLInfo>();
+    info->SetParserClass(TAccessCommand().GetParserClass());
     info->Connection = this;
     return info;
 }
@@ -147,7 +149,7 @@ TClass TAccessUniProvider::GetConnectionPoolManagerClass() {
     return TCRConnectionPoolManager::StaticClass();
 }
 TClass TAccessUniProvider::GetInternalRecordSetClass() {
-    return NotBuilt("Record set");
+    return TAccessRecordSet::StaticClass();
 }
 TClass TAccessUniProvider::GetDataSetServiceClass() {
     return NotBuilt("Dataset service");

@@ -3,6 +3,7 @@
 // from the database file, bracket identifiers, statements without comments and empty texts as
 // NULL.
 #include "data/access/providers/ODBCClasses.h"
+#include "data/access/providers/ODBCRecordSet.h"
 #include "data/access/providers/ODBCUniProvider.h"
 
 // Driver names, newer first.
@@ -39,6 +40,14 @@ public:
     const TSQLParserClass* GetParserClass() const override;
     // The driver reports long binary columns with 2^30 - 1.
     SQLULEN LongBinaryLength(SQLULEN columnSize) override;
+};
+
+// The ODBC record set with the Access command.
+class TAccessRecordSet : public TODBCRecordSet {
+public:
+    VZ_CLASS(TAccessRecordSet, TODBCRecordSet)
+    TAccessRecordSet() = default;
+    void CreateCommand() override { SetCommand(new TAccessCommand()); }
 };
 
 class TAccessConnection : public TODBCConnection {

@@ -3,6 +3,8 @@
 #include "data/access/CRProps.h"
 #include "data/access/providers/ODBCClasses.h"
 #include "data/access/providers/ODBCConnectionPool.h"
+#include "data/access/providers/ODBCMetaData.h"
+#include "data/access/providers/ODBCRecordSet.h"
 #include "data/memory/CompressedBlob.h"
 #include "platform/db/Params.h"
 
@@ -61,7 +63,7 @@ TClass TODBCUniProvider::GetInternalCommandClass() {
     return TODBCCommand::StaticClass();
 }
 TClass TODBCUniProvider::GetInternalRecordSetClass() {
-    return NotBuilt("Record set");
+    return TODBCRecordSet::StaticClass();
 }
 TClass TODBCUniProvider::GetDataSetServiceClass() {
     return NotBuilt("Dataset service");
@@ -79,7 +81,7 @@ TClass TODBCUniProvider::GetDataTypesMapClass() {
     return NotBuilt("Data types map");
 }
 TClass TODBCUniProvider::GetInternalMetaDataClass() {
-    return NotBuilt("Metadata");
+    return TODBCMetaData::StaticClass();
 }
 TClass TODBCUniProvider::GetConnectDialogServiceClass() {
     return TConnectDialogService::StaticClass();
