@@ -254,6 +254,11 @@ void TCustomDADataSet::WriteCommand() {
         d->SetParamType(static_cast<uint8_t>(p->ParamType()));
         d->SetIsBound(p->Bound);
         Variant value = p->GetValue();
+        // Text and bytes are bound with their length; without it the driver gets one character.
+        int size = p->GetSize();
+        if (size == 0 && !value.IsEmptyOrNull())
+            size = static_cast<int>(value.IsByteArray() ? value.Bytes().size() : value.AsAnsiString().size());
+        d->SetSize(size);
         if (p->DataType() == ftDate && !value.IsEmptyOrNull())
             value = Variant::FromDateTime(std::floor(value.AsDateTime()));
         d->SetValue(Variant::Null());
