@@ -52,6 +52,10 @@ public:
     void SetReadOnly(bool value);
     TDADataSetOptions* Options() const { return options_.get(); }
     int RowsAffected() const { return rowsAffected_; }
+    // Names separated by ";" that identify a record; empty lets the service find them.
+    AnsiString KeyFields;
+    // The table the generated statements write to; empty takes the statement's first table.
+    AnsiString UpdatingTable;
 
     void Prepare() override;
     void Unprepare() override;
@@ -118,6 +122,9 @@ protected:
 
 private:
     friend class TDASQLDataSetOptions;
+    friend class TDADataSetService;
+    friend class TDASQLGenerator;
+    friend class TDADataSetUpdater;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
     // The final text and the parameter values into the record set's command.
