@@ -11,6 +11,7 @@
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
 #include "platform/db/DataSet.h"
+#include "support/PostgresServer.h"
 
 namespace {
 
@@ -69,12 +70,7 @@ const char* const kSelect = "SELECT id, name, \"order date\" FROM t";
 class DAUpdateTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::string dir = BuildFolderUnix("da-update-tests");
-        CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
-        file = dir + "/upd-" + std::to_string(GetCurrentProcessId()) + ".db";
-        DeleteFileA(("Z:" + file).c_str());
-        connection.SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
-        connection.Connect();
+        Connect(connection);
         Exec(connection.Internal(),
              "CREATE TABLE t (id INTEGER, name VARCHAR(20), \"order date\" VARCHAR(10))");
         Exec(connection.Internal(), "CREATE TABLE u (id INTEGER, t_id INTEGER, label VARCHAR(10))");
@@ -82,10 +78,22 @@ protected:
         Exec(connection.Internal(), "INSERT INTO t VALUES (NULL, NULL, '2024-01-02')");
         Exec(connection.Internal(), "INSERT INTO u VALUES (7, 1, 'x')");
     }
+    // A fresh database file for each test.
+    virtual void Connect(TOdbcDAConnection& c) {
+        if (file.empty()) NewFile();
+        c.SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+        c.Connect();
+    }
+    void NewFile() {
+        std::string dir = BuildFolderUnix("da-update-tests");
+        CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+        file = dir + "/upd-" + std::to_string(GetCurrentProcessId()) + ".db";
+        DeleteFileA(("Z:" + file).c_str());
+    }
     void TearDown() override {
         ds.Close();
         connection.Disconnect();
-        DeleteFileA(("Z:" + file).c_str());
+        if (!file.empty()) DeleteFileA(("Z:" + file).c_str());
     }
     void OpenSQL(const char* sql, const char* keyFields = "id") {
         ds.Close();
@@ -102,6 +110,10 @@ protected:
             names.push_back(params[i]->Name());
         return names;
     }
+
+    void PostsReachTheServer();
+    void StrictUpdateCountsMatchedRows();
+    void GeneratedTextsRunOnTheServer();
 
     std::string file;
     TOdbcDAConnection connection;
@@ -415,7 +427,7 @@ TEST_F(DAUpdateTest, UpdatingTableByPropertyAlone) {
 }
 
 // Each generated text runs on the server with its parameters filled from the record.
-TEST_F(DAUpdateTest, GeneratedTextsRunOnTheServer) {
+void DAUpdateTest::GeneratedTextsRunOnTheServer() {
     OpenSQL(kSelect);
     auto run = [&](const AnsiString& sql, const std::vector<std::pair<std::string, std::string>>& values) {
         std::string text = sql;
@@ -443,11 +455,49 @@ TEST_F(DAUpdateTest, GeneratedTextsRunOnTheServer) {
     EXPECT_TRUE(QueryRows(connection.Internal(), "SELECT name FROM t WHERE id = 6").empty());
 }
 
+// The same tables in a schema of their own on the private PostgreSQL server.
+class DAUpdatePgTest : public DAUpdateTest {
+protected:
+    void SetUp() override {
+        Connect(connection);
+        Exec(connection.Internal(), "DROP SCHEMA IF EXISTS i21upd CASCADE");
+        Exec(connection.Internal(), "CREATE SCHEMA i21upd");
+        Exec(connection.Internal(), "SET search_path TO i21upd");
+        DAUpdateTest::SetUp();
+    }
+    void Connect(TOdbcDAConnection& c) override {
+        const PostgresServer& server = PostgresServer::Get();
+        c.SetServer(server.ServerText());
+        c.SetUsername(server.User);
+        c.SetPassword(server.Password);
+        if (!c.Connected()) c.Connect();
+        Exec(c.Internal(), "SET search_path TO i21upd");
+    }
+};
+
 // Insert, edit and delete through the dataset, seen from a second connection.
 TEST_F(DAUpdateTest, PostsReachTheServer) {
+    PostsReachTheServer();
+}
+TEST_F(DAUpdatePgTest, PostsReachTheServer) {
+    PostsReachTheServer();
+}
+TEST_F(DAUpdateTest, StrictUpdateCountsMatchedRows) {
+    StrictUpdateCountsMatchedRows();
+}
+TEST_F(DAUpdatePgTest, StrictUpdateCountsMatchedRows) {
+    StrictUpdateCountsMatchedRows();
+}
+TEST_F(DAUpdateTest, GeneratedTextsRunOnTheServer) {
+    GeneratedTextsRunOnTheServer();
+}
+TEST_F(DAUpdatePgTest, GeneratedTextsRunOnTheServer) {
+    GeneratedTextsRunOnTheServer();
+}
+
+void DAUpdateTest::PostsReachTheServer() {
     TOdbcDAConnection other;
-    other.SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
-    other.Connect();
+    Connect(other);
     auto names = [&] {
         std::vector<std::string> list;
         for (auto& row :
@@ -479,7 +529,7 @@ TEST_F(DAUpdateTest, PostsReachTheServer) {
 }
 
 // StrictUpdate over 0, 1 and 2 matched rows, KeyFields naming a non-unique column.
-TEST_F(DAUpdateTest, StrictUpdateCountsMatchedRows) {
+void DAUpdateTest::StrictUpdateCountsMatchedRows() {
     Exec(connection.Internal(), "INSERT INTO t VALUES (9, 'dup', 'a')");
     Exec(connection.Internal(), "INSERT INTO t VALUES (10, 'dup', 'b')");
     struct Case {
