@@ -6,6 +6,7 @@
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DASQLText.h"
+#include "data/access/DAUpdateSQL.h"
 #include "data/memory/CRParser.h"
 #include "data/memory/MemUtils.h"
 #include "platform/db/DataSet.h"
@@ -114,6 +115,7 @@ void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
 void TCustomDADataSet::Notification(TComponent* component, TOperation operation) {
     TMemDataSet::Notification(component, operation);
     if (operation == opRemove && component == connection_) SetConnection(nullptr);
+    if (operation == opRemove && component == updateObject_) updateObject_ = nullptr;
 }
 
 // ---- record set --------------------------------------------------------------------------------
@@ -240,6 +242,17 @@ void TCustomDADataSet::ReadParamDescs() {
         p->SetName(d->GetName());
         if (d->GetDataType() != 0) p->SetDataType(TypesMap().FieldTypeOf(d->GetDataType()));
         p->SetParamType(static_cast<TParamType>(d->GetParamType()));
+    }
+}
+
+void TCustomDADataSet::SetUpdateObject(TCustomDAUpdateSQL* value) {
+    if (updateObject_ == value) return;
+    if (updateObject_ && updateObject_->GetDataSet() == this) updateObject_->SetDataSet(nullptr);
+    updateObject_ = value;
+    if (value) {
+        if (value->GetDataSet() && value->GetDataSet() != this) value->GetDataSet()->SetUpdateObject(nullptr);
+        value->SetDataSet(this);
+        value->FreeNotification(this);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "platform/core/StringLists.h"
 
 class TCustomDAConnection;
+class TCustomDAUpdateSQL;
 struct TSQLParserClass;
 
 // The statement with each "?" marker numbered ":1", ":2", ... in order; a "?" inside a string,
@@ -56,6 +57,9 @@ public:
     AnsiString KeyFields;
     // The table the generated statements write to; empty takes the statement's first table.
     AnsiString UpdatingTable;
+    // The user's statements in place of generated ones; nullptr uses generated ones.
+    TCustomDAUpdateSQL* UpdateObject() const { return updateObject_; }
+    void SetUpdateObject(TCustomDAUpdateSQL* value);
 
     void Prepare() override;
     void Unprepare() override;
@@ -136,6 +140,7 @@ private:
     void HoldUseForRowsLeft();
 
     TCustomDAConnection* connection_ = nullptr;
+    TCustomDAUpdateSQL* updateObject_ = nullptr;
     std::unique_ptr<TStringList> sql_;
     std::unique_ptr<TDAParams> params_;
     std::unique_ptr<TMacros> macros_;

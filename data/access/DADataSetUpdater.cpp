@@ -5,6 +5,8 @@
 #include "data/access/CRRecordSet.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DADataSetService.h"
+#include "data/access/DASQL.h"
+#include "data/access/DAUpdateSQL.h"
 #include "platform/db/DBTypes.h"
 
 TDADataSetUpdater::TDADataSetUpdater(TDataSetService* service)
@@ -41,7 +43,68 @@ TCustomDADataSet* TDADataSetUpdater::CheckUpdateQuery(TStatementType type) {
     return query.get();
 }
 
+bool TDADataSetUpdater::FindFieldForParam(AnsiString& name, bool& old, TField*& field) {
+    old = false;
+    if (name.size() > 4 && SameText(name.substr(0, 4), "OLD_") && !dataSet_->FindField(name)) {
+        old = true;
+        name = name.substr(4);
+    }
+    field = dataSet_->FindField(name);
+    return field != nullptr;
+}
+
+void TDADataSetUpdater::FillParamsByName(TDAParams* params) {
+    TCRRecordSet* rs = service_->RecordSet();
+    void* oldBuffer = dataSet_->OldValueBuffer();
+    void* newBuffer = dataSet_->NewValueBuffer();
+    const bool inserting = dataSet_->State() == dsInsert;
+    for (int i = 0; i < params->Count(); ++i) {
+        TDAParam* param = params->Items(i);
+        AnsiString name = service_->SQLInfo()->UnQuote(param->Name());
+        bool old = false;
+        TField* field = nullptr;
+        if (!FindFieldForParam(name, old, field))
+            DatabaseErrorFmt("Not found field corresponding parameter %s", param->Name());
+        TFieldDesc* desc = rs->FieldDescs().FindDesc(field->FieldName());
+        Variant value;
+        if (desc)
+            rs->GetFieldAsVariant(rs->FieldDescs().IndexOf(desc) + 1,
+                                  old && !inserting ? oldBuffer : newBuffer, value);
+        if (value.IsNull()) param->SetDataType(field->DataType());
+        param->SetValue(value);
+        param->SetParamType(ptInput);
+    }
+}
+
 int TDADataSetUpdater::PerformSQL(TStatementType type) {
+    // The update component's object, then its text, before anything generated.
+    if (TCustomDAUpdateSQL* updateSQL = dataSet_->UpdateObject()) {
+        if (TComponent* object = updateSQL->ObjectOf(type)) {
+            if (auto* query = dynamic_cast<TCustomDADataSet*>(object)) {
+                if (Trim(query->SQL()->Text()).empty())
+                    DatabaseError("SQL property of InsertObject, ModifyObject, DeleteObject or RefreshObject "
+                                  "cannot be empty");
+                FillParamsByName(query->Params());
+                query->Execute();
+                return query->RowsAffected();
+            }
+            auto* sql = static_cast<TCustomDASQL*>(object);
+            if (Trim(sql->SQL()->Text()).empty())
+                DatabaseError("SQL property of InsertObject, ModifyObject, DeleteObject or RefreshObject "
+                              "cannot be empty");
+            FillParamsByName(sql->Params());
+            sql->Execute();
+            return sql->RowsAffected();
+        }
+        TStringList* text = updateSQL->SQLOf(type);
+        if (text && !Trim(text->Text()).empty()) {
+            TCustomDADataSet* query = CheckUpdateQuery(type);
+            query->SetSQL(*text);
+            FillParamsByName(query->Params());
+            query->Execute();
+            return query->RowsAffected();
+        }
+    }
     const bool modifiedOnly =
         !(dataSet_->ComponentState() & csDesigning) && !dataSet_->Options()->UpdateAllFields;
     TDAParams generated;

@@ -24,12 +24,17 @@ public:
     static bool ValuesEqual(const Variant& a, const Variant& b);
     // "LOCK_" (or "LOCK_CU_" under cached updates) and the dataset's name, at most 30 characters.
     AnsiString LockSavepointName(bool cached) const;
+    // Runs the update component's object or text for the type, else the generated statement;
+    // the rows it affected (-1 when nothing ran).
+    int PerformSQL(TStatementType type);
     // The query a statement type runs on; made on first use.
     TCustomDADataSet* CheckUpdateQuery(TStatementType type);
 
 protected:
-    // Generates, fills and runs the statement; the rows it affected (-1 when nothing ran).
-    int PerformSQL(TStatementType type);
+    // Each parameter from the field of its name, old or new value.
+    void FillParamsByName(TDAParams* params);
+    // A name "OLD_x" means the old value of field x, unless a field is named so itself.
+    virtual bool FindFieldForParam(AnsiString& name, bool& old, TField*& field);
     void CheckRowsAffected(int rows, bool insert);
 
     TCustomDADataSet* dataSet_;

@@ -8,6 +8,7 @@
 #include "data/access/DADataSet.h"
 #include "data/access/DADataSetService.h"
 #include "data/access/DADataSetUpdater.h"
+#include "data/access/DAUpdateSQL.h"
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
 #include "platform/db/DataSet.h"
@@ -588,6 +589,82 @@ TEST(DAUpdater, ValuesEqualAndSavepointNames) {
     EXPECT_EQ(updater->LockSavepointName(true), "LOCK_CU_ORDERS_OF_THE_CURRENT_");
     ds.SetName("Q");
     EXPECT_EQ(updater->LockSavepointName(false), "LOCK_Q");
+}
+
+// The update component: its checks, notifications and copies; its text and its object run in
+// place of the generated statement.
+TEST_F(DAUpdateTest, UpdateSQLComponent) {
+    TCustomDAUpdateSQL upd;
+    ds.SetUpdateObject(&upd);
+    EXPECT_EQ(upd.GetDataSet(), &ds);
+    try {
+        upd.SetModifyObject(&ds);
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_STREQ(
+            e.Message().c_str(),
+            "Circular references are not allowed between TCustomDADataset and TCustomDAUpdateSQL objects");
+    }
+    try {
+        upd.SetModifyObject(&connection);
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.Message().c_str(),
+                     "Only TCustomDADataSet and TCustomDASQL objects are allowed in update properties");
+    }
+    {
+        TUpdDataSet gone;
+        upd.SetRefreshObject(&gone);
+        EXPECT_EQ(upd.RefreshObject(), &gone);
+    }
+    EXPECT_EQ(upd.RefreshObject(), nullptr);
+    TStringList lock;
+    lock.SetText("FOR UPDATE");
+    TCustomDAUpdateSQL copy;
+    copy.SetSQLOf(stLock, lock);
+    upd.SetSQLOf(stLock, TStringList());
+    TStringList modify;
+    modify.SetText("UPDATE t SET name = :name || '!' WHERE id = :OLD_id");
+    upd.SetSQLOf(stUpdate, modify);
+    upd.AssignTo(&copy);
+    EXPECT_EQ(copy.LockSQL()->Text(), lock.Text());
+    EXPECT_EQ(copy.ModifySQL()->Text(), modify.Text());
+    EXPECT_EQ(upd.GetSQL(ukModify), upd.ModifySQL());
+
+    // The text runs in place of the generated update.
+    OpenSQL(kSelect);
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("uno");
+    ds.Post();
+    EXPECT_EQ(QueryRows(connection.Internal(), "SELECT name FROM t WHERE id = 1").at(0).at(0), "uno!");
+    // An object runs in place of both.
+    TUpdDataSet object;
+    object.SetConnection(&connection);
+    TStringList objectSQL;
+    objectSQL.SetText("UPDATE t SET name = :name || '?' WHERE id = :OLD_id");
+    object.SetSQL(objectSQL);
+    upd.SetModifyObject(&object);
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("one");
+    ds.Post();
+    EXPECT_EQ(QueryRows(connection.Internal(), "SELECT name FROM t WHERE id = 1").at(0).at(0), "one?");
+    // An object without SQL is refused.
+    object.SetSQL(TStringList());
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("x");
+    try {
+        ds.Post();
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(
+            e.Message().c_str(),
+            "SQL property of InsertObject, ModifyObject, DeleteObject or RefreshObject cannot be empty");
+    }
+    ds.Cancel();
+    upd.SetModifyObject(nullptr);
+    ds.Close();
+    ds.SetUpdateObject(nullptr);
+    EXPECT_EQ(upd.GetDataSet(), nullptr);
 }
 
 } // namespace
