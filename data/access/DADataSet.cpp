@@ -6,6 +6,7 @@
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DASQLText.h"
+#include "data/access/DAUpdateSQL.h"
 #include "data/memory/CRParser.h"
 #include "data/memory/MemUtils.h"
 #include "platform/db/DataSet.h"
@@ -114,6 +115,7 @@ void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
 void TCustomDADataSet::Notification(TComponent* component, TOperation operation) {
     TMemDataSet::Notification(component, operation);
     if (operation == opRemove && component == connection_) SetConnection(nullptr);
+    if (operation == opRemove && component == updateObject_) updateObject_ = nullptr;
 }
 
 // ---- record set --------------------------------------------------------------------------------
@@ -243,6 +245,17 @@ void TCustomDADataSet::ReadParamDescs() {
     }
 }
 
+void TCustomDADataSet::SetUpdateObject(TCustomDAUpdateSQL* value) {
+    if (updateObject_ == value) return;
+    if (updateObject_ && updateObject_->GetDataSet() == this) updateObject_->SetDataSet(nullptr);
+    updateObject_ = value;
+    if (value) {
+        if (value->GetDataSet() && value->GetDataSet() != this) value->GetDataSet()->SetUpdateObject(nullptr);
+        value->SetDataSet(this);
+        value->FreeNotification(this);
+    }
+}
+
 void TCustomDADataSet::WriteCommand() {
     RecordSet()->SetSQL(GetFinalSQL());
     TCRCommand* command = Command();
@@ -263,6 +276,10 @@ void TCustomDADataSet::WriteCommand() {
             value = Variant::FromDateTime(std::floor(value.AsDateTime()));
         d->SetValue(Variant::Null());
         d->SetValue(value);
+        // Without a size the driver binds a text of one character and cuts the value.
+        int size = p->Size;
+        if (size == 0 && value.IsString()) size = static_cast<int>(value.AsAnsiString().size());
+        d->SetSize(size);
     }
 }
 

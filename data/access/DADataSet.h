@@ -12,6 +12,7 @@
 #include "platform/core/StringLists.h"
 
 class TCustomDAConnection;
+class TCustomDAUpdateSQL;
 struct TSQLParserClass;
 
 // The statement with each "?" marker numbered ":1", ":2", ... in order; a "?" inside a string,
@@ -52,6 +53,13 @@ public:
     void SetReadOnly(bool value);
     TDADataSetOptions* Options() const { return options_.get(); }
     int RowsAffected() const { return rowsAffected_; }
+    // Names separated by ";" that identify a record; empty lets the service find them.
+    AnsiString KeyFields;
+    // The table the generated statements write to; empty takes the statement's first table.
+    AnsiString UpdatingTable;
+    // The user's statements in place of generated ones; nullptr uses generated ones.
+    TCustomDAUpdateSQL* UpdateObject() const { return updateObject_; }
+    void SetUpdateObject(TCustomDAUpdateSQL* value);
 
     void Prepare() override;
     void Unprepare() override;
@@ -119,6 +127,9 @@ protected:
 private:
     friend class TDASQLDataSetOptions;
     friend class TDBAccessUtils;
+    friend class TDADataSetService;
+    friend class TDASQLGenerator;
+    friend class TDADataSetUpdater;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
     // The final text and the parameter values into the record set's command.
@@ -130,6 +141,7 @@ private:
     void HoldUseForRowsLeft();
 
     TCustomDAConnection* connection_ = nullptr;
+    TCustomDAUpdateSQL* updateObject_ = nullptr;
     std::unique_ptr<TStringList> sql_;
     std::unique_ptr<TDAParams> params_;
     std::unique_ptr<TMacros> macros_;

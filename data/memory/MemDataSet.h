@@ -94,6 +94,8 @@ public:
     const AnsiString& IndexFieldNames() const { return indexFieldNames_; }
     void SetIndexFieldNames(const AnsiString& value);
     bool CachedUpdates() const { return cachedUpdates_; }
+    // True while ApplyCachedUpdates writes the cached changes.
+    bool InCacheProcessing() const { return applying_; }
     void SetCachedUpdates(bool value);
     bool LocalUpdate() const { return localUpdate_; }
     void SetLocalUpdate(bool value);

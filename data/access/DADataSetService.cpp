@@ -1,0 +1,214 @@
+#include "data/access/DADataSetService.h"
+
+#include "data/access/CRRecordSet.h"
+#include "data/access/DADataSet.h"
+#include "platform/db/DBTypes.h"
+#include "platform/db/Fields.h"
+
+namespace {
+
+std::vector<AnsiString> SplitFieldNames(const AnsiString& names) {
+    std::vector<AnsiString> list;
+    size_t pos = 0;
+    while (pos < names.size()) {
+        AnsiString name = ExtractFieldName(names, pos);
+        if (!name.empty()) list.push_back(name);
+    }
+    return list;
+}
+
+} // namespace
+
+TDADataSetService::TDADataSetService(TComponent* dataSet)
+    : TDataSetService(dataSet), dataSet_(static_cast<TCustomDADataSet*>(dataSet)) {
+    CreateSQLGenerator();
+}
+
+TDADataSetService::~TDADataSetService() = default;
+
+void TDADataSetService::CreateSQLGenerator() {
+    SetSQLGenerator(new TDASQLGenerator(this));
+}
+
+void TDADataSetService::SetSQLGenerator(TDASQLGenerator* generator) {
+    generator_.reset(generator);
+}
+
+TCRRecordSet* TDADataSetService::RecordSet() const {
+    return dataSet_->RecordSet();
+}
+
+TSQLInfo* TDADataSetService::SQLInfo() const {
+    TCRCommand* command = dataSet_->Command();
+    if (!command) DatabaseError("Dataset has no command");
+    return command->GetSQLInfo();
+}
+
+void TDADataSetService::ResetTableKeyFields() {
+    keyInfoReady_ = false;
+    updatingTableIndex_ = -1;
+    identityField_ = nullptr;
+    for (int i = 0; i < 2; ++i) {
+        keyFields_[i].clear();
+        keyFieldsReady_[i] = false;
+        dataFields_[i].clear();
+        dataFieldsReady_[i] = false;
+    }
+}
+
+void TDADataSetService::PrepareFieldInfo() {
+    // The descriptors are made again on every open, so nothing cached of them outlives it.
+    ResetTableKeyFields();
+    if (!RecordSet() || !dataSet_->Command()) return;
+    keyInfoReady_ = true;
+    try {
+        InitUpdatingTable();
+        if (!FieldTablesKnown()) MatchFieldTables();
+        identityField_ = DetectIdentityField();
+        MarkFieldDescsReadOnly();
+    } catch (...) {
+        ResetTableKeyFields();
+        throw;
+    }
+}
+
+void TDADataSetService::InitUpdatingTable() {
+    propertyOnlyTable_.reset();
+    updatingTableIndex_ = -1;
+    TCRTablesInfo& tables = RecordSet()->TablesInfo();
+    AnsiString name =
+        dataSet_->UpdatingTable.empty() ? AnsiString() : SQLInfo()->NormalizeName(dataSet_->UpdatingTable);
+    if (tables.Count() > 0) {
+        if (name.empty()) {
+            updatingTableIndex_ = 0;
+            return;
+        }
+        int index = tables.FindByName(name);
+        if (index < 0) index = tables.FindByAlias(name);
+        if (index < 0) DatabaseErrorFmt("Wrong UpdatingTable value - table %s is unknown", name);
+        updatingTableIndex_ = index;
+        return;
+    }
+    if (!name.empty()) {
+        propertyOnlyTable_ = std::make_unique<TCRTableInfo>();
+        propertyOnlyTable_->SetTableName(name);
+        updatingTableIndex_ = 0;
+    }
+}
+
+TCRTableInfo* TDADataSetService::UpdatingTableInfo() {
+    EnsureFieldInfo();
+    if (updatingTableIndex_ < 0) return nullptr;
+    if (propertyOnlyTable_) return propertyOnlyTable_.get();
+    return RecordSet()->TablesInfo()[updatingTableIndex_];
+}
+
+void TDADataSetService::MatchFieldTables() {
+    TCRTablesInfo& tables = RecordSet()->TablesInfo();
+    if (tables.Count() != 1) return;
+    TFieldDescs& descs = RecordSet()->FieldDescs();
+    for (int i = 0; i < descs.Count(); ++i) {
+        auto* desc = static_cast<TCRFieldDesc*>(descs[i]);
+        if (desc->FieldKind == fkData && !desc->TableInfo) desc->TableInfo = tables[0];
+    }
+}
+
+void TDADataSetService::MarkFieldDescsReadOnly() {
+    TCRTableInfo* table = UpdatingTableInfo();
+    TFieldDescs& descs = RecordSet()->FieldDescs();
+    for (int i = 0; i < descs.Count(); ++i) {
+        auto* desc = static_cast<TCRFieldDesc*>(descs[i]);
+        if (desc->FieldKind != fkData) continue;
+        const bool otherTable = desc->TableInfo && desc->TableInfo != table;
+        if (dataSet_->Options()->SetFieldsReadOnly) {
+            if (otherTable) desc->IsReadOnly = true;
+        } else {
+            desc->IsReadOnly = false;
+            if (otherTable) desc->IsRequired = false;
+        }
+    }
+}
+
+void TDADataSetService::DetectKeyFields(TFieldDescArray& list) {
+    list.clear();
+    TFieldDescs& descs = RecordSet()->FieldDescs();
+    if (!dataSet_->KeyFields.empty()) {
+        for (const AnsiString& name : SplitFieldNames(dataSet_->KeyFields)) {
+            TFieldDesc* desc = descs.FindDesc(name);
+            if (!desc) DatabaseError(dataSet_->Name() + ": Key field '" + name + "' not found");
+            list.push_back(desc);
+        }
+        return;
+    }
+    if (identityField_) {
+        list.push_back(identityField_);
+        return;
+    }
+    TCRTableInfo* table = UpdatingTableInfo();
+    if (!table) return;
+    AnsiString names = GetKeyFieldsFromIndex(table->TableName(), AnsiString());
+    if (names.empty()) return;
+    for (const AnsiString& name : SplitFieldNames(names)) {
+        TFieldDesc* desc = descs.FindDesc(name);
+        if (!desc) {
+            list.clear();
+            return;
+        }
+        list.push_back(desc);
+    }
+}
+
+AnsiString TDADataSetService::GetKeyFieldsFromIndex(const AnsiString&, const AnsiString&) {
+    return AnsiString();
+}
+
+void TDADataSetService::DetectDataFields(TFieldDescArray& list, bool allTables) {
+    list.clear();
+    TCRTableInfo* table = UpdatingTableInfo();
+    TFieldDescs& descs = RecordSet()->FieldDescs();
+    const bool defaultFields = dataSet_->DefaultFields();
+    for (int i = 0; i < descs.Count(); ++i) {
+        auto* desc = static_cast<TCRFieldDesc*>(descs[i]);
+        if (desc->HasParent() || desc->FieldKind != fkData || desc->IsReadOnly) continue;
+        if (desc == identityField_ && !IdentityIsDataField()) continue;
+        if (!allTables && desc->TableInfo && desc->TableInfo != table) continue;
+        if (!defaultFields && desc->TypeCode != tcTable && !dataSet_->FindField(desc->FieldName)) continue;
+        list.push_back(desc);
+    }
+}
+
+void TDADataSetService::GetKeyFieldDescs(TFieldDescArray& list, bool allTables) {
+    if (!keyInfoReady_) PrepareFieldInfo();
+    const int index = 0; // one key list serves every statement
+    (void)allTables;
+    if (!keyFieldsReady_[index]) {
+        DetectKeyFields(keyFields_[index]);
+        keyFieldsReady_[index] = true;
+    }
+    list = keyFields_[index];
+}
+
+void TDADataSetService::GetDataFieldDescs(TFieldDescArray& list, bool allTables) {
+    if (!keyInfoReady_) PrepareFieldInfo();
+    const int index = allTables ? 1 : 0;
+    if (!dataFieldsReady_[index]) {
+        DetectDataFields(dataFields_[index], allTables);
+        dataFieldsReady_[index] = true;
+    }
+    list = dataFields_[index];
+}
+
+void TDADataSetService::GetKeyAndDataFields(TKeyAndDataFields& fields, bool allTables) {
+    GetKeyFieldDescs(fields.KeyFieldDescs, allTables);
+    GetDataFieldDescs(fields.DataFieldDescs, allTables);
+}
+
+AnsiString TDADataSetService::QuoteName(const AnsiString& name) {
+    TSQLInfo* info = SQLInfo();
+    if (dataSet_->Options()->QuoteNames() || info->QuotesNeeded(name)) return info->QuoteName(name);
+    return name;
+}
+
+void TDADataSetService::RaiseNotSupported() {
+    throw EDatabaseError("Operation is not supported by the database");
+}

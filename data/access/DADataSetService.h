@@ -1,0 +1,66 @@
+#pragma once
+// The SQL dataset's service: which table the dataset writes to, which fields identify a record
+// and which fields a generated statement may write; it owns the dataset's statement generator.
+#include <memory>
+
+#include "data/access/DASQLGenerator.h"
+#include "data/memory/DataSetServices.h"
+
+class TCustomDADataSet;
+class TCRRecordSet;
+class TCRTablesInfo;
+
+class TDADataSetService : public TDataSetService {
+public:
+    VZ_CLASS(TDADataSetService, TDataSetService)
+    explicit TDADataSetService(TComponent* dataSet);
+    ~TDADataSetService() override;
+
+    virtual void CreateSQLGenerator();
+    virtual void SetSQLGenerator(TDASQLGenerator* generator);
+    void PrepareFieldInfo() override;
+    void EnsureFieldInfo() {
+        if (!keyInfoReady_) PrepareFieldInfo();
+    }
+    virtual void InitUpdatingTable();
+    virtual void MarkFieldDescsReadOnly();
+    // False: the record set does not tell each field's table, the select list is matched instead.
+    virtual bool FieldTablesKnown() { return true; }
+    virtual TFieldDesc* DetectIdentityField() { return nullptr; }
+    virtual bool IdentityIsDataField() { return false; }
+    virtual void DetectKeyFields(TFieldDescArray& list);
+    virtual void DetectDataFields(TFieldDescArray& list, bool allTables);
+    // The columns of the table's first unique index, joined by ";"; empty here.
+    virtual AnsiString GetKeyFieldsFromIndex(const AnsiString& tableName, const AnsiString& indexName);
+    virtual void ResetTableKeyFields();
+    [[noreturn]] void RaiseNotSupported();
+
+    void GetKeyFieldDescs(TFieldDescArray& list, bool allTables = false);
+    void GetDataFieldDescs(TFieldDescArray& list, bool allTables = false);
+    void GetKeyAndDataFields(TKeyAndDataFields& fields, bool allTables = false);
+    TCRTableInfo* UpdatingTableInfo();
+    int UpdatingTableIndex() const { return updatingTableIndex_; }
+    bool UpdatingTableIsPropertyOnly() const { return propertyOnlyTable_.get() != nullptr; }
+    TFieldDesc* IdentityField() const { return identityField_; }
+    AnsiString QuoteName(const AnsiString& name);
+
+    TCustomDADataSet* DADataSet() const { return dataSet_; }
+    TDASQLGenerator* SQLGenerator() const { return generator_.get(); }
+    TCRRecordSet* RecordSet() const;
+    TSQLInfo* SQLInfo() const;
+
+protected:
+    // Gives the fields without a table the statement's single table (an unambiguous select list).
+    void MatchFieldTables();
+
+    TCustomDADataSet* dataSet_;
+    std::unique_ptr<TDASQLGenerator> generator_;
+    std::unique_ptr<TCRTableInfo> propertyOnlyTable_;
+    int updatingTableIndex_ = -1;
+    bool keyInfoReady_ = false;
+    TFieldDesc* identityField_ = nullptr;
+    TFieldDescArray keyFields_[2];
+    bool keyFieldsReady_[2] = {false, false};
+    TFieldDescArray dataFields_[2];
+    bool dataFieldsReady_[2] = {false, false};
+};
