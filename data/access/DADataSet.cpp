@@ -276,10 +276,6 @@ void TCustomDADataSet::WriteCommand() {
             value = Variant::FromDateTime(std::floor(value.AsDateTime()));
         d->SetValue(Variant::Null());
         d->SetValue(value);
-        // Without a size the driver binds a text of one character and cuts the value.
-        int size = p->Size;
-        if (size == 0 && value.IsString()) size = static_cast<int>(value.AsAnsiString().size());
-        d->SetSize(size);
     }
 }
 
