@@ -1,5 +1,6 @@
 // The connection component and the SQL-text routines on real drivers: SQLite through the
 // embedded driver and PostgreSQL, whose sessions an admin connection ends to test failover.
+#include "OdbcDAConnection.h"
 #include <windows.h>
 
 #include <thread>
@@ -19,20 +20,6 @@
 namespace {
 
 // Stands in for the unified connection: its class factories name the ODBC provider.
-class TOdbcDAConnection : public TCustomDAConnection {
-public:
-    VZ_CLASS(TOdbcDAConnection, TCustomDAConnection)
-    TOdbcDAConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
-    TODBCConnection& Internal() const { return *static_cast<TODBCConnection*>(InternalConnection()); }
-
-protected:
-    TClass GetInternalConnectionClass() override { return TODBCConnection::StaticClass(); }
-    TClass GetInternalCommandClass() override { return TODBCCommand::StaticClass(); }
-    TClass GetInternalMetaDataClass() override { return TODBCMetaData::StaticClass(); }
-    void CreateInternalConnection() override {
-        if (!InternalConnection()) SetInternalConnection(std::make_unique<TODBCConnection>());
-    }
-};
 
 std::string Joined(const std::vector<std::vector<std::string>>& rows) {
     std::string s;

@@ -1,5 +1,6 @@
 // The SQL dataset over the ODBC provider and the SQLite driver: connection use on every road,
 // fetching in blocks, record counts and executing statements.
+#include "OdbcDAConnection.h"
 #include <windows.h>
 
 #include "OdbcTestSupport.h"
@@ -12,20 +13,6 @@
 
 namespace {
 
-class TOdbcDAConnection : public TCustomDAConnection {
-public:
-    VZ_CLASS(TOdbcDAConnection, TCustomDAConnection)
-    TOdbcDAConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
-    TODBCConnection& Internal() const { return *static_cast<TODBCConnection*>(InternalConnection()); }
-
-protected:
-    TClass GetInternalConnectionClass() override { return TODBCConnection::StaticClass(); }
-    TClass GetInternalCommandClass() override { return TODBCCommand::StaticClass(); }
-    TClass GetInternalMetaDataClass() override { return TODBCMetaData::StaticClass(); }
-    void CreateInternalConnection() override {
-        if (!InternalConnection()) SetInternalConnection(std::make_unique<TODBCConnection>());
-    }
-};
 
 // Stands in for the unified query: its record set is the ODBC provider's, its count query runs
 // SELECT COUNT(*) over the statement.

@@ -1,6 +1,7 @@
 // Generated write-back statements over the ODBC provider and the SQLite driver: the texts to the
 // byte, their parameters, the service's choice of updating table and key fields, and each text
 // run on the server.
+#include "OdbcDAConnection.h"
 #include <windows.h>
 
 #include "OdbcTestSupport.h"
@@ -16,20 +17,6 @@
 
 namespace {
 
-class TOdbcDAConnection : public TCustomDAConnection {
-public:
-    VZ_CLASS(TOdbcDAConnection, TCustomDAConnection)
-    TOdbcDAConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
-    TODBCConnection& Internal() const { return *static_cast<TODBCConnection*>(InternalConnection()); }
-
-protected:
-    TClass GetInternalConnectionClass() override { return TODBCConnection::StaticClass(); }
-    TClass GetInternalCommandClass() override { return TODBCCommand::StaticClass(); }
-    TClass GetInternalMetaDataClass() override { return TODBCMetaData::StaticClass(); }
-    void CreateInternalConnection() override {
-        if (!InternalConnection()) SetInternalConnection(std::make_unique<TODBCConnection>());
-    }
-};
 
 // The ODBC record set does not tell each field's table: the service matches the select list.
 class TTestService : public TDADataSetService {
