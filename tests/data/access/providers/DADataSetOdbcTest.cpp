@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // Stands in for the unified query: its record set is the ODBC provider's, its count query runs
 // SELECT COUNT(*) over the statement.
 class TOdbcDataSet : public TCustomDADataSet {

@@ -17,7 +17,6 @@
 
 namespace {
 
-
 // The ODBC record set does not tell each field's table: the service matches the select list.
 class TTestService : public TDADataSetService {
 public:
