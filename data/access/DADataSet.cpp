@@ -5,7 +5,9 @@
 
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DADataSetService.h"
 #include "data/access/DASQLText.h"
+#include "data/access/DATransaction.h"
 #include "data/access/DAUpdateSQL.h"
 #include "data/memory/CRParser.h"
 #include "data/memory/MemUtils.h"
@@ -51,6 +53,11 @@ protected:
         dataSet_->Close();
         dataSet_->Unprepare();
     }
+    // Local filtering in place of detail parameters, or back: the statement changes with it.
+    void LocalMasterDetailChanged() override {
+        dataSet_->InstallLocalMDFilter();
+        dataSet_->RefreshLocalDetail();
+    }
 
 private:
     TCustomDADataSet* dataSet_;
@@ -81,6 +88,10 @@ TCustomDADataSet::TCustomDADataSet(TComponent* owner)
       macros_(std::make_unique<TMacros>(this)) {
     options_ = CreateOptions();
     sql_->OnChange = [this](TObject*) { SQLChanged(); };
+    for (int type = stInsert; type <= stRefresh; ++type) {
+        updateSQL_[type] = std::make_unique<TStringList>();
+        updateSQL_[type]->OnChange = [this](TObject*) { ScanMacros(); };
+    }
 }
 
 TCustomDADataSet::~TCustomDADataSet() {
@@ -116,6 +127,8 @@ void TCustomDADataSet::Notification(TComponent* component, TOperation operation)
     TMemDataSet::Notification(component, operation);
     if (operation == opRemove && component == connection_) SetConnection(nullptr);
     if (operation == opRemove && component == updateObject_) updateObject_ = nullptr;
+    if (operation == opRemove && component == transaction_) transaction_ = nullptr;
+    if (operation == opRemove && component == updateTransaction_) updateTransaction_ = nullptr;
 }
 
 // ---- record set --------------------------------------------------------------------------------
@@ -148,6 +161,9 @@ void TCustomDADataSet::SetRecordSet(TData* recordSet) {
         command->SetProp(prEnableBCD, options_->EnableBCD());
         command->SetProp(prEnableFmtBCD, options_->EnableFMTBCD());
     }
+    rs->GetCommand()->SetProp(prAutoCommit, autoCommit_);
+    if (transaction_ && transaction_->InternalTransaction())
+        rs->SetTransaction(transaction_->InternalTransaction());
     rs->OnBeforeFetch = [this](bool& cancel) { DoBeforeFetch(cancel); };
     rs->OnAfterFetch = [this] { DoAfterFetch(); };
     rs->SetComponent(this);
@@ -164,6 +180,15 @@ void TCustomDADataSet::BeginConnection(bool internal) {
     try {
         if (!RecordSet()) CreateRecordSet();
         if (!RecordSet()) DatabaseError("Connection is not defined", this);
+        if (connection_->IsMultipleTransactionsSupported()) {
+            TDATransaction* t = UsedTransaction();
+            if (!t) DatabaseError("Transaction not assigned", this);
+            if (internal)
+                t->AcquireTransaction();
+            else if (!t->Active())
+                t->StartTransaction();
+            RecordSet()->SetTransaction(t->InternalTransaction());
+        }
         RecordSet()->SetConnection(connection_->InternalConnection());
     } catch (...) {
         if (internal) connection_->ReleaseUse();
@@ -172,7 +197,10 @@ void TCustomDADataSet::BeginConnection(bool internal) {
 }
 
 void TCustomDADataSet::EndConnection() {
-    if (connection_) connection_->ReleaseUse();
+    if (!connection_) return;
+    if (connection_->IsMultipleTransactionsSupported())
+        if (TDATransaction* t = UsedTransaction()) t->ReleaseTransaction();
+    connection_->ReleaseUse();
 }
 
 void TCustomDADataSet::ConnectChange(TObject*, bool connecting) {
@@ -197,8 +225,29 @@ AnsiString TCustomDADataSet::GetFinalSQL() const {
            (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '\t'))
         text.pop_back();
     if (macros_->Count() > 0) macros_->Expand(text);
-    if (!filterSQL_.empty()) text = SqlAppendCondition(text, filterSQL_);
+    auto* self = const_cast<TCustomDADataSet*>(this);
+    if (!filterSQL_.empty()) text = self->SQLAddWhere(text, filterSQL_);
+    const AnsiString link = MasterLinkConditions();
+    if (!link.empty()) text = self->SQLAddWhere(text, link);
     return text;
+}
+
+AnsiString TCustomDADataSet::MasterLinkConditions() const {
+    if (!HasMasterLink() || options_->LocalMasterDetail()) return {};
+    TSQLInfo* info = Command() ? Command()->GetSQLInfo() : nullptr;
+    auto quoted = [&](const AnsiString& name) {
+        return info && options_->QuoteNames() ? info->QuoteName(name) : name;
+    };
+    AnsiString conditions;
+    size_t masterPos = 0, detailPos = 0;
+    for (;;) {
+        const AnsiString masterName = ExtractFieldName(MasterFields(), masterPos);
+        const AnsiString detailName = ExtractFieldName(DetailFields(), detailPos);
+        if (masterName.empty() || detailName.empty()) break;
+        if (!conditions.empty()) conditions += " and ";
+        conditions += quoted(detailName) + " = :" + quoted(masterName);
+    }
+    return conditions;
 }
 
 void TCustomDADataSet::SQLChanged() {
@@ -212,22 +261,17 @@ void TCustomDADataSet::MacrosChanged() {
 void TCustomDADataSet::ResetAfterSQLChange(bool noMacroScan) {
     Close();
     Unprepare();
-    if (!noMacroScan) {
-        // The scan reports the macros' own changes; the reset below covers them.
-        scanningMacros_ = true;
-        try {
-            macros_->Scan(sql_->Text());
-        } catch (...) {
-            scanningMacros_ = false;
-            throw;
-        }
-        scanningMacros_ = false;
-    }
+    if (!noMacroScan) ScanMacros();
+    RescanParams();
+}
+
+void TCustomDADataSet::RescanParams() {
     // The parameters follow the new text; values of the same names are kept.
     if (connection_ && (RecordSet() || (CreateRecordSet(), RecordSet()))) {
         TDAParams old;
         old.Assign(params_.get());
-        RecordSet()->SetSQL(GetFinalSQL());
+        scannedSQL_ = GetFinalSQL();
+        RecordSet()->SetSQL(scannedSQL_);
         ReadParamDescs();
         params_->AssignValues(&old);
     }
@@ -257,7 +301,9 @@ void TCustomDADataSet::SetUpdateObject(TCustomDAUpdateSQL* value) {
 }
 
 void TCustomDADataSet::WriteCommand() {
-    RecordSet()->SetSQL(GetFinalSQL());
+    const AnsiString text = GetFinalSQL();
+    if (text != scannedSQL_) RescanParams();
+    RecordSet()->SetSQL(text);
     TCRCommand* command = Command();
     for (int i = 0; i < params_->Count(); ++i) {
         TDAParam* p = params_->Items(i);
@@ -315,14 +361,19 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
     fetchUse_ = true;
     try {
         for (;;) {
+            const int uses = connection_->ConnectCount();
             try {
-                if (ActiveMaster()) SetMasterParams(params_.get());
+                BeforeOpenCursor(infoQuery);
+                if (ActiveMaster() && !options_->LocalMasterDetail()) SetMasterParams(params_.get());
                 recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
                 DoBeforeExecute();
                 WriteCommand();
                 TMemDataSet::OpenCursor(infoQuery);
                 break;
             } catch (const EFailOver&) {
+                // The connection may have counted a use for the re-run; this open holds one already.
+                for (int extra = connection_->ConnectCount() - uses; extra > 0; --extra)
+                    connection_->ReleaseUse();
                 connection_->RestoreTransactions();
             }
         }
@@ -338,6 +389,7 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
     if (Command()->GetProp(prIsRowsAffectedKnown, known) && known.AsBoolean() &&
         Command()->GetProp(prRowsProcessed, count))
         rowsAffected_ = count.AsInteger();
+    AfterOpenCursor(infoQuery);
     if (infoQuery || IsAllFetched()) {
         if (fetchUse_) {
             fetchUse_ = false;
@@ -355,6 +407,15 @@ void TCustomDADataSet::InternalOpen() {
         throw;
     }
     EndConnection();
+    // A uni-directional dataset lets go of a record's objects once the record leaves its buffers.
+    ReferenceOnRead = uniDirectional_;
+}
+
+bool TCustomDADataSet::GetNextRecord() {
+    const bool recycles = BufferRecordCount() > 0 && BufferRecordCount() == BufferCount();
+    const bool result = TMemDataSet::GetNextRecord();
+    if (result && recycles && uniDirectional_) FreeBufferObjects(TempBuffer(), true);
+    return result;
 }
 
 void TCustomDADataSet::CloseCursor() {
@@ -451,6 +512,9 @@ void TCustomDADataSet::DoAfterExecute(bool result) {
         Variant count;
         if (Command()->GetProp(prRowsProcessed, count)) rowsAffected_ = count.AsInteger();
     }
+    if (connection_ && !IsQuery() && connection_->IsMultipleTransactionsSupported())
+        if (TDATransaction* t = UsedTransaction())
+            t->AutoCommitTransaction(connection_->AutoCommit() && autoCommit_);
     if (AfterExecute) AfterExecute(this, result);
 }
 
@@ -541,12 +605,15 @@ void TCustomDADataSet::SetFilterSQL(const AnsiString& value) {
     filterSQL_ = trimmed;
     Close();
     Unprepare();
+    // A parameter of the filter joins the dataset's parameters.
+    RescanParams();
     if (!wasActive) return;
     try {
         Open();
     } catch (...) {
         // The dataset keeps the filter it could run.
         filterSQL_ = old;
+        RescanParams();
         throw;
     }
     if (Filtered() && !Filter().empty()) {
@@ -562,6 +629,8 @@ TDataSet* TCustomDADataSet::ActiveMaster() const {
 }
 
 bool TCustomDADataSet::SetMasterParams(TDAParams* params) {
+    if (options_->LocalMasterDetail()) return TMemDataSet::PrepareLocalMDLinks();
+    if (params == params_.get() && GetFinalSQL() != scannedSQL_) RescanParams();
     TDataSet* master = ActiveMaster();
     if (!master) return false;
     bool changed = false;
@@ -640,7 +709,7 @@ void TCustomDADataSet::InternalRefresh() {
 
 void TCustomDADataSet::RefreshDetail(TObject* sender) {
     TMemDataSet::RefreshDetail(sender);
-    if (!Active()) return;
+    if (!Active() || options_->LocalMasterDetail()) return;
     TFailOverScope failOver(connection_, clRefresh, connection_ && connection_->IsFailoverAllowed());
     BeginConnection(true);
     try {
@@ -663,6 +732,55 @@ void TCustomDADataSet::RefreshDetail(TObject* sender) {
     }
     HoldUseForRowsLeft();
     rowsAffected_ = -1;
+}
+
+void TCustomDADataSet::RefreshLocalDetail() {
+    // The link's conditions are part of the statement: it is prepared and run again.
+    const bool wasActive = Active();
+    Close();
+    Unprepare();
+    RescanParams();
+    if (wasActive) Open();
+}
+
+void TCustomDADataSet::GetDetailLinkFields(std::vector<TField*>& masterFields,
+                                           std::vector<TField*>& detailFields) {
+    TDataSource* source = MasterSource();
+    TDataSet* master = source ? source->DataSet() : nullptr;
+    if (!master || params_->Count() == 0) {
+        TMemDataSet::GetDetailLinkFields(masterFields, detailFields);
+        return;
+    }
+    masterFields.clear();
+    detailFields.clear();
+    for (int i = 0; i < params_->Count(); ++i) {
+        TField* masterField = master->FindField(params_->Items(i)->Name());
+        if (!masterField) continue;
+        masterFields.push_back(masterField);
+        if (TField* detailField = FindField(params_->Items(i)->Name())) detailFields.push_back(detailField);
+    }
+}
+
+void TCustomDADataSet::SetFiltered(bool value) {
+    std::vector<TField*> keys;
+    TVariantArray values;
+    if (Active() && value != Filtered()) {
+        CheckBrowseMode();
+        // The current record stays current when it passes the filter.
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service())) {
+            TFieldDescArray descs;
+            service->GetKeyFieldDescs(descs);
+            void* record = nullptr;
+            if (!IsEmpty() && CurrentRecordBuffer(record))
+                for (TFieldDesc* desc : descs)
+                    if (TField* field = FieldByNumber(desc->Position)) {
+                        keys.push_back(field);
+                        values.push_back(field->GetAsVariant());
+                    }
+        }
+    }
+    TMemDataSet::SetFiltered(value);
+    if (Active() && !keys.empty()) LocateByFields(keys.data(), static_cast<int>(keys.size()) - 1, 0, values);
 }
 
 int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
