@@ -489,6 +489,22 @@ TEST_F(DADataSetTest, ProviderSupportOperations) {
     EXPECT_EQ(result->FieldByName("name")->GetAsString(), "x");
     owned.reset();
     EXPECT_EQ(connection.ConnectCount(), 0);
+
+    // PSUpdateRecord: handled when OnUpdateRecord answers uaApplied; the action starts at uaFail.
+    TOdbcDataSet delta;
+    EXPECT_FALSE(ds.PSUpdateRecord(TUpdateKind::ukModify, &delta));
+    int answer = uaApplied;
+    std::vector<TUpdateKind> kinds;
+    ds.OnUpdateRecord = [&](TDataSet* d, TUpdateKind kind, int& action) {
+        EXPECT_EQ(d, &delta);
+        EXPECT_EQ(action, uaFail);
+        kinds.push_back(kind);
+        action = answer;
+    };
+    EXPECT_TRUE(ds.PSUpdateRecord(TUpdateKind::ukInsert, &delta));
+    answer = uaSkip;
+    EXPECT_FALSE(ds.PSUpdateRecord(TUpdateKind::ukDelete, &delta));
+    EXPECT_EQ(kinds, (std::vector<TUpdateKind>{TUpdateKind::ukInsert, TUpdateKind::ukDelete}));
 }
 
 // Transactions of the dataset: PSStartTransaction and PSEndTransaction work on the connection's
@@ -521,6 +537,54 @@ TEST_F(DADataSetTest, ProviderTransactionsFollowTheAutoCommitFlags) {
     delete assigned;
     EXPECT_EQ(ds.GetAssignedTransaction(), nullptr);
     EXPECT_EQ(ds.GetAssignedUpdateTransaction(), nullptr);
+}
+
+namespace {
+// A provider that runs several transactions: each dataset works in the transaction assigned to it.
+class TMultiTransactionConnection : public TOdbcDAConnection {
+public:
+    bool IsMultipleTransactionsSupported() override { return true; }
+};
+
+class TOdbcDATransaction : public TDATransaction {
+public:
+    TOdbcDATransaction() : TDATransaction(nullptr) {}
+
+protected:
+    TClass GetInternalTransactionClass() override { return TODBCTransaction::StaticClass(); }
+};
+} // namespace
+
+// With several transactions the dataset's statement runs in its assigned transaction, which its
+// auto-commit flag commits, or leaves open for the caller.
+TEST_F(DADataSetTest, AssignedTransactionTakesTheStatementAndItsAutoCommit) {
+    TMultiTransactionConnection worker;
+    worker.SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+    worker.Connect();
+    TOdbcDATransaction transaction;
+    transaction.SetDefaultConnection(&worker);
+    TOdbcDataSet ds;
+    ds.SetConnection(&worker);
+    ds.SetAssignedTransaction(&transaction);
+    EXPECT_EQ(ds.UsedTransaction(), &transaction);
+    EXPECT_EQ(ds.UsedUpdateTransaction(), &transaction);
+    connection.Connect();
+    auto rows = [&] { return QueryValue(connection.Internal(), "SELECT COUNT(*) FROM t"); };
+
+    SetSQL(ds, "DELETE FROM t WHERE id > 90");
+    ds.Execute();
+    EXPECT_EQ(ds.RowsAffected(), 10);
+    EXPECT_FALSE(transaction.Active());
+    EXPECT_EQ(rows(), "90");
+
+    ds.SetAutoCommit(false);
+    SetSQL(ds, "DELETE FROM t WHERE id > 80");
+    ds.Execute();
+    EXPECT_TRUE(transaction.Active());
+    transaction.Rollback();
+    EXPECT_EQ(rows(), "90");
+    ds.SetAssignedTransaction(nullptr);
+    worker.Disconnect();
 }
 
 // The user statements are scanned for macros with the SQL text.
