@@ -424,17 +424,27 @@ TEST_F(DADataSetTest, MasterFieldsLinkAddsConditionsOrFiltersLocally) {
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
 
+    // QuoteNames quotes both names of each condition.
     detail.Close();
+    detail.Options()->SetQuoteNames(true);
+    EXPECT_EQ(detail.GetFinalSQL(),
+              SqlAppendCondition("SELECT id, name FROM t ORDER BY id", "\"id\" = :\"k\""));
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 1);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
+    detail.Close();
+    detail.Options()->SetQuoteNames(false);
+
     detail.Options()->SetLocalMasterDetail(true);
     EXPECT_EQ(detail.GetFinalSQL(), "SELECT id, name FROM t ORDER BY id");
     EXPECT_EQ(detail.Params()->Count(), 0);
     master.First();
     detail.Open();
-    EXPECT_EQ(runs, 3);
+    EXPECT_EQ(runs, 4);
     EXPECT_EQ(detail.RecordCount(), 1);
     EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 3);
     master.Next();
-    EXPECT_EQ(runs, 3);
+    EXPECT_EQ(runs, 4);
     EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
     detail.Close();
     master.Close();
