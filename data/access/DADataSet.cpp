@@ -724,6 +724,8 @@ void TCustomDADataSet::RefreshDetail(TObject* sender) {
                 connection_->RestoreTransactions();
             }
         }
+        // The count belongs to the new master record's rows.
+        recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
         Resync(0);
         First();
     } catch (...) {

@@ -40,9 +40,12 @@ protected:
     TCustomDADataSet* NewDataSet() override { return new TOdbcDataSet(); }
     int GetRecCount() override {
         ++countQueries;
-        auto* connection = static_cast<TOdbcDAConnection*>(Connection());
-        auto rows = QueryRows(connection->Internal(), "SELECT COUNT(*) FROM (" + GetFinalSQL() + ")");
-        return std::stoi(rows.at(0).at(0));
+        TOdbcDataSet counter;
+        counter.SetConnection(Connection());
+        counter.SQL()->SetText(("SELECT COUNT(*) FROM (" + GetFinalSQL() + ")").c_str());
+        counter.Params()->AssignValues(Params());
+        counter.Open();
+        return counter.Fields()[0]->GetAsInteger();
     }
 };
 
@@ -449,6 +452,30 @@ TEST_F(DADataSetTest, MasterFieldsLinkAddsConditionsOrFiltersLocally) {
     detail.Close();
     master.Close();
     EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+// With QueryRecCount a detail re-run for another master record counts the new record's rows.
+TEST_F(DADataSetTest, DetailRecordCountFollowsTheMasterRecord) {
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE m (k INTEGER)");
+    Exec(connection.Internal(), "INSERT INTO m VALUES (30), (60)");
+    TOdbcDataSet master, detail;
+    master.SetConnection(&connection);
+    detail.SetConnection(&connection);
+    SetSQL(master, "SELECT k FROM m ORDER BY k");
+    SetSQL(detail, "SELECT id FROM t WHERE id <= :k ORDER BY id");
+    detail.Options()->QueryRecCount = true;
+    TDataSource source(nullptr);
+    source.SetDataSet(&master);
+    detail.SetMasterSource(&source);
+    master.Open();
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 30);
+    master.Next();
+    EXPECT_EQ(detail.countQueries, 2);
+    EXPECT_EQ(detail.RecordCount(), 60);
+    detail.Close();
+    master.Close();
 }
 
 TEST_F(DADataSetTest, ProviderSupportOperations) {
