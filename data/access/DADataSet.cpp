@@ -89,8 +89,8 @@ TCustomDADataSet::TCustomDADataSet(TComponent* owner)
     options_ = CreateOptions();
     sql_->OnChange = [this](TObject*) { SQLChanged(); };
     for (int type = stInsert; type <= stRefresh; ++type) {
-        updateSQL_[type] = std::make_unique<TStringList>();
-        updateSQL_[type]->OnChange = [this](TObject*) { ScanMacros(); };
+        userSQL_[type] = std::make_unique<TStringList>();
+        userSQL_[type]->OnChange = [this](TObject*) { ScanMacros(); };
     }
 }
 
@@ -792,6 +792,7 @@ int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
     std::unique_ptr<TCustomDADataSet> ds(NewDataSet());
     if (!ds) DatabaseError("Connection is not defined", this);
     ds->SetConnection(connection_);
+    ds->Debug = Debug;
     // The markers are read with the command's lexer, so a "?" in a literal or comment stays text.
     const TSQLParserClass* parserClass = Command() ? Command()->GetParserClass() : nullptr;
     TStringList lines;

@@ -96,12 +96,12 @@ public:
     void SetAutoCommit(bool value);
     // The user's statement text of stInsert, stUpdate, stDelete, stLock or stRefresh; nullptr
     // for the other types.
-    TStringList* UpdateSQL(TStatementType type) const;
-    TStringList* SQLInsert() const { return UpdateSQL(stInsert); }
-    TStringList* SQLUpdate() const { return UpdateSQL(stUpdate); }
-    TStringList* SQLDelete() const { return UpdateSQL(stDelete); }
-    TStringList* SQLLock() const { return UpdateSQL(stLock); }
-    TStringList* SQLRefresh() const { return UpdateSQL(stRefresh); }
+    TStringList* UserSQLOf(TStatementType type) const;
+    TStringList* SQLInsert() const { return UserSQLOf(stInsert); }
+    TStringList* SQLUpdate() const { return UserSQLOf(stUpdate); }
+    TStringList* SQLDelete() const { return UserSQLOf(stDelete); }
+    TStringList* SQLLock() const { return UserSQLOf(stLock); }
+    TStringList* SQLRefresh() const { return UserSQLOf(stRefresh); }
     // Opens for the field information only: one row is fetched. On failure nothing stays changed.
     virtual void QuickOpen(TQuickOpenInfo& info, bool force = false);
     virtual void RestoreAfterQuickOpen(const TQuickOpenInfo& info, bool restoreActive = true);
@@ -146,13 +146,13 @@ public:
     bool PSUpdateRecord(TUpdateKind updateKind, TDataSet* delta) override;
     void SetFiltered(bool value) override;
 
-    bool Debug = false;
-
     bool MacrosOwnerIsDataSet() const override { return true; }
     bool MacrosOwnerActive() const override { return const_cast<TCustomDADataSet*>(this)->Active(); }
     AnsiString MacrosOwnerSQL() const override { return sql_->Text(); }
     void MacrosChanged() override;
 
+    // Traces this dataset's statements even without an active monitor (the debug dialog hook).
+    bool Debug = false;
     TNotifyEvent BeforeExecute;
     TDAAfterExecuteEvent AfterExecute;
     TDABeforeFetchEvent BeforeFetch;
@@ -251,7 +251,7 @@ private:
     TDATransaction* transaction_ = nullptr;
     TDATransaction* updateTransaction_ = nullptr;
     bool autoCommit_ = true;
-    std::unique_ptr<TStringList> updateSQL_[stRefresh + 1];
+    std::unique_ptr<TStringList> userSQL_[stRefresh + 1];
     // The final text the parameters were last read from.
     AnsiString scannedSQL_;
 };

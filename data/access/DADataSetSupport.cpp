@@ -70,15 +70,15 @@ void TCustomDADataSet::PSEndTransaction(bool commit) {
 
 // ---- user statements and macros ----------------------------------------------------------------
 
-TStringList* TCustomDADataSet::UpdateSQL(TStatementType type) const {
+TStringList* TCustomDADataSet::UserSQLOf(TStatementType type) const {
     if (type < stInsert || type > stRefresh) return nullptr;
-    return updateSQL_[type].get();
+    return userSQL_[type].get();
 }
 
 void TCustomDADataSet::ScanMacros() {
     AnsiString text = sql_->Text();
     for (int type = stInsert; type <= stRefresh; ++type)
-        if (updateSQL_[type]) text += updateSQL_[type]->Text();
+        if (userSQL_[type]) text += userSQL_[type]->Text();
     // The scan reports the macros' own changes; the caller's reset covers them.
     const bool was = scanningMacros_;
     scanningMacros_ = true;
@@ -347,8 +347,7 @@ void TCustomDADataSet::AssignTo(TPersistent* dest) {
     target->SetAssignedUpdateTransaction(updateTransaction_);
     target->SetSQL(*sql_);
     for (int type = stInsert; type <= stRefresh; ++type)
-        if (updateSQL_[type] && target->updateSQL_[type])
-            target->updateSQL_[type]->Assign(updateSQL_[type].get());
+        if (userSQL_[type] && target->userSQL_[type]) target->userSQL_[type]->Assign(userSQL_[type].get());
     target->SetFilterSQL(filterSQL_);
     target->macros_->Assign(macros_.get());
     target->params_->Assign(params_.get());

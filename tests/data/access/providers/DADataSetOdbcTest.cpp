@@ -635,9 +635,9 @@ TEST_F(DADataSetTest, UserStatementsTakePartInTheMacroScan) {
     EXPECT_NE(ds.Macros()->FindMacro("cond"), nullptr);
     EXPECT_EQ(ds.MacroByName("tab")->Value(), "t");
     for (TStatementType type : {stInsert, stUpdate, stDelete, stLock, stRefresh})
-        EXPECT_NE(ds.UpdateSQL(type), nullptr);
-    EXPECT_EQ(ds.UpdateSQL(stCustom), nullptr);
-    EXPECT_EQ(ds.SQLUpdate(), ds.UpdateSQL(stUpdate));
+        EXPECT_NE(ds.UserSQLOf(type), nullptr);
+    EXPECT_EQ(ds.UserSQLOf(stCustom), nullptr);
+    EXPECT_EQ(ds.SQLUpdate(), ds.UserSQLOf(stUpdate));
     ds.Open();
     EXPECT_EQ(ds.RecordCount(), 25);
 }
