@@ -121,6 +121,8 @@ void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
         connection_->RegisterClient(this, [this](TObject* s, bool c) { ConnectChange(s, c); });
     }
     SetRecordSet(nullptr);
+    // A statement given before the connection is read for its parameters now.
+    if (connection_ && params_->Count() == 0 && !sql_->Text().empty()) RescanParams();
 }
 
 void TCustomDADataSet::Notification(TComponent* component, TOperation operation) {

@@ -361,6 +361,20 @@ TEST_F(DADataSetTest, MasterScrollRerunsTheDetailOnlyWhenTheParameterChanges) {
     RunMasterScroll(connection);
 }
 
+// The parameters of a statement set before the connection are read once the connection is there.
+TEST_F(DADataSetTest, StatementSetBeforeTheConnectionGetsItsParameters) {
+    TOdbcDataSet ds;
+    SetSQL(ds, "SELECT name FROM t WHERE id = :id");
+    EXPECT_EQ(ds.Params()->Count(), 0);
+    ds.SetConnection(&connection);
+    ASSERT_EQ(ds.Params()->Count(), 1);
+    ds.ParamByName("id")->SetAsInteger(7);
+    ds.Open();
+    EXPECT_EQ(ds.FieldByName("name")->GetAsString(), "row7");
+    ds.Close();
+    EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
 // A parameter that only FilterSQL names joins the parameters and is bound; values of the names
 // that stay are kept when the filter changes.
 TEST_F(DADataSetTest, FilterSQLParametersAreBound) {
