@@ -333,6 +333,7 @@ void TCustomDADataSet::Prepare() {
     if (IsPrepared() || Active()) return;
     BeginConnection(true);
     try {
+        if (ActiveMaster() && !options_->LocalMasterDetail()) SetMasterParams(params_.get());
         WriteCommand();
         TMemDataSet::Prepare();
     } catch (...) {

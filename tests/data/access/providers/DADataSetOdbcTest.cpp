@@ -429,6 +429,9 @@ TEST_F(DADataSetTest, MasterFieldsLinkAddsConditionsOrFiltersLocally) {
     int runs = 0;
     detail.BeforeExecute = [&](TObject*) { ++runs; };
     master.Open();
+    // Prepared under an active master, the parameter has the master's value already.
+    detail.Prepare();
+    EXPECT_EQ(detail.ParamByName("k")->GetAsInteger(), 3);
     detail.Open();
     EXPECT_EQ(detail.RecordCount(), 1);
     EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 3);
@@ -464,6 +467,7 @@ TEST_F(DADataSetTest, MasterFieldsLinkAddsConditionsOrFiltersLocally) {
     EXPECT_EQ(runs, 4);
     EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
     detail.Close();
+    detail.Unprepare();
     master.Close();
     EXPECT_EQ(connection.ConnectCount(), before);
 }
