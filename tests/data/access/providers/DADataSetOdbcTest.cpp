@@ -302,10 +302,12 @@ TEST_F(DADataSetTest, MacrosExpandIntoTheStatement) {
     EXPECT_EQ(ds.RecordCount(), 1);
 }
 
-TEST_F(DADataSetTest, FilterSQLFiltersAndABadOneRestoresTheOld) {
+// FilterSQL filters; a filter the server refuses leaves the old one in place.
+void RunFilterSQL(TOdbcDAConnection& connection) {
+    const int before = connection.ConnectCount();
     TOdbcDataSet ds;
     ds.SetConnection(&connection);
-    SetSQL(ds, "SELECT id FROM t WHERE id <= 50 ORDER BY id");
+    ds.SQL()->SetText("SELECT id FROM t WHERE id <= 50 ORDER BY id");
     ds.Open();
     ds.SetFilterSQL("  id > 45 ");
     EXPECT_EQ(ds.FilterSQL(), "id > 45");
@@ -317,7 +319,11 @@ TEST_F(DADataSetTest, FilterSQLFiltersAndABadOneRestoresTheOld) {
     ds.Open();
     EXPECT_EQ(ds.RecordCount(), 5);
     ds.Close();
-    EXPECT_EQ(connection.ConnectCount(), 0);
+    EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+TEST_F(DADataSetTest, FilterSQLFiltersAndABadOneRestoresTheOld) {
+    RunFilterSQL(connection);
 }
 
 // A master scroll that changes the detail's parameter runs the detail again; a master record
@@ -377,10 +383,11 @@ TEST_F(DADataSetTest, StatementSetBeforeTheConnectionGetsItsParameters) {
 
 // A parameter that only FilterSQL names joins the parameters and is bound; values of the names
 // that stay are kept when the filter changes.
-TEST_F(DADataSetTest, FilterSQLParametersAreBound) {
+void RunFilterSQLParameters(TOdbcDAConnection& connection) {
+    const int before = connection.ConnectCount();
     TOdbcDataSet ds;
     ds.SetConnection(&connection);
-    SetSQL(ds, "SELECT id FROM t WHERE id <= :hi ORDER BY id");
+    ds.SQL()->SetText("SELECT id FROM t WHERE id <= :hi ORDER BY id");
     ds.ParamByName("hi")->SetAsInteger(50);
     ds.SetFilterSQL("id > :lo");
     ASSERT_EQ(ds.Params()->Count(), 2);
@@ -404,7 +411,11 @@ TEST_F(DADataSetTest, FilterSQLParametersAreBound) {
     ds.Open();
     EXPECT_EQ(ds.RecordCount(), 25);
     ds.Close();
-    EXPECT_EQ(connection.ConnectCount(), 0);
+    EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+TEST_F(DADataSetTest, FilterSQLParametersAreBound) {
+    RunFilterSQLParameters(connection);
 }
 
 // With MasterFields and DetailFields the statement gets "detail = :master" conditions and runs
@@ -1016,6 +1027,11 @@ protected:
 
 TEST_F(DADataSetPostgres, PSExecuteStatementNumbersOnlyRealMarkers) {
     RunMarkerCases(connection, false);
+}
+
+TEST_F(DADataSetPostgres, FilterSQLFiltersBindsItsParametersAndABadOneRestoresTheOld) {
+    RunFilterSQL(connection);
+    RunFilterSQLParameters(connection);
 }
 
 TEST_F(DADataSetPostgres, MasterScrollRerunsTheDetailOnlyWhenTheParameterChanges) {
