@@ -6,10 +6,12 @@
 #include "data/access/CRMetaData.h"
 #include "data/access/CRProps.h"
 #include "data/access/CRSQLInfo.h"
+#include "data/access/ConnectDialog.h"
 #include "data/access/DASQLText.h"
 #include "data/access/Macros.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DATransaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSet.h"
@@ -110,6 +112,7 @@ void TCustomDAConnection::SetDefaultTransaction(TDATransaction* value) {
 void TCustomDAConnection::Notification(TComponent* component, TOperation operation) {
     TCustomConnection::Notification(component, operation);
     if (operation == opRemove && component == defaultTransaction_) SetDefaultTransaction(nullptr);
+    if (operation == opRemove && component == connectDialog_) connectDialog_ = nullptr;
 }
 
 void TCustomDAConnection::AttachTransaction(TDATransaction* transaction) {
@@ -195,7 +198,43 @@ TCustomDAConnection::~TCustomDAConnection() {
     for (size_t i = transactions_.size(); i-- > 0;)
         DetachTransaction(transactions_[i]);
     if (defaultTransaction_) defaultTransaction_->RemoveFreeNotification(this);
+    TCustomDASQLMonitor::ObjectDestroyedNotify(GetSQLMonitorClass(), this);
     ClearInternalConnection();
+}
+
+TClass TCustomDAConnection::GetSQLMonitorClass() {
+    return TCustomDASQLMonitor::StaticClass();
+}
+
+TClass TCustomDAConnection::GetConnectDialogClass() {
+    return TCustomConnectDialog::StaticClass();
+}
+
+void TCustomDAConnection::SetConnectDialog(TCustomConnectDialog* value) {
+    if (value == connectDialog_) return;
+    if (connectDialog_) {
+        connectDialog_->RemoveFreeNotification(this);
+        if (connectDialog_->Connection() == this) connectDialog_->SetConnection(nullptr);
+    }
+    connectDialog_ = value;
+    if (value) {
+        value->FreeNotification(this);
+        value->SetConnection(this);
+    }
+}
+
+bool TCustomDAConnection::ExecuteConnectDialog() {
+    std::unique_ptr<TCustomConnectDialog> created;
+    TCustomConnectDialog* dialog = connectDialog_;
+    if (!dialog) {
+        created = GetConnectDialogClass()->Create<TCustomConnectDialog>();
+        dialog = created.get();
+    }
+    dialog->SetConnection(this);
+    if (!dialog->Execute()) return false;
+    // The dialog collected the login; the connection opens with it, asking no more.
+    OpenConnection();
+    return true;
 }
 
 void TCustomDAConnection::AssignTo(TPersistent* dest) {
@@ -497,7 +536,13 @@ void TCustomDAConnection::SetConnected(bool value) {
 
     if (ShouldPrompt() && HasConnectDialogClass()) {
         const int kept = connectCount_;
-        const bool ok = ExecuteConnectDialog();
+        bool ok = false;
+        try {
+            ok = ExecuteConnectDialog();
+        } catch (...) {
+            connectCount_ = GetConnected() ? kept : kept - 1;
+            throw;
+        }
         connectCount_ = ok ? kept : kept - 1;
         if (!ok) {
             if (StreamedConnected || HasState(csDesigning)) DatabaseError("Cannot connect to database", this);
@@ -541,6 +586,8 @@ void TCustomDAConnection::OpenConnection() {
 }
 
 void TCustomDAConnection::DoConnect() {
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::DBConnectNotify(GetSQLMonitorClass(), this, messageId, true);
     CreateInternalConnection();
     if (!iConnection_) DatabaseError("No internal connection", this);
     PushOperation(clConnect, true);
@@ -556,6 +603,7 @@ void TCustomDAConnection::DoConnect() {
         throw;
     }
     PopOperation();
+    TCustomDASQLMonitor::DBConnectNotify(GetSQLMonitorClass(), this, messageId, false);
 }
 
 void TCustomDAConnection::DoDisconnect() {
@@ -566,7 +614,12 @@ void TCustomDAConnection::DoDisconnect() {
         closing = std::current_exception();
     }
     try {
-        if (GetConnected()) iConnection_->Disconnect();
+        if (GetConnected()) {
+            int32_t messageId = 0;
+            TCustomDASQLMonitor::DBDisconnectNotify(GetSQLMonitorClass(), this, messageId, true);
+            iConnection_->Disconnect();
+            TCustomDASQLMonitor::DBDisconnectNotify(GetSQLMonitorClass(), this, messageId, false);
+        }
     } catch (const EDAError& e) {
         if (!(HasState(csDestroying) && e.IsFatalError())) throw;
     }
@@ -741,6 +794,12 @@ void TCustomDAConnection::UnbindClients() {
         static_cast<TCustomDADataSet*>(ds)->SetConnection(nullptr);
 }
 
+std::unique_ptr<TCustomDADataSet> TCustomDAConnection::CreateDataSet() {
+    auto data = std::make_unique<TCustomDADataSet>(nullptr);
+    data->SetConnection(this);
+    return data;
+}
+
 std::unique_ptr<TCustomDASQL> TCustomDAConnection::CreateSQL() {
     auto sql = std::make_unique<TCustomDASQL>(nullptr);
     sql->SetConnection(this);
@@ -856,6 +915,7 @@ TConnLostCause TCustomDAConnection::DetectConnLostCause(TObject* component) {
 void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, bool& reexecute,
                                   int reconnectAttempt, TConnLostCause& connLostCause) {
     connLostCause = clUnknown;
+    TCustomDASQLMonitor::DBErrorNotify(GetSQLMonitorClass(), e);
     auto* error = dynamic_cast<EDAError*>(&e);
     const bool fatal = error && error->IsFatalError();
     if (fatal) {

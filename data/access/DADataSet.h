@@ -77,6 +77,10 @@ public:
     AnsiString MacrosOwnerSQL() const override { return sql_->Text(); }
     void MacrosChanged() override;
 
+    // Traces this dataset's statements even without an active monitor (the debug dialog hook).
+    bool Debug = false;
+    // Set while the dataset traces a statement itself, and for internal statements of others.
+    bool TraceSuppressed = false;
     TNotifyEvent BeforeExecute;
     TDAAfterExecuteEvent AfterExecute;
     TDABeforeFetchEvent BeforeFetch;
@@ -132,6 +136,8 @@ private:
     friend class TDADataSetUpdater;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
+    // The monitor class to trace with: when a monitor is active or Debug is on, unless suppressed.
+    TClass TracedBy() const;
     // The final text and the parameter values into the record set's command.
     void WriteCommand();
     void ReadParamDescs();

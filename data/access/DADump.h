@@ -8,9 +8,13 @@
 #include "platform/db/DataSet.h"
 
 class TStream;
+class TCustomDAConnection;
+class TCustomDADataSet;
+class TSQLInfo;
 
-// What the processor reads of the dump that owns it; the connection's part (queries, table
-// names, the dialect's name rules) is reached through its operations.
+// What the processor reads of the dump that owns it. With a connection the processor makes its
+// queries there and takes the table names and the name rules from the connection's dialect;
+// without one the owner's operations below serve.
 class TDADumpOwner {
 public:
     virtual ~TDADumpOwner() = default;
@@ -27,6 +31,8 @@ public:
                        int tableNumber)>
         OnProgress;
 
+    virtual TCustomDAConnection* Connection() { return nullptr; }
+
     // A query over sql, open.
     virtual std::unique_ptr<TDataSet> OpenQuery(const AnsiString& sql) = 0;
     virtual void GetTableNames(TStrings* names) = 0;
@@ -42,7 +48,11 @@ public:
 class TDADumpProcessor : public TObject {
 public:
     VZ_CLASS(TDADumpProcessor, TObject)
-    explicit TDADumpProcessor(TDADumpOwner* owner) : owner_(owner) {}
+    explicit TDADumpProcessor(TDADumpOwner* owner = nullptr);
+    ~TDADumpProcessor() override;
+    // A processor of the class a provider names, working for owner.
+    static std::unique_ptr<TDADumpProcessor> CreateOf(TClass processorClass, TDADumpOwner* owner);
+    TDADumpOwner* Owner() const { return owner_; }
 
     virtual void AddLine(const AnsiString& text);
     virtual void Backup(const AnsiString& query);
@@ -54,7 +64,18 @@ public:
                             int tableNumber);
     virtual AnsiString ValueText(TField* field);
     virtual AnsiString QuoteName(const AnsiString& name);
+    // A query made by the owner's connection, without extended field information.
+    virtual std::unique_ptr<TCustomDADataSet> NewQuery();
+    // A new query for each table's rows.
+    virtual std::unique_ptr<TCustomDADataSet> DataQuery();
+    // The dialect of the query kept for the name rules; made on first need.
+    TSQLInfo* SQLInfo();
 
 protected:
     TDADumpOwner* owner_;
+    std::unique_ptr<TCustomDADataSet> query_;
+
+private:
+    std::unique_ptr<TDataSet> OpenData(const AnsiString& sql);
+    AnsiString NormalizeName(const AnsiString& name);
 };

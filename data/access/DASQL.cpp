@@ -4,6 +4,7 @@
 
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
 #include "data/memory/DataSetServices.h"
@@ -24,6 +25,7 @@ TCustomDASQL::~TCustomDASQL() {
     if (connection_) {
         connection_->UnRegisterClient(this);
         connection_->RemoveFreeNotification(this);
+        TCustomDASQLMonitor::ObjectDestroyedNotify(connection_->GetSQLMonitorClass(), this);
     }
     if (transaction_) transaction_->RemoveFreeNotification(this);
     sql_->OnChange = nullptr;
@@ -179,16 +181,31 @@ void TCustomDASQL::SetCommandSQL() {
 
 // ---- prepare and execute -------------------------------------------------------------------------
 
+TClass TCustomDASQL::TracedBy() const {
+    TCustomDAConnection* c = UsedConnection();
+    if (TraceSuppressed || !c) return nullptr;
+    TClass monitorClass = c->GetSQLMonitorClass();
+    return Debug || TCustomDASQLMonitor::HasMonitor(monitorClass) ? monitorClass : nullptr;
+}
+
 void TCustomDASQL::Prepare() {
     if (Prepared()) return;
     BeginConnection(true);
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                                  true);
         InternalPrepare();
     } catch (...) {
         // The use is kept only by a prepared statement.
         EndConnection();
         throw;
     }
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                              false);
 }
 
 void TCustomDASQL::InternalPrepare() {
@@ -198,19 +215,32 @@ void TCustomDASQL::InternalPrepare() {
 
 void TCustomDASQL::Unprepare() {
     if (!Prepared()) return;
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLUnprepareNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                    messageId, true);
         command_->Unprepare();
     } catch (...) {
         EndConnection();
         throw;
     }
     EndConnection();
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLUnprepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                                false);
 }
 
 void TCustomDASQL::ExecuteIters(int iterations) {
     if (command_ && command_->Executing()) return;
     BeginConnection(true);
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
+                                                  messageId, true);
         if (BeforeExecute) BeforeExecute(this);
         WriteParams(true);
     } catch (...) {
@@ -219,6 +249,9 @@ void TCustomDASQL::ExecuteIters(int iterations) {
     }
     SignalWaitHook(-30);
     InternalExecute(iterations);
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "",
+                                              RowsAffected(), messageId, false);
 }
 
 void TCustomDASQL::InternalExecute(int) {

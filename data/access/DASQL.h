@@ -70,6 +70,8 @@ public:
     virtual TDAParam* FindResultParam() const;
 
     bool Debug = false;
+    // An internal statement of another component writes no trace of its own.
+    bool TraceSuppressed = false;
     TNotifyEvent BeforeExecute;
     TAfterExecuteEvent AfterExecute;
 
@@ -98,6 +100,8 @@ protected:
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
     void SetCommandSQL();
+    // The monitor class to trace with: when a monitor is active or Debug is on, unless suppressed.
+    TClass TracedBy() const;
 
 private:
     static const TDataTypesMap& TypesMap();

@@ -28,6 +28,8 @@ public:
     virtual void AddConnection(TCustomDAConnection* connection);
     virtual void RemoveConnection(TCustomDAConnection* connection);
     TCustomDAConnection* UsedConnection() const;
+    // The SQL monitor class notified of this transaction's work: its default connection's.
+    virtual TClass GetSQLMonitorClass();
 
     bool Active() { return GetActive(false); }
     virtual bool GetActive(bool flag = false);

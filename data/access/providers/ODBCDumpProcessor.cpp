@@ -1,0 +1,11 @@
+#include "data/access/providers/ODBCDumpProcessor.h"
+
+#include "data/access/DADataSet.h"
+
+std::unique_ptr<TCustomDADataSet> TCustomODBCDumpProcessor::NewQuery() {
+    std::unique_ptr<TCustomDADataSet> query = TDADumpProcessor::NewQuery();
+    query->SetReadOnly(true);
+    query->SetUniDirectional(true);
+    query->Options()->SetExtendedFieldsInfo(false);
+    return query;
+}
