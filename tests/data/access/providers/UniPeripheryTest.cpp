@@ -113,6 +113,8 @@ TEST_F(UniSQLite, ComponentsNotifyTheMonitorOfTheirWork) {
     connection.Commit();
     connection.StartTransaction();
     connection.Savepoint("a");
+    connection.RollbackToSavepoint("a");
+    connection.ReleaseSavepoint("a");
     connection.Rollback();
     TUniQuery query(nullptr);
     query.SetConnection(&connection);
@@ -121,6 +123,9 @@ TEST_F(UniSQLite, ComponentsNotifyTheMonitorOfTheirWork) {
     query.Open();
     EXPECT_EQ("中文", query.Fields()[0]->GetAsString());
     query.Close();
+    sql->SQL()->SetText("SELECT 1");
+    sql->Prepare();
+    sql->Unprepare();
     sql->SQL()->SetText("SELECT * FROM missing");
     AnsiString error = MessageOf([&] { sql->Execute(); });
     statement.reset();
@@ -133,10 +138,17 @@ TEST_F(UniSQLite, ComponentsNotifyTheMonitorOfTheirWork) {
         {sql, "INSERT INTO t VALUES (:i, :s)\r\n:i(Integer)=1 \r\n:s(String[4])='中文'", tfQExecute},
         {transaction, "Commit: ", tfTransact},
         {transaction, "Start: ", tfTransact},
+        // The savepoint traces come before and after.
         {transaction, "Savepoint a ", tfTransact},
         {transaction, "Savepoint a ", tfTransact},
+        {transaction, "Rollback to savepoint a ", tfTransact},
+        {transaction, "Rollback to savepoint a ", tfTransact},
+        {transaction, "Release savepoint a ", tfTransact},
+        {transaction, "Release savepoint a ", tfTransact},
         {transaction, "Rollback: ", tfTransact},
         {&query, "SELECT s FROM t WHERE i = :i\r\n:i(Integer)=1", tfQExecute},
+        {sql, "Prepare: SELECT 1", tfQPrepare},
+        {sql, "Unprepare: SELECT 1", tfQPrepare},
         {sql, "SELECT * FROM missing", tfQExecute},
         {nullptr, "Error: " + error, tfError},
         {sql, "Object destroyed: Stmt", tfObjDestroy},
