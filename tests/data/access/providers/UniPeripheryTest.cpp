@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <thread>
 
 #include "OdbcTestSupport.h"
 #include "data/access/CRVioTcp.h"
 #include "data/access/ConnectDialog.h"
+#include "data/access/ConnectDialogWindow.h"
 #include "data/access/DADump.h"
 #include "data/access/DAScript.h"
 #include "data/access/DASQLMonitor.h"
@@ -224,7 +226,7 @@ TEST_F(UniSQLite, MonitorProgramSeesTheConnectionAndItsStatementEndToEnd) {
         TUniQuery query(nullptr);
         query.SetName("Query");
         query.SetConnection(&connection);
-        query.SQL()->SetText("SELECT :p AS v");
+        query.SQL()->SetText("SELECT :p AS v, '中' AS w");
         query.ParamByName("p")->SetAsString("中文");
         query.Open();
         EXPECT_EQ("中文", query.Fields()[0]->GetAsString());
@@ -251,7 +253,7 @@ TEST_F(UniSQLite, MonitorProgramSeesTheConnectionAndItsStatementEndToEnd) {
     EXPECT_EQ("Query", open.Texts[1]);
     EXPECT_EQ("TUniQuery", open.Texts[2]);
     EXPECT_EQ("Conn", open.Texts[3]) << "the query's parent is its connection";
-    EXPECT_EQ("SELECT :p AS v", open.Texts[5]);
+    EXPECT_EQ("SELECT :p AS v, '\xE4\xB8\xAD' AS w", open.Texts[5]);
     ASSERT_EQ(10u, open.Texts.size());
     EXPECT_EQ("p", open.Texts[6]);
     EXPECT_EQ("'\xE4\xB8\xAD\xE6\x96\x87'", open.Texts[9]) << "the Chinese value arrives as UTF-8";
@@ -371,6 +373,54 @@ TEST_F(UniLoginPrompt, AssignedDialogIsUsedAndWithoutADialogClassNoneIsShown) {
     connection.Connect();
     EXPECT_TRUE(connection.Connected());
     EXPECT_EQ(1u, shown.size());
+}
+
+namespace {
+// The dialog's window of this process once it shows; other test programs share the Wine desktop.
+HWND WaitForWindow(const wchar_t* title) {
+    for (int i = 0; i < 500; ++i) {
+        for (HWND window = FindWindowExW(nullptr, nullptr, ConnectDialogWindowClass, title); window;
+             window = FindWindowExW(nullptr, window, ConnectDialogWindowClass, title)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId()) return window;
+        }
+        Sleep(10);
+    }
+    return nullptr;
+}
+} // namespace
+
+TEST_F(UniLoginPrompt, LoginTypedIntoTheWindowOpensTheConnection) {
+    TPromptDialog history(nullptr);
+    history.SetConnection(&connection);
+    connection.SetServer("DRIVER={vz no such driver}");
+    history.SaveServerHistory();
+    connection.SetServer(Server());
+    history.SaveServerHistory();
+    history.SetConnection(nullptr);
+    connection.SetServer("");
+    SetConnectDialogHook(ShowConnectDialogWindow);
+    const DWORD mainThread = GetCurrentThreadId();
+    const WideString server = AnsiToWide(Server());
+    std::thread user([&] {
+        HWND window = WaitForWindow(L"Connect");
+        if (!window) PostThreadMessageW(mainThread, WM_QUIT, 0, 0); // ends the window's loop
+        ASSERT_NE(nullptr, window);
+        SendMessageW(GetDlgItem(window, idConnectUsername), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"bob"));
+        SendMessageW(GetDlgItem(window, idConnectServer), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(server.c_str()));
+        PostMessageW(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+        // A lost click fails the test instead of hanging it.
+        for (int i = 0; i < 1000 && IsWindow(window); ++i)
+            Sleep(10);
+        if (IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    EXPECT_NO_THROW(connection.Connect());
+    user.join();
+    EXPECT_TRUE(connection.Connected());
+    EXPECT_EQ("bob", connection.Username());
+    EXPECT_EQ(Server(), connection.Server());
 }
 
 // ---- dumps through real queries --------------------------------------------------------------------
