@@ -500,7 +500,16 @@ TEST_F(UniSQLite, DumpOfEveryTableRunsBackToTheSameValues) {
     InsertRows(connection, "0.1 + 0.2", "1.0 / 3", "");
     TConnectionDump dump(&connection);
     dump.AddDelete = true;
+    std::vector<int> progress;
+    dump.OnProgress = [&](TDADumpOwner*, const AnsiString& table, int percent, int tableCount,
+                          int tableNumber) {
+        EXPECT_EQ("vz_dump", table);
+        EXPECT_EQ(1, tableCount);
+        EXPECT_EQ(1, tableNumber);
+        progress.push_back(percent);
+    };
     auto [before, after] = DumpAndRestore(connection, dump, "SELECT i, s, f, d FROM vz_dump ORDER BY i");
+    EXPECT_EQ((std::vector<int>{25, 50, 75, 100}), progress);
     EXPECT_EQ(before, after) << dump.Lines.Text();
     ASSERT_EQ(4u, after.size());
     EXPECT_EQ((std::vector<std::string>{"1", "it's 中文", "0.3", "2024-01-02 03:04:05.678"}), after[1]);
