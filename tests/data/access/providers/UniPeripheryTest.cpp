@@ -494,10 +494,11 @@ void InsertRows(TUniConnection& connection, const std::string& sum, const std::s
 
 TEST_F(UniSQLite, DumpOfEveryTableRunsBackToTheSameValues) {
     connection.Connect();
-    // The driver hands out doubles to 15 digits and the BLOB column padded to its size: the values
-    // compared are those it reports, and the exact numbers are checked on PostgreSQL.
-    RunSQL(connection, "CREATE TABLE vz_dump (i INTEGER, s VARCHAR(20), f DOUBLE, d TIMESTAMP)");
-    InsertRows(connection, "0.1 + 0.2", "1.0 / 3", "");
+    // The driver hands out doubles to 15 digits (and a BLOB column as fixed bytes of 255): the
+    // values compared are those it reports, and the exact numbers are checked on PostgreSQL.
+    RunSQL(connection,
+           "CREATE TABLE vz_dump (i INTEGER, s VARCHAR(20), f DOUBLE, d TIMESTAMP, b VARBINARY(10))");
+    InsertRows(connection, "0.1 + 0.2", "1.0 / 3", "X'00FF'");
     TConnectionDump dump(&connection);
     dump.AddDelete = true;
     std::vector<int> progress;
@@ -508,16 +509,18 @@ TEST_F(UniSQLite, DumpOfEveryTableRunsBackToTheSameValues) {
         EXPECT_EQ(1, tableNumber);
         progress.push_back(percent);
     };
-    auto [before, after] = DumpAndRestore(connection, dump, "SELECT i, s, f, d FROM vz_dump ORDER BY i");
+    auto [before, after] =
+        DumpAndRestore(connection, dump, "SELECT i, s, f, d, hex(b) FROM vz_dump ORDER BY i");
     EXPECT_EQ((std::vector<int>{25, 50, 75, 100}), progress);
     EXPECT_EQ(before, after) << dump.Lines.Text();
     ASSERT_EQ(4u, after.size());
-    EXPECT_EQ((std::vector<std::string>{"1", "it's 中文", "0.3", "2024-01-02 03:04:05.678"}), after[1]);
-    EXPECT_EQ((std::vector<std::string>{"3", "y", "1.0e+300", "1999-12-31 23:59:59.001"}), after[3]);
+    EXPECT_EQ((std::vector<std::string>{"1", "it's 中文", "0.3", "2024-01-02 03:04:05.678", "00FF"}),
+              after[1]);
+    EXPECT_EQ((std::vector<std::string>{"3", "y", "1.0e+300", "1999-12-31 23:59:59.001", "00FF"}), after[3]);
     ASSERT_EQ(6, dump.Lines.Count());
     EXPECT_EQ("", dump.Lines[0]);
     EXPECT_EQ("DELETE FROM vz_dump;", dump.Lines[1]);
-    EXPECT_EQ("INSERT INTO vz_dump VALUES (NULL, NULL, NULL, NULL);", dump.Lines[5]);
+    EXPECT_EQ("INSERT INTO vz_dump VALUES (NULL, NULL, NULL, NULL, NULL);", dump.Lines[5]);
 }
 
 TEST_F(UniSQLite, QueryDumpNamesItsFieldsAndChecksItsTables) {
