@@ -249,6 +249,7 @@ void TCustomDAConnection::AssignTo(TPersistent* dest) {
     other->LoginPrompt = LoginPrompt;
     other->poolingOptions_->Assign(poolingOptions_.get());
     other->SetPooling(pooling_);
+    other->SetConnectDialog(connectDialog_);
     other->OnError = OnError;
     other->SetConvertEOL(convertEOL_);
     other->options_->Assign(options_.get());

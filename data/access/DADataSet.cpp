@@ -674,9 +674,17 @@ void TCustomDADataSet::InternalRefresh() {
         for (;;) {
             try {
                 recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
+                const TClass monitorClass = TracedBy();
+                int32_t messageId = 0;
+                if (monitorClass)
+                    TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                          "Refresh", 0, messageId, true);
                 DoBeforeExecute();
                 WriteCommand();
                 TMemDataSet::InternalRefresh();
+                if (monitorClass)
+                    TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                          "Refresh", 0, messageId, false);
                 break;
             } catch (const EFailOver&) {
                 connection_->RestoreTransactions();

@@ -124,6 +124,7 @@ TEST_F(UniSQLite, ComponentsNotifyTheMonitorOfTheirWork) {
     query.ParamByName("i")->SetAsInteger(1);
     query.Open();
     EXPECT_EQ("中文", query.Fields()[0]->GetAsString());
+    query.Refresh();
     query.Close();
     sql->SQL()->SetText("SELECT 1");
     sql->Prepare();
@@ -149,6 +150,7 @@ TEST_F(UniSQLite, ComponentsNotifyTheMonitorOfTheirWork) {
         {transaction, "Release savepoint a ", tfTransact},
         {transaction, "Rollback: ", tfTransact},
         {&query, "SELECT s FROM t WHERE i = :i\r\n:i(Integer)=1", tfQExecute},
+        {&query, "SELECT s FROM t WHERE i = :i\r\n:i(Integer)=1", tfQExecute}, // the refresh
         {sql, "Prepare: SELECT 1", tfQPrepare},
         {sql, "Unprepare: SELECT 1", tfQPrepare},
         {sql, "SELECT * FROM missing", tfQExecute},
@@ -365,8 +367,15 @@ TEST_F(UniLoginPrompt, AssignedDialogIsUsedAndWithoutADialogClassNoneIsShown) {
     ASSERT_EQ(1u, shown.size());
     EXPECT_EQ(&assigned, shown[0]);
     connection.Disconnect();
-    connection.SetConnectDialog(nullptr);
+    // Assigning a connection hands its dialog over.
+    TUniConnection other;
+    other.Assign(&connection);
+    EXPECT_EQ(&assigned, other.ConnectDialog());
+    EXPECT_EQ(&other, assigned.Connection());
+    other.SetConnectDialog(nullptr);
     EXPECT_EQ(nullptr, assigned.Connection());
+    EXPECT_EQ(&assigned, connection.ConnectDialog());
+    connection.SetConnectDialog(nullptr);
 
     // As in the system: no class named, so the login prompt opens the connection directly.
     SetConnectDialogClassHook(nullptr);
