@@ -498,7 +498,11 @@ void TCustomDADataSet::SetUniDirectional(bool value) {
 }
 
 void TCustomDADataSet::SetFetchAll(bool value) {
-    if (value == fetchAll_) return;
+    // A provider option may have set the record set otherwise than the flag.
+    Variant current;
+    if (value == fetchAll_ &&
+        (!RecordSet() || !RecordSet()->GetProp(prFetchAll, current) || current.AsBoolean() == value))
+        return;
     fetchAll_ = value;
     if (RecordSet()) RecordSet()->SetProp(prFetchAll, value);
     if (value) {

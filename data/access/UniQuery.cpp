@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "data/access/CRProps.h"
+#include "data/memory/DataSetServices.h"
 #include "data/memory/CRParser.h"
 #include "platform/db/DataSet.h"
 
@@ -10,9 +12,110 @@
 
 TUniSQL::TUniSQL(TComponent* owner) : TCustomDASQL(owner) {
     specificOptions_ = std::make_unique<TSpecificOptionsHolder>([this] { return GetProvider(); });
+    auto params = std::make_unique<TUniParams>(this, [this] { return GetProvider(); });
+    params->OnListChanged = [this] {
+        if (!rebuildingParams_ && !destroying_) paramMap_.clear();
+    };
+    SetParamsObject(std::move(params));
 }
 
-TUniSQL::~TUniSQL() = default;
+TUniSQL::~TUniSQL() {
+    destroying_ = true;
+}
+
+TDAParam* TUniSQL::FindResultParam() const {
+    TDAParam* result = TCustomDASQL::FindResultParam();
+    if (result && result->DataType() == ftUnknown) result->SetDataType(ftInteger);
+    return result;
+}
+
+void TUniSQL::ReadParamDescs() {
+    struct Rebuilding {
+        bool& flag;
+        ~Rebuilding() { flag = false; }
+    } rebuilding{rebuildingParams_ = true};
+    Params()->Clear();
+    paramMap_.clear();
+    for (int i = 0; i < ICommand()->ParamCount(); ++i) {
+        TParamDesc* d = ICommand()->GetParam(i);
+        TDAParam* p = Params()->FindParam(d->GetName());
+        if (!p || d->GetName().empty()) {
+            p = static_cast<TDAParam*>(Params()->Add());
+            p->SetName(d->GetName());
+            if (d->GetDataType() != 0) p->SetDataType(TypesMap().FieldTypeOf(d->GetDataType()));
+            p->SetParamType(static_cast<TParamType>(d->GetParamType()));
+            p->SetSize(d->GetSize());
+        }
+        paramMap_.push_back(p);
+    }
+}
+
+TDAParam* TUniSQL::MappedParam(int index, bool mapWasEmpty) {
+    if (!mapWasEmpty) return static_cast<size_t>(index) < paramMap_.size() ? paramMap_[index] : nullptr;
+    TDAParam* p = Params()->FindParam(ICommand()->GetParam(index)->GetName());
+    paramMap_.push_back(p);
+    return p;
+}
+
+void TUniSQL::WriteParams(bool withValues) {
+    const bool changed = Params()->ChangeTracker == 1;
+    if (!ParamCheck() && !changed) {
+        TCustomDASQL::WriteParams(withValues);
+        return;
+    }
+    const bool mapWasEmpty = paramMap_.empty();
+    for (int i = 0; i < ICommand()->ParamCount(); ++i) {
+        TParamDesc* d = ICommand()->GetParam(i);
+        TDAParam* p = MappedParam(i, mapWasEmpty);
+        if (!p) continue;
+        // The description keeps its own name: one parameter may stand for several markers.
+        const AnsiString name = d->GetName();
+        WriteParamDesc(d, p);
+        d->SetName(name);
+        if (withValues) WriteParamValue(d, p);
+    }
+    if (!changed) return;
+    // Parameters added, removed or renamed: the map is made again and the base writes them.
+    bool differs = ICommand()->ParamCount() != Params()->Count();
+    for (int i = 0; !differs && i < Params()->Count(); ++i)
+        differs = ICommand()->GetParam(i)->GetName() != Params()->Items(i)->Name();
+    if (differs) {
+        paramMap_.clear();
+        TCustomDASQL::WriteParams(withValues);
+    } else
+        Params()->ChangeTracker = 0;
+}
+
+void TUniSQL::WriteParamValue(TParamDesc* desc, TDAParam* param) {
+    const TParamType pt = param->ParamType();
+    if (!param->HoldsObject() || (pt != ptInput && pt != ptInputOutput && pt != ptUnknown)) {
+        TCustomDASQL::WriteParamValue(desc, param);
+        return;
+    }
+    TCustomDAConnection* c = UsedConnection();
+    desc->SetConvertEOL(c && c->ConvertEOL());
+    // The pieces are sent as they are, never joined into one copy.
+    desc->SetValuePtr(static_cast<TObject*>(param->GetValueObject()));
+    desc->SetNull(param->GetIsNull());
+}
+
+void TUniSQL::ReadOutParams() {
+    if (!ParamCheck() || !ICommand()) {
+        TCustomDASQL::ReadOutParams();
+        return;
+    }
+    Variant waiting;
+    if (!ICommand()->GetProp(prOutParamIsSet, waiting) || !waiting.AsBoolean()) return;
+    const bool mapWasEmpty = paramMap_.empty();
+    for (int i = 0; i < ICommand()->ParamCount(); ++i) {
+        TDAParam* p = MappedParam(i, mapWasEmpty);
+        if (!p || p->ParamType() == ptInput) continue;
+        if (p->ParamType() == ptUnknown && !UnknownParamsAreInOut()) continue;
+        TParamDesc* d = ICommand()->GetParam(i);
+        p->SetValue(d->GetNull() ? Variant::Null() : d->GetValue());
+    }
+    ICommand()->SetProp(prOutParamIsSet, false);
+}
 
 TUniProvider* TUniSQL::GetProvider() const {
     TUniConnection* connection = UniConnection();
@@ -197,7 +300,30 @@ void TCustomUniDataSet::ApplyOptions() {
 
 void TCustomUniDataSet::SetRecordSet(TData* recordSet) {
     TCustomDADataSet::SetRecordSet(recordSet);
+    if (RecordSet()) RecordSet()->SetProp(prLockFetchAll, fetchAllLocked_);
     ApplyOptions();
+}
+
+void TCustomUniDataSet::SetFetchAllLocked(bool value) {
+    fetchAllLocked_ = value;
+    if (RecordSet()) RecordSet()->SetProp(prLockFetchAll, value);
+}
+
+bool TCustomUniDataSet::GetFetchAll() const {
+    Variant value;
+    return RecordSet() && RecordSet()->GetProp(prFetchAll, value) && value.AsBoolean();
+}
+
+void TCustomUniDataSet::SetFetchAll(bool value) {
+    const bool locked = fetchAllLocked_;
+    SetFetchAllLocked(false);
+    try {
+        TCustomDADataSet::SetFetchAll(value);
+    } catch (...) {
+        SetFetchAllLocked(locked);
+        throw;
+    }
+    SetFetchAllLocked(locked);
 }
 
 void TCustomUniDataSet::CheckMacrosVersion() {

@@ -5,6 +5,7 @@
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
 #include "data/access/UniConnection.h"
+#include "data/access/UniParams.h"
 
 class TUniSQL : public TCustomDASQL {
 public:
@@ -13,6 +14,12 @@ public:
     ~TUniSQL() override;
 
     TSpecificOptionsList* SpecificOptions() const { return specificOptions_->Values(); }
+    TUniParams* Params() const { return static_cast<TUniParams*>(TCustomDASQL::Params()); }
+    // The last result parameter; one of unknown type reads as an integer.
+    TDAParam* FindResultParam() const override;
+    // Entry i is the parameter of the command's i-th description; a name used twice in the text
+    // has one parameter and two entries.
+    const std::vector<TDAParam*>& ParamMap() const { return paramMap_; }
     // Expanded by the connection's formatter when ProcessMacros is on.
     AnsiString GetFinalSQL() const override;
     void Prepare() override;
@@ -30,13 +37,23 @@ protected:
     void InternalPrepare() override;
     void InternalExecute(int iterations) override;
     bool UnknownParamsAreInOut() const override;
+    void ReadParamDescs() override;
+    void WriteParams(bool withValues) override;
+    // A blob value reaches the command as the provider's own blob, by reference.
+    void WriteParamValue(TParamDesc* desc, TDAParam* param) override;
+    void ReadOutParams() override;
 
 private:
     TUniConnection* UniConnection() const { return dynamic_cast<TUniConnection*>(UsedConnection()); }
     TUniProvider* GetProvider() const;
     void CheckMacrosVersion();
+    // The map's parameter for description i; by name (and noted in the map) when the map is empty.
+    TDAParam* MappedParam(int index, bool mapWasEmpty);
     std::unique_ptr<TSpecificOptionsHolder> specificOptions_;
     int macrosVersionSeen_ = 0;
+    std::vector<TDAParam*> paramMap_;
+    bool rebuildingParams_ = false;
+    bool destroying_ = false;
 };
 
 class TCustomUniDataSet : public TCustomDADataSet {
@@ -50,6 +67,14 @@ public:
     void Prepare() override;
     void Unprepare() override;
     void SetActive(bool value) override;
+
+    // What the record set does: the provider's "FetchAll" option may differ from the dataset's flag.
+    bool GetFetchAll() const override;
+    // Goes through even while fetching all is locked.
+    void SetFetchAll(bool value) override;
+    // While set, the record set ignores every FetchAll value, the provider option's too.
+    bool FetchAllLocked() const { return fetchAllLocked_; }
+    void SetFetchAllLocked(bool value);
 
 protected:
     TCRRecordSet* NewRecordSet() override;
@@ -69,6 +94,7 @@ private:
 
     std::unique_ptr<TSpecificOptionsHolder> specificOptions_;
     int macrosVersionSeen_ = 0;
+    bool fetchAllLocked_ = false;
 };
 
 class TUniQuery : public TCustomUniDataSet {
