@@ -114,4 +114,110 @@ TEST_F(UniAccess, SetFetchAllReachesTheRecordSetThroughTheLock) {
     other.Open();
     EXPECT_EQ(other.RecordCount(), 25);
 }
+// One parameter stands for every marker of its name; the command gets its value at each.
+TEST_F(UniAccess, ANameUsedTwiceIsOneParameterWrittenToBothMarkers) {
+    connection.Connect();
+    TUniSQL sql(nullptr);
+    sql.SetConnection(&connection);
+    SetSQL(sql.SQL(), "UPDATE settings SET value = :v WHERE name = :v");
+    ASSERT_EQ(sql.Params()->Count(), 1);
+    sql.ParamByName("v")->SetAsString("skin");
+    sql.Execute();
+    EXPECT_EQ(sql.RowsAffected(), 1);
+    ASSERT_EQ(sql.ParamMap().size(), 2u);
+    EXPECT_EQ(sql.ParamMap()[0], sql.Params()->Items(0));
+    EXPECT_EQ(sql.ParamMap()[1], sql.Params()->Items(0));
+    EXPECT_EQ(QueryValue(Internal(connection), "SELECT value FROM settings WHERE name = 'skin'"), "skin");
+
+    // A change of the list forgets the map; the next run finds the parameters by name again.
+    sql.Params()->CreateParam(ftString, "extra", ptInput);
+    EXPECT_TRUE(sql.ParamMap().empty());
+    sql.ParamByName("v")->SetAsString("version");
+    sql.Execute();
+    EXPECT_EQ(sql.RowsAffected(), 1);
+    EXPECT_EQ(QueryValue(Internal(connection), "SELECT value FROM settings WHERE name = 'version'"),
+              "version");
+}
+
+TEST(UniParam, ValueObjectsByType) {
+    struct Case {
+        TFieldType type;
+        const char* wrapper; // nullptr: no value object
+    } cases[] = {
+        {ftBlob, "TUniBlob"},     {ftMemo, "TUniBlob"}, {ftOraBlob, "TUniBlob"}, {ftOraClob, "TUniBlob"},
+        {ftCursor, "TUniCursor"}, {ftString, nullptr},  {ftInteger, nullptr},
+    };
+    for (const Case& c : cases) {
+        TUniParams params;
+        TDAParam* p = static_cast<TDAParam*>(params.CreateParam(c.type, "p", ptInput));
+        TSharedObject* object = static_cast<TUniParam*>(p)->TDAParam::GetValueObject();
+        if (!c.wrapper) {
+            EXPECT_EQ(object, nullptr) << c.type;
+            continue;
+        }
+        ASSERT_NE(object, nullptr) << c.type;
+        EXPECT_EQ(object->ClassName(), c.wrapper) << c.type;
+        // A free list has no connection to ask for the native object.
+        EXPECT_EQ(MessageOf([&] { p->GetValueObject(); }), "Connection is not defined") << c.type;
+    }
+    TUniCursor cursor;
+    EXPECT_FALSE(cursor.CanFetch());
+
+    TUniSQL sql(nullptr);
+    TDAParam* result = static_cast<TDAParam*>(sql.Params()->CreateParam(ftUnknown, "r", ptResult));
+    EXPECT_EQ(sql.FindResultParam(), result);
+    EXPECT_EQ(result->DataType(), ftInteger);
+}
+
+// A megabyte of every byte value through a blob parameter and back, on both providers.
+void BlobRoundTrip(TUniConnection& connection, const char* table) {
+    TBytes data(1 << 20);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i * 7 + i / 256);
+    TUniSQL insert(nullptr);
+    insert.SetConnection(&connection);
+    SetSQL(insert.SQL(), (std::string("INSERT INTO ") + table + " (id, data) VALUES (1, :data)").c_str());
+    TDAParam* p = insert.ParamByName("data");
+    p->SetDataType(ftBlob);
+    p->GetAsBlobRef()->SetAsBytes(data);
+    auto* wrapper = dynamic_cast<TUniBlob*>(p->TDAParam::GetValueObject());
+    ASSERT_NE(wrapper, nullptr);
+    insert.Execute();
+    EXPECT_EQ(insert.RowsAffected(), 1);
+    // The provider's blob shares the wrapper's pieces, made once and kept for the next run.
+    TBlob* native = wrapper->NativeBlob();
+    ASSERT_NE(native, nullptr);
+    EXPECT_EQ(native->GetData(), wrapper->GetData());
+    EXPECT_EQ(p->GetValueObject(), native);
+
+    TUniQuery length;
+    length.SetConnection(&connection);
+    SetSQL(length.SQL(),
+           (std::string("SELECT {if ACCESS}length(data){else}octet_length(data){endif} AS n FROM ") + table)
+               .c_str());
+    length.Open();
+    EXPECT_EQ(length.Fields().Fields(0)->AsInteger(), 1 << 20);
+    TUniQuery query;
+    query.SetConnection(&connection);
+    SetSQL(query.SQL(), (std::string("SELECT data FROM ") + table + " WHERE id = 1").c_str());
+    query.Open();
+    const TBytes back = query.FieldByName("data")->AsBytes();
+    EXPECT_EQ(back.size(), data.size());
+    EXPECT_TRUE(back == data);
+}
+
+TEST_F(UniAccess, AMegabyteThroughABlobParameterAndBack) {
+    connection.Connect();
+    Exec(Internal(connection), "CREATE TABLE blobs (id INTEGER PRIMARY KEY, data LONGVARBINARY)");
+    BlobRoundTrip(connection, "blobs");
+}
+
+TEST_F(UniPostgres, AMegabyteThroughABlobParameterAndBack) {
+    const std::string blobs = table + "_blobs";
+    connection.Macros()->Add("blobs", blobs.c_str());
+    UniPostgres::Run(connection, "DROP TABLE IF EXISTS {blobs}");
+    UniPostgres::Run(connection, "CREATE TABLE {blobs} (id INTEGER PRIMARY KEY, data BYTEA)");
+    BlobRoundTrip(connection, blobs.c_str());
+    UniPostgres::Run(connection, "DROP TABLE {blobs}");
+}
 } // namespace
