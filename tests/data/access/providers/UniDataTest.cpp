@@ -1,6 +1,7 @@
 // The unified dataset's options and fetching, its parameters with blob and cursor values, the
 // metadata component and the statement's parameter map, over the Access stand-in and PostgreSQL.
 #include "UniTestSupport.h"
+#include "data/access/UniMetaData.h"
 #include "platform/db/DataSet.h"
 #include "platform/db/Fields.h"
 
@@ -219,5 +220,38 @@ TEST_F(UniPostgres, AMegabyteThroughABlobParameterAndBack) {
     UniPostgres::Run(connection, "CREATE TABLE {blobs} (id INTEGER PRIMARY KEY, data BYTEA)");
     BlobRoundTrip(connection, blobs.c_str());
     UniPostgres::Run(connection, "DROP TABLE {blobs}");
+}
+std::vector<std::string> Column(TDataSet& dataSet, const char* name) {
+    std::vector<std::string> values;
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
+        values.push_back(dataSet.FieldByName(name)->AsString());
+    return values;
+}
+
+TEST_F(UniAccess, MetaDataReadsTheCatalogThroughTheProvider) {
+    TUniMetaData metaData;
+    EXPECT_EQ(MessageOf([&] { metaData.Open(); }), "Connection is not defined");
+    metaData.SetConnection(&connection);
+    EXPECT_EQ(metaData.Connection(), &connection);
+    metaData.SetMetaDataKind("Columns");
+    metaData.Restrictions()->Add("TABLE_NAME=settings");
+    metaData.Open();
+    EXPECT_EQ(Column(metaData, "COLUMN_NAME"), (std::vector<std::string>{"id", "name", "value"}));
+    // The transaction of the use is kept while the answer is open.
+    EXPECT_EQ(metaData.RememberedTransaction(), connection.UsedTransaction());
+    metaData.Close();
+    EXPECT_EQ(metaData.RememberedTransaction(), nullptr);
+
+    metaData.SetMetaDataKind("no such kind");
+    try {
+        metaData.Open();
+        ADD_FAILURE();
+    } catch (const EUniError&) {
+        ADD_FAILURE() << "not a data-access error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Unsupported metadata kind");
+    }
+    EXPECT_FALSE(metaData.Active());
+    EXPECT_EQ(metaData.RememberedTransaction(), nullptr);
 }
 } // namespace
