@@ -84,6 +84,9 @@ public:
 
 protected:
     virtual std::unique_ptr<TDADataSetOptions> CreateOptions();
+    // A descendant's own options and parameter list, set by its constructor.
+    void SetOptionsObject(std::unique_ptr<TDADataSetOptions> value) { options_ = std::move(value); }
+    void SetParamsObject(std::unique_ptr<TDAParams> value) { params_ = std::move(value); }
     virtual TCustomDAConnection* UsedConnection() const { return connection_; }
     virtual void BeginConnection(bool internal);
     virtual void EndConnection();
@@ -159,6 +162,21 @@ private:
     bool fetchUse_ = false;
     // Uses begun by Prepare, held until Unprepare.
     bool prepareUse_ = false;
+};
+
+// The options of the SQL dataset reach its record set and command, now and at every binding.
+class TDASQLDataSetOptions : public TDADataSetOptions {
+public:
+    VZ_CLASS(TDASQLDataSetOptions, TDADataSetOptions)
+    explicit TDASQLDataSetOptions(TCustomDADataSet* owner) : TDADataSetOptions(owner), dataSet_(owner) {}
+
+protected:
+    void PushRecordSetProp(int prop, const Variant& value) override;
+    void PushCommandProp(int prop, const Variant& value) override;
+    void UnprepareOwner() override;
+
+private:
+    TCustomDADataSet* dataSet_;
 };
 
 // A field of cursor values.

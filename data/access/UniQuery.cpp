@@ -260,6 +260,13 @@ private:
 
 TCustomUniDataSet::TCustomUniDataSet(TComponent* owner) : TCustomDADataSet(owner) {
     specificOptions_ = std::make_unique<TUniDataSetSpecificOptions>(this, [this] { return GetProvider(); });
+    // The base made its own before this class existed.
+    SetOptionsObject(CreateOptions());
+    SetParamsObject(std::make_unique<TUniParams>(this, [this] { return GetProvider(); }));
+}
+
+std::unique_ptr<TDADataSetOptions> TCustomUniDataSet::CreateOptions() {
+    return std::make_unique<TUniDataSetOptions>(this);
 }
 
 TCustomUniDataSet::~TCustomUniDataSet() {

@@ -56,6 +56,15 @@ private:
     bool destroying_ = false;
 };
 
+// The unified dataset's options: those of the SQL dataset, fields of other tables read-only.
+class TUniDataSetOptions : public TDASQLDataSetOptions {
+public:
+    VZ_CLASS(TUniDataSetOptions, TDASQLDataSetOptions)
+    explicit TUniDataSetOptions(TCustomDADataSet* owner) : TDASQLDataSetOptions(owner) {
+        SetFieldsReadOnly = true;
+    }
+};
+
 class TCustomUniDataSet : public TCustomDADataSet {
 public:
     VZ_CLASS(TCustomUniDataSet, TCustomDADataSet)
@@ -63,6 +72,10 @@ public:
     ~TCustomUniDataSet() override;
 
     TSpecificOptionsList* SpecificOptions() const { return specificOptions_->Values(); }
+    TUniDataSetOptions* Options() const {
+        return static_cast<TUniDataSetOptions*>(TCustomDADataSet::Options());
+    }
+    TUniParams* Params() const { return static_cast<TUniParams*>(TCustomDADataSet::Params()); }
     AnsiString GetFinalSQL() const override;
     void Prepare() override;
     void Unprepare() override;
@@ -77,6 +90,7 @@ public:
     void SetFetchAllLocked(bool value);
 
 protected:
+    std::unique_ptr<TDADataSetOptions> CreateOptions() override;
     TCRRecordSet* NewRecordSet() override;
     TCustomDADataSet* NewDataSet() override;
     void OpenCursor(bool infoQuery) override;

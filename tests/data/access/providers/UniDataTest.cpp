@@ -198,13 +198,25 @@ void BlobRoundTrip(TUniConnection& connection, const char* table) {
                .c_str());
     length.Open();
     EXPECT_EQ(length.Fields().Fields(0)->AsInteger(), 1 << 20);
+    // The dataset's road: its parameter's blob goes with the statement's other values.
+    TUniQuery second;
+    second.SetConnection(&connection);
+    SetSQL(second.SQL(), (std::string("INSERT INTO ") + table + " (id, data) VALUES (2, :data)").c_str());
+    second.ParamByName("data")->SetDataType(ftBlob);
+    second.ParamByName("data")->GetAsBlobRef()->SetAsBytes(data);
+    second.Execute();
+    EXPECT_EQ(second.RowsAffected(), 1);
+
     TUniQuery query;
     query.SetConnection(&connection);
-    SetSQL(query.SQL(), (std::string("SELECT data FROM ") + table + " WHERE id = 1").c_str());
+    SetSQL(query.SQL(), (std::string("SELECT data FROM ") + table + " ORDER BY id").c_str());
     query.Open();
-    const TBytes back = query.FieldByName("data")->AsBytes();
-    EXPECT_EQ(back.size(), data.size());
-    EXPECT_TRUE(back == data);
+    EXPECT_EQ(query.RecordCount(), 2);
+    for (; !query.Eof(); query.Next()) {
+        const TBytes back = query.FieldByName("data")->AsBytes();
+        EXPECT_EQ(back.size(), data.size());
+        EXPECT_TRUE(back == data);
+    }
 }
 
 TEST_F(UniAccess, AMegabyteThroughABlobParameterAndBack) {
@@ -253,5 +265,25 @@ TEST_F(UniAccess, MetaDataReadsTheCatalogThroughTheProvider) {
     }
     EXPECT_FALSE(metaData.Active());
     EXPECT_EQ(metaData.RememberedTransaction(), nullptr);
+}
+// The unified option and parameter classes keep what the SQL dataset's do.
+TEST_F(UniAccess, TheDataSetHasTheUnifiedOptionsAndParameters) {
+    TUniQuery query;
+    query.SetConnection(&connection);
+    EXPECT_EQ(query.Options()->ClassName(), "TUniDataSetOptions");
+    EXPECT_TRUE(query.Options()->SetFieldsReadOnly);
+    SetSQL(query.SQL(), "SELECT value FROM settings WHERE name = :n");
+    ASSERT_EQ(query.Params()->Count(), 1);
+    EXPECT_EQ(query.Params()->Items(0)->ClassName(), "TUniParam");
+
+    query.Prepare();
+    ASSERT_TRUE(query.IsPrepared());
+    query.Options()->SetAutoPrepare(true); // unprepares its dataset
+    EXPECT_FALSE(query.IsPrepared());
+    query.ParamByName("n")->SetAsString("version");
+    query.Open();
+    EXPECT_EQ(query.FieldByName("value")->AsString(), "1.0.3");
+    EXPECT_EQ(MessageOf([&] { query.Options()->SetLongStrings(false); }),
+              "Cannot perform this operation on an open dataset");
 }
 } // namespace
