@@ -29,6 +29,20 @@ TDAParam* TUniSQL::FindResultParam() const {
     return result;
 }
 
+void TUniSQL::ScanParams() {
+    TUniConnection* connection = UniConnection();
+    if (!connection || connection->HasProvider()) {
+        TCustomDASQL::ScanParams();
+        return;
+    }
+    if (!ParamCheck()) return;
+    TUniParams scanned;
+    ParseSQLParams(GetFinalSQL(), &scanned, AnsiString());
+    scanned.AssignValues(Params());
+    Params()->Clear();
+    Params()->Assign(&scanned);
+}
+
 void TUniSQL::ReadParamDescs() {
     struct Rebuilding {
         bool& flag;

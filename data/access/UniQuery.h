@@ -37,6 +37,8 @@ protected:
     void InternalPrepare() override;
     void InternalExecute(int iterations) override;
     bool UnknownParamsAreInOut() const override;
+    // Without a provider the parameters come from the text itself.
+    void ScanParams() override;
     void ReadParamDescs() override;
     void WriteParams(bool withValues) override;
     // A blob value reaches the command as the provider's own blob, by reference.

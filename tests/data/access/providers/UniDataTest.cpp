@@ -286,4 +286,22 @@ TEST_F(UniAccess, TheDataSetHasTheUnifiedOptionsAndParameters) {
     EXPECT_EQ(MessageOf([&] { query.Options()->SetLongStrings(false); }),
               "Cannot perform this operation on an open dataset");
 }
+// No provider to ask: the statement reads its parameters from the text and keeps their values.
+TEST(UniSQL, WithoutAProviderTheParametersComeFromTheText) {
+    TUniConnection connection;
+    TUniSQL sql(nullptr);
+    sql.SetConnection(&connection);
+    SetSQL(sql.SQL(), "UPDATE t SET a = :a, b = :\"b c\" WHERE a = :a AND s = ':x'");
+    std::vector<std::string> names;
+    for (int i = 0; i < sql.Params()->Count(); ++i)
+        names.push_back(sql.Params()->Items(i)->Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b c"}));
+    EXPECT_EQ(sql.Params()->Items(0)->ClassName(), "TUniParam");
+    sql.ParamByName("a")->SetAsInteger(7);
+    SetSQL(sql.SQL(), "DELETE FROM t WHERE a = :a OR d = :d");
+    ASSERT_EQ(sql.Params()->Count(), 2);
+    EXPECT_EQ(sql.ParamByName("a")->AsInteger(), 7);
+    EXPECT_TRUE(sql.ParamByName("d")->IsNull());
+    EXPECT_EQ(MessageOf([&] { sql.Execute(); }), "Provider is not defined");
+}
 } // namespace
