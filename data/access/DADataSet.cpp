@@ -251,30 +251,32 @@ void TCustomDADataSet::SetUpdateObject(TCustomDAUpdateSQL* value) {
 void TCustomDADataSet::WriteCommand() {
     RecordSet()->SetSQL(GetFinalSQL());
     TCRCommand* command = Command();
-    for (int i = 0; i < params_->Count(); ++i) {
-        TDAParam* p = params_->Items(i);
-        TParamDesc* d = i < command->ParamCount() ? command->GetParam(i) : command->AddParam();
-        d->SetName(p->Name());
-        d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
-        d->SetParamType(static_cast<uint8_t>(p->ParamType()));
-        d->SetIsBound(p->Bound);
-        if (p->HoldsObject() && p->GetValueObject()) {
-            // A blob goes by reference: its pieces are sent as they are.
-            d->SetValuePtr(static_cast<TObject*>(p->GetValueObject()));
-            d->SetNull(p->GetIsNull());
-            continue;
-        }
-        Variant value = p->GetValue();
-        // Text and bytes are bound with their length; without it the driver gets one character.
-        int size = p->GetSize();
-        if (size == 0 && !value.IsEmptyOrNull())
-            size = static_cast<int>(value.IsByteArray() ? value.Bytes().size() : value.AsAnsiString().size());
-        d->SetSize(size);
-        if (p->DataType() == ftDate && !value.IsEmptyOrNull())
-            value = Variant::FromDateTime(std::floor(value.AsDateTime()));
-        d->SetValue(Variant::Null());
-        d->SetValue(value);
+    for (int i = 0; i < params_->Count(); ++i)
+        WriteParamDesc(i < command->ParamCount() ? command->GetParam(i) : command->AddParam(),
+                       params_->Items(i));
+}
+
+void TCustomDADataSet::WriteParamDesc(TParamDesc* d, TDAParam* p) {
+    d->SetName(p->Name());
+    d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
+    d->SetParamType(static_cast<uint8_t>(p->ParamType()));
+    d->SetIsBound(p->Bound);
+    if (p->HoldsObject() && p->GetValueObject()) {
+        // A blob goes by reference: its pieces are sent as they are.
+        d->SetValuePtr(static_cast<TObject*>(p->GetValueObject()));
+        d->SetNull(p->GetIsNull());
+        return;
     }
+    Variant value = p->GetValue();
+    // Text and bytes are bound with their length; without it the driver gets one character.
+    int size = p->GetSize();
+    if (size == 0 && !value.IsEmptyOrNull())
+        size = static_cast<int>(value.IsByteArray() ? value.Bytes().size() : value.AsAnsiString().size());
+    d->SetSize(size);
+    if (p->DataType() == ftDate && !value.IsEmptyOrNull())
+        value = Variant::FromDateTime(std::floor(value.AsDateTime()));
+    d->SetValue(Variant::Null());
+    d->SetValue(value);
 }
 
 // ---- prepare -----------------------------------------------------------------------------------

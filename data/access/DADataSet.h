@@ -87,6 +87,12 @@ protected:
     // A descendant's own options and parameter list, set by its constructor.
     void SetOptionsObject(std::unique_ptr<TDADataSetOptions> value) { options_ = std::move(value); }
     void SetParamsObject(std::unique_ptr<TDAParams> value) { params_ = std::move(value); }
+    // The final text and the parameter values into the record set's command.
+    virtual void WriteCommand();
+    // One parameter's type and value into a description of the command.
+    void WriteParamDesc(TParamDesc* d, TDAParam* p);
+    // The parameters made anew from the command's descriptions.
+    virtual void ReadParamDescs();
     virtual TCustomDAConnection* UsedConnection() const { return connection_; }
     virtual void BeginConnection(bool internal);
     virtual void EndConnection();
@@ -135,9 +141,6 @@ private:
     friend class TDADataSetUpdater;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
-    // The final text and the parameter values into the record set's command.
-    void WriteCommand();
-    void ReadParamDescs();
     // The record being posted no longer matches the master's current record.
     bool PostedRecordLeavesMaster();
     // Ends the use a re-run began, or keeps it for the rows the re-run left on the server.

@@ -276,7 +276,47 @@ TCustomUniDataSet::TCustomUniDataSet(TComponent* owner) : TCustomDADataSet(owner
     specificOptions_ = std::make_unique<TUniDataSetSpecificOptions>(this, [this] { return GetProvider(); });
     // The base made its own before this class existed.
     SetOptionsObject(CreateOptions());
-    SetParamsObject(std::make_unique<TUniParams>(this, [this] { return GetProvider(); }));
+    auto params = std::make_unique<TUniParams>(this, [this] { return GetProvider(); });
+    params->OnListChanged = [this] {
+        if (!rebuildingParams_) paramMap_.clear();
+    };
+    SetParamsObject(std::move(params));
+}
+
+void TCustomUniDataSet::ReadParamDescs() {
+    struct Rebuilding {
+        bool& flag;
+        ~Rebuilding() { flag = false; }
+    } rebuilding{rebuildingParams_ = true};
+    TCustomDADataSet::ReadParamDescs();
+    paramMap_.clear();
+    std::vector<TDAParam*> made;
+    for (int i = 0; i < Params()->Count(); ++i)
+        made.push_back(Params()->Items(i));
+    for (TDAParam* p : made)
+        paramMap_.push_back(p->Name().empty() ? p : Params()->FindParam(p->Name()));
+    // A later marker of a name shares the first one's parameter.
+    for (size_t i = made.size(); i-- > 0;)
+        if (paramMap_[i] != made[i]) delete made[i];
+}
+
+void TCustomUniDataSet::WriteCommand() {
+    RecordSet()->SetSQL(GetFinalSQL());
+    TCRCommand* command = Command();
+    if (command->ParamCount() == 0) {
+        TCustomDADataSet::WriteCommand();
+        return;
+    }
+    // The parameters by the map, or by name once the list has changed.
+    for (int i = 0; i < command->ParamCount(); ++i) {
+        TParamDesc* d = command->GetParam(i);
+        TDAParam* p =
+            static_cast<size_t>(i) < paramMap_.size() ? paramMap_[i] : Params()->FindParam(d->GetName());
+        if (!p) continue;
+        const AnsiString name = d->GetName();
+        WriteParamDesc(d, p);
+        d->SetName(name);
+    }
 }
 
 std::unique_ptr<TDADataSetOptions> TCustomUniDataSet::CreateOptions() {

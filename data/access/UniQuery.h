@@ -99,6 +99,9 @@ protected:
     void CloseCursor() override;
     void InternalExecute() override;
     void SetRecordSet(TData* recordSet) override;
+    // One parameter for each name, however often the text uses it.
+    void ReadParamDescs() override;
+    void WriteCommand() override;
 
 private:
     TUniConnection* UniConnection() const { return dynamic_cast<TUniConnection*>(Connection()); }
@@ -111,6 +114,9 @@ private:
     std::unique_ptr<TSpecificOptionsHolder> specificOptions_;
     int macrosVersionSeen_ = 0;
     bool fetchAllLocked_ = false;
+    // Entry i is the parameter of the command's i-th description.
+    std::vector<TDAParam*> paramMap_;
+    bool rebuildingParams_ = false;
 };
 
 class TUniQuery : public TCustomUniDataSet {

@@ -138,6 +138,19 @@ TEST_F(UniAccess, ANameUsedTwiceIsOneParameterWrittenToBothMarkers) {
     EXPECT_EQ(sql.RowsAffected(), 1);
     EXPECT_EQ(QueryValue(Internal(connection), "SELECT value FROM settings WHERE name = 'version'"),
               "version");
+
+    // The dataset's statement the same way: the second marker is not left empty.
+    TUniQuery query;
+    query.SetConnection(&connection);
+    SetSQL(query.SQL(), "SELECT count(*) AS c FROM settings WHERE name = :n OR value = :n");
+    ASSERT_EQ(query.Params()->Count(), 1);
+    for (auto [n, count] :
+         {std::pair{"server", 1}, std::pair{"http://127.0.0.1/tax", 1}, std::pair{"none", 0}}) {
+        query.ParamByName("n")->SetAsString(n);
+        query.Open();
+        EXPECT_EQ(query.FieldByName("c")->AsInteger(), count) << n;
+        query.Close();
+    }
 }
 
 TEST(UniParam, ValueObjectsByType) {
