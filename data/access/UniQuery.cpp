@@ -370,6 +370,30 @@ void TCustomUniDataSet::SetFetchAllLocked(bool value) {
     if (RecordSet()) RecordSet()->SetProp(prLockFetchAll, value);
 }
 
+TClass TCustomUniDataSet::GetFieldClass(TFieldType fieldType) {
+    return fieldType == ftCursor ? TDACursorField::StaticClass() : TCustomDADataSet::GetFieldClass(fieldType);
+}
+
+TDATransaction* TCustomUniDataSet::PSTransaction() {
+    TUniConnection* connection = UniConnection();
+    if (!connection) DatabaseError("Connection is not defined");
+    TDATransaction* transaction = connection->UsedTransaction();
+    return transaction == connection->StatementTransaction() ? connection->DefaultTransaction() : transaction;
+}
+
+bool TCustomUniDataSet::PSInTransaction() {
+    TDATransaction* transaction = PSTransaction();
+    return transaction && transaction->Active();
+}
+
+void TCustomUniDataSet::PSStartTransaction() {
+    try {
+        if (TDATransaction* transaction = PSTransaction()) transaction->StartTransaction();
+    } catch (...) {
+        ReraiseAsUniError();
+    }
+}
+
 bool TCustomUniDataSet::GetFetchAll() const {
     Variant value;
     return RecordSet() && RecordSet()->GetProp(prFetchAll, value) && value.AsBoolean();

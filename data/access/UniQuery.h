@@ -91,6 +91,12 @@ public:
     bool FetchAllLocked() const { return fetchAllLocked_; }
     void SetFetchAllLocked(bool value);
 
+    // Cursor values get the cursor field.
+    TClass GetFieldClass(TFieldType fieldType) override;
+    // The transaction edits are written in: the statement transaction stands for the default one.
+    bool PSInTransaction() override;
+    void PSStartTransaction() override;
+
 protected:
     std::unique_ptr<TDADataSetOptions> CreateOptions() override;
     TCRRecordSet* NewRecordSet() override;
@@ -110,6 +116,7 @@ private:
     // A connection macro changed since the statement was prepared: it is prepared again with the
     // new text.
     void CheckMacrosVersion();
+    TDATransaction* PSTransaction();
 
     std::unique_ptr<TSpecificOptionsHolder> specificOptions_;
     int macrosVersionSeen_ = 0;

@@ -317,4 +317,17 @@ TEST(UniSQL, WithoutAProviderTheParametersComeFromTheText) {
     EXPECT_TRUE(sql.ParamByName("d")->IsNull());
     EXPECT_EQ(MessageOf([&] { sql.Execute(); }), "Provider is not defined");
 }
+// The provider-support questions see the connection's default transaction.
+TEST_F(UniAccess, ProviderSupportAsksTheConnectionsTransaction) {
+    TUniQuery query;
+    query.SetConnection(&connection);
+    EXPECT_EQ(query.GetFieldClass(ftCursor), TDACursorField::StaticClass());
+    connection.Connect();
+    EXPECT_FALSE(query.PSInTransaction());
+    query.PSStartTransaction();
+    EXPECT_TRUE(connection.GetInTransaction());
+    EXPECT_TRUE(query.PSInTransaction());
+    connection.Rollback();
+    EXPECT_FALSE(query.PSInTransaction());
+}
 } // namespace
