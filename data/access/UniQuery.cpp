@@ -73,7 +73,7 @@ TDAParam* TUniSQL::MappedParam(int index, bool mapWasEmpty) {
 
 void TUniSQL::WriteParams(bool withValues) {
     const bool changed = Params()->ChangeTracker == 1;
-    if (!ParamCheck() && !changed) {
+    if ((!ParamCheck() || skipParamScan_) && !changed) {
         TCustomDASQL::WriteParams(withValues);
         return;
     }
@@ -114,7 +114,7 @@ void TUniSQL::WriteParamValue(TParamDesc* desc, TDAParam* param) {
 }
 
 void TUniSQL::ReadOutParams() {
-    if (!ParamCheck() || !ICommand()) {
+    if (!ParamCheck() || skipParamScan_ || !ICommand()) {
         TCustomDASQL::ReadOutParams();
         return;
     }
@@ -182,6 +182,24 @@ void TUniSQL::ExecuteIters(int iterations) {
     } catch (...) {
         ReraiseAsUniError();
     }
+}
+
+void TUniSQL::CreateProcCall(const AnsiString& name, bool needDescribe, bool isQuery) {
+    // The call is built from the parameters as they stand, not from a text.
+    struct Skip {
+        bool& flag;
+        const bool saved;
+        ~Skip() { flag = saved; }
+    } skip{skipParamScan_, skipParamScan_};
+    skipParamScan_ = !needDescribe;
+    try {
+        TCustomDASQL::CreateProcCall(name, needDescribe, isQuery);
+    } catch (...) {
+        ReraiseAsUniError();
+    }
+    ProcessMacros = false;
+    // The command took the text while it was still expanded.
+    if (ICommand()) SetCommandSQL();
 }
 
 void TUniSQL::InternalPrepare() {

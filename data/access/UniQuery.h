@@ -25,6 +25,8 @@ public:
     void Prepare() override;
     void Unprepare() override;
     void ExecuteIters(int iterations) override;
+    // The call text is the driver's own escape: it is no longer expanded.
+    void CreateProcCall(const AnsiString& name, bool needDescribe, bool isQuery = false) override;
     bool ProcessMacros = true;
 
     // The text with each ":name" (also ":@name" and ':"quoted name"') replaced: by "?" with a
@@ -56,6 +58,8 @@ private:
     std::vector<TDAParam*> paramMap_;
     bool rebuildingParams_ = false;
     bool destroying_ = false;
+    // While set, the parameters are written and read by position, not through the map.
+    bool skipParamScan_ = false;
 };
 
 // The unified dataset's options: those of the SQL dataset, fields of other tables read-only.

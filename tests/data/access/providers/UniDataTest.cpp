@@ -330,4 +330,32 @@ TEST_F(UniAccess, ProviderSupportAsksTheConnectionsTransaction) {
     connection.Rollback();
     EXPECT_FALSE(query.PSInTransaction());
 }
+// A procedure call: the driver's call escape is left as it is, output values come back through
+// the parameter map.
+TEST_F(UniPostgres, AProcedureCallReturnsItsOutputParameters) {
+    UniPostgres::Run(
+        connection,
+        "CREATE OR REPLACE FUNCTION vz_unicalc(a integer, INOUT b varchar, OUT c double precision) "
+        "AS $$ BEGIN b := b || '-' || a::text; c := a * 1.5; END $$ LANGUAGE plpgsql");
+    TUniSQL sql(nullptr);
+    sql.SetConnection(&connection);
+    for (auto [name, type, dataType] :
+         {std::tuple{"a", ptInput, ftInteger}, std::tuple{"b", ptInputOutput, ftString},
+          std::tuple{"c", ptOutput, ftFloat}}) {
+        TDAParam* p = static_cast<TDAParam*>(sql.Params()->Add());
+        p->SetName(name);
+        p->SetParamType(type);
+        p->SetDataType(dataType);
+    }
+    sql.ParamByName("b")->SetSize(50);
+    sql.CreateProcCall("vz_unicalc", false);
+    EXPECT_FALSE(sql.ProcessMacros);
+    EXPECT_EQ(sql.GetFinalSQL(), "{call vz_unicalc(:a, :b, :c)}");
+    sql.ParamByName("a")->SetValue(Variant(4));
+    sql.ParamByName("b")->SetAsString("y");
+    sql.Execute();
+    EXPECT_EQ(sql.ParamByName("b")->GetAsString(), "y-4");
+    EXPECT_DOUBLE_EQ(sql.ParamByName("c")->GetValue().AsDouble(), 6.0);
+    UniPostgres::Run(connection, "DROP FUNCTION vz_unicalc(integer, varchar)");
+}
 } // namespace
