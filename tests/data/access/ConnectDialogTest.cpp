@@ -152,7 +152,8 @@ HWND WaitForWindow(const wchar_t* title) {
              window = FindWindowExW(nullptr, window, ConnectDialogWindowClass, title)) {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId()) return window;
+            // Shown only once every control exists: before that the edits are not there to fill.
+            if (process == GetCurrentProcessId() && IsWindowVisible(window)) return window;
         }
         Sleep(10);
     }
