@@ -68,6 +68,18 @@ bool IsBinary(TFieldType type) {
 }
 } // namespace
 
+std::unique_ptr<TDataSet> TDADumpOwner::OpenQuery(const AnsiString&) {
+    DatabaseError("Connection is not defined");
+}
+
+void TDADumpOwner::GetTableNames(TStrings*) {
+    DatabaseError("Connection is not defined");
+}
+
+void TDADumpOwner::QueryTables(const AnsiString&, TStrings*) {
+    DatabaseError("Connection is not defined");
+}
+
 TDADumpProcessor::TDADumpProcessor(TDADumpOwner* owner) : owner_(owner) {}
 
 TDADumpProcessor::~TDADumpProcessor() = default;

@@ -33,16 +33,17 @@ public:
 
     virtual TCustomDAConnection* Connection() { return nullptr; }
 
-    // A query over sql, open.
-    virtual std::unique_ptr<TDataSet> OpenQuery(const AnsiString& sql) = 0;
-    virtual void GetTableNames(TStrings* names) = 0;
+    // Without a connection: a query over sql, open, and the tables to dump; the base has none
+    // ("Connection is not defined").
+    virtual std::unique_ptr<TDataSet> OpenQuery(const AnsiString& sql);
+    virtual void GetTableNames(TStrings* names);
     // The dialect: quoting, whether a name needs it, normalising, and the tables a query names.
     virtual AnsiString Quote(const AnsiString& name) { return "\"" + name + "\""; }
     virtual bool NeedsQuoting(const AnsiString&) { return false; }
     virtual AnsiString NormalizeName(const AnsiString& name, bool quote) {
         return quote ? Quote(name) : name;
     }
-    virtual void QueryTables(const AnsiString& sql, TStrings* tables) = 0;
+    virtual void QueryTables(const AnsiString& sql, TStrings* tables);
 };
 
 class TDADumpProcessor : public TObject {

@@ -6,6 +6,5 @@ std::unique_ptr<TCustomDADataSet> TCustomODBCDumpProcessor::NewQuery() {
     std::unique_ptr<TCustomDADataSet> query = TDADumpProcessor::NewQuery();
     query->SetReadOnly(true);
     query->SetUniDirectional(true);
-    query->Options()->SetExtendedFieldsInfo(false);
     return query;
 }

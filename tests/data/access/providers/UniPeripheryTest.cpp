@@ -440,9 +440,6 @@ class TConnectionDump : public TDADumpOwner {
 public:
     explicit TConnectionDump(TCustomDAConnection* connection) : connection_(connection) {}
     TCustomDAConnection* Connection() override { return connection_; }
-    std::unique_ptr<TDataSet> OpenQuery(const AnsiString&) override { return nullptr; }
-    void GetTableNames(TStrings*) override { ADD_FAILURE() << "the connection lists the tables"; }
-    void QueryTables(const AnsiString&, TStrings*) override { ADD_FAILURE() << "the dialect parses"; }
 
 private:
     TCustomDAConnection* connection_;
@@ -552,6 +549,11 @@ TEST_F(UniSQLite, QueryDumpNamesItsFieldsAndChecksItsTables) {
     EXPECT_EQ("To execute BackupQuery TableNames must have not more than one table",
               MessageOf([&] { processor->Backup("SELECT * FROM vz_dump"); }));
     EXPECT_EQ(1, dump.Lines.Count()) << "nothing was written";
+
+    // A dump without a connection has nothing to read.
+    TDADumpOwner unbound;
+    auto none = ProviderDump(connection, &unbound);
+    EXPECT_EQ("Connection is not defined", MessageOf([&] { none->Backup(""); }));
 
     // The provider's queries only read, forward.
     auto query = processor->NewQuery();
