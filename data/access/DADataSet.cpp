@@ -71,9 +71,15 @@ TCustomDADataSet::~TCustomDADataSet() {
     }
     if (connection_) {
         connection_->UnRegisterClient(this);
-        TCustomDASQLMonitor::ObjectDestroyedNotify(connection_->GetSQLMonitorClass(), this);
+        NotifyDestroyed();
     }
     SetRecordSet(nullptr);
+}
+
+void TCustomDADataSet::NotifyDestroyed() {
+    if (destroyedNotified_ || !connection_) return;
+    destroyedNotified_ = true;
+    TCustomDASQLMonitor::ObjectDestroyedNotify(connection_->GetSQLMonitorClass(), this);
 }
 
 TClass TCustomDADataSet::TracedBy() const {

@@ -147,6 +147,14 @@ private:
     void ResetAfterSQLChange(bool noMacroScan);
     // The monitor class to trace with: when a monitor is active or Debug is on, unless suppressed.
     TClass TracedBy() const;
+
+protected:
+    // Tells the monitor once that this dataset goes; a descendant's destructor calls it first,
+    // while the dataset still answers its own class name.
+    void NotifyDestroyed();
+
+private:
+    bool destroyedNotified_ = false;
     // The record being posted no longer matches the master's current record.
     bool PostedRecordLeavesMaster();
     // Ends the use a re-run began, or keeps it for the rows the re-run left on the server.

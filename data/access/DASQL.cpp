@@ -25,7 +25,7 @@ TCustomDASQL::~TCustomDASQL() {
     if (connection_) {
         connection_->UnRegisterClient(this);
         connection_->RemoveFreeNotification(this);
-        TCustomDASQLMonitor::ObjectDestroyedNotify(connection_->GetSQLMonitorClass(), this);
+        NotifyDestroyed();
     }
     if (transaction_) transaction_->RemoveFreeNotification(this);
     sql_->OnChange = nullptr;
@@ -180,6 +180,12 @@ void TCustomDASQL::SetCommandSQL() {
 }
 
 // ---- prepare and execute -------------------------------------------------------------------------
+
+void TCustomDASQL::NotifyDestroyed() {
+    if (destroyedNotified_ || !connection_) return;
+    destroyedNotified_ = true;
+    TCustomDASQLMonitor::ObjectDestroyedNotify(connection_->GetSQLMonitorClass(), this);
+}
 
 TClass TCustomDASQL::TracedBy() const {
     TCustomDAConnection* c = UsedConnection();

@@ -14,13 +14,17 @@ TDATransaction::~TDATransaction() {
         CloseTransaction(true);
     } catch (const std::exception&) {
     }
-    // Asked while the connections are still bound.
-    TClass monitorClass = GetSQLMonitorClass();
-    const bool shared = SharesConnectionTransaction;
+    // Told while the connections are still bound.
+    NotifyDestroyed();
     for (size_t i = connections_.size(); i-- > 0;)
         RemoveConnection(connections_[i]);
     FreeInternalTransaction();
-    if (!shared) TCustomDASQLMonitor::ObjectDestroyedNotify(monitorClass, this);
+}
+
+void TDATransaction::NotifyDestroyed() {
+    if (destroyedNotified_ || SharesConnectionTransaction) return;
+    destroyedNotified_ = true;
+    TCustomDASQLMonitor::ObjectDestroyedNotify(GetSQLMonitorClass(), this);
 }
 
 TClass TDATransaction::GetSQLMonitorClass() {

@@ -80,12 +80,16 @@ public:
 
 protected:
     virtual TClass GetInternalTransactionClass();
+    // Tells the monitor once that this transaction goes (not the connection's shared one); a
+    // descendant's destructor calls it first, while it still answers its own class.
+    void NotifyDestroyed();
     virtual void SetInternalTransaction(TCRTransaction* value);
     void GainConnections(bool checkOnly);
     void ReleaseConnections();
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    bool destroyedNotified_ = false;
     void FreeInternalTransaction();
     void EndTransaction(TCRTransactionAction action);
     void DoAddConnection(TCustomDAConnection* connection);

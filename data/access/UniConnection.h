@@ -108,6 +108,7 @@ class TUniTransaction : public TDATransaction {
 public:
     VZ_CLASS(TUniTransaction, TDATransaction)
     explicit TUniTransaction(TComponent* owner) : TDATransaction(owner) {}
+    ~TUniTransaction() override { NotifyDestroyed(); }
     bool AutoCommitsExplicit() override { return false; }
     TClass GetSQLMonitorClass() override;
     // Refused on an inactive transaction.

@@ -161,6 +161,38 @@ TEST_F(UniSQLite, ComponentsNotifyTheMonitorOfTheirWork) {
     EXPECT_EQ(want, traces);
 }
 
+TEST(UniMonitorObjects, EachComponentTellsTheMonitorItIsGone) {
+    TUniSQLMonitor monitor(nullptr);
+    monitor.SetOptions(MonitorOption(moCustom));
+    monitor.TraceFlags = TraceFlag(tfObjDestroy);
+    std::vector<AnsiString> traces;
+    monitor.OnSQL = [&](TObject*, const AnsiString& text, TDATraceFlag) { traces.push_back(text); };
+    {
+        TUniConnection connection;
+        connection.SetName("Conn");
+        auto transaction = std::make_unique<TUniTransaction>(nullptr);
+        transaction->SetName("Tran");
+        transaction->SetDefaultConnection(&connection);
+        auto query = std::make_unique<TUniQuery>(nullptr);
+        query->SetName("Query");
+        query->SetConnection(&connection);
+        auto sql = std::make_unique<TUniSQL>(nullptr);
+        sql->SetConnection(&connection);
+        query.reset();
+        sql.reset();
+        transaction.reset();
+    }
+    // Objects without a name are named by their class and address: the statement, and the
+    // transaction the connection keeps for statements.
+    ASSERT_EQ(5u, traces.size());
+    EXPECT_EQ("Object destroyed: Query", traces[0]);
+    EXPECT_EQ(0u, traces[1].find("Object destroyed: TUniSQL ($")) << traces[1];
+    EXPECT_EQ("Object destroyed: Tran", traces[2]);
+    EXPECT_EQ(0u, traces[3].find("Object destroyed: TUniTransaction ($")) << traces[3];
+    EXPECT_EQ("Object destroyed: Conn", traces[4]);
+    DBMonitorClientFinalize();
+}
+
 TEST_F(UniSQLite, DebugDialogHearsStatementsByTheMonitorsRule) {
     struct Case {
         const char* name;
@@ -392,7 +424,8 @@ HWND WaitForWindow(const wchar_t* title) {
              window = FindWindowExW(nullptr, window, ConnectDialogWindowClass, title)) {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId()) return window;
+            // Shown only once every control exists: before that the edits are not there to fill.
+            if (process == GetCurrentProcessId() && IsWindowVisible(window)) return window;
         }
         Sleep(10);
     }
@@ -419,7 +452,10 @@ TEST_F(UniLoginPrompt, LoginTypedIntoTheWindowOpensTheConnection) {
         SendMessageW(GetDlgItem(window, idConnectUsername), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"bob"));
         SendMessageW(GetDlgItem(window, idConnectServer), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(server.c_str()));
-        PostMessageW(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+        // The button's notification itself: a BM_CLICK goes through focus and capture, which another
+        // program's window on the shared desktop can take away mid-click.
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
         // A lost click fails the test instead of hanging it.
         for (int i = 0; i < 1000 && IsWindow(window); ++i)
             Sleep(10);
