@@ -1,5 +1,6 @@
 #include "data/access/DASQLMonitor.h"
 
+#include "data/access/CRConnectionPool.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
@@ -157,11 +158,11 @@ void TCustomDASQLMonitor::StopDBMonitor() {
 }
 
 int TCustomDASQLMonitor::GetObjectType(TObject* object) {
-    // Pools (5) answer here once they trace.
     if (dynamic_cast<TCustomDAConnection*>(object)) return 1;
     if (dynamic_cast<TDATransaction*>(object)) return 2;
     if (dynamic_cast<TCustomDASQL*>(object)) return 3;
     if (dynamic_cast<TCustomDADataSet*>(object)) return 4;
+    if (dynamic_cast<TCRConnectionPool*>(object) || dynamic_cast<TCRConnectionPoolManager*>(object)) return 5;
     return 0;
 }
 
@@ -169,6 +170,7 @@ TObject* TCustomDASQLMonitor::GetParent(TObject* object) {
     if (auto* transaction = dynamic_cast<TDATransaction*>(object)) return transaction->DefaultConnection();
     if (auto* sql = dynamic_cast<TCustomDASQL*>(object)) return sql->Connection();
     if (auto* data = dynamic_cast<TCustomDADataSet*>(object)) return data->Connection();
+    if (auto* pool = dynamic_cast<TCRConnectionPool*>(object)) return pool->Manager();
     return nullptr;
 }
 

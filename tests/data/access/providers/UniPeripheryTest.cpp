@@ -15,6 +15,7 @@
 #include "data/access/DASQLMonitor.h"
 #include "data/access/MonitorDecoder.h"
 #include "data/access/UniQuery.h"
+#include "data/access/providers/ODBCConnectionPool.h"
 #include "data/access/providers/ODBCDumpProcessor.h"
 #include "data/access/providers/ODBCScriptProcessor.h"
 #include "data/access/providers/ODBCUniProvider.h"
@@ -190,6 +191,27 @@ TEST(UniMonitorObjects, EachComponentTellsTheMonitorItIsGone) {
     EXPECT_EQ("Object destroyed: Tran", traces[2]);
     EXPECT_EQ(0u, traces[3].find("Object destroyed: TUniTransaction ($")) << traces[3];
     EXPECT_EQ("Object destroyed: Conn", traces[4]);
+    DBMonitorClientFinalize();
+}
+
+TEST(UniMonitorObjects, PoolsAreTracedAsPoolsOfTheirManager) {
+    TUniSQLMonitor monitor(nullptr);
+    monitor.SetOptions(MonitorOption(moCustom) | MonitorOption(moHandled));
+    monitor.TraceFlags = TraceFlag(tfPool);
+    std::vector<AnsiString> traces;
+    monitor.OnSQL = [&](TObject*, const AnsiString& text, TDATraceFlag) { traces.push_back(text); };
+    TODBCConnectionPoolManager manager;
+    TODBCConnectionParameters parameters;
+    auto pool = manager.CreatePool(parameters);
+    EXPECT_EQ(5, monitor.GetObjectType(pool.get()));
+    EXPECT_EQ(5, monitor.GetObjectType(&manager));
+    EXPECT_EQ(&manager, monitor.GetParent(pool.get()));
+    TCustomDASQLMonitor::PoolNotify(TUniSQLMonitor::StaticClass(), pool.get(), "Connection taken from pool",
+                                    true, 2, "");
+    ASSERT_EQ(1u, traces.size());
+    EXPECT_EQ("Connection taken from pool. Pool has 2 connection(s) [$" +
+                  Format("%.8X", {static_cast<int64_t>(reinterpret_cast<uintptr_t>(pool.get()))}) + "] ",
+              traces[0]);
     DBMonitorClientFinalize();
 }
 
