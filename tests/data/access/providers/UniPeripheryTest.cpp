@@ -7,9 +7,11 @@
 #include <thread>
 
 #include "OdbcTestSupport.h"
+#include "UniTestSupport.h"
 #include "data/access/CRVioTcp.h"
 #include "data/access/ConnectDialog.h"
 #include "data/access/ConnectDialogWindow.h"
+#include "data/access/ConnectWindowDriver.h"
 #include "data/access/DADump.h"
 #include "data/access/DAScript.h"
 #include "data/access/DASQLMonitor.h"
@@ -438,23 +440,6 @@ TEST_F(UniLoginPrompt, AssignedDialogIsUsedAndWithoutADialogClassNoneIsShown) {
     EXPECT_EQ(1u, shown.size());
 }
 
-namespace {
-// The dialog's window of this process once it shows; other test programs share the Wine desktop.
-HWND WaitForWindow(const wchar_t* title) {
-    for (int i = 0; i < 500; ++i) {
-        for (HWND window = FindWindowExW(nullptr, nullptr, ConnectDialogWindowClass, title); window;
-             window = FindWindowExW(nullptr, window, ConnectDialogWindowClass, title)) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            // Shown only once every control exists: before that the edits are not there to fill.
-            if (process == GetCurrentProcessId() && IsWindowVisible(window)) return window;
-        }
-        Sleep(10);
-    }
-    return nullptr;
-}
-} // namespace
-
 TEST_F(UniLoginPrompt, LoginTypedIntoTheWindowOpensTheConnection) {
     TPromptDialog history(nullptr);
     history.SetConnection(&connection);
@@ -468,20 +453,14 @@ TEST_F(UniLoginPrompt, LoginTypedIntoTheWindowOpensTheConnection) {
     const DWORD mainThread = GetCurrentThreadId();
     const WideString server = AnsiToWide(Server());
     std::thread user([&] {
-        HWND window = WaitForWindow(L"Connect");
+        HWND window = WaitForConnectWindow(L"Connect");
         if (!window) PostThreadMessageW(mainThread, WM_QUIT, 0, 0); // ends the window's loop
         ASSERT_NE(nullptr, window);
         SendMessageW(GetDlgItem(window, idConnectUsername), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"bob"));
         SendMessageW(GetDlgItem(window, idConnectServer), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(server.c_str()));
-        // The button's notification itself: a BM_CLICK goes through focus and capture, which another
-        // program's window on the shared desktop can take away mid-click.
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
-        // A lost click fails the test instead of hanging it.
-        for (int i = 0; i < 1000 && IsWindow(window); ++i)
-            Sleep(10);
-        if (IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+        ClickConnectWindowButton(window, IDOK);
+        CloseIfStillOpen(window);
     });
     EXPECT_NO_THROW(connection.Connect());
     user.join();
@@ -543,7 +522,7 @@ DumpAndRestore(TUniConnection& connection, TConnectionDump& dump, const std::str
 // Rows whose values a dump must give back exactly; sum and third are the dialect's double
 // arithmetic, bytes the binary column's value (none without one).
 void InsertRows(TUniConnection& connection, const std::string& sum, const std::string& third,
-                const std::string& bytes) {
+                const std::string& bytes, const std::string& table = "vz_dump") {
     const std::string b = bytes.empty() ? "" : ", " + bytes;
     const std::string rows[] = {
         "(1, 'it''s 中文', " + sum + ", '2024-01-02 03:04:05.678'" + b + ")",
@@ -552,7 +531,7 @@ void InsertRows(TUniConnection& connection, const std::string& sum, const std::s
         "(NULL, NULL, NULL, NULL" + std::string(bytes.empty() ? "" : ", NULL") + ")",
     };
     for (const std::string& row : rows)
-        RunSQL(connection, ("INSERT INTO vz_dump VALUES " + row).c_str());
+        RunSQL(connection, ("INSERT INTO " + table + " VALUES " + row).c_str());
 }
 } // namespace
 
@@ -620,29 +599,33 @@ TEST_F(UniSQLite, QueryDumpNamesItsFieldsAndChecksItsTables) {
     EXPECT_FALSE(query->Options()->ExtendedFieldsInfo());
 }
 
-TEST(UniPostgresDump, NumbersTextsAndTimestampsRunBack) {
-    TUniConnection connection;
-    const PostgresServer& server = PostgresServer::Get();
-    connection.SetProviderName("ODBC");
-    connection.LoginPrompt = false;
-    connection.SetServer(server.ServerText().c_str());
-    connection.SetUsername(server.User.c_str());
-    connection.SetPassword(server.Password.c_str());
-    connection.Connect();
-    RunSQL(connection, "DROP TABLE IF EXISTS vz_dump");
+namespace {
+// The private server's connection, with a dump table of this process's own.
+class UniPostgresDump : public UniPostgres {
+protected:
+    std::string dumpTable = "vz_dump_" + std::to_string(GetCurrentProcessId());
+    void TearDown() override {
+        if (connection.Connected()) RunSQL(connection, ("DROP TABLE IF EXISTS " + dumpTable).c_str());
+        UniPostgres::TearDown();
+    }
+};
+} // namespace
+
+TEST_F(UniPostgresDump, NumbersTextsAndTimestampsRunBack) {
+    RunSQL(connection, ("DROP TABLE IF EXISTS " + dumpTable).c_str());
     // Bytes stay out: the server reads X'..' as a bit string and refuses the line.
-    RunSQL(connection, "CREATE TABLE vz_dump (i INTEGER, s VARCHAR(20), f FLOAT8, d TIMESTAMP(3))");
-    InsertRows(connection, "0.1::float8 + 0.2::float8", "1::float8 / 3", "");
+    RunSQL(connection,
+           ("CREATE TABLE " + dumpTable + " (i INTEGER, s VARCHAR(20), f FLOAT8, d TIMESTAMP(3))").c_str());
+    InsertRows(connection, "0.1::float8 + 0.2::float8", "1::float8 / 3", "", dumpTable);
     TConnectionDump dump(&connection);
-    dump.TableNames.Add("vz_dump");
+    dump.TableNames.Add(dumpTable.c_str());
     dump.AddDelete = true;
     auto [before, after] = DumpAndRestore(connection, dump,
                                           "SELECT i, s, f = 0.1::float8 + 0.2::float8, f = 1::float8 / 3, "
-                                          "f = 1e300, to_char(d, 'YYYY-MM-DD HH24:MI:SS.MS') "
-                                          "FROM vz_dump ORDER BY i NULLS FIRST");
+                                          "f = 1e300, to_char(d, 'YYYY-MM-DD HH24:MI:SS.MS') FROM " +
+                                              dumpTable + " ORDER BY i NULLS FIRST");
     EXPECT_EQ(before, after);
     ASSERT_EQ(4u, after.size());
     EXPECT_EQ((std::vector<std::string>{"1", "it's 中文", "1", "0", "0", "2024-01-02 03:04:05.678"}),
               after[1]);
-    RunSQL(connection, "DROP TABLE vz_dump");
 }
