@@ -15,6 +15,7 @@
 #include "platform/db/Connection.h"
 
 class TCustomDAConnection;
+class TCRConnectionParameters;
 class TDATransaction;
 class TCustomDASQL;
 class TCustomDADataSet;
@@ -191,6 +192,12 @@ protected:
     void AssignTo(TPersistent* dest) override;
 
     virtual void CreateInternalConnection();
+    // A connection from the pool that managerClass keeps, for a key of parametersClass made of the
+    // pooling options, the login and this component's error handler; complete adds what a
+    // descendant knows besides (database, port, provider options).
+    std::unique_ptr<TCRConnection>
+    PooledInternalConnection(TClass parametersClass, TClass managerClass,
+                             const std::function<void(TCRConnectionParameters&)>& complete = nullptr);
     virtual void SetInternalConnection(std::unique_ptr<TCRConnection> value);
     void ClearInternalConnection();
     virtual bool ShouldPrompt();
