@@ -8,8 +8,22 @@
 #include "TestProvider.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DASQL.h"
+#include "data/access/DATransaction.h"
 
 namespace {
+
+// A provider whose transactions can be started again on a new session after a lost one.
+class TRestorableTransaction : public TTestTransaction {
+public:
+    VZ_CLASS(TRestorableTransaction, TTestTransaction)
+    bool CanRestoreAfterFailover() override { return true; }
+};
+
+class TRestorableConnection : public TTestConnection {
+public:
+    VZ_CLASS(TRestorableConnection, TTestConnection)
+    TClass GetTransactionClass() override { return TRestorableTransaction::StaticClass(); }
+};
 
 // The unified connection is not there yet: its class factories name the in-test provider.
 class TTestDAConnection : public TCustomDAConnection {
@@ -18,6 +32,7 @@ public:
     TTestDAConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
     TTestConnection* Internal() const { return static_cast<TTestConnection*>(InternalConnection()); }
     std::deque<bool> connectScript; // handed to each new internal connection
+    bool restorable = false;        // transactions that survive a reconnect
     // A login prompt when set: its answer, and whether it connects.
     int dialogRuns = 0;
     bool dialogAvailable = false, dialogConnects = false;
@@ -27,7 +42,11 @@ protected:
     TClass GetInternalCommandClass() override { return TTestCommand::StaticClass(); }
     void CreateInternalConnection() override {
         if (InternalConnection()) return;
-        auto connection = std::make_unique<TTestConnection>();
+        std::unique_ptr<TTestConnection> connection;
+        if (restorable)
+            connection = std::make_unique<TRestorableConnection>();
+        else
+            connection = std::make_unique<TTestConnection>();
         connection->connectScript = connectScript;
         SetInternalConnection(std::move(connection));
     }
@@ -378,4 +397,49 @@ TEST(DAConnection, PreparedStatementRulesOutTheReconnect) {
     EXPECT_FALSE(connection.Connected());
     EXPECT_FALSE(statement.Prepared()) << "the disconnect unprepares it";
     EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
+// A session lost inside a transaction: a transaction the provider can start again is running
+// again, with its users, when the operation is re-run on the new session; one it cannot is closed
+// and the operation fails.
+TEST(DAConnection, TransactionAfterAReconnect) {
+    for (bool restorable : {true, false}) {
+        SCOPED_TRACE(restorable ? "restorable" : "not restorable");
+        TTestDAConnection connection;
+        connection.restorable = restorable;
+        connection.Options()->LocalFailover = true;
+        int lost = 0;
+        connection.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause, TRetryMode&) { ++lost; };
+        connection.Connect();
+        connection.StartTransaction();
+        TDATransaction* transaction = connection.DefaultTransaction();
+        TCRConnection* session = connection.InternalConnection();
+        ASSERT_EQ(transaction->UseCount(), 1);
+
+        // An open on the server, as a dataset runs it: pushed, failed, run again when asked.
+        connection.PushOperation(clOpen, true);
+        bool rerun = false;
+        try {
+            EFatalTest error(true);
+            bool fail = true;
+            connection.Internal()->ProcessError(error, fail);
+        } catch (const EFailOver&) {
+            connection.RestoreTransactions();
+            rerun = true;
+        }
+        connection.PopOperation();
+
+        EXPECT_EQ(rerun, restorable);
+        EXPECT_EQ(lost, restorable ? 1 : 0);
+        EXPECT_EQ(connection.Connected(), restorable);
+        EXPECT_EQ(transaction->Active(), restorable);
+        EXPECT_EQ(transaction->UseCount(), restorable ? 1 : 0);
+        if (restorable) {
+            // The same internal connection, logged on again, with its transaction started anew.
+            EXPECT_EQ(connection.InternalConnection(), session);
+            EXPECT_TRUE(transaction->InternalTransaction()->GetInTransaction());
+            connection.Commit();
+            EXPECT_FALSE(transaction->Active());
+        }
+    }
 }
