@@ -8,6 +8,7 @@
 #include "data/access/CRProps.h"
 #include "data/access/CRSQLInfo.h"
 #include "data/access/CRServerEnumerator.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DASQLText.h"
 #include "data/access/Macros.h"
 #include "data/access/DADataSet.h"
@@ -276,6 +277,10 @@ TClass TCustomDAConnection::GetInternalConnectionClass() {
 TClass TCustomDAConnection::GetInternalCommandClass() {
     Assert(false, "Must be overrided");
     return TCRCommand::StaticClass();
+}
+
+TClass TCustomDAConnection::GetSQLMonitorClass() {
+    return TCustomDASQLMonitor::StaticClass();
 }
 
 TClass TCustomDAConnection::GetInternalMetaDataClass() {

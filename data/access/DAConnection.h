@@ -110,6 +110,8 @@ public:
     virtual TClass GetInternalConnectionClass();
     virtual TClass GetInternalCommandClass();
     virtual TClass GetInternalMetaDataClass();
+    // Class-level: the monitor class that hears of this connection's work.
+    virtual TClass GetSQLMonitorClass();
 
     // Names from the server's catalog, quoted where the dialect needs it. Without allTables only
     // the connection's own scope, with a schema prefix only where the provider asks for one.

@@ -91,3 +91,21 @@ TCRRecordSet* TDBAccessUtils::GetIRecordSet(TCustomDADataSet* dataSet) {
 TCRCommand* TDBAccessUtils::GetICommand(TCustomDADataSet* dataSet) {
     return Checked(dataSet)->Command();
 }
+
+void TDBAccessUtils::SetSQLText(TObject* obj, const AnsiString& text, bool noMacroScan, bool keepParams) {
+    if (auto* sql = dynamic_cast<TCustomDASQL*>(Checked(obj)))
+        sql->SetSQLTextWithHints(text, noMacroScan, keepParams);
+    else
+        Unsupported(obj);
+}
+
+void TDBAccessUtils::SetTraceSuppressed(TObject* obj, bool value) {
+    if (auto* sql = dynamic_cast<TCustomDASQL*>(Checked(obj)))
+        sql->TraceSuppressed = value;
+    else
+        Unsupported(obj);
+}
+
+TClass TDBAccessUtils::GetSQLMonitorClass(TCustomDAConnection* connection) {
+    return Checked(connection)->GetSQLMonitorClass();
+}

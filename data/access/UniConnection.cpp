@@ -3,6 +3,7 @@
 #include "data/access/CRConnectionPool.h"
 #include "data/access/CRProps.h"
 #include "data/access/DASQL.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/UniQuery.h"
 #include "platform/core/Strings.h"
 #include "platform/core/Variant.h"
@@ -267,6 +268,10 @@ void TUniConnection::AssignConnect(TUniConnection* source) {
     SpecificOptions()->Clear();
     for (int i = 0; i < source->SpecificOptions()->Count(); ++i)
         SpecificOptions()->Add(source->SpecificOptions()->Strings(i));
+}
+
+TClass TUniConnection::GetSQLMonitorClass() {
+    return TUniSQLMonitor::StaticClass();
 }
 
 void TUniConnection::CreateInternalConnection() {

@@ -984,3 +984,113 @@ TEST(DAComponentsPostgres, IsolationLevelAndReadOnlyReachTheServerTransaction) {
     EXPECT_TRUE(readOnly.AsBoolean());
     connection.Rollback();
 }
+
+// Text blobs go to the server with LF line ends when the connection converts them; binary blobs
+// and the caller's own value keep theirs.
+TEST_F(SQLComponent, BlobParametersAndLineEnds) {
+    struct Case {
+        TFieldType type;
+        bool convertEOL;
+        const char* stored; // length on the server
+    } cases[] = {
+        {ftMemo, true, "3"},
+        {ftMemo, false, "4"},
+        {ftBlob, true, "4"},
+    };
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE m (n INTEGER, v BLOB)");
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(n));
+        connection.SetConvertEOL(c.convertEOL);
+        TCustomDASQL sql(nullptr);
+        sql.SetConnection(&connection);
+        sql.SQL()->SetText("INSERT INTO m VALUES (:n, :v)");
+        sql.ParamByName("n")->SetValue(Variant(++n));
+        TDAParam* v = sql.ParamByName("v");
+        v->SetDataType(c.type);
+        v->SetParamType(ptInput);
+        v->SetAsString("a\r\nb");
+        ASSERT_NE(v->GetValueObject(), nullptr);
+        sql.Execute();
+        EXPECT_EQ(v->GetAsString(), "a\r\nb");
+        EXPECT_EQ(QueryValue(connection.Internal(), "SELECT length(v) FROM m WHERE n = " + std::to_string(n)),
+                  c.stored);
+    }
+    EXPECT_EQ(connection.ConnectCount(), 1);
+}
+
+namespace {
+// A statement whose procedure call follows its parameters before each single execution.
+class TRebuildingSQL : public TCustomDASQL {
+public:
+    VZ_CLASS(TRebuildingSQL, TCustomDASQL)
+    explicit TRebuildingSQL(TComponent* owner) : TCustomDASQL(owner) {}
+    bool rebuild = true;
+
+protected:
+    bool NeedsProcCallRebuild() const override { return rebuild; }
+};
+} // namespace
+
+TEST(DAComponentsPostgres, ProcedureCallFollowsAddedParametersWhenRebuilt) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    Exec(connection.Internal(), "DROP TABLE IF EXISTS vz_put_t");
+    Exec(connection.Internal(), "CREATE TABLE vz_put_t (a integer, b integer)");
+    Exec(connection.Internal(),
+         "CREATE OR REPLACE FUNCTION vz_put(a integer, b integer DEFAULT 0) RETURNS void "
+         "AS $$ INSERT INTO vz_put_t VALUES (a, b) $$ LANGUAGE sql");
+    for (bool rebuild : {true, false})
+        for (bool prepared : {false, true}) {
+            SCOPED_TRACE(std::string(rebuild ? "rebuilt" : "kept") + (prepared ? ", prepared" : ""));
+            Exec(connection.Internal(), "DELETE FROM vz_put_t");
+            TRebuildingSQL sql(nullptr);
+            sql.rebuild = rebuild;
+            sql.SetConnection(&connection);
+            auto* a = static_cast<TDAParam*>(sql.Params()->Add());
+            a->SetName("a");
+            a->SetParamType(ptInput);
+            a->SetDataType(ftInteger);
+            sql.CreateProcCall("vz_put", false);
+            ASSERT_EQ(AnsiString("{call vz_put(:a)}"), Trim(sql.SQL()->Text()));
+            a->SetValue(Variant(1));
+            if (prepared) sql.Prepare();
+            auto* b = static_cast<TDAParam*>(sql.Params()->Add());
+            b->SetName("b");
+            b->SetParamType(ptInput);
+            b->SetDataType(ftInteger);
+            b->SetValue(Variant(5));
+            if (rebuild) {
+                sql.Execute();
+                EXPECT_EQ(AnsiString("{call vz_put(:a, :b)}"), Trim(sql.SQL()->Text()));
+                EXPECT_EQ("vz_put", std::string(sql.StoredProcName().c_str()));
+                EXPECT_EQ("1 5", QueryValue(connection.Internal(), "SELECT a || ' ' || b FROM vz_put_t"));
+                EXPECT_EQ(sql.Prepared(), prepared);
+            } else {
+                // The text stays as it was made: the added value never reaches the procedure.
+                sql.Execute();
+                EXPECT_EQ(AnsiString("{call vz_put(:a)}"), Trim(sql.SQL()->Text()));
+                EXPECT_EQ("1 0", QueryValue(connection.Internal(), "SELECT a || ' ' || b FROM vz_put_t"));
+            }
+            sql.Unprepare();
+            EXPECT_EQ(1, connection.ConnectCount());
+        }
+}
+
+// One value per parameter and one run per execution: another iteration count is refused before
+// anything reaches the server.
+TEST_F(SQLComponent, IterationCountsOtherThanOneAreRefused) {
+    TCustomDASQL sql(nullptr);
+    sql.SetConnection(&connection);
+    sql.SQL()->SetText("INSERT INTO t (k, s) VALUES (:k, 'x')");
+    sql.ParamByName("k")->SetValue(Variant(2));
+    for (int iterations : {3, 0, -1})
+        EXPECT_EQ("Unsupported iteration count " + std::to_string(iterations),
+                  MessageOf([&] { sql.ExecuteIters(iterations); }));
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_EQ(0, connection.ConnectCount());
+    sql.ExecuteIters(1);
+    connection.Connect();
+    EXPECT_EQ("2", QueryValue(connection.Internal(), "SELECT count(*) FROM t"));
+}
