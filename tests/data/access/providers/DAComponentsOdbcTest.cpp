@@ -1094,3 +1094,39 @@ TEST_F(SQLComponent, IterationCountsOtherThanOneAreRefused) {
     connection.Connect();
     EXPECT_EQ("2", QueryValue(connection.Internal(), "SELECT count(*) FROM t"));
 }
+
+// An input-output text blob goes with LF line ends and comes back with CR LF again; an output one
+// loses what it held before and reads the server's value with CR LF.
+TEST(DAComponentsPostgres, MemoParametersConvertTheirLineEndsBothWays) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    Exec(connection.Internal(), "CREATE OR REPLACE FUNCTION vz_memo(INOUT t text, OUT n integer) AS $$ "
+                                "BEGIN n := length(t); t := t || chr(10) || 'z'; END $$ LANGUAGE plpgsql");
+    connection.SetConvertEOL(true);
+    TCustomDASQL sql(nullptr);
+    sql.SetConnection(&connection);
+    sql.SQL()->SetText("{call vz_memo(:t, :n)}");
+    TDAParam* t = sql.ParamByName("t");
+    t->SetDataType(ftMemo);
+    t->SetParamType(ptInputOutput);
+    t->SetAsString("a\r\nb");
+    sql.ParamByName("n")->SetDataType(ftInteger);
+    sql.ParamByName("n")->SetParamType(ptOutput);
+    sql.Execute();
+    EXPECT_EQ(3, sql.ParamByName("n")->GetValue().AsInteger());
+    EXPECT_EQ("a\r\nb\r\nz", t->GetAsString());
+
+    Exec(connection.Internal(), "CREATE OR REPLACE FUNCTION vz_memo_out(a integer, OUT t text) AS $$ "
+                                "BEGIN t := 'x' || chr(10) || a::text; END $$ LANGUAGE plpgsql");
+    TCustomDASQL out(nullptr);
+    out.SetConnection(&connection);
+    out.SQL()->SetText("{call vz_memo_out(:a, :t)}");
+    out.ParamByName("a")->SetValue(Variant(9));
+    out.ParamByName("a")->SetParamType(ptInput);
+    TDAParam* memo = out.ParamByName("t");
+    memo->SetDataType(ftMemo);
+    memo->SetParamType(ptOutput);
+    memo->SetAsString("left over from before");
+    out.Execute();
+    EXPECT_EQ("x\r\n9", memo->GetAsString());
+}
