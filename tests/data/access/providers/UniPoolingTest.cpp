@@ -120,6 +120,42 @@ TEST_P(UniPooling, SwitchingPoolingOffLetsTheSessionGo) {
     EXPECT_EQ(Value(connection, "SELECT 2"), "2");
 }
 
+TEST_P(UniPooling, ProviderOptionsOfTheKeyMakePoolsOfTheirOwn) {
+    TUniConnection a, b;
+    Login(a, GetParam());
+    Login(b, GetParam());
+    b.SpecificOptions()->Add("ConnectionTimeout=16");
+    a.SetPooling(true);
+    b.SetPooling(true);
+    a.Connect();
+    TCRConnection* idle = a.InternalConnection();
+    a.Disconnect();
+    b.Connect();
+    EXPECT_NE(b.InternalConnection(), idle);
+    a.Connect();
+    EXPECT_EQ(a.InternalConnection(), idle);
+}
+
+// A query kept across the disconnect runs on whatever pooled session the connection has next.
+TEST_P(UniPooling, AQueryKeptAcrossReconnectsRunsOnTheNextSession) {
+    TUniConnection connection;
+    Login(connection, GetParam());
+    connection.SetPooling(true);
+    TUniQuery query;
+    query.SetConnection(&connection);
+    query.SQL()->SetText("SELECT 7");
+    for (int pass = 0; pass < 3; ++pass) {
+        SCOPED_TRACE(pass);
+        connection.Connect();
+        query.Prepare();
+        query.Open();
+        EXPECT_EQ(query.Fields().Fields(0)->AsString(), "7");
+        connection.Disconnect();
+        EXPECT_FALSE(query.Active());
+        EXPECT_EQ(connection.InternalConnection(), nullptr);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, UniPooling, testing::Values(pSQLite, pPostgres), PoolServerName);
 
 namespace {
