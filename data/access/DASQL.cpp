@@ -437,7 +437,7 @@ void TCustomDASQL::WriteParamValue(TParamDesc* desc, TDAParam* param) {
             blob->Clear();
         } else if (blob && input && convertEOL &&
                    (type == ftMemo || type == ftOraClob || (type == ftBlob && ConvertsBlobEOL()))) {
-            if (pt == ptInputOutput) {
+            if (pt == ptInputOutput || (pt == ptUnknown && UnknownParamsAreInOut())) {
                 // Read back into the same blob, where the line ends are expanded again.
                 TRollbackOff off(blob);
                 blob->CollapseLineEnds();
@@ -481,7 +481,9 @@ void TCustomDASQL::ReadParamValue(TDAParam* param, TParamDesc* desc) {
         const TFieldType type = param->DataType();
         auto* blob = dynamic_cast<TBlob*>(param->GetValueObject());
         TCustomDAConnection* c = UsedConnection();
-        if (blob && c && c->ConvertEOL() && (type == ftBlob || type == ftMemo || type == ftOraClob)) {
+        // Binary values come back as they went: LF bytes are data there.
+        if (blob && c && c->ConvertEOL() &&
+            (type == ftMemo || type == ftOraClob || (type == ftBlob && ConvertsBlobEOL()))) {
             TRollbackOff off(blob);
             blob->ExpandLineEnds();
         }

@@ -1117,7 +1117,8 @@ TEST(DAComponentsPostgres, MemoParametersConvertTheirLineEndsBothWays) {
     EXPECT_EQ("a\r\nb\r\nz", t->GetAsString());
 
     Exec(connection.Internal(), "CREATE OR REPLACE FUNCTION vz_memo_out(a integer, OUT t text) AS $$ "
-                                "BEGIN t := 'x' || chr(10) || a::text; END $$ LANGUAGE plpgsql");
+                                "BEGIN t := chr(10) || 'x' || chr(10) || a::text || chr(10); END $$ "
+                                "LANGUAGE plpgsql");
     TCustomDASQL out(nullptr);
     out.SetConnection(&connection);
     out.SQL()->SetText("{call vz_memo_out(:a, :t)}");
@@ -1128,5 +1129,17 @@ TEST(DAComponentsPostgres, MemoParametersConvertTheirLineEndsBothWays) {
     memo->SetParamType(ptOutput);
     memo->SetAsString("left over from before");
     out.Execute();
-    EXPECT_EQ("x\r\n9", memo->GetAsString());
+    EXPECT_EQ("\r\nx\r\n9\r\n", memo->GetAsString());
+
+    // Binary output keeps its LF bytes.
+    Exec(connection.Internal(), "CREATE OR REPLACE FUNCTION vz_bin_out(OUT b bytea) AS $$ "
+                                "BEGIN b := decode('0a410a', 'hex'); END $$ LANGUAGE plpgsql");
+    TCustomDASQL bin(nullptr);
+    bin.SetConnection(&connection);
+    bin.SQL()->SetText("{call vz_bin_out(:b)}");
+    TDAParam* bytes = bin.ParamByName("b");
+    bytes->SetDataType(ftBlob);
+    bytes->SetParamType(ptOutput);
+    bin.Execute();
+    EXPECT_EQ("\nA\n", bytes->GetAsString());
 }
