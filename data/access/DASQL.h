@@ -113,13 +113,17 @@ protected:
     virtual void ReadOutParams();
     virtual bool UnknownParamsAreInOut() const { return false; }
     virtual void ScanParams();
+    // The parameters made anew from the command's descriptions.
+    virtual void ReadParamDescs();
+    // A descendant's own parameter list, set by its constructor.
+    void SetParamsObject(std::unique_ptr<TDAParams> value) { params_ = std::move(value); }
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
     void SetCommandSQL();
 
-private:
     static const TDataTypesMap& TypesMap();
 
+private:
     TCustomDAConnection* connection_ = nullptr;
     TDATransaction* transaction_ = nullptr;
     std::unique_ptr<TStringList> sql_;
@@ -128,7 +132,6 @@ private:
     std::unique_ptr<TCRCommand> command_;
     bool paramCheck_ = true;
     bool autoCommit_ = true;
-    void ReadParamDescs();
 
     bool scanningMacros_ = false;
     bool settingProcCall_ = false;
