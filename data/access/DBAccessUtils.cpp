@@ -1,6 +1,7 @@
 #include "data/access/DBAccessUtils.h"
 
 #include "data/access/CRProps.h"
+#include "data/access/CRRecordSet.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
@@ -90,6 +91,11 @@ TCRRecordSet* TDBAccessUtils::GetIRecordSet(TCustomDADataSet* dataSet) {
 
 TCRCommand* TDBAccessUtils::GetICommand(TCustomDADataSet* dataSet) {
     return Checked(dataSet)->Command();
+}
+
+TCRTablesInfo* TDBAccessUtils::GetTablesInfo(TCustomDADataSet* dataSet) {
+    if (!Checked(dataSet)->RecordSet()) dataSet->CreateRecordSet();
+    return &dataSet->RecordSet()->TablesInfo();
 }
 
 void TDBAccessUtils::SetSQLText(TObject* obj, const AnsiString& text, bool noMacroScan, bool keepParams) {

@@ -939,6 +939,15 @@ TEST(DBAccessUtils, StatementAndDataSetAnswerAlike) {
     }
     EXPECT_THROW(TDBAccessUtils::Execute(nullptr), EAssertionFailed);
     EXPECT_THROW(TDBAccessUtils::GetIConnection(nullptr), EAssertionFailed);
+    EXPECT_THROW(TDBAccessUtils::GetTablesInfo(nullptr), EAssertionFailed);
+
+    // The tables info is the record set's own, made with it on first request.
+    TOdbcDataSet fresh;
+    fresh.SetConnection(connection.get());
+    TCRTablesInfo* tables = TDBAccessUtils::GetTablesInfo(&fresh);
+    ASSERT_NE(nullptr, TDBAccessUtils::GetIRecordSet(&fresh));
+    EXPECT_EQ(tables, &TDBAccessUtils::GetIRecordSet(&fresh)->TablesInfo());
+    EXPECT_EQ(tables, TDBAccessUtils::GetTablesInfo(&fresh));
 }
 
 TEST(DAComponentsSavepoints, RollbackToASavepointKeepsTheWorkBeforeIt) {
