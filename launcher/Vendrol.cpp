@@ -46,7 +46,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"CRVioTcp", 31, CRVioInitialize, CRVioFinalize},
             {"DBAccess", 32, DBAccessInitialize, DBAccessFinalize},
             {"DBMonitorClient", 33, nullptr, DBMonitorClientFinalize},
-            {"CRNetManager", 34, CRNetManagerInitialize, CRNetManagerFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
             {"UniProvider", 36, UniProviderUnitInitialize, UniProviderUnitFinalize},
             {"ODBCUniProvider", 37, ODBCUniProviderUnitInitialize, ODBCUniProviderUnitFinalize},

@@ -3,9 +3,11 @@
 
 #include <exception>
 
+#include "data/access/CRConnectionPool.h"
 #include "data/access/CRMetaData.h"
 #include "data/access/CRProps.h"
 #include "data/access/CRSQLInfo.h"
+#include "data/access/CRServerEnumerator.h"
 #include "data/access/ConnectDialog.h"
 #include "data/access/DASQLText.h"
 #include "data/access/Macros.h"
@@ -202,10 +204,6 @@ TCustomDAConnection::~TCustomDAConnection() {
     ClearInternalConnection();
 }
 
-TClass TCustomDAConnection::GetSQLMonitorClass() {
-    return TCustomDASQLMonitor::StaticClass();
-}
-
 TClass TCustomDAConnection::GetConnectDialogClass() {
     return TCustomConnectDialog::StaticClass();
 }
@@ -314,6 +312,10 @@ TClass TCustomDAConnection::GetInternalConnectionClass() {
 TClass TCustomDAConnection::GetInternalCommandClass() {
     Assert(false, "Must be overrided");
     return TCRCommand::StaticClass();
+}
+
+TClass TCustomDAConnection::GetSQLMonitorClass() {
+    return TCustomDASQLMonitor::StaticClass();
 }
 
 TClass TCustomDAConnection::GetInternalMetaDataClass() {
@@ -435,6 +437,25 @@ void TCustomDAConnection::HandToClients(TCRConnection* value) {
 
 void TCustomDAConnection::CreateInternalConnection() {
     SetInternalConnection(nullptr);
+}
+
+std::unique_ptr<TCRConnection>
+TCustomDAConnection::PooledInternalConnection(TClass parametersClass, TClass managerClass,
+                                              const std::function<void(TCRConnectionParameters&)>& complete) {
+    std::unique_ptr<TCRConnectionParameters> key = parametersClass->Create<TCRConnectionParameters>();
+    key->MinPoolSize = poolingOptions_->MinPoolSize;
+    key->MaxPoolSize = poolingOptions_->MaxPoolSize;
+    key->ConnectionLifeTime = poolingOptions_->ConnectionLifetime;
+    key->Validate = poolingOptions_->Validate;
+    key->Username = username_;
+    key->Password = password_;
+    key->Server = GetServer();
+    key->ErrorHandler = [this](Exception& e, bool& fail, bool& reconnect, bool& reexecute, int attempt,
+                               TConnLostCause& cause) {
+        DoError(e, fail, reconnect, reexecute, attempt, cause);
+    };
+    if (complete) complete(*key);
+    return std::unique_ptr<TCRConnection>(TCRConnectionPoolManager::PooledConnection(managerClass, *key));
 }
 
 void TCustomDAConnection::SetInternalConnection(std::unique_ptr<TCRConnection> value) {
@@ -618,7 +639,11 @@ void TCustomDAConnection::DoDisconnect() {
         if (GetConnected()) {
             int32_t messageId = 0;
             TCustomDASQLMonitor::DBDisconnectNotify(GetSQLMonitorClass(), this, messageId, true);
-            iConnection_->Disconnect();
+            // A sound pooled connection stays open for the next taker.
+            if (iConnection_->Pool && iConnection_->IsValid)
+                ClearInternalConnection();
+            else
+                iConnection_->Disconnect();
             TCustomDASQLMonitor::DBDisconnectNotify(GetSQLMonitorClass(), this, messageId, false);
         }
     } catch (const EDAError& e) {
@@ -950,7 +975,11 @@ void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, boo
     }
     if (!reexecute && OnError && error) OnError(this, *error, fail);
     if (fatal) {
-        if (iConnection_) iConnection_->IsValid = false;
+        if (iConnection_) {
+            iConnection_->IsValid = false;
+            // Its siblings in the pool may have lost their server too: each is checked before use.
+            if (auto* pool = dynamic_cast<TCRConnectionPool*>(iConnection_->Pool)) pool->RequireCheck();
+        }
         if (reconnectAttempt == 0) CloseTransactionsAfterLoss();
         if (reconnectAttempt == 0 && !reconnect && !inErrorDisconnect_) {
             inErrorDisconnect_ = true;
@@ -998,9 +1027,12 @@ void DBAccessInitialize() {
     MacroChar = '&';
     SetSignalWaitHook(nullptr);
     defaultSQLInfo = std::make_unique<TSQLInfo>(nullptr);
+    // The network manager is this unit's: bound with it and released with it.
+    CRNetManagerInitialize();
 }
 
 void DBAccessFinalize() {
+    CRNetManagerFinalize();
     defaultSQLInfo.reset();
 }
 

@@ -149,12 +149,12 @@ public:
     // The provider; the not-registered error when there is none.
     TUniProvider* CheckProvider() const;
 
-    TClass GetSQLMonitorClass() override;
     TClass GetConnectDialogClass() override;
     std::unique_ptr<TCustomDADataSet> CreateDataSet() override;
     TClass GetInternalConnectionClass() override;
     TClass GetInternalCommandClass() override;
     TClass GetInternalMetaDataClass() override;
+    TClass GetSQLMonitorClass() override;
     TClass GetInternalRecordSetClass();
     bool IsMultipleTransactionsSupported() override;
     bool GetInTransaction() override;

@@ -101,19 +101,6 @@ void TUniSQL::WriteParams(bool withValues) {
         Params()->ChangeTracker = 0;
 }
 
-void TUniSQL::WriteParamValue(TParamDesc* desc, TDAParam* param) {
-    const TParamType pt = param->ParamType();
-    if (!param->HoldsObject() || (pt != ptInput && pt != ptInputOutput && pt != ptUnknown)) {
-        TCustomDASQL::WriteParamValue(desc, param);
-        return;
-    }
-    TCustomDAConnection* c = UsedConnection();
-    desc->SetConvertEOL(c && c->ConvertEOL());
-    // The pieces are sent as they are, never joined into one copy.
-    desc->SetValuePtr(static_cast<TObject*>(param->GetValueObject()));
-    desc->SetNull(param->GetIsNull());
-}
-
 void TUniSQL::ReadOutParams() {
     if (!ParamCheck() || skipParamScan_ || !ICommand()) {
         TCustomDASQL::ReadOutParams();
@@ -126,8 +113,7 @@ void TUniSQL::ReadOutParams() {
         TDAParam* p = MappedParam(i, mapWasEmpty);
         if (!p || p->ParamType() == ptInput) continue;
         if (p->ParamType() == ptUnknown && !UnknownParamsAreInOut()) continue;
-        TParamDesc* d = ICommand()->GetParam(i);
-        p->SetValue(d->GetNull() ? Variant::Null() : d->GetValue());
+        ReadParamValue(p, ICommand()->GetParam(i));
     }
     ICommand()->SetProp(prOutParamIsSet, false);
 }

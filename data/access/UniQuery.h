@@ -44,7 +44,6 @@ protected:
     void ReadParamDescs() override;
     void WriteParams(bool withValues) override;
     // A blob value reaches the command as the provider's own blob, by reference.
-    void WriteParamValue(TParamDesc* desc, TDAParam* param) override;
     void ReadOutParams() override;
 
 private:
