@@ -455,7 +455,14 @@ TCustomDAConnection::PooledInternalConnection(TClass parametersClass, TClass man
         DoError(e, fail, reconnect, reexecute, attempt, cause);
     };
     if (complete) complete(*key);
-    return std::unique_ptr<TCRConnection>(TCRConnectionPoolManager::PooledConnection(managerClass, *key));
+    // The pools tell this connection's monitor class what they do; the manager keeps the first it
+    // is given.
+    const TClass monitorClass = GetSQLMonitorClass();
+    auto poolNotify = [monitorClass](TCRConnectionPool* pool, const AnsiString& text) {
+        TCustomDASQLMonitor::PoolNotify(monitorClass, pool, text, false, 0, pool->Parameters().AsText());
+    };
+    return std::unique_ptr<TCRConnection>(
+        TCRConnectionPoolManager::PooledConnection(managerClass, *key, poolNotify));
 }
 
 void TCustomDAConnection::SetInternalConnection(std::unique_ptr<TCRConnection> value) {

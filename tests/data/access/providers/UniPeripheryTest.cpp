@@ -217,6 +217,27 @@ TEST(UniMonitorObjects, PoolsAreTracedAsPoolsOfTheirManager) {
     DBMonitorClientFinalize();
 }
 
+TEST_F(UniSQLite, PooledConnectionsTellTheMonitorWhatThePoolDoes) {
+    TUniSQLMonitor monitor(nullptr);
+    monitor.SetOptions(MonitorOption(moCustom));
+    monitor.TraceFlags = TraceFlag(tfPool);
+    std::vector<AnsiString> traces;
+    monitor.OnSQL = [&](TObject* sender, const AnsiString& text, TDATraceFlag) {
+        EXPECT_NE(nullptr, dynamic_cast<TCRConnectionPool*>(sender)) << text;
+        traces.push_back(text);
+    };
+    connection.SetPooling(true);
+    connection.Connect();
+    connection.Disconnect();
+    connection.Connect();
+    connection.Disconnect();
+    const std::vector<AnsiString> want = {
+        "Connection pool created",     "Connection created in pool", "Connection taken from pool",
+        "Connection returned to pool", "Connection taken from pool", "Connection returned to pool",
+    };
+    EXPECT_EQ(want, traces);
+}
+
 TEST_F(UniSQLite, DebugDialogHearsStatementsByTheMonitorsRule) {
     struct Case {
         const char* name;
