@@ -20,6 +20,7 @@ TUniSQL::TUniSQL(TComponent* owner) : TCustomDASQL(owner) {
 }
 
 TUniSQL::~TUniSQL() {
+    NotifyDestroyed();
     destroying_ = true;
 }
 
@@ -329,6 +330,7 @@ std::unique_ptr<TDADataSetOptions> TCustomUniDataSet::CreateOptions() {
 
 TCustomUniDataSet::~TCustomUniDataSet() {
     Destroying();
+    NotifyDestroyed();
     Close();
 }
 

@@ -6,6 +6,7 @@
 #include "data/access/providers/ODBCLoader.h"
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
+#include "data/access/providers/ODBCDumpProcessor.h"
 #include "data/access/providers/ODBCScriptProcessor.h"
 #include "data/access/providers/ODBCServerEnumerator.h"
 #include "data/memory/CompressedBlob.h"
@@ -85,7 +86,7 @@ TClass TODBCUniProvider::GetLoaderClass() {
     return TODBCLoader::StaticClass();
 }
 TClass TODBCUniProvider::GetDumpProcessorClass() {
-    return NotBuilt("Dump processor");
+    return TCustomODBCDumpProcessor::StaticClass();
 }
 TClass TODBCUniProvider::GetDataTypesMapClass() {
     return TCustomODBCDataTypesMap::StaticClass();
