@@ -256,6 +256,7 @@ void TODBCRecordSet::DoInitFields() {
         tablesInfo_->SetCaseSensitive(sqlInfo->IdentCase() != icMixed);
         sqlInfo->ParseTablesInfo(odbcCommand_->FinalSQL(), *tablesInfo_);
         needsBindBuffer_ = false;
+        sizesUnbounded_ = DriverIgnoresDeclaredSizes();
         SQLSMALLINT columns = 0;
         Check(odbcCommand_->GetCli()->SQLNumResultCols(odbcCommand_->StatementHandle(), &columns));
         for (int i = 0; i < columns; ++i) {
@@ -302,6 +303,7 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
     bool fixed = false;
     odbcCommand_->GetFieldDataType(sqlType, size, digits, FieldsAsString, flatBuffers_, longStrings_,
                                    dataType, subType, length, scale, fixed);
+    if (sizesUnbounded_) DescribeUnbounded(sqlType, dataType, fixed);
     // A long column whose length does not fit the descriptor is read piecewise.
     if (IsBlobCode(dataType) && length > 0xFFFF) length = 0;
     field->TypeCode = dataType;
@@ -310,6 +312,43 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
     field->DeclaredScale = static_cast<int16_t>(scale);
     field->IsFixedLength = fixed;
     field->StorageSize = DataTypeStorageSize(dataType, field->DeclaredLength);
+}
+
+bool TODBCRecordSet::DriverIgnoresDeclaredSizes() {
+    // SQLite keeps any length in any column whatever its declaration says, and its driver reports
+    // the declared size (255 for a BLOB).
+    try {
+        return AnsiSameText(odbcCommand_->Connection()->GetInfoText(SQL_DBMS_NAME), "SQLite");
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+void TODBCRecordSet::DescribeUnbounded(SQLSMALLINT sqlType, uint16_t& dataType, bool& fixed) {
+    // Text and bytes whose size the driver cannot promise are long values: the declared length
+    // is still bound in line, a longer value is read whole after it.
+    switch (sqlType) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+        if (dataType == tcString || dataType == tcExtString)
+            dataType = tcMemo;
+        else if (dataType == tcWideString || dataType == tcExtWideString)
+            dataType = tcWideMemo;
+        else
+            return;
+        break;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        if (FieldsAsString) return;
+        dataType = tcBlob;
+        break;
+    default:
+        return;
+    }
+    fixed = false;
 }
 
 bool TODBCRecordSet::NeedsConversion(TDataTypeCode dataType) {
@@ -590,6 +629,10 @@ bool TODBCRecordSet::FetchBlock() {
                 Check(r);
                 count = static_cast<int>(*rowsFetched_);
             }
+            // A value cut to its buffer comes with a warning: refuse it rather than keep part of it.
+            if (r == SQL_SUCCESS_WITH_INFO)
+                for (int i = 0; i < count; ++i)
+                    CheckValuesFit(block->Item(i, RecordSize)->Record());
         } else if (itemCount >= 2 && connection->IsODBC3Driver() && !HasComplexFields && bindBuffer_ &&
                    BindStaging(itemCount)) {
             // Values that need conversion: the block is fetched as one array into a staging area
@@ -602,6 +645,9 @@ bool TODBCRecordSet::FetchBlock() {
                 Check(r);
                 count = static_cast<int>(*rowsFetched_);
             }
+            if (r == SQL_SUCCESS_WITH_INFO)
+                for (int i = 0; i < count; ++i)
+                    CheckValuesFit(staging_.data() + static_cast<size_t>(i) * stride);
             uint8_t* const ownBuffer = bindBuffer_;
             try {
                 for (int i = 0; i < count; ++i) {
@@ -629,6 +675,7 @@ bool TODBCRecordSet::FetchBlock() {
                 SQLRETURN r = cli->SQLFetch(stmt);
                 if (r == SQL_NO_DATA) break;
                 Check(r);
+                if (r == SQL_SUCCESS_WITH_INFO) CheckValuesFit(record);
                 ConvertRow(record, sharedPiece);
                 ++count;
             }
@@ -672,6 +719,48 @@ bool TODBCRecordSet::FetchBlock() {
 
 // ---- conversions ----
 
+void TODBCRecordSet::ReadWholeLongValue(TFieldDesc* field, TBlob* blob, PPieceHeader& sharedPiece,
+                                        SQLLEN indicator) {
+    // The drivers answer a bound column's value again from its start.
+    if (!sharedPiece) TCRBlobData::AllocPiece(sharedPiece, blob->GetPieceSize());
+    odbcCommand_->ReadLongData(blob, field->SourcePosition, sharedPiece, field->TypeCode);
+    if (indicator != SQL_NO_TOTAL && blob->GetSize() != indicator) {
+        const int64_t got = blob->GetSize();
+        blob->Clear();
+        throw Exception(AnsiString("String data, right truncated: field ") + field->FieldName + " read " +
+                        AnsiString(std::to_string(got).c_str()) + " of " +
+                        AnsiString(std::to_string(indicator).c_str()) + " bytes");
+    }
+}
+
+void TODBCRecordSet::CheckValuesFit(void* record) {
+    for (int i = 0; i < FieldDescs().Count(); ++i) {
+        TFieldDesc* field = FieldDescs()[i];
+        if (field->FieldKind != fkData) continue;
+        int room;
+        switch (field->TypeCode) {
+        case tcString:
+        case tcExtString:
+        case tcVarBytes:
+        case tcExtVarBytes:
+        case tcBytes:
+            room = field->DeclaredLength;
+            break;
+        case tcWideString:
+        case tcExtWideString:
+            room = field->DeclaredLength * 2;
+            break;
+        default:
+            continue; // long values are read whole; other types have the C type's own size
+        }
+        const SQLLEN indicator = *Indicator(record, field);
+        if (indicator > room)
+            throw Exception(AnsiString("String data, right truncated: field ") + field->FieldName +
+                            " holds " + AnsiString(std::to_string(indicator).c_str()) +
+                            " bytes, its buffer " + AnsiString(std::to_string(room).c_str()));
+    }
+}
+
 bool TODBCRecordSet::ConvertFetchedValue(TFieldDesc* field, void* source, PPieceHeader& sharedPiece,
                                          SQLLEN indicator, void* dest) {
     const int l = field->DeclaredLength;
@@ -712,6 +801,10 @@ bool TODBCRecordSet::ConvertFetchedValue(TFieldDesc* field, void* source, PPiece
             const int slot = field->TypeCode == tcBlob ? l : field->TypeCode == tcMemo ? l : l * 2;
             int n = Fit(indicator, slot);
             if (indicator == SQL_NO_TOTAL) n = TextInSlot(field->TypeCode, source, n);
+            if (indicator > slot || (indicator == SQL_NO_TOTAL && n == slot)) {
+                ReadWholeLongValue(field, blob, sharedPiece, indicator);
+                return true;
+            }
             if (n >= 1) {
                 PPieceHeader piece = nullptr;
                 blob->AllocPiece(piece, n);
