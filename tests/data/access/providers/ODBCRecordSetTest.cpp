@@ -3,7 +3,12 @@
 #include <cstring>
 
 #include "OdbcTestSupport.h"
+#include "data/access/DAConnection.h"
+#include "data/access/providers/AccessUniProvider.h"
+#include "data/access/providers/ODBCUniProvider.h"
+#include "data/access/UniQuery.h"
 #include "data/access/providers/ODBCRecordSet.h"
+#include "platform/db/Fields.h"
 #include "data/memory/Blob.h"
 #include "support/PostgresServer.h"
 
@@ -23,6 +28,116 @@ std::string NarrowFromUtf16(const std::string& wide) {
     for (size_t j = 0; j + 1 < wide.size(); j += 2)
         narrow += wide[j];
     return narrow;
+}
+
+// Long data: lengths around the bound part and the piece, beyond 16 bits, and a megabyte.
+const int LongDataLengths[] = {0, 1, 255, 256, 70000, 1 << 20};
+
+// A value of exactly length bytes: every byte value for binary columns, Chinese text in the ANSI
+// code page (two bytes a character) ending in a letter when the length is odd, for text columns.
+std::string LongDataValue(bool binary, int length) {
+    std::string value;
+    value.reserve(static_cast<size_t>(length));
+    if (binary) {
+        for (int i = 0; i < length; ++i)
+            value += static_cast<char>((i * 7 + i / 251) & 0xFF);
+        return value;
+    }
+    const std::string chinese = "中文正在启动税务申报";
+    for (size_t k = 0; static_cast<int>(value.size()) + 2 <= length; ++k)
+        value.append(chinese, (k % (chinese.size() / 2)) * 2, 2);
+    if (static_cast<int>(value.size()) < length) value += 'z';
+    return value;
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
+void SetSQLText(TUniQuery& query, const std::string& text) {
+    query.SQL()->SetText(text.c_str());
+}
+
+// The provider registry and the access layer's defaults for the unified queries of a test: what
+// the executable has not started yet is started here and ended again.
+struct UnitsForUnifiedQueries {
+    UnitsForUnifiedQueries() {
+        if (!DefaultSQLInfo()) {
+            DBAccessInitialize();
+            ownAccess = true;
+        }
+        if (!UniProviders) {
+            UniProviderUnitInitialize();
+            ODBCUniProviderUnitInitialize();
+            AccessUniProviderUnitInitialize();
+            ownProviders = true;
+        }
+    }
+    ~UnitsForUnifiedQueries() {
+        if (ownProviders) {
+            AccessUniProviderUnitFinalize();
+            ODBCUniProviderUnitFinalize();
+            UniProviderUnitFinalize();
+        }
+        if (ownAccess) DBAccessFinalize();
+    }
+    bool ownAccess = false;
+    bool ownProviders = false;
+};
+
+struct LongColumn {
+    const char* declaration;
+    bool binary;
+};
+
+// Every value of v in id order through the record set, then through a unified query on the same
+// data; each must come back byte for byte.
+void ExpectLongDataReadWhole(TODBCConnection& direct, TUniConnection& unified, const LongColumn& column,
+                             const std::string& table) {
+    SCOPED_TRACE(column.declaration);
+    std::vector<std::string> expected;
+    for (int length : LongDataLengths)
+        expected.push_back(LongDataValue(column.binary, length));
+    {
+        TODBCRecordSet rs;
+        rs.SetConnection(&direct);
+        rs.SetSQL(("SELECT id, v FROM " + table + " ORDER BY id").c_str());
+        rs.Open();
+        ASSERT_TRUE(TData::IsBlobCode(rs.FieldDescOf(2)->TypeCode)) << rs.FieldDescOf(2)->TypeCode;
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        for (const std::string& value : expected) {
+            SCOPED_TRACE(value.size());
+            rs.GetNextRecord(buffer);
+            ASSERT_FALSE(rs.IsEOF());
+            std::string got = BlobBytes(rs, 2, buffer);
+            EXPECT_EQ(value.size(), got.size());
+            EXPECT_TRUE(value == got);
+        }
+        rs.GetNextRecord(buffer);
+        EXPECT_TRUE(rs.IsEOF());
+        rs.FreeRecBuf(buffer);
+    }
+    TUniQuery query;
+    query.SetConnection(&unified);
+    SetSQLText(query, "SELECT id, v FROM " + table + " ORDER BY id");
+    query.Open();
+    size_t row = 0;
+    for (; !query.Eof(); query.Next(), ++row) {
+        ASSERT_LT(row, expected.size());
+        SCOPED_TRACE(expected[row].size());
+        const TBytes got = query.FieldByName("v")->AsBytes();
+        EXPECT_EQ(expected[row].size(), got.size());
+        EXPECT_TRUE(std::string(got.begin(), got.end()) == expected[row]);
+    }
+    EXPECT_EQ(expected.size(), row);
 }
 
 class RecordSetTest : public testing::Test {
@@ -393,6 +508,39 @@ TEST_F(RecordSetTest, AColumnLongerThanSixteenBitsIsReadWhole) {
     EXPECT_EQ(value, rows[0][0]);
 }
 
+// Long data in every column kind SQLite offers, read directly and behind the Access stand-in.
+TEST_F(RecordSetTest, LongDataOfEveryLengthIsReadWhole) {
+    UnitsForUnifiedQueries units;
+    TUniConnection unified;
+    unified.SetProviderName("Access");
+    unified.LoginPrompt = false;
+    unified.SetPassword("secret");
+    std::string database = dbFile;
+    for (char& c : database)
+        if (c == '/') c = '\\';
+    unified.SetDatabase(database.c_str());
+    unified.Connect();
+    const LongColumn columns[] = {
+        {"BLOB", true}, {"VARCHAR(10)", false}, {"TEXT", false}, {"LONGVARBINARY", true}};
+    int tableNo = 0;
+    for (const LongColumn& column : columns) {
+        // A table of its own for each column: the other connection describes a statement by the
+        // schema it last read, not by a table dropped and made again under the same name.
+        const std::string table = "ld" + std::to_string(tableNo++);
+        Exec(*connection, "CREATE TABLE " + table + " (id INTEGER, v " + column.declaration + ")");
+        int id = 0;
+        for (int length : LongDataLengths) {
+            // The exact bytes, whatever the driver would make of the statement's text.
+            std::string literal = "X'" + Hex(LongDataValue(column.binary, length)) + "'";
+            if (!column.binary) literal = "CAST(" + literal + " AS TEXT)";
+            Exec(*connection,
+                 "INSERT INTO " + table + " VALUES (" + std::to_string(id++) + ", " + literal + ")");
+        }
+        ExpectLongDataReadWhole(*connection, unified, column, table);
+    }
+    unified.Disconnect();
+}
+
 // Long values read piecewise around the piece border, as memo, wide memo and blob.
 TEST_F(RecordSetTest, LongValuesAreReadByteExactAroundThePieceBorder) {
     const int piece = DefaultPieceSize;
@@ -590,6 +738,34 @@ TEST_F(PgRecordSetTest, RowsOfManyBlocksLandInTheirOwnItems) {
         rs->FreeRecBuf(buffer);
         EXPECT_EQ(60, n);
     }
+}
+
+TEST_F(PgRecordSetTest, LongDataOfEveryLengthIsReadWhole) {
+    UnitsForUnifiedQueries units;
+    const PostgresServer& server = PostgresServer::Get();
+    TUniConnection unified;
+    unified.SetProviderName("ODBC");
+    unified.LoginPrompt = false;
+    unified.SetServer(server.ServerText().c_str());
+    unified.SetUsername(server.User.c_str());
+    unified.SetPassword(server.Password.c_str());
+    unified.Connect();
+    const std::string table = "vz_rs_long_" + std::to_string(GetCurrentProcessId());
+    for (const LongColumn& column : {LongColumn{"bytea", true}, LongColumn{"text", false}}) {
+        Exec(*connection, "DROP TABLE IF EXISTS " + table);
+        Exec(*connection, "CREATE TABLE " + table + " (id INTEGER, v " + column.declaration + ")");
+        int id = 0;
+        for (int length : LongDataLengths) {
+            std::string value = LongDataValue(column.binary, length);
+            // Text goes as the session's code page has it.
+            std::string literal = column.binary ? "decode('" + Hex(value) + "', 'hex')" : "'" + value + "'";
+            Exec(*connection,
+                 "INSERT INTO " + table + " VALUES (" + std::to_string(id++) + ", " + literal + ")");
+        }
+        ExpectLongDataReadWhole(*connection, unified, column, table);
+    }
+    Exec(*connection, "DROP TABLE " + table);
+    unified.Disconnect();
 }
 
 TEST_F(PgRecordSetTest, WideNumericsReadAsFmtBcdBcdAndFloat) {
