@@ -297,6 +297,19 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
     value = SQL_ATTR_WRITE;
     Check(cli->SQLColAttribute(stmt, column, SQL_DESC_UPDATABLE, nullptr, 0, nullptr, &value));
     if (value == SQL_ATTR_READONLY) field->IsReadOnly = true;
+    // The size of 8-bit text counts characters; in a double-byte code page a value may take twice
+    // as many bytes. A driver tells them as the octet length; one that keeps any length reports
+    // the declared size as it stands, so its characters get the code page's widest size.
+    if ((sqlType == SQL_CHAR || sqlType == SQL_VARCHAR) && !odbcCommand_->Connection()->UseUnicode) {
+        SQLLEN octets = 0;
+        if (SQL_SUCCEEDED(
+                cli->SQLColAttribute(stmt, column, SQL_DESC_OCTET_LENGTH, nullptr, 0, nullptr, &octets)) &&
+            octets > 0 && static_cast<SQLULEN>(octets) > size)
+            size = static_cast<SQLULEN>(octets);
+        CPINFO codePage = {};
+        if (sizesUnbounded_ && GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize > 1)
+            size *= codePage.MaxCharSize;
+    }
     uint16_t dataType = 0;
     int16_t subType = 0;
     int length = 0, scale = 0;
@@ -325,29 +338,18 @@ bool TODBCRecordSet::DriverIgnoresDeclaredSizes() {
 }
 
 void TODBCRecordSet::DescribeUnbounded(SQLSMALLINT sqlType, uint16_t& dataType, bool& fixed) {
-    // Text and bytes whose size the driver cannot promise are long values: the declared length
-    // is still bound in line, a longer value is read whole after it.
+    // Bytes are long values: the declared length is still bound in line, a longer value is read
+    // whole after it. Text keeps its string type (keys, comparisons and updates rely on it).
     switch (sqlType) {
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-        if (dataType == tcString || dataType == tcExtString)
-            dataType = tcMemo;
-        else if (dataType == tcWideString || dataType == tcExtWideString)
-            dataType = tcWideMemo;
-        else
-            return;
-        break;
     case SQL_BINARY:
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY:
-        if (FieldsAsString) return;
-        dataType = tcBlob;
         break;
     default:
         return;
     }
+    if (dataType != tcBytes && dataType != tcVarBytes && dataType != tcExtVarBytes) return;
+    dataType = tcBlob;
     fixed = false;
 }
 

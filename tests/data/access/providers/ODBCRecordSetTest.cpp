@@ -95,29 +95,41 @@ struct UnitsForUnifiedQueries {
 struct LongColumn {
     const char* declaration;
     bool binary;
+    int inLineBytes = 0; // a text column's room in the record; 0: long, any length is read whole
 };
 
 // Every value of v in id order through the record set, then through a unified query on the same
 // data; each must come back byte for byte.
 void ExpectLongDataReadWhole(TODBCConnection& direct, TUniConnection& unified, const LongColumn& column,
-                             const std::string& table) {
+                             const std::string& table, const std::vector<int>& lengths) {
     SCOPED_TRACE(column.declaration);
     std::vector<std::string> expected;
-    for (int length : LongDataLengths)
+    for (int length : lengths)
         expected.push_back(LongDataValue(column.binary, length));
     {
         TODBCRecordSet rs;
         rs.SetConnection(&direct);
         rs.SetSQL(("SELECT id, v FROM " + table + " ORDER BY id").c_str());
         rs.Open();
-        ASSERT_TRUE(TData::IsBlobCode(rs.FieldDescOf(2)->TypeCode)) << rs.FieldDescOf(2)->TypeCode;
+        const TDataTypeCode type = rs.FieldDescOf(2)->TypeCode;
+        if (column.inLineBytes == 0)
+            ASSERT_TRUE(TData::IsBlobCode(type)) << type;
+        else
+            ASSERT_EQ(tcString, type);
         void* buffer = nullptr;
         rs.AllocRecBuf(buffer);
         for (const std::string& value : expected) {
             SCOPED_TRACE(value.size());
             rs.GetNextRecord(buffer);
             ASSERT_FALSE(rs.IsEOF());
-            std::string got = BlobBytes(rs, 2, buffer);
+            std::string got;
+            if (column.inLineBytes == 0) {
+                got = BlobBytes(rs, 2, buffer);
+            } else {
+                Variant v;
+                rs.GetFieldAsVariant(2, buffer, v);
+                got = v.AsAnsiString().c_str();
+            }
             EXPECT_EQ(value.size(), got.size());
             EXPECT_TRUE(value == got);
         }
@@ -133,9 +145,16 @@ void ExpectLongDataReadWhole(TODBCConnection& direct, TUniConnection& unified, c
     for (; !query.Eof(); query.Next(), ++row) {
         ASSERT_LT(row, expected.size());
         SCOPED_TRACE(expected[row].size());
-        const TBytes got = query.FieldByName("v")->AsBytes();
+        TField* field = query.FieldByName("v");
+        std::string got;
+        if (column.binary) {
+            const TBytes bytes = field->AsBytes();
+            got.assign(bytes.begin(), bytes.end());
+        } else {
+            got = field->AsString().c_str();
+        }
         EXPECT_EQ(expected[row].size(), got.size());
-        EXPECT_TRUE(std::string(got.begin(), got.end()) == expected[row]);
+        EXPECT_TRUE(got == expected[row]);
     }
     EXPECT_EQ(expected.size(), row);
 }
@@ -423,38 +442,34 @@ TEST_F(RecordSetTest, AStatementWithoutRowsIsRefused) {
     EXPECT_EQ("2", QueryValue(*connection, "SELECT id FROM t")); // it did run
 }
 
-// Values longer than their declared column: SQLite keeps any length whatever VARCHAR(n) says,
-// and its driver reports the declared size. Such columns are long values bound in line up to the
-// declared length; a longer value is read whole, and its neighbours stay intact.
-TEST_F(RecordSetTest, OverLongValuesAreReadWholeAndLeaveNeighboursIntact) {
+// Values longer than their declared column: SQLite keeps any length whatever a declaration
+// says, and its driver reports the declared size. Bytes and memos bound in line up to their length
+// read a longer value whole, and its neighbours stay intact.
+TEST_F(RecordSetTest, OverLongValuesOfLongColumnsAreReadWholeAndLeaveNeighboursIntact) {
     struct Case {
         const char* name;
         const char* column;
         bool flatBuffers;
-        bool longStrings;
         bool unicode;
         TDataTypeCode expectedType;
-        int declared;
+        int declared; // characters or bytes
+        int inLine;   // what the record set binds in line
         bool bytes;
     };
     const Case cases[] = {
-        {"VARCHAR(10) flat", "VARCHAR(10)", true, true, false, tcMemo, 10, false},
-        {"VARCHAR(40) not flat", "VARCHAR(40)", false, true, false, tcMemo, 40, false},
-        {"VARCHAR(255) without long strings", "VARCHAR(255)", true, false, false, tcMemo, 255, false},
-        {"CHAR(10)", "CHAR(10)", true, true, false, tcMemo, 10, false},
-        {"VARBINARY(10)", "VARBINARY(10)", true, true, false, tcBlob, 10, true},
-        {"VARBINARY(40) not flat", "VARBINARY(40)", false, true, false, tcBlob, 40, true},
-        {"BLOB", "BLOB", true, true, false, tcBlob, 255, true},
-        {"VARCHAR(40) wide", "VARCHAR(40)", true, true, true, tcWideMemo, 40, false},
-        {"VARCHAR(40) wide not flat", "VARCHAR(40)", false, true, true, tcWideMemo, 40, false},
+        {"VARCHAR(255) as memo", "VARCHAR(255)", true, false, tcMemo, 255, 510, false},
+        {"VARCHAR(255) as wide memo", "VARCHAR(255)", true, true, tcWideMemo, 255, 255, false},
+        {"VARBINARY(10)", "VARBINARY(10)", true, false, tcBlob, 10, 10, true},
+        {"VARBINARY(40) not flat", "VARBINARY(40)", false, false, tcBlob, 40, 40, true},
+        {"BLOB", "BLOB", true, false, tcBlob, 255, 255, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Exec(*connection, "DROP TABLE IF EXISTS o");
         Exec(*connection, std::string("CREATE TABLE o (a INTEGER, v ") + c.column + ", b VARCHAR(5))");
         auto valueOf = [&](int row) {
-            // Row 1 is over-long, row 2 exactly fills the bound part, row 0 is shorter.
-            int length = row == 1 ? c.declared * 3 + 7 : row == 2 ? c.declared : c.declared - 1;
+            // Row 1 is over-long, row 2 exactly fills the part in line, row 0 is shorter.
+            int length = row == 1 ? c.inLine * 3 + 7 : row == 2 ? c.inLine : c.inLine - 1;
             std::string value;
             for (int i = 0; i < length; ++i)
                 value += static_cast<char>('A' + (i + row) % 26);
@@ -470,11 +485,11 @@ TEST_F(RecordSetTest, OverLongValuesAreReadWholeAndLeaveNeighboursIntact) {
         rs->SetConnection(connection.get());
         rs->SetSQL("SELECT a, v, b FROM o ORDER BY a");
         rs->SetProp(prFlatBuffers, c.flatBuffers);
-        rs->SetProp(prLongStrings, c.longStrings);
+        rs->SetProp(prLongStrings, false);
         rs->Open();
         connection->UseUnicode = false;
         ASSERT_EQ(c.expectedType, rs->FieldDescOf(2)->TypeCode);
-        ASSERT_EQ(c.declared, rs->FieldDescOf(2)->DeclaredLength);
+        ASSERT_EQ(c.inLine, rs->FieldDescOf(2)->DeclaredLength);
         void* buffer = nullptr;
         rs->AllocRecBuf(buffer);
         for (int row = 0; row < 3; ++row) {
@@ -490,6 +505,49 @@ TEST_F(RecordSetTest, OverLongValuesAreReadWholeAndLeaveNeighboursIntact) {
             EXPECT_EQ(valueOf(row), got);
         }
         rs->FreeRecBuf(buffer);
+    }
+}
+
+// Text keeps its string type with room for its declared characters in the code page: a value
+// beyond it is refused, in line and on the heap, 8-bit and wide, whichever row it comes in.
+TEST_F(RecordSetTest, TextBeyondItsRoomIsRefusedNotCut) {
+    struct Case {
+        const char* name;
+        const char* column;
+        bool flatBuffers;
+        bool unicode;
+        TDataTypeCode expectedType;
+        int room; // bytes
+    };
+    const Case cases[] = {
+        {"in the record", "v10", true, false, tcString, 20},
+        {"on the heap", "v20", false, false, tcExtString, 40},
+        {"wide in the record", "v10", true, true, tcWideString, 20},
+        {"wide on the heap", "v40", false, true, tcExtWideString, 80},
+    };
+    Exec(*connection, "CREATE TABLE o (a INTEGER, v10 VARCHAR(10), v20 VARCHAR(20), v40 VARCHAR(40))");
+    // Row 33, in the second block, holds fifty characters.
+    Exec(*connection,
+         "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 40) "
+         "INSERT INTO o SELECT i, s, s, s FROM (SELECT i, CASE i WHEN 33 THEN printf('%.50c', 'x') "
+         "ELSE 'short' END AS s FROM c)");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        connection->UseUnicode = c.unicode;
+        TODBCRecordSet rs;
+        rs.SetConnection(connection.get());
+        rs.SetSQL((std::string("SELECT a, ") + c.column + " FROM o ORDER BY a").c_str());
+        rs.SetProp(prFlatBuffers, c.flatBuffers);
+        rs.SetProp(prFetchAll, false);
+        rs.Open();
+        connection->UseUnicode = false;
+        EXPECT_EQ(c.expectedType, rs.FieldDescOf(2)->TypeCode);
+        EXPECT_EQ(25, rs.GetRecordCount());
+        const int got = c.unicode ? 100 : 50;
+        EXPECT_EQ("String data, right truncated: field " + std::string(c.column) + " holds " +
+                      std::to_string(got) + " bytes, its buffer " + std::to_string(c.room),
+                  MessageOf([&] { rs.FetchAll(); }));
+        EXPECT_EQ(25, rs.GetRecordCount()); // the failed block left the list as it was
     }
 }
 
@@ -509,7 +567,9 @@ TEST_F(RecordSetTest, AColumnLongerThanSixteenBitsIsReadWhole) {
 }
 
 // Long data in every column kind SQLite offers, read directly and behind the Access stand-in.
-TEST_F(RecordSetTest, LongDataOfEveryLengthIsReadWhole) {
+// SQLite keeps any length in a VARCHAR(10): it stays text of ten characters, room for ten
+// Chinese ones in the code page, and a longer value is refused on both roads, never cut.
+TEST_F(RecordSetTest, LongDataOfEveryLengthIsReadWholeOrRefused) {
     UnitsForUnifiedQueries units;
     TUniConnection unified;
     unified.SetProviderName("Access");
@@ -521,22 +581,47 @@ TEST_F(RecordSetTest, LongDataOfEveryLengthIsReadWhole) {
     unified.SetDatabase(database.c_str());
     unified.Connect();
     const LongColumn columns[] = {
-        {"BLOB", true}, {"VARCHAR(10)", false}, {"TEXT", false}, {"LONGVARBINARY", true}};
+        {"BLOB", true}, {"VARCHAR(10)", false, 20}, {"TEXT", false}, {"LONGVARBINARY", true}};
     int tableNo = 0;
-    for (const LongColumn& column : columns) {
-        // A table of its own for each column: the other connection describes a statement by the
-        // schema it last read, not by a table dropped and made again under the same name.
+    // A table of its own for each: the other connection describes a statement by the schema it
+    // last read, not by a table dropped and made again under the same name.
+    auto makeTable = [&](const LongColumn& column, const std::vector<int>& lengths) {
         const std::string table = "ld" + std::to_string(tableNo++);
         Exec(*connection, "CREATE TABLE " + table + " (id INTEGER, v " + column.declaration + ")");
         int id = 0;
-        for (int length : LongDataLengths) {
+        for (int length : lengths) {
             // The exact bytes, whatever the driver would make of the statement's text.
             std::string literal = "X'" + Hex(LongDataValue(column.binary, length)) + "'";
             if (!column.binary) literal = "CAST(" + literal + " AS TEXT)";
             Exec(*connection,
                  "INSERT INTO " + table + " VALUES (" + std::to_string(id++) + ", " + literal + ")");
         }
-        ExpectLongDataReadWhole(*connection, unified, column, table);
+        return table;
+    };
+    for (const LongColumn& column : columns) {
+        std::vector<int> fitting, refused;
+        for (int length : LongDataLengths)
+            (column.inLineBytes == 0 || length <= column.inLineBytes ? fitting : refused).push_back(length);
+        if (column.inLineBytes > 0) {
+            fitting.push_back(column.inLineBytes - 1);
+            fitting.push_back(column.inLineBytes);
+        }
+        ExpectLongDataReadWhole(*connection, unified, column, makeTable(column, fitting), fitting);
+        for (int length : refused) {
+            SCOPED_TRACE(length);
+            const std::string table = makeTable(column, {length});
+            const std::string message = "String data, right truncated: field v holds " +
+                                        std::to_string(length) + " bytes, its buffer " +
+                                        std::to_string(column.inLineBytes);
+            TODBCRecordSet rs;
+            rs.SetConnection(connection.get());
+            rs.SetSQL(("SELECT id, v FROM " + table).c_str());
+            EXPECT_EQ(message, MessageOf([&] { rs.Open(); }));
+            TUniQuery query;
+            query.SetConnection(&unified);
+            SetSQLText(query, "SELECT id, v FROM " + table);
+            EXPECT_EQ(message, MessageOf([&] { query.Open(); }));
+        }
     }
     unified.Disconnect();
 }
@@ -762,10 +847,79 @@ TEST_F(PgRecordSetTest, LongDataOfEveryLengthIsReadWhole) {
             Exec(*connection,
                  "INSERT INTO " + table + " VALUES (" + std::to_string(id++) + ", " + literal + ")");
         }
-        ExpectLongDataReadWhole(*connection, unified, column, table);
+        ExpectLongDataReadWhole(*connection, unified, column, table,
+                                std::vector<int>(std::begin(LongDataLengths), std::end(LongDataLengths)));
     }
     Exec(*connection, "DROP TABLE " + table);
     unified.Disconnect();
+}
+
+// The declared size counts characters: ten Chinese characters take twenty bytes in the session's
+// code page, and all of them arrive in the record, on the string heap and as memo.
+TEST_F(PgRecordSetTest, ChineseTextFillsItsDeclaredCharacters) {
+    const std::string ten = "中文正在启动税务申报", four = "中文启动";
+    std::string long300;
+    for (int i = 0; i < 30; ++i)
+        long300 += ten;
+    Exec(*connection, "DROP TABLE IF EXISTS vz_rs_cn");
+    Exec(*connection, "CREATE TABLE vz_rs_cn (a VARCHAR(10), b CHAR(4), c VARCHAR(300))");
+    Exec(*connection, "INSERT INTO vz_rs_cn VALUES ('" + ten + "', '" + four + "', '" + long300 + "')");
+    struct Case {
+        const char* name;
+        bool flatBuffers;
+        bool longStrings;
+    };
+    for (const Case& c : {Case{"in the record", true, true}, Case{"on the heap", false, true},
+                          Case{"long as memo", true, false}}) {
+        SCOPED_TRACE(c.name);
+        TODBCRecordSet rs;
+        rs.SetConnection(connection.get());
+        rs.SetSQL("SELECT a, b, c FROM vz_rs_cn");
+        rs.SetProp(prFlatBuffers, c.flatBuffers);
+        rs.SetProp(prLongStrings, c.longStrings);
+        rs.Open();
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        rs.GetNextRecord(buffer);
+        ASSERT_FALSE(rs.IsEOF());
+        const std::string expected[] = {ten, four, long300};
+        for (int f = 1; f <= 3; ++f) {
+            SCOPED_TRACE(f);
+            std::string got;
+            if (TData::IsBlobCode(rs.FieldDescOf(f)->TypeCode)) {
+                got = BlobBytes(rs, f, buffer);
+            } else {
+                Variant v;
+                rs.GetFieldAsVariant(f, buffer, v);
+                got = v.AsAnsiString().c_str();
+            }
+            EXPECT_EQ(expected[f - 1], got);
+        }
+        rs.FreeRecBuf(buffer);
+    }
+    Exec(*connection, "DROP TABLE vz_rs_cn");
+}
+
+// Numbers read as text get 255 characters in line; a longer one is refused, not kept in part,
+// whether the block is fetched as an array or row by row.
+TEST_F(PgRecordSetTest, AValueCutToItsInLineBufferRaises) {
+    for (bool flatBuffers : {true, false}) {
+        SCOPED_TRACE(flatBuffers);
+        TODBCRecordSet rs;
+        rs.SetConnection(connection.get());
+        rs.SetSQL("SELECT i, CAST(CASE WHEN i = 30 THEN repeat('9', 300) ELSE '7' END AS NUMERIC) "
+                  "FROM generate_series(1, 40) i ORDER BY i");
+        rs.SetProp(prODBCRecordSetFlag, true);
+        rs.SetProp(prFlatBuffers, flatBuffers);
+        rs.SetProp(prFetchAll, false);
+        rs.Open();
+        EXPECT_EQ(flatBuffers ? tcString : tcExtString, rs.FieldDescOf(2)->TypeCode);
+        EXPECT_EQ(25, rs.GetRecordCount());
+        EXPECT_EQ("String data, right truncated: field numeric holds 300 bytes, its buffer 255",
+                  MessageOf([&] { rs.FetchAll(); }));
+        EXPECT_EQ(25, rs.GetRecordCount()); // the failed block left the list as it was
+        EXPECT_FALSE(rs.Fetch(false));
+    }
 }
 
 TEST_F(PgRecordSetTest, WideNumericsReadAsFmtBcdBcdAndFloat) {
