@@ -329,12 +329,15 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
 
 bool TODBCRecordSet::DriverIgnoresDeclaredSizes() {
     // SQLite keeps any length in any column whatever its declaration says, and its driver reports
-    // the declared size (255 for a BLOB).
-    try {
-        return AnsiSameText(odbcCommand_->Connection()->GetInfoText(SQL_DBMS_NAME), "SQLite");
-    } catch (const Exception&) {
+    // the declared size (255 for a BLOB). A driver that cannot answer is taken at its word.
+    TODBCConnection* connection = odbcCommand_->Connection();
+    char name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(connection->Cli()->SQLGetInfo(connection->ConnectionHandle(), SQL_DBMS_NAME, name,
+                                                     sizeof name, &length)))
         return false;
-    }
+    name[sizeof name - 1] = 0;
+    return AnsiSameText(name, "SQLite");
 }
 
 void TODBCRecordSet::DescribeUnbounded(SQLSMALLINT sqlType, uint16_t& dataType, bool& fixed) {
