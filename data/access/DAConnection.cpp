@@ -3,13 +3,17 @@
 
 #include <exception>
 
+#include "data/access/CRConnectionPool.h"
 #include "data/access/CRMetaData.h"
 #include "data/access/CRProps.h"
 #include "data/access/CRSQLInfo.h"
+#include "data/access/CRServerEnumerator.h"
+#include "data/access/ConnectDialog.h"
 #include "data/access/DASQLText.h"
 #include "data/access/Macros.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DATransaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSet.h"
@@ -110,6 +114,7 @@ void TCustomDAConnection::SetDefaultTransaction(TDATransaction* value) {
 void TCustomDAConnection::Notification(TComponent* component, TOperation operation) {
     TCustomConnection::Notification(component, operation);
     if (operation == opRemove && component == defaultTransaction_) SetDefaultTransaction(nullptr);
+    if (operation == opRemove && component == connectDialog_) connectDialog_ = nullptr;
 }
 
 void TCustomDAConnection::AttachTransaction(TDATransaction* transaction) {
@@ -195,7 +200,39 @@ TCustomDAConnection::~TCustomDAConnection() {
     for (size_t i = transactions_.size(); i-- > 0;)
         DetachTransaction(transactions_[i]);
     if (defaultTransaction_) defaultTransaction_->RemoveFreeNotification(this);
+    TCustomDASQLMonitor::ObjectDestroyedNotify(GetSQLMonitorClass(), this);
     ClearInternalConnection();
+}
+
+TClass TCustomDAConnection::GetConnectDialogClass() {
+    return TCustomConnectDialog::StaticClass();
+}
+
+void TCustomDAConnection::SetConnectDialog(TCustomConnectDialog* value) {
+    if (value == connectDialog_) return;
+    if (connectDialog_) {
+        connectDialog_->RemoveFreeNotification(this);
+        if (connectDialog_->Connection() == this) connectDialog_->SetConnection(nullptr);
+    }
+    connectDialog_ = value;
+    if (value) {
+        value->FreeNotification(this);
+        value->SetConnection(this);
+    }
+}
+
+bool TCustomDAConnection::ExecuteConnectDialog() {
+    std::unique_ptr<TCustomConnectDialog> created;
+    TCustomConnectDialog* dialog = connectDialog_;
+    if (!dialog) {
+        created = GetConnectDialogClass()->Create<TCustomConnectDialog>();
+        dialog = created.get();
+    }
+    dialog->SetConnection(this);
+    if (!dialog->Execute()) return false;
+    // The dialog collected the login; the connection opens with it, asking no more.
+    OpenConnection();
+    return true;
 }
 
 void TCustomDAConnection::AssignTo(TPersistent* dest) {
@@ -210,6 +247,7 @@ void TCustomDAConnection::AssignTo(TPersistent* dest) {
     other->LoginPrompt = LoginPrompt;
     other->poolingOptions_->Assign(poolingOptions_.get());
     other->SetPooling(pooling_);
+    other->SetConnectDialog(connectDialog_);
     other->OnError = OnError;
     other->SetConvertEOL(convertEOL_);
     other->options_->Assign(options_.get());
@@ -274,6 +312,10 @@ TClass TCustomDAConnection::GetInternalConnectionClass() {
 TClass TCustomDAConnection::GetInternalCommandClass() {
     Assert(false, "Must be overrided");
     return TCRCommand::StaticClass();
+}
+
+TClass TCustomDAConnection::GetSQLMonitorClass() {
+    return TCustomDASQLMonitor::StaticClass();
 }
 
 TClass TCustomDAConnection::GetInternalMetaDataClass() {
@@ -397,6 +439,32 @@ void TCustomDAConnection::CreateInternalConnection() {
     SetInternalConnection(nullptr);
 }
 
+std::unique_ptr<TCRConnection>
+TCustomDAConnection::PooledInternalConnection(TClass parametersClass, TClass managerClass,
+                                              const std::function<void(TCRConnectionParameters&)>& complete) {
+    std::unique_ptr<TCRConnectionParameters> key = parametersClass->Create<TCRConnectionParameters>();
+    key->MinPoolSize = poolingOptions_->MinPoolSize;
+    key->MaxPoolSize = poolingOptions_->MaxPoolSize;
+    key->ConnectionLifeTime = poolingOptions_->ConnectionLifetime;
+    key->Validate = poolingOptions_->Validate;
+    key->Username = username_;
+    key->Password = password_;
+    key->Server = GetServer();
+    key->ErrorHandler = [this](Exception& e, bool& fail, bool& reconnect, bool& reexecute, int attempt,
+                               TConnLostCause& cause) {
+        DoError(e, fail, reconnect, reexecute, attempt, cause);
+    };
+    if (complete) complete(*key);
+    // The pools tell this connection's monitor class what they do; the manager keeps the first it
+    // is given.
+    const TClass monitorClass = GetSQLMonitorClass();
+    auto poolNotify = [monitorClass](TCRConnectionPool* pool, const AnsiString& text) {
+        TCustomDASQLMonitor::PoolNotify(monitorClass, pool, text, false, 0, pool->Parameters().AsText());
+    };
+    return std::unique_ptr<TCRConnection>(
+        TCRConnectionPoolManager::PooledConnection(managerClass, *key, poolNotify));
+}
+
 void TCustomDAConnection::SetInternalConnection(std::unique_ptr<TCRConnection> value) {
     if (value || (iConnection_ && !HasState(csDestroying))) HandToClients(value.get());
     iConnection_ = std::move(value);
@@ -497,7 +565,13 @@ void TCustomDAConnection::SetConnected(bool value) {
 
     if (ShouldPrompt() && HasConnectDialogClass()) {
         const int kept = connectCount_;
-        const bool ok = ExecuteConnectDialog();
+        bool ok = false;
+        try {
+            ok = ExecuteConnectDialog();
+        } catch (...) {
+            connectCount_ = GetConnected() ? kept : kept - 1;
+            throw;
+        }
         connectCount_ = ok ? kept : kept - 1;
         if (!ok) {
             if (StreamedConnected || HasState(csDesigning)) DatabaseError("Cannot connect to database", this);
@@ -541,6 +615,8 @@ void TCustomDAConnection::OpenConnection() {
 }
 
 void TCustomDAConnection::DoConnect() {
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::DBConnectNotify(GetSQLMonitorClass(), this, messageId, true);
     CreateInternalConnection();
     if (!iConnection_) DatabaseError("No internal connection", this);
     PushOperation(clConnect, true);
@@ -556,6 +632,7 @@ void TCustomDAConnection::DoConnect() {
         throw;
     }
     PopOperation();
+    TCustomDASQLMonitor::DBConnectNotify(GetSQLMonitorClass(), this, messageId, false);
 }
 
 void TCustomDAConnection::DoDisconnect() {
@@ -566,7 +643,16 @@ void TCustomDAConnection::DoDisconnect() {
         closing = std::current_exception();
     }
     try {
-        if (GetConnected()) iConnection_->Disconnect();
+        if (GetConnected()) {
+            int32_t messageId = 0;
+            TCustomDASQLMonitor::DBDisconnectNotify(GetSQLMonitorClass(), this, messageId, true);
+            // A sound pooled connection stays open for the next taker.
+            if (iConnection_->Pool && iConnection_->IsValid)
+                ClearInternalConnection();
+            else
+                iConnection_->Disconnect();
+            TCustomDASQLMonitor::DBDisconnectNotify(GetSQLMonitorClass(), this, messageId, false);
+        }
     } catch (const EDAError& e) {
         if (!(HasState(csDestroying) && e.IsFatalError())) throw;
     }
@@ -741,6 +827,12 @@ void TCustomDAConnection::UnbindClients() {
         static_cast<TCustomDADataSet*>(ds)->SetConnection(nullptr);
 }
 
+std::unique_ptr<TCustomDADataSet> TCustomDAConnection::CreateDataSet() {
+    auto data = std::make_unique<TCustomDADataSet>(nullptr);
+    data->SetConnection(this);
+    return data;
+}
+
 std::unique_ptr<TCustomDASQL> TCustomDAConnection::CreateSQL() {
     auto sql = std::make_unique<TCustomDASQL>(nullptr);
     sql->SetConnection(this);
@@ -856,6 +948,7 @@ TConnLostCause TCustomDAConnection::DetectConnLostCause(TObject* component) {
 void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, bool& reexecute,
                                   int reconnectAttempt, TConnLostCause& connLostCause) {
     connLostCause = clUnknown;
+    TCustomDASQLMonitor::DBErrorNotify(GetSQLMonitorClass(), e);
     auto* error = dynamic_cast<EDAError*>(&e);
     const bool fatal = error && error->IsFatalError();
     if (fatal) {
@@ -889,7 +982,11 @@ void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, boo
     }
     if (!reexecute && OnError && error) OnError(this, *error, fail);
     if (fatal) {
-        if (iConnection_) iConnection_->IsValid = false;
+        if (iConnection_) {
+            iConnection_->IsValid = false;
+            // Its siblings in the pool may have lost their server too: each is checked before use.
+            if (auto* pool = dynamic_cast<TCRConnectionPool*>(iConnection_->Pool)) pool->RequireCheck();
+        }
         if (reconnectAttempt == 0) CloseTransactionsAfterLoss();
         if (reconnectAttempt == 0 && !reconnect && !inErrorDisconnect_) {
             inErrorDisconnect_ = true;
@@ -937,9 +1034,12 @@ void DBAccessInitialize() {
     MacroChar = '&';
     SetSignalWaitHook(nullptr);
     defaultSQLInfo = std::make_unique<TSQLInfo>(nullptr);
+    // The network manager is this unit's: bound with it and released with it.
+    CRNetManagerInitialize();
 }
 
 void DBAccessFinalize() {
+    CRNetManagerFinalize();
     defaultSQLInfo.reset();
 }
 

@@ -15,9 +15,11 @@
 #include "platform/db/Connection.h"
 
 class TCustomDAConnection;
+class TCRConnectionParameters;
 class TDATransaction;
 class TCustomDASQL;
 class TCustomDADataSet;
+class TCustomConnectDialog;
 
 enum TRetryMode : uint8_t { rmRaise, rmReconnect, rmReconnectExecute };
 
@@ -105,10 +107,17 @@ public:
     TPoolingOptions* PoolingOptions() const { return poolingOptions_.get(); }
     void SetPoolingOptions(TPoolingOptions* value) { poolingOptions_->Assign(value); }
 
+    // The dialog class a login prompt creates when no dialog is assigned; none: no prompt.
+    virtual TClass GetConnectDialogClass();
+    // Not owned; forgotten when it is freed.
+    TCustomConnectDialog* ConnectDialog() const { return connectDialog_; }
+    void SetConnectDialog(TCustomConnectDialog* value);
     // Class factories of the provider; the base answers none.
     virtual TClass GetInternalConnectionClass();
     virtual TClass GetInternalCommandClass();
     virtual TClass GetInternalMetaDataClass();
+    // Class-level: the monitor class that hears of this connection's work.
+    virtual TClass GetSQLMonitorClass();
 
     // Names from the server's catalog, quoted where the dialect needs it. Without allTables only
     // the connection's own scope, with a schema prefix only where the provider asks for one.
@@ -127,6 +136,8 @@ public:
     Variant ExecProc(const AnsiString& name, const std::vector<Variant>& values = {});
     Variant ExecProcNamed(const AnsiString& name, const std::vector<Variant>& pairs);
     TCustomDASQL* Command() const { return command_.get(); }
+    // A new dataset of the connection's own kind, bound to it.
+    virtual std::unique_ptr<TCustomDADataSet> CreateDataSet();
 
     int ConnectCount() const { return connectCount_; }
     bool PromptAllowed() const { return promptAllowed_; }
@@ -191,12 +202,18 @@ protected:
     void AssignTo(TPersistent* dest) override;
 
     virtual void CreateInternalConnection();
+    // A connection from the pool that managerClass keeps, for a key of parametersClass made of the
+    // pooling options, the login and this component's error handler; complete adds what a
+    // descendant knows besides (database, port, provider options).
+    std::unique_ptr<TCRConnection>
+    PooledInternalConnection(TClass parametersClass, TClass managerClass,
+                             const std::function<void(TCRConnectionParameters&)>& complete = nullptr);
     virtual void SetInternalConnection(std::unique_ptr<TCRConnection> value);
     void ClearInternalConnection();
     virtual bool ShouldPrompt();
-    // Run when a login prompt is due; answers whether it connected. The base has no dialog.
-    virtual bool HasConnectDialogClass() { return false; }
-    virtual bool ExecuteConnectDialog() { return false; }
+    // Run when a login prompt is due; answers whether it connected.
+    virtual bool HasConnectDialogClass() { return GetConnectDialogClass() != nullptr; }
+    virtual bool ExecuteConnectDialog();
     virtual AnsiString GetServer() { return server_; }
     // The schema that needs no prefix in the name lists; empty: no prefix.
     virtual AnsiString GetProviderText() { return ""; }
@@ -234,6 +251,7 @@ private:
     std::unique_ptr<TDATransaction> internalTransaction_;
     std::unique_ptr<TCustomDASQL> command_;
     TDATransaction* defaultTransaction_ = nullptr;
+    TCustomConnectDialog* connectDialog_ = nullptr;
     std::vector<std::pair<TObject*, TConnectChangeEvent>> clientEvents_;
     std::unique_ptr<TCriticalSection> clientLock_;
     std::unique_ptr<TDAConnectionOptions> options_;

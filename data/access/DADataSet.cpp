@@ -6,6 +6,7 @@
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSetService.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
 #include "data/access/DAUpdateSQL.h"
@@ -36,32 +37,6 @@ private:
     TCustomDAConnection* connection_;
 };
 } // namespace
-
-// The options of the SQL dataset reach its record set and command, now and at every binding.
-class TDASQLDataSetOptions : public TDADataSetOptions {
-public:
-    explicit TDASQLDataSetOptions(TCustomDADataSet* owner) : TDADataSetOptions(owner), dataSet_(owner) {}
-
-protected:
-    void PushRecordSetProp(int prop, const Variant& value) override {
-        if (dataSet_->RecordSet()) dataSet_->RecordSet()->SetProp(prop, value);
-    }
-    void PushCommandProp(int prop, const Variant& value) override {
-        if (dataSet_->Command()) dataSet_->Command()->SetProp(prop, value);
-    }
-    void UnprepareOwner() override {
-        dataSet_->Close();
-        dataSet_->Unprepare();
-    }
-    // Local filtering in place of detail parameters, or back: the statement changes with it.
-    void LocalMasterDetailChanged() override {
-        dataSet_->InstallLocalMDFilter();
-        dataSet_->RefreshLocalDetail();
-    }
-
-private:
-    TCustomDADataSet* dataSet_;
-};
 
 AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass, int* count) {
     std::unique_ptr<TSQLParser> parser =
@@ -100,8 +75,42 @@ TCustomDADataSet::~TCustomDADataSet() {
         Unprepare();
     } catch (...) {
     }
-    if (connection_) connection_->UnRegisterClient(this);
+    if (connection_) {
+        connection_->UnRegisterClient(this);
+        NotifyDestroyed();
+    }
     SetRecordSet(nullptr);
+}
+
+void TCustomDADataSet::NotifyDestroyed() {
+    if (destroyedNotified_ || !connection_) return;
+    destroyedNotified_ = true;
+    TCustomDASQLMonitor::ObjectDestroyedNotify(connection_->GetSQLMonitorClass(), this);
+}
+
+TClass TCustomDADataSet::TracedBy() const {
+    TCustomDAConnection* c = UsedConnection();
+    if (TraceSuppressed || !c) return nullptr;
+    TClass monitorClass = c->GetSQLMonitorClass();
+    return Debug || TCustomDASQLMonitor::HasMonitor(monitorClass) ? monitorClass : nullptr;
+}
+
+void TDASQLDataSetOptions::PushRecordSetProp(int prop, const Variant& value) {
+    if (dataSet_->RecordSet()) dataSet_->RecordSet()->SetProp(prop, value);
+}
+
+void TDASQLDataSetOptions::PushCommandProp(int prop, const Variant& value) {
+    if (dataSet_->Command()) dataSet_->Command()->SetProp(prop, value);
+}
+
+void TDASQLDataSetOptions::UnprepareOwner() {
+    dataSet_->Close();
+    dataSet_->Unprepare();
+}
+
+void TDASQLDataSetOptions::LocalMasterDetailChanged() {
+    dataSet_->InstallLocalMDFilter();
+    dataSet_->RefreshLocalDetail();
 }
 
 std::unique_ptr<TDADataSetOptions> TCustomDADataSet::CreateOptions() {
@@ -307,24 +316,32 @@ void TCustomDADataSet::WriteCommand() {
     if (text != scannedSQL_) RescanParams();
     RecordSet()->SetSQL(text);
     TCRCommand* command = Command();
-    for (int i = 0; i < params_->Count(); ++i) {
-        TDAParam* p = params_->Items(i);
-        TParamDesc* d = i < command->ParamCount() ? command->GetParam(i) : command->AddParam();
-        d->SetName(p->Name());
-        d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
-        d->SetParamType(static_cast<uint8_t>(p->ParamType()));
-        d->SetIsBound(p->Bound);
-        Variant value = p->GetValue();
-        // Text and bytes are bound with their length; without it the driver gets one character.
-        int size = p->GetSize();
-        if (size == 0 && !value.IsEmptyOrNull())
-            size = static_cast<int>(value.IsByteArray() ? value.Bytes().size() : value.AsAnsiString().size());
-        d->SetSize(size);
-        if (p->DataType() == ftDate && !value.IsEmptyOrNull())
-            value = Variant::FromDateTime(std::floor(value.AsDateTime()));
-        d->SetValue(Variant::Null());
-        d->SetValue(value);
+    for (int i = 0; i < params_->Count(); ++i)
+        WriteParamDesc(i < command->ParamCount() ? command->GetParam(i) : command->AddParam(),
+                       params_->Items(i));
+}
+
+void TCustomDADataSet::WriteParamDesc(TParamDesc* d, TDAParam* p) {
+    d->SetName(p->Name());
+    d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
+    d->SetParamType(static_cast<uint8_t>(p->ParamType()));
+    d->SetIsBound(p->Bound);
+    if (p->HoldsObject() && p->GetValueObject()) {
+        // A blob goes by reference: its pieces are sent as they are.
+        d->SetValuePtr(static_cast<TObject*>(p->GetValueObject()));
+        d->SetNull(p->GetIsNull());
+        return;
     }
+    Variant value = p->GetValue();
+    // Text and bytes are bound with their length; without it the driver gets one character.
+    int size = p->GetSize();
+    if (size == 0 && !value.IsEmptyOrNull())
+        size = static_cast<int>(value.IsByteArray() ? value.Bytes().size() : value.AsAnsiString().size());
+    d->SetSize(size);
+    if (p->DataType() == ftDate && !value.IsEmptyOrNull())
+        value = Variant::FromDateTime(std::floor(value.AsDateTime()));
+    d->SetValue(Variant::Null());
+    d->SetValue(value);
 }
 
 // ---- prepare -----------------------------------------------------------------------------------
@@ -332,8 +349,13 @@ void TCustomDADataSet::WriteCommand() {
 void TCustomDADataSet::Prepare() {
     if (IsPrepared() || Active()) return;
     BeginConnection(true);
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
     try {
         if (ActiveMaster() && !options_->LocalMasterDetail()) SetMasterParams(params_.get());
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                                  true);
         WriteCommand();
         TMemDataSet::Prepare();
     } catch (...) {
@@ -341,18 +363,29 @@ void TCustomDADataSet::Prepare() {
         throw;
     }
     prepareUse_ = true;
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                              false);
 }
 
 void TCustomDADataSet::Unprepare() {
     const bool held = prepareUse_;
     prepareUse_ = false;
+    const TClass monitorClass = held ? TracedBy() : nullptr;
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLUnprepareNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                    messageId, true);
         TMemDataSet::Unprepare();
     } catch (...) {
         if (held) EndConnection();
         throw;
     }
     if (held) EndConnection();
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLUnprepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                                false);
 }
 
 // ---- open and close ----------------------------------------------------------------------------
@@ -402,6 +435,11 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
 }
 
 void TCustomDADataSet::InternalOpen() {
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
+                                              messageId, true);
     BeginConnection(true);
     try {
         TMemDataSet::InternalOpen();
@@ -410,6 +448,9 @@ void TCustomDADataSet::InternalOpen() {
         throw;
     }
     EndConnection();
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
+                                              messageId, false);
     // A uni-directional dataset lets go of a record's objects once the record leaves its buffers.
     ReferenceOnRead = uniDirectional_;
 }
@@ -480,6 +521,17 @@ void TCustomDADataSet::InternalExecute() {
                 SetMasterParams(params_.get());
                 WriteCommand();
             }
+            const TClass monitorClass = TracedBy();
+            int32_t messageId = 0;
+            if (monitorClass)
+                TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
+                                                      messageId, true);
+            struct TSuppress {
+                bool& flag;
+                bool saved;
+                ~TSuppress() { flag = saved; }
+            } suppress{TraceSuppressed, TraceSuppressed};
+            TraceSuppressed = true;
             bool ok = false;
             try {
                 RecordSet()->ExecCommand();
@@ -487,6 +539,13 @@ void TCustomDADataSet::InternalExecute() {
             } catch (...) {
                 DoAfterExecute(false);
                 throw;
+            }
+            if (monitorClass) {
+                Variant count;
+                Command()->GetProp(prRowsProcessed, count);
+                TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "",
+                                                      count.IsEmptyOrNull() ? 0 : count.AsInteger(),
+                                                      messageId, false);
             }
             if (IsQuery()) {
                 // The statement turned out to return rows: the dataset reads them from a run of its own.
@@ -565,7 +624,11 @@ void TCustomDADataSet::SetUniDirectional(bool value) {
 }
 
 void TCustomDADataSet::SetFetchAll(bool value) {
-    if (value == fetchAll_) return;
+    // A provider option may have set the record set otherwise than the flag.
+    Variant current;
+    if (value == fetchAll_ &&
+        (!RecordSet() || !RecordSet()->GetProp(prFetchAll, current) || current.AsBoolean() == value))
+        return;
     fetchAll_ = value;
     if (RecordSet()) RecordSet()->SetProp(prFetchAll, value);
     if (value) {
@@ -693,9 +756,17 @@ void TCustomDADataSet::InternalRefresh() {
         for (;;) {
             try {
                 recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
+                const TClass monitorClass = TracedBy();
+                int32_t messageId = 0;
+                if (monitorClass)
+                    TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                          "Refresh", 0, messageId, true);
                 DoBeforeExecute();
                 WriteCommand();
                 TMemDataSet::InternalRefresh();
+                if (monitorClass)
+                    TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                          "Refresh", 0, messageId, false);
                 break;
             } catch (const EFailOver&) {
                 connection_->RestoreTransactions();

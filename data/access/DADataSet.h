@@ -153,6 +153,8 @@ public:
 
     // Traces this dataset's statements even without an active monitor (the debug dialog hook).
     bool Debug = false;
+    // Set while the dataset traces a statement itself, and for internal statements of others.
+    bool TraceSuppressed = false;
     TNotifyEvent BeforeExecute;
     TDAAfterExecuteEvent AfterExecute;
     TDABeforeFetchEvent BeforeFetch;
@@ -160,6 +162,15 @@ public:
 
 protected:
     virtual std::unique_ptr<TDADataSetOptions> CreateOptions();
+    // A descendant's own options and parameter list, set by its constructor.
+    void SetOptionsObject(std::unique_ptr<TDADataSetOptions> value) { options_ = std::move(value); }
+    void SetParamsObject(std::unique_ptr<TDAParams> value) { params_ = std::move(value); }
+    // The final text and the parameter values into the record set's command.
+    virtual void WriteCommand();
+    // One parameter's type and value into a description of the command.
+    void WriteParamDesc(TParamDesc* d, TDAParam* p);
+    // The parameters made anew from the command's descriptions.
+    virtual void ReadParamDescs();
     virtual TCustomDAConnection* UsedConnection() const { return connection_; }
     virtual void BeginConnection(bool internal);
     virtual void EndConnection();
@@ -217,9 +228,16 @@ private:
     friend class TDADataSetUpdater;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
-    // The final text and the parameter values into the record set's command.
-    void WriteCommand();
-    void ReadParamDescs();
+    // The monitor class to trace with: when a monitor is active or Debug is on, unless suppressed.
+    TClass TracedBy() const;
+
+protected:
+    // Tells the monitor once that this dataset goes; a descendant's destructor calls it first,
+    // while the dataset still answers its own class name.
+    void NotifyDestroyed();
+
+private:
+    bool destroyedNotified_ = false;
     // The record being posted no longer matches the master's current record.
     bool PostedRecordLeavesMaster();
     // Ends the use a re-run began, or keeps it for the rows the re-run left on the server.
@@ -254,6 +272,23 @@ private:
     std::unique_ptr<TStringList> userSQL_[stRefresh + 1];
     // The final text the parameters were last read from.
     AnsiString scannedSQL_;
+};
+
+// The options of the SQL dataset reach its record set and command, now and at every binding.
+class TDASQLDataSetOptions : public TDADataSetOptions {
+public:
+    VZ_CLASS(TDASQLDataSetOptions, TDADataSetOptions)
+    explicit TDASQLDataSetOptions(TCustomDADataSet* owner) : TDADataSetOptions(owner), dataSet_(owner) {}
+
+protected:
+    void PushRecordSetProp(int prop, const Variant& value) override;
+    void PushCommandProp(int prop, const Variant& value) override;
+    void UnprepareOwner() override;
+    // Local filtering in place of detail parameters, or back: the statement changes with it.
+    void LocalMasterDetailChanged() override;
+
+private:
+    TCustomDADataSet* dataSet_;
 };
 
 // A field of cursor values.

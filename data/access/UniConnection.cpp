@@ -1,7 +1,9 @@
 #include "data/access/UniConnection.h"
 
+#include "data/access/CRConnectionPool.h"
 #include "data/access/CRProps.h"
 #include "data/access/DASQL.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/UniQuery.h"
 #include "platform/core/Strings.h"
 #include "platform/core/Variant.h"
@@ -113,6 +115,22 @@ void TUniMacros::Changed() {
 
 // ---- transaction --------------------------------------------------------------------------------
 
+TClass TUniTransaction::GetSQLMonitorClass() {
+    return TUniSQLMonitor::StaticClass();
+}
+
+namespace {
+TConnectDialogClassHook connectDialogClassHook;
+}
+
+void SetConnectDialogClassHook(TConnectDialogClassHook hook) {
+    connectDialogClassHook = std::move(hook);
+}
+
+TClass TUniConnection::GetConnectDialogClass() {
+    return connectDialogClassHook ? connectDialogClassHook() : nullptr;
+}
+
 TClass TUniTransaction::GetInternalTransactionClass() {
     if (TransactionType() != ttNative) return TDATransaction::GetInternalTransactionClass();
     auto* connection = dynamic_cast<TUniConnection*>(UsedConnection());
@@ -165,6 +183,8 @@ TUniConnection::~TUniConnection() {
     Destroying();
     Disconnect();
     statementTransaction_.reset();
+    // Told here: the base destructor no longer reaches this class's monitor.
+    TCustomDASQLMonitor::ObjectDestroyedNotify(GetSQLMonitorClass(), this);
 }
 
 TUniProvider* TUniConnection::CheckProvider() const {
@@ -228,6 +248,12 @@ std::unique_ptr<TDATransaction> TUniConnection::CreateTransaction() {
     return transaction;
 }
 
+std::unique_ptr<TCustomDADataSet> TUniConnection::CreateDataSet() {
+    auto data = std::make_unique<TUniQuery>(nullptr);
+    data->SetConnection(this);
+    return data;
+}
+
 std::unique_ptr<TCustomDASQL> TUniConnection::CreateSQL() {
     auto sql = std::make_unique<TUniSQL>(nullptr);
     sql->SetConnection(this);
@@ -268,13 +294,29 @@ void TUniConnection::AssignConnect(TUniConnection* source) {
         SpecificOptions()->Add(source->SpecificOptions()->Strings(i));
 }
 
+TClass TUniConnection::GetSQLMonitorClass() {
+    return TUniSQLMonitor::StaticClass();
+}
+
 void TUniConnection::CreateInternalConnection() {
     TUniProvider* provider = CheckProvider();
     if (!iConnection_) {
-        TClass cls = provider->GetInternalConnectionClass();
-        std::unique_ptr<TCRConnection> connection = cls->Create<TCRConnection>();
-        if (provider->SupportsDatabase()) connection->SetProp(prDatabase, database_);
-        if (provider->SupportsPort()) connection->SetProp(prPort, port_);
+        std::unique_ptr<TCRConnection> connection;
+        if (Pooling() && provider->SupportsPooling()) {
+            connection = PooledInternalConnection(provider->GetConnectionParametersClass(),
+                                                  provider->GetConnectionPoolManagerClass(),
+                                                  [&](TCRConnectionParameters& key) {
+                                                      if (provider->SupportsDatabase())
+                                                          key.SetSpecific(prDatabase, database_);
+                                                      if (provider->SupportsPort())
+                                                          key.SetSpecific(prPort, port_);
+                                                      provider->ApplyProviderOptions(&key, SpecificOptions());
+                                                  });
+        } else {
+            connection = provider->GetInternalConnectionClass()->Create<TCRConnection>();
+            if (provider->SupportsDatabase()) connection->SetProp(prDatabase, database_);
+            if (provider->SupportsPort()) connection->SetProp(prPort, port_);
+        }
         connection->SetProp(prDisconnectedMode, Options()->DisconnectedMode());
         connection->SetProp(prEnableBCD, Options()->EnableBCD());
         connection->SetProp(prEnableFmtBCD, Options()->EnableFMTBCD());

@@ -6,6 +6,7 @@
 #include "data/access/providers/ODBCLoader.h"
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
+#include "data/access/providers/ODBCDumpProcessor.h"
 #include "data/access/providers/ODBCScriptProcessor.h"
 #include "data/access/providers/ODBCServerEnumerator.h"
 #include "data/memory/CompressedBlob.h"
@@ -85,7 +86,7 @@ TClass TODBCUniProvider::GetLoaderClass() {
     return TODBCLoader::StaticClass();
 }
 TClass TODBCUniProvider::GetDumpProcessorClass() {
-    return NotBuilt("Dump processor");
+    return TCustomODBCDumpProcessor::StaticClass();
 }
 TClass TODBCUniProvider::GetDataTypesMapClass() {
     return TCustomODBCDataTypesMap::StaticClass();
@@ -129,6 +130,11 @@ TODBCFormatter::TODBCFormatter() {
 
 void ODBCUniProviderUnitInitialize() {
     UniProviders->RegisterProvider(TODBCUniProvider::Class());
+    TCRConnectionPoolManager::RegisterPooledConnection(
+        TODBCConnectionPoolManager::StaticClass(),
+        [](const TCRConnectionParameters& key, const TCRConnectionPoolManager::TPoolNotify& notify) {
+            return TODBCConnectionPoolManager::PooledConnection(key, notify);
+        });
     ODBCFunctions = new TStringList();
     for (const char* line :
          {"USER=USER", "CHAR_LENGTH=LENGTH(%s)", "LOCATE=POSSTR(%1:s, %0:s)", "SUBSTRING=SUBSTR(%s, %s, %s)",
@@ -145,6 +151,7 @@ void ODBCUniProviderUnitInitialize() {
 }
 
 void ODBCUniProviderUnitFinalize() {
+    TCRConnectionPoolManager::UnRegisterPooledConnection(TODBCConnectionPoolManager::StaticClass());
     ODBCConnectionPoolFinalize();
     if (UniProviders) UniProviders->UnRegisterProvider(TODBCUniProvider::Class());
     delete ODBCFunctions;

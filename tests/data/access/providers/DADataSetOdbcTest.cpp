@@ -773,6 +773,7 @@ TEST_F(DADataSetTest, FieldValuesIntoParameters) {
     ds.Open();
     TFieldDesc* nameDesc = ds.GetFieldDesc(2);
     ASSERT_NE(nameDesc, nullptr);
+    EXPECT_GE(nameDesc->DeclaredLength, 20);
     EXPECT_EQ(ds.GetFieldDesc(0), nullptr);
     EXPECT_EQ(ds.GetFieldDesc(4), nullptr);
     EXPECT_EQ(ds.GetFieldDataType("name"), nameDesc->TypeCode);
@@ -790,7 +791,7 @@ TEST_F(DADataSetTest, FieldValuesIntoParameters) {
         TDAParam byField, byDesc, blob;
         ds.AssignFieldValue(&byField, ds.FieldByName("name"), c.old);
         EXPECT_EQ(byField.GetAsString(), c.name);
-        EXPECT_EQ(byField.GetSize(), 20);
+        EXPECT_EQ(byField.GetSize(), nameDesc->DeclaredLength); // room for 20 characters
         ds.AssignFieldDescValue(&byDesc, nameDesc, c.old);
         EXPECT_EQ(byDesc.GetAsString(), c.name);
         EXPECT_EQ(byDesc.DataType(), ds.FieldByName("name")->DataType());
