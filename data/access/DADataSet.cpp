@@ -671,17 +671,21 @@ void TCustomDADataSet::SetFilterSQL(const AnsiString& value) {
     filterSQL_ = trimmed;
     Close();
     Unprepare();
-    // A parameter of the filter joins the dataset's parameters.
-    RescanParams();
-    if (!wasActive) return;
     try {
-        Open();
+        // A parameter of the filter joins the dataset's parameters.
+        RescanParams();
+        if (wasActive) Open();
     } catch (...) {
         // The dataset keeps the filter it could run.
         filterSQL_ = old;
-        RescanParams();
+        try {
+            RescanParams();
+        } catch (const std::exception&) {
+            // The old text was read before; the first error is the one to report.
+        }
         throw;
     }
+    if (!wasActive) return;
     if (Filtered() && !Filter().empty()) {
         Resync(0);
         First();
