@@ -719,8 +719,8 @@ bool TCustomDAConnection::ClientCountsReexecute(TObject* component) {
     return dynamic_cast<TCustomDASQL*>(component) != nullptr;
 }
 
-TDATransaction* TCustomDAConnection::UpdateTransactionOf(TCustomDADataSet*) {
-    return UsedTransaction();
+TDATransaction* TCustomDAConnection::UpdateTransactionOf(TCustomDADataSet* dataSet) {
+    return dataSet ? dataSet->UsedUpdateTransaction() : UsedTransaction();
 }
 
 void TCustomDAConnection::ApplyUpdates() {

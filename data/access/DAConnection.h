@@ -228,8 +228,7 @@ protected:
     virtual bool ClientBlocksReconnect(TObject* client, TObject* failed, TConnLostCause cause);
     // A client that counts one more use for each operation re-run after a reconnect.
     virtual bool ClientCountsReexecute(TObject* component);
-    // The transaction a dataset's updates are applied in; until datasets name their own update
-    // transaction, the one the connection uses.
+    // The transaction a dataset's updates are applied in: the dataset's used update transaction.
     virtual TDATransaction* UpdateTransactionOf(TCustomDADataSet* dataSet);
 
     std::unique_ptr<TCRConnection> iConnection_;

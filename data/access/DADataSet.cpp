@@ -5,8 +5,10 @@
 
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DADataSetService.h"
 #include "data/access/DASQLMonitor.h"
 #include "data/access/DASQLText.h"
+#include "data/access/DATransaction.h"
 #include "data/access/DAUpdateSQL.h"
 #include "data/memory/CRParser.h"
 #include "data/memory/MemUtils.h"
@@ -61,6 +63,10 @@ TCustomDADataSet::TCustomDADataSet(TComponent* owner)
       macros_(std::make_unique<TMacros>(this)) {
     options_ = CreateOptions();
     sql_->OnChange = [this](TObject*) { SQLChanged(); };
+    for (int type = stInsert; type <= stRefresh; ++type) {
+        userSQL_[type] = std::make_unique<TStringList>();
+        userSQL_[type]->OnChange = [this](TObject*) { ScanMacros(); };
+    }
 }
 
 TCustomDADataSet::~TCustomDADataSet() {
@@ -102,6 +108,11 @@ void TDASQLDataSetOptions::UnprepareOwner() {
     dataSet_->Unprepare();
 }
 
+void TDASQLDataSetOptions::LocalMasterDetailChanged() {
+    dataSet_->InstallLocalMDFilter();
+    dataSet_->RefreshLocalDetail();
+}
+
 std::unique_ptr<TDADataSetOptions> TCustomDADataSet::CreateOptions() {
     return std::make_unique<TDASQLDataSetOptions>(this);
 }
@@ -119,12 +130,16 @@ void TCustomDADataSet::SetConnection(TCustomDAConnection* value) {
         connection_->RegisterClient(this, [this](TObject* s, bool c) { ConnectChange(s, c); });
     }
     SetRecordSet(nullptr);
+    // A statement given before the connection is read for its parameters now.
+    if (connection_ && params_->Count() == 0 && !sql_->Text().empty()) RescanParams();
 }
 
 void TCustomDADataSet::Notification(TComponent* component, TOperation operation) {
     TMemDataSet::Notification(component, operation);
     if (operation == opRemove && component == connection_) SetConnection(nullptr);
     if (operation == opRemove && component == updateObject_) updateObject_ = nullptr;
+    if (operation == opRemove && component == transaction_) transaction_ = nullptr;
+    if (operation == opRemove && component == updateTransaction_) updateTransaction_ = nullptr;
 }
 
 // ---- record set --------------------------------------------------------------------------------
@@ -157,6 +172,9 @@ void TCustomDADataSet::SetRecordSet(TData* recordSet) {
         command->SetProp(prEnableBCD, options_->EnableBCD());
         command->SetProp(prEnableFmtBCD, options_->EnableFMTBCD());
     }
+    rs->GetCommand()->SetProp(prAutoCommit, autoCommit_);
+    if (transaction_ && transaction_->InternalTransaction())
+        rs->SetTransaction(transaction_->InternalTransaction());
     rs->OnBeforeFetch = [this](bool& cancel) { DoBeforeFetch(cancel); };
     rs->OnAfterFetch = [this] { DoAfterFetch(); };
     rs->SetComponent(this);
@@ -173,6 +191,15 @@ void TCustomDADataSet::BeginConnection(bool internal) {
     try {
         if (!RecordSet()) CreateRecordSet();
         if (!RecordSet()) DatabaseError("Connection is not defined", this);
+        if (connection_->IsMultipleTransactionsSupported()) {
+            TDATransaction* t = UsedTransaction();
+            if (!t) DatabaseError("Transaction not assigned", this);
+            if (internal)
+                t->AcquireTransaction();
+            else if (!t->Active())
+                t->StartTransaction();
+            RecordSet()->SetTransaction(t->InternalTransaction());
+        }
         RecordSet()->SetConnection(connection_->InternalConnection());
     } catch (...) {
         if (internal) connection_->ReleaseUse();
@@ -181,7 +208,10 @@ void TCustomDADataSet::BeginConnection(bool internal) {
 }
 
 void TCustomDADataSet::EndConnection() {
-    if (connection_) connection_->ReleaseUse();
+    if (!connection_) return;
+    if (connection_->IsMultipleTransactionsSupported())
+        if (TDATransaction* t = UsedTransaction()) t->ReleaseTransaction();
+    connection_->ReleaseUse();
 }
 
 void TCustomDADataSet::ConnectChange(TObject*, bool connecting) {
@@ -206,8 +236,29 @@ AnsiString TCustomDADataSet::GetFinalSQL() const {
            (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '\t'))
         text.pop_back();
     if (macros_->Count() > 0) macros_->Expand(text);
-    if (!filterSQL_.empty()) text = SqlAppendCondition(text, filterSQL_);
+    auto* self = const_cast<TCustomDADataSet*>(this);
+    if (!filterSQL_.empty()) text = self->SQLAddWhere(text, filterSQL_);
+    const AnsiString link = MasterLinkConditions();
+    if (!link.empty()) text = self->SQLAddWhere(text, link);
     return text;
+}
+
+AnsiString TCustomDADataSet::MasterLinkConditions() const {
+    if (!HasMasterLink() || options_->LocalMasterDetail()) return {};
+    TSQLInfo* info = Command() ? Command()->GetSQLInfo() : nullptr;
+    auto quoted = [&](const AnsiString& name) {
+        return info && options_->QuoteNames() ? info->QuoteName(name) : name;
+    };
+    AnsiString conditions;
+    size_t masterPos = 0, detailPos = 0;
+    for (;;) {
+        const AnsiString masterName = ExtractFieldName(MasterFields(), masterPos);
+        const AnsiString detailName = ExtractFieldName(DetailFields(), detailPos);
+        if (masterName.empty() || detailName.empty()) break;
+        if (!conditions.empty()) conditions += " and ";
+        conditions += quoted(detailName) + " = :" + quoted(masterName);
+    }
+    return conditions;
 }
 
 void TCustomDADataSet::SQLChanged() {
@@ -221,22 +272,17 @@ void TCustomDADataSet::MacrosChanged() {
 void TCustomDADataSet::ResetAfterSQLChange(bool noMacroScan) {
     Close();
     Unprepare();
-    if (!noMacroScan) {
-        // The scan reports the macros' own changes; the reset below covers them.
-        scanningMacros_ = true;
-        try {
-            macros_->Scan(sql_->Text());
-        } catch (...) {
-            scanningMacros_ = false;
-            throw;
-        }
-        scanningMacros_ = false;
-    }
+    if (!noMacroScan) ScanMacros();
+    RescanParams();
+}
+
+void TCustomDADataSet::RescanParams() {
     // The parameters follow the new text; values of the same names are kept.
     if (connection_ && (RecordSet() || (CreateRecordSet(), RecordSet()))) {
         TDAParams old;
         old.Assign(params_.get());
-        RecordSet()->SetSQL(GetFinalSQL());
+        scannedSQL_ = GetFinalSQL();
+        RecordSet()->SetSQL(scannedSQL_);
         ReadParamDescs();
         params_->AssignValues(&old);
     }
@@ -266,7 +312,9 @@ void TCustomDADataSet::SetUpdateObject(TCustomDAUpdateSQL* value) {
 }
 
 void TCustomDADataSet::WriteCommand() {
-    RecordSet()->SetSQL(GetFinalSQL());
+    const AnsiString text = GetFinalSQL();
+    if (text != scannedSQL_) RescanParams();
+    RecordSet()->SetSQL(text);
     TCRCommand* command = Command();
     for (int i = 0; i < params_->Count(); ++i)
         WriteParamDesc(i < command->ParamCount() ? command->GetParam(i) : command->AddParam(),
@@ -304,6 +352,7 @@ void TCustomDADataSet::Prepare() {
     const TClass monitorClass = TracedBy();
     int32_t messageId = 0;
     try {
+        if (ActiveMaster() && !options_->LocalMasterDetail()) SetMasterParams(params_.get());
         if (monitorClass)
             TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
                                                   true);
@@ -348,14 +397,19 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
     fetchUse_ = true;
     try {
         for (;;) {
+            const int uses = connection_->ConnectCount();
             try {
-                if (ActiveMaster()) SetMasterParams(params_.get());
+                BeforeOpenCursor(infoQuery);
+                if (ActiveMaster() && !options_->LocalMasterDetail()) SetMasterParams(params_.get());
                 recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
                 DoBeforeExecute();
                 WriteCommand();
                 TMemDataSet::OpenCursor(infoQuery);
                 break;
             } catch (const EFailOver&) {
+                // The connection may have counted a use for the re-run; this open holds one already.
+                for (int extra = connection_->ConnectCount() - uses; extra > 0; --extra)
+                    connection_->ReleaseUse();
                 connection_->RestoreTransactions();
             }
         }
@@ -371,6 +425,7 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
     if (Command()->GetProp(prIsRowsAffectedKnown, known) && known.AsBoolean() &&
         Command()->GetProp(prRowsProcessed, count))
         rowsAffected_ = count.AsInteger();
+    AfterOpenCursor(infoQuery);
     if (infoQuery || IsAllFetched()) {
         if (fetchUse_) {
             fetchUse_ = false;
@@ -396,6 +451,15 @@ void TCustomDADataSet::InternalOpen() {
     if (monitorClass)
         TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
                                               messageId, false);
+    // A uni-directional dataset lets go of a record's objects once the record leaves its buffers.
+    ReferenceOnRead = uniDirectional_;
+}
+
+bool TCustomDADataSet::GetNextRecord() {
+    const bool recycles = BufferRecordCount() > 0 && BufferRecordCount() == BufferCount();
+    const bool result = TMemDataSet::GetNextRecord();
+    if (result && recycles && uniDirectional_) FreeBufferObjects(TempBuffer(), true);
+    return result;
 }
 
 void TCustomDADataSet::CloseCursor() {
@@ -510,6 +574,9 @@ void TCustomDADataSet::DoAfterExecute(bool result) {
         Variant count;
         if (Command()->GetProp(prRowsProcessed, count)) rowsAffected_ = count.AsInteger();
     }
+    if (connection_ && !IsQuery() && connection_->IsMultipleTransactionsSupported())
+        if (TDATransaction* t = UsedTransaction())
+            t->AutoCommitTransaction(connection_->AutoCommit() && autoCommit_);
     if (AfterExecute) AfterExecute(this, result);
 }
 
@@ -604,14 +671,21 @@ void TCustomDADataSet::SetFilterSQL(const AnsiString& value) {
     filterSQL_ = trimmed;
     Close();
     Unprepare();
-    if (!wasActive) return;
     try {
-        Open();
+        // A parameter of the filter joins the dataset's parameters.
+        RescanParams();
+        if (wasActive) Open();
     } catch (...) {
         // The dataset keeps the filter it could run.
         filterSQL_ = old;
+        try {
+            RescanParams();
+        } catch (const std::exception&) {
+            // The old text was read before; the first error is the one to report.
+        }
         throw;
     }
+    if (!wasActive) return;
     if (Filtered() && !Filter().empty()) {
         Resync(0);
         First();
@@ -625,6 +699,8 @@ TDataSet* TCustomDADataSet::ActiveMaster() const {
 }
 
 bool TCustomDADataSet::SetMasterParams(TDAParams* params) {
+    if (options_->LocalMasterDetail()) return TMemDataSet::PrepareLocalMDLinks();
+    if (params == params_.get() && GetFinalSQL() != scannedSQL_) RescanParams();
     TDataSet* master = ActiveMaster();
     if (!master) return false;
     bool changed = false;
@@ -711,7 +787,7 @@ void TCustomDADataSet::InternalRefresh() {
 
 void TCustomDADataSet::RefreshDetail(TObject* sender) {
     TMemDataSet::RefreshDetail(sender);
-    if (!Active()) return;
+    if (!Active() || options_->LocalMasterDetail()) return;
     TFailOverScope failOver(connection_, clRefresh, connection_ && connection_->IsFailoverAllowed());
     BeginConnection(true);
     try {
@@ -726,6 +802,8 @@ void TCustomDADataSet::RefreshDetail(TObject* sender) {
                 connection_->RestoreTransactions();
             }
         }
+        // The count belongs to the new master record's rows.
+        recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
         Resync(0);
         First();
     } catch (...) {
@@ -736,6 +814,55 @@ void TCustomDADataSet::RefreshDetail(TObject* sender) {
     rowsAffected_ = -1;
 }
 
+void TCustomDADataSet::RefreshLocalDetail() {
+    // The link's conditions are part of the statement: it is prepared and run again.
+    const bool wasActive = Active();
+    Close();
+    Unprepare();
+    RescanParams();
+    if (wasActive) Open();
+}
+
+void TCustomDADataSet::GetDetailLinkFields(std::vector<TField*>& masterFields,
+                                           std::vector<TField*>& detailFields) {
+    TDataSource* source = MasterSource();
+    TDataSet* master = source ? source->DataSet() : nullptr;
+    if (!master || params_->Count() == 0) {
+        TMemDataSet::GetDetailLinkFields(masterFields, detailFields);
+        return;
+    }
+    masterFields.clear();
+    detailFields.clear();
+    for (int i = 0; i < params_->Count(); ++i) {
+        TField* masterField = master->FindField(params_->Items(i)->Name());
+        if (!masterField) continue;
+        masterFields.push_back(masterField);
+        if (TField* detailField = FindField(params_->Items(i)->Name())) detailFields.push_back(detailField);
+    }
+}
+
+void TCustomDADataSet::SetFiltered(bool value) {
+    std::vector<TField*> keys;
+    TVariantArray values;
+    if (Active() && value != Filtered()) {
+        CheckBrowseMode();
+        // The current record stays current when it passes the filter.
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service())) {
+            TFieldDescArray descs;
+            service->GetKeyFieldDescs(descs);
+            void* record = nullptr;
+            if (!IsEmpty() && CurrentRecordBuffer(record))
+                for (TFieldDesc* desc : descs)
+                    if (TField* field = FieldByNumber(desc->Position)) {
+                        keys.push_back(field);
+                        values.push_back(field->GetAsVariant());
+                    }
+        }
+    }
+    TMemDataSet::SetFiltered(value);
+    if (Active() && !keys.empty()) LocateByFields(keys.data(), static_cast<int>(keys.size()) - 1, 0, values);
+}
+
 int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
                                          TCustomDADataSet** resultSet) {
     if (resultSet) *resultSet = nullptr;
@@ -743,6 +870,7 @@ int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
     std::unique_ptr<TCustomDADataSet> ds(NewDataSet());
     if (!ds) DatabaseError("Connection is not defined", this);
     ds->SetConnection(connection_);
+    ds->Debug = Debug;
     // The markers are read with the command's lexer, so a "?" in a literal or comment stays text.
     const TSQLParserClass* parserClass = Command() ? Command()->GetParserClass() : nullptr;
     TStringList lines;

@@ -6,6 +6,7 @@
 
 #include "data/access/CRRecordSet.h"
 #include "data/access/DADataSetOptions.h"
+#include "data/access/DASQLText.h"
 #include "data/access/DBAccess.h"
 #include "data/access/Macros.h"
 #include "data/memory/MemDataSet.h"
@@ -13,6 +14,9 @@
 
 class TCustomDAConnection;
 class TCustomDAUpdateSQL;
+class TDATransaction;
+class TCRCursor;
+class TBlob;
 struct TSQLParserClass;
 
 // The statement with each "?" marker numbered ":1", ":2", ... in order; a "?" inside a string,
@@ -23,6 +27,14 @@ AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass
 using TDAAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
 using TDABeforeFetchEvent = std::function<void(TDataSet* dataSet, bool& cancel)>;
 using TDAAfterFetchEvent = std::function<void(TDataSet* dataSet)>;
+
+// What QuickOpen changed, for RestoreAfterQuickOpen.
+struct TQuickOpenInfo {
+    bool OldActive = false;
+    bool OldDebug = false;
+    bool OldFetchAll = false;
+    int OldFetchRows = 0;
+};
 
 class TCustomDADataSet : public TMemDataSet, public TMacrosOwner {
 public:
@@ -72,6 +84,68 @@ public:
     virtual int PSExecuteStatement(const AnsiString& sql, TParams* params,
                                    TCustomDADataSet** resultSet = nullptr);
 
+    // ---- transactions, user statements, quick open, cursors ----
+    TDATransaction* GetAssignedTransaction() const { return transaction_; }
+    virtual void SetAssignedTransaction(TDATransaction* value);
+    TDATransaction* GetAssignedUpdateTransaction() const { return updateTransaction_; }
+    void SetAssignedUpdateTransaction(TDATransaction* value);
+    // The assigned transaction where the provider runs several, else the connection's.
+    virtual TDATransaction* UsedTransaction() const;
+    virtual TDATransaction* UsedUpdateTransaction() const;
+    bool AutoCommit() const { return autoCommit_; }
+    void SetAutoCommit(bool value);
+    // The user's statement text of stInsert, stUpdate, stDelete, stLock or stRefresh; nullptr
+    // for the other types.
+    TStringList* UserSQLOf(TStatementType type) const;
+    TStringList* SQLInsert() const { return UserSQLOf(stInsert); }
+    TStringList* SQLUpdate() const { return UserSQLOf(stUpdate); }
+    TStringList* SQLDelete() const { return UserSQLOf(stDelete); }
+    TStringList* SQLLock() const { return UserSQLOf(stLock); }
+    TStringList* SQLRefresh() const { return UserSQLOf(stRefresh); }
+    // Opens for the field information only: one row is fetched. On failure nothing stays changed.
+    virtual void QuickOpen(TQuickOpenInfo& info, bool force = false);
+    virtual void RestoreAfterQuickOpen(const TQuickOpenInfo& info, bool restoreActive = true);
+    virtual TCRCursor* GetCursor() const;
+    virtual void SetCursor(TCRCursor* value);
+    virtual void BreakFetch();
+
+    // ---- SQL builders; the unified dataset fills them, here they answer empty texts ----
+    virtual AnsiString SQLGetFrom(const AnsiString& sql);
+    virtual AnsiString SQLAddWhere(const AnsiString& sql, const AnsiString& condition);
+    virtual AnsiString SQLDeleteWhere(const AnsiString& sql);
+    virtual AnsiString SQLGetWhere(const AnsiString& sql);
+    virtual AnsiString SQLSetOrderBy(const AnsiString& sql, const AnsiString& fields);
+    virtual AnsiString SQLGetOrderBy(const AnsiString& sql);
+
+    // ---- field values into parameters ----
+    virtual bool CanAssignFieldToParam(TField* /*field*/) { return true; }
+    virtual void AssignFieldValue(TDAParam* param, TField* field, bool old);
+    virtual void AssignFieldDescValue(TDAParam* param, TFieldDesc* desc, bool old);
+    virtual void AssignFieldType(TDAParam* param, TFieldDesc* desc);
+    // The parameter's value object becomes blob (a fresh one without); true when it changed.
+    virtual bool SetParamBlob(TDAParam* param, TBlob* blob);
+    virtual TDataTypeCode GetFieldDataType(const AnsiString& name);
+    // The record set's descriptor of the field number (from 1); nullptr without one.
+    using TMemDataSet::GetFieldDesc;
+    virtual TFieldDesc* GetFieldDesc(int fieldNo);
+
+    // ---- provider support ----
+    TParams* PSGetParams() override { return params_.get(); }
+    void PSSetParams(TParams* params) override;
+    void PSSetCommandText(const AnsiString& commandText) override;
+    void PSExecute() override { InternalExecute(); }
+    int PSExecuteStatement(const AnsiString& sql, TParams* params, TDataSet** resultSet) override;
+    AnsiString PSGetQuoteChar() override { return "\""; }
+    bool PSIsSQLBased() override { return true; }
+    bool PSIsSQLSupported() override { return true; }
+    void PSReset() override;
+    TIndexDef* PSGetDefaultOrder() override;
+    bool PSInTransaction() override;
+    void PSStartTransaction() override;
+    void PSEndTransaction(bool commit) override;
+    bool PSUpdateRecord(TUpdateKind updateKind, TDataSet* delta) override;
+    void SetFiltered(bool value) override;
+
     bool MacrosOwnerIsDataSet() const override { return true; }
     bool MacrosOwnerActive() const override { return const_cast<TCustomDADataSet*>(this)->Active(); }
     AnsiString MacrosOwnerSQL() const override { return sql_->Text(); }
@@ -114,6 +188,15 @@ protected:
     virtual void DoAfterFetch();
     // The count query of the dataset service; 0 when there is none.
     virtual int GetRecCount() { return 0; }
+    virtual void BeforeOpenCursor(bool /*infoQuery*/) {}
+    virtual void AfterOpenCursor(bool /*infoQuery*/) {}
+    virtual void CheckSQL() {}
+    // The SQL text and the text of every user statement, scanned for macros.
+    virtual void ScanMacros();
+    void AssignTo(TPersistent* dest) override;
+    bool GetNextRecord() override;
+    void RefreshLocalDetail() override;
+    void GetDetailLinkFields(std::vector<TField*>& masterFields, std::vector<TField*>& detailFields) override;
 
     void CreateRecordSet() override;
     void SetRecordSet(TData* recordSet) override;
@@ -128,7 +211,7 @@ protected:
     // Runs the statement again; the record is found again by its keys once keys are detected,
     // until then the dataset starts at its first record.
     void InternalRefresh() override;
-    bool UsesLocalMasterDetail() override { return false; }
+    bool UsesLocalMasterDetail() override { return options_->LocalMasterDetail(); }
     bool PrepareLocalMDLinks() override { return SetMasterParams(params_.get()); }
     void RefreshDetail(TObject* sender) override;
     // The active master of the link; nullptr without one.
@@ -179,6 +262,16 @@ private:
     bool fetchUse_ = false;
     // Uses begun by Prepare, held until Unprepare.
     bool prepareUse_ = false;
+    // The parameters follow the final text: a FilterSQL or link condition may bring its own.
+    void RescanParams();
+    // The detail = :master conditions of a master link without local filtering; empty without.
+    AnsiString MasterLinkConditions() const;
+    TDATransaction* transaction_ = nullptr;
+    TDATransaction* updateTransaction_ = nullptr;
+    bool autoCommit_ = true;
+    std::unique_ptr<TStringList> userSQL_[stRefresh + 1];
+    // The final text the parameters were last read from.
+    AnsiString scannedSQL_;
 };
 
 // The options of the SQL dataset reach its record set and command, now and at every binding.
@@ -191,6 +284,8 @@ protected:
     void PushRecordSetProp(int prop, const Variant& value) override;
     void PushCommandProp(int prop, const Variant& value) override;
     void UnprepareOwner() override;
+    // Local filtering in place of detail parameters, or back: the statement changes with it.
+    void LocalMasterDetailChanged() override;
 
 private:
     TCustomDADataSet* dataSet_;

@@ -334,6 +334,35 @@ TCustomUniDataSet::~TCustomUniDataSet() {
     Close();
 }
 
+const TSQLParserClass* TCustomUniDataSet::SQLParserClass() const {
+    TUniConnection* connection = UniConnection();
+    return connection && connection->HasProvider() ? connection->CheckProvider()->GetParserClass() : nullptr;
+}
+
+AnsiString TCustomUniDataSet::SQLGetFrom(const AnsiString& sql) {
+    return SqlFromText(sql, SQLParserClass());
+}
+
+AnsiString TCustomUniDataSet::SQLAddWhere(const AnsiString& sql, const AnsiString& condition) {
+    return SqlAppendCondition(sql, condition, SQLParserClass());
+}
+
+AnsiString TCustomUniDataSet::SQLDeleteWhere(const AnsiString& sql) {
+    return SqlRemoveWhereClause(sql, SQLParserClass());
+}
+
+AnsiString TCustomUniDataSet::SQLGetWhere(const AnsiString& sql) {
+    return SqlWhereText(sql, SQLParserClass());
+}
+
+AnsiString TCustomUniDataSet::SQLSetOrderBy(const AnsiString& sql, const AnsiString& fields) {
+    return SqlReplaceOrderBy(sql, fields, SQLParserClass());
+}
+
+AnsiString TCustomUniDataSet::SQLGetOrderBy(const AnsiString& sql) {
+    return SqlOrderByText(sql, SQLParserClass());
+}
+
 TUniProvider* TCustomUniDataSet::GetProvider() const {
     TUniConnection* connection = UniConnection();
     if (!connection) DatabaseError("Connection is not defined");

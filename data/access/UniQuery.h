@@ -85,6 +85,13 @@ public:
     void Prepare() override;
     void Unprepare() override;
     void SetActive(bool value) override;
+    // The SQL-text routines in the provider's dialect.
+    AnsiString SQLGetFrom(const AnsiString& sql) override;
+    AnsiString SQLAddWhere(const AnsiString& sql, const AnsiString& condition) override;
+    AnsiString SQLDeleteWhere(const AnsiString& sql) override;
+    AnsiString SQLGetWhere(const AnsiString& sql) override;
+    AnsiString SQLSetOrderBy(const AnsiString& sql, const AnsiString& fields) override;
+    AnsiString SQLGetOrderBy(const AnsiString& sql) override;
 
     // What the record set does: the provider's "FetchAll" option may differ from the dataset's flag.
     bool GetFetchAll() const override;
@@ -115,6 +122,7 @@ protected:
 private:
     TUniConnection* UniConnection() const { return dynamic_cast<TUniConnection*>(Connection()); }
     TUniProvider* GetProvider() const;
+    const TSQLParserClass* SQLParserClass() const;
     void ApplyOptions();
     // A connection macro changed since the statement was prepared: it is prepared again with the
     // new text.

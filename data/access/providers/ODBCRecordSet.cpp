@@ -707,6 +707,9 @@ bool TODBCRecordSet::FetchBlock() {
         }
     } catch (...) {
         std::free(sharedPiece);
+        // A lost connection closes the record set from within the error handler: the block went
+        // with the rest of the data and there is nothing left to restore.
+        if (!Active) throw;
         if (HasComplexFields)
             for (int i = 0; i < itemCount; ++i)
                 FreeComplexFields(block->Item(i, RecordSize)->Record(), true);

@@ -5,7 +5,11 @@
 
 #include "OdbcTestSupport.h"
 #include "data/access/DAConnection.h"
+#include "data/access/CRLoader.h"
 #include "data/access/DADataSet.h"
+#include "data/access/DADataSetService.h"
+#include "data/access/DATransaction.h"
+#include "data/memory/Blob.h"
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
 #include "platform/db/DataSet.h"
@@ -22,15 +26,26 @@ public:
     ~TOdbcDataSet() override { Close(); }
     int countQueries = 0;
     TCRRecordSet* Rs() const { return RecordSet(); }
+    using TCustomDADataSet::GetDetailLinkFields;
+    // The SQL-text routines, as the unified dataset has them.
+    AnsiString SQLAddWhere(const AnsiString& sql, const AnsiString& condition) override {
+        return SqlAppendCondition(sql, condition, Command()->GetParserClass());
+    }
+    AnsiString SQLGetOrderBy(const AnsiString& sql) override {
+        return SqlOrderByText(sql, Command()->GetParserClass());
+    }
 
 protected:
     TCRRecordSet* NewRecordSet() override { return new TODBCRecordSet(); }
     TCustomDADataSet* NewDataSet() override { return new TOdbcDataSet(); }
     int GetRecCount() override {
         ++countQueries;
-        auto* connection = static_cast<TOdbcDAConnection*>(Connection());
-        auto rows = QueryRows(connection->Internal(), "SELECT COUNT(*) FROM (" + GetFinalSQL() + ")");
-        return std::stoi(rows.at(0).at(0));
+        TOdbcDataSet counter;
+        counter.SetConnection(Connection());
+        counter.SQL()->SetText(("SELECT COUNT(*) FROM (" + GetFinalSQL() + ")").c_str());
+        counter.Params()->AssignValues(Params());
+        counter.Open();
+        return counter.Fields()[0]->GetAsInteger();
     }
 };
 
@@ -287,10 +302,12 @@ TEST_F(DADataSetTest, MacrosExpandIntoTheStatement) {
     EXPECT_EQ(ds.RecordCount(), 1);
 }
 
-TEST_F(DADataSetTest, FilterSQLFiltersAndABadOneRestoresTheOld) {
+// FilterSQL filters; a filter the server refuses leaves the old one in place.
+void RunFilterSQL(TOdbcDAConnection& connection) {
+    const int before = connection.ConnectCount();
     TOdbcDataSet ds;
     ds.SetConnection(&connection);
-    SetSQL(ds, "SELECT id FROM t WHERE id <= 50 ORDER BY id");
+    ds.SQL()->SetText("SELECT id FROM t WHERE id <= 50 ORDER BY id");
     ds.Open();
     ds.SetFilterSQL("  id > 45 ");
     EXPECT_EQ(ds.FilterSQL(), "id > 45");
@@ -302,21 +319,25 @@ TEST_F(DADataSetTest, FilterSQLFiltersAndABadOneRestoresTheOld) {
     ds.Open();
     EXPECT_EQ(ds.RecordCount(), 5);
     ds.Close();
-    EXPECT_EQ(connection.ConnectCount(), 0);
+    EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+TEST_F(DADataSetTest, FilterSQLFiltersAndABadOneRestoresTheOld) {
+    RunFilterSQL(connection);
 }
 
 // A master scroll that changes the detail's parameter runs the detail again; a master record
 // with the same key does not.
-TEST_F(DADataSetTest, MasterScrollRerunsTheDetailOnlyWhenTheParameterChanges) {
-    connection.Connect();
+void RunMasterScroll(TOdbcDAConnection& connection) {
+    Exec(connection.Internal(), "DROP TABLE IF EXISTS m");
     Exec(connection.Internal(), "CREATE TABLE m (k INTEGER, ord INTEGER)");
     Exec(connection.Internal(), "INSERT INTO m VALUES (1, 1), (1, 2), (2, 3)");
     const int before = connection.ConnectCount();
     TOdbcDataSet master, detail;
     master.SetConnection(&connection);
     detail.SetConnection(&connection);
-    SetSQL(master, "SELECT k FROM m ORDER BY ord");
-    SetSQL(detail, "SELECT id FROM t WHERE id % 10 = :k ORDER BY id");
+    master.SQL()->SetText("SELECT k FROM m ORDER BY ord");
+    detail.SQL()->SetText("SELECT id FROM t WHERE id % 10 = :k ORDER BY id");
     TDataSource source(nullptr);
     source.SetDataSet(&master);
     detail.SetMasterSource(&source);
@@ -333,9 +354,539 @@ TEST_F(DADataSetTest, MasterScrollRerunsTheDetailOnlyWhenTheParameterChanges) {
     EXPECT_EQ(detail.ParamByName("k")->GetAsInteger(), 2);
     EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 2);
     EXPECT_EQ(detail.RecordCount(), 10);
+    master.Prior();
+    EXPECT_EQ(runs, 3);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 1);
     detail.Close();
     master.Close();
     EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+TEST_F(DADataSetTest, MasterScrollRerunsTheDetailOnlyWhenTheParameterChanges) {
+    connection.Connect();
+    RunMasterScroll(connection);
+}
+
+// The parameters of a statement set before the connection are read once the connection is there.
+TEST_F(DADataSetTest, StatementSetBeforeTheConnectionGetsItsParameters) {
+    TOdbcDataSet ds;
+    SetSQL(ds, "SELECT name FROM t WHERE id = :id");
+    EXPECT_EQ(ds.Params()->Count(), 0);
+    ds.SetConnection(&connection);
+    ASSERT_EQ(ds.Params()->Count(), 1);
+    ds.ParamByName("id")->SetAsInteger(7);
+    ds.Open();
+    EXPECT_EQ(ds.FieldByName("name")->GetAsString(), "row7");
+    ds.Close();
+    EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
+// A parameter that only FilterSQL names joins the parameters and is bound; values of the names
+// that stay are kept when the filter changes.
+void RunFilterSQLParameters(TOdbcDAConnection& connection) {
+    const int before = connection.ConnectCount();
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    ds.SQL()->SetText("SELECT id FROM t WHERE id <= :hi ORDER BY id");
+    ds.ParamByName("hi")->SetAsInteger(50);
+    ds.SetFilterSQL("id > :lo");
+    ASSERT_EQ(ds.Params()->Count(), 2);
+    EXPECT_EQ(ds.ParamByName("hi")->GetAsInteger(), 50);
+    ds.ParamByName("lo")->SetAsInteger(47);
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 3);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 48);
+    // A new parameter without a value fails the reopen: the filter that ran stays.
+    EXPECT_THROW(ds.SetFilterSQL("id > :lo AND id <> :skip"), Exception);
+    EXPECT_EQ(ds.FilterSQL(), "id > :lo");
+    EXPECT_EQ(ds.Params()->Count(), 2);
+    EXPECT_FALSE(ds.Active());
+    ds.SetFilterSQL("id > :lo AND id <> :skip");
+    ds.ParamByName("skip")->SetAsInteger(49);
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 2);
+    EXPECT_EQ(ds.ParamByName("lo")->GetAsInteger(), 47);
+    ds.SetFilterSQL("");
+    EXPECT_EQ(ds.Params()->Count(), 1);
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 25);
+    ds.Close();
+    EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+TEST_F(DADataSetTest, FilterSQLParametersAreBound) {
+    RunFilterSQLParameters(connection);
+}
+
+// With MasterFields and DetailFields the statement gets "detail = :master" conditions and runs
+// per master record; with LocalMasterDetail it runs once and the rows are filtered in memory.
+TEST_F(DADataSetTest, MasterFieldsLinkAddsConditionsOrFiltersLocally) {
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE m (k INTEGER)");
+    Exec(connection.Internal(), "INSERT INTO m VALUES (3), (5)");
+    const int before = connection.ConnectCount();
+    TOdbcDataSet master, detail;
+    master.SetConnection(&connection);
+    detail.SetConnection(&connection);
+    SetSQL(master, "SELECT k FROM m ORDER BY k");
+    SetSQL(detail, "SELECT id, name FROM t ORDER BY id");
+    TDataSource source(nullptr);
+    source.SetDataSet(&master);
+    detail.SetMasterSource(&source);
+    detail.SetMasterFields("k");
+    detail.SetDetailFields("id");
+    EXPECT_EQ(detail.GetFinalSQL(), SqlAppendCondition("SELECT id, name FROM t ORDER BY id", "id = :k"));
+    ASSERT_EQ(detail.Params()->Count(), 1);
+    int runs = 0;
+    detail.BeforeExecute = [&](TObject*) { ++runs; };
+    master.Open();
+    // Prepared under an active master, the parameter has the master's value already.
+    detail.Prepare();
+    EXPECT_EQ(detail.ParamByName("k")->GetAsInteger(), 3);
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 1);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 3);
+    std::vector<TField*> masterFields, detailFields;
+    detail.GetDetailLinkFields(masterFields, detailFields);
+    ASSERT_EQ(masterFields.size(), 1u);
+    EXPECT_EQ(masterFields[0], master.FieldByName("k"));
+    EXPECT_TRUE(detailFields.empty()); // the detail has no field k
+    master.Next();
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
+
+    // QuoteNames quotes both names of each condition.
+    detail.Close();
+    detail.Options()->SetQuoteNames(true);
+    EXPECT_EQ(detail.GetFinalSQL(),
+              SqlAppendCondition("SELECT id, name FROM t ORDER BY id", "\"id\" = :\"k\""));
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 1);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
+    detail.Close();
+    detail.Options()->SetQuoteNames(false);
+
+    detail.Options()->SetLocalMasterDetail(true);
+    EXPECT_EQ(detail.GetFinalSQL(), "SELECT id, name FROM t ORDER BY id");
+    EXPECT_EQ(detail.Params()->Count(), 0);
+    master.First();
+    detail.Open();
+    EXPECT_EQ(runs, 4);
+    EXPECT_EQ(detail.RecordCount(), 1);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 3);
+    master.Next();
+    EXPECT_EQ(runs, 4);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
+    detail.Close();
+    detail.Unprepare();
+    master.Close();
+    EXPECT_EQ(connection.ConnectCount(), before);
+}
+
+// With QueryRecCount a detail re-run for another master record counts the new record's rows.
+TEST_F(DADataSetTest, DetailRecordCountFollowsTheMasterRecord) {
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE m (k INTEGER)");
+    Exec(connection.Internal(), "INSERT INTO m VALUES (30), (60)");
+    TOdbcDataSet master, detail;
+    master.SetConnection(&connection);
+    detail.SetConnection(&connection);
+    SetSQL(master, "SELECT k FROM m ORDER BY k");
+    SetSQL(detail, "SELECT id FROM t WHERE id <= :k ORDER BY id");
+    detail.Options()->QueryRecCount = true;
+    TDataSource source(nullptr);
+    source.SetDataSet(&master);
+    detail.SetMasterSource(&source);
+    master.Open();
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 30);
+    master.Next();
+    EXPECT_EQ(detail.countQueries, 2);
+    EXPECT_EQ(detail.RecordCount(), 60);
+    detail.Close();
+    master.Close();
+}
+
+TEST_F(DADataSetTest, ProviderSupportOperations) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id, name FROM t WHERE id < :n ORDER BY 2 DESC, \"id\"");
+    EXPECT_EQ(ds.PSGetQuoteChar(), "\"");
+    EXPECT_TRUE(ds.PSIsSQLBased());
+    EXPECT_TRUE(ds.PSIsSQLSupported());
+    EXPECT_EQ(ds.PSGetParams(), ds.Params());
+
+    // Fewer parameters go by name, as many or more replace the list.
+    TParams one;
+    one.CreateParam(ftInteger, "n", ptInput)->SetAsInteger(4);
+    ds.PSSetParams(&one);
+    EXPECT_EQ(ds.ParamByName("n")->GetAsInteger(), 4);
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 3);
+    std::unique_ptr<TIndexDef> order(ds.PSGetDefaultOrder());
+    ASSERT_NE(order, nullptr);
+    EXPECT_EQ(order->Fields, "name;id"); // ORDER BY 2 names the second column
+    EXPECT_EQ(order->DescFields, "name");
+
+    // PSReset runs the statement again with the current values.
+    int runs = 0;
+    ds.BeforeExecute = [&](TObject*) { ++runs; };
+    ds.ParamByName("n")->SetAsInteger(2);
+    ds.PSReset();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(ds.RecordCount(), 1);
+
+    // An empty text keeps the statement; PSExecute runs the new one.
+    ds.PSSetCommandText("");
+    EXPECT_TRUE(ds.Active());
+    ds.PSSetCommandText("UPDATE t SET name = 'x' WHERE id > 98");
+    EXPECT_FALSE(ds.Active());
+    ds.PSExecute();
+    EXPECT_EQ(ds.RowsAffected(), 2);
+    EXPECT_EQ(ds.PSGetDefaultOrder(), nullptr);
+
+    // Through the dataset framework's entry the result set comes back as a TDataSet.
+    TParams given;
+    given.CreateParam(ftInteger, "a", ptUnknown)->SetAsInteger(99);
+    TDataSet* result = nullptr;
+    ds.PSExecuteStatement("SELECT name FROM t WHERE id = ?", &given, &result);
+    std::unique_ptr<TDataSet> owned(result);
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->FieldByName("name")->GetAsString(), "x");
+    owned.reset();
+    EXPECT_EQ(connection.ConnectCount(), 0);
+
+    // PSUpdateRecord: handled when OnUpdateRecord answers uaApplied; the action starts at uaFail.
+    TOdbcDataSet delta;
+    EXPECT_FALSE(ds.PSUpdateRecord(TUpdateKind::ukModify, &delta));
+    int answer = uaApplied;
+    std::vector<TUpdateKind> kinds;
+    ds.OnUpdateRecord = [&](TDataSet* d, TUpdateKind kind, int& action) {
+        EXPECT_EQ(d, &delta);
+        EXPECT_EQ(action, uaFail);
+        kinds.push_back(kind);
+        action = answer;
+    };
+    EXPECT_TRUE(ds.PSUpdateRecord(TUpdateKind::ukInsert, &delta));
+    answer = uaSkip;
+    EXPECT_FALSE(ds.PSUpdateRecord(TUpdateKind::ukDelete, &delta));
+    EXPECT_EQ(kinds, (std::vector<TUpdateKind>{TUpdateKind::ukInsert, TUpdateKind::ukDelete}));
+}
+
+// Transactions of the dataset: PSStartTransaction and PSEndTransaction work on the connection's
+// transaction only while both auto-commit flags are on.
+TEST_F(DADataSetTest, ProviderTransactionsFollowTheAutoCommitFlags) {
+    connection.Connect();
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "DELETE FROM t WHERE id > 90");
+    EXPECT_EQ(ds.UsedTransaction(), connection.UsedTransaction());
+    EXPECT_EQ(ds.UsedUpdateTransaction(), connection.UsedTransaction());
+    EXPECT_FALSE(ds.PSInTransaction());
+    ds.PSStartTransaction();
+    EXPECT_TRUE(ds.PSInTransaction());
+    ds.Execute();
+    EXPECT_EQ(ds.RowsAffected(), 10);
+    ds.PSEndTransaction(false);
+    EXPECT_FALSE(ds.PSInTransaction());
+    EXPECT_EQ(QueryValue(connection.Internal(), "SELECT COUNT(*) FROM t"), "100");
+
+    ds.SetAutoCommit(false);
+    ds.PSStartTransaction();
+    EXPECT_FALSE(ds.PSInTransaction());
+
+    // An assigned transaction that is freed is forgotten.
+    auto* assigned = new TDATransaction(nullptr);
+    ds.SetAssignedTransaction(assigned);
+    ds.SetAssignedUpdateTransaction(assigned);
+    EXPECT_EQ(ds.GetAssignedTransaction(), assigned);
+    delete assigned;
+    EXPECT_EQ(ds.GetAssignedTransaction(), nullptr);
+    EXPECT_EQ(ds.GetAssignedUpdateTransaction(), nullptr);
+}
+
+namespace {
+// A provider that runs several transactions: each dataset works in the transaction assigned to it.
+class TMultiTransactionConnection : public TOdbcDAConnection {
+public:
+    bool IsMultipleTransactionsSupported() override { return true; }
+};
+
+class TOdbcDATransaction : public TDATransaction {
+public:
+    TOdbcDATransaction() : TDATransaction(nullptr) {}
+
+protected:
+    TClass GetInternalTransactionClass() override { return TODBCTransaction::StaticClass(); }
+};
+} // namespace
+
+// With several transactions the dataset's statement runs in its assigned transaction, which its
+// auto-commit flag commits, or leaves open for the caller.
+TEST_F(DADataSetTest, AssignedTransactionTakesTheStatementAndItsAutoCommit) {
+    TMultiTransactionConnection worker;
+    worker.SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+    worker.Connect();
+    TOdbcDATransaction transaction;
+    transaction.SetDefaultConnection(&worker);
+    TOdbcDataSet ds;
+    ds.SetConnection(&worker);
+    ds.SetAssignedTransaction(&transaction);
+    EXPECT_EQ(ds.UsedTransaction(), &transaction);
+    EXPECT_EQ(ds.UsedUpdateTransaction(), &transaction);
+    connection.Connect();
+    auto rows = [&] { return QueryValue(connection.Internal(), "SELECT COUNT(*) FROM t"); };
+
+    SetSQL(ds, "DELETE FROM t WHERE id > 90");
+    ds.Execute();
+    EXPECT_EQ(ds.RowsAffected(), 10);
+    EXPECT_FALSE(transaction.Active());
+    EXPECT_EQ(rows(), "90");
+
+    ds.SetAutoCommit(false);
+    SetSQL(ds, "DELETE FROM t WHERE id > 80");
+    ds.Execute();
+    EXPECT_TRUE(transaction.Active());
+    transaction.Rollback();
+    EXPECT_EQ(rows(), "90");
+    ds.SetAssignedTransaction(nullptr);
+    worker.Disconnect();
+}
+
+// The user statements are scanned for macros with the SQL text.
+TEST_F(DADataSetTest, UserStatementsTakePartInTheMacroScan) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM &tab");
+    ds.MacroByName("tab")->SetValue("t");
+    ds.SQLUpdate()->SetText("UPDATE &tab SET name = :name WHERE &cond");
+    EXPECT_EQ(ds.Macros()->Count(), 2);
+    EXPECT_NE(ds.Macros()->FindMacro("cond"), nullptr);
+    EXPECT_EQ(ds.MacroByName("tab")->Value(), "t");
+    for (TStatementType type : {stInsert, stUpdate, stDelete, stLock, stRefresh})
+        EXPECT_NE(ds.UserSQLOf(type), nullptr);
+    EXPECT_EQ(ds.UserSQLOf(stCustom), nullptr);
+    EXPECT_EQ(ds.SQLUpdate(), ds.UserSQLOf(stUpdate));
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 25);
+}
+
+// AssignTo hands the statement, its parameters and macros, the user statements and the
+// settings to another SQL dataset, which then runs the same query.
+TEST_F(DADataSetTest, AssignToCopiesTheStatementAndItsSettings) {
+    TOdbcDataSet source;
+    source.SetConnection(&connection);
+    SetSQL(source, "SELECT id FROM &tab WHERE id > :lo ORDER BY id");
+    source.MacroByName("tab")->SetValue("t");
+    source.ParamByName("lo")->SetAsInteger(90);
+    source.SetFilterSQL("id < :hi");
+    source.ParamByName("hi")->SetAsInteger(94);
+    source.SQLInsert()->SetText("INSERT INTO t (id) VALUES (:id)");
+    source.SetFetchRows(2);
+    source.SetUniDirectional(true);
+    source.SetAutoCommit(false);
+    source.KeyFields = "id";
+    source.UpdatingTable = "t";
+    source.Debug = true;
+    source.Options()->SetDetailDelay(30);
+    source.Options()->SetQuoteNames(true);
+    TOdbcDataSet copy;
+    copy.Assign(&source);
+    EXPECT_EQ(copy.Connection(), &connection);
+    EXPECT_EQ(copy.SQL()->Text(), source.SQL()->Text());
+    EXPECT_EQ(copy.SQLInsert()->Text(), source.SQLInsert()->Text());
+    EXPECT_EQ(copy.FilterSQL(), "id < :hi");
+    EXPECT_EQ(copy.MacroByName("tab")->Value(), "t");
+    EXPECT_EQ(copy.ParamByName("lo")->GetAsInteger(), 90);
+    EXPECT_EQ(copy.ParamByName("hi")->GetAsInteger(), 94);
+    EXPECT_EQ(copy.FetchRows(), 2);
+    EXPECT_TRUE(copy.UniDirectional());
+    EXPECT_FALSE(copy.AutoCommit());
+    EXPECT_EQ(copy.KeyFields, "id");
+    EXPECT_EQ(copy.UpdatingTable, "t");
+    EXPECT_TRUE(copy.Debug);
+    EXPECT_EQ(copy.Options()->DetailDelay(), 30);
+    EXPECT_TRUE(copy.Options()->QuoteNames());
+    copy.Open();
+    EXPECT_EQ(copy.FieldByName("id")->GetAsInteger(), 91);
+    copy.Next();
+    copy.Next();
+    EXPECT_EQ(copy.FieldByName("id")->GetAsInteger(), 93);
+    copy.Next();
+    EXPECT_TRUE(copy.Eof());
+}
+
+// QuickOpen fetches a single row for the field information and its restore gives back every
+// setting; a failing quick open restores at once.
+TEST_F(DADataSetTest, QuickOpenFetchesOneRowAndRestores) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id, name FROM t ORDER BY id");
+    ds.SetFetchRows(10);
+    ds.SetFetchAll(true);
+    ds.Debug = true;
+    TQuickOpenInfo info;
+    ds.QuickOpen(info);
+    ASSERT_TRUE(ds.Active());
+    EXPECT_EQ(ds.FetchRows(), 1);
+    EXPECT_FALSE(ds.GetFetchAll());
+    EXPECT_FALSE(ds.Debug);
+    EXPECT_EQ(ds.RecordCount(), 1);
+    EXPECT_EQ(ds.FieldDefs().Count(), 2);
+    ds.RestoreAfterQuickOpen(info);
+    EXPECT_FALSE(ds.Active());
+    EXPECT_EQ(ds.FetchRows(), 10);
+    EXPECT_TRUE(ds.GetFetchAll());
+    EXPECT_TRUE(ds.Debug);
+    EXPECT_EQ(connection.ConnectCount(), 0);
+
+    // An open dataset is left as it is unless forced; forced, it is open again afterwards.
+    ds.Open();
+    ds.QuickOpen(info);
+    EXPECT_EQ(ds.FetchRows(), 10);
+    ds.QuickOpen(info, true);
+    EXPECT_EQ(ds.RecordCount(), 1);
+    ds.RestoreAfterQuickOpen(info);
+    ASSERT_TRUE(ds.Active());
+    EXPECT_EQ(ds.RecordCount(), 100);
+    ds.Close();
+
+    SetSQL(ds, "SELECT nothing FROM missing");
+    EXPECT_THROW(ds.QuickOpen(info), Exception);
+    EXPECT_FALSE(ds.Active());
+    EXPECT_EQ(ds.FetchRows(), 10);
+    EXPECT_TRUE(ds.GetFetchAll());
+    EXPECT_TRUE(ds.Debug);
+    EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
+// Field values into parameters: new and old values, a descriptor's type and size, blobs shared
+// or copied from the value before the edit.
+TEST_F(DADataSetTest, FieldValuesIntoParameters) {
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE b (id INTEGER, body TEXT)");
+    Exec(connection.Internal(), "INSERT INTO b VALUES (1, 'before')");
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    ds.SetCachedUpdates(true);
+    SetSQL(ds, "SELECT t.id, t.name, b.body FROM t, b WHERE t.id = 3");
+    ds.Open();
+    TFieldDesc* nameDesc = ds.GetFieldDesc(2);
+    ASSERT_NE(nameDesc, nullptr);
+    EXPECT_GE(nameDesc->DeclaredLength, 20);
+    EXPECT_EQ(ds.GetFieldDesc(0), nullptr);
+    EXPECT_EQ(ds.GetFieldDesc(4), nullptr);
+    EXPECT_EQ(ds.GetFieldDataType("name"), nameDesc->TypeCode);
+    EXPECT_EQ(MessageOf([&] { ds.GetFieldDataType("none"); }), "Field none not found");
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("new");
+    ds.FieldByName("body")->SetAsString("after");
+    struct Case {
+        bool old;
+        const char* name;
+        const char* body;
+    } cases[] = {{false, "new", "after"}, {true, "row3", "before"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.old ? "old" : "new");
+        TDAParam byField, byDesc, blob;
+        ds.AssignFieldValue(&byField, ds.FieldByName("name"), c.old);
+        EXPECT_EQ(byField.GetAsString(), c.name);
+        EXPECT_EQ(byField.GetSize(), nameDesc->DeclaredLength); // room for 20 characters
+        ds.AssignFieldDescValue(&byDesc, nameDesc, c.old);
+        EXPECT_EQ(byDesc.GetAsString(), c.name);
+        EXPECT_EQ(byDesc.DataType(), ds.FieldByName("name")->DataType());
+        ds.AssignFieldValue(&blob, ds.FieldByName("body"), c.old);
+        ASSERT_NE(blob.GetValueObject(), nullptr);
+        EXPECT_EQ(static_cast<TBlob*>(blob.GetValueObject())->GetAsString(), c.body);
+        EXPECT_EQ(blob.GetValueObject() == ds.GetBlobOfField(ds.FieldByName("body")), !c.old);
+    }
+    ds.Cancel();
+    EXPECT_EQ(ds.FieldByName("body")->GetAsString(), "before");
+
+    // A blob shared with a parameter is referenced once by it, and let go when replaced.
+    TBlob* shared = ds.GetBlobOfField(ds.FieldByName("body"));
+    const int references = shared->RefCount();
+    TDAParam param;
+    param.SetDataType(ftBlob);
+    EXPECT_TRUE(ds.SetParamBlob(&param, shared));
+    EXPECT_FALSE(ds.SetParamBlob(&param, shared));
+    EXPECT_EQ(shared->RefCount(), references + 1);
+    EXPECT_TRUE(ds.SetParamBlob(&param, nullptr));
+    EXPECT_EQ(shared->RefCount(), references);
+    ASSERT_NE(param.GetValueObject(), nullptr);
+    EXPECT_NE(param.GetValueObject(), shared);
+    EXPECT_EQ(param.GetValueObject()->RefCount(), 1);
+}
+
+// A cursor given by the caller is refused by a provider without cursors; the dataset is closed
+// for it. Without a connection it is refused before anything else.
+TEST_F(DADataSetTest, SetCursorNeedsAProviderWithCursors) {
+    struct TGivenCursor : TCRCursor {
+        bool CanFetch() override { return true; }
+    } cursor;
+    TOdbcDataSet ds;
+    EXPECT_EQ(MessageOf([&] { ds.SetCursor(&cursor); }), "Connection is not defined");
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM t");
+    ds.Open();
+    EXPECT_EQ(ds.GetCursor(), nullptr);
+    ds.SetCursor(nullptr); // the same: nothing happens
+    EXPECT_TRUE(ds.Active());
+    EXPECT_EQ(MessageOf([&] { ds.SetCursor(&cursor); }), "Operation is not supported by the database");
+    EXPECT_FALSE(ds.Active());
+    connection.Disconnect();
+}
+
+// A dataset that knows its key keeps the current record current across a change of Filtered
+// when the record passes the filter.
+TEST_F(DADataSetTest, FilteredKeepsTheCurrentRecordByItsKey) {
+    class TKeyedDataSet : public TOdbcDataSet {
+    protected:
+        TClass GetServiceClass() const override { return TDADataSetService::StaticClass(); }
+    } ds;
+    ds.SetConnection(&connection);
+    ds.KeyFields = "id";
+    SetSQL(ds, "SELECT id, name FROM t WHERE id <= 10 ORDER BY id");
+    ds.Open();
+    ds.MoveBy(5);
+    ASSERT_EQ(ds.FieldByName("id")->GetAsInteger(), 6);
+    ds.SetFilter("id > 3");
+    ds.SetFiltered(true);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 6);
+    EXPECT_EQ(ds.RecordCount(), 7);
+    ds.SetFiltered(false);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 6);
+    ds.SetFilter("id > 7");
+    ds.SetFiltered(true);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 8);
+}
+
+// A uni-directional dataset lets go of a record's blob once the record leaves its buffers.
+TEST_F(DADataSetTest, UniDirectionalReleasesTheBlobsOfPassedRecords) {
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE b (id INTEGER, body TEXT)");
+    Exec(connection.Internal(), "INSERT INTO b VALUES (1, 'one'), (2, 'two'), (3, 'three')");
+    for (bool uni : {false, true}) {
+        SCOPED_TRACE(uni ? "uni-directional" : "bi-directional");
+        TOdbcDataSet ds;
+        ds.SetConnection(&connection);
+        ds.SetUniDirectional(uni);
+        SetSQL(ds, "SELECT id, body FROM b ORDER BY id");
+        ds.Open();
+        TBlob* first = ds.GetBlobOfField(ds.FieldByName("body"));
+        ASSERT_NE(first, nullptr);
+        first->AddRef();
+        const int held = first->RefCount();
+        ds.Next();
+        EXPECT_EQ(ds.FieldByName("body")->GetAsString(), "two");
+        if (uni)
+            EXPECT_LT(first->RefCount(), held);
+        else
+            EXPECT_EQ(first->RefCount(), held);
+        EXPECT_EQ(first->GetAsString(), "one");
+        ds.Close();
+        first->Release();
+    }
 }
 
 // Only "?" lexemes are markers: those in strings, quoted names and comments stay text and take
@@ -451,18 +1002,166 @@ TEST_F(DADataSetTest, DetailPostLeavingItsMasterIsRefusedBeforeCaching) {
     master.Close();
 }
 
-TEST(DADataSetPostgres, PSExecuteStatementNumbersOnlyRealMarkers) {
+void ConnectPostgres(TOdbcDAConnection& connection, const std::string& extra = "") {
     const PostgresServer& server = PostgresServer::Get();
-    TOdbcDAConnection connection;
-    connection.SetServer(server.ServerText());
+    connection.SetServer(server.ServerText() + extra);
     connection.SetUsername(server.User);
     connection.SetPassword(server.Password);
     connection.Connect();
-    Exec(connection.Internal(), "DROP TABLE IF EXISTS t");
-    Exec(connection.Internal(), "CREATE TABLE t (id INTEGER, name VARCHAR(20))");
-    Exec(connection.Internal(), "INSERT INTO t SELECT i, 'row' || i FROM generate_series(1, 100) AS i");
+}
+
+// The 100-row table t on the PostgreSQL server, dropped again at the end.
+class DADataSetPostgres : public testing::Test {
+protected:
+    void SetUp() override {
+        ConnectPostgres(connection);
+        Exec(connection.Internal(), "DROP TABLE IF EXISTS t");
+        Exec(connection.Internal(), "CREATE TABLE t (id INTEGER, name VARCHAR(20))");
+        Exec(connection.Internal(), "INSERT INTO t SELECT i, 'row' || i FROM generate_series(1, 100) AS i");
+    }
+    void TearDown() override {
+        Exec(connection.Internal(), "DROP TABLE IF EXISTS t");
+        Exec(connection.Internal(), "DROP TABLE IF EXISTS m");
+    }
+    TOdbcDAConnection connection;
+};
+
+TEST_F(DADataSetPostgres, PSExecuteStatementNumbersOnlyRealMarkers) {
     RunMarkerCases(connection, false);
-    Exec(connection.Internal(), "DROP TABLE t");
+}
+
+TEST_F(DADataSetPostgres, FilterSQLFiltersBindsItsParametersAndABadOneRestoresTheOld) {
+    RunFilterSQL(connection);
+    RunFilterSQLParameters(connection);
+}
+
+TEST_F(DADataSetPostgres, MasterScrollRerunsTheDetailOnlyWhenTheParameterChanges) {
+    RunMasterScroll(connection);
+}
+
+// An admin session ends the worker's session on the server; the worker has LocalFailover on.
+class DADataSetFailover : public testing::Test {
+protected:
+    void SetUp() override {
+        const PostgresServer& server = PostgresServer::Get();
+        admin.SetServer(server.ServerText());
+        admin.SetUsername(server.AdminUser);
+        admin.SetPassword(server.AdminPassword);
+        admin.Connect();
+        worker.Options()->LocalFailover = true;
+        worker.OnConnectionLost = [this](TObject*, TComponent* component, TConnLostCause cause,
+                                         TRetryMode& mode) {
+            causes.push_back(cause);
+            lostComponents.push_back(component);
+            mode = rmReconnectExecute;
+        };
+    }
+    std::string BackendOf(TOdbcDAConnection& c) {
+        return QueryValue(c.Internal(), "SELECT pg_backend_pid()");
+    }
+    void Kill(const std::string& pid) {
+        ASSERT_EQ("1", QueryValue(admin.Internal(),
+                                  "SELECT CASE WHEN pg_terminate_backend(" + pid + ") THEN 1 ELSE 0 END"));
+        // The backend is gone once the server no longer lists it.
+        for (int i = 0; i < 100; ++i) {
+            if (QueryValue(admin.Internal(), "SELECT count(*) FROM pg_stat_activity WHERE pid = " + pid) ==
+                "0")
+                return;
+            Sleep(20);
+        }
+        FAIL() << "backend " << pid << " still listed";
+    }
+
+    TOdbcDAConnection admin, worker;
+    std::vector<TConnLostCause> causes;
+    std::vector<TComponent*> lostComponents;
+};
+
+// After an idle kill, Open and Refresh run their statement again on a new session, with one
+// call of OnConnectionLost naming the step, and the connection use ends where it began.
+TEST_F(DADataSetFailover, OpenAndRefreshRunAgainOnANewSession) {
+    for (bool refresh : {false, true}) {
+        SCOPED_TRACE(refresh ? "Refresh" : "Open");
+        causes.clear();
+        lostComponents.clear();
+        ConnectPostgres(worker);
+        const int before = worker.ConnectCount();
+        TOdbcDataSet ds;
+        ds.SetConnection(&worker);
+        ds.SQL()->SetText("SELECT pg_backend_pid() AS pid");
+        int runs = 0;
+        ds.BeforeExecute = [&](TObject*) { ++runs; };
+        std::string pid = BackendOf(worker);
+        if (refresh) {
+            ds.Open();
+            ASSERT_EQ(ds.FieldByName("pid")->GetAsString(), pid);
+        }
+        Kill(pid);
+        const int runsBefore = runs;
+        if (refresh)
+            ds.Refresh();
+        else
+            ds.Open();
+        ASSERT_EQ(causes.size(), 1u);
+        EXPECT_EQ(causes[0], refresh ? clRefresh : clOpen);
+        EXPECT_EQ(lostComponents[0], &ds);
+        EXPECT_EQ(runs - runsBefore, 2); // the lost run and the new one
+        ASSERT_TRUE(ds.Active());
+        EXPECT_NE(ds.FieldByName("pid")->GetAsString(), pid);
+        EXPECT_EQ(ds.FieldByName("pid")->GetAsString(), BackendOf(worker));
+        EXPECT_TRUE(worker.Connected());
+        ds.Close();
+        EXPECT_EQ(worker.ConnectCount(), before);
+        worker.Disconnect();
+    }
+}
+
+// A statement without rows is run again after an idle kill, exactly once on the new session.
+TEST_F(DADataSetFailover, ExecuteRunsAgainOnANewSession) {
+    ConnectPostgres(worker);
+    Exec(worker.Internal(), "DROP TABLE IF EXISTS vz_ds_exec");
+    Exec(worker.Internal(), "CREATE TABLE vz_ds_exec (v INTEGER)");
+    const int before = worker.ConnectCount();
+    TOdbcDataSet ds;
+    ds.SetConnection(&worker);
+    ds.SQL()->SetText("INSERT INTO vz_ds_exec VALUES (:v)");
+    ds.ParamByName("v")->SetAsInteger(7);
+    Kill(BackendOf(worker));
+    ds.Execute();
+    ASSERT_EQ(causes.size(), 1u);
+    EXPECT_EQ(causes[0], clExecute);
+    EXPECT_EQ(ds.RowsAffected(), 1);
+    EXPECT_FALSE(ds.Active());
+    EXPECT_EQ(worker.ConnectCount(), before);
+    EXPECT_EQ("1", QueryValue(worker.Internal(), "SELECT count(*) FROM vz_ds_exec WHERE v = 7"));
+    Exec(worker.Internal(), "DROP TABLE vz_ds_exec");
+}
+
+// Rows still on the server (psqlODBC reads them in blocks only with UseDeclareFetch) are gone
+// with the session: the next fetch raises without a re-run, the dataset ends closed and the
+// connection is no longer in use.
+TEST_F(DADataSetFailover, KillWithRowsLeftOnTheServerFailsTheNextFetch) {
+    ConnectPostgres(worker, ";UseDeclareFetch=1;Fetch=50");
+    const std::string pid = BackendOf(worker);
+    TOdbcDataSet ds;
+    ds.SetConnection(&worker);
+    ds.SQL()->SetText("SELECT generate_series(1, 1000) AS n");
+    const int before = worker.ConnectCount();
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 25);
+    EXPECT_EQ(worker.ConnectCount(), before + 1); // held for the rows left
+    Kill(pid);
+    EXPECT_THROW(ds.Last(), EDAError);
+    EXPECT_TRUE(causes.empty());
+    EXPECT_FALSE(ds.Active());
+    EXPECT_EQ(worker.ConnectCount(), 0);
+    EXPECT_FALSE(worker.Connected());
+    // The dataset opens again on a new session.
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.FieldByName("n")->GetAsInteger(), 1000);
+    ds.Close();
+    EXPECT_EQ(worker.ConnectCount(), 0);
 }
 
 } // namespace

@@ -69,6 +69,26 @@ TEST_F(UniAccess, LauncherRoadOpensReadsAndExecutes) {
 }
 
 // In disconnected mode; otherwise the connection a query opened stays open.
+// The unified query reads and changes its statement's clauses in the provider's dialect; FilterSQL
+// and its parameter reach the statement that way.
+TEST_F(UniAccess, SQLBuildersAndFilterSQL) {
+    TUniQuery query;
+    query.SetConnection(&connection);
+    const AnsiString sql = "SELECT id, name FROM settings WHERE id > 0 ORDER BY id";
+    SetSQL(query.SQL(), sql.c_str());
+    EXPECT_EQ(Trim(query.SQLGetFrom(sql)), "settings");
+    EXPECT_EQ(Trim(query.SQLGetWhere(sql)), "id > 0");
+    EXPECT_EQ(Trim(query.SQLGetOrderBy(sql)), "id");
+    EXPECT_EQ(query.SQLDeleteWhere(sql).find("WHERE"), AnsiString::npos);
+    EXPECT_NE(query.SQLSetOrderBy(sql, "name").find("ORDER BY name"), AnsiString::npos);
+    query.SetFilterSQL("name = :n");
+    query.ParamByName("n")->SetAsString("server");
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 1);
+    EXPECT_EQ(query.FieldByName("name")->AsString(), "server");
+    query.Close();
+}
+
 TEST_F(UniAccess, AQueryOnAClosedConnectionConnectsAndClosesAgain) {
     connection.Options()->SetDisconnectedMode(true);
     TUniQuery query;
