@@ -16,6 +16,13 @@ SOAP Fault naming the fault. Requests are recorded and can be read back over /co
   POST /control/reset              forget the records and which faults have struck
   POST /control/scenario/<name>    add or replace a scenario (its JSON as the body)
 
+Tests under Wine cannot reach two file faults themselves; the peer makes them on request, the
+body being a Unix path:
+  POST /control/devfull            put a link to /dev/full at the path (a full disk for writes)
+  POST /control/unlink             remove such a link (Wine cannot delete a link to a device)
+  POST /control/immutable/set      chattr +i on the path (root cannot write there either)
+  POST /control/immutable/clear    chattr -i on the path
+
 A package is text, base64, a pattern of a given size or a file of the package folder
 (--package-dir, made at build time; read on each request). It may carry a fault: "soap" (a SOAP
 Fault), "half" (the connection closes after half of the announced body), "cutbase64" (returnData
@@ -38,6 +45,7 @@ import os
 import re
 import signal
 import socket
+import subprocess
 import sys
 import tempfile
 import threading
@@ -595,6 +603,8 @@ class Handler(BaseHTTPRequestHandler):
                 self.server.scenarios[name] = sc
                 self.server.cache = {k: v for k, v in self.server.cache.items() if k[0] != name}
             return self._send(200, b"ok", "text/plain")
+        if self.path in ("/control/devfull", "/control/unlink", "/control/immutable/set", "/control/immutable/clear"):
+            return self._file_fault(self._body().decode("utf-8"))
         if self.path.startswith("/control/"):
             self._body()
             return self._control()
@@ -706,6 +716,24 @@ class Handler(BaseHTTPRequestHandler):
         if fault == "half":
             return self._half(reply)
         self._send(200, reply)
+
+    def _file_fault(self, path):
+        try:
+            if self.path == "/control/devfull":
+                if os.path.lexists(path):
+                    os.remove(path)
+                os.symlink("/dev/full", path)
+            elif self.path == "/control/unlink":
+                if os.path.islink(path):
+                    os.remove(path)
+            else:
+                flag = "+i" if self.path.endswith("/set") else "-i"
+                done = subprocess.run(["chattr", flag, path], capture_output=True, text=True)
+                if done.returncode:
+                    return self._send(409, (done.stderr or "chattr failed").encode(), "text/plain")
+        except OSError as e:
+            return self._send(409, str(e).encode(), "text/plain")
+        self._send(200, b"ok", "text/plain")
 
     def _half(self, body):
         """Announces the whole body, sends half of it and closes the connection."""
