@@ -16,25 +16,6 @@
 
 namespace {
 
-class ServiceEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        CoInitialize(nullptr);
-        GlobalsInitialize();
-        SysConfigInitialize();
-        ServiceEntryInitialize();
-    }
-    void TearDown() override {
-        ServiceEntryFinalize();
-        SysConfigFinalize();
-        GlobalsFinalize();
-        CoUninitialize();
-    }
-};
-
-[[maybe_unused]] testing::Environment* const kEnvironment =
-    testing::AddGlobalTestEnvironment(new ServiceEnvironment);
-
 // CTest's tax_service_start writes the peer's port under the build tree (a Unix path; Wine
 // reaches it through drive Z:).
 int PeerPort() {
