@@ -13,6 +13,7 @@
 #include "data/access/providers/ODBCUniProvider.h"
 #include "data/memory/CLRClasses.h"
 #include "data/memory/MemUtils.h"
+#include "launcher/Account.h"
 #include "launcher/CustomServiceEntry.h"
 #include "launcher/Globals.h"
 #include "launcher/Startup.h"
@@ -73,6 +74,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                          {"xProcs", 100, TextProcsInitialize, nullptr},
                          {"Globals", 110, GlobalsInitialize, GlobalsFinalize},
                          {"SysConfig", 120, SysConfigInitialize, SysConfigFinalize},
+                         {"unitAccount", 125, AccountInitialize, AccountFinalize},
                          {"CustomServiceEntry", 130, ServiceEntryInitialize, ServiceEntryFinalize},
                      });
         InitializeUnits(units);
