@@ -86,7 +86,8 @@ int PeerPost(const AnsiString& path, const std::string& body, std::string* answe
 }
 
 void PeerScenario(const AnsiString& name, const std::string& json) {
-    if (PeerPost("/control/scenario/" + name, json) != 200)
+    // The test's texts are in the ANSI code page; JSON travels as UTF-8.
+    if (PeerPost("/control/scenario/" + name, WideToAnsi(AnsiToWide(json), CP_UTF8)) != 200)
         throw std::runtime_error("the peer refused scenario " + name);
 }
 
