@@ -139,15 +139,6 @@ struct Module {
     std::string type, code, name, id, version;
 };
 
-std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
 // The modules of the given ids (all when none), in this order: the database first, so that the
 // versions recorded after it land in the new file.
 std::string Scenario(const std::map<std::string, std::string>& packages,
@@ -161,13 +152,13 @@ std::string Scenario(const std::map<std::string, std::string>& packages,
         if (ids.empty() || std::find(ids.begin(), ids.end(), m.id) != ids.end()) modules.push_back(m);
     std::string json = "{\"modules\": [";
     for (const Module& m : modules)
-        json += std::string(&m == &modules.front() ? "" : ",") + "{\"moduleType\": " + Json(m.type) +
-                ", \"moduleCode\": " + Json(m.code) + ", \"moduleName\": " + Json(m.name) +
-                ", \"id\": " + Json(m.id) + ", \"versionNumber\": " + Json(m.version) + "}";
+        json += std::string(&m == &modules.front() ? "" : ",") + "{\"moduleType\": " + JsonText(m.type) +
+                ", \"moduleCode\": " + JsonText(m.code) + ", \"moduleName\": " + JsonText(m.name) +
+                ", \"id\": " + JsonText(m.id) + ", \"versionNumber\": " + JsonText(m.version) + "}";
     json += "], \"packages\": {";
     bool first = true;
     for (const auto& [id, package] : packages) {
-        json += (first ? "" : ", ") + Json(id) + ": " + package;
+        json += (first ? "" : ", ") + JsonText(id) + ": " + package;
         first = false;
     }
     return json + "}" + extra + "}";

@@ -17,20 +17,6 @@ using namespace launcher_test;
 
 namespace {
 
-std::vector<std::string> FolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // A file held open without any sharing, as another program may hold it.
 class LockedFile {
 public:
@@ -115,7 +101,7 @@ TEST(ModuleDownload, WrittenWholeOrNotAtAll) {
     }
 
     EXPECT_FALSE(WriteDownload(temp / "no folder\\tmptax.zip", nullptr, 0, error));
-    EXPECT_TRUE(FolderNames(temp.Path()).empty());
+    EXPECT_TRUE(FolderEntries(temp.Path()).empty());
 }
 
 class SwapInFileTest : public testing::Test {
@@ -133,7 +119,7 @@ protected:
     void ExpectUnchanged() {
         EXPECT_EQ("old database", ReadFile(temp / "VazEvor.mdb"));
         EXPECT_EQ("new database", ReadFile(temp / "package"));
-        EXPECT_EQ((std::vector<std::string>{"VazEvor.mdb", "package"}), FolderNames(temp.Path()));
+        EXPECT_EQ((std::vector<std::string>{"VazEvor.mdb", "package"}), FolderEntries(temp.Path()));
     }
     TempFolder temp{"swap"};
 };
@@ -146,7 +132,7 @@ TEST_F(SwapInFileTest, ANewFileThatPassesItsCheckTakesThePlace) {
     }));
     EXPECT_EQ("new database", seen); // checked in place
     EXPECT_EQ("new database", ReadFile(temp / "VazEvor.mdb"));
-    EXPECT_EQ((std::vector<std::string>{"VazEvor.mdb", "package"}), FolderNames(temp.Path()));
+    EXPECT_EQ((std::vector<std::string>{"VazEvor.mdb", "package"}), FolderEntries(temp.Path()));
 }
 
 TEST_F(SwapInFileTest, AFailedCheckOrCopyPutsTheOldFileBack) {
@@ -189,7 +175,7 @@ protected:
                   StoredZip({{"A.dll", "new A"}, {"bin/B.dll", "new B"}, {"C.dll", "new C"}}));
     }
     void ExpectUnchanged() {
-        EXPECT_EQ((std::vector<std::string>{"A.dll", "B.dll", "keep.txt"}), FolderNames(app));
+        EXPECT_EQ((std::vector<std::string>{"A.dll", "B.dll", "keep.txt"}), FolderEntries(app));
         EXPECT_EQ("old A", ReadFile(app + "\\A.dll"));
         EXPECT_EQ("old B", ReadFile(app + "\\B.dll"));
     }
@@ -199,7 +185,7 @@ protected:
 
 TEST_F(StagedUnzipTest, ReplacesEveryFileAndLeavesNoStagedFiles) {
     EXPECT_TRUE(UnzipAll(temp / "pkg.zip", app + "\\"));
-    EXPECT_EQ((std::vector<std::string>{"A.dll", "B.dll", "C.dll", "keep.txt"}), FolderNames(app));
+    EXPECT_EQ((std::vector<std::string>{"A.dll", "B.dll", "C.dll", "keep.txt"}), FolderEntries(app));
     EXPECT_EQ("new B", ReadFile(app + "\\B.dll"));
 }
 

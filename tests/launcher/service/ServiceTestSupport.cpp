@@ -85,6 +85,25 @@ int PeerPost(const AnsiString& path, const std::string& body, std::string* answe
     return static_cast<int>(status);
 }
 
+std::string JsonText(const std::string& text) {
+    std::string out = "\"";
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        // A double-byte character's second byte may be a backslash: it is no escape.
+        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < text.size()) {
+            out += text.substr(i++, 2);
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            if (c == '"' || c == '\\') out += '\\';
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
 void PeerScenario(const AnsiString& name, const std::string& json) {
     // The test's texts are in the ANSI code page; JSON travels as UTF-8.
     if (PeerPost("/control/scenario/" + name, WideToAnsi(AnsiToWide(json), CP_UTF8)) != 200)

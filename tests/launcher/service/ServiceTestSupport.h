@@ -13,6 +13,8 @@ std::string PeerGet(const AnsiString& path);
 void PeerReset();
 // POST to a control address of the peer; the HTTP status and the body.
 int PeerPost(const AnsiString& path, const std::string& body, std::string* answer = nullptr);
+// text as a JSON string, quotes included.
+std::string JsonText(const std::string& text);
 // Adds or replaces a peer scenario (its JSON text, in the ANSI code page).
 void PeerScenario(const AnsiString& name, const std::string& json);
 // Package ids the peer was asked for since its last reset, in order.

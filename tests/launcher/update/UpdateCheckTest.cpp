@@ -39,23 +39,6 @@ struct Module {
     std::string type, code, name, id, version;
 };
 
-std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\r') {
-            out += "\\r";
-            continue;
-        }
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
 // A scenario: the module rows and each id's package (a JSON object such as {"file": "app.zip"}).
 std::string Scenario(const std::vector<Module>& modules,
                      const std::vector<std::pair<std::string, std::string>>& packages,
@@ -64,35 +47,21 @@ std::string Scenario(const std::vector<Module>& modules,
     for (size_t i = 0; i < modules.size(); ++i) {
         const Module& m = modules[i];
         if (i) json += ",";
-        json += "{\"moduleType\": " + Json(m.type) + ", \"moduleCode\": " + Json(m.code) +
-                ", \"moduleName\": " + Json(m.name) + ", \"id\": " + Json(m.id) +
-                ", \"versionNumber\": " + Json(m.version) + "}";
+        json += "{\"moduleType\": " + JsonText(m.type) + ", \"moduleCode\": " + JsonText(m.code) +
+                ", \"moduleName\": " + JsonText(m.name) + ", \"id\": " + JsonText(m.id) +
+                ", \"versionNumber\": " + JsonText(m.version) + "}";
     }
     json += "], \"packages\": {";
     for (size_t i = 0; i < packages.size(); ++i)
-        json += (i ? ", " : "") + Json(packages[i].first) + ": " + packages[i].second;
+        json += (i ? ", " : "") + JsonText(packages[i].first) + ": " + packages[i].second;
     return json + "}" + extra + "}";
 }
 
 std::string File(const std::string& name) {
-    return "{\"file\": " + Json(name) + "}";
+    return "{\"file\": " + JsonText(name) + "}";
 }
 std::string Text(const std::string& text) {
-    return "{\"text\": " + Json(text) + "}";
-}
-
-std::vector<std::string> EntryNames(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
+    return "{\"text\": " + JsonText(text) + "}";
 }
 
 class UpdateCheck : public LocalDb {
@@ -189,8 +158,8 @@ TEST_F(UpdateCheck, EachTypeReadsAndWritesItsOwnRow) {
     // The files, stored folders dropped; the downloads are gone.
     EXPECT_TRUE(Exists(AppFolder() + "AppNotes.txt"));
     EXPECT_TRUE(Exists(AppFolder() + "VzHelper.dll"));
-    EXPECT_EQ((std::vector<std::string>{"ZZS.rep", "ZZS_FB1.rep"}), EntryNames(AppFolder() + "Template"));
-    EXPECT_TRUE(EntryNames(temp_).empty());
+    EXPECT_EQ((std::vector<std::string>{"ZZS.rep", "ZZS_FB1.rep"}), FolderEntries(AppFolder() + "Template"));
+    EXPECT_TRUE(FolderEntries(temp_).empty());
 }
 
 TEST_F(UpdateCheck, SqlLinesRunOnlyWhenNewerThanTheLocalVersion) {
@@ -239,7 +208,7 @@ TEST_F(UpdateCheck, TemplateRowsTouchOnlyTheirOwnTaxRows) {
     EXPECT_EQ((Rows{{"1", "Other", "ZZS", "9.9"}, {"2", "Tax", "ZZS", "1.1"}, {"3", "Tax", "QYSDS", "1.2"}}),
               Templates());
     EXPECT_EQ((std::vector<std::string>{"QYSDS.rep", "ZZS.rep", "ZZS_FB1.rep"}),
-              EntryNames(AppFolder() + "Template"));
+              FolderEntries(AppFolder() + "Template"));
 }
 
 TEST_F(UpdateCheck, ARowOfUnknownTypeShowsItsNameAndIsSkipped) {
@@ -255,7 +224,7 @@ TEST_F(UpdateCheck, ARowOfUnknownTypeShowsItsNameAndIsSkipped) {
     EXPECT_TRUE(PeerPackageRequests().empty());
     EXPECT_EQ(before, Versions());
     EXPECT_TRUE(MainAppStarted());
-    EXPECT_TRUE(EntryNames(temp_).empty());
+    EXPECT_TRUE(FolderEntries(temp_).empty());
 }
 
 TEST_F(UpdateCheck, EarlyEndsShowTheirMessageAndFetchNothing) {
@@ -319,7 +288,7 @@ TEST_F(UpdateCheck, DatabasePackagesReplaceTheDatabaseOnlyWhenItOpensAndReadsSys
         }
         EXPECT_TRUE(SysDM->UniMain->Connected());
         EXPECT_EQ((std::vector<std::string>{"VazEvor.mdb", "tmp"}), [&] {
-            auto names = EntryNames(Globals->AppPath.substr(0, Globals->AppPath.size() - 1));
+            auto names = FolderEntries(Globals->AppPath.substr(0, Globals->AppPath.size() - 1));
             names.erase(std::remove(names.begin(), names.end(), "ErrorLog.txt"), names.end());
             return names;
         }());
@@ -351,7 +320,7 @@ TEST_F(UpdateCheck, AFailedModuleKeepsItsVersionAndTheLoopGoesOn) {
         Exec("UPDATE SysConfig SET SysVal='1.0' WHERE Class='SYSTEM' AND Name='AppVer'");
         Exec("UPDATE RepType SET FileVer='1.0' WHERE Class='Tax' AND TypeName='ZZS'");
         const std::vector<std::string> files =
-            EntryNames(Globals->AppPath.substr(0, Globals->AppPath.size() - 1));
+            FolderEntries(Globals->AppPath.substr(0, Globals->AppPath.size() - 1));
         EXPECT_TRUE(Check(
             Scenario({{"00", "MAIN", "主程序", "1001", "1.0.2"}, {"20", "ZZS", "增值税", "2001", "1.1"}},
                      {{"1001", c.package}, {"2001", File("tpl.zip")}})));
