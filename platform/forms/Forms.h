@@ -259,7 +259,7 @@ public:
     // The hidden application window, made on first use.
     HWND Handle();
 
-    // A form owned by the application; reference is set before the form is built. A class with
+    // A form owned by the application; reference holds it once it is built. A class with
     // AfterConstruction (a data module) gets that call once it is built and referenced.
     template <class T> void CreateForm(T*& reference) {
         reference = nullptr;

@@ -324,6 +324,24 @@ TEST_F(DataModules, QueriesUseTheSystemConnectionWhileItExists) {
     EXPECT_EQ(connections(), std::vector<TCustomDAConnection*>(14, SysDM->UniMain));
 }
 
+// The skin pack "DadavAzodo" of the working folder's "UICore.dll" goes into the user skin before
+// the connection opens; without the file the error escapes and nothing connects.
+TEST_F(DataModules, OpenSystemLoadsTheUserSkinFromTheWorkingFolder) {
+    Install();
+    CreateModules();
+    DeleteFileA((folder_ / "UICore.dll").c_str());
+    EXPECT_THROW(SysDM->OpenSystem(), EFOpenError);
+    EXPECT_FALSE(SysDM->UniMain->Connected());
+
+    ASSERT_TRUE(
+        CopyFileA(launcher_test::WinPath(VZ_SKIN_LIBRARY).c_str(), (folder_ / "UICore.dll").c_str(), FALSE));
+    ASSERT_NE(UserSkinInfo(), nullptr);
+    UserSkinInfo()->Skin->Name = "before";
+    EXPECT_TRUE(SysDM->OpenSystem());
+    EXPECT_EQ(UserSkinInfo()->Skin->Name, "DadavAzodo");
+    EXPECT_TRUE(SysDM->UniMain->Connected());
+}
+
 // As the database package is installed: close, replace the file, reconnect.
 TEST_F(DataModules, ReconnectAfterTheFileIsReplacedReadsTheNewFile) {
     OpenSystem();

@@ -19,7 +19,22 @@
 #include "launcher/LauncherTestSupport.h"
 #include "launcher/SysConfig.h"
 #include "launcher/SysDM.h"
+#include "platform/core/UnitTable.h"
 #include "platform/forms/Forms.h"
+#include "ui/core/CoreClasses.h"
+#include "ui/core/GdiPlusApi.h"
+#include "ui/core/GdiPlusClasses.h"
+#include "ui/core/Geometry.h"
+#include "ui/core/GraphicsRoutines.h"
+#include "ui/core/LookAndFeel.h"
+#include "ui/core/Office11Colors.h"
+#include "ui/core/PainterResources.h"
+#include "ui/core/TextLayout.h"
+#include "ui/core/ThemeBinding.h"
+#include "ui/core/ThemeManager.h"
+#include "ui/core/WindowServices.h"
+#include "ui/skins/SkinModel.h"
+#include "ui/skins/SkinPainters.h"
 
 namespace launcher_data_test {
 
@@ -39,11 +54,19 @@ protected:
         SysConfigFinalize();
         SysConfigInitialize();
         Globals->AppPath = folder_.Path() + "\\";
+        // The skin file is looked up in the working folder, as the launcher does.
+        char cwd[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, cwd);
+        workingFolder_ = cwd;
+        SetCurrentDirectoryA(folder_.Path().c_str());
+        ASSERT_TRUE(CopyFileA(launcher_test::WinPath(VZ_SKIN_LIBRARY).c_str(),
+                              (folder_ / "UICore.dll").c_str(), FALSE));
     }
     void TearDown() override {
         FreeModules();
         SysConfigFinalize();
         SysConfigInitialize();
+        SetCurrentDirectoryA(workingFolder_.c_str());
     }
 
     std::string DatabaseFile() const { return folder_ / "VazEvor.mdb"; }
@@ -96,32 +119,47 @@ private:
         return *static_cast<TODBCConnection*>(c.InternalConnection());
     }
 
+protected:
     launcher_test::TempFolder folder_;
+    std::string workingFolder_;
 };
 
-// The units the modules stand on, started once for the process in the launcher's order.
+// The units the modules stand on, started once for the process in the launcher's order: the
+// data-access units, the painting core and the skins (the system module loads the user skin), the
+// launcher's globals, settings and account units.
 class LauncherDataUnits : public testing::Environment {
 public:
     void SetUp() override {
-        DBAccessInitialize();
-        UniProviderUnitInitialize();
-        ODBCUniProviderUnitInitialize();
-        AccessUniProviderUnitInitialize();
-        FormsInitialize();
-        GlobalsInitialize();
-        SysConfigInitialize();
-        AccountInitialize();
+        std::vector<UnitEntry> units{
+            {"DBAccess", 32, DBAccessInitialize, DBAccessFinalize},
+            {"UniProvider", 36, UniProviderUnitInitialize, UniProviderUnitFinalize},
+            {"ODBCUniProvider", 37, ODBCUniProviderUnitInitialize, ODBCUniProviderUnitFinalize},
+            {"AccessUniProvider", 38, AccessUniProviderUnitInitialize, AccessUniProviderUnitFinalize},
+            {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
+            {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
+            {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
+            {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
+            {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
+            {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
+            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
+            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
+            {"cxDrawTextUtils", 57, TextLayoutInitialize, TextLayoutFinalize},
+            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
+            {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
+            {"Forms", 60, FormsInitialize, FormsFinalize},
+            {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
+            {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
+        };
+        for (const UnitEntry& unit : SkinPainterUnits(63))
+            units.push_back(unit);
+        units.insert(units.end(), {
+                                      {"Globals", 110, GlobalsInitialize, GlobalsFinalize},
+                                      {"SysConfig", 120, SysConfigInitialize, SysConfigFinalize},
+                                      {"unitAccount", 125, AccountInitialize, AccountFinalize},
+                                  });
+        InitializeUnits(units);
     }
-    void TearDown() override {
-        AccountFinalize();
-        SysConfigFinalize();
-        GlobalsFinalize();
-        FormsFinalize();
-        AccessUniProviderUnitFinalize();
-        ODBCUniProviderUnitFinalize();
-        UniProviderUnitFinalize();
-        DBAccessFinalize();
-    }
+    void TearDown() override { FinalizeUnits(); }
 };
 
 } // namespace launcher_data_test

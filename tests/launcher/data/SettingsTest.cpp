@@ -140,6 +140,7 @@ TEST_F(Settings, TheFirstLoadWritesEachAddressBackOnce) {
     EXPECT_EQ(SystemConfig->ServiceURLSecurity(), "https://127.0.0.1/security");
     EXPECT_EQ(SystemConfig->ServiceURLQH(), "http://127.0.0.1/qh");
     EXPECT_EQ(SystemConfig->ServiceURL(), "http://127.0.0.1:8080");
+    EXPECT_EQ(SystemConfig->MainTitle, "增值税申报");
 
     DataDM->LoadSystemConfig();
     EXPECT_EQ(Query(log), updates);
