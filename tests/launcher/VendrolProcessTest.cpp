@@ -14,7 +14,7 @@ namespace {
 
 const std::string VendrolExe = WinPath(VZ_VENDROL_EXE);
 const std::string PemblixExe = WinPath(VZ_PEMBLIX_EXE);
-const std::string UICoreDll = WinPath(VZ_UICORE_DLL);
+const std::string UICoreDll = WinPath(VZ_SKIN_LIBRARY);
 
 class Child {
 public:

@@ -187,7 +187,6 @@ protected:
         CreateDirectoryA(temp.c_str(), nullptr);
         ASSERT_TRUE(CopyFileA(VendrolExe.c_str(), (app + "\\Vendrol.exe").c_str(), FALSE));
         ASSERT_TRUE(CopyFileA(PemblixExe.c_str(), (app + "\\Pemblix.exe").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA(WinPath(VZ_UICORE_DLL).c_str(), (app + "\\UICore.dll").c_str(), FALSE));
         // What an earlier install left: an application file and a template the packages replace.
         WriteFile(app + "\\AppNotes.txt", "notes of version 1.0.1");
         CreateDirectoryA((app + "\\Template").c_str(), nullptr);

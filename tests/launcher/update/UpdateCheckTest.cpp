@@ -287,7 +287,7 @@ TEST_F(UpdateCheck, DatabasePackagesReplaceTheDatabaseOnlyWhenItOpensAndReadsSys
             if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
         }
         EXPECT_TRUE(SysDM->UniMain->Connected());
-        EXPECT_EQ((std::vector<std::string>{"VazEvor.mdb", "tmp"}), [&] {
+        EXPECT_EQ((std::vector<std::string>{"UICore.dll", "VazEvor.mdb", "tmp"}), [&] {
             auto names = FolderEntries(Globals->AppPath.substr(0, Globals->AppPath.size() - 1));
             names.erase(std::remove(names.begin(), names.end(), "ErrorLog.txt"), names.end());
             return names;
