@@ -36,4 +36,8 @@ public:
     std::unique_ptr<std::map<AnsiString, AnsiString>> Props; // byte-wise key order
     AnsiString RtCode;
     AnsiString ErrorText;
+
+private:
+    // A package is held once, by the entity: DownloadAndInstall's call keeps no text copy.
+    bool keepResponseText_ = true;
 };

@@ -47,10 +47,10 @@ bool TCallService::DownloadAndInstall(const AnsiString& xmlText, const AnsiStrin
     const AnsiString fileName = GetTempDir() + DownloadFileName;
     {
         std::unique_ptr<CustomEntity> entity = BuildEntity(xmlText);
-        if (!Invoke(UpdateServiceId, entity.get())) return false;
-        // The package is held once, by the entity; the text copy is not needed for a package.
-        ResponseText.clear();
-        ResponseText.shrink_to_fit();
+        keepResponseText_ = false;
+        const bool called = Invoke(UpdateServiceId, entity.get());
+        keepResponseText_ = true;
+        if (!called) return false;
         AnsiString error;
         if (!WriteDownload(fileName, entity->returnData.data(), entity->returnData.size(), error)) {
             ErrorText = error;

@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
         TCallService call;
         ok = call.DownloadAndInstall(PackageRequest(), "00", 0);
     }
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("%-9s %8.0f ms%s\n", phase.c_str(), ms, ok ? "" : "  FAILED");
     ServiceEntryFinalize();
     SysConfigFinalize();
