@@ -1,9 +1,9 @@
 // ZIP extraction over zlib: stored and deflated entries of the published format, no ZIP64, no
-// encryption. Every entry is read and checked before any file is written, so a damaged archive
-// leaves the target folder as it was. Entries are unpacked twice (checked, then written) in
-// pieces, so memory stays small whatever the archive claims. Each entry is written to a staged
-// file beside its target and the targets are replaced only once all are written: a full disk or
-// a refused file never leaves a truncated file among old and new ones.
+// encryption. Every entry is read and checked before any target is replaced, so a damaged
+// archive leaves the target folder as it was. Entries are unpacked in pieces, so memory stays small
+// whatever the archive claims. Each entry is written to a staged file beside its target and
+// checked on the way; the targets are replaced only once all are written: a damaged entry, a
+// full disk or a refused file never leaves a truncated file among old and new ones.
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -392,12 +392,18 @@ bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder) {
     try {
         TMappedArchive zip(archiveName);
         const std::vector<TEntry> entries = ReadDirectory(zip.Data(), zip.Size(), archive, folder);
-        // Every entry is unpacked and checked once before the first file is written.
-        for (const TEntry& e : entries)
-            Extract(zip.Data(), e, nullptr);
+        // Entries are checked as they are unpacked into their staged files; no target is
+        // replaced before every one has passed.
+        const bool existed =
+            targetFolder.empty() || DirectoryExists(ExcludeTrailingPathDelimiter(targetFolder));
         if (!targetFolder.empty() && !ForceDirectories(targetFolder))
             Fail("Cannot create folder \"" + targetFolder + "\"");
-        InstallStaged(zip.Data(), entries, folder);
+        try {
+            InstallStaged(zip.Data(), entries, folder);
+        } catch (...) {
+            if (!existed) RemoveDirectoryA(ExcludeTrailingPathDelimiter(targetFolder).c_str());
+            throw;
+        }
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory(archive + " is too large to be unpacked");
     } catch (const std::length_error&) {
