@@ -1,6 +1,7 @@
 // update_bench PHASE [PORT]: one phase per run, so that each run's peak memory is its own.
 //   idle      the process with the launcher's service units started, nothing else
 //   baseline  zlib inflates the 50 MB archive's entries and writes them to a folder
+//   http      the package request's HTTP exchange alone (the reply's body received, not read)
 //   fetch     the package request through TCallService::Invoke (SOAP reply read, bytes held)
 //   download  fetch, then the package written to tmptax.zip (a type with no installer)
 //   install   the whole "00" road: DownloadAndInstall into a folder
@@ -21,6 +22,8 @@
 #include "launcher/SysConfig.h"
 #include "launcher/Utils.h"
 #include "launcher/XmlBeanParser.h"
+#include "platform/soap/HttpTransport.h"
+#include "platform/soap/SoapEnvelope.h"
 
 namespace {
 
@@ -93,6 +96,22 @@ int main(int argc, char** argv) {
     bool ok = true;
     if (phase == "baseline") {
         InflateAll(Here() + "bench50.zip", folder);
+    } else if (phase == "http") {
+        TCallService call;
+        std::unique_ptr<CustomEntity> entity = call.BuildEntity(PackageRequest());
+        std::vector<TSoapParam> params(2);
+        params[0].Name = L"sid";
+        params[0].Str = L"9910006";
+        params[1].Name = L"param";
+        params[1].IsObject = true;
+        params[1].Obj = entity.get();
+        params[1].Type = typeid(CustomEntity);
+        THTTPReqResp node;
+        node.URL = SystemConfig->ServiceURL() + "/services/CustomServiceEntry";
+        node.UseUTF8InHeader = true;
+        THTTPResponse response =
+            node.Post(BuildSoapRequest(L"http://www.vazevor.com/wsbs/services/", L"doService", params));
+        ok = response.Status == 200 && response.Body.size() > 50000000;
     } else if (phase == "fetch") {
         TCallService call;
         ok = call.Call("9910006", PackageRequest());

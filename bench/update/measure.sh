@@ -22,7 +22,7 @@ echo "package: $((size / 1024 / 1024)) MB archive"
 # The first request makes the peer encode and cache its reply.
 "$build/wine-exec" "$here/update_bench.exe" fetch "$port" >/dev/null
 idle=0
-for phase in idle baseline fetch download install; do
+for phase in idle baseline http fetch download install; do
   rm -rf "$here/installed"
   out=$(/usr/bin/time -f 'peak-rss-kb %M' "$build/wine-exec" "$here/update_bench.exe" "$phase" "$port" 2>&1)
   line=$(grep -E "^$phase" <<<"$out")
