@@ -1,12 +1,10 @@
 // The service client's download and the four installers of the update check.
-#include <cstdio>
-
 #include "launcher/CallService.h"
 #include "launcher/DataDM.h"
-#include "launcher/SysDM.h"
 #include "launcher/Globals.h"
 #include "launcher/Messages.h"
 #include "launcher/ModuleFiles.h"
+#include "launcher/SysDM.h"
 #include "launcher/UpdateCheck.h"
 #include "launcher/Utils.h"
 #include "platform/forms/Forms.h"
@@ -47,10 +45,12 @@ bool TCallService::DownloadAndInstall(const AnsiString& xmlText, const AnsiStrin
     const AnsiString fileName = GetTempDir() + DownloadFileName;
     {
         std::unique_ptr<CustomEntity> entity = BuildEntity(xmlText);
+        struct TextKept {
+            bool& keep;
+            ~TextKept() { keep = true; }
+        } restore{keepResponseText_};
         keepResponseText_ = false;
-        const bool called = Invoke(UpdateServiceId, entity.get());
-        keepResponseText_ = true;
-        if (!called) return false;
+        if (!Invoke(UpdateServiceId, entity.get())) return false;
         AnsiString error;
         if (!WriteDownload(fileName, entity->returnData.data(), entity->returnData.size(), error)) {
             ErrorText = error;

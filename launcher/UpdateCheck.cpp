@@ -2,9 +2,8 @@
 
 #include "launcher/CallService.h"
 #include "launcher/DataDM.h"
-#include "launcher/FormData.h"
-#include "launcher/SysDM.h"
 #include "launcher/FSysLoader.h"
+#include "launcher/FormData.h"
 #include "launcher/Messages.h"
 #include "launcher/ModuleFiles.h"
 #include "launcher/Startup.h"
