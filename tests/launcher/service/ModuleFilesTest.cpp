@@ -104,6 +104,18 @@ TEST(ModuleDownload, WrittenWholeOrNotAtAll) {
     EXPECT_TRUE(FolderEntries(temp.Path()).empty());
 }
 
+// Run only by its own CTest entry, under a file-size limit of 8 MB (ulimit -f, SIGXFSZ ignored):
+// the write stops part-way through a real file, which must not stay behind.
+TEST(ModuleDownload, DISABLED_APartFileIsDeletedWhenTheLimitStopsTheWrite) {
+    TempFolder temp("download limit");
+    const std::string data(12 << 20, 'p');
+    AnsiString error;
+    EXPECT_FALSE(WriteDownload(temp / "tmptax.zip", reinterpret_cast<const uint8_t*>(data.data()),
+                               data.size(), error));
+    EXPECT_NE(AnsiString::npos, error.find("Cannot write")) << error;
+    EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+}
+
 class SwapInFileTest : public testing::Test {
 protected:
     void SetUp() override {
