@@ -215,8 +215,9 @@ TEST_F(UpdateCheck, ARowOfUnknownTypeShowsItsNameAndIsSkipped) {
     TFSysLoader* loader = nullptr;
     Application->CreateForm(loader);
     const Rows before = Versions();
+    // 9.9.9 is newer than the version read for the row before it (AppVer 1.0.1).
     EXPECT_TRUE(
-        Check(Scenario({{"00", "MAIN", "主程序", "1001", "0.1"}, {"55", "X", "未知模块", "5501", "9.9"}},
+        Check(Scenario({{"00", "MAIN", "主程序", "1001", "0.1"}, {"55", "X", "未知模块", "5501", "9.9.9"}},
                        {{"1001", File("app.zip")}, {"5501", File("app.zip")}}),
               loader));
     EXPECT_EQ("正在检查[未知模块]更新...", loader->lblNote->Caption());
