@@ -26,7 +26,10 @@ bool TCallService::Invoke(const AnsiString& sid, CustomEntity* entity, const Ans
         AppendErrorLog(FormatDateTime("yyyy-mm-dd hh:nn:ss zzz", Now()) + "在调用SID为" + sid +
                        "的服务时,后台返回异常信息:" + ErrorText);
     if (reply->rtCode != L"1") return false;
-    ResponseText.assign(reply->returnData.begin(), reply->returnData.end());
+    if (keepResponseText_)
+        ResponseText.assign(reply->returnData.begin(), reply->returnData.end());
+    else
+        ResponseText.clear();
     FormText.assign(reply->formData.begin(), reply->formData.end());
     entity->returnData = std::move(reply->returnData);
     entity->formData = std::move(reply->formData);

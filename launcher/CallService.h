@@ -22,9 +22,22 @@ public:
     ArrayOf_tns1_ExtProperty BuildProps();
     std::unique_ptr<CustomEntity> BuildEntity(const AnsiString& xmlText);
 
+    // Fetches one module's package and installs it by moduleType ("00", "20", "90", "99").
+    // True when fetched and installed; for another type, when fetched (the download stays).
+    bool DownloadAndInstall(const AnsiString& xmlText, const AnsiString& moduleType, int localVersion);
+    // Each given the stored download, which they delete (InstallDatabase: when it succeeds).
+    bool InstallAppPackage(const AnsiString& fileName);
+    bool InstallTemplatePackage(const AnsiString& fileName);
+    bool InstallDatabase(const AnsiString& fileName);
+    bool RunSqlUpdate(const AnsiString& fileName, int localVersion);
+
     AnsiString ResponseText;
     AnsiString FormText;
     std::unique_ptr<std::map<AnsiString, AnsiString>> Props; // byte-wise key order
     AnsiString RtCode;
     AnsiString ErrorText;
+
+private:
+    // A package is held once, by the entity: DownloadAndInstall's call keeps no text copy.
+    bool keepResponseText_ = true;
 };

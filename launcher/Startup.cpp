@@ -2,8 +2,11 @@
 
 #include <exception>
 
+#include "launcher/DataDM.h"
 #include "launcher/FSysLoader.h"
 #include "launcher/Globals.h"
+#include "launcher/SysDM.h"
+#include "launcher/UpdateCheck.h"
 #include "launcher/Utils.h"
 #include "platform/core/SysUtils.h"
 #include "platform/forms/Forms.h"
@@ -44,21 +47,30 @@ int RunLauncher() {
     }
 
     Application->SetTitle(LauncherTitle);
-    // The data modules, the skin and the settings join here (steps 5 to 7).
     std::exception_ptr error;
     try {
-        Application->CreateForm(FSysLoader);
-        FSysLoader->Update();
-        FSysLoader->Show();
-        FSysLoader->BringToFront();
-        Application->ProcessMessages();
-        // The window stays as painted: no messages are handled during the pause.
-        Sleep(1000);
-        // The module update check joins here; it ends with RunMainApp.
+        Application->CreateForm(DataDM);
+        Application->CreateForm(SysDM);
+        // A database that cannot be opened ends the run without a word.
+        if (SysDM->OpenSystem()) {
+            DataDM->LoadSystemConfig();
+            Application->CreateForm(FSysLoader);
+            FSysLoader->Update();
+            FSysLoader->Show();
+            FSysLoader->BringToFront();
+            Application->ProcessMessages();
+            // The window stays as painted: no messages are handled during the pause.
+            Sleep(1000);
+            // Its result is not used: on a normal end it has started the main application.
+            CheckUpdates(FSysLoader);
+        }
     } catch (...) {
         error = std::current_exception();
     }
+    // However steps 5 to 10 ended.
     FreeStatusWindow();
+    delete DataDM;
+    delete SysDM;
     if (error) Application->HandleException(error);
     return 0;
 }

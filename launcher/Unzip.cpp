@@ -1,10 +1,13 @@
 // ZIP extraction over zlib: stored and deflated entries of the published format, no ZIP64, no
-// encryption. Every entry is read and checked before any file is written, so a damaged archive
-// leaves the target folder as it was. Entries are unpacked twice (checked, then written) in
-// pieces, so memory stays small whatever the archive claims.
+// encryption. Every entry is read and checked before any target is replaced, so a damaged
+// archive leaves the target folder as it was. Entries are unpacked in pieces, so memory stays small
+// whatever the archive claims. Each entry is written to a staged file beside its target and
+// checked on the way; the targets are replaced only once all are written: a damaged entry, a
+// full disk or a refused file never leaves a truncated file among old and new ones.
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <zlib.h>
 
 #include "launcher/Utils.h"
@@ -106,7 +109,8 @@ bool IsDeviceName(const AnsiString& name) {
 // A name the target folder can hold as a file of that very name. folder ends in a separator.
 bool IsSafeFileName(const AnsiString& name, const AnsiString& folder) {
     if (name.empty() || name.find_first_not_of('.') == AnsiString::npos) return false;
-    if (name.size() > 255 || folder.size() + name.size() >= MAX_PATH) return false;
+    // Room for the staged and backup names beside the file.
+    if (name.size() > 245 || folder.size() + name.size() + 10 >= MAX_PATH) return false;
     if (IsDeviceName(name)) return false;
     for (size_t i = 0; i < name.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
@@ -206,6 +210,10 @@ uint64_t FreeSpaceFor(const AnsiString& folder) {
     return available.QuadPart;
 }
 
+// Beside the target, so that the replace is a rename within one folder.
+constexpr const char* StagedSuffix = ".vzstage";
+constexpr const char* BackupSuffix = ".vzold";
+
 void WriteEntry(const uint8_t* base, const TEntry& e, const AnsiString& path) {
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -220,7 +228,66 @@ void WriteEntry(const uint8_t* base, const TEntry& e, const AnsiString& path) {
         CloseHandle(file);
         throw;
     }
-    CloseHandle(file);
+    if (!CloseHandle(file)) Fail(error);
+}
+
+// Writes every entry to its staged file, then replaces the targets one by one. A replace that
+// fails puts back every target replaced before it; staged files and backups never stay.
+void InstallStaged(const uint8_t* base, const std::vector<TEntry>& entries, const AnsiString& folder) {
+    // A later entry of the same name wins, as it would when overwriting in place.
+    std::map<AnsiString, size_t> byTarget;
+    std::vector<const TEntry*> order;
+    for (const TEntry& e : entries) {
+        auto [it, added] = byTarget.emplace(AnsiUpperCase(e.FileName), order.size());
+        if (added)
+            order.push_back(&e);
+        else
+            order[it->second] = &e;
+    }
+    struct TStep {
+        AnsiString Target, Staged, Backup;
+        bool Written = false, BackedUp = false, Replaced = false;
+    };
+    std::vector<TStep> steps;
+    for (const TEntry* e : order)
+        steps.push_back(
+            {folder + e->FileName, folder + e->FileName + StagedSuffix, folder + e->FileName + BackupSuffix});
+    auto putBack = [&] {
+        for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+            if (it->Replaced && !DeleteFileA(it->Target.c_str())) continue; // keep what cannot go back
+            if (it->BackedUp) MoveFileExA(it->Backup.c_str(), it->Target.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+        for (const TStep& step : steps)
+            if (step.Written) DeleteFileA(step.Staged.c_str());
+    };
+    try {
+        for (size_t i = 0; i < steps.size(); ++i) {
+            steps[i].Written = true;
+            WriteEntry(base, *order[i], steps[i].Staged);
+        }
+        for (TStep& step : steps) {
+            if (GetFileAttributesA(step.Target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                SetFileAttributesA(step.Backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(step.Backup.c_str());
+                if (!MoveFileExA(step.Target.c_str(), step.Backup.c_str(), 0))
+                    Fail("Cannot replace \"" + step.Target + "\" (error " + std::to_string(GetLastError()) +
+                         ")");
+                step.BackedUp = true;
+            }
+            if (!MoveFileExA(step.Staged.c_str(), step.Target.c_str(), 0))
+                Fail("Cannot replace \"" + step.Target + "\" (error " + std::to_string(GetLastError()) + ")");
+            step.Written = false;
+            step.Replaced = true;
+        }
+    } catch (...) {
+        putBack();
+        throw;
+    }
+    for (const TStep& step : steps)
+        if (step.BackedUp) {
+            SetFileAttributesA(step.Backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(step.Backup.c_str());
+        }
 }
 
 // Reads the central directory and checks every entry, its name and its sizes; nothing is
@@ -325,13 +392,18 @@ bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder) {
     try {
         TMappedArchive zip(archiveName);
         const std::vector<TEntry> entries = ReadDirectory(zip.Data(), zip.Size(), archive, folder);
-        // Every entry is unpacked and checked once before the first file is written.
-        for (const TEntry& e : entries)
-            Extract(zip.Data(), e, nullptr);
+        // Entries are checked as they are unpacked into their staged files; no target is
+        // replaced before every one has passed.
+        const bool existed =
+            targetFolder.empty() || DirectoryExists(ExcludeTrailingPathDelimiter(targetFolder));
         if (!targetFolder.empty() && !ForceDirectories(targetFolder))
             Fail("Cannot create folder \"" + targetFolder + "\"");
-        for (const TEntry& e : entries)
-            WriteEntry(zip.Data(), e, folder + e.FileName);
+        try {
+            InstallStaged(zip.Data(), entries, folder);
+        } catch (...) {
+            if (!existed) RemoveDirectoryA(ExcludeTrailingPathDelimiter(targetFolder).c_str());
+            throw;
+        }
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory(archive + " is too large to be unpacked");
     } catch (const std::length_error&) {

@@ -47,9 +47,10 @@ std::unique_ptr<TMemoryStream> BytesToStream(const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> StreamToBytes(TStream& stream);
 
 // Extracts every file of a ZIP archive directly into targetFolder (stored folders are dropped,
-// existing files overwritten). Raises Exception naming the entry it cannot read, before any file
-// is written; an archive that unpacks to more than 1 GB or than the space left is refused, and
-// running out of memory raises EOutOfMemory.
+// existing files replaced). Entries go to staged files beside their targets first: an entry it
+// cannot read or write raises Exception naming it, and no file is replaced; a failed replace puts
+// back the files replaced before it. An archive that unpacks to more than 1 GB or than the space
+// left is refused, and running out of memory raises EOutOfMemory.
 bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder);
 
 // "yyyy-MM-dd" or "yyyy/MM/dd" with an optional time, else the user's locale format.

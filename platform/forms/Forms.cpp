@@ -597,6 +597,13 @@ int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, 
     return ::MessageBoxA(Handle(), text.c_str(), caption.c_str(), flags);
 }
 
+void ShowMessage(const AnsiString& text) {
+    if (Application)
+        Application->MessageBox(text, Application->Title(), MB_OK);
+    else
+        ::MessageBoxA(nullptr, text.c_str(), "", MB_OK);
+}
+
 void TApplication::HandleException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error)) return;
     if (OnException) {

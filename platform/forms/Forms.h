@@ -302,6 +302,9 @@ private:
 
 extern TApplication* Application;
 
+// The plain message dialog: the application's title as caption, the text, an OK button.
+void ShowMessage(const AnsiString& text);
+
 // The control behind a window made by a TWinControl; nullptr for any other window.
 TWinControl* FindControl(HWND window);
 

@@ -1,18 +1,12 @@
 #include "platform/soap/Base64.h"
 
+#include <array>
+
 #include "platform/core/Exceptions.h"
 
 namespace {
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-int Value(unsigned c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<int>(c - 'A');
-    if (c >= 'a' && c <= 'z') return static_cast<int>(c - 'a' + 26);
-    if (c >= '0' && c <= '9') return static_cast<int>(c - '0' + 52);
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
 } // namespace
 
 void Base64Append(std::string& out, const std::uint8_t* data, std::size_t size) {
@@ -37,33 +31,63 @@ void Base64Append(std::string& out, const std::uint8_t* data, std::size_t size) 
     }
 }
 
+namespace {
+
+// Per character: its 6-bit value, or one of these.
+constexpr std::int8_t kBlank = -2, kPad = -3, kBad = -1;
+
+const std::array<std::int8_t, 256>& DecodeTable() {
+    static const std::array<std::int8_t, 256> table = [] {
+        std::array<std::int8_t, 256> t;
+        t.fill(kBad);
+        for (int i = 0; i < 64; ++i)
+            t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::int8_t>(i);
+        for (unsigned char c : {' ', '\t', '\r', '\n'})
+            t[c] = kBlank;
+        t['='] = kPad;
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
 template <class Char> std::vector<std::uint8_t> Base64Decode(const Char* text, std::size_t length) {
-    std::vector<std::uint8_t> out;
-    out.reserve(length / 4 * 3);
+    const std::array<std::int8_t, 256>& table = DecodeTable();
+    std::vector<std::uint8_t> out(length / 4 * 3 + 3);
+    std::uint8_t* o = out.data();
     unsigned acc = 0;
-    int bits = 0;
+    int held = 0; // symbols in acc
     int pad = 0;
     std::size_t symbols = 0;
     for (std::size_t i = 0; i < length; ++i) {
-        unsigned c = static_cast<unsigned>(text[i]);
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-        if (c == '=') {
+        const unsigned c = static_cast<unsigned>(text[i]);
+        const int v = c < 256 ? table[c] : kBad;
+        if (v >= 0) {
+            if (pad) throw Exception("Invalid base64 data");
+            acc = (acc << 6) | static_cast<unsigned>(v);
+            ++symbols;
+            if (++held == 4) {
+                *o++ = static_cast<std::uint8_t>(acc >> 16);
+                *o++ = static_cast<std::uint8_t>(acc >> 8);
+                *o++ = static_cast<std::uint8_t>(acc);
+                acc = 0;
+                held = 0;
+            }
+        } else if (v == kPad) {
             ++pad;
             ++symbols;
-            continue;
-        }
-        int v = c < 128 ? Value(c) : -1;
-        if (v < 0 || pad) throw Exception("Invalid base64 data");
-        ++symbols;
-        acc = (acc << 6) | static_cast<unsigned>(v);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out.push_back(static_cast<std::uint8_t>(acc >> bits));
-            acc &= (1u << bits) - 1;
+        } else if (v != kBlank) {
+            throw Exception("Invalid base64 data");
         }
     }
     if (symbols % 4 != 0 || pad > 2) throw Exception("Invalid base64 data");
+    if (held == 2) *o++ = static_cast<std::uint8_t>(acc >> 4);
+    if (held == 3) {
+        *o++ = static_cast<std::uint8_t>(acc >> 10);
+        *o++ = static_cast<std::uint8_t>(acc >> 2);
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 

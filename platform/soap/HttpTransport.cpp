@@ -10,8 +10,9 @@
 
 namespace {
 
-// Most of a response body reserved ahead from its Content-Length.
-constexpr DWORD MaxReservedLength = 64u << 20;
+// A response body reserved ahead from its Content-Length, up to this much: growing a large body
+// would copy it, holding two copies for a moment.
+constexpr DWORD MaxReservedLength = 256u << 20;
 
 class Handle {
 public:

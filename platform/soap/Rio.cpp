@@ -20,5 +20,5 @@ std::unique_ptr<TRemotable> THTTPRIO::Invoke(const GUID& iid, const WideString& 
         }
         throw ESOAPHTTPException("Internal Server Error (500) - '" + webNode_.URL + "'", 500);
     }
-    return ParseSoapResponse(response.Body, returnType);
+    return ParseSoapResponse(std::move(response.Body), returnType);
 }

@@ -198,9 +198,46 @@ private:
 
 // ---------------------------------------------------------------- reader
 
+// Long base64 texts are decoded straight from the reply's bytes and kept out of the DOM, which
+// would hold them as UTF-16 text and answer them in more UTF-16 copies: a package is held once.
+// The DOM keeps a marker in their place.
+constexpr size_t LiftedMinimum = 64 * 1024;
+const wchar_t LiftedMarker[] = L"#vz-lifted-base64:";
+
+bool IsBase64Char(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+           c == '/' || c == '=' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The body with every long element text of base64 characters that decodes cleanly replaced by
+// a marker; the decoded bytes go to lifted. Text that does not decode stays for the reader.
+std::string LiftBase64(const std::string& body, std::vector<TByteDynArray>& lifted) {
+    std::string out;
+    size_t copied = 0;
+    for (size_t at = body.find('>'); at != std::string::npos; at = body.find('>', at)) {
+        size_t end = ++at;
+        while (end < body.size() && IsBase64Char(body[end]))
+            ++end;
+        if (end < body.size() && body[end] == '<' && end - at >= LiftedMinimum) {
+            try {
+                TByteDynArray bytes = Base64Decode(body.data() + at, end - at);
+                out.append(body, copied, at - copied);
+                out += WideToAnsi(LiftedMarker + std::to_wstring(lifted.size()), CP_UTF8);
+                lifted.push_back(std::move(bytes));
+                copied = end;
+            } catch (const Exception&) {
+            }
+        }
+        at = end;
+    }
+    if (copied == 0) return {};
+    out.append(body, copied, std::string::npos);
+    return out;
+}
+
 class TResponseReader {
 public:
-    explicit TResponseReader(const TXmlNode& body) {
+    TResponseReader(const TXmlNode& body, std::vector<TByteDynArray>& lifted) : lifted_(lifted) {
         // Every element under the body that carries an id can be the target of an href.
         Index(body);
     }
@@ -219,14 +256,17 @@ public:
                 bool nil = IsNil(value);
                 switch (p.Kind) {
                 case TRemPropKind::String:
-                    p.Str(*obj) = nil ? WideString() : value.Text();
+                    p.Str(*obj) = nil ? WideString() : TextOf(value);
                     break;
                 case TRemPropKind::Bytes:
                     if (nil) {
                         p.Bytes(*obj).clear();
                     } else {
                         WideString text = value.Text();
-                        p.Bytes(*obj) = Base64Decode(text.data(), text.size());
+                        if (TByteDynArray* bytes = Lifted(text))
+                            p.Bytes(*obj) = std::move(*bytes);
+                        else
+                            p.Bytes(*obj) = Base64Decode(text.data(), text.size());
                     }
                     break;
                 case TRemPropKind::ObjectArray: {
@@ -246,7 +286,29 @@ public:
         return obj;
     }
 
+    // The node's text, a lifted text given back as base64.
+    WideString TextOf(const TXmlNode& node) {
+        WideString text = node.Text();
+        if (TByteDynArray* bytes = Lifted(text)) {
+            std::string b64;
+            Base64Append(b64, bytes->data(), bytes->size());
+            return AnsiToWide(b64, CP_UTF8);
+        }
+        return text;
+    }
+
 private:
+    TByteDynArray* Lifted(const WideString& text) {
+        const size_t marker = std::size(LiftedMarker) - 1;
+        if (text.size() <= marker || text.compare(0, marker, LiftedMarker) != 0) return nullptr;
+        size_t index = 0;
+        for (size_t i = marker; i < text.size(); ++i) {
+            if (text[i] < L'0' || text[i] > L'9') return nullptr;
+            index = index * 10 + static_cast<size_t>(text[i] - L'0');
+        }
+        return index < lifted_.size() ? &lifted_[index] : nullptr;
+    }
+
     void Index(const TXmlNode& node) {
         for (TXmlNode child = node.FirstChild(); child; child = child.NextSibling()) {
             if (!child.IsElement()) continue;
@@ -279,6 +341,7 @@ private:
     }
 
     std::map<WideString, TXmlNode> ids_;
+    std::vector<TByteDynArray>& lifted_;
 };
 
 TXmlNode FirstElement(const TXmlNode& parent, const wchar_t* baseName = nullptr) {
@@ -294,21 +357,31 @@ std::string BuildSoapRequest(const WideString& operationNamespace, const WideStr
     return TRequestWriter().Build(operationNamespace, operation, params);
 }
 
-std::unique_ptr<TRemotable> ParseSoapResponse(const std::string& body, std::type_index returnType) {
+namespace {
+
+// owned, when given, is the body itself, let go once the DOM holds its text.
+std::unique_ptr<TRemotable> Parse(const std::string& body, std::string* owned, std::type_index returnType) {
     const TRemotableClassInfo& cls = ClassOf(returnType);
+    std::vector<TByteDynArray> lifted;
+    std::string rest = LiftBase64(body, lifted);
+    if (owned && !lifted.empty()) std::string().swap(*owned);
+    const std::string& text = lifted.empty() ? body : rest;
     TXmlDocument doc;
-    if (!doc.LoadBytes(body.data(), body.size()))
-        throw Exception("Invalid SOAP response: " + WideToAnsi(doc.ParseErrorReason()));
+    const bool loaded = doc.LoadBytes(text.data(), text.size());
+    if (owned) std::string().swap(*owned);
+    std::string().swap(rest);
+    if (!loaded) throw Exception("Invalid SOAP response: " + WideToAnsi(doc.ParseErrorReason()));
     TXmlNode env = doc.DocumentElement();
     if (!env || env.BaseName() != L"Envelope" || env.NamespaceURI() != SSoapEnvelopeNS)
         throw Exception("Invalid SOAP response: no SOAP envelope");
     TXmlNode body_ = FirstElement(env, L"Body");
     if (!body_) throw Exception("Invalid SOAP response: no SOAP body");
+    TResponseReader reader(body_, lifted);
     TXmlNode fault = FirstElement(body_, L"Fault");
     if (fault && fault.NamespaceURI() == SSoapEnvelopeNS) {
         TXmlNode code = FirstElement(fault, L"faultcode");
         TXmlNode text = FirstElement(fault, L"faultstring");
-        throw ERemotableException(text ? WideToAnsi(text.Text()) : AnsiString(),
+        throw ERemotableException(text ? WideToAnsi(reader.TextOf(text)) : AnsiString(),
                                   code ? WideToAnsi(code.Text()) : AnsiString());
     }
     // The response element is the first body element that is not a multi-reference target.
@@ -322,5 +395,15 @@ std::unique_ptr<TRemotable> ParseSoapResponse(const std::string& body, std::type
     TXmlNode ret = FirstElement(response, L"return");
     if (!ret) ret = FirstElement(response);
     if (!ret) throw Exception("Invalid SOAP response: no return value");
-    return TResponseReader(body_).ReadObject(ret, cls, 0);
+    return reader.ReadObject(ret, cls, 0);
+}
+
+} // namespace
+
+std::unique_ptr<TRemotable> ParseSoapResponse(const std::string& body, std::type_index returnType) {
+    return Parse(body, nullptr, returnType);
+}
+
+std::unique_ptr<TRemotable> ParseSoapResponse(std::string&& body, std::type_index returnType) {
+    return Parse(body, &body, returnType);
 }

@@ -38,3 +38,5 @@ std::string BuildSoapRequest(const WideString& operationNamespace, const WideStr
 // the given registered class (none when the response carries xsi:nil). A SOAP Fault raises
 // ERemotableException; anything unreadable raises Exception.
 std::unique_ptr<TRemotable> ParseSoapResponse(const std::string& body, std::type_index returnType);
+// The same; the body is let go as soon as its text is in the DOM.
+std::unique_ptr<TRemotable> ParseSoapResponse(std::string&& body, std::type_index returnType);

@@ -14,6 +14,7 @@ namespace {
 
 const std::string VendrolExe = WinPath(VZ_VENDROL_EXE);
 const std::string PemblixExe = WinPath(VZ_PEMBLIX_EXE);
+const std::string UICoreDll = WinPath(VZ_SKIN_LIBRARY);
 
 class Child {
 public:
@@ -150,11 +151,16 @@ int RedPixels(const std::vector<COLORREF>& pixels) {
 }
 
 // A launcher installed in its own folder (with a blank in its name), with or without the main
-// application beside it.
+// application and a fresh install's database beside it.
 struct Installation {
-    explicit Installation(const std::string& name, bool withMainApp) : Folder(name) {
+    explicit Installation(const std::string& name, bool withMainApp, bool withDatabase = false)
+        : Folder(name) {
         CopyFileA(VendrolExe.c_str(), (Folder / "Vendrol.exe").c_str(), FALSE);
         if (withMainApp) CopyFileA(PemblixExe.c_str(), (Folder / "Pemblix.exe").c_str(), FALSE);
+        if (withDatabase)
+            CopyFileA(WinPath(VZ_LOCALDB_DEFAULT).c_str(), (Folder / "VazEvor.mdb").c_str(), FALSE);
+        // The skin file is sought in the working folder; runs from here find it.
+        CopyFileA(UICoreDll.c_str(), (Folder / "UICore.dll").c_str(), FALSE);
     }
     std::string Exe() const { return Folder / "Vendrol.exe"; }
     TempFolder Folder;
@@ -209,8 +215,9 @@ TEST(VendrolProgram, MissingMainAppShowsTheMessageBoxOnly) {
 }
 
 TEST(VendrolProgram, ShowsTheStatusWindowCentredForThePauseThenEnds) {
-    Installation install("vendrol status run", true);
+    Installation install("vendrol status run", true, true);
     TempFolder elsewhere("vendrol run cwd"); // started from another working folder
+    CopyFileA(UICoreDll.c_str(), (elsewhere / "UICore.dll").c_str(), FALSE);
     Child launcher(install.Exe(), elsewhere.Path());
     ASSERT_TRUE(launcher.Started());
 
@@ -256,11 +263,24 @@ TEST(VendrolProgram, ShowsTheStatusWindowCentredForThePauseThenEnds) {
     EXPECT_NEAR(160, (leftmost + rightmost) / 2, 4) << "text not centred";
     EXPECT_GT(rightmost - leftmost, 100) << "text too short for the note";
 
-    // It stays for the pause, then the run ends by itself.
-    while (FindProcessWindow(launcher.Id(), "TFSysLoader") && GetTickCount() - shownAt < 15000)
-        Sleep(10);
+    // It stays for the pause; then the update check finds no service at the fresh install's
+    // address, says so, and the run ends without starting the main application.
+    HWND box = WaitForWindow(launcher.Id(), "#32770", 30000);
+    ASSERT_NE(nullptr, box) << "no message of the update check";
     EXPECT_GE(GetTickCount() - shownAt, 900u);
+    EXPECT_EQ("网络异常，请确认！", TextOf(GetDlgItem(box, 0xFFFF)));
+    EXPECT_EQ(std::string(LauncherTitle), TextOf(box));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(0u, launcher.Wait(15000));
+    EXPECT_FALSE(Exists(install.Folder / "Pemblix.started.txt"));
+}
+
+TEST(VendrolProgram, WithoutItsDatabaseTheRunEndsSilently) {
+    Installation install("vendrol no database", true);
+    Child launcher(install.Exe(), install.Folder.Path());
+    ASSERT_TRUE(launcher.Started());
+    EXPECT_EQ(0u, launcher.Wait(15000));
+    EXPECT_FALSE(Exists(install.Folder / "Pemblix.started.txt"));
 }
 
 TEST(VendrolProgram, VersionResourceCarriesTheNineStrings) {

@@ -12,7 +12,22 @@ SOAP Fault naming the fault. Requests are recorded and can be read back over /co
                                    inputText (UTF-8), props ("name=value" CRLF lines), error,
                                    scenario, soapaction, contenttype, useragent
   GET  /control/requests           every record as JSON
-  POST /control/reset              forget the records
+  GET  /control/packages           ids of the package requests (msid 901), one a line
+  POST /control/reset              forget the records and which faults have struck
+  POST /control/scenario/<name>    add or replace a scenario (its JSON as the body)
+
+Tests under Wine cannot reach two file faults themselves; the peer makes them on request, the
+body being a Unix path:
+  POST /control/devfull            put a link to /dev/full at the path (a full disk for writes)
+  POST /control/unlink             remove such a link (Wine cannot delete a link to a device)
+  POST /control/immutable/set      chattr +i on the path (root cannot write there either)
+  POST /control/immutable/clear    chattr -i on the path
+
+A package is text, base64, a pattern of a given size or a file of the package folder
+(--package-dir, made at build time; read on each request). It may carry a fault: "soap" (a SOAP
+Fault), "half" (the connection closes after half of the announced body), "cutbase64" (returnData
+cut to a length that is not a multiple of 4); with "once" the fault hits the first request only.
+A scenario's "listFault" does the same to the module list.
 
 Besides answers of every form, some scenarios play a hostile server: one that reads the request
 and never answers ("silent"), one that trickles its reply a byte at a time ("trickle"), one that
@@ -30,6 +45,7 @@ import os
 import re
 import signal
 import socket
+import subprocess
 import sys
 import tempfile
 import threading
@@ -252,13 +268,19 @@ def xml_escape(text):
             .replace('"', "&quot;").replace("\r", "&#13;"))
 
 
+PACKAGE_DIR = [None]  # set by --package-dir
+
+
 def package_bytes(source):
     if "text" in source:
         return source["text"].encode(source.get("encoding", "gbk"))
     if "base64" in source:
         return base64.b64decode(source["base64"])
     if "file" in source:
-        with open(os.path.join(HERE, source["file"]), "rb") as f:
+        path = os.path.join(HERE, source["file"])
+        if PACKAGE_DIR[0] and os.path.exists(os.path.join(PACKAGE_DIR[0], source["file"])):
+            path = os.path.join(PACKAGE_DIR[0], source["file"])
+        with open(path, "rb") as f:
             return f.read()
     if "size" in source:
         return pattern_bytes(int(source["size"]))
@@ -313,6 +335,20 @@ def cells_of(input_text):
 
 def answer_entity(sc, req, input_text):
     """Fields of the reply CustomEntity: (returnData, formData, rtCode, rtMsg)."""
+    return answer_entity_of(sc, req, input_text, package_source(sc, input_text))
+
+
+def package_source(sc, input_text):
+    """The package the request asks for (msid 901), or None."""
+    if "returnData" in sc or sc.get("echo"):
+        return None
+    cells = cells_of(input_text) or {}
+    if cells.get("msid") != "901":
+        return None
+    return sc.get("packages", {}).get(cells.get("id", ""))
+
+
+def answer_entity_of(sc, req, input_text, pkg):
     rt_code = sc.get("rtCode", "1")
     rt_msg = sc.get("rtMsg", "")
     if "returnData" in sc:
@@ -326,7 +362,6 @@ def answer_entity(sc, req, input_text):
     if msid == "900":
         return module_list_envelope(sc), b"", rt_code, rt_msg
     if msid == "901":
-        pkg = sc.get("packages", {}).get(cells.get("id", ""))
         if pkg is None:
             return b"", b"", "0", "模块包不存在"
         return package_bytes(pkg), b"", rt_code, rt_msg
@@ -340,7 +375,7 @@ def b64_text(data, wrap):
     return text
 
 
-def soap_reply(sc, return_data, form_data, rt_code, rt_msg):
+def soap_reply(sc, return_data, form_data, rt_code, rt_msg, cut_base64=False):
     wrap = sc.get("wrap", False)
     nil = sc.get("nil", False)
     only = sc.get("onlyFields")
@@ -350,7 +385,7 @@ def soap_reply(sc, return_data, form_data, rt_code, rt_msg):
         "formData": ("xsd:base64Binary", b64_text(form_data, wrap)),
         "inputData": ("xsd:base64Binary", None),
         "props": ("soapenc:Array", None),
-        "returnData": ("xsd:base64Binary", b64_text(return_data, wrap)),
+        "returnData": ("xsd:base64Binary", cut(b64_text(return_data, wrap)) if cut_base64 else b64_text(return_data, wrap)),
         "rtCode": ("xsd:string", xml_escape(rt_code)),
         "rtMsg": ("xsd:string", xml_escape(rt_msg)),
     }
@@ -386,6 +421,12 @@ def soap_reply(sc, return_data, form_data, rt_code, rt_msg):
                 '<return xsi:type="ns2:CustomEntity" xmlns:ns2="urn:CustomService">%s</return>'
                 "</ns1:doServiceResponse></soapenv:Body></soapenv:Envelope>" % (NS_ENC, ns_op, body))
     return text.encode("utf-8")
+
+
+def cut(text):
+    """Base64 text cut to a length that is not a multiple of 4."""
+    text = text.rstrip("=\n")
+    return text[:-1] if len(text) % 4 == 0 else text
 
 
 def with_doctype(envelope, doctype):
@@ -430,6 +471,8 @@ class TaxService(ThreadingHTTPServer):
         super().__init__(address, Handler)
         self.scenarios = scenarios
         self.records = []
+        self.struck = set()  # (scenario, target) a fault "once" has already hit
+        self.cache = {}  # encoded replies of packages marked "cache", by (scenario, id)
         self.lock = threading.Lock()
         self.work_dir = tempfile.gettempdir()  # files the peer writes for its replies
 
@@ -526,7 +569,11 @@ class Handler(BaseHTTPRequestHandler):
         if parts[:1] == ["reset"]:
             with srv.lock:
                 srv.records.clear()
+                srv.struck.clear()
             return self._send(200, b"ok", "text/plain")
+        if parts[:1] == ["packages"]:
+            ids = [r.get("package", "") for r in records if r.get("msid") == "901"]
+            return self._send(200, "".join("%s\r\n" % i for i in ids).encode("gbk"), "text/plain; charset=gbk")
         if parts[:1] == ["requests"]:
             out = [{k: (v if not isinstance(v, bytes) else base64.b64encode(v).decode()) for k, v in r.items()}
                    for r in records]
@@ -546,6 +593,18 @@ class Handler(BaseHTTPRequestHandler):
         self._send(404, b"unknown control request", "text/plain")
 
     def do_POST(self):
+        if self.path.startswith("/control/scenario/"):
+            name = self.path.split("/")[3]
+            try:
+                sc = json.loads(self._body().decode("utf-8"))
+            except ValueError as e:
+                return self._send(400, str(e).encode(), "text/plain")
+            with self.server.lock:
+                self.server.scenarios[name] = sc
+                self.server.cache = {k: v for k, v in self.server.cache.items() if k[0] != name}
+            return self._send(200, b"ok", "text/plain")
+        if self.path in ("/control/devfull", "/control/unlink", "/control/immutable/set", "/control/immutable/clear"):
+            return self._file_fault(self._body().decode("utf-8"))
         if self.path.startswith("/control/"):
             self._body()
             return self._control()
@@ -581,6 +640,10 @@ class Handler(BaseHTTPRequestHandler):
             except UnicodeDecodeError:
                 raise RequestError("inputData is not GBK text")
             rec["inputText"] = input_text
+            cells = cells_of(input_text) or {}
+            rec["msid"] = cells.get("msid", "")
+            if rec["msid"] == "901":
+                rec["package"] = cells.get("id", "")
         except RequestError as e:
             rec["error"] = str(e)
             with self.server.lock:
@@ -621,10 +684,67 @@ class Handler(BaseHTTPRequestHandler):
             return self._silent()
         if mode in ("dtdexpand", "dtdexternal", "dtdplain"):
             return self._send(200, dtd_reply(sc, self.server.work_dir))
-        return_data, form_data, rt_code, rt_msg = answer_entity(sc, req, input_text)
+        pkg = package_source(sc, input_text)
+        if pkg is not None:
+            fault, once, target = pkg.get("fault"), pkg.get("once", False), ("package", rec.get("package"))
+        else:
+            fault = sc.get("listFault") if rec.get("msid") == "900" else None
+            once, target = sc.get("listFaultOnce", False), ("list",)
+        if fault:
+            key = (scenario,) + target
+            with self.server.lock:
+                if once and key in self.server.struck:
+                    fault = None
+                self.server.struck.add(key)
+        if fault == "soap":
+            return self._send(500, soap_fault("Server", pkg.get("faultstring", "模块包读取失败") if pkg
+                                              else sc.get("faultstring", "模块列表读取失败")))
+        cache_key = (scenario, rec.get("package"))
+        if pkg is not None and pkg.get("cache") and not fault:
+            with self.server.lock:
+                reply = self.server.cache.get(cache_key)
+            if reply is None:
+                return_data, form_data, rt_code, rt_msg = answer_entity_of(sc, req, input_text, pkg)
+                reply = soap_reply(sc, return_data, form_data, rt_code, rt_msg)
+                with self.server.lock:
+                    self.server.cache[cache_key] = reply
+            return self._send(200, reply)
+        return_data, form_data, rt_code, rt_msg = answer_entity_of(sc, req, input_text, pkg)
+        reply = soap_reply(sc, return_data, form_data, rt_code, rt_msg, cut_base64=fault == "cutbase64")
         if mode == "trickle":
-            return self._trickle(sc, soap_reply(sc, return_data, form_data, rt_code, rt_msg))
-        self._send(200, soap_reply(sc, return_data, form_data, rt_code, rt_msg))
+            return self._trickle(sc, reply)
+        if fault == "half":
+            return self._half(reply)
+        self._send(200, reply)
+
+    def _file_fault(self, path):
+        try:
+            if self.path == "/control/devfull":
+                if os.path.lexists(path):
+                    os.remove(path)
+                os.symlink("/dev/full", path)
+            elif self.path == "/control/unlink":
+                if os.path.islink(path):
+                    os.remove(path)
+            else:
+                flag = "+i" if self.path.endswith("/set") else "-i"
+                done = subprocess.run(["chattr", flag, path], capture_output=True, text=True)
+                if done.returncode:
+                    return self._send(409, (done.stderr or "chattr failed").encode(), "text/plain")
+        except OSError as e:
+            return self._send(409, str(e).encode(), "text/plain")
+        self._send(200, b"ok", "text/plain")
+
+    def _half(self, body):
+        """Announces the whole body, sends half of it and closes the connection."""
+        self.close_connection = True
+        self.send_response(200)
+        self.send_header("Content-Type", "text/xml; charset=utf-8")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body[: len(body) // 2])
+        self.wfile.flush()
+        self.connection.shutdown(socket.SHUT_RDWR)
 
 
 def load_scenarios(path):
@@ -636,6 +756,7 @@ def load_scenarios(path):
 
 def serve(args):
     scenarios = load_scenarios(args.scenarios)
+    PACKAGE_DIR[0] = args.package_dir
     srv = TaxService(("127.0.0.1", args.port), scenarios)
     port = srv.server_address[1]
     if args.port_file:
@@ -662,6 +783,7 @@ def main():
     p.add_argument("--pid-file")
     p.add_argument("--log")
     p.add_argument("--scenarios", default=os.path.join(HERE, "scenarios.json"))
+    p.add_argument("--package-dir", help="folder of the package files made at build time")
     p.add_argument("--daemon", action="store_true", help="run in the background; return once listening")
     p.add_argument("--stop", action="store_true", help="stop the peer named by --pid-file")
     p.add_argument("--max-lifetime", type=float, default=3600.0)

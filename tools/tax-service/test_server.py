@@ -1,6 +1,9 @@
 """Checks that the peer accepts a well-formed request and names what is wrong in a bad one."""
 import base64
 import http.client
+import json
+import os
+import re
 import tempfile
 import threading
 import unittest
@@ -121,6 +124,74 @@ class PeerTest(unittest.TestCase):
             self.assertTrue(text.startswith('<?xml version="1.0" encoding="UTF-8"?>\n<!DOCTYPE'), scenario)
             self.assertIn(needle, text)
             self.assertLess(text.index(needle), text.index("<soapenv:Envelope"))
+
+    def control(self, method, path, body=None):
+        conn = http.client.HTTPConnection("127.0.0.1", self.srv.server_address[1])
+        conn.request(method, path, body)
+        r = conn.getresponse()
+        out = r.status, r.read()
+        conn.close()
+        return out
+
+    def package_request(self, ident):
+        return request(input_text='<rootVo><properties><cell name="id" value="%s"/>'
+                                  '<cell name="msid" value="901"/></properties></rootVo>' % ident)
+
+    def return_data(self, text):
+        m = re.search(r"<returnData[^>]*>([^<]*)</returnData>", text)
+        return m.group(1) if m else None
+
+    def test_package_faults_and_the_record_of_package_requests(self):
+        scenario = {"modules": [], "packages": {
+            "1": {"text": "abcdefgh"},
+            "2": {"text": "abcdefgh", "fault": "cutbase64"},
+            "3": {"text": "abcdefgh", "fault": "soap", "once": True},
+            "4": {"text": "x" * 5000, "fault": "half"},
+            "5": {"file": "peer-test-package.bin"},
+        }}
+        self.assertEqual(self.control("POST", "/control/scenario/pk", json.dumps(scenario).encode())[0], 200)
+        self.control("POST", "/control/reset")
+        path = "/a/pk/services/CustomServiceEntry"
+        status, text = self.post(self.package_request("1"), path=path)
+        self.assertEqual((status, base64.b64decode(self.return_data(text))), (200, b"abcdefgh"))
+        status, text = self.post(self.package_request("2"), path=path)
+        self.assertEqual(status, 200)
+        self.assertNotEqual(len(self.return_data(text)) % 4, 0)
+        self.assertTrue("YWJjZGVmZ2g".startswith(self.return_data(text)))
+        # The fault strikes the first request only.
+        self.assertEqual(self.post(self.package_request("3"), path=path)[0], 500)
+        self.assertEqual(self.post(self.package_request("3"), path=path)[0], 200)
+        # Half of the announced body, then the connection closes.
+        conn = http.client.HTTPConnection("127.0.0.1", self.srv.server_address[1])
+        conn.request("POST", path, self.package_request("4"),
+                     {"SOAPAction": '""', "Content-Type": 'text/xml; charset="utf-8"', "User-Agent": "t"})
+        r = conn.getresponse()
+        with self.assertRaises(http.client.IncompleteRead):
+            r.read()
+        conn.close()
+        # Files are read on each request: a changed file is served changed.
+        with tempfile.TemporaryDirectory() as folder:
+            server.PACKAGE_DIR[0] = folder
+            try:
+                for content in (b"first", b"second"):
+                    with open(os.path.join(folder, "peer-test-package.bin"), "wb") as f:
+                        f.write(content)
+                    status, text = self.post(self.package_request("5"), path=path)
+                    self.assertEqual(base64.b64decode(self.return_data(text)), content)
+            finally:
+                server.PACKAGE_DIR[0] = None
+        self.post(request(), path=path)  # the module list is no package request
+        self.assertEqual(self.control("GET", "/control/packages")[1], b"1\r\n2\r\n3\r\n3\r\n4\r\n5\r\n5\r\n")
+        # A reset forgets the faults that struck.
+        self.control("POST", "/control/reset")
+        self.assertEqual(self.post(self.package_request("3"), path=path)[0], 500)
+
+    def test_list_fault_once(self):
+        scenario = {"modules": [], "listFault": "soap", "listFaultOnce": True}
+        self.control("POST", "/control/scenario/lf", json.dumps(scenario).encode())
+        path = "/a/lf/services/CustomServiceEntry"
+        self.assertEqual(self.post(request(), path=path)[0], 500)
+        self.assertEqual(self.post(request(), path=path)[0], 200)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,133 @@
+// update_bench PHASE [PORT]: one phase per run, so that each run's peak memory is its own.
+//   idle      the process with the launcher's service units started, nothing else
+//   baseline  zlib inflates the 50 MB archive's entries and writes them to a folder
+//   http      the package request's HTTP exchange alone (the reply's body received, not read)
+//   fetch     the package request through TCallService::Invoke (SOAP reply read, bytes held)
+//   download  fetch, then the package written to tmptax.zip (a type with no installer)
+//   install   the whole "00" road: DownloadAndInstall into a folder
+// The peer (port given) serves the package under the scenario "bench", encoded once and cached.
+#include <ole2.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "launcher/CallService.h"
+#include "launcher/CustomServiceEntry.h"
+#include "launcher/Globals.h"
+#include "launcher/SysConfig.h"
+#include "launcher/Utils.h"
+#include "launcher/XmlBeanParser.h"
+#include "platform/soap/HttpTransport.h"
+#include "platform/soap/SoapEnvelope.h"
+
+namespace {
+
+std::string Here() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p = path;
+    return p.substr(0, p.find_last_of('\\') + 1);
+}
+
+uint32_t Get32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Plain zlib: each local entry inflated in 64 KB pieces straight into its file.
+void InflateAll(const std::string& archive, const std::string& folder) {
+    FILE* in = std::fopen(archive.c_str(), "rb");
+    std::vector<uint8_t> zip;
+    uint8_t buffer[1 << 16];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        zip.insert(zip.end(), buffer, buffer + n);
+    std::fclose(in);
+    for (size_t at = 0; at + 30 <= zip.size() && Get32(&zip[at]) == 0x04034b50;) {
+        const uint8_t* h = &zip[at];
+        uint32_t packed = Get32(h + 18);
+        size_t nameLength = h[26] | (h[27] << 8), extra = h[28] | (h[29] << 8);
+        std::string name(reinterpret_cast<const char*>(h + 30), nameLength);
+        name = name.substr(name.find_last_of('/') + 1);
+        const uint8_t* data = h + 30 + nameLength + extra;
+        FILE* out = std::fopen((folder + name).c_str(), "wb");
+        z_stream zs{};
+        inflateInit2(&zs, -MAX_WBITS);
+        zs.next_in = const_cast<Bytef*>(data);
+        zs.avail_in = packed;
+        int rc = Z_OK;
+        while (rc == Z_OK) {
+            zs.next_out = buffer;
+            zs.avail_out = sizeof buffer;
+            rc = inflate(&zs, Z_NO_FLUSH);
+            std::fwrite(buffer, 1, sizeof buffer - zs.avail_out, out);
+        }
+        inflateEnd(&zs);
+        std::fclose(out);
+        at = static_cast<size_t>(data - zip.data()) + packed;
+    }
+}
+
+AnsiString PackageRequest() {
+    TCommonXmlBean bean(true);
+    bean.Request->AddCell("cell", "id", "1");
+    bean.Request->AddCell("cell", "msid", "901");
+    return TXMLBeanParser::BeanToXml(&bean);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string phase = argc > 1 ? argv[1] : "install";
+    const std::string port = argc > 2 ? argv[2] : "0";
+    CoInitialize(nullptr);
+    GlobalsInitialize();
+    SysConfigInitialize();
+    ServiceEntryInitialize();
+    const std::string folder = Here() + "installed\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Globals->AppPath = folder;
+    SystemConfig->SetServiceURL("http://127.0.0.1:" + port + "/bench");
+
+    const auto start = std::chrono::steady_clock::now();
+    bool ok = true;
+    if (phase == "baseline") {
+        InflateAll(Here() + "bench50.zip", folder);
+    } else if (phase == "http") {
+        TCallService call;
+        std::unique_ptr<CustomEntity> entity = call.BuildEntity(PackageRequest());
+        std::vector<TSoapParam> params(2);
+        params[0].Name = L"sid";
+        params[0].Str = L"9910006";
+        params[1].Name = L"param";
+        params[1].IsObject = true;
+        params[1].Obj = entity.get();
+        params[1].Type = typeid(CustomEntity);
+        THTTPReqResp node;
+        node.URL = SystemConfig->ServiceURL() + "/services/CustomServiceEntry";
+        node.UseUTF8InHeader = true;
+        THTTPResponse response =
+            node.Post(BuildSoapRequest(L"http://www.vazevor.com/wsbs/services/", L"doService", params));
+        ok = response.Status == 200 && response.Body.size() > 50000000;
+    } else if (phase == "fetch") {
+        TCallService call;
+        ok = call.Call("9910006", PackageRequest());
+    } else if (phase == "download") {
+        TCallService call;
+        ok = call.DownloadAndInstall(PackageRequest(), "XX", 0);
+        DeleteFileA((GetTempDir() + "tmptax.zip").c_str());
+    } else if (phase == "install") {
+        TCallService call;
+        ok = call.DownloadAndInstall(PackageRequest(), "00", 0);
+    }
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%-9s %8.0f ms%s\n", phase.c_str(), ms, ok ? "" : "  FAILED");
+    ServiceEntryFinalize();
+    SysConfigFinalize();
+    GlobalsFinalize();
+    return ok ? 0 : 1;
+}

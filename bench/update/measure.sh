@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs each phase of update_bench in its own process beside its own tax-service peer and reports
+# the time and the process's peak resident memory as Linux sees it, less the idle process's.
+#   bench/update/measure.sh [build-dir]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${1:-$root/build}"
+here="$build/bench/update"
+peer="$here/peer"
+mkdir -p "$peer"
+python3 "$root/tools/tax-service/server.py" --daemon --port-file "$peer/port" --pid-file "$peer/pid" \
+  --log "$peer/server.log" --package-dir "$here" --max-lifetime 900 >/dev/null
+trap 'python3 "$root/tools/tax-service/server.py" --stop --pid-file "$peer/pid" >/dev/null' EXIT
+port="$(cat "$peer/port")"
+python3 - "$port" <<'PY'
+import sys, urllib.request
+body = b'{"modules": [], "packages": {"1": {"file": "bench50.zip", "cache": true}}}'
+urllib.request.urlopen(urllib.request.Request("http://127.0.0.1:%s/control/scenario/bench" % sys.argv[1], body))
+PY
+size=$(stat -c %s "$here/bench50.zip")
+echo "package: $((size / 1024 / 1024)) MB archive"
+# The first request makes the peer encode and cache its reply.
+"$build/wine-exec" "$here/update_bench.exe" fetch "$port" >/dev/null
+idle=0
+for phase in idle baseline http fetch download install; do
+  rm -rf "$here/installed"
+  out=$(/usr/bin/time -f 'peak-rss-kb %M' "$build/wine-exec" "$here/update_bench.exe" "$phase" "$port" 2>&1)
+  line=$(grep -E "^$phase" <<<"$out")
+  kb=$(grep -oE 'peak-rss-kb [0-9]+' <<<"$out" | awk '{print $2}')
+  [ "$phase" = idle ] && idle=$kb
+  awk -v l="$line" -v kb="$kb" -v idle="$idle" -v size="$size" 'BEGIN {
+    extra = (kb - idle) / 1024; printf "%s  peak resident %.1f MB, %.1f MB over idle (%.2fx the archive)\n",
+    l, kb / 1024, extra, extra * 1048576 / size }'
+done
