@@ -5,6 +5,9 @@
 
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DADataSetService.h"
+#include "data/access/DADataSetUpdater.h"
+#include "data/access/DATransaction.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DAUpdateSQL.h"
 #include "data/memory/CRParser.h"
@@ -80,6 +83,8 @@ TCustomDADataSet::TCustomDADataSet(TComponent* owner)
     : TMemDataSet(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TDAParams>(this)),
       macros_(std::make_unique<TMacros>(this)) {
     options_ = CreateOptions();
+    for (TStatementType type : {stInsert, stUpdate, stDelete, stLock, stRefresh})
+        userSQL_[type] = std::make_unique<TStringList>();
     sql_->OnChange = [this](TObject*) { SQLChanged(); };
 }
 
@@ -692,4 +697,135 @@ int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
 
 TDACursorField::TDACursorField(TComponent* owner) : TField(owner) {
     SetDataType(ftCursor);
+}
+
+// ---- editing through the updater -----------------------------------------------------------------
+
+int TCustomDADataSet::GetRecCount() {
+    EnsureService();
+    auto* service = dynamic_cast<TDADataSetService*>(Service());
+    return service ? service->GetRecCount() : 0;
+}
+
+TStringList* TCustomDADataSet::UserSQLOf(TStatementType type) const {
+    if (type < stInsert || type > stRefresh) return nullptr;
+    return userSQL_[type].get();
+}
+
+TDATransaction* TCustomDADataSet::UsedTransaction() const {
+    return connection_ ? connection_->UsedTransaction() : nullptr;
+}
+
+TDATransaction* TCustomDADataSet::UsedUpdateTransaction() const {
+    return connection_ ? connection_->UsedTransaction() : nullptr;
+}
+
+TDADataSetUpdater* TCustomDADataSet::Updater() {
+    EnsureService();
+    return dynamic_cast<TDADataSetUpdater*>(Service()->Updater());
+}
+
+void TCustomDADataSet::InternalEdit() {
+    if (TDADataSetUpdater* updater = Updater()) {
+        const bool held = updater->HoldsConnectionOnEdit();
+        if (held) BeginConnection(true);
+        try {
+            updater->PerformLock();
+            TMemDataSet::InternalEdit();
+        } catch (...) {
+            if (held) EndConnection();
+            throw;
+        }
+        return;
+    }
+    TMemDataSet::InternalEdit();
+}
+
+void TCustomDADataSet::InternalDelete() {
+    if (TDADataSetUpdater* updater = Updater()) updater->PerformLockDelete();
+    TMemDataSet::InternalDelete();
+}
+
+void TCustomDADataSet::InternalCancel() {
+    TDADataSetUpdater* updater = Updater();
+    struct End {
+        TCustomDADataSet* d;
+        bool held;
+        ~End() {
+            if (held) d->EndConnection();
+        }
+    } end{this, updater && updater->HoldsConnection()};
+    try {
+        if (updater) updater->PerformUnLock();
+    } catch (...) {
+        TMemDataSet::InternalCancel();
+        throw;
+    }
+    TMemDataSet::InternalCancel();
+}
+
+void TCustomDADataSet::RefreshRecord() {
+    CheckActive();
+    CheckBrowseMode();
+    if (IsEmpty()) return;
+    UpdateCursorPos();
+    TDADataSetUpdater* updater = Updater();
+    if (!updater) DatabaseError("Operation is not supported by the database", this);
+    updater->PerformRefreshRecord();
+    Resync(0);
+}
+
+void TCustomDADataSet::LockRecord() {
+    CheckActive();
+    if (TDADataSetUpdater* updater = Updater()) updater->LockRecord();
+}
+
+void TCustomDADataSet::RefreshQuick(bool checkDeleted) {
+    CheckActive();
+    TDADataSetUpdater* updater = Updater();
+    if (!updater) DatabaseError("Operation is not supported by the database", this);
+    updater->PerformRefreshQuick(checkDeleted);
+}
+
+void TCustomDADataSet::ApplyCachedUpdatesOf(uint8_t kinds) {
+    CheckActive();
+    if (!connection_) DatabaseError("Connection is not defined", this);
+    TDATransaction* transaction = UsedUpdateTransaction();
+    TFailOverScope failOver(
+        connection_, clApply,
+        connection_->IsFailoverAllowed() &&
+            (!Command() || !Command()->AutoCommit() || connection_->IsMultipleTransactionsSupported()));
+    for (;;) {
+        try {
+            TCRCommand* command = Command();
+            const bool autoCommit = command ? command->AutoCommit() : true;
+            bool own = false;
+            const bool inTransaction = connection_->IsMultipleTransactionsSupported() ||
+                                       (connection_->Options()->DisconnectedMode() && !autoCommit);
+            if (inTransaction && transaction) {
+                own = !transaction->Active();
+                if (own) transaction->StartTransaction();
+                if (command) command->SetProp(prAutoCommit, false);
+            } else if (TDADataSetUpdater* updater = Updater()) {
+                own = updater->LockState() == 2;
+            }
+            try {
+                TMemDataSet::ApplyCachedUpdatesOf(kinds);
+            } catch (...) {
+                if (command) command->SetProp(prAutoCommit, autoCommit);
+                throw;
+            }
+            if (command) command->SetProp(prAutoCommit, autoCommit);
+            if (connection_->IsMultipleTransactionsSupported() && autoCommit && transaction) {
+                if (own)
+                    transaction->Commit();
+                else
+                    transaction->AutoCommitTransaction(true);
+            }
+            return;
+        } catch (const EFailOver& e) {
+            if (e.ConnLostCause != clApply) throw;
+            connection_->RestoreTransactions();
+        }
+    }
 }

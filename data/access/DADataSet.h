@@ -6,6 +6,7 @@
 
 #include "data/access/CRRecordSet.h"
 #include "data/access/DADataSetOptions.h"
+#include "data/access/DASQLText.h"
 #include "data/access/DBAccess.h"
 #include "data/access/Macros.h"
 #include "data/memory/MemDataSet.h"
@@ -19,6 +20,15 @@ struct TSQLParserClass;
 // a quoted name or a comment stays as it is. count receives the number of markers.
 AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass,
                                     int* count = nullptr);
+
+enum TLockMode { lmNone, lmPessimistic, lmOptimistic };
+// RefreshOptions flags.
+constexpr unsigned roAfterInsert = 1;
+constexpr unsigned roAfterUpdate = 2;
+constexpr unsigned roBeforeEdit = 4;
+
+class TDATransaction;
+class TDADataSetUpdater;
 
 using TDAAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
 using TDABeforeFetchEvent = std::function<void(TDataSet* dataSet, bool& cancel)>;
@@ -61,6 +71,32 @@ public:
     TCustomDAUpdateSQL* UpdateObject() const { return updateObject_; }
     void SetUpdateObject(TCustomDAUpdateSQL* value);
 
+    // The user's write-back statements; empty ones are generated.
+    TStringList* SQLInsert() const { return userSQL_[stInsert].get(); }
+    TStringList* SQLUpdate() const { return userSQL_[stUpdate].get(); }
+    TStringList* SQLDelete() const { return userSQL_[stDelete].get(); }
+    TStringList* SQLLock() const { return userSQL_[stLock].get(); }
+    TStringList* SQLRefresh() const { return userSQL_[stRefresh].get(); }
+    // The list of a statement type; nullptr for the types without one.
+    TStringList* UserSQLOf(TStatementType type) const;
+    TLockMode LockMode = lmNone;
+    unsigned RefreshOptions = 0;
+    // The generated statements bring back what the server wrote, without a refresh of their own.
+    bool DMLRefresh = false;
+    // The transactions the dataset reads and writes in.
+    virtual TDATransaction* UsedTransaction() const;
+    virtual TDATransaction* UsedUpdateTransaction() const;
+    // Re-reads the current record from the server.
+    void RefreshRecord();
+    // Locks the current record in a transaction of its own until the edit ends.
+    void LockRecord();
+    // Merges the rows changed on the server into the cached rows; with checkDeleted the rows
+    // the server no longer has are dropped.
+    void RefreshQuick(bool checkDeleted);
+    // Applies the cached changes inside the update transaction.
+    void ApplyCachedUpdatesOf(uint8_t kinds) override;
+    TDADataSetUpdater* Updater();
+
     void Prepare() override;
     void Unprepare() override;
     void Execute() { InternalExecute(); }
@@ -100,7 +136,7 @@ protected:
     virtual bool DoBeforeFetch(bool& cancel);
     virtual void DoAfterFetch();
     // The count query of the dataset service; 0 when there is none.
-    virtual int GetRecCount() { return 0; }
+    virtual int GetRecCount();
 
     void CreateRecordSet() override;
     void SetRecordSet(TData* recordSet) override;
@@ -112,6 +148,9 @@ protected:
     void DoAfterScroll() override;
     void Notification(TComponent* component, TOperation operation) override;
     void InternalPost() override;
+    void InternalEdit() override;
+    void InternalDelete() override;
+    void InternalCancel() override;
     // Runs the statement again; the record is found again by its keys once keys are detected,
     // until then the dataset starts at its first record.
     void InternalRefresh() override;
@@ -143,6 +182,7 @@ private:
     TCustomDAConnection* connection_ = nullptr;
     TCustomDAUpdateSQL* updateObject_ = nullptr;
     std::unique_ptr<TStringList> sql_;
+    std::unique_ptr<TStringList> userSQL_[stRefresh + 1];
     std::unique_ptr<TDAParams> params_;
     std::unique_ptr<TMacros> macros_;
     std::unique_ptr<TDADataSetOptions> options_;

@@ -2,6 +2,7 @@
 
 #include "data/access/CRRecordSet.h"
 #include "data/access/DADataSet.h"
+#include "data/access/DAMetaData.h"
 #include "platform/db/DBTypes.h"
 #include "platform/db/Fields.h"
 
@@ -158,8 +159,54 @@ void TDADataSetService::DetectKeyFields(TFieldDescArray& list) {
     }
 }
 
-AnsiString TDADataSetService::GetKeyFieldsFromIndex(const AnsiString&, const AnsiString&) {
+AnsiString TDADataSetService::GetCurrentSchema() {
     return AnsiString();
+}
+
+AnsiString TDADataSetService::GetKeyFieldsFromIndex(const AnsiString& tableName,
+                                                    const AnsiString& indexName) {
+    TCustomDAConnection* connection = dataSet_->Connection();
+    if (!connection) return AnsiString();
+    dataSet_->BeginConnection(true);
+    struct End {
+        TCustomDADataSet* d;
+        ~End() { d->EndConnection(); }
+    } end{dataSet_};
+    AnsiString name, schema, catalog, dbLink;
+    SQLInfo()->SplitObjectName(tableName, name, schema, catalog, dbLink);
+    name = SQLInfo()->UnQuote(name);
+    schema = SQLInfo()->UnQuote(schema);
+    catalog = SQLInfo()->UnQuote(catalog);
+    if (schema.empty()) schema = GetCurrentSchema();
+    TDAMetaData meta(nullptr);
+    meta.SetConnection(connection);
+    meta.SetMetaDataKind("indexcolumns");
+    TStringList restrictions;
+    restrictions.SetText("table_catalog=" + catalog + "\r\ntable_schema=" + schema +
+                         "\r\ntable_name=" + name + "\r\nindex_name=" + indexName + "\r\nunique=1");
+    meta.SetRestrictions(&restrictions);
+    meta.Open();
+    AnsiString names;
+    AnsiString firstIndex, firstSchema;
+    bool first = true;
+    TField* indexField = meta.FindField("INDEX_NAME");
+    TField* schemaField = meta.FindField("INDEX_SCHEMA");
+    TField* columnField = meta.FindField("COLUMN_NAME");
+    for (meta.First(); columnField && !meta.Eof(); meta.Next()) {
+        const AnsiString index = indexField ? indexField->GetAsString() : AnsiString();
+        const AnsiString indexSchema = schemaField ? schemaField->GetAsString() : AnsiString();
+        if (first) {
+            firstIndex = index;
+            firstSchema = indexSchema;
+            first = false;
+        } else if (index != firstIndex || indexSchema != firstSchema) {
+            break;
+        }
+        if (!names.empty()) names += ";";
+        names += columnField->GetAsString();
+    }
+    meta.Close();
+    return names;
 }
 
 void TDADataSetService::DetectDataFields(TFieldDescArray& list, bool allTables) {
@@ -211,4 +258,16 @@ AnsiString TDADataSetService::QuoteName(const AnsiString& name) {
 
 void TDADataSetService::RaiseNotSupported() {
     throw EDatabaseError("Operation is not supported by the database");
+}
+
+bool TDADataSetService::CanModify() {
+    if (dataSet_->ReadOnly() || dataSet_->UniDirectional()) return false;
+    return dataSet_->LocalUpdate() || (dataSet_->CachedUpdates() && dataSet_->OnUpdateRecord) ||
+           dataSet_->UpdateObject() != nullptr;
+}
+
+bool TDADataSetService::HasWritableField() const {
+    for (int i = 0; i < dataSet_->FieldCount(); ++i)
+        if (!dataSet_->Fields()[i]->ReadOnly()) return true;
+    return false;
 }

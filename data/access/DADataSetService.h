@@ -30,8 +30,17 @@ public:
     virtual bool IdentityIsDataField() { return false; }
     virtual void DetectKeyFields(TFieldDescArray& list);
     virtual void DetectDataFields(TFieldDescArray& list, bool allTables);
-    // The columns of the table's first unique index, joined by ";"; empty here.
+    // The columns of the table's first unique index, joined by ";", read through the metadata
+    // component.
     virtual AnsiString GetKeyFieldsFromIndex(const AnsiString& tableName, const AnsiString& indexName);
+    virtual AnsiString GetCurrentSchema();
+    // Not read-only, not unidirectional, and writing through the dataset's own means.
+    virtual bool CanModify();
+    // The rows the dataset's statement gives; 0 when the provider does not count.
+    virtual int GetRecCount() { return 0; }
+    virtual bool ProvidesKeyFieldsText() { return false; }
+    // A field of the dataset is writable.
+    bool HasWritableField() const;
     virtual void ResetTableKeyFields();
     [[noreturn]] void RaiseNotSupported();
 

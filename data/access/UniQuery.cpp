@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "data/access/DADataSetService.h"
 #include "data/memory/CRParser.h"
 #include "platform/db/DataSet.h"
 
@@ -168,6 +169,17 @@ TUniProvider* TCustomUniDataSet::GetProvider() const {
     TUniConnection* connection = UniConnection();
     if (!connection) DatabaseError("Connection is not defined");
     return connection->CheckProvider();
+}
+
+TClass TCustomUniDataSet::GetServiceClass() const {
+    TUniConnection* connection = UniConnection();
+    if (connection && !connection->ProviderName().empty()) {
+        try {
+            return connection->CheckProvider()->GetDataSetServiceClass();
+        } catch (const Exception&) {
+        }
+    }
+    return TDADataSetService::StaticClass();
 }
 
 TCRRecordSet* TCustomUniDataSet::NewRecordSet() {

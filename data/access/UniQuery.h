@@ -54,6 +54,8 @@ public:
 protected:
     TCRRecordSet* NewRecordSet() override;
     TCustomDADataSet* NewDataSet() override;
+    // The provider's dataset service, which writes edits back through the provider.
+    TClass GetServiceClass() const override;
     void OpenCursor(bool infoQuery) override;
     void CloseCursor() override;
     void InternalExecute() override;

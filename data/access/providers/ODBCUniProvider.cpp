@@ -8,6 +8,7 @@
 #include "data/access/providers/ODBCRecordSet.h"
 #include "data/access/providers/ODBCScriptProcessor.h"
 #include "data/access/providers/ODBCServerEnumerator.h"
+#include "data/access/providers/ODBCServices.h"
 #include "data/memory/CompressedBlob.h"
 #include "platform/db/Params.h"
 
@@ -76,7 +77,7 @@ TClass TODBCUniProvider::GetInternalRecordSetClass() {
     return TODBCRecordSet::StaticClass();
 }
 TClass TODBCUniProvider::GetDataSetServiceClass() {
-    return NotBuilt("Dataset service");
+    return TCustomODBCDataSetService::StaticClass();
 }
 TClass TODBCUniProvider::GetScriptProcessorClass() {
     return TODBCScriptProcessor::StaticClass();
