@@ -138,6 +138,7 @@ void TCustomDADataSet::SetRecordSet(TData* recordSet) {
     rs->SetProp(prFetchRows, fetchRows_);
     rs->SetProp(prFetchAll, fetchAll_);
     rs->SetProp(prReadOnly, readOnly_);
+    rs->GetCommand()->SetProp(prAutoCommit, autoCommit_);
     if (options_) {
         rs->SetProp(prLongStrings, options_->LongStrings());
         rs->SetProp(prFlatBuffers, options_->FlatBuffers());
@@ -701,6 +702,15 @@ TDACursorField::TDACursorField(TComponent* owner) : TField(owner) {
 
 // ---- editing through the updater -----------------------------------------------------------------
 
+bool TCustomDADataSet::AutoCommit() const {
+    return Command() ? Command()->AutoCommit() : autoCommit_;
+}
+
+void TCustomDADataSet::SetAutoCommit(bool value) {
+    autoCommit_ = value;
+    if (Command()) Command()->SetProp(prAutoCommit, value);
+}
+
 int TCustomDADataSet::GetRecCount() {
     EnsureService();
     auto* service = dynamic_cast<TDADataSetService*>(Service());
@@ -798,7 +808,7 @@ void TCustomDADataSet::ApplyCachedUpdatesOf(uint8_t kinds) {
     for (;;) {
         try {
             TCRCommand* command = Command();
-            const bool autoCommit = command ? command->AutoCommit() : true;
+            const bool autoCommit = AutoCommit();
             bool own = false;
             const bool inTransaction = connection_->IsMultipleTransactionsSupported() ||
                                        (connection_->Options()->DisconnectedMode() && !autoCommit);

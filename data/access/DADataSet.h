@@ -83,6 +83,9 @@ public:
     unsigned RefreshOptions = 0;
     // The generated statements bring back what the server wrote, without a refresh of their own.
     bool DMLRefresh = false;
+    // Statements of the dataset commit on their own; off inside a caller's apply.
+    bool AutoCommit() const;
+    void SetAutoCommit(bool value);
     // The transactions the dataset reads and writes in.
     virtual TDATransaction* UsedTransaction() const;
     virtual TDATransaction* UsedUpdateTransaction() const;
@@ -192,6 +195,7 @@ private:
     bool uniDirectional_ = false;
     bool fetchAll_ = false;
     bool readOnly_ = false;
+    bool autoCommit_ = true;
     int rowsAffected_ = -1;
     int recCount_ = 0;
     bool fetchCancelled_ = false;

@@ -1,5 +1,6 @@
 #include "data/access/DADataSetService.h"
 
+#include "data/access/CRProps.h"
 #include "data/access/CRRecordSet.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DAMetaData.h"
@@ -106,11 +107,61 @@ TCRTableInfo* TDADataSetService::UpdatingTableInfo() {
 
 void TDADataSetService::MatchFieldTables() {
     TCRTablesInfo& tables = RecordSet()->TablesInfo();
-    if (tables.Count() != 1) return;
+    if (tables.Count() == 0) return;
+    TSQLInfo* info = SQLInfo();
+    TColumnsInfo columns;
+    info->ParseColumnsInfo(dataSet_->GetFinalSQL(), columns);
+    const bool propertyOnly = UpdatingTableIsPropertyOnly();
+    bool ambiguous = propertyOnly;
+    int starTable = -1;
+    for (int i = 0; i < columns.Count(); ++i) {
+        TColumnInfo* column = columns[i];
+        if (!column->Table.empty() && !propertyOnly) {
+            const AnsiString prefix = info->NormalizeName(column->Table);
+            for (int t = 0; t < tables.Count() && column->TableIndex < 0; ++t) {
+                const AnsiString& alias = tables[t]->TableAlias();
+                const AnsiString name = alias.empty() ? tables[t]->TableName() : alias;
+                if (SameText(info->NormalizeName(name), prefix)) column->TableIndex = t;
+            }
+        }
+        if (column->Name == "*") {
+            const int table = column->Table.empty() || propertyOnly ? 0 : column->TableIndex;
+            if (column->Table.empty() || (starTable >= 0 && starTable != table)) ambiguous = true;
+            if (starTable < 0) starTable = table;
+            continue;
+        }
+        if (column->Alias.empty()) column->Alias = column->Name.empty() ? column->Expr : column->Name;
+        if (!column->Name.empty() && column->Table.empty()) ambiguous = true;
+    }
+    // An unprefixed column is ambiguous only where the fields' tables matter for more than writing.
+    Variant extended;
+    const bool extendedInfo = RecordSet()->GetProp(prExtendedFieldsInfo, extended) && extended.AsBoolean();
+    if (!extendedInfo && !dataSet_->Options()->DefaultValues() && !dataSet_->Options()->FieldsOrigin())
+        ambiguous = false;
+    const bool mixedCase = info->IdentCase() == icMixed;
     TFieldDescs& descs = RecordSet()->FieldDescs();
     for (int i = 0; i < descs.Count(); ++i) {
         auto* desc = static_cast<TCRFieldDesc*>(descs[i]);
-        if (desc->FieldKind == fkData && !desc->TableInfo) desc->TableInfo = tables[0];
+        if (desc->FieldKind != fkData || desc->HasParent()) continue;
+        const AnsiString& source = desc->SourceName.empty() ? desc->FieldName : desc->SourceName;
+        bool matched = false;
+        for (int c = 0; c < columns.Count() && !matched; ++c) {
+            TColumnInfo* column = columns[c];
+            if (column->Used || column->Name == "*" || column->Name.empty()) continue;
+            const AnsiString alias = info->UnQuote(column->Alias);
+            if (!(mixedCase ? SameText(alias, source) : alias == source)) continue;
+            if (ambiguous && column->TableIndex < 0) continue;
+            column->Used = true;
+            matched = true;
+            const int table = column->TableIndex >= 0 ? column->TableIndex : (ambiguous ? -1 : 0);
+            if (table >= 0) desc->TableInfo = tables[table];
+        }
+        if (!matched && !ambiguous && !desc->TableInfo) {
+            if (starTable >= 0)
+                desc->TableInfo = tables[starTable];
+            else if (tables.Count() == 1)
+                desc->TableInfo = tables[0];
+        }
     }
 }
 

@@ -202,7 +202,7 @@ TDAParamsInfo* TDADataSetUpdater::PrepareUpdateQuery(const AnsiString& sql, TSta
     }
     TCustomDADataSet* query = CheckUpdateQuery(type);
     const bool dml = type == stInsert || type == stUpdate || type == stDelete || type == stBatchUpdate;
-    TDBAccessUtils::SetAutoCommit(query, dml && (!dataSet_->Command() || dataSet_->Command()->AutoCommit()));
+    TDBAccessUtils::SetAutoCommit(query, dml && dataSet_->AutoCommit());
 
     const bool batching = BatchUpdateActive() && type != stBatchUpdate;
     AnsiString text;
@@ -524,8 +524,8 @@ void TDADataSetUpdater::EndLockAfterStatement(bool success) {
         if (dataSet_->LockMode != lmNone) UnlockRecord();
         return;
     }
-    const bool autoCommit = !dataSet_->Command() || dataSet_->Command()->AutoCommit();
-    if (lockTransaction_ && autoCommit && (lockState_ == lsStarted || lockState_ == lsStartedCached)) {
+    if (lockTransaction_ && dataSet_->AutoCommit() &&
+        (lockState_ == lsStarted || lockState_ == lsStartedCached)) {
         if (!dataSet_->Connection()->IsMultipleTransactionsSupported()) lockTransaction_->Commit();
         ResetLockState();
     }

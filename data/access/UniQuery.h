@@ -4,6 +4,7 @@
 // data-access error raised as EUniError.
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
+#include "data/access/DAUpdateSQL.h"
 #include "data/access/UniConnection.h"
 
 class TUniSQL : public TCustomDASQL {
@@ -77,4 +78,13 @@ class TUniQuery : public TCustomUniDataSet {
 public:
     VZ_CLASS(TUniQuery, TCustomUniDataSet)
     explicit TUniQuery(TComponent* owner = nullptr) : TCustomUniDataSet(owner) {}
+};
+
+// The update component of the unified datasets: its objects are unified datasets and statements.
+class TUniUpdateSQL : public TCustomDAUpdateSQL {
+public:
+    VZ_CLASS(TUniUpdateSQL, TCustomDAUpdateSQL)
+    explicit TUniUpdateSQL(TComponent* owner = nullptr) : TCustomDAUpdateSQL(owner) {}
+    TClass DataSetClass() const override { return TCustomUniDataSet::StaticClass(); }
+    TClass SQLClass() const override { return TUniSQL::StaticClass(); }
 };

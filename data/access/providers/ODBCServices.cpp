@@ -85,7 +85,7 @@ int TCustomODBCDataSetService::GetRecCount() {
     TStringList lines;
     lines.SetText(RecCountSQL());
     query->SetSQL(lines);
-    query->Params()->AssignValues(dataSet_->Params());
+    query->Params()->Assign(dataSet_->Params());
     query->Open();
     struct Close {
         TCustomDADataSet* q;
