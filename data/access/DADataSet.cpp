@@ -12,6 +12,7 @@
 #include "data/access/DAUpdateSQL.h"
 #include "data/memory/CRParser.h"
 #include "data/memory/MemUtils.h"
+#include "platform/core/FormatSettings.h"
 #include "platform/db/DataSet.h"
 
 namespace {
@@ -622,6 +623,25 @@ void TCustomDADataSet::HoldUseForRowsLeft() {
 
 void TCustomDADataSet::InternalRefresh() {
     TFailOverScope failOver(connection_, clRefresh, connection_ && connection_->IsFailoverAllowed());
+    // The current record's key values, to find it again among the rows read anew.
+    std::vector<TField*> keyFields;
+    TVariantArray keyValues;
+    if (!IsEmpty()) {
+        EnsureService();
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service())) {
+            TFieldDescArray descs;
+            try {
+                service->GetKeyFieldDescs(descs);
+            } catch (const EDatabaseError&) {
+                descs.clear();
+            }
+            for (TFieldDesc* desc : descs)
+                if (TField* field = FindField(desc->FieldName)) {
+                    keyFields.push_back(field);
+                    keyValues.push_back(field->GetAsVariant());
+                }
+        }
+    }
     BeginConnection(true);
     try {
         for (;;) {
@@ -636,7 +656,9 @@ void TCustomDADataSet::InternalRefresh() {
             }
         }
         rowsAffected_ = -1;
-        InternalFirst();
+        if (keyFields.empty() || !FindRecordByFields(keyFields.data(), static_cast<int>(keyFields.size()) - 1,
+                                                     false, 0, keyValues))
+            InternalFirst();
     } catch (...) {
         EndConnection();
         throw;
@@ -709,6 +731,106 @@ bool TCustomDADataSet::AutoCommit() const {
 void TCustomDADataSet::SetAutoCommit(bool value) {
     autoCommit_ = value;
     if (Command()) Command()->SetProp(prAutoCommit, value);
+}
+
+namespace {
+// The value of a default that is one literal in any number of brackets: a number, a quoted
+// string, true or false; false for any other expression.
+bool LiteralDefault(const AnsiString& expression, AnsiString& value, bool& number) {
+    AnsiString text = Trim(expression);
+    while (text.size() >= 2 && text.front() == '(' && text.back() == ')')
+        text = Trim(text.substr(1, text.size() - 2));
+    if (text.empty()) return false;
+    number = false;
+    if (text.front() == '\'') {
+        AnsiString result;
+        size_t i = 1;
+        for (; i < text.size(); ++i) {
+            if (text[i] != '\'') {
+                result += text[i];
+                continue;
+            }
+            if (i + 1 < text.size() && text[i + 1] == '\'') {
+                result += '\'';
+                ++i;
+                continue;
+            }
+            break;
+        }
+        if (i != text.size() - 1) return false;
+        value = result;
+        return true;
+    }
+    if (SameText(text, "true") || SameText(text, "false")) {
+        value = LowerCase(text);
+        return true;
+    }
+    size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < text.size(); ++i) {
+        if (std::isdigit(static_cast<unsigned char>(text[i])))
+            digits = true;
+        else if (text[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    if (!digits) return false;
+    number = true;
+    value = text;
+    return true;
+}
+} // namespace
+
+void TCustomDADataSet::ApplyDefaultValues() {
+    WritingDefaults = true;
+    struct Clear {
+        TCustomDADataSet* d;
+        ~Clear() { d->WritingDefaults = false; }
+    } clear{this};
+    std::vector<TField*> asked;
+    AnsiString expressions;
+    TDADataSetUpdater* updater = Updater();
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* field = Fields()[i];
+        if (field->DefaultExpression.empty()) continue;
+        AnsiString value;
+        bool number = false;
+        Variant given;
+        if (LiteralDefault(field->DefaultExpression, value, number)) {
+            if (number || field->DataType() == ftFloat || field->DataType() == ftCurrency ||
+                field->DataType() == ftBCD || field->DataType() == ftFMTBcd) {
+                const char separator = FormatSettings().DecimalSeparator;
+                const size_t point = value.find('.');
+                if (separator != '.' && point != AnsiString::npos) value[point] = separator;
+            }
+            field->SetAsString(value);
+        } else if (updater && updater->GetDefaultExpressionValue(field->DefaultExpression, given)) {
+            field->SetAsVariant(given);
+        } else {
+            if (!expressions.empty()) expressions += ", ";
+            expressions += field->DefaultExpression;
+            asked.push_back(field);
+        }
+    }
+    if (asked.empty() || !updater) return;
+    auto* service = static_cast<TDADataSetService*>(Service());
+    TCustomDADataSet* query = updater->CheckUpdateQuery(stCustom);
+    TStringList lines;
+    lines.SetText(service->SQLGenerator()->GenerateSelectValues(expressions));
+    query->SetSQL(lines);
+    BeginConnection(true);
+    struct End {
+        TCustomDADataSet* d;
+        TCustomDADataSet* q;
+        ~End() {
+            q->Close();
+            d->EndConnection();
+        }
+    } end{this, query};
+    query->Open();
+    for (size_t i = 0; i < asked.size() && static_cast<int>(i) < query->FieldCount(); ++i)
+        asked[i]->SetAsVariant(query->Fields()[static_cast<int>(i)]->GetAsVariant());
 }
 
 int TCustomDADataSet::GetRecCount() {

@@ -99,6 +99,8 @@ public:
     // Applies the cached changes inside the update transaction.
     void ApplyCachedUpdatesOf(uint8_t kinds) override;
     TDADataSetUpdater* Updater();
+    // Literal defaults set at once; other expressions are asked from the server in one SELECT.
+    void ApplyDefaultValues() override;
 
     void Prepare() override;
     void Unprepare() override;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <set>
 
 #include "data/access/CRRecordSet.h"
 #include "data/access/DAConnection.h"
@@ -12,6 +13,7 @@
 #include "data/access/DAUpdateSQL.h"
 #include "data/access/DBAccessUtils.h"
 #include "data/memory/BlockManager.h"
+#include "data/memory/MemData.h"
 #include "data/memory/MemUtils.h"
 #include "platform/db/DBTypes.h"
 
@@ -334,15 +336,10 @@ void TDADataSetUpdater::CopyParamsBack(TDAParams* params) {
     }
 }
 
-void TDADataSetUpdater::CopyRecordFromQuery(TCustomDADataSet* query, TStatementType type, bool compareOnly) {
+void TDADataSetUpdater::CopyRowInto(TCustomDADataSet* query, void* buffer, void* compareBuffer) {
     TCRRecordSet* rs = service_->RecordSet();
     TCRRecordSet* qrs = query->RecordSet();
-    const bool editing = dataSet_->State() == dsEdit || dataSet_->State() == dsInsert;
-    void* buffer = editing ? dataSet_->NewValueBuffer() : dataSet_->ActiveBuffer();
-    void* compareBuffer = editing || dataSet_->CachedUpdates() ? dataSet_->OldValueBuffer() : buffer;
-    if (!buffer) return;
     TDASQLGenerator* generator = service_->SQLGenerator();
-    std::vector<uint8_t> row(qrs->RecordSize);
     void* queryBuffer = query->ActiveBuffer();
     for (int i = 0; i < qrs->FieldDescs().Count(); ++i) {
         TFieldDesc* column = qrs->FieldDescs()[i];
@@ -359,7 +356,7 @@ void TDADataSetUpdater::CopyRecordFromQuery(TCustomDADataSet* query, TStatementT
         if (!dataSet_->FindField(desc->FieldName)) continue;
         Variant value;
         qrs->GetFieldAsVariant(i + 1, queryBuffer, value);
-        if (compareOnly) {
+        if (compareBuffer) {
             Variant current;
             rs->GetFieldAsVariant(index + 1, compareBuffer, current);
             if (!ValuesEqual(current, value) && !(current.IsEmptyOrNull() && value.IsEmptyOrNull()))
@@ -371,10 +368,21 @@ void TDADataSetUpdater::CopyRecordFromQuery(TCustomDADataSet* query, TStatementT
         else
             rs->PutFieldAsVariant(index + 1, buffer, false, value);
     }
-    (void)type;
-    if (compareOnly || editing || refreshInUpdate_ || dataSet_->InCacheProcessing()) return;
+}
+
+void TDADataSetUpdater::CopyRecordFromQuery(TCustomDADataSet* query, bool compareOnly) {
+    const bool editing = dataSet_->State() == dsEdit || dataSet_->State() == dsInsert;
+    void* buffer = editing ? dataSet_->NewValueBuffer() : dataSet_->ActiveBuffer();
+    if (!buffer) return;
+    if (compareOnly) {
+        void* compareBuffer = editing || dataSet_->CachedUpdates() ? dataSet_->OldValueBuffer() : buffer;
+        CopyRowInto(query, nullptr, compareBuffer);
+        return;
+    }
+    CopyRowInto(query, buffer);
+    if (editing || refreshInUpdate_ || dataSet_->InCacheProcessing()) return;
     // Outside an edit the re-read values go into the stored record at once.
-    rs->PutRecord(buffer);
+    service_->RecordSet()->PutRecord(buffer);
 }
 
 // ---- running statements ----------------------------------------------------------------------------
@@ -416,16 +424,21 @@ bool TDADataSetUpdater::PerformSQL(const AnsiString& sql, TStatementTypes types)
     } close{queryDataSet};
     ExecuteUpdateQuery(types);
     const bool strict = dataSet_->Options()->StrictUpdate;
-    if (queryDataSet && queryDataSet->Active() && (type == stLock || type == stRefresh)) {
+    if (queryDataSet && queryDataSet->Active() && types == StatementTypes(stRefreshCheckDeleted)) {
+        RemoveDeletedRecords(queryDataSet);
+    } else if (queryDataSet && queryDataSet->Active() &&
+               (type == stRefreshQuick || Has(types, stRefreshCheckDeleted))) {
+        MergeQuickRows(queryDataSet);
+    } else if (queryDataSet && queryDataSet->Active() && (type == stLock || type == stRefresh)) {
         const int count = queryDataSet->RecordCount();
         dataSet_->rowsAffected_ = count;
         if (strict && count != 1) DatabaseError("Refresh failed. Found " + IntToStr(count) + " records");
         if (count >= 1) {
             queryDataSet->First();
             if (Has(types, stRefresh))
-                CopyRecordFromQuery(queryDataSet, stRefresh, false);
+                CopyRecordFromQuery(queryDataSet, false);
             else if (!(dataSet_->RefreshOptions & roBeforeEdit))
-                CopyRecordFromQuery(queryDataSet, stLock, true);
+                CopyRecordFromQuery(queryDataSet, true);
         }
     } else if (!(queryDataSet && queryDataSet->Active())) {
         const int rows = TDBAccessUtils::GetRowsAffected(query);
@@ -722,13 +735,124 @@ void TDADataSetUpdater::PerformRefreshRecordInUpdate() {
 }
 
 void TDADataSetUpdater::PerformRefreshQuick(bool checkDeleted) {
-    (void)checkDeleted;
+    dataSet_->DoBeforeRefresh();
+    dataSet_->BeginConnection(true);
+    struct End {
+        TCustomDADataSet* d;
+        ~End() { d->EndConnection(); }
+    } end{dataSet_};
     TFieldDescArray keys;
     service_->GetKeyFieldDescs(keys);
     if (keys.empty()) DatabaseError("Unique keyfields required");
     dataSet_->CheckBrowseMode();
-    // The rows are read again by the dataset's own statement; the keys find the record again.
-    dataSet_->Refresh();
+    if (!service_->UpdatingTableInfo()) return;
+    std::vector<TField*> keyFields;
+    for (TFieldDesc* desc : keys)
+        if (TField* field = dataSet_->FindField(desc->FieldName)) keyFields.push_back(field);
+    // Controls, the local filter and StrictUpdate are set aside while rows are merged.
+    const bool filtered = dataSet_->Filtered();
+    const bool strict = dataSet_->Options()->StrictUpdate;
+    dataSet_->DisableControls();
+    struct Restore {
+        TCustomDADataSet* d;
+        bool filtered, strict;
+        ~Restore() {
+            d->Options()->StrictUpdate = strict;
+            try {
+                if (filtered) d->SetFiltered(true);
+            } catch (...) {
+            }
+            d->EnableControls();
+        }
+    } restore{dataSet_, filtered, strict};
+    if (filtered) dataSet_->SetFiltered(false);
+    dataSet_->Options()->StrictUpdate = false;
+    TVariantArray current;
+    if (!dataSet_->IsEmpty())
+        for (TField* field : keyFields)
+            current.push_back(field->GetAsVariant());
+    if (checkDeleted && !dataSet_->IsEmpty()) PerformSQL(stRefreshCheckDeleted);
+    PerformSQL(stRefreshQuick);
+    if (current.empty() ||
+        !dataSet_->LocateByFields(keyFields.data(), static_cast<int>(keyFields.size()) - 1, 0, current))
+        dataSet_->First();
+    dataSet_->DoAfterRefresh();
+}
+
+namespace {
+// The key values of the current row of a dataset, as one text.
+AnsiString KeyText(TDataSet* dataSet, const std::vector<AnsiString>& names) {
+    AnsiString text;
+    for (const AnsiString& name : names) {
+        TField* field = dataSet->FindField(name);
+        text += (field && !field->IsNull() ? field->GetAsString() : AnsiString("\x01null")) + "\x02";
+    }
+    return text;
+}
+} // namespace
+
+void TDADataSetUpdater::RemoveDeletedRecords(TCustomDADataSet* query) {
+    TFieldDescArray keys;
+    service_->GetKeyFieldDescs(keys);
+    std::vector<AnsiString> names;
+    for (TFieldDesc* desc : keys)
+        names.push_back(desc->FieldName);
+    std::set<AnsiString> present;
+    for (query->First(); !query->Eof(); query->Next())
+        present.insert(KeyText(query, names));
+    auto* data = dynamic_cast<TMemData*>(static_cast<TMemDataSet*>(dataSet_)->RecordSet());
+    if (!data) return;
+    std::vector<TBookmark> gone;
+    for (dataSet_->First(); !dataSet_->Eof(); dataSet_->Next())
+        if (!present.count(KeyText(dataSet_, names))) gone.push_back(dataSet_->GetBookmark());
+    for (const TBookmark& bookmark : gone) {
+        dataSet_->GotoBookmark(bookmark);
+        dataSet_->UpdateCursorPos();
+        data->RemoveRecord();
+        dataSet_->Resync(0);
+    }
+    dataSet_->Resync(0);
+}
+
+void TDADataSetUpdater::MergeQuickRows(TCustomDADataSet* query) {
+    TFieldDescArray keys;
+    service_->GetKeyFieldDescs(keys);
+    std::vector<TField*> keyFields;
+    for (TFieldDesc* desc : keys)
+        if (TField* field = dataSet_->FindField(desc->FieldName)) keyFields.push_back(field);
+    auto* data = dynamic_cast<TMemData*>(static_cast<TMemDataSet*>(dataSet_)->RecordSet());
+    if (!data || keyFields.empty()) return;
+    for (query->First(); !query->Eof(); query->Next()) {
+        TVariantArray values;
+        for (TField* field : keyFields) {
+            TField* column = query->FindField(field->FieldName());
+            values.push_back(column ? column->GetAsVariant() : Variant::Null());
+        }
+        if (!dataSet_->FindRecordByFields(keyFields.data(), static_cast<int>(keyFields.size()) - 1, false, 0,
+                                          values)) {
+            // A row the dataset has not seen joins the cached rows; the server has it already.
+            std::vector<uint8_t> record(static_cast<size_t>(data->RecordSize));
+            data->InitRecordBuf(record.data());
+            auto hook = std::move(data->InsertRecordHook);
+            data->InsertRecordHook = nullptr;
+            try {
+                data->AppendRecord(record.data());
+            } catch (...) {
+                data->InsertRecordHook = std::move(hook);
+                throw;
+            }
+            data->InsertRecordHook = std::move(hook);
+        }
+        std::vector<uint8_t> buffer(static_cast<size_t>(data->RecordSize));
+        data->GetRecord(buffer.data());
+        CopyRowInto(query, buffer.data());
+        data->PutRecord(buffer.data());
+        for (int i = 0; i < dataSet_->FieldCount(); ++i)
+            if (IsRefreshQuickField(dataSet_->Fields()[i]))
+                SaveRefreshQuickValue(dataSet_->Fields()[i]->GetAsVariant());
+    }
+    data->SortItems();
+    dataSet_->Resync(0);
 }
 
 // ---- batches -----------------------------------------------------------------------------------

@@ -108,7 +108,14 @@ protected:
     void FillParams(TDAParams* params, TDAParamsInfo* info, TStatementType type);
     void CopyParamsBack(TDAParams* params);
     // The re-read row into the current record; a lock compares instead of storing.
-    void CopyRecordFromQuery(TCustomDADataSet* query, TStatementType type, bool compareOnly);
+    void CopyRecordFromQuery(TCustomDADataSet* query, bool compareOnly);
+    // The query's current row by column alias or name into buffer, or, with compareBuffer, only
+    // compared with it ("Record was changed by another user").
+    void CopyRowInto(TCustomDADataSet* query, void* buffer, void* compareBuffer = nullptr);
+    // Drops the cached rows whose keys the check query no longer returns.
+    void RemoveDeletedRecords(TCustomDADataSet* query);
+    // Each row of the quick-refresh query into its cached row, found by key or appended.
+    void MergeQuickRows(TCustomDADataSet* query);
     void EndLockAfterStatement(bool success);
     void UndoLock();
     bool CachedLockApplies();

@@ -146,6 +146,9 @@ protected:
     void RefreshRecordRereadsTheRow();
     void CachedUpdatesAndConnectionApplyUpdates();
     void RecordCountWrapsTheStatementWithAnAlias();
+    void RefreshKeepsTheCurrentRecord();
+    void DefaultExpressionsOfNewRecords();
+    void QuickRefreshWithTheDeletedRecordCheck();
     void UniQueryEditsThroughTheProvider(TUniConnection& uni);
 
     std::string file;
@@ -689,6 +692,88 @@ TEST_F(DAEditPgTest, UniQueryEditsThroughTheProvider) {
     Exec(*static_cast<TODBCConnection*>(uni.InternalConnection()), "SET search_path TO i21edit");
     UniQueryEditsThroughTheProvider(uni);
     uni.Disconnect();
+}
+
+// The whole result read again: the current record stays current while its key is there.
+void DAEditTest::RefreshKeepsTheCurrentRecord() {
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    ds.Next();
+    Exec(other->Internal(), "INSERT INTO e (id, name) VALUES (0, 'zero')");
+    Exec(other->Internal(), "UPDATE e SET name = 'zwei' WHERE id = 2");
+    ds.Refresh();
+    EXPECT_EQ(Str(ds, "id"), "2");
+    EXPECT_EQ(Str(ds, "name"), "zwei");
+    EXPECT_EQ(ds.RecordCount(), 3);
+    Exec(other->Internal(), "DELETE FROM e WHERE id = 2");
+    ds.Refresh();
+    EXPECT_EQ(Str(ds, "id"), "0");
+}
+
+TEST_F(DAEditTest, RefreshKeepsTheCurrentRecord) {
+    RefreshKeepsTheCurrentRecord();
+}
+TEST_F(DAEditPgTest, RefreshKeepsTheCurrentRecord) {
+    RefreshKeepsTheCurrentRecord();
+}
+
+// Literal defaults are set as written; the other expressions come from the server in one SELECT.
+void DAEditTest::DefaultExpressionsOfNewRecords() {
+    Open(ds, "SELECT id, name, code, stamp FROM e ORDER BY id");
+    ds.FieldByName("id")->DefaultExpression = "((40))";
+    ds.FieldByName("name")->DefaultExpression = "'it''s'";
+    ds.FieldByName("code")->DefaultExpression = "upper('ab')";
+    ds.FieldByName("stamp")->DefaultExpression = "2 * 21";
+    ds.Append();
+    EXPECT_EQ(Str(ds, "id"), "40");
+    EXPECT_EQ(Str(ds, "name"), "it's");
+    EXPECT_EQ(Str(ds, "code"), "AB");
+    EXPECT_EQ(Str(ds, "stamp"), "42");
+    ds.Post();
+    EXPECT_EQ(Seen("SELECT name || code FROM e WHERE id = 40"), "it'sAB");
+    ds.FieldByName("code")->DefaultExpression = "no_such_function()";
+    EXPECT_THROW(ds.Append(), Exception);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    for (const char* name : {"id", "name", "code", "stamp"})
+        ds.FieldByName(name)->DefaultExpression.clear();
+}
+
+TEST_F(DAEditTest, DefaultExpressionsOfNewRecords) {
+    DefaultExpressionsOfNewRecords();
+}
+TEST_F(DAEditPgTest, DefaultExpressionsOfNewRecords) {
+    DefaultExpressionsOfNewRecords();
+}
+
+// The quick refresh reads the current record again by its key, and with the check drops the
+// cached rows the server no longer has.
+void DAEditTest::QuickRefreshWithTheDeletedRecordCheck() {
+    Run("INSERT INTO e (id, name) VALUES (3, 'three')");
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    ds.Next();
+    Exec(other->Internal(), "UPDATE e SET name = 'zwei' WHERE id = 2");
+    Exec(other->Internal(), "UPDATE e SET name = 'drei' WHERE id = 3");
+    Exec(other->Internal(), "DELETE FROM e WHERE id = 1");
+    ds.RefreshQuick(false);
+    EXPECT_EQ(Str(ds, "name"), "zwei");
+    EXPECT_EQ(ds.RecordCount(), 3);
+    ds.RefreshQuick(true);
+    EXPECT_EQ(Str(ds, "id"), "2");
+    EXPECT_EQ(ds.RecordCount(), 2);
+    ds.First();
+    EXPECT_EQ(Str(ds, "id"), "2");
+    ds.Last();
+    EXPECT_EQ(Str(ds, "name"), "three");
+    // Nothing of this reached the server.
+    EXPECT_EQ(Seen("SELECT count(*) FROM e"), "2");
+    Open(ds, "SELECT name FROM e", "");
+    EXPECT_EQ(MessageOf([&] { ds.RefreshQuick(true); }), "Unique keyfields required");
+}
+
+TEST_F(DAEditTest, QuickRefreshWithTheDeletedRecordCheck) {
+    QuickRefreshWithTheDeletedRecordCheck();
+}
+TEST_F(DAEditPgTest, QuickRefreshWithTheDeletedRecordCheck) {
+    QuickRefreshWithTheDeletedRecordCheck();
 }
 
 } // namespace
