@@ -13,9 +13,9 @@
 
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSet.h"
-#include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
 #include "data/access/providers/ODBCServices.h"
+#include "data/access/providers/OdbcDAConnection.h"
 #include "support/PostgresServer.h"
 
 namespace {
@@ -26,20 +26,6 @@ constexpr int Rows = 2000;
 double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
-
-class TBenchConnection : public TCustomDAConnection {
-public:
-    TBenchConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
-    TODBCConnection& Internal() const { return *static_cast<TODBCConnection*>(InternalConnection()); }
-
-protected:
-    TClass GetInternalConnectionClass() override { return TODBCConnection::StaticClass(); }
-    TClass GetInternalCommandClass() override { return TODBCCommand::StaticClass(); }
-    TClass GetInternalMetaDataClass() override { return TODBCMetaData::StaticClass(); }
-    void CreateInternalConnection() override {
-        if (!InternalConnection()) SetInternalConnection(std::make_unique<TODBCConnection>());
-    }
-};
 
 class TBenchDataSet : public TCustomDADataSet {
 public:
@@ -75,7 +61,7 @@ double Raw(TODBCConnection& c, int round) {
     return t;
 }
 
-double ThroughDataSet(TBenchConnection& connection, int round, bool refresh) {
+double ThroughDataSet(TOdbcDAConnection& connection, int round, bool refresh) {
     TBenchDataSet ds;
     ds.SetConnection(&connection);
     ds.SQL()->SetText("SELECT id, name FROM vz_upd_bench ORDER BY id");
@@ -97,7 +83,7 @@ double ThroughDataSet(TBenchConnection& connection, int round, bool refresh) {
 int main(int argc, char** argv) {
     std::string driver = argc > 1 ? argv[1] : "sqlite";
     try {
-        TBenchConnection connection;
+        TOdbcDAConnection connection;
         if (driver == "postgres") {
             const PostgresServer& server = PostgresServer::Get();
             connection.SetServer(server.ServerText());

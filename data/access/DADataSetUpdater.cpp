@@ -552,15 +552,8 @@ bool TDADataSetUpdater::PerformUpdate() {
     } end{dataSet_};
     const bool optimistic = dataSet_->LockMode == lmOptimistic;
     if (optimistic && (!dataSet_->CachedUpdates() || dataSet_->CurrentUpdateResult() == urApplied ||
-                       RecordUnchangedUnapplied())) {
-        try {
-            if (dataSet_->CachedUpdates()) BeginCachedLockSavepoint();
-            LockRecord();
-        } catch (...) {
-            UndoLock();
-            throw;
-        }
-    }
+                       RecordUnchangedUnapplied()))
+        LockBeforeStatement();
     try {
         PerformSQL(stUpdate);
         if ((dataSet_->RefreshOptions & roAfterUpdate) &&
@@ -584,15 +577,7 @@ bool TDADataSetUpdater::PerformDelete() {
             if (held) d->EndConnection();
         }
     } end{dataSet_, optimistic};
-    if (optimistic && (!dataSet_->CachedUpdates() || RecordUnchangedUnapplied())) {
-        try {
-            if (dataSet_->CachedUpdates()) BeginCachedLockSavepoint();
-            LockRecord();
-        } catch (...) {
-            UndoLock();
-            throw;
-        }
-    }
+    if (optimistic && (!dataSet_->CachedUpdates() || RecordUnchangedUnapplied())) LockBeforeStatement();
     try {
         PerformSQL(stDelete);
     } catch (...) {
@@ -652,6 +637,10 @@ void TDADataSetUpdater::PerformLock() {
 void TDADataSetUpdater::PerformLockDelete() {
     if (dataSet_->LockMode != lmPessimistic) return;
     if (dataSet_->CachedUpdates() && !RecordUnchangedUnapplied()) return;
+    LockBeforeStatement();
+}
+
+void TDADataSetUpdater::LockBeforeStatement() {
     try {
         if (dataSet_->CachedUpdates()) BeginCachedLockSavepoint();
         LockRecord();
@@ -734,6 +723,15 @@ void TDADataSetUpdater::PerformRefreshRecordInUpdate() {
     refreshInUpdate_ = false;
 }
 
+std::vector<TField*> TDADataSetUpdater::KeyFields() {
+    TFieldDescArray keys;
+    service_->GetKeyFieldDescs(keys);
+    std::vector<TField*> fields;
+    for (TFieldDesc* desc : keys)
+        if (TField* field = dataSet_->FindField(desc->FieldName)) fields.push_back(field);
+    return fields;
+}
+
 void TDADataSetUpdater::PerformRefreshQuick(bool checkDeleted) {
     dataSet_->DoBeforeRefresh();
     dataSet_->BeginConnection(true);
@@ -746,9 +744,7 @@ void TDADataSetUpdater::PerformRefreshQuick(bool checkDeleted) {
     if (keys.empty()) DatabaseError("Unique keyfields required");
     dataSet_->CheckBrowseMode();
     if (!service_->UpdatingTableInfo()) return;
-    std::vector<TField*> keyFields;
-    for (TFieldDesc* desc : keys)
-        if (TField* field = dataSet_->FindField(desc->FieldName)) keyFields.push_back(field);
+    std::vector<TField*> keyFields = KeyFields();
     // Controls, the local filter and StrictUpdate are set aside while rows are merged.
     const bool filtered = dataSet_->Filtered();
     const bool strict = dataSet_->Options()->StrictUpdate;
@@ -792,11 +788,9 @@ AnsiString KeyText(TDataSet* dataSet, const std::vector<AnsiString>& names) {
 } // namespace
 
 void TDADataSetUpdater::RemoveDeletedRecords(TCustomDADataSet* query) {
-    TFieldDescArray keys;
-    service_->GetKeyFieldDescs(keys);
     std::vector<AnsiString> names;
-    for (TFieldDesc* desc : keys)
-        names.push_back(desc->FieldName);
+    for (TField* field : KeyFields())
+        names.push_back(field->FieldName());
     std::set<AnsiString> present;
     for (query->First(); !query->Eof(); query->Next())
         present.insert(KeyText(query, names));
@@ -815,11 +809,7 @@ void TDADataSetUpdater::RemoveDeletedRecords(TCustomDADataSet* query) {
 }
 
 void TDADataSetUpdater::MergeQuickRows(TCustomDADataSet* query) {
-    TFieldDescArray keys;
-    service_->GetKeyFieldDescs(keys);
-    std::vector<TField*> keyFields;
-    for (TFieldDesc* desc : keys)
-        if (TField* field = dataSet_->FindField(desc->FieldName)) keyFields.push_back(field);
+    std::vector<TField*> keyFields = KeyFields();
     auto* data = dynamic_cast<TMemData*>(static_cast<TMemDataSet*>(dataSet_)->RecordSet());
     if (!data || keyFields.empty()) return;
     for (query->First(); !query->Eof(); query->Next()) {

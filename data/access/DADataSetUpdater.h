@@ -116,8 +116,12 @@ protected:
     void RemoveDeletedRecords(TCustomDADataSet* query);
     // Each row of the quick-refresh query into its cached row, found by key or appended.
     void MergeQuickRows(TCustomDADataSet* query);
+    // The dataset's fields of the key descriptors.
+    std::vector<TField*> KeyFields();
     void EndLockAfterStatement(bool success);
     void UndoLock();
+    // Locks the record before its statement; a failed lock is undone.
+    void LockBeforeStatement();
     bool CachedLockApplies();
     bool RecordUnchangedUnapplied();
 
