@@ -357,6 +357,8 @@ void TCustomDADataSet::InternalOpen() {
     BeginConnection(true);
     try {
         TMemDataSet::InternalOpen();
+        // The fields exist now: origins, auto-increment flags and server defaults reach them.
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service())) service->InitFieldsProperties();
     } catch (...) {
         EndConnection();
         throw;

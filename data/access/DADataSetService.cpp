@@ -136,7 +136,9 @@ void TDADataSetService::MatchFieldTables() {
     // An unprefixed column is ambiguous only where the fields' tables matter for more than writing.
     Variant extended;
     const bool extendedInfo = RecordSet()->GetProp(prExtendedFieldsInfo, extended) && extended.AsBoolean();
-    if (!extendedInfo && !dataSet_->Options()->DefaultValues() && !dataSet_->Options()->FieldsOrigin())
+    if (extendedInfo || dataSet_->Options()->DefaultValues() || dataSet_->Options()->FieldsOrigin())
+        FillExtFieldsInfo(columns);
+    else
         ambiguous = false;
     const bool mixedCase = info->IdentCase() == icMixed;
     TFieldDescs& descs = RecordSet()->FieldDescs();
@@ -155,6 +157,7 @@ void TDADataSetService::MatchFieldTables() {
             matched = true;
             const int table = column->TableIndex >= 0 ? column->TableIndex : (ambiguous ? -1 : 0);
             if (table >= 0) desc->TableInfo = tables[table];
+            desc->DefaultExpr = column->Expr;
         }
         if (!matched && !ambiguous && !desc->TableInfo) {
             if (starTable >= 0)
@@ -321,4 +324,31 @@ bool TDADataSetService::HasWritableField() const {
     for (int i = 0; i < dataSet_->FieldCount(); ++i)
         if (!dataSet_->Fields()[i]->ReadOnly()) return true;
     return false;
+}
+
+void TDADataSetService::InitFieldsProperties() {
+    if (!RecordSet() || !dataSet_->Command()) return;
+    EnsureFieldInfo();
+    for (int i = 0; i < dataSet_->FieldCount(); ++i) {
+        TField* field = dataSet_->Fields()[i];
+        if (field->FieldKind() != TFieldKind::fkData) continue;
+        auto* desc = dynamic_cast<TCRFieldDesc*>(dataSet_->GetFieldDesc(field));
+        if (!desc) continue;
+        if (dataSet_->Options()->FieldsOrigin()) {
+            const AnsiString& source = desc->SourceName.empty() ? desc->FieldName : desc->SourceName;
+            field->Origin = desc->TableInfo
+                                ? SQLInfo()->NormalizeName(desc->TableInfo->TableName()) + "." + source
+                                : source;
+        }
+        if (desc->IsAutoIncrement) field->AutoGenerateValue = arAutoInc;
+    }
+    if (dataSet_->Options()->DefaultValues()) FillDefaultValues();
+}
+
+void TDADataSetService::FillDefaultValues() {
+    TFieldDescArray dataFields;
+    GetDataFieldDescs(dataFields);
+    for (TFieldDesc* desc : dataFields)
+        if (TField* field = dataSet_->FindField(desc->FieldName))
+            field->DefaultExpression = static_cast<TCRFieldDesc*>(desc)->DefaultExpr;
 }

@@ -9,6 +9,7 @@
 class TCustomDADataSet;
 class TCRRecordSet;
 class TCRTablesInfo;
+class TColumnsInfo;
 
 class TDADataSetService : public TDataSetService {
 public:
@@ -19,6 +20,11 @@ public:
     virtual void CreateSQLGenerator();
     virtual void SetSQLGenerator(TDASQLGenerator* generator);
     void PrepareFieldInfo() override;
+    // After the fields exist: origins, auto-increment flags and, with DefaultValues, defaults.
+    virtual void InitFieldsProperties();
+    virtual void FillDefaultValues();
+    // A provider completes the select list's columns from the server: their tables and defaults.
+    virtual void FillExtFieldsInfo(TColumnsInfo&) {}
     void EnsureFieldInfo() {
         if (!keyInfoReady_) PrepareFieldInfo();
     }

@@ -1,7 +1,9 @@
 #include "data/access/providers/ODBCServices.h"
 
 #include "data/access/CRRecordSet.h"
+#include "data/access/CRSQLInfo.h"
 #include "data/access/DADataSet.h"
+#include "data/access/DAMetaData.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DBAccessUtils.h"
 #include "data/access/providers/ODBCRecordSet.h"
@@ -65,6 +67,43 @@ void TCustomODBCDataSetService::MakeUpdater() {
 
 void TCustomODBCDataSetService::CreateSQLGenerator() {
     SetSQLGenerator(new TCustomODBCSQLGenerator(this));
+}
+
+void TCustomODBCDataSetService::FillExtFieldsInfo(TColumnsInfo& columns) {
+    TCRTablesInfo& tables = RecordSet()->TablesInfo();
+    const int index = UpdatingTableIndex();
+    if (index < 0 || index >= tables.Count() || UpdatingTableIsPropertyOnly()) return;
+    TSQLInfo* info = SQLInfo();
+    AnsiString name, schema, catalog, dbLink;
+    info->SplitObjectName(tables[index]->TableName(), name, schema, catalog, dbLink);
+    TDAMetaData meta(nullptr);
+    meta.SetConnection(dataSet_->Connection());
+    meta.SetMetaDataKind("columns");
+    TStringList restrictions;
+    restrictions.SetText("TABLE_CATALOG=" + info->UnQuote(catalog) + "\r\nTABLE_SCHEMA=" +
+                         info->UnQuote(schema) + "\r\nTABLE_NAME=" + info->UnQuote(name));
+    meta.SetRestrictions(&restrictions);
+    meta.Open();
+    const bool defaults = dataSet_->Options()->DefaultValues();
+    const bool mixedCase = info->IdentCase() == icMixed;
+    TField* nameField = meta.FindField("COLUMN_NAME");
+    TField* defaultField = meta.FindField("DEFAULT_VALUE");
+    for (meta.First(); nameField && !meta.Eof(); meta.Next()) {
+        const AnsiString column = nameField->GetAsString();
+        for (int i = 0; i < columns.Count(); ++i) {
+            TColumnInfo* item = columns[i];
+            if (item->Name.empty() || item->Name == "*") continue;
+            if (item->TableIndex >= 0 && item->TableIndex != index) continue;
+            const AnsiString itemName = info->UnQuote(item->Name);
+            if (!(mixedCase ? SameText(itemName, column) : itemName == column)) continue;
+            if (item->TableIndex < 0 && item->Table.empty()) item->TableIndex = index;
+            // The word NULL stands for no default: a new record's field is Null anyway.
+            if (defaults && defaultField && !defaultField->IsNull() &&
+                !SameText(defaultField->GetAsString(), "NULL"))
+                item->Expr = defaultField->GetAsString();
+        }
+    }
+    meta.Close();
 }
 
 bool TCustomODBCDataSetService::CanModify() {

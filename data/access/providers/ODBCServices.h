@@ -33,6 +33,9 @@ public:
     void MakeUpdater() override;
     void CreateSQLGenerator() override;
     bool FieldTablesKnown() override { return false; }
+    // The updating table's columns from the server: unprefixed select-list columns found there
+    // belong to it, and with DefaultValues they carry the column's default.
+    void FillExtFieldsInfo(TColumnsInfo& columns) override;
     bool CanModify() override;
     // "SELECT count(*) FROM (" CR statement CR ") q" without its ORDER BY, with the dataset's
     // parameters.

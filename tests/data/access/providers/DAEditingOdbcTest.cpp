@@ -149,6 +149,7 @@ protected:
     void RefreshKeepsTheCurrentRecord();
     void DefaultExpressionsOfNewRecords();
     void QuickRefreshWithTheDeletedRecordCheck();
+    void ServerDefaultsAndOrigins();
     void UniQueryEditsThroughTheProvider(TUniConnection& uni);
 
     std::string file;
@@ -156,6 +157,7 @@ protected:
     std::unique_ptr<TOdbcDAConnection> other;
     TOdbcEditDataSet ds;
     TBaseEditDataSet base;
+    bool serverQuotesDefaults = false;
 };
 
 // The same tables in a schema of their own on the private PostgreSQL server; the trigger is a
@@ -774,6 +776,40 @@ TEST_F(DAEditTest, QuickRefreshWithTheDeletedRecordCheck) {
 }
 TEST_F(DAEditPgTest, QuickRefreshWithTheDeletedRecordCheck) {
     QuickRefreshWithTheDeletedRecordCheck();
+}
+
+// With DefaultValues the fields take the columns' server defaults, and a new record gets them
+// (an expression asked from the server); with FieldsOrigin each field names its table and column.
+void DAEditTest::ServerDefaultsAndOrigins() {
+    ds.Options()->SetDefaultValues(true);
+    ds.Options()->SetFieldsOrigin(true);
+    Open(ds, "SELECT id, name, code FROM e ORDER BY id");
+    EXPECT_EQ(ds.FieldByName("name")->Origin, "e.name");
+    EXPECT_EQ(ds.FieldByName("name")->DefaultExpression, "");
+    if (!serverQuotesDefaults) {
+        // The SQLite driver reports a text default without its quotes, which is no SQL to run.
+        EXPECT_EQ(ds.FieldByName("code")->DefaultExpression, "def");
+        ds.Close();
+        ds.Options()->SetDefaultValues(false);
+        ds.Options()->SetFieldsOrigin(false);
+        return;
+    }
+    EXPECT_NE(ds.FieldByName("code")->DefaultExpression.find("'def'"), std::string::npos)
+        << ds.FieldByName("code")->DefaultExpression;
+    ds.Append();
+    EXPECT_EQ(Str(ds, "code"), "def");
+    ds.Cancel();
+    ds.Close();
+    ds.Options()->SetDefaultValues(false);
+    ds.Options()->SetFieldsOrigin(false);
+}
+
+TEST_F(DAEditTest, ServerDefaultsAndOrigins) {
+    ServerDefaultsAndOrigins();
+}
+TEST_F(DAEditPgTest, ServerDefaultsAndOrigins) {
+    serverQuotesDefaults = true;
+    ServerDefaultsAndOrigins();
 }
 
 } // namespace
