@@ -812,4 +812,41 @@ TEST_F(DAEditPgTest, ServerDefaultsAndOrigins) {
     ServerDefaultsAndOrigins();
 }
 
+// The Access provider reads a new row's auto-increment value back with SELECT @@IDENTITY.
+TEST(DAEditAccess, InsertReadsTheIdentityBack) {
+    std::string dir = BuildFolderUnix("da-edit-tests");
+    CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+    std::string file = "Z:" + dir + "/ident" + std::to_string(GetCurrentProcessId()) + ".mdb";
+    for (char& c : file)
+        if (c == '/') c = '\\';
+    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    {
+        TUniConnection uni;
+        uni.SetProviderName("Access");
+        uni.LoginPrompt = false;
+        uni.SetDatabase(file.c_str());
+        uni.Connect();
+        auto& internal = *static_cast<TODBCConnection*>(uni.InternalConnection());
+        Exec(internal, "CREATE TABLE a (id INTEGER PRIMARY KEY AUTOINCREMENT, name VARCHAR(20))");
+        Exec(internal, "INSERT INTO a (name) VALUES ('first')");
+        TUniQuery query;
+        query.SetConnection(&uni);
+        SetLines(query.SQL(), "SELECT id, name FROM a ORDER BY id");
+        query.Open();
+        for (const char* name : {"second", "third"}) {
+            query.Append();
+            query.FieldByName("name")->SetAsString(name);
+            query.Post();
+        }
+        EXPECT_EQ(query.FieldByName("id")->GetAsInteger(), 3);
+        query.Prior();
+        EXPECT_EQ(query.FieldByName("id")->GetAsInteger(), 2);
+        EXPECT_EQ(query.FieldByName("id")->AutoGenerateValue, arAutoInc);
+        EXPECT_EQ(QueryRows(internal, "SELECT name FROM a WHERE id = 3").at(0).at(0), "third");
+        query.Close();
+        uni.Disconnect();
+    }
+    DeleteFileA(file.c_str());
+}
+
 } // namespace
