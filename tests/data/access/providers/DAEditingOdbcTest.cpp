@@ -849,4 +849,22 @@ TEST(DAEditAccess, InsertReadsTheIdentityBack) {
     DeleteFileA(file.c_str());
 }
 
+// A memo is written only when it changed: by its field, or by a stream that wrote into it.
+TEST_F(DAEditTest, MemoChangesAreDetected) {
+    Run("CREATE TABLE m (id INTEGER PRIMARY KEY, note TEXT, name VARCHAR(10))");
+    Run("INSERT INTO m VALUES (1, 'long text', 'n')");
+    Open(ds, "SELECT id, note, name FROM m");
+    ASSERT_TRUE(
+        ds.Svc()->SQLGenerator()->IsBlobType(ds.Svc()->RecordSet()->FieldDescs().FindDesc("note")->TypeCode));
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("m");
+    EXPECT_EQ(ds.Svc()->SQLGenerator()->GenerateSQL(stUpdate, true),
+              "UPDATE m\r\nSET\r\n  name = :name\r\nWHERE\r\n  id = :Old_id");
+    ds.FieldByName("note")->SetAsString("other text");
+    EXPECT_EQ(ds.Svc()->SQLGenerator()->GenerateSQL(stUpdate, true),
+              "UPDATE m\r\nSET\r\n  note = :note, name = :name\r\nWHERE\r\n  id = :Old_id");
+    ds.Post();
+    EXPECT_EQ(Seen("SELECT note || name FROM m"), "other textm");
+}
+
 } // namespace
