@@ -841,6 +841,53 @@ int TCustomDADataSet::GetRecCount() {
     return service ? service->GetRecCount() : 0;
 }
 
+AnsiString TCustomDADataSet::PSGetKeyFields() {
+    AnsiString result = TMemDataSet::PSGetKeyFields();
+    if (!result.empty()) return result;
+    if (!KeyFields.empty()) return KeyFields;
+    if (!connection_) return result;
+    const bool active = Active();
+    const bool prepared = IsPrepared();
+    if (!active && !prepared) Prepare();
+    struct Restore {
+        TCustomDADataSet* d;
+        bool unprepare;
+        ~Restore() {
+            if (unprepare) {
+                try {
+                    d->Unprepare();
+                } catch (...) {
+                }
+            }
+        }
+    } restore{this, !active && !prepared};
+    EnsureService();
+    auto* service = dynamic_cast<TDADataSetService*>(Service());
+    if (!service) return result;
+    TFieldDescArray descs;
+    service->GetKeyFieldDescs(descs);
+    for (TFieldDesc* desc : descs) {
+        if (active && !FindField(desc->FieldName)) continue;
+        if (!result.empty()) result += ";";
+        result += desc->FieldName;
+    }
+    return result;
+}
+
+AnsiString TCustomDADataSet::PSGetTableName() {
+    if (Active()) {
+        EnsureService();
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service()))
+            if (TCRTableInfo* table = service->UpdatingTableInfo()) return table->TableName();
+    }
+    if (!UpdatingTable.empty()) return UpdatingTable;
+    if (!RecordSet() && connection_) CreateRecordSet();
+    if (!RecordSet()) return AnsiString();
+    TCRTablesInfo tables;
+    Command()->GetSQLInfo()->ParseTablesInfo(GetFinalSQL(), tables);
+    return tables.Count() > 0 ? Command()->GetSQLInfo()->NormalizeName(tables[0]->TableName()) : AnsiString();
+}
+
 TStringList* TCustomDADataSet::UserSQLOf(TStatementType type) const {
     if (type < stInsert || type > stRefresh) return nullptr;
     return userSQL_[type].get();

@@ -99,6 +99,11 @@ public:
     // Applies the cached changes inside the update transaction.
     void ApplyCachedUpdatesOf(uint8_t kinds) override;
     TDADataSetUpdater* Updater();
+    // The fields that identify a record, joined by ";": flagged key fields, else KeyFields, else
+    // those the service detects (a closed dataset is prepared for them and left as it was).
+    AnsiString PSGetKeyFields() override;
+    // The table the dataset writes to.
+    AnsiString PSGetTableName() override;
     // Literal defaults set at once; other expressions are asked from the server in one SELECT.
     void ApplyDefaultValues() override;
 

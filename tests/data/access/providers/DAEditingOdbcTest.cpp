@@ -556,8 +556,18 @@ TEST_F(DAEditTest, KeysFromTheFirstUniqueIndexAndReadOnlyJoinedColumns) {
             names += (names.empty() ? "" : ";") + desc->FieldName;
         return names;
     };
+    ds.SetConnection(&connection);
+    SetLines(ds.SQL(), "SELECT id, code, name FROM k");
+    ds.KeyFields = "";
+    // A closed dataset is prepared for its keys and left closed and unprepared.
+    EXPECT_EQ(ds.PSGetKeyFields(), "id;code");
+    EXPECT_FALSE(ds.Active());
+    EXPECT_FALSE(ds.IsPrepared());
+    EXPECT_EQ(ds.PSGetTableName(), "k");
     Open(ds, "SELECT id, code, name FROM k", "");
     EXPECT_EQ(keys(), "id;code");
+    EXPECT_EQ(ds.PSGetKeyFields(), "id;code");
+    EXPECT_EQ(ds.PSGetTableName(), "k");
     EXPECT_EQ(ds.Svc()->SQLGenerator()->GenerateSQL(stDelete, false),
               "DELETE FROM k\r\nWHERE\r\n  id = :Old_id AND code = :Old_code");
     // Without code selected there is no key: every data field identifies the row.
