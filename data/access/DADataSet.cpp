@@ -841,6 +841,19 @@ int TCustomDADataSet::GetRecCount() {
     return service ? service->GetRecCount() : 0;
 }
 
+void TCustomDADataSet::SetKeyFields(const AnsiString& value) {
+    if (value == KeyFields) return;
+    KeyFields = value;
+    if (auto* service = dynamic_cast<TDADataSetService*>(Service())) service->ResetKeyFieldsCache();
+}
+
+void TCustomDADataSet::SetUpdatingTable(const AnsiString& value) {
+    if (value == UpdatingTable) return;
+    UpdatingTable = value;
+    if (auto* service = dynamic_cast<TDADataSetService*>(Service()); service && Active())
+        service->InitUpdatingTableAndFields();
+}
+
 AnsiString TCustomDADataSet::PSGetKeyFields() {
     AnsiString result = TMemDataSet::PSGetKeyFields();
     if (!result.empty()) return result;

@@ -99,6 +99,10 @@ public:
     // Applies the cached changes inside the update transaction.
     void ApplyCachedUpdatesOf(uint8_t kinds) override;
     TDADataSetUpdater* Updater();
+    // KeyFields changed: the service finds the keys again.
+    void SetKeyFields(const AnsiString& value);
+    // UpdatingTable changed: an open dataset finds its updating table and fields again.
+    void SetUpdatingTable(const AnsiString& value);
     // The fields that identify a record, joined by ";": flagged key fields, else KeyFields, else
     // those the service detects (a closed dataset is prepared for them and left as it was).
     AnsiString PSGetKeyFields() override;

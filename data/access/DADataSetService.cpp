@@ -352,3 +352,23 @@ void TDADataSetService::FillDefaultValues() {
         if (TField* field = dataSet_->FindField(desc->FieldName))
             field->DefaultExpression = static_cast<TCRFieldDesc*>(desc)->DefaultExpr;
 }
+
+void TDADataSetService::ResetKeyFieldsCache() {
+    for (int i = 0; i < 2; ++i) {
+        keyFields_[i].clear();
+        keyFieldsReady_[i] = false;
+        dataFields_[i].clear();
+        dataFieldsReady_[i] = false;
+    }
+}
+
+void TDADataSetService::InitUpdatingTableAndFields() {
+    ResetKeyFieldsCache();
+    if (!keyInfoReady_) {
+        PrepareFieldInfo();
+    } else {
+        InitUpdatingTable();
+        MarkFieldDescsReadOnly();
+    }
+    InitFieldsProperties();
+}

@@ -48,6 +48,10 @@ public:
     // A field of the dataset is writable.
     bool HasWritableField() const;
     virtual void ResetTableKeyFields();
+    // Forgets the key and data lists only.
+    void ResetKeyFieldsCache();
+    // The updating table, read-only marks and fields again, for a changed UpdatingTable.
+    virtual void InitUpdatingTableAndFields();
     [[noreturn]] void RaiseNotSupported();
 
     void GetKeyFieldDescs(TFieldDescArray& list, bool allTables = false);

@@ -877,4 +877,21 @@ TEST_F(DAEditTest, MemoChangesAreDetected) {
     EXPECT_EQ(Seen("SELECT note || name FROM m"), "other textm");
 }
 
+// Changing KeyFields or UpdatingTable of an open dataset takes effect at once.
+TEST_F(DAEditTest, KeyFieldsAndUpdatingTableChangedWhileOpen) {
+    Run("CREATE TABLE u (id INTEGER, e_id INTEGER, label VARCHAR(10))");
+    Run("INSERT INTO u VALUES (5, 1, 'x')");
+    Open(ds, "SELECT a.id, a.name, b.label FROM e a, u b WHERE b.e_id = a.id", "id");
+    TDASQLGenerator* generator = ds.Svc()->SQLGenerator();
+    EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM e\r\nWHERE\r\n  id = :Old_id");
+    ds.SetKeyFields("name");
+    EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM e\r\nWHERE\r\n  name = :Old_name");
+    ds.SetUpdatingTable("b");
+    ds.SetKeyFields("label");
+    EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM u\r\nWHERE\r\n  label = :Old_label");
+    EXPECT_EQ(MessageOf([&] { ds.SetUpdatingTable("c"); }), "Wrong UpdatingTable value - table c is unknown");
+    ds.Close();
+    ds.SetUpdatingTable("");
+}
+
 } // namespace
