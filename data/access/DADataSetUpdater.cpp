@@ -120,8 +120,14 @@ void TDADataSetUpdater::EndLockTransaction(const AnsiString& savepoint, bool cac
             lockTransaction_->Rollback();
             lockState_ = lsNone;
         } else if (!SavepointAllowed()) {
-            // Without a savepoint the transaction was the caller's before the lock: rolling it
-            // back would discard the caller's own uncommitted work, so it stays as it is.
+            // Without a savepoint only a transaction the lock started may be rolled back; the
+            // caller's own would lose its uncommitted work, so it stays as it is.
+            if (lockState_ == lsStarted || lockState_ == lsStartedCached) {
+                if (dataSet_->Connection()->IsMultipleTransactionsSupported())
+                    lockTransaction_->RollbackRetaining();
+                else
+                    lockTransaction_->Rollback();
+            }
             lockState_ = lsNone;
         } else {
             lockTransaction_->RollbackToSavepoint(savepoint);

@@ -894,4 +894,29 @@ TEST_F(DAEditTest, KeyFieldsAndUpdatingTableChangedWhileOpen) {
     ds.SetUpdatingTable("");
 }
 
+// Under cached updates a pessimistic lock lasts until the changes are applied, or until the edit
+// is cancelled.
+TEST_F(DAEditPgTest, PessimisticLockUnderCachedUpdates) {
+    ds.SetCachedUpdates(true);
+    ds.LockMode = lmPessimistic;
+    SetLines(ds.SQLLock(), "FOR UPDATE");
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    ds.Edit();
+    EXPECT_TRUE(RowLocked(1));
+    ds.Cancel();
+    EXPECT_FALSE(RowLocked(1));
+    EXPECT_FALSE(connection.GetInTransaction());
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("uno");
+    ds.Post();
+    EXPECT_TRUE(RowLocked(1));
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "one");
+    ds.ApplyCachedUpdates();
+    EXPECT_FALSE(RowLocked(1));
+    EXPECT_FALSE(connection.GetInTransaction());
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "uno");
+    ds.Close();
+    ds.SetCachedUpdates(false);
+}
+
 } // namespace
