@@ -30,6 +30,7 @@ constexpr unsigned roBeforeEdit = 4;
 class TDATransaction;
 class TDADataSetUpdater;
 
+using TUpdateExecuteEvent = std::function<void(TDataSet* sender, TStatementTypes types, TDAParams* params)>;
 using TDAAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
 using TDABeforeFetchEvent = std::function<void(TDataSet* dataSet, bool& cancel)>;
 using TDAAfterFetchEvent = std::function<void(TDataSet* dataSet)>;
@@ -130,6 +131,9 @@ public:
     TNotifyEvent BeforeExecute;
     TDAAfterExecuteEvent AfterExecute;
     TDABeforeFetchEvent BeforeFetch;
+    // Around each statement of the updater; a handler may fill parameters that name no field.
+    TUpdateExecuteEvent BeforeUpdateExecute;
+    TUpdateExecuteEvent AfterUpdateExecute;
     TDAAfterFetchEvent AfterFetch;
 
 protected:

@@ -312,7 +312,7 @@ void TDADataSetUpdater::FillParams(TDAParams* params, TDAParamsInfo* info, TStat
                 fromDesc(param, field, old);
             } else if (IsRefreshType(type) && dataSet_->Params()->FindParam(param->Name())) {
                 param->AssignParam(dataSet_->Params()->FindParam(param->Name()));
-            } else {
+            } else if (!dataSet_->BeforeUpdateExecute) {
                 DatabaseErrorFmt("Not found field corresponding parameter %s", param->Name());
             }
         }
@@ -428,6 +428,12 @@ bool TDADataSetUpdater::PerformSQL(const AnsiString& sql, TStatementTypes types)
             if (q) q->Close();
         }
     } close{queryDataSet};
+    if (dataSet_->BeforeUpdateExecute) {
+        dataSet_->BeforeUpdateExecute(dataSet_, types, params);
+        for (int i = 0; i < params->Count(); ++i)
+            if (params->Items(i)->DataType() == ftUnknown)
+                DatabaseErrorFmt("Unknown data type of parameter %s", params->Items(i)->Name());
+    }
     ExecuteUpdateQuery(types);
     const bool strict = dataSet_->Options()->StrictUpdate;
     if (queryDataSet && queryDataSet->Active() && types == StatementTypes(stRefreshCheckDeleted)) {
@@ -453,6 +459,7 @@ bool TDADataSetUpdater::PerformSQL(const AnsiString& sql, TStatementTypes types)
             DatabaseError("Update failed. Found " + IntToStr(rows) + " records");
         if (type != stBatchUpdate && ReturnsParams() && !RefreshesFromResult()) CopyParamsBack(params);
     }
+    if (dataSet_->AfterUpdateExecute) dataSet_->AfterUpdateExecute(dataSet_, types, params);
     return true;
 }
 

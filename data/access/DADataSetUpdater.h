@@ -12,15 +12,6 @@ class TCustomDADataSet;
 class TDADataSetService;
 class TDATransaction;
 
-// A set of statement types, one bit per TStatementType.
-using TStatementTypes = unsigned;
-constexpr TStatementTypes StatementTypes(TStatementType type) {
-    return 1u << type;
-}
-constexpr TStatementTypes StatementTypes(TStatementType a, TStatementType b) {
-    return (1u << a) | (1u << b);
-}
-
 // Lock states: the transaction a lock runs in was started for it (1, under cached updates 2),
 // or a savepoint was set in the caller's transaction under cached updates (3).
 enum TLockState { lsNone = 0, lsStarted = 1, lsStartedCached = 2, lsSavepointCached = 3 };

@@ -919,4 +919,38 @@ TEST_F(DAEditPgTest, PessimisticLockUnderCachedUpdates) {
     ds.SetCachedUpdates(false);
 }
 
+// The update-execute events see each statement's types and parameters; the first may fill a
+// parameter that names no field, which must then have a type.
+TEST_F(DAEditTest, UpdateExecuteEvents) {
+    std::vector<std::string> seen;
+    ds.BeforeUpdateExecute = [&](TDataSet*, TStatementTypes types, TDAParams* params) {
+        seen.push_back("before " + std::to_string(types) + " " + std::to_string(params->Count()));
+        if (TDAParam* extra = params->FindParam("extra")) extra->SetAsString("!");
+    };
+    ds.AfterUpdateExecute = [&](TDataSet*, TStatementTypes types, TDAParams*) {
+        seen.push_back("after " + std::to_string(types));
+    };
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("uno");
+    ds.Post();
+    const std::string update = std::to_string(StatementTypes(stUpdate));
+    EXPECT_EQ(seen, (std::vector<std::string>{"before " + update + " 2", "after " + update}));
+    SetLines(ds.SQLUpdate(), "UPDATE e SET name = :name || :extra WHERE id = :OLD_id");
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("eins");
+    ds.Post();
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "eins!");
+    // A parameter the handler leaves without a type is refused before the statement runs.
+    ds.BeforeUpdateExecute = [](TDataSet*, TStatementTypes, TDAParams*) {};
+    SetLines(ds.SQLUpdate(), "UPDATE e SET name = :name || :other WHERE id = :OLD_id");
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString("x");
+    EXPECT_EQ(MessageOf([&] { ds.Post(); }), "Unknown data type of parameter other");
+    ds.Cancel();
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "eins!");
+    ds.BeforeUpdateExecute = nullptr;
+    ds.AfterUpdateExecute = nullptr;
+}
+
 } // namespace
