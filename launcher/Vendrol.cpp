@@ -13,6 +13,7 @@
 #include "data/access/providers/ODBCUniProvider.h"
 #include "data/memory/CLRClasses.h"
 #include "data/memory/MemUtils.h"
+#include "launcher/Account.h"
 #include "launcher/CustomServiceEntry.h"
 #include "launcher/Globals.h"
 #include "launcher/Startup.h"
@@ -45,7 +46,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             {"CRVioTcp", 31, CRVioInitialize, CRVioFinalize},
             {"DBAccess", 32, DBAccessInitialize, DBAccessFinalize},
             {"DBMonitorClient", 33, nullptr, DBMonitorClientFinalize},
-            {"CRNetManager", 34, CRNetManagerInitialize, CRNetManagerFinalize},
             {"ODBCCall", 35, ODBCCallInitialize, ODBCCallFinalize},
             {"UniProvider", 36, UniProviderUnitInitialize, UniProviderUnitFinalize},
             {"ODBCUniProvider", 37, ODBCUniProviderUnitInitialize, ODBCUniProviderUnitFinalize},
@@ -73,6 +73,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                          {"xProcs", 100, TextProcsInitialize, nullptr},
                          {"Globals", 110, GlobalsInitialize, GlobalsFinalize},
                          {"SysConfig", 120, SysConfigInitialize, SysConfigFinalize},
+                         {"unitAccount", 125, AccountInitialize, AccountFinalize},
                          {"CustomServiceEntry", 130, ServiceEntryInitialize, ServiceEntryFinalize},
                      });
         InitializeUnits(units);

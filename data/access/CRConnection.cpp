@@ -114,6 +114,9 @@ void TCRConnection::Assign(TCRConnection* source) {
 void TCRConnection::ReturnToPool() {
     if (!Pool) CRAccessAssertFailed("Connection has no pool", __LINE__);
     OnError = nullptr;
+    // The component that held it may be gone before the pool hands it out again.
+    OnReconnectError = nullptr;
+    OnReconnectSuccess = nullptr;
     Component = nullptr;
     Pool->PutConnection(this);
 }

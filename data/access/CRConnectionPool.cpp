@@ -347,7 +347,50 @@ TCRConnection* TCRConnectionPoolManager::AcquireConnection(const TCRConnectionPa
         pools_.push_back(CreatePool(parameters));
         pool = pools_.back().get();
     }
+    // Takers queue behind this lock, so the handler is the current taker's for the whole take.
+    pool->SetTakerErrorHandler(parameters.ErrorHandler);
+    struct Forget {
+        TCRConnectionPool* pool;
+        ~Forget() { pool->SetTakerErrorHandler(nullptr); }
+    } forget{pool};
     return pool->TakeConnection();
+}
+
+namespace {
+std::mutex entriesLock;
+std::vector<std::pair<TClass, TCRConnectionPoolManager::TPooledConnectionProc>>& PooledEntries() {
+    static std::vector<std::pair<TClass, TCRConnectionPoolManager::TPooledConnectionProc>> entries;
+    return entries;
+}
+} // namespace
+
+TCRConnection* TCRConnectionPoolManager::PooledConnection(TClass managerClass,
+                                                          const TCRConnectionParameters& parameters,
+                                                          const TPoolNotify& poolNotify) {
+    TPooledConnectionProc proc = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(entriesLock);
+        for (TClass c = managerClass; c && !proc; c = c->ClassParent())
+            for (const auto& [cls, entry] : PooledEntries())
+                if (cls == c) proc = entry;
+    }
+    if (!proc) Assert(false, "Must be overriden");
+    return proc(parameters, poolNotify);
+}
+
+void TCRConnectionPoolManager::RegisterPooledConnection(TClass managerClass, TPooledConnectionProc proc) {
+    std::lock_guard<std::mutex> guard(entriesLock);
+    for (auto& entry : PooledEntries())
+        if (entry.first == managerClass) {
+            entry.second = proc;
+            return;
+        }
+    PooledEntries().emplace_back(managerClass, proc);
+}
+
+void TCRConnectionPoolManager::UnRegisterPooledConnection(TClass managerClass) {
+    std::lock_guard<std::mutex> guard(entriesLock);
+    std::erase_if(PooledEntries(), [managerClass](const auto& entry) { return entry.first == managerClass; });
 }
 
 void TCRConnectionPoolManager::ValidateCycle(const TThread* thread) {

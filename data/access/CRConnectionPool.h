@@ -71,6 +71,9 @@ public:
 
     const TCRConnectionParameters& Parameters() const { return *parameters_; }
     TCRConnectionPoolManager* Manager() const { return manager_; }
+    // Connections made for a taker report their errors to that taker's handler, never to the
+    // handler of whichever component made the pool (it may be gone).
+    void SetTakerErrorHandler(const TErrorProc& handler) { parameters_->ErrorHandler = handler; }
 
 protected:
     void Notify(const char* text);
@@ -167,6 +170,17 @@ public:
 
     // The SQL monitor's pool notification (set by the provider).
     std::function<void(TCRConnectionPool* pool, const AnsiString& text)> PoolNotify;
+
+    // Class-level PooledConnection of a manager class: a connection for the key from that class's
+    // process-wide manager. Provider units register their class's entry when they start; a class
+    // without one (nor an ancestor with one) fails the assertion "Must be overriden".
+    using TPoolNotify = std::function<void(TCRConnectionPool*, const AnsiString&)>;
+    using TPooledConnectionProc = TCRConnection* (*)(const TCRConnectionParameters& parameters,
+                                                     const TPoolNotify& poolNotify);
+    static TCRConnection* PooledConnection(TClass managerClass, const TCRConnectionParameters& parameters,
+                                           const TPoolNotify& poolNotify = nullptr);
+    static void RegisterPooledConnection(TClass managerClass, TPooledConnectionProc proc);
+    static void UnRegisterPooledConnection(TClass managerClass);
 
 private:
     std::vector<std::unique_ptr<TCRConnectionPool>> pools_;

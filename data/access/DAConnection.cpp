@@ -3,9 +3,12 @@
 
 #include <exception>
 
+#include "data/access/CRConnectionPool.h"
 #include "data/access/CRMetaData.h"
 #include "data/access/CRProps.h"
 #include "data/access/CRSQLInfo.h"
+#include "data/access/CRServerEnumerator.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DASQLText.h"
 #include "data/access/Macros.h"
 #include "data/access/DADataSet.h"
@@ -276,6 +279,10 @@ TClass TCustomDAConnection::GetInternalCommandClass() {
     return TCRCommand::StaticClass();
 }
 
+TClass TCustomDAConnection::GetSQLMonitorClass() {
+    return TCustomDASQLMonitor::StaticClass();
+}
+
 TClass TCustomDAConnection::GetInternalMetaDataClass() {
     Assert(false, "Must be overrided");
     return TCRMetaData::StaticClass();
@@ -395,6 +402,25 @@ void TCustomDAConnection::HandToClients(TCRConnection* value) {
 
 void TCustomDAConnection::CreateInternalConnection() {
     SetInternalConnection(nullptr);
+}
+
+std::unique_ptr<TCRConnection>
+TCustomDAConnection::PooledInternalConnection(TClass parametersClass, TClass managerClass,
+                                              const std::function<void(TCRConnectionParameters&)>& complete) {
+    std::unique_ptr<TCRConnectionParameters> key = parametersClass->Create<TCRConnectionParameters>();
+    key->MinPoolSize = poolingOptions_->MinPoolSize;
+    key->MaxPoolSize = poolingOptions_->MaxPoolSize;
+    key->ConnectionLifeTime = poolingOptions_->ConnectionLifetime;
+    key->Validate = poolingOptions_->Validate;
+    key->Username = username_;
+    key->Password = password_;
+    key->Server = GetServer();
+    key->ErrorHandler = [this](Exception& e, bool& fail, bool& reconnect, bool& reexecute, int attempt,
+                               TConnLostCause& cause) {
+        DoError(e, fail, reconnect, reexecute, attempt, cause);
+    };
+    if (complete) complete(*key);
+    return std::unique_ptr<TCRConnection>(TCRConnectionPoolManager::PooledConnection(managerClass, *key));
 }
 
 void TCustomDAConnection::SetInternalConnection(std::unique_ptr<TCRConnection> value) {
@@ -566,7 +592,13 @@ void TCustomDAConnection::DoDisconnect() {
         closing = std::current_exception();
     }
     try {
-        if (GetConnected()) iConnection_->Disconnect();
+        if (GetConnected()) {
+            // A sound pooled connection stays open for the next taker.
+            if (iConnection_->Pool && iConnection_->IsValid)
+                ClearInternalConnection();
+            else
+                iConnection_->Disconnect();
+        }
     } catch (const EDAError& e) {
         if (!(HasState(csDestroying) && e.IsFatalError())) throw;
     }
@@ -896,7 +928,11 @@ void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, boo
     }
     if (!reexecute && OnError && error) OnError(this, *error, fail);
     if (fatal) {
-        if (iConnection_) iConnection_->IsValid = false;
+        if (iConnection_) {
+            iConnection_->IsValid = false;
+            // Its siblings in the pool may have lost their server too: each is checked before use.
+            if (auto* pool = dynamic_cast<TCRConnectionPool*>(iConnection_->Pool)) pool->RequireCheck();
+        }
         if (reconnectAttempt == 0) CloseTransactionsAfterLoss();
         if (reconnectAttempt == 0 && !reconnect && !inErrorDisconnect_) {
             inErrorDisconnect_ = true;
@@ -944,9 +980,12 @@ void DBAccessInitialize() {
     MacroChar = '&';
     SetSignalWaitHook(nullptr);
     defaultSQLInfo = std::make_unique<TSQLInfo>(nullptr);
+    // The network manager is this unit's: bound with it and released with it.
+    CRNetManagerInitialize();
 }
 
 void DBAccessFinalize() {
+    CRNetManagerFinalize();
     defaultSQLInfo.reset();
 }
 

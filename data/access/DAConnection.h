@@ -15,6 +15,7 @@
 #include "platform/db/Connection.h"
 
 class TCustomDAConnection;
+class TCRConnectionParameters;
 class TDATransaction;
 class TCustomDASQL;
 class TCustomDADataSet;
@@ -109,6 +110,8 @@ public:
     virtual TClass GetInternalConnectionClass();
     virtual TClass GetInternalCommandClass();
     virtual TClass GetInternalMetaDataClass();
+    // Class-level: the monitor class that hears of this connection's work.
+    virtual TClass GetSQLMonitorClass();
 
     // Names from the server's catalog, quoted where the dialect needs it. Without allTables only
     // the connection's own scope, with a schema prefix only where the provider asks for one.
@@ -191,6 +194,12 @@ protected:
     void AssignTo(TPersistent* dest) override;
 
     virtual void CreateInternalConnection();
+    // A connection from the pool that managerClass keeps, for a key of parametersClass made of the
+    // pooling options, the login and this component's error handler; complete adds what a
+    // descendant knows besides (database, port, provider options).
+    std::unique_ptr<TCRConnection>
+    PooledInternalConnection(TClass parametersClass, TClass managerClass,
+                             const std::function<void(TCRConnectionParameters&)>& complete = nullptr);
     virtual void SetInternalConnection(std::unique_ptr<TCRConnection> value);
     void ClearInternalConnection();
     virtual bool ShouldPrompt();

@@ -39,27 +39,6 @@ private:
 };
 } // namespace
 
-// The options of the SQL dataset reach its record set and command, now and at every binding.
-class TDASQLDataSetOptions : public TDADataSetOptions {
-public:
-    explicit TDASQLDataSetOptions(TCustomDADataSet* owner) : TDADataSetOptions(owner), dataSet_(owner) {}
-
-protected:
-    void PushRecordSetProp(int prop, const Variant& value) override {
-        if (dataSet_->RecordSet()) dataSet_->RecordSet()->SetProp(prop, value);
-    }
-    void PushCommandProp(int prop, const Variant& value) override {
-        if (dataSet_->Command()) dataSet_->Command()->SetProp(prop, value);
-    }
-    void UnprepareOwner() override {
-        dataSet_->Close();
-        dataSet_->Unprepare();
-    }
-
-private:
-    TCustomDADataSet* dataSet_;
-};
-
 AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass, int* count) {
     std::unique_ptr<TSQLParser> parser =
         parserClass ? parserClass->Create(sql) : std::make_unique<TSQLParser>(sql);
@@ -97,6 +76,19 @@ TCustomDADataSet::~TCustomDADataSet() {
     }
     if (connection_) connection_->UnRegisterClient(this);
     SetRecordSet(nullptr);
+}
+
+void TDASQLDataSetOptions::PushRecordSetProp(int prop, const Variant& value) {
+    if (dataSet_->RecordSet()) dataSet_->RecordSet()->SetProp(prop, value);
+}
+
+void TDASQLDataSetOptions::PushCommandProp(int prop, const Variant& value) {
+    if (dataSet_->Command()) dataSet_->Command()->SetProp(prop, value);
+}
+
+void TDASQLDataSetOptions::UnprepareOwner() {
+    dataSet_->Close();
+    dataSet_->Unprepare();
 }
 
 std::unique_ptr<TDADataSetOptions> TCustomDADataSet::CreateOptions() {
@@ -266,24 +258,32 @@ void TCustomDADataSet::SetUpdateObject(TCustomDAUpdateSQL* value) {
 void TCustomDADataSet::WriteCommand() {
     RecordSet()->SetSQL(GetFinalSQL());
     TCRCommand* command = Command();
-    for (int i = 0; i < params_->Count(); ++i) {
-        TDAParam* p = params_->Items(i);
-        TParamDesc* d = i < command->ParamCount() ? command->GetParam(i) : command->AddParam();
-        d->SetName(p->Name());
-        d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
-        d->SetParamType(static_cast<uint8_t>(p->ParamType()));
-        d->SetIsBound(p->Bound);
-        Variant value = p->GetValue();
-        // Text and bytes are bound with their length; without it the driver gets one character.
-        int size = p->GetSize();
-        if (size == 0 && !value.IsEmptyOrNull())
-            size = static_cast<int>(value.IsByteArray() ? value.Bytes().size() : value.AsAnsiString().size());
-        d->SetSize(size);
-        if (p->DataType() == ftDate && !value.IsEmptyOrNull())
-            value = Variant::FromDateTime(std::floor(value.AsDateTime()));
-        d->SetValue(Variant::Null());
-        d->SetValue(value);
+    for (int i = 0; i < params_->Count(); ++i)
+        WriteParamDesc(i < command->ParamCount() ? command->GetParam(i) : command->AddParam(),
+                       params_->Items(i));
+}
+
+void TCustomDADataSet::WriteParamDesc(TParamDesc* d, TDAParam* p) {
+    d->SetName(p->Name());
+    d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
+    d->SetParamType(static_cast<uint8_t>(p->ParamType()));
+    d->SetIsBound(p->Bound);
+    if (p->HoldsObject() && p->GetValueObject()) {
+        // A blob goes by reference: its pieces are sent as they are.
+        d->SetValuePtr(static_cast<TObject*>(p->GetValueObject()));
+        d->SetNull(p->GetIsNull());
+        return;
     }
+    Variant value = p->GetValue();
+    // Text and bytes are bound with their length; without it the driver gets one character.
+    int size = p->GetSize();
+    if (size == 0 && !value.IsEmptyOrNull())
+        size = static_cast<int>(value.IsByteArray() ? value.Bytes().size() : value.AsAnsiString().size());
+    d->SetSize(size);
+    if (p->DataType() == ftDate && !value.IsEmptyOrNull())
+        value = Variant::FromDateTime(std::floor(value.AsDateTime()));
+    d->SetValue(Variant::Null());
+    d->SetValue(value);
 }
 
 // ---- prepare -----------------------------------------------------------------------------------
@@ -507,7 +507,11 @@ void TCustomDADataSet::SetUniDirectional(bool value) {
 }
 
 void TCustomDADataSet::SetFetchAll(bool value) {
-    if (value == fetchAll_) return;
+    // A provider option may have set the record set otherwise than the flag.
+    Variant current;
+    if (value == fetchAll_ &&
+        (!RecordSet() || !RecordSet()->GetProp(prFetchAll, current) || current.AsBoolean() == value))
+        return;
     fetchAll_ = value;
     if (RecordSet()) RecordSet()->SetProp(prFetchAll, value);
     if (value) {

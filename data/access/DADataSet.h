@@ -138,6 +138,15 @@ public:
 
 protected:
     virtual std::unique_ptr<TDADataSetOptions> CreateOptions();
+    // A descendant's own options and parameter list, set by its constructor.
+    void SetOptionsObject(std::unique_ptr<TDADataSetOptions> value) { options_ = std::move(value); }
+    void SetParamsObject(std::unique_ptr<TDAParams> value) { params_ = std::move(value); }
+    // The final text and the parameter values into the record set's command.
+    virtual void WriteCommand();
+    // One parameter's type and value into a description of the command.
+    void WriteParamDesc(TParamDesc* d, TDAParam* p);
+    // The parameters made anew from the command's descriptions.
+    virtual void ReadParamDescs();
     virtual TCustomDAConnection* UsedConnection() const { return connection_; }
     virtual void BeginConnection(bool internal);
     virtual void EndConnection();
@@ -189,9 +198,6 @@ private:
     friend class TDADataSetUpdater;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
-    // The final text and the parameter values into the record set's command.
-    void WriteCommand();
-    void ReadParamDescs();
     // The record being posted no longer matches the master's current record.
     bool PostedRecordLeavesMaster();
     // Ends the use a re-run began, or keeps it for the rows the re-run left on the server.
@@ -218,6 +224,21 @@ private:
     bool fetchUse_ = false;
     // Uses begun by Prepare, held until Unprepare.
     bool prepareUse_ = false;
+};
+
+// The options of the SQL dataset reach its record set and command, now and at every binding.
+class TDASQLDataSetOptions : public TDADataSetOptions {
+public:
+    VZ_CLASS(TDASQLDataSetOptions, TDADataSetOptions)
+    explicit TDASQLDataSetOptions(TCustomDADataSet* owner) : TDADataSetOptions(owner), dataSet_(owner) {}
+
+protected:
+    void PushRecordSetProp(int prop, const Variant& value) override;
+    void PushCommandProp(int prop, const Variant& value) override;
+    void UnprepareOwner() override;
+
+private:
+    TCustomDADataSet* dataSet_;
 };
 
 // A field of cursor values.

@@ -20,7 +20,7 @@ public:
     // Closes the dataset (unless loading) and moves the client registration.
     void SetConnection(TCustomDAConnection* value);
     TDATransaction* Transaction() const { return transaction_; }
-    void SetTransaction(TDATransaction* value);
+    virtual void SetTransaction(TDATransaction* value);
     const AnsiString& MetaDataKind() const { return metaDataKind_; }
     // A changed kind closes the dataset unless the component is being loaded.
     void SetMetaDataKind(const AnsiString& value);
@@ -28,7 +28,7 @@ public:
     TStrings* Restrictions() const { return restrictions_.get(); }
     void SetRestrictions(TStrings* value) { restrictions_->Assign(value); }
     // The own transaction where the connection runs several, else the connection's.
-    TDATransaction* UsedTransaction();
+    virtual TDATransaction* UsedTransaction();
     TCRMetaData* InternalMetaData() const { return metaData_.get(); }
 
 protected:
@@ -43,8 +43,9 @@ protected:
     void CloseCursor() override;
     void Notification(TComponent* component, TOperation operation) override;
 
-private:
     bool MultipleTransactions();
+
+private:
     void CloseUnlessLoading();
 
     TCustomDAConnection* connection_ = nullptr;

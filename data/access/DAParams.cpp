@@ -247,6 +247,8 @@ bool TDAParam::IsValueStored() {
 
 TDAParams::TDAParams(TPersistent* owner) : TParams(owner, TDAParam::StaticClass()) {}
 
+TDAParams::TDAParams(TPersistent* owner, TClass itemClass) : TParams(owner, itemClass) {}
+
 TParam* TDAParams::CreateParam(TFieldType fieldType, const AnsiString& name, TParamType paramType) {
     TParam* param = TParams::CreateParam(ftUnknown, name, paramType);
     param->SetDataType(fieldType);

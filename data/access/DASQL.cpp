@@ -6,9 +6,11 @@
 #include "data/access/DAConnection.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
+#include "data/memory/Blob.h"
 #include "data/memory/DataSetServices.h"
 #include "data/memory/FieldDescs.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/Strings.h"
 
 TCustomDASQL::TCustomDASQL(TComponent* owner)
     : TComponent(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TDAParams>(this)),
@@ -28,6 +30,7 @@ TCustomDASQL::~TCustomDASQL() {
     if (transaction_) transaction_->RemoveFreeNotification(this);
     sql_->OnChange = nullptr;
     command_.reset();
+    ReleaseSentCopies();
 }
 
 const TDataTypesMap& TCustomDASQL::TypesMap() {
@@ -174,7 +177,21 @@ void TCustomDASQL::SetICommand(std::unique_ptr<TCRCommand> value) {
 }
 
 void TCustomDASQL::SetCommandSQL() {
-    if (command_) command_->SetSQL(sql_->Count() > 0 ? GetFinalSQL() : AnsiString());
+    if (!command_) return;
+    const AnsiString text = sql_->Count() > 0 ? GetFinalSQL() : AnsiString();
+    if (!keepParamsHint_) {
+        command_->SetSQL(text);
+        return;
+    }
+    // The parameters were made with the text: the command must not scan them again.
+    command_->SetProp(prDisableParamScan, true);
+    try {
+        command_->SetSQL(text);
+    } catch (...) {
+        command_->SetProp(prDisableParamScan, false);
+        throw;
+    }
+    command_->SetProp(prDisableParamScan, false);
 }
 
 // ---- prepare and execute -------------------------------------------------------------------------
@@ -184,11 +201,27 @@ void TCustomDASQL::Prepare() {
     BeginConnection(true);
     try {
         InternalPrepare();
+        Variant described;
+        if (command_->GetProp(prParamsDescribed, described) && described.AsBoolean()) UpdateParamsFromDescs();
     } catch (...) {
         // The use is kept only by a prepared statement.
+        try {
+            if (Prepared()) command_->Unprepare();
+        } catch (const std::exception&) {
+        }
         EndConnection();
         throw;
     }
+}
+
+void TCustomDASQL::UpdateParamsFromDescs() {
+    const int count = command_->ParamCount();
+    for (int i = 0; i < count; ++i) {
+        TDAParam* p = i < params_->Count() ? params_->Items(i) : static_cast<TDAParam*>(params_->Add());
+        ReadParamDesc(p, command_->GetParam(i));
+    }
+    while (params_->Count() > count)
+        params_->Delete(params_->Count() - 1);
 }
 
 void TCustomDASQL::InternalPrepare() {
@@ -209,16 +242,70 @@ void TCustomDASQL::Unprepare() {
 
 void TCustomDASQL::ExecuteIters(int iterations) {
     if (command_ && command_->Executing()) return;
+    // The providers bind one value per parameter and run a statement once: another count would
+    // be reported as done when it was not.
+    if (iterations != 1) DatabaseError(Format("Unsupported iteration count %d", {iterations}), this);
     BeginConnection(true);
     try {
         if (BeforeExecute) BeforeExecute(this);
         WriteParams(true);
+        CheckProcCall(iterations);
     } catch (...) {
+        ReleaseSentCopies();
         EndConnection();
         throw;
     }
     SignalWaitHook(-30);
-    InternalExecute(iterations);
+    try {
+        InternalExecute(iterations);
+    } catch (...) {
+        ReleaseSentCopies();
+        throw;
+    }
+    ReleaseSentCopies();
+}
+
+void TCustomDASQL::CheckProcCall(int iterations) {
+    if (iterations != 1 || storedProcName_.empty() || !NeedsProcCallRebuild()) return;
+    // The command's descriptions are the current parameters now: the text follows them.
+    const bool wasPrepared = Prepared();
+    if (wasPrepared) Unprepare();
+    AnsiString before = sql_->Text();
+    while (!before.empty() && static_cast<unsigned char>(before.back()) <= ' ')
+        before.pop_back();
+    const AnsiString text = command_->CreateProcCall(storedProcName_, false);
+    if (text != before) {
+        settingProcCall_ = true;
+        try {
+            sql_->SetText(text);
+        } catch (...) {
+            settingProcCall_ = false;
+            throw;
+        }
+        settingProcCall_ = false;
+    }
+    if (wasPrepared) Prepare();
+}
+
+void TCustomDASQL::ReleaseSentCopies() {
+    for (TBlob* copy : sentCopies_)
+        copy->Release();
+    sentCopies_.clear();
+}
+
+void TCustomDASQL::SetSQLTextWithHints(const AnsiString& text, bool noMacroScan, bool keepParams) {
+    const bool savedMacros = noMacroScanHint_, savedParams = keepParamsHint_;
+    noMacroScanHint_ = noMacroScan;
+    keepParamsHint_ = keepParams;
+    try {
+        sql_->SetText(text);
+    } catch (...) {
+        noMacroScanHint_ = savedMacros;
+        keepParamsHint_ = savedParams;
+        throw;
+    }
+    noMacroScanHint_ = savedMacros;
+    keepParamsHint_ = savedParams;
 }
 
 void TCustomDASQL::InternalExecute(int) {
@@ -306,11 +393,67 @@ void TCustomDASQL::WriteParamDesc(TParamDesc* desc, TDAParam* param) {
     desc->SetSize(size);
 }
 
+namespace {
+// The blob's rollback copy is not taken for a change of line ends only.
+class TRollbackOff {
+public:
+    explicit TRollbackOff(TBlob* blob) : blob_(blob), enabled_(blob->RollbackEnabled()) {
+        blob->SetRollbackEnabled(false);
+    }
+    ~TRollbackOff() { blob_->SetRollbackEnabled(enabled_); }
+    TRollbackOff(const TRollbackOff&) = delete;
+    TRollbackOff& operator=(const TRollbackOff&) = delete;
+
+private:
+    TBlob* blob_;
+    bool enabled_;
+};
+
+TBlob* CopyOf(TBlob* blob) {
+    auto* copy = new TBlob(blob->IsUnicode());
+    const int64_t size = blob->GetSize();
+    if (size > 0) {
+        std::vector<uint8_t> bytes(static_cast<size_t>(size));
+        blob->Read(0, size, bytes.data());
+        copy->Write(0, size, bytes.data());
+    }
+    return copy;
+}
+} // namespace
+
 void TCustomDASQL::WriteParamValue(TParamDesc* desc, TDAParam* param) {
     TCustomDAConnection* c = UsedConnection();
-    desc->SetConvertEOL(c && c->ConvertEOL());
+    const bool convertEOL = c && c->ConvertEOL();
     const TParamType pt = param->ParamType();
-    if (pt != ptInput && pt != ptInputOutput && pt != ptUnknown) return;
+    const bool input = pt == ptInput || pt == ptInputOutput || pt == ptUnknown;
+    desc->SetConvertEOL(convertEOL);
+    if (param->HoldsObject()) {
+        TSharedObject* object = param->GetValueObject();
+        auto* blob = dynamic_cast<TBlob*>(object);
+        const TFieldType type = param->DataType();
+        if (blob && (pt == ptOutput || pt == ptResult) &&
+            (type == ftBlob || type == ftMemo || type == ftOraBlob || type == ftOraClob)) {
+            blob->DoReset();
+            blob->Clear();
+        } else if (blob && input && convertEOL &&
+                   (type == ftMemo || type == ftOraClob || (type == ftBlob && ConvertsBlobEOL()))) {
+            if (pt == ptInputOutput || (pt == ptUnknown && UnknownParamsAreInOut())) {
+                // Read back into the same blob, where the line ends are expanded again.
+                TRollbackOff off(blob);
+                blob->CollapseLineEnds();
+            } else {
+                // The caller's value keeps its line ends: the server gets a collapsed copy.
+                TBlob* copy = CopyOf(blob);
+                sentCopies_.push_back(copy);
+                copy->CollapseLineEnds();
+                object = copy;
+            }
+        }
+        desc->SetValuePtr(static_cast<TObject*>(object));
+        desc->SetNull(param->GetIsNull());
+        return;
+    }
+    if (!input) return;
     Variant value = param->GetValue();
     if (param->DataType() == ftDate && !value.IsEmptyOrNull())
         value = Variant::FromDateTime(std::floor(value.AsDateTime()));
@@ -329,16 +472,31 @@ void TCustomDASQL::ReadOutParams() {
         TDAParam* p = params_->Items(i);
         const TParamType pt = p->ParamType();
         if (pt == ptInput || (pt == ptUnknown && !UnknownParamsAreInOut())) continue;
-        TParamDesc* d = command_->GetParam(i);
-        p->SetValue(d->GetNull() ? Variant::Null() : d->GetValue());
+        ReadParamValue(p, command_->GetParam(i));
     }
+}
+
+void TCustomDASQL::ReadParamValue(TDAParam* param, TParamDesc* desc) {
+    if (param->HoldsObject()) {
+        const TFieldType type = param->DataType();
+        auto* blob = dynamic_cast<TBlob*>(param->GetValueObject());
+        TCustomDAConnection* c = UsedConnection();
+        // Binary values come back as they went: LF bytes are data there.
+        if (blob && c && c->ConvertEOL() &&
+            (type == ftMemo || type == ftOraClob || (type == ftBlob && ConvertsBlobEOL()))) {
+            TRollbackOff off(blob);
+            blob->ExpandLineEnds();
+        }
+        return;
+    }
+    param->SetValue(desc->GetNull() ? Variant::Null() : desc->GetValue());
 }
 
 void TCustomDASQL::ScanParams() {
     if (!UsedConnection()) return;
     CheckICommand();
     SetCommandSQL();
-    if (!paramCheck_) return;
+    if (!paramCheck_ || keepParamsHint_) return;
     TDAParams old;
     old.Assign(params_.get());
     ReadParamDescs();
@@ -347,14 +505,15 @@ void TCustomDASQL::ScanParams() {
 
 void TCustomDASQL::ReadParamDescs() {
     params_->Clear();
-    for (int i = 0; i < command_->ParamCount(); ++i) {
-        TParamDesc* d = command_->GetParam(i);
-        auto* p = static_cast<TDAParam*>(params_->Add());
-        p->SetName(d->GetName());
-        if (d->GetDataType() != 0) p->SetDataType(TypesMap().FieldTypeOf(d->GetDataType()));
-        p->SetParamType(static_cast<TParamType>(d->GetParamType()));
-        p->SetSize(d->GetSize());
-    }
+    for (int i = 0; i < command_->ParamCount(); ++i)
+        ReadParamDesc(static_cast<TDAParam*>(params_->Add()), command_->GetParam(i));
+}
+
+void TCustomDASQL::ReadParamDesc(TDAParam* param, TParamDesc* desc) {
+    param->SetName(desc->GetName());
+    if (desc->GetDataType() != 0) param->SetDataType(TypesMap().FieldTypeOf(desc->GetDataType()));
+    param->SetParamType(static_cast<TParamType>(desc->GetParamType()));
+    param->SetSize(desc->GetSize());
 }
 
 void TCustomDASQL::CreateProcCall(const AnsiString& name, bool needDescribe, bool isQuery) {
@@ -403,7 +562,7 @@ void TCustomDASQL::AssignTo(TPersistent* dest) {
 // ---- SQL changes ---------------------------------------------------------------------------------
 
 void TCustomDASQL::SQLChanged() {
-    ResetAfterSQLChange(false);
+    ResetAfterSQLChange(noMacroScanHint_);
 }
 
 void TCustomDASQL::ResetAfterSQLChange(bool noMacroScan) {

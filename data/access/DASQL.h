@@ -3,6 +3,7 @@
 // macros, run through the provider's command inside the connection's use and transaction.
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "data/access/CRAccess.h"
 #include "data/access/DBAccess.h"
@@ -13,6 +14,7 @@
 class TCustomDAConnection;
 class TDATransaction;
 class TDataTypesMap;
+class TBlob;
 
 using TAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
 
@@ -69,6 +71,12 @@ public:
     // The last result parameter; nullptr when none.
     virtual TDAParam* FindResultParam() const;
 
+    // Sets a generated text for the updater: with noMacroScan the macros are not read from it,
+    // with keepParams the parameters stay as they are (no re-scan).
+    void SetSQLTextWithHints(const AnsiString& text, bool noMacroScan, bool keepParams);
+    // An update query of a dataset writes no monitor trace of its own.
+    bool TraceSuppressed = false;
+
     bool Debug = false;
     TNotifyEvent BeforeExecute;
     TAfterExecuteEvent AfterExecute;
@@ -92,16 +100,30 @@ protected:
     virtual void WriteParams(bool withValues);
     virtual void WriteParamDesc(TParamDesc* desc, TDAParam* param);
     virtual void WriteParamValue(TParamDesc* desc, TDAParam* param);
+    virtual void ReadParamValue(TDAParam* param, TParamDesc* desc);
+    virtual void ReadParamDesc(TDAParam* param, TParamDesc* desc);
+    // Whether binary blobs take part in the line-end conversion; text blobs always do.
+    virtual bool ConvertsBlobEOL() const { return false; }
+    // Whether the call text of the stored procedure is rebuilt before a single execution.
+    virtual bool NeedsProcCallRebuild() const { return false; }
+    virtual void CheckProcCall(int iterations);
+    // Params made again from the command's descriptions after a prepare that described them:
+    // existing parameter objects are kept by position, surplus ones freed.
+    virtual void UpdateParamsFromDescs();
     virtual void ReadOutParams();
     virtual bool UnknownParamsAreInOut() const { return false; }
     virtual void ScanParams();
+    // The parameters made anew from the command's descriptions.
+    virtual void ReadParamDescs();
+    // A descendant's own parameter list, set by its constructor.
+    void SetParamsObject(std::unique_ptr<TDAParams> value) { params_ = std::move(value); }
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
     void SetCommandSQL();
 
-private:
     static const TDataTypesMap& TypesMap();
 
+private:
     TCustomDAConnection* connection_ = nullptr;
     TDATransaction* transaction_ = nullptr;
     std::unique_ptr<TStringList> sql_;
@@ -110,11 +132,17 @@ private:
     std::unique_ptr<TCRCommand> command_;
     bool paramCheck_ = true;
     bool autoCommit_ = true;
-    void ReadParamDescs();
 
     bool scanningMacros_ = false;
     bool settingProcCall_ = false;
     AnsiString storedProcName_;
     bool storedProcIsQuery_ = false;
     int64_t lastInsertId_ = 0;
+
+    // Hints while SetSQLTextWithHints sets a text.
+    bool noMacroScanHint_ = false;
+    bool keepParamsHint_ = false;
+    // Collapsed copies of input blobs, sent in their place until the execution ends.
+    std::vector<TBlob*> sentCopies_;
+    void ReleaseSentCopies();
 };

@@ -106,6 +106,8 @@ class TDAParams : public TParams {
 public:
     VZ_CLASS(TDAParams, TParams)
     explicit TDAParams(TPersistent* owner = nullptr);
+    // A list of a descendant parameter class.
+    TDAParams(TPersistent* owner, TClass itemClass);
 
     TDAParam* Items(int index) const { return static_cast<TDAParam*>(TParams::Items(index)); }
     TDAParam* operator[](int index) const { return Items(index); }

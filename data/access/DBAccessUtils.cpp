@@ -1,6 +1,7 @@
 #include "data/access/DBAccessUtils.h"
 
 #include "data/access/CRProps.h"
+#include "data/access/CRRecordSet.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
@@ -90,4 +91,27 @@ TCRRecordSet* TDBAccessUtils::GetIRecordSet(TCustomDADataSet* dataSet) {
 
 TCRCommand* TDBAccessUtils::GetICommand(TCustomDADataSet* dataSet) {
     return Checked(dataSet)->Command();
+}
+
+TCRTablesInfo* TDBAccessUtils::GetTablesInfo(TCustomDADataSet* dataSet) {
+    if (!Checked(dataSet)->RecordSet()) dataSet->CreateRecordSet();
+    return &dataSet->RecordSet()->TablesInfo();
+}
+
+void TDBAccessUtils::SetSQLText(TObject* obj, const AnsiString& text, bool noMacroScan, bool keepParams) {
+    if (auto* sql = dynamic_cast<TCustomDASQL*>(Checked(obj)))
+        sql->SetSQLTextWithHints(text, noMacroScan, keepParams);
+    else
+        Unsupported(obj);
+}
+
+void TDBAccessUtils::SetTraceSuppressed(TObject* obj, bool value) {
+    if (auto* sql = dynamic_cast<TCustomDASQL*>(Checked(obj)))
+        sql->TraceSuppressed = value;
+    else
+        Unsupported(obj);
+}
+
+TClass TDBAccessUtils::GetSQLMonitorClass(TCustomDAConnection* connection) {
+    return Checked(connection)->GetSQLMonitorClass();
 }

@@ -5,9 +5,12 @@
 #include "data/access/DBAccess.h"
 
 class TObject;
+class TMetaClass;
+using TClass = const TMetaClass*;
 class TCRConnection;
 class TCRCommand;
 class TCRRecordSet;
+class TCRTablesInfo;
 class TCustomDAConnection;
 class TCustomDADataSet;
 class TDATransaction;
@@ -28,4 +31,12 @@ public:
     static int GetRowsAffected(TObject* obj);
     static TCRRecordSet* GetIRecordSet(TCustomDADataSet* dataSet);
     static TCRCommand* GetICommand(TCustomDADataSet* dataSet);
+    // The tables of the dataset's statement, kept by its record set (made when missing).
+    static TCRTablesInfo* GetTablesInfo(TCustomDADataSet* dataSet);
+    // The text of a statement with its two hints on for the duration: no macro scan, keep the
+    // parameters as they are.
+    static void SetSQLText(TObject* obj, const AnsiString& text, bool noMacroScan, bool keepParams);
+    // An update query writes no monitor trace of its own.
+    static void SetTraceSuppressed(TObject* obj, bool value);
+    static TClass GetSQLMonitorClass(TCustomDAConnection* connection);
 };

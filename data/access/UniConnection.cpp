@@ -1,7 +1,9 @@
 #include "data/access/UniConnection.h"
 
+#include "data/access/CRConnectionPool.h"
 #include "data/access/CRProps.h"
 #include "data/access/DASQL.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/UniQuery.h"
 #include "platform/core/Strings.h"
 #include "platform/core/Variant.h"
@@ -268,13 +270,29 @@ void TUniConnection::AssignConnect(TUniConnection* source) {
         SpecificOptions()->Add(source->SpecificOptions()->Strings(i));
 }
 
+TClass TUniConnection::GetSQLMonitorClass() {
+    return TUniSQLMonitor::StaticClass();
+}
+
 void TUniConnection::CreateInternalConnection() {
     TUniProvider* provider = CheckProvider();
     if (!iConnection_) {
-        TClass cls = provider->GetInternalConnectionClass();
-        std::unique_ptr<TCRConnection> connection = cls->Create<TCRConnection>();
-        if (provider->SupportsDatabase()) connection->SetProp(prDatabase, database_);
-        if (provider->SupportsPort()) connection->SetProp(prPort, port_);
+        std::unique_ptr<TCRConnection> connection;
+        if (Pooling() && provider->SupportsPooling()) {
+            connection = PooledInternalConnection(provider->GetConnectionParametersClass(),
+                                                  provider->GetConnectionPoolManagerClass(),
+                                                  [&](TCRConnectionParameters& key) {
+                                                      if (provider->SupportsDatabase())
+                                                          key.SetSpecific(prDatabase, database_);
+                                                      if (provider->SupportsPort())
+                                                          key.SetSpecific(prPort, port_);
+                                                      provider->ApplyProviderOptions(&key, SpecificOptions());
+                                                  });
+        } else {
+            connection = provider->GetInternalConnectionClass()->Create<TCRConnection>();
+            if (provider->SupportsDatabase()) connection->SetProp(prDatabase, database_);
+            if (provider->SupportsPort()) connection->SetProp(prPort, port_);
+        }
         connection->SetProp(prDisconnectedMode, Options()->DisconnectedMode());
         connection->SetProp(prEnableBCD, Options()->EnableBCD());
         connection->SetProp(prEnableFmtBCD, Options()->EnableFMTBCD());

@@ -145,6 +145,7 @@ public:
     TClass GetInternalConnectionClass() override;
     TClass GetInternalCommandClass() override;
     TClass GetInternalMetaDataClass() override;
+    TClass GetSQLMonitorClass() override;
     TClass GetInternalRecordSetClass();
     bool IsMultipleTransactionsSupported() override;
     bool GetInTransaction() override;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "data/access/CRProps.h"
 #include "data/access/DADataSetService.h"
+#include "data/memory/DataSetServices.h"
 #include "data/memory/CRParser.h"
 #include "platform/db/DataSet.h"
 
@@ -11,9 +13,110 @@
 
 TUniSQL::TUniSQL(TComponent* owner) : TCustomDASQL(owner) {
     specificOptions_ = std::make_unique<TSpecificOptionsHolder>([this] { return GetProvider(); });
+    auto params = std::make_unique<TUniParams>(this, [this] { return GetProvider(); });
+    params->OnListChanged = [this] {
+        if (!rebuildingParams_ && !destroying_) paramMap_.clear();
+    };
+    SetParamsObject(std::move(params));
 }
 
-TUniSQL::~TUniSQL() = default;
+TUniSQL::~TUniSQL() {
+    destroying_ = true;
+}
+
+TDAParam* TUniSQL::FindResultParam() const {
+    TDAParam* result = TCustomDASQL::FindResultParam();
+    if (result && result->DataType() == ftUnknown) result->SetDataType(ftInteger);
+    return result;
+}
+
+void TUniSQL::ScanParams() {
+    TUniConnection* connection = UniConnection();
+    if (!connection || connection->HasProvider()) {
+        TCustomDASQL::ScanParams();
+        return;
+    }
+    if (!ParamCheck()) return;
+    TUniParams scanned;
+    ParseSQLParams(GetFinalSQL(), &scanned, AnsiString());
+    scanned.AssignValues(Params());
+    Params()->Clear();
+    Params()->Assign(&scanned);
+}
+
+void TUniSQL::ReadParamDescs() {
+    struct Rebuilding {
+        bool& flag;
+        ~Rebuilding() { flag = false; }
+    } rebuilding{rebuildingParams_ = true};
+    Params()->Clear();
+    paramMap_.clear();
+    for (int i = 0; i < ICommand()->ParamCount(); ++i) {
+        TParamDesc* d = ICommand()->GetParam(i);
+        TDAParam* p = Params()->FindParam(d->GetName());
+        if (!p || d->GetName().empty()) {
+            p = static_cast<TDAParam*>(Params()->Add());
+            p->SetName(d->GetName());
+            if (d->GetDataType() != 0) p->SetDataType(TypesMap().FieldTypeOf(d->GetDataType()));
+            p->SetParamType(static_cast<TParamType>(d->GetParamType()));
+            p->SetSize(d->GetSize());
+        }
+        paramMap_.push_back(p);
+    }
+}
+
+TDAParam* TUniSQL::MappedParam(int index, bool mapWasEmpty) {
+    if (!mapWasEmpty) return static_cast<size_t>(index) < paramMap_.size() ? paramMap_[index] : nullptr;
+    TDAParam* p = Params()->FindParam(ICommand()->GetParam(index)->GetName());
+    paramMap_.push_back(p);
+    return p;
+}
+
+void TUniSQL::WriteParams(bool withValues) {
+    const bool changed = Params()->ChangeTracker == 1;
+    if ((!ParamCheck() || skipParamScan_) && !changed) {
+        TCustomDASQL::WriteParams(withValues);
+        return;
+    }
+    const bool mapWasEmpty = paramMap_.empty();
+    for (int i = 0; i < ICommand()->ParamCount(); ++i) {
+        TParamDesc* d = ICommand()->GetParam(i);
+        TDAParam* p = MappedParam(i, mapWasEmpty);
+        if (!p) continue;
+        // The description keeps its own name: one parameter may stand for several markers.
+        const AnsiString name = d->GetName();
+        WriteParamDesc(d, p);
+        d->SetName(name);
+        if (withValues) WriteParamValue(d, p);
+    }
+    if (!changed) return;
+    // Parameters added, removed or renamed: the map is made again and the base writes them.
+    bool differs = ICommand()->ParamCount() != Params()->Count();
+    for (int i = 0; !differs && i < Params()->Count(); ++i)
+        differs = ICommand()->GetParam(i)->GetName() != Params()->Items(i)->Name();
+    if (differs) {
+        paramMap_.clear();
+        TCustomDASQL::WriteParams(withValues);
+    } else
+        Params()->ChangeTracker = 0;
+}
+
+void TUniSQL::ReadOutParams() {
+    if (!ParamCheck() || skipParamScan_ || !ICommand()) {
+        TCustomDASQL::ReadOutParams();
+        return;
+    }
+    Variant waiting;
+    if (!ICommand()->GetProp(prOutParamIsSet, waiting) || !waiting.AsBoolean()) return;
+    const bool mapWasEmpty = paramMap_.empty();
+    for (int i = 0; i < ICommand()->ParamCount(); ++i) {
+        TDAParam* p = MappedParam(i, mapWasEmpty);
+        if (!p || p->ParamType() == ptInput) continue;
+        if (p->ParamType() == ptUnknown && !UnknownParamsAreInOut()) continue;
+        ReadParamValue(p, ICommand()->GetParam(i));
+    }
+    ICommand()->SetProp(prOutParamIsSet, false);
+}
 
 TUniProvider* TUniSQL::GetProvider() const {
     TUniConnection* connection = UniConnection();
@@ -66,6 +169,24 @@ void TUniSQL::ExecuteIters(int iterations) {
     } catch (...) {
         ReraiseAsUniError();
     }
+}
+
+void TUniSQL::CreateProcCall(const AnsiString& name, bool needDescribe, bool isQuery) {
+    // The call is built from the parameters as they stand, not from a text.
+    struct Skip {
+        bool& flag;
+        const bool saved;
+        ~Skip() { flag = saved; }
+    } skip{skipParamScan_, skipParamScan_};
+    skipParamScan_ = !needDescribe;
+    try {
+        TCustomDASQL::CreateProcCall(name, needDescribe, isQuery);
+    } catch (...) {
+        ReraiseAsUniError();
+    }
+    ProcessMacros = false;
+    // The command took the text while it was still expanded.
+    if (ICommand()) SetCommandSQL();
 }
 
 void TUniSQL::InternalPrepare() {
@@ -158,6 +279,53 @@ private:
 
 TCustomUniDataSet::TCustomUniDataSet(TComponent* owner) : TCustomDADataSet(owner) {
     specificOptions_ = std::make_unique<TUniDataSetSpecificOptions>(this, [this] { return GetProvider(); });
+    // The base made its own before this class existed.
+    SetOptionsObject(CreateOptions());
+    auto params = std::make_unique<TUniParams>(this, [this] { return GetProvider(); });
+    params->OnListChanged = [this] {
+        if (!rebuildingParams_) paramMap_.clear();
+    };
+    SetParamsObject(std::move(params));
+}
+
+void TCustomUniDataSet::ReadParamDescs() {
+    struct Rebuilding {
+        bool& flag;
+        ~Rebuilding() { flag = false; }
+    } rebuilding{rebuildingParams_ = true};
+    TCustomDADataSet::ReadParamDescs();
+    paramMap_.clear();
+    std::vector<TDAParam*> made;
+    for (int i = 0; i < Params()->Count(); ++i)
+        made.push_back(Params()->Items(i));
+    for (TDAParam* p : made)
+        paramMap_.push_back(p->Name().empty() ? p : Params()->FindParam(p->Name()));
+    // A later marker of a name shares the first one's parameter.
+    for (size_t i = made.size(); i-- > 0;)
+        if (paramMap_[i] != made[i]) delete made[i];
+}
+
+void TCustomUniDataSet::WriteCommand() {
+    RecordSet()->SetSQL(GetFinalSQL());
+    TCRCommand* command = Command();
+    if (command->ParamCount() == 0) {
+        TCustomDADataSet::WriteCommand();
+        return;
+    }
+    // The parameters by the map, or by name once the list has changed.
+    for (int i = 0; i < command->ParamCount(); ++i) {
+        TParamDesc* d = command->GetParam(i);
+        TDAParam* p =
+            static_cast<size_t>(i) < paramMap_.size() ? paramMap_[i] : Params()->FindParam(d->GetName());
+        if (!p) continue;
+        const AnsiString name = d->GetName();
+        WriteParamDesc(d, p);
+        d->SetName(name);
+    }
+}
+
+std::unique_ptr<TDADataSetOptions> TCustomUniDataSet::CreateOptions() {
+    return std::make_unique<TUniDataSetOptions>(this);
 }
 
 TCustomUniDataSet::~TCustomUniDataSet() {
@@ -209,7 +377,54 @@ void TCustomUniDataSet::ApplyOptions() {
 
 void TCustomUniDataSet::SetRecordSet(TData* recordSet) {
     TCustomDADataSet::SetRecordSet(recordSet);
+    if (RecordSet()) RecordSet()->SetProp(prLockFetchAll, fetchAllLocked_);
     ApplyOptions();
+}
+
+void TCustomUniDataSet::SetFetchAllLocked(bool value) {
+    fetchAllLocked_ = value;
+    if (RecordSet()) RecordSet()->SetProp(prLockFetchAll, value);
+}
+
+TClass TCustomUniDataSet::GetFieldClass(TFieldType fieldType) {
+    return fieldType == ftCursor ? TDACursorField::StaticClass() : TCustomDADataSet::GetFieldClass(fieldType);
+}
+
+TDATransaction* TCustomUniDataSet::PSTransaction() {
+    TUniConnection* connection = UniConnection();
+    if (!connection) DatabaseError("Connection is not defined");
+    TDATransaction* transaction = connection->UsedTransaction();
+    return transaction == connection->StatementTransaction() ? connection->DefaultTransaction() : transaction;
+}
+
+bool TCustomUniDataSet::PSInTransaction() {
+    TDATransaction* transaction = PSTransaction();
+    return transaction && transaction->Active();
+}
+
+void TCustomUniDataSet::PSStartTransaction() {
+    try {
+        if (TDATransaction* transaction = PSTransaction()) transaction->StartTransaction();
+    } catch (...) {
+        ReraiseAsUniError();
+    }
+}
+
+bool TCustomUniDataSet::GetFetchAll() const {
+    Variant value;
+    return RecordSet() && RecordSet()->GetProp(prFetchAll, value) && value.AsBoolean();
+}
+
+void TCustomUniDataSet::SetFetchAll(bool value) {
+    const bool locked = fetchAllLocked_;
+    SetFetchAllLocked(false);
+    try {
+        TCustomDADataSet::SetFetchAll(value);
+    } catch (...) {
+        SetFetchAllLocked(locked);
+        throw;
+    }
+    SetFetchAllLocked(locked);
 }
 
 void TCustomUniDataSet::CheckMacrosVersion() {

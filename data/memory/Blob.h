@@ -104,6 +104,7 @@ public:
     void CheckValid() const;
     bool IsUnicode() const { return isUnicode_ != 0; }
     void EnableRollback() { rollbackEnabled_ = 1; }
+    void SetRollbackEnabled(bool value) { rollbackEnabled_ = value ? 1 : 0; }
     bool RollbackEnabled() const { return rollbackEnabled_ != 0; }
     bool HasRollback() const { return rollbackData_ != nullptr; }
     bool GetShowOldData() const { return savedCurrentData_ != nullptr; }

@@ -259,10 +259,21 @@ public:
     // The hidden application window, made on first use.
     HWND Handle();
 
-    // A form owned by the application; reference is set before the form is built.
+    // A form owned by the application; reference holds it once it is built. A class with
+    // AfterConstruction (a data module) gets that call once it is built and referenced.
     template <class T> void CreateForm(T*& reference) {
         reference = nullptr;
         reference = new T(this);
+        if constexpr (requires { reference->AfterConstruction(); }) {
+            // As with a failing constructor, a module whose OnCreate raises is freed.
+            try {
+                reference->AfterConstruction();
+            } catch (...) {
+                delete reference;
+                reference = nullptr;
+                throw;
+            }
+        }
     }
     // Handles every pending message of the thread once, then returns.
     void ProcessMessages();

@@ -54,6 +54,19 @@ private:
     GpGraphics* graphics_;
     HDC dc_ = nullptr;
 };
+// The colour depth that drawing on dc lands in. A memory DC draws into its selected bitmap, whose
+// depth GetDeviceCaps does not tell (it answers the display's), so the bitmap is asked; that also
+// spares the display query, several wineserver round trips per paint under Wine.
+int TargetBitsPerPixel(HDC dc) {
+    if (GetObjectType(dc) == OBJ_MEMDC) {
+        BITMAP bitmap;
+        HGDIOBJ selected = GetCurrentObject(dc, OBJ_BITMAP);
+        if (selected && GetObject(selected, sizeof(bitmap), &bitmap) == sizeof(bitmap))
+            return bitmap.bmBitsPixel * bitmap.bmPlanes;
+    }
+    return GetDeviceCaps(dc, BITSPIXEL);
+}
+
 // Opens a paint on dc for r, draws, and closes the paint also when drawing fails.
 template <class F> void PaintOn(TdxSkinCanvas& canvas, HDC dc, const TRect& r, F draw) {
     canvas.BeginPaint(dc, r);
@@ -82,7 +95,7 @@ void TdxSkinCanvas::BeginPaint(HDC dc, const TRect& r) {
     interpolationGraphics_ = nullptr;
     Bounds = r;
     SourceDC = dc;
-    if (ForceBuffer || GetDeviceCaps(dc, BITSPIXEL) <= 16) {
+    if (ForceBuffer || TargetBitsPerPixel(dc) <= 16) {
         Buffer = std::make_unique<TcxBitmap>(r, pf32bit);
         HDC bufferDC = Buffer->Canvas().Handle();
         BitBltRect(bufferDC, dc, Buffer->GetImageRect(), TPoint{r.left, r.top}, SRCCOPY);

@@ -365,8 +365,12 @@ void TdxSkinBorders::BorderChanged(TObject*) {
 TdxSkinImage::TdxSkinImage(TdxSkinElement* owner)
     : Owner(owner), margins_(std::make_unique<TcxRect>(this)), texture_(std::make_unique<TdxPNGImage>()) {
     margins_->OnChange = [this](TObject*) { Changed(); };
-    // A new picture invalidates the state map; the owner hears of it when the image changes.
-    texture_->OnChange = [this](TObject*) { Dirty = true; };
+    // A new picture invalidates the state map and the owner's cached renderings; the owner's
+    // listeners hear of it when the image changes.
+    texture_->OnChange = [this](TObject*) {
+        Dirty = true;
+        if (Owner) Owner->Stamp = NextSkinElementStamp();
+    };
 }
 
 TdxSkinImage::~TdxSkinImage() = default;

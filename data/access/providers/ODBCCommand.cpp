@@ -454,7 +454,8 @@ void TODBCCommand::GetFieldDataType(SQLSMALLINT sqlType, SQLULEN columnSize, SQL
         length = static_cast<int>(n);
     };
     auto binaryRule = [&] {
-        if (n > 4095)
+        // Size 0: the driver does not know it (psqlODBC's bytea); any length may come.
+        if (n > 4095 || n == 0)
             dataType = tcBlob;
         else
             dataType = (n < 32 || flatBuffers) ? tcVarBytes : tcExtVarBytes;

@@ -130,6 +130,11 @@ TODBCFormatter::TODBCFormatter() {
 
 void ODBCUniProviderUnitInitialize() {
     UniProviders->RegisterProvider(TODBCUniProvider::Class());
+    TCRConnectionPoolManager::RegisterPooledConnection(
+        TODBCConnectionPoolManager::StaticClass(),
+        [](const TCRConnectionParameters& key, const TCRConnectionPoolManager::TPoolNotify& notify) {
+            return TODBCConnectionPoolManager::PooledConnection(key, notify);
+        });
     ODBCFunctions = new TStringList();
     for (const char* line :
          {"USER=USER", "CHAR_LENGTH=LENGTH(%s)", "LOCATE=POSSTR(%1:s, %0:s)", "SUBSTRING=SUBSTR(%s, %s, %s)",
@@ -146,6 +151,7 @@ void ODBCUniProviderUnitInitialize() {
 }
 
 void ODBCUniProviderUnitFinalize() {
+    TCRConnectionPoolManager::UnRegisterPooledConnection(TODBCConnectionPoolManager::StaticClass());
     ODBCConnectionPoolFinalize();
     if (UniProviders) UniProviders->UnRegisterProvider(TODBCUniProvider::Class());
     delete ODBCFunctions;

@@ -152,7 +152,8 @@ HWND WaitForWindow(const wchar_t* title) {
              window = FindWindowExW(nullptr, window, ConnectDialogWindowClass, title)) {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId()) return window;
+            // Shown only once every control exists: before that the edits are not there to fill.
+            if (process == GetCurrentProcessId() && IsWindowVisible(window)) return window;
         }
         Sleep(10);
     }
@@ -191,7 +192,11 @@ TEST_F(ConnectDialog, WindowTakesTheEnteredLogin) {
                          reinterpret_cast<LPARAM>(L"pw"));
             SendMessageW(GetDlgItem(window, idConnectServer), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                          reinterpret_cast<LPARAM>(L"B"));
-            PostMessageW(GetDlgItem(window, confirm ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+            // The button's notification itself: a BM_CLICK goes through focus and capture, which
+            // another program's window on the shared desktop can take away mid-click.
+            const int button = confirm ? IDOK : IDCANCEL;
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
             CloseIfStillOpen(window);
         });
         bool confirmed = dialog.Execute();

@@ -8,8 +8,50 @@
 #include "TestProvider.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DASQL.h"
+#include "data/access/DATransaction.h"
+#include "data/access/DBAccessUtils.h"
+#include "data/access/DASQLMonitor.h"
+#include "data/memory/FieldDescs.h"
 
 namespace {
+
+// A provider whose transactions can be started again on a new session after a lost one.
+class TRestorableTransaction : public TTestTransaction {
+public:
+    VZ_CLASS(TRestorableTransaction, TTestTransaction)
+    bool CanRestoreAfterFailover() override { return true; }
+};
+
+class TRestorableConnection : public TTestConnection {
+public:
+    VZ_CLASS(TRestorableConnection, TTestConnection)
+    TClass GetTransactionClass() override { return TRestorableTransaction::StaticClass(); }
+};
+
+// A command whose prepare has the server describe the parameters: an integer input and a text
+// output of 20 characters.
+class TDescribingCommand : public TTestCommand {
+public:
+    VZ_CLASS(TDescribingCommand, TTestCommand)
+    void Prepare() override {
+        TTestCommand::Prepare();
+        params_.Clear();
+        TParamDesc* id = AddParam();
+        id->SetName("id");
+        id->SetDataType(tcInt32);
+        id->SetParamType(pdInput);
+        TParamDesc* note = AddParam();
+        note->SetName("note");
+        note->SetDataType(tcString);
+        note->SetParamType(pdOutput);
+        note->SetSize(20);
+    }
+    bool GetProp(int prop, Variant& value) override {
+        if (prop != prParamsDescribed) return TTestCommand::GetProp(prop, value);
+        value = true;
+        return true;
+    }
+};
 
 // The unified connection is not there yet: its class factories name the in-test provider.
 class TTestDAConnection : public TCustomDAConnection {
@@ -18,16 +60,22 @@ public:
     TTestDAConnection() : TCustomDAConnection(nullptr) { LoginPrompt = false; }
     TTestConnection* Internal() const { return static_cast<TTestConnection*>(InternalConnection()); }
     std::deque<bool> connectScript; // handed to each new internal connection
+    bool restorable = false;        // transactions that survive a reconnect
+    TClass commandClass = TTestCommand::StaticClass();
     // A login prompt when set: its answer, and whether it connects.
     int dialogRuns = 0;
     bool dialogAvailable = false, dialogConnects = false;
 
 protected:
     TClass GetInternalConnectionClass() override { return TTestConnection::StaticClass(); }
-    TClass GetInternalCommandClass() override { return TTestCommand::StaticClass(); }
+    TClass GetInternalCommandClass() override { return commandClass; }
     void CreateInternalConnection() override {
         if (InternalConnection()) return;
-        auto connection = std::make_unique<TTestConnection>();
+        std::unique_ptr<TTestConnection> connection;
+        if (restorable)
+            connection = std::make_unique<TRestorableConnection>();
+        else
+            connection = std::make_unique<TTestConnection>();
         connection->connectScript = connectScript;
         SetInternalConnection(std::move(connection));
     }
@@ -378,4 +426,115 @@ TEST(DAConnection, PreparedStatementRulesOutTheReconnect) {
     EXPECT_FALSE(connection.Connected());
     EXPECT_FALSE(statement.Prepared()) << "the disconnect unprepares it";
     EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
+// A session lost inside a transaction: a transaction the provider can start again is running
+// again, with its users, when the operation is re-run on the new session; one it cannot is closed
+// and the operation fails.
+TEST(DAConnection, TransactionAfterAReconnect) {
+    for (bool restorable : {true, false}) {
+        SCOPED_TRACE(restorable ? "restorable" : "not restorable");
+        TTestDAConnection connection;
+        connection.restorable = restorable;
+        connection.Options()->LocalFailover = true;
+        int lost = 0;
+        connection.OnConnectionLost = [&](TObject*, TComponent*, TConnLostCause, TRetryMode&) { ++lost; };
+        connection.Connect();
+        connection.StartTransaction();
+        TDATransaction* transaction = connection.DefaultTransaction();
+        TCRConnection* session = connection.InternalConnection();
+        ASSERT_EQ(transaction->UseCount(), 1);
+
+        // An open on the server, as a dataset runs it: pushed, failed, run again when asked.
+        connection.PushOperation(clOpen, true);
+        bool rerun = false;
+        try {
+            EFatalTest error(true);
+            bool fail = true;
+            connection.Internal()->ProcessError(error, fail);
+        } catch (const EFailOver&) {
+            connection.RestoreTransactions();
+            rerun = true;
+        }
+        connection.PopOperation();
+
+        EXPECT_EQ(rerun, restorable);
+        EXPECT_EQ(lost, restorable ? 1 : 0);
+        EXPECT_EQ(connection.Connected(), restorable);
+        EXPECT_EQ(transaction->Active(), restorable);
+        EXPECT_EQ(transaction->UseCount(), restorable ? 1 : 0);
+        if (restorable) {
+            // The same internal connection, logged on again, with its transaction started anew.
+            EXPECT_EQ(connection.InternalConnection(), session);
+            EXPECT_TRUE(transaction->InternalTransaction()->GetInTransaction());
+            connection.Commit();
+            EXPECT_FALSE(transaction->Active());
+        }
+    }
+}
+
+// A prepare that the server describes rebuilds the parameters, keeping the objects by position;
+// one it does not describe leaves them as the text made them.
+TEST(DASQL, PrepareTakesTheParametersTheServerDescribes) {
+    for (bool describes : {true, false}) {
+        SCOPED_TRACE(describes ? "described" : "not described");
+        TTestDAConnection connection;
+        if (describes) connection.commandClass = TDescribingCommand::StaticClass();
+        connection.Connect();
+        TCustomDASQL sql(nullptr);
+        sql.SetConnection(&connection);
+        sql.SQL()->SetText("UPDATE t SET a = :a WHERE b = :b AND c = :c");
+        ASSERT_EQ(sql.Params()->Count(), 3);
+        TDAParam* first = sql.Params()->Items(0);
+        sql.Prepare();
+        EXPECT_EQ(connection.ConnectCount(), 2) << "the prepared statement holds a use";
+        if (describes) {
+            ASSERT_EQ(sql.Params()->Count(), 2);
+            EXPECT_EQ(sql.Params()->Items(0), first);
+            EXPECT_EQ(first->Name(), "id");
+            EXPECT_EQ(first->DataType(), ftInteger);
+            EXPECT_EQ(sql.Params()->Items(1)->Name(), "note");
+            EXPECT_EQ(sql.Params()->Items(1)->ParamType(), ptOutput);
+            EXPECT_EQ(sql.Params()->Items(1)->GetSize(), 20);
+        } else {
+            ASSERT_EQ(sql.Params()->Count(), 3);
+            EXPECT_EQ(sql.Params()->Items(2)->Name(), "c");
+        }
+        sql.Unprepare();
+        EXPECT_EQ(connection.ConnectCount(), 1);
+    }
+}
+
+// The updater sets generated texts whose parameters and macros it made itself.
+TEST(DBAccessUtils, SQLTextWithHintsAndTheOtherReaches) {
+    TTestDAConnection connection;
+    TCustomDASQL sql(nullptr);
+    sql.SetConnection(&connection);
+    sql.SQL()->SetText("SELECT &cols FROM t WHERE a = :a");
+    sql.ParamByName("a")->SetValue(Variant(5));
+    TDBAccessUtils::SetSQLText(&sql, "SELECT &other FROM u WHERE x = :x", true, true);
+    EXPECT_EQ(sql.SQL()->Text(), "SELECT &other FROM u WHERE x = :x\r\n");
+    ASSERT_EQ(sql.Params()->Count(), 1);
+    EXPECT_EQ(sql.Params()->Items(0)->Name(), "a");
+    EXPECT_EQ(sql.Params()->Items(0)->GetValue().AsInteger(), 5);
+    ASSERT_EQ(sql.Macros()->Count(), 1);
+    EXPECT_EQ(sql.Macros()->Items(0)->Name(), "cols");
+    // The hints last for that one text.
+    TDBAccessUtils::SetSQLText(&sql, "SELECT &m FROM v WHERE y = :y", false, false);
+    ASSERT_EQ(sql.Params()->Count(), 1);
+    EXPECT_EQ(sql.Params()->Items(0)->Name(), "y");
+    EXPECT_EQ(sql.Macros()->Items(0)->Name(), "m");
+
+    EXPECT_FALSE(sql.TraceSuppressed);
+    TDBAccessUtils::SetTraceSuppressed(&sql, true);
+    EXPECT_TRUE(sql.TraceSuppressed);
+    EXPECT_EQ(TDBAccessUtils::GetSQLMonitorClass(&connection), TCustomDASQLMonitor::StaticClass());
+    // Another kind of object fails an assertion that names its class.
+    TDATransaction transaction(nullptr);
+    try {
+        TDBAccessUtils::SetTraceSuppressed(&transaction, true);
+        ADD_FAILURE();
+    } catch (const EAssertionFailed& e) {
+        EXPECT_NE(e.Message().find("TDATransaction"), std::string::npos);
+    }
 }

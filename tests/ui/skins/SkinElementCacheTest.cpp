@@ -6,7 +6,7 @@
 using namespace skindraw;
 
 namespace {
-const COLORREF kRed = RGB(220, 20, 20), kBlue = RGB(20, 20, 220);
+const COLORREF kRed = RGB(220, 20, 20), kGreen = RGB(20, 220, 20), kBlue = RGB(20, 20, 220);
 
 TEST(SkinElementCache, RendersOnceForOneSizeAtAnyPosition) {
     TCountingElement element(nullptr, "Frame");
@@ -82,6 +82,50 @@ TEST(SkinElementCache, AnElementAtAFreedOnesAddressRendersAgain) {
     cache.Draw(surface.DC(), TRect{0, 0, 10, 10});
     EXPECT_EQ(surface.Count(kBlue), 100);
     second->~TdxSkinElement();
+}
+
+TEST(SkinElementCache, PictureLoadedStraightIntoATextureRendersAgain) {
+    // A 4 x 4 picture of one colour, loaded or streamed as its user would.
+    auto picture = [](COLORREF colour) {
+        auto png = std::make_unique<TdxPNGImage>();
+        SetPixels(*png, 4, 4, std::vector<DWORD>(16, Opaque(colour)));
+        return png;
+    };
+    struct Case {
+        const char* name;
+        bool glyph;
+        bool stream;
+    };
+    for (const Case& c :
+         {Case{"image from a bitmap", false, false}, Case{"image from a stream", false, true},
+          Case{"glyph from a bitmap", true, false}, Case{"glyph from a stream", true, true}}) {
+        SCOPED_TRACE(c.name);
+        TdxSkinElement element(nullptr, "Frame");
+        element.SetColor(TColor(kBlue));
+        TdxSkinImage& image = c.glyph ? element.Glyph() : element.Image();
+        SetStrip(image, 4, 4, {kRed});
+        TdxSkinElementCache cache;
+        const TRect r{0, 0, 8, 8};
+        cache.CheckCacheState(&element, r);
+        TPaintSurface surface(8, 8);
+        cache.Draw(surface.DC(), r);
+        ASSERT_EQ(surface.Count(kRed), 64);
+
+        std::unique_ptr<TdxPNGImage> green = picture(kGreen);
+        if (c.stream) {
+            TMemoryStream png;
+            green->SaveToStream(&png);
+            png.SetPosition(0);
+            image.Texture().LoadFromStream(&png);
+        } else {
+            std::unique_ptr<TBitmap> bitmap = green->MakeBitmap();
+            image.Texture().LoadFromBitmap(*bitmap);
+        }
+        cache.CheckCacheState(&element, r);
+        cache.Draw(surface.DC(), r);
+        EXPECT_EQ(surface.Count(kGreen), 64);
+        EXPECT_EQ(surface.Count(kRed), 0);
+    }
 }
 
 TEST(SkinElementCache, OpaqueAndTransparentCachesDrawWhatRenderDraws) {

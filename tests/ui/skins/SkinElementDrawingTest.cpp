@@ -260,6 +260,66 @@ TEST(SkinCanvas, BufferedPaintKeepsWhatLiesUnderAndDrawsTheSame) {
     EXPECT_NE(buffered.At(10, 10), kRed);
 }
 
+// An element that notes whether its paint went through the 32-bit buffer.
+class TBufferWatchElement : public TdxSkinElement {
+public:
+    using TdxSkinElement::TdxSkinElement;
+    void DrawEx(TdxSkinCanvas* canvas, const TRect& r, int imageIndex, TdxSkinElementState state) override {
+        Buffered = canvas->Buffer != nullptr;
+        TdxSkinElement::DrawEx(canvas, r, imageIndex, state);
+    }
+    bool Buffered = false;
+};
+
+HBITMAP MakeDib(int width, int height, int bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bits);
+    void* pixels = nullptr;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+}
+
+TEST(SkinCanvas, MemoryDCBufferedByTheDepthOfItsSelectedBitmap) {
+    TBufferWatchElement element(nullptr, "Half");
+    element.SetColor(TColor(RGB(0, 0, 255)));
+    element.SetAlpha(128);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmaps[] = {MakeDib(20, 20, 16), MakeDib(20, 20, 32), MakeDib(20, 20, 24)};
+    HGDIOBJ old = SelectObject(dc, bitmaps[0]);
+    // The same DC in turn: an answer kept from an earlier bitmap would be wrong for the next.
+    struct Case {
+        int bitmap;
+        bool buffered;
+    };
+    for (const Case& c : {Case{0, true}, Case{1, false}, Case{0, true}, Case{2, false}}) {
+        SCOPED_TRACE(c.bitmap);
+        SelectObject(dc, bitmaps[c.bitmap]);
+        RECT all{0, 0, 20, 20};
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &all, red);
+        DeleteObject(red);
+        element.Buffered = !c.buffered;
+        element.Render(dc, TRect{5, 5, 15, 15}, 0, esNormal);
+        EXPECT_EQ(element.Buffered, c.buffered);
+        // Blended over red inside R (16-bit pixels keep 5 bits of red), red left around it.
+        EXPECT_TRUE(Near(GetPixel(dc, 10, 10), RGB(127, 0, 128), 8)) << std::hex << GetPixel(dc, 10, 10);
+        EXPECT_TRUE(Near(GetPixel(dc, 4, 4), RGB(255, 0, 0), 8)) << std::hex << GetPixel(dc, 4, 4);
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    for (HBITMAP bitmap : bitmaps)
+        DeleteObject(bitmap);
+
+    // Any other device by its own depth.
+    HDC screen = GetDC(nullptr);
+    element.Render(screen, TRect{0, 0, 2, 2}, 0, esNormal);
+    EXPECT_EQ(element.Buffered, GetDeviceCaps(screen, BITSPIXEL) <= 16);
+    ReleaseDC(nullptr, screen);
+}
+
 TEST(SkinElementDrawing, BordersAlongRAndColourInsetByThin) {
     TdxSkinElement element(nullptr, "Bordered");
     element.SetColor(TColor(kGreen));

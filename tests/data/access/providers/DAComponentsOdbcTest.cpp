@@ -939,6 +939,15 @@ TEST(DBAccessUtils, StatementAndDataSetAnswerAlike) {
     }
     EXPECT_THROW(TDBAccessUtils::Execute(nullptr), EAssertionFailed);
     EXPECT_THROW(TDBAccessUtils::GetIConnection(nullptr), EAssertionFailed);
+    EXPECT_THROW(TDBAccessUtils::GetTablesInfo(nullptr), EAssertionFailed);
+
+    // The tables info is the record set's own, made with it on first request.
+    TOdbcDataSet fresh;
+    fresh.SetConnection(connection.get());
+    TCRTablesInfo* tables = TDBAccessUtils::GetTablesInfo(&fresh);
+    ASSERT_NE(nullptr, TDBAccessUtils::GetIRecordSet(&fresh));
+    EXPECT_EQ(tables, &TDBAccessUtils::GetIRecordSet(&fresh)->TablesInfo());
+    EXPECT_EQ(tables, TDBAccessUtils::GetTablesInfo(&fresh));
 }
 
 TEST(DAComponentsSavepoints, RollbackToASavepointKeepsTheWorkBeforeIt) {
@@ -983,4 +992,163 @@ TEST(DAComponentsPostgres, IsolationLevelAndReadOnlyReachTheServerTransaction) {
     ASSERT_TRUE(transaction->InternalTransaction()->GetProp(prTransactionReadOnly, readOnly));
     EXPECT_TRUE(readOnly.AsBoolean());
     connection.Rollback();
+}
+
+// Text blobs go to the server with LF line ends when the connection converts them; binary blobs
+// and the caller's own value keep theirs.
+TEST_F(SQLComponent, BlobParametersAndLineEnds) {
+    struct Case {
+        TFieldType type;
+        bool convertEOL;
+        const char* stored; // length on the server
+    } cases[] = {
+        {ftMemo, true, "3"},
+        {ftMemo, false, "4"},
+        {ftBlob, true, "4"},
+    };
+    connection.Connect();
+    Exec(connection.Internal(), "CREATE TABLE m (n INTEGER, v BLOB)");
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(n));
+        connection.SetConvertEOL(c.convertEOL);
+        TCustomDASQL sql(nullptr);
+        sql.SetConnection(&connection);
+        sql.SQL()->SetText("INSERT INTO m VALUES (:n, :v)");
+        sql.ParamByName("n")->SetValue(Variant(++n));
+        TDAParam* v = sql.ParamByName("v");
+        v->SetDataType(c.type);
+        v->SetParamType(ptInput);
+        v->SetAsString("a\r\nb");
+        ASSERT_NE(v->GetValueObject(), nullptr);
+        sql.Execute();
+        EXPECT_EQ(v->GetAsString(), "a\r\nb");
+        EXPECT_EQ(QueryValue(connection.Internal(), "SELECT length(v) FROM m WHERE n = " + std::to_string(n)),
+                  c.stored);
+    }
+    EXPECT_EQ(connection.ConnectCount(), 1);
+}
+
+namespace {
+// A statement whose procedure call follows its parameters before each single execution.
+class TRebuildingSQL : public TCustomDASQL {
+public:
+    VZ_CLASS(TRebuildingSQL, TCustomDASQL)
+    explicit TRebuildingSQL(TComponent* owner) : TCustomDASQL(owner) {}
+    bool rebuild = true;
+
+protected:
+    bool NeedsProcCallRebuild() const override { return rebuild; }
+};
+} // namespace
+
+TEST(DAComponentsPostgres, ProcedureCallFollowsAddedParametersWhenRebuilt) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    Exec(connection.Internal(), "DROP TABLE IF EXISTS vz_put_t");
+    Exec(connection.Internal(), "CREATE TABLE vz_put_t (a integer, b integer)");
+    Exec(connection.Internal(),
+         "CREATE OR REPLACE FUNCTION vz_put(a integer, b integer DEFAULT 0) RETURNS void "
+         "AS $$ INSERT INTO vz_put_t VALUES (a, b) $$ LANGUAGE sql");
+    for (bool rebuild : {true, false})
+        for (bool prepared : {false, true}) {
+            SCOPED_TRACE(std::string(rebuild ? "rebuilt" : "kept") + (prepared ? ", prepared" : ""));
+            Exec(connection.Internal(), "DELETE FROM vz_put_t");
+            TRebuildingSQL sql(nullptr);
+            sql.rebuild = rebuild;
+            sql.SetConnection(&connection);
+            auto* a = static_cast<TDAParam*>(sql.Params()->Add());
+            a->SetName("a");
+            a->SetParamType(ptInput);
+            a->SetDataType(ftInteger);
+            sql.CreateProcCall("vz_put", false);
+            ASSERT_EQ(AnsiString("{call vz_put(:a)}"), Trim(sql.SQL()->Text()));
+            a->SetValue(Variant(1));
+            if (prepared) sql.Prepare();
+            auto* b = static_cast<TDAParam*>(sql.Params()->Add());
+            b->SetName("b");
+            b->SetParamType(ptInput);
+            b->SetDataType(ftInteger);
+            b->SetValue(Variant(5));
+            if (rebuild) {
+                sql.Execute();
+                EXPECT_EQ(AnsiString("{call vz_put(:a, :b)}"), Trim(sql.SQL()->Text()));
+                EXPECT_EQ("vz_put", std::string(sql.StoredProcName().c_str()));
+                EXPECT_EQ("1 5", QueryValue(connection.Internal(), "SELECT a || ' ' || b FROM vz_put_t"));
+                EXPECT_EQ(sql.Prepared(), prepared);
+            } else {
+                // The text stays as it was made: the added value never reaches the procedure.
+                sql.Execute();
+                EXPECT_EQ(AnsiString("{call vz_put(:a)}"), Trim(sql.SQL()->Text()));
+                EXPECT_EQ("1 0", QueryValue(connection.Internal(), "SELECT a || ' ' || b FROM vz_put_t"));
+            }
+            sql.Unprepare();
+            EXPECT_EQ(1, connection.ConnectCount());
+        }
+}
+
+// One value per parameter and one run per execution: another iteration count is refused before
+// anything reaches the server.
+TEST_F(SQLComponent, IterationCountsOtherThanOneAreRefused) {
+    TCustomDASQL sql(nullptr);
+    sql.SetConnection(&connection);
+    sql.SQL()->SetText("INSERT INTO t (k, s) VALUES (:k, 'x')");
+    sql.ParamByName("k")->SetValue(Variant(2));
+    for (int iterations : {3, 0, -1})
+        EXPECT_EQ("Unsupported iteration count " + std::to_string(iterations),
+                  MessageOf([&] { sql.ExecuteIters(iterations); }));
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_EQ(0, connection.ConnectCount());
+    sql.ExecuteIters(1);
+    connection.Connect();
+    EXPECT_EQ("2", QueryValue(connection.Internal(), "SELECT count(*) FROM t"));
+}
+
+// An input-output text blob goes with LF line ends and comes back with CR LF again; an output one
+// loses what it held before and reads the server's value with CR LF.
+TEST(DAComponentsPostgres, MemoParametersConvertTheirLineEndsBothWays) {
+    TOdbcDAConnection connection;
+    ConnectPostgres(connection);
+    Exec(connection.Internal(), "CREATE OR REPLACE FUNCTION vz_memo(INOUT t text, OUT n integer) AS $$ "
+                                "BEGIN n := length(t); t := t || chr(10) || 'z'; END $$ LANGUAGE plpgsql");
+    connection.SetConvertEOL(true);
+    TCustomDASQL sql(nullptr);
+    sql.SetConnection(&connection);
+    sql.SQL()->SetText("{call vz_memo(:t, :n)}");
+    TDAParam* t = sql.ParamByName("t");
+    t->SetDataType(ftMemo);
+    t->SetParamType(ptInputOutput);
+    t->SetAsString("a\r\nb");
+    sql.ParamByName("n")->SetDataType(ftInteger);
+    sql.ParamByName("n")->SetParamType(ptOutput);
+    sql.Execute();
+    EXPECT_EQ(3, sql.ParamByName("n")->GetValue().AsInteger());
+    EXPECT_EQ("a\r\nb\r\nz", t->GetAsString());
+
+    Exec(connection.Internal(), "CREATE OR REPLACE FUNCTION vz_memo_out(a integer, OUT t text) AS $$ "
+                                "BEGIN t := chr(10) || 'x' || chr(10) || a::text || chr(10); END $$ "
+                                "LANGUAGE plpgsql");
+    TCustomDASQL out(nullptr);
+    out.SetConnection(&connection);
+    out.SQL()->SetText("{call vz_memo_out(:a, :t)}");
+    out.ParamByName("a")->SetValue(Variant(9));
+    out.ParamByName("a")->SetParamType(ptInput);
+    TDAParam* memo = out.ParamByName("t");
+    memo->SetDataType(ftMemo);
+    memo->SetParamType(ptOutput);
+    memo->SetAsString("left over from before");
+    out.Execute();
+    EXPECT_EQ("\r\nx\r\n9\r\n", memo->GetAsString());
+
+    // Binary output keeps its LF bytes.
+    Exec(connection.Internal(), "CREATE OR REPLACE FUNCTION vz_bin_out(OUT b bytea) AS $$ "
+                                "BEGIN b := decode('0a410a', 'hex'); END $$ LANGUAGE plpgsql");
+    TCustomDASQL bin(nullptr);
+    bin.SetConnection(&connection);
+    bin.SQL()->SetText("{call vz_bin_out(:b)}");
+    TDAParam* bytes = bin.ParamByName("b");
+    bytes->SetDataType(ftBlob);
+    bytes->SetParamType(ptOutput);
+    bin.Execute();
+    EXPECT_EQ("\nA\n", bytes->GetAsString());
 }

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "OdbcTestSupport.h"
+#include "data/access/DAConnection.h"
 #include "data/access/providers/ODBCServerEnumerator.h"
 
 namespace {
@@ -93,4 +94,13 @@ TEST(CRNetManager, BindsTheSystemFunctionsAndFreesItsCache) {
     manager.ClearCache();
     EXPECT_EQ(2, freed);
     EXPECT_EQ(0, manager.ServerCache.Count());
+}
+
+TEST(CRNetManager, StartsAndEndsWithTheComponentsUnit) {
+    DBAccessFinalize();
+    EXPECT_EQ(nullptr, CRNetManager());
+    DBAccessInitialize();
+    ASSERT_NE(nullptr, CRNetManager());
+    EXPECT_NE(nullptr, CRNetManager()->ControlService);
+    EXPECT_NE(nullptr, CRNetManager()->NetServerEnum);
 }
