@@ -953,4 +953,25 @@ TEST_F(DAEditTest, UpdateExecuteEvents) {
     ds.AfterUpdateExecute = nullptr;
 }
 
+// With roBeforeEdit an edit starts from the row as the server has it: read first (the ODBC
+// updater), or in the lock statement itself (the base updater with SQLLock "FOR UPDATE").
+TEST_F(DAEditPgTest, EditReadsTheRowAgainFirst) {
+    for (TCustomDADataSet* d : {static_cast<TCustomDADataSet*>(&ds), static_cast<TCustomDADataSet*>(&base)}) {
+        SCOPED_TRACE(d == &base ? "refreshed by the lock" : "refreshed before the lock");
+        d->RefreshOptions = roBeforeEdit;
+        d->LockMode = lmPessimistic;
+        SetLines(d->SQLLock(), "FOR UPDATE");
+        Open(*d, "SELECT id, name FROM e ORDER BY id");
+        Exec(other->Internal(), "UPDATE e SET name = 'changed' WHERE id = 1");
+        d->Edit();
+        EXPECT_EQ(Str(*d, "name"), "changed");
+        EXPECT_TRUE(RowLocked(1));
+        d->FieldByName("name")->SetAsString("mine");
+        d->Post();
+        EXPECT_FALSE(RowLocked(1));
+        EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "mine");
+        d->Close();
+    }
+}
+
 } // namespace
