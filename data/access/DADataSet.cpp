@@ -377,6 +377,9 @@ void TCustomDADataSet::CloseCursor() {
         }
     } end{this};
     TMemDataSet::CloseCursor();
+    if (Service())
+        if (auto* updater = dynamic_cast<TDADataSetUpdater*>(Service()->Updater()))
+            updater->UnprepareUpdateQueries();
 }
 
 void TCustomDADataSet::InternalClose() {

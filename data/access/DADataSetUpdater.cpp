@@ -281,7 +281,16 @@ TDAParamsInfo* TDADataSetUpdater::PrepareUpdateQuery(const AnsiString& sql, TSta
     TStringList lines;
     lines.SetText(text);
     if (query->SQL()->Text() != lines.Text()) query->SetSQL(lines);
+    // Kept prepared between posts; the dataset unprepares its queries when it closes.
+    if (dataSet_->Options()->PrepareUpdateSQL && !text.empty() && !query->IsPrepared() &&
+        !dataSet_->Connection()->Options()->DisconnectedMode())
+        query->Prepare();
     return info;
+}
+
+void TDADataSetUpdater::UnprepareUpdateQueries() {
+    for (auto& query : queries_)
+        if (query) query->Unprepare();
 }
 
 void TDADataSetUpdater::FillParams(TDAParams* params, TDAParamsInfo* info, TStatementType type) {

@@ -88,6 +88,8 @@ public:
     // false when it has none.
     bool PerformUpdateObject(int updateKind, TDataSet* dataSet);
     void ResetLockState();
+    // The dataset closes: its update queries give back what they hold prepared.
+    void UnprepareUpdateQueries();
 
     TLockState LockState() const { return lockState_; }
     TDATransaction* LockTransaction() const { return lockTransaction_; }

@@ -974,4 +974,26 @@ TEST_F(DAEditPgTest, EditReadsTheRowAgainFirst) {
     }
 }
 
+// With PrepareUpdateSQL the update statement stays prepared between posts, and closing the
+// dataset gives its queries' connection uses back.
+TEST_F(DAEditTest, PreparedUpdateStatements) {
+    ds.Options()->PrepareUpdateSQL = true;
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    for (const char* name : {"a", "b"}) {
+        ds.First();
+        ds.Edit();
+        ds.FieldByName("name")->SetAsString(name);
+        ds.Post();
+        ds.Next();
+        ds.Edit();
+        ds.FieldByName("name")->SetAsString(name);
+        ds.Post();
+    }
+    EXPECT_EQ(Seen("SELECT group_concat(name, '') FROM e"), "bb");
+    ds.Close();
+    ds.Options()->PrepareUpdateSQL = false;
+    connection.Disconnect();
+    EXPECT_FALSE(connection.Connected());
+}
+
 } // namespace
