@@ -8,11 +8,12 @@
 #include "data/access/CRProps.h"
 #include "data/access/CRSQLInfo.h"
 #include "data/access/CRServerEnumerator.h"
-#include "data/access/DASQLMonitor.h"
+#include "data/access/ConnectDialog.h"
 #include "data/access/DASQLText.h"
 #include "data/access/Macros.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DATransaction.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSet.h"
@@ -113,6 +114,7 @@ void TCustomDAConnection::SetDefaultTransaction(TDATransaction* value) {
 void TCustomDAConnection::Notification(TComponent* component, TOperation operation) {
     TCustomConnection::Notification(component, operation);
     if (operation == opRemove && component == defaultTransaction_) SetDefaultTransaction(nullptr);
+    if (operation == opRemove && component == connectDialog_) connectDialog_ = nullptr;
 }
 
 void TCustomDAConnection::AttachTransaction(TDATransaction* transaction) {
@@ -198,7 +200,39 @@ TCustomDAConnection::~TCustomDAConnection() {
     for (size_t i = transactions_.size(); i-- > 0;)
         DetachTransaction(transactions_[i]);
     if (defaultTransaction_) defaultTransaction_->RemoveFreeNotification(this);
+    TCustomDASQLMonitor::ObjectDestroyedNotify(GetSQLMonitorClass(), this);
     ClearInternalConnection();
+}
+
+TClass TCustomDAConnection::GetConnectDialogClass() {
+    return TCustomConnectDialog::StaticClass();
+}
+
+void TCustomDAConnection::SetConnectDialog(TCustomConnectDialog* value) {
+    if (value == connectDialog_) return;
+    if (connectDialog_) {
+        connectDialog_->RemoveFreeNotification(this);
+        if (connectDialog_->Connection() == this) connectDialog_->SetConnection(nullptr);
+    }
+    connectDialog_ = value;
+    if (value) {
+        value->FreeNotification(this);
+        value->SetConnection(this);
+    }
+}
+
+bool TCustomDAConnection::ExecuteConnectDialog() {
+    std::unique_ptr<TCustomConnectDialog> created;
+    TCustomConnectDialog* dialog = connectDialog_;
+    if (!dialog) {
+        created = GetConnectDialogClass()->Create<TCustomConnectDialog>();
+        dialog = created.get();
+    }
+    dialog->SetConnection(this);
+    if (!dialog->Execute()) return false;
+    // The dialog collected the login; the connection opens with it, asking no more.
+    OpenConnection();
+    return true;
 }
 
 void TCustomDAConnection::AssignTo(TPersistent* dest) {
@@ -213,6 +247,7 @@ void TCustomDAConnection::AssignTo(TPersistent* dest) {
     other->LoginPrompt = LoginPrompt;
     other->poolingOptions_->Assign(poolingOptions_.get());
     other->SetPooling(pooling_);
+    other->SetConnectDialog(connectDialog_);
     other->OnError = OnError;
     other->SetConvertEOL(convertEOL_);
     other->options_->Assign(options_.get());
@@ -420,7 +455,14 @@ TCustomDAConnection::PooledInternalConnection(TClass parametersClass, TClass man
         DoError(e, fail, reconnect, reexecute, attempt, cause);
     };
     if (complete) complete(*key);
-    return std::unique_ptr<TCRConnection>(TCRConnectionPoolManager::PooledConnection(managerClass, *key));
+    // The pools tell this connection's monitor class what they do; the manager keeps the first it
+    // is given.
+    const TClass monitorClass = GetSQLMonitorClass();
+    auto poolNotify = [monitorClass](TCRConnectionPool* pool, const AnsiString& text) {
+        TCustomDASQLMonitor::PoolNotify(monitorClass, pool, text, false, 0, pool->Parameters().AsText());
+    };
+    return std::unique_ptr<TCRConnection>(
+        TCRConnectionPoolManager::PooledConnection(managerClass, *key, poolNotify));
 }
 
 void TCustomDAConnection::SetInternalConnection(std::unique_ptr<TCRConnection> value) {
@@ -523,7 +565,13 @@ void TCustomDAConnection::SetConnected(bool value) {
 
     if (ShouldPrompt() && HasConnectDialogClass()) {
         const int kept = connectCount_;
-        const bool ok = ExecuteConnectDialog();
+        bool ok = false;
+        try {
+            ok = ExecuteConnectDialog();
+        } catch (...) {
+            connectCount_ = GetConnected() ? kept : kept - 1;
+            throw;
+        }
         connectCount_ = ok ? kept : kept - 1;
         if (!ok) {
             if (StreamedConnected || HasState(csDesigning)) DatabaseError("Cannot connect to database", this);
@@ -567,6 +615,8 @@ void TCustomDAConnection::OpenConnection() {
 }
 
 void TCustomDAConnection::DoConnect() {
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::DBConnectNotify(GetSQLMonitorClass(), this, messageId, true);
     CreateInternalConnection();
     if (!iConnection_) DatabaseError("No internal connection", this);
     PushOperation(clConnect, true);
@@ -582,6 +632,7 @@ void TCustomDAConnection::DoConnect() {
         throw;
     }
     PopOperation();
+    TCustomDASQLMonitor::DBConnectNotify(GetSQLMonitorClass(), this, messageId, false);
 }
 
 void TCustomDAConnection::DoDisconnect() {
@@ -593,11 +644,14 @@ void TCustomDAConnection::DoDisconnect() {
     }
     try {
         if (GetConnected()) {
+            int32_t messageId = 0;
+            TCustomDASQLMonitor::DBDisconnectNotify(GetSQLMonitorClass(), this, messageId, true);
             // A sound pooled connection stays open for the next taker.
             if (iConnection_->Pool && iConnection_->IsValid)
                 ClearInternalConnection();
             else
                 iConnection_->Disconnect();
+            TCustomDASQLMonitor::DBDisconnectNotify(GetSQLMonitorClass(), this, messageId, false);
         }
     } catch (const EDAError& e) {
         if (!(HasState(csDestroying) && e.IsFatalError())) throw;
@@ -780,6 +834,12 @@ void TCustomDAConnection::UnbindClients() {
         static_cast<TCustomDADataSet*>(ds)->SetConnection(nullptr);
 }
 
+std::unique_ptr<TCustomDADataSet> TCustomDAConnection::CreateDataSet() {
+    auto data = std::make_unique<TCustomDADataSet>(nullptr);
+    data->SetConnection(this);
+    return data;
+}
+
 std::unique_ptr<TCustomDASQL> TCustomDAConnection::CreateSQL() {
     auto sql = std::make_unique<TCustomDASQL>(nullptr);
     sql->SetConnection(this);
@@ -895,6 +955,7 @@ TConnLostCause TCustomDAConnection::DetectConnLostCause(TObject* component) {
 void TCustomDAConnection::DoError(Exception& e, bool& fail, bool& reconnect, bool& reexecute,
                                   int reconnectAttempt, TConnLostCause& connLostCause) {
     connLostCause = clUnknown;
+    TCustomDASQLMonitor::DBErrorNotify(GetSQLMonitorClass(), e);
     auto* error = dynamic_cast<EDAError*>(&e);
     const bool fatal = error && error->IsFatalError();
     if (fatal) {

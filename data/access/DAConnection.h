@@ -19,6 +19,7 @@ class TCRConnectionParameters;
 class TDATransaction;
 class TCustomDASQL;
 class TCustomDADataSet;
+class TCustomConnectDialog;
 
 enum TRetryMode : uint8_t { rmRaise, rmReconnect, rmReconnectExecute };
 
@@ -106,6 +107,11 @@ public:
     TPoolingOptions* PoolingOptions() const { return poolingOptions_.get(); }
     void SetPoolingOptions(TPoolingOptions* value) { poolingOptions_->Assign(value); }
 
+    // The dialog class a login prompt creates when no dialog is assigned; none: no prompt.
+    virtual TClass GetConnectDialogClass();
+    // Not owned; forgotten when it is freed.
+    TCustomConnectDialog* ConnectDialog() const { return connectDialog_; }
+    void SetConnectDialog(TCustomConnectDialog* value);
     // Class factories of the provider; the base answers none.
     virtual TClass GetInternalConnectionClass();
     virtual TClass GetInternalCommandClass();
@@ -130,6 +136,8 @@ public:
     Variant ExecProc(const AnsiString& name, const std::vector<Variant>& values = {});
     Variant ExecProcNamed(const AnsiString& name, const std::vector<Variant>& pairs);
     TCustomDASQL* Command() const { return command_.get(); }
+    // A new dataset of the connection's own kind, bound to it.
+    virtual std::unique_ptr<TCustomDADataSet> CreateDataSet();
 
     int ConnectCount() const { return connectCount_; }
     bool PromptAllowed() const { return promptAllowed_; }
@@ -203,9 +211,9 @@ protected:
     virtual void SetInternalConnection(std::unique_ptr<TCRConnection> value);
     void ClearInternalConnection();
     virtual bool ShouldPrompt();
-    // Run when a login prompt is due; answers whether it connected. The base has no dialog.
-    virtual bool HasConnectDialogClass() { return false; }
-    virtual bool ExecuteConnectDialog() { return false; }
+    // Run when a login prompt is due; answers whether it connected.
+    virtual bool HasConnectDialogClass() { return GetConnectDialogClass() != nullptr; }
+    virtual bool ExecuteConnectDialog();
     virtual AnsiString GetServer() { return server_; }
     // The schema that needs no prefix in the name lists; empty: no prefix.
     virtual AnsiString GetProviderText() { return ""; }
@@ -244,6 +252,7 @@ private:
     std::unique_ptr<TDATransaction> internalTransaction_;
     std::unique_ptr<TCustomDASQL> command_;
     TDATransaction* defaultTransaction_ = nullptr;
+    TCustomConnectDialog* connectDialog_ = nullptr;
     std::vector<std::pair<TObject*, TConnectChangeEvent>> clientEvents_;
     std::unique_ptr<TCriticalSection> clientLock_;
     std::unique_ptr<TDAConnectionOptions> options_;

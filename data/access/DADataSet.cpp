@@ -7,6 +7,7 @@
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSetService.h"
 #include "data/access/DADataSetUpdater.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DATransaction.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DAUpdateSQL.h"
@@ -74,8 +75,24 @@ TCustomDADataSet::~TCustomDADataSet() {
         Unprepare();
     } catch (...) {
     }
-    if (connection_) connection_->UnRegisterClient(this);
+    if (connection_) {
+        connection_->UnRegisterClient(this);
+        NotifyDestroyed();
+    }
     SetRecordSet(nullptr);
+}
+
+void TCustomDADataSet::NotifyDestroyed() {
+    if (destroyedNotified_ || !connection_) return;
+    destroyedNotified_ = true;
+    TCustomDASQLMonitor::ObjectDestroyedNotify(connection_->GetSQLMonitorClass(), this);
+}
+
+TClass TCustomDADataSet::TracedBy() const {
+    TCustomDAConnection* c = UsedConnection();
+    if (TraceSuppressed || !c) return nullptr;
+    TClass monitorClass = c->GetSQLMonitorClass();
+    return Debug || TCustomDASQLMonitor::HasMonitor(monitorClass) ? monitorClass : nullptr;
 }
 
 void TDASQLDataSetOptions::PushRecordSetProp(int prop, const Variant& value) {
@@ -291,7 +308,12 @@ void TCustomDADataSet::WriteParamDesc(TParamDesc* d, TDAParam* p) {
 void TCustomDADataSet::Prepare() {
     if (IsPrepared() || Active()) return;
     BeginConnection(true);
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                                  true);
         WriteCommand();
         TMemDataSet::Prepare();
     } catch (...) {
@@ -299,18 +321,29 @@ void TCustomDADataSet::Prepare() {
         throw;
     }
     prepareUse_ = true;
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                              false);
 }
 
 void TCustomDADataSet::Unprepare() {
     const bool held = prepareUse_;
     prepareUse_ = false;
+    const TClass monitorClass = held ? TracedBy() : nullptr;
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLUnprepareNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                    messageId, true);
         TMemDataSet::Unprepare();
     } catch (...) {
         if (held) EndConnection();
         throw;
     }
     if (held) EndConnection();
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLUnprepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                                false);
 }
 
 // ---- open and close ----------------------------------------------------------------------------
@@ -354,6 +387,11 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
 }
 
 void TCustomDADataSet::InternalOpen() {
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
+                                              messageId, true);
     BeginConnection(true);
     try {
         TMemDataSet::InternalOpen();
@@ -364,6 +402,9 @@ void TCustomDADataSet::InternalOpen() {
         throw;
     }
     EndConnection();
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
+                                              messageId, false);
 }
 
 void TCustomDADataSet::CloseCursor() {
@@ -428,6 +469,17 @@ void TCustomDADataSet::InternalExecute() {
                 SetMasterParams(params_.get());
                 WriteCommand();
             }
+            const TClass monitorClass = TracedBy();
+            int32_t messageId = 0;
+            if (monitorClass)
+                TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
+                                                      messageId, true);
+            struct TSuppress {
+                bool& flag;
+                bool saved;
+                ~TSuppress() { flag = saved; }
+            } suppress{TraceSuppressed, TraceSuppressed};
+            TraceSuppressed = true;
             bool ok = false;
             try {
                 RecordSet()->ExecCommand();
@@ -435,6 +487,13 @@ void TCustomDADataSet::InternalExecute() {
             } catch (...) {
                 DoAfterExecute(false);
                 throw;
+            }
+            if (monitorClass) {
+                Variant count;
+                Command()->GetProp(prRowsProcessed, count);
+                TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "",
+                                                      count.IsEmptyOrNull() ? 0 : count.AsInteger(),
+                                                      messageId, false);
             }
             if (IsQuery()) {
                 // The statement turned out to return rows: the dataset reads them from a run of its own.
@@ -656,9 +715,17 @@ void TCustomDADataSet::InternalRefresh() {
         for (;;) {
             try {
                 recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
+                const TClass monitorClass = TracedBy();
+                int32_t messageId = 0;
+                if (monitorClass)
+                    TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                          "Refresh", 0, messageId, true);
                 DoBeforeExecute();
                 WriteCommand();
                 TMemDataSet::InternalRefresh();
+                if (monitorClass)
+                    TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                          "Refresh", 0, messageId, false);
                 break;
             } catch (const EFailOver&) {
                 connection_->RestoreTransactions();

@@ -128,6 +128,10 @@ public:
     AnsiString MacrosOwnerSQL() const override { return sql_->Text(); }
     void MacrosChanged() override;
 
+    // Traces this dataset's statements even without an active monitor (the debug dialog hook).
+    bool Debug = false;
+    // Set while the dataset traces a statement itself, and for internal statements of others.
+    bool TraceSuppressed = false;
     TNotifyEvent BeforeExecute;
     TDAAfterExecuteEvent AfterExecute;
     TDABeforeFetchEvent BeforeFetch;
@@ -198,6 +202,16 @@ private:
     friend class TDADataSetUpdater;
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
+    // The monitor class to trace with: when a monitor is active or Debug is on, unless suppressed.
+    TClass TracedBy() const;
+
+protected:
+    // Tells the monitor once that this dataset goes; a descendant's destructor calls it first,
+    // while the dataset still answers its own class name.
+    void NotifyDestroyed();
+
+private:
+    bool destroyedNotified_ = false;
     // The record being posted no longer matches the master's current record.
     bool PostedRecordLeavesMaster();
     // Ends the use a re-run began, or keeps it for the rows the re-run left on the server.

@@ -1,10 +1,17 @@
 #include "data/access/DADump.h"
 
+#include "data/access/CRAccess.h"
+#include "data/access/CRRecordSet.h"
+#include "data/access/DAConnection.h"
+#include "data/access/DADataSet.h"
+#include "data/access/DBAccessUtils.h"
+
 #include "platform/core/DateTime.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/FormatSettings.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Variant.h"
+#include "platform/db/DBTypes.h"
 
 namespace {
 TFormatSettings PointSettings() {
@@ -61,6 +68,62 @@ bool IsBinary(TFieldType type) {
 }
 } // namespace
 
+std::unique_ptr<TDataSet> TDADumpOwner::OpenQuery(const AnsiString&) {
+    DatabaseError("Connection is not defined");
+}
+
+void TDADumpOwner::GetTableNames(TStrings*) {
+    DatabaseError("Connection is not defined");
+}
+
+void TDADumpOwner::QueryTables(const AnsiString&, TStrings*) {
+    DatabaseError("Connection is not defined");
+}
+
+TDADumpProcessor::TDADumpProcessor(TDADumpOwner* owner) : owner_(owner) {}
+
+TDADumpProcessor::~TDADumpProcessor() = default;
+
+std::unique_ptr<TDADumpProcessor> TDADumpProcessor::CreateOf(TClass processorClass, TDADumpOwner* owner) {
+    auto processor = processorClass->Create<TDADumpProcessor>();
+    processor->owner_ = owner;
+    return processor;
+}
+
+std::unique_ptr<TCustomDADataSet> TDADumpProcessor::NewQuery() {
+    TCustomDAConnection* connection = owner_->Connection();
+    if (!connection) DatabaseError("Connection is not defined");
+    std::unique_ptr<TCustomDADataSet> query = connection->CreateDataSet();
+    query->Options()->SetExtendedFieldsInfo(false);
+    return query;
+}
+
+std::unique_ptr<TCustomDADataSet> TDADumpProcessor::DataQuery() {
+    return NewQuery();
+}
+
+TSQLInfo* TDADumpProcessor::SQLInfo() {
+    Assert(query_ != nullptr, "Dump query is not created");
+    if (TCRCommand* command = TDBAccessUtils::GetICommand(query_.get())) return command->GetSQLInfo();
+    // Before the query has a record set its connection's dialect serves.
+    TCustomDAConnection* connection = query_->Connection();
+    if (connection && connection->InternalConnection()) return connection->InternalConnection()->GetSQLInfo();
+    return DefaultSQLInfo();
+}
+
+std::unique_ptr<TDataSet> TDADumpProcessor::OpenData(const AnsiString& sql) {
+    if (!owner_->Connection()) return owner_->OpenQuery(sql);
+    std::unique_ptr<TCustomDADataSet> query = DataQuery();
+    query->SQL()->SetText(sql);
+    query->Open();
+    return query;
+}
+
+AnsiString TDADumpProcessor::NormalizeName(const AnsiString& name) {
+    if (!owner_->Connection()) return owner_->NormalizeName(name, owner_->QuoteNames);
+    return SQLInfo()->NormalizeName(name, owner_->QuoteNames);
+}
+
 void TDADumpProcessor::AddLine(const AnsiString& text) {
     if (owner_->Stream) {
         AnsiString line = text + "\r\n";
@@ -96,11 +159,16 @@ void TDADumpProcessor::Backup(const AnsiString& queryText) {
 }
 
 AnsiString TDADumpProcessor::QuoteName(const AnsiString& name) {
+    if (owner_->Connection()) {
+        TSQLInfo* info = SQLInfo();
+        return owner_->QuoteNames || info->QuotesNeeded(name) ? info->QuoteName(name) : name;
+    }
     if (owner_->QuoteNames || owner_->NeedsQuoting(name)) return owner_->Quote(name);
     return name;
 }
 
 void TDADumpProcessor::BackupObjects(const AnsiString& query) {
+    if (owner_->Connection() && !query_) query_ = NewQuery();
     if (!query.empty()) {
         BackupData(AnsiString(), query, 1, 1);
         return;
@@ -108,10 +176,13 @@ void TDADumpProcessor::BackupObjects(const AnsiString& query) {
     TStringList names;
     if (owner_->TableNames.Count() > 0) {
         for (int i = 0; i < owner_->TableNames.Count(); ++i)
-            names.Add(owner_->NormalizeName(owner_->TableNames[i], owner_->QuoteNames));
+            names.Add(NormalizeName(owner_->TableNames[i]));
     } else {
         TStringList all;
-        owner_->GetTableNames(&all);
+        if (TCustomDAConnection* connection = owner_->Connection())
+            connection->GetTableNames(all);
+        else
+            owner_->GetTableNames(&all);
         for (int i = 0; i < all.Count(); ++i)
             names.Add(QuoteName(all[i]));
     }
@@ -121,13 +192,20 @@ void TDADumpProcessor::BackupObjects(const AnsiString& query) {
 
 void TDADumpProcessor::BackupData(const AnsiString& tableName, const AnsiString& query, int tableCount,
                                   int tableNumber) {
-    std::unique_ptr<TDataSet> data = owner_->OpenQuery(query.empty() ? "SELECT * FROM " + tableName : query);
+    std::unique_ptr<TDataSet> data = OpenData(query.empty() ? "SELECT * FROM " + tableName : query);
     AnsiString name = tableName;
     if (name.empty()) {
         TStringList tables;
-        owner_->QueryTables(query, &tables);
+        if (owner_->Connection()) {
+            TCRTablesInfo info;
+            SQLInfo()->ParseTablesInfo(query, info);
+            for (int i = 0; i < info.Count(); ++i)
+                tables.Add(info[i]->TableName());
+        } else {
+            owner_->QueryTables(query, &tables);
+        }
         if (tables.Count() != 1) throw Exception("Query must contain one table");
-        name = owner_->NormalizeName(tables[0], owner_->QuoteNames);
+        name = NormalizeName(tables[0]);
     }
     AddLine(AnsiString());
     if (owner_->AddDelete) AddLine("DELETE FROM " + name + ";");
@@ -141,7 +219,8 @@ void TDADumpProcessor::BackupData(const AnsiString& tableName, const AnsiString&
         }
         prefix += " VALUES (";
         int count = data->RecordCount();
-        for (data->First(); !data->Eof(); data->Next()) {
+        // A fresh query stands on its first row; a forward-only one cannot go back to it.
+        for (; !data->Eof(); data->Next()) {
             AnsiString values;
             for (int i = 0; i < data->FieldCount(); ++i)
                 values += (i ? ", " : "") + ValueText(data->Fields()[i]);

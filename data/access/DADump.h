@@ -8,9 +8,13 @@
 #include "platform/db/DataSet.h"
 
 class TStream;
+class TCustomDAConnection;
+class TCustomDADataSet;
+class TSQLInfo;
 
-// What the processor reads of the dump that owns it; the connection's part (queries, table
-// names, the dialect's name rules) is reached through its operations.
+// What the processor reads of the dump that owns it. With a connection the processor makes its
+// queries there and takes the table names and the name rules from the connection's dialect;
+// without one the owner's operations below serve.
 class TDADumpOwner {
 public:
     virtual ~TDADumpOwner() = default;
@@ -27,22 +31,29 @@ public:
                        int tableNumber)>
         OnProgress;
 
-    // A query over sql, open.
-    virtual std::unique_ptr<TDataSet> OpenQuery(const AnsiString& sql) = 0;
-    virtual void GetTableNames(TStrings* names) = 0;
+    virtual TCustomDAConnection* Connection() { return nullptr; }
+
+    // Without a connection: a query over sql, open, and the tables to dump; the base has none
+    // ("Connection is not defined").
+    virtual std::unique_ptr<TDataSet> OpenQuery(const AnsiString& sql);
+    virtual void GetTableNames(TStrings* names);
     // The dialect: quoting, whether a name needs it, normalising, and the tables a query names.
     virtual AnsiString Quote(const AnsiString& name) { return "\"" + name + "\""; }
     virtual bool NeedsQuoting(const AnsiString&) { return false; }
     virtual AnsiString NormalizeName(const AnsiString& name, bool quote) {
         return quote ? Quote(name) : name;
     }
-    virtual void QueryTables(const AnsiString& sql, TStrings* tables) = 0;
+    virtual void QueryTables(const AnsiString& sql, TStrings* tables);
 };
 
 class TDADumpProcessor : public TObject {
 public:
     VZ_CLASS(TDADumpProcessor, TObject)
-    explicit TDADumpProcessor(TDADumpOwner* owner) : owner_(owner) {}
+    explicit TDADumpProcessor(TDADumpOwner* owner = nullptr);
+    ~TDADumpProcessor() override;
+    // A processor of the class a provider names, working for owner.
+    static std::unique_ptr<TDADumpProcessor> CreateOf(TClass processorClass, TDADumpOwner* owner);
+    TDADumpOwner* Owner() const { return owner_; }
 
     virtual void AddLine(const AnsiString& text);
     virtual void Backup(const AnsiString& query);
@@ -54,7 +65,18 @@ public:
                             int tableNumber);
     virtual AnsiString ValueText(TField* field);
     virtual AnsiString QuoteName(const AnsiString& name);
+    // A query made by the owner's connection, without extended field information.
+    virtual std::unique_ptr<TCustomDADataSet> NewQuery();
+    // A new query for each table's rows.
+    virtual std::unique_ptr<TCustomDADataSet> DataQuery();
+    // The dialect of the query kept for the name rules; made on first need.
+    TSQLInfo* SQLInfo();
 
 protected:
     TDADumpOwner* owner_;
+    std::unique_ptr<TCustomDADataSet> query_;
+
+private:
+    std::unique_ptr<TDataSet> OpenData(const AnsiString& sql);
+    AnsiString NormalizeName(const AnsiString& name);
 };

@@ -4,6 +4,7 @@
 
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
 #include "data/memory/Blob.h"
@@ -26,6 +27,7 @@ TCustomDASQL::~TCustomDASQL() {
     if (connection_) {
         connection_->UnRegisterClient(this);
         connection_->RemoveFreeNotification(this);
+        NotifyDestroyed();
     }
     if (transaction_) transaction_->RemoveFreeNotification(this);
     sql_->OnChange = nullptr;
@@ -196,10 +198,28 @@ void TCustomDASQL::SetCommandSQL() {
 
 // ---- prepare and execute -------------------------------------------------------------------------
 
+void TCustomDASQL::NotifyDestroyed() {
+    if (destroyedNotified_ || !connection_) return;
+    destroyedNotified_ = true;
+    TCustomDASQLMonitor::ObjectDestroyedNotify(connection_->GetSQLMonitorClass(), this);
+}
+
+TClass TCustomDASQL::TracedBy() const {
+    TCustomDAConnection* c = UsedConnection();
+    if (TraceSuppressed || !c) return nullptr;
+    TClass monitorClass = c->GetSQLMonitorClass();
+    return Debug || TCustomDASQLMonitor::HasMonitor(monitorClass) ? monitorClass : nullptr;
+}
+
 void TCustomDASQL::Prepare() {
     if (Prepared()) return;
     BeginConnection(true);
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                                  true);
         InternalPrepare();
         Variant described;
         if (command_->GetProp(prParamsDescribed, described) && described.AsBoolean()) UpdateParamsFromDescs();
@@ -212,6 +232,9 @@ void TCustomDASQL::Prepare() {
         EndConnection();
         throw;
     }
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLPrepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                              false);
 }
 
 void TCustomDASQL::UpdateParamsFromDescs() {
@@ -231,13 +254,21 @@ void TCustomDASQL::InternalPrepare() {
 
 void TCustomDASQL::Unprepare() {
     if (!Prepared()) return;
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLUnprepareNotify(monitorClass, this, GetFinalSQL(), params_.get(),
+                                                    messageId, true);
         command_->Unprepare();
     } catch (...) {
         EndConnection();
         throw;
     }
     EndConnection();
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLUnprepareNotify(monitorClass, this, GetFinalSQL(), params_.get(), messageId,
+                                                false);
 }
 
 void TCustomDASQL::ExecuteIters(int iterations) {
@@ -246,7 +277,12 @@ void TCustomDASQL::ExecuteIters(int iterations) {
     // be reported as done when it was not.
     if (iterations != 1) DatabaseError(Format("Unsupported iteration count %d", {iterations}), this);
     BeginConnection(true);
+    const TClass monitorClass = TracedBy();
+    int32_t messageId = 0;
     try {
+        if (monitorClass)
+            TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "", 0,
+                                                  messageId, true);
         if (BeforeExecute) BeforeExecute(this);
         WriteParams(true);
         CheckProcCall(iterations);
@@ -263,6 +299,9 @@ void TCustomDASQL::ExecuteIters(int iterations) {
         throw;
     }
     ReleaseSentCopies();
+    if (monitorClass)
+        TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, this, GetFinalSQL(), params_.get(), "",
+                                              RowsAffected(), messageId, false);
 }
 
 void TCustomDASQL::CheckProcCall(int iterations) {

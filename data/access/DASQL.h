@@ -120,6 +120,11 @@ protected:
     void SQLChanged();
     void ResetAfterSQLChange(bool noMacroScan);
     void SetCommandSQL();
+    // The monitor class to trace with: when a monitor is active or Debug is on, unless suppressed.
+    TClass TracedBy() const;
+    // Tells the monitor once that this statement goes; a descendant's destructor calls it first,
+    // while the statement still answers its own class name.
+    void NotifyDestroyed();
 
     static const TDataTypesMap& TypesMap();
 
@@ -137,6 +142,7 @@ private:
     bool settingProcCall_ = false;
     AnsiString storedProcName_;
     bool storedProcIsQuery_ = false;
+    bool destroyedNotified_ = false;
     int64_t lastInsertId_ = 0;
 
     // Hints while SetSQLTextWithHints sets a text.

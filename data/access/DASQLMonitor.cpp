@@ -1,6 +1,8 @@
 #include "data/access/DASQLMonitor.h"
 
+#include "data/access/CRConnectionPool.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
 #include "data/access/DATransaction.h"
 #include "data/memory/Blob.h"
@@ -38,6 +40,18 @@ AnsiString TrimEnd(const AnsiString& text) {
 
 WideString W(const AnsiString& text) {
     return AnsiToWide(text);
+}
+
+// A traced statement or dataset asks for the debug dialog itself.
+bool DebugOf(TObject* object) {
+    if (auto* sql = dynamic_cast<TCustomDASQL*>(object)) return sql->Debug;
+    if (auto* data = dynamic_cast<TCustomDADataSet*>(object)) return data->Debug;
+    return false;
+}
+
+AnsiString LoginOf(TObject* object) {
+    auto* connection = dynamic_cast<TCustomDAConnection*>(object);
+    return connection ? connection->Username() + "@" + connection->Server() : AnsiString();
 }
 } // namespace
 
@@ -144,16 +158,19 @@ void TCustomDASQLMonitor::StopDBMonitor() {
 }
 
 int TCustomDASQLMonitor::GetObjectType(TObject* object) {
-    // Datasets (4) and pools (5) answer here once they exist.
     if (dynamic_cast<TCustomDAConnection*>(object)) return 1;
     if (dynamic_cast<TDATransaction*>(object)) return 2;
     if (dynamic_cast<TCustomDASQL*>(object)) return 3;
+    if (dynamic_cast<TCustomDADataSet*>(object)) return 4;
+    if (dynamic_cast<TCRConnectionPool*>(object) || dynamic_cast<TCRConnectionPoolManager*>(object)) return 5;
     return 0;
 }
 
 TObject* TCustomDASQLMonitor::GetParent(TObject* object) {
     if (auto* transaction = dynamic_cast<TDATransaction*>(object)) return transaction->DefaultConnection();
     if (auto* sql = dynamic_cast<TCustomDASQL*>(object)) return sql->Connection();
+    if (auto* data = dynamic_cast<TCustomDADataSet*>(object)) return data->Connection();
+    if (auto* pool = dynamic_cast<TCRConnectionPool*>(object)) return pool->Manager();
     return nullptr;
 }
 
@@ -297,7 +314,7 @@ void TCustomDASQLMonitor::CallOnSQL(TObject* sender, const AnsiString& text, TDA
 void TCustomDASQLMonitor::DialogHook(TObject* object, const AnsiString& sql, const AnsiString& operation,
                                      TDAParams* params) {
     if (!(options_ & MonitorOption(moDialog)) || !debugDialogHook) return;
-    if (!(options_ & MonitorOption(moCustom)) && !(ComponentState() & csDesigning))
+    if ((!(options_ & MonitorOption(moCustom)) && !(ComponentState() & csDesigning)) || DebugOf(object))
         debugDialogHook(object, sql, operation, params);
 }
 
@@ -509,6 +526,117 @@ void TCustomDASQLMonitor::InternalPool(TObject* pool, const AnsiString& message,
     SendDBEvent(pool, 15, text, poolText, nullptr, 0, id, true);
     SendDBEvent(pool, 15, text, poolText, nullptr, 0, id, false);
     CallOnSQL(pool, text, tfPool);
+}
+
+// --- class-level notifications --------------------------------------------------------------------
+
+TCustomDASQLMonitor* TCustomDASQLMonitor::MonitorOf(TClass monitorClass) {
+    // Only the unified monitor keeps a process-wide instance; the base class has none.
+    if (monitorClass && monitorClass->InheritsFrom(TUniSQLMonitor::StaticClass()))
+        return TUniSQLMonitor::Instance();
+    return nullptr;
+}
+
+void TCustomDASQLMonitor::SQLPrepareNotify(TClass monitorClass, TObject* object, const AnsiString& sql,
+                                           TDAParams* params, int32_t& messageId, bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalSQLPrepare(object, sql, params, messageId, before);
+    else if (before && debugDialogHook)
+        debugDialogHook(object, sql, "Prepare", params);
+}
+
+void TCustomDASQLMonitor::SQLUnprepareNotify(TClass monitorClass, TObject* object, const AnsiString& sql,
+                                             TDAParams* params, int32_t& messageId, bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalSQLUnprepare(object, sql, params, messageId, before);
+    else if (before && debugDialogHook)
+        debugDialogHook(object, sql, "Unprepare", params);
+}
+
+void TCustomDASQLMonitor::SQLExecuteNotify(TClass monitorClass, TObject* object, const AnsiString& sql,
+                                           TDAParams* params, const AnsiString& execName, int rowsAffected,
+                                           int32_t& messageId, bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalSQLExecute(object, sql, params, execName, rowsAffected, messageId, before);
+    else if (before && debugDialogHook)
+        debugDialogHook(object, sql, execName.empty() ? AnsiString("Execute") : execName, params);
+}
+
+void TCustomDASQLMonitor::DBConnectNotify(TClass monitorClass, TCustomDAConnection* connection,
+                                          int32_t& messageId, bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalDBConnect(connection, connection->Username(), connection->Server(), messageId,
+                                   before);
+}
+
+void TCustomDASQLMonitor::DBDisconnectNotify(TClass monitorClass, TCustomDAConnection* connection,
+                                             int32_t& messageId, bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalDBDisconnect(connection, connection->Username(), connection->Server(), messageId,
+                                      before);
+}
+
+void TCustomDASQLMonitor::TRStartNotify(TClass monitorClass, TObject* object, int32_t& messageId,
+                                        bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalTRStart(object, LoginOf(object), messageId, before);
+}
+
+void TCustomDASQLMonitor::TRCommitNotify(TClass monitorClass, TObject* object, int32_t& messageId,
+                                         bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalTRCommit(object, LoginOf(object), messageId, before);
+}
+
+void TCustomDASQLMonitor::TRRollbackNotify(TClass monitorClass, TObject* object, int32_t& messageId,
+                                           bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalTRRollback(object, LoginOf(object), messageId, before);
+}
+
+void TCustomDASQLMonitor::TRSavepointNotify(TClass monitorClass, TObject* object, const AnsiString& name,
+                                            int32_t& messageId, bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalTRSavepoint(object, name, messageId, before);
+}
+
+void TCustomDASQLMonitor::TRRollbackToSavepointNotify(TClass monitorClass, TObject* object,
+                                                      const AnsiString& name, int32_t& messageId,
+                                                      bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalTRRollbackToSavepoint(object, name, messageId, before);
+}
+
+void TCustomDASQLMonitor::TRReleaseSavepointNotify(TClass monitorClass, TObject* object,
+                                                   const AnsiString& name, int32_t& messageId, bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalTRReleaseSavepoint(object, name, messageId, before);
+}
+
+void TCustomDASQLMonitor::TRCommitRetainingNotify(TClass monitorClass, TObject* object, int32_t& messageId,
+                                                  bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalTRCommitRetaining(object, messageId, before);
+}
+
+void TCustomDASQLMonitor::TRRollbackRetainingNotify(TClass monitorClass, TObject* object, int32_t& messageId,
+                                                    bool before) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalTRRollbackRetaining(object, messageId, before);
+}
+
+void TCustomDASQLMonitor::DBErrorNotify(TClass monitorClass, Exception& error) {
+    if (auto* monitor = MonitorOf(monitorClass)) monitor->InternalDBError(error);
+}
+
+void TCustomDASQLMonitor::ObjectDestroyedNotify(TClass monitorClass, TObject* object) {
+    if (auto* monitor = MonitorOf(monitorClass)) monitor->InternalObjectDestroyed(object);
+}
+
+void TCustomDASQLMonitor::PoolNotify(TClass monitorClass, TObject* pool, const AnsiString& message,
+                                     bool showCount, int connectionCount, const AnsiString& poolText) {
+    if (auto* monitor = MonitorOf(monitorClass))
+        monitor->InternalPool(pool, message, showCount, connectionCount, poolText);
 }
 
 // --- the unified monitor --------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include <functional>
 
 #include "data/access/DBAccess.h"
+
+class TCustomDAConnection;
 #include "data/access/DBMonitorClient.h"
 #include "platform/core/Components.h"
 #include "platform/core/Persistent.h"
@@ -65,7 +67,7 @@ struct ISQLMonitorClient : public IUnknown {
 extern const GUID CLSID_SQLMonitor;      // {CB9879E2-4395-11D0-9FFC-00A0248E4B9A}
 extern const GUID IID_ISQLMonitorClient; // {CB9879E1-4395-11D0-9FFC-00A0248E4B9A}
 
-// The debug dialog hook: class of the monitor, traced object, SQL, operation name, parameters.
+// The debug dialog hook: traced object, SQL, operation name, parameters.
 using TDebugDialogHook = std::function<void(TObject* object, const AnsiString& sql,
                                             const AnsiString& operation, TDAParams* params)>;
 void SetDebugDialogHook(TDebugDialogHook hook);
@@ -132,6 +134,41 @@ public:
     // showCount appends the pool's connection count; poolText becomes the TCP event's SQL.
     void InternalPool(TObject* pool, const AnsiString& message, bool showCount, int connectionCount,
                       const AnsiString& poolText);
+
+    // Class-level notifications: the components call them with the monitor class their
+    // connection names, and the process-wide instance of that class, when there is one, traces.
+    static TCustomDASQLMonitor* MonitorOf(TClass monitorClass);
+    static bool HasMonitor(TClass monitorClass) { return MonitorOf(monitorClass) != nullptr; }
+    // Without an instance the before-notification goes to the debug dialog hook.
+    static void SQLPrepareNotify(TClass monitorClass, TObject* object, const AnsiString& sql,
+                                 TDAParams* params, int32_t& messageId, bool before);
+    static void SQLUnprepareNotify(TClass monitorClass, TObject* object, const AnsiString& sql,
+                                   TDAParams* params, int32_t& messageId, bool before);
+    static void SQLExecuteNotify(TClass monitorClass, TObject* object, const AnsiString& sql,
+                                 TDAParams* params, const AnsiString& execName, int rowsAffected,
+                                 int32_t& messageId, bool before);
+    static void DBConnectNotify(TClass monitorClass, TCustomDAConnection* connection, int32_t& messageId,
+                                bool before);
+    static void DBDisconnectNotify(TClass monitorClass, TCustomDAConnection* connection, int32_t& messageId,
+                                   bool before);
+    // A connection is named with its login; a transaction is not.
+    static void TRStartNotify(TClass monitorClass, TObject* object, int32_t& messageId, bool before);
+    static void TRCommitNotify(TClass monitorClass, TObject* object, int32_t& messageId, bool before);
+    static void TRRollbackNotify(TClass monitorClass, TObject* object, int32_t& messageId, bool before);
+    static void TRSavepointNotify(TClass monitorClass, TObject* object, const AnsiString& name,
+                                  int32_t& messageId, bool before);
+    static void TRRollbackToSavepointNotify(TClass monitorClass, TObject* object, const AnsiString& name,
+                                            int32_t& messageId, bool before);
+    static void TRReleaseSavepointNotify(TClass monitorClass, TObject* object, const AnsiString& name,
+                                         int32_t& messageId, bool before);
+    static void TRCommitRetainingNotify(TClass monitorClass, TObject* object, int32_t& messageId,
+                                        bool before);
+    static void TRRollbackRetainingNotify(TClass monitorClass, TObject* object, int32_t& messageId,
+                                          bool before);
+    static void DBErrorNotify(TClass monitorClass, Exception& error);
+    static void ObjectDestroyedNotify(TClass monitorClass, TObject* object);
+    static void PoolNotify(TClass monitorClass, TObject* pool, const AnsiString& message, bool showCount,
+                           int connectionCount, const AnsiString& poolText);
 
 protected:
     virtual void RegisterInstance() = 0;

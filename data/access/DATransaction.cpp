@@ -4,6 +4,7 @@
 
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
+#include "data/access/DASQLMonitor.h"
 #include "platform/core/Exceptions.h"
 
 TDATransaction::TDATransaction(TComponent* owner) : TComponent(owner) {}
@@ -13,9 +14,22 @@ TDATransaction::~TDATransaction() {
         CloseTransaction(true);
     } catch (const std::exception&) {
     }
+    // Told while the connections are still bound.
+    NotifyDestroyed();
     for (size_t i = connections_.size(); i-- > 0;)
         RemoveConnection(connections_[i]);
     FreeInternalTransaction();
+}
+
+void TDATransaction::NotifyDestroyed() {
+    if (destroyedNotified_ || SharesConnectionTransaction) return;
+    destroyedNotified_ = true;
+    TCustomDASQLMonitor::ObjectDestroyedNotify(GetSQLMonitorClass(), this);
+}
+
+TClass TDATransaction::GetSQLMonitorClass() {
+    TCustomDAConnection* connection = defaultConnection_ ? defaultConnection_ : UsedConnection();
+    return connection ? connection->GetSQLMonitorClass() : TCustomDASQLMonitor::StaticClass();
 }
 
 TClass TDATransaction::GetInternalTransactionClass() {
@@ -149,6 +163,8 @@ void TDATransaction::StartTransaction() {
         if (!c->IsMultipleTransactionsSupported() && c->UsedTransaction() != this && c->GetInTransaction())
             throw Exception("Multiple transactions are not supported by the database");
     GainConnections(false);
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::TRStartNotify(GetSQLMonitorClass(), this, messageId, true);
     TCustomDAConnection* single = connections_.size() == 1 ? connections_.front() : nullptr;
     if (single) single->PushOperation(clTransStart, single->IsFailoverAllowed());
     auto finish = [&] {
@@ -178,6 +194,7 @@ void TDATransaction::StartTransaction() {
             c->InternalConnection()->SetProp(prAutoCommit, false);
     useCount_ = 1;
     explicitlyStarted_ = true;
+    TCustomDASQLMonitor::TRStartNotify(GetSQLMonitorClass(), this, messageId, false);
     if (OnStart) OnStart(this);
 }
 
@@ -193,6 +210,11 @@ void TDATransaction::Rollback() {
 
 void TDATransaction::EndTransaction(TCRTransactionAction action) {
     if (!connectionsGained_) GainConnections(false);
+    const TClass monitorClass = GetSQLMonitorClass();
+    auto notify =
+        action == taCommit ? &TCustomDASQLMonitor::TRCommitNotify : &TCustomDASQLMonitor::TRRollbackNotify;
+    int32_t messageId = 0;
+    notify(monitorClass, this, messageId, true);
     // The connections go back once the internal transaction has ended, whatever the outcome.
     auto release = [this] {
         if (!iTransaction_ || !iTransaction_->GetInTransaction()) ReleaseConnections();
@@ -207,33 +229,49 @@ void TDATransaction::EndTransaction(TCRTransactionAction action) {
         throw;
     }
     release();
+    notify(monitorClass, this, messageId, false);
 }
 
 void TDATransaction::CommitRetaining() {
     if (!GetActive()) throw Exception("Can't perform operation on inactive transaction");
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::TRCommitRetainingNotify(GetSQLMonitorClass(), this, messageId, true);
     iTransaction_->CommitRetaining();
     uncommittedCount_ = 0;
+    TCustomDASQLMonitor::TRCommitRetainingNotify(GetSQLMonitorClass(), this, messageId, false);
 }
 
 void TDATransaction::RollbackRetaining() {
     if (!GetActive()) throw Exception("Can't perform operation on inactive transaction");
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::TRRollbackRetainingNotify(GetSQLMonitorClass(), this, messageId, true);
     iTransaction_->RollbackRetaining();
     uncommittedCount_ = 0;
+    TCustomDASQLMonitor::TRRollbackRetainingNotify(GetSQLMonitorClass(), this, messageId, false);
 }
 
 void TDATransaction::Savepoint(const AnsiString& name) {
     if (!connectionsGained_) GainConnections(true);
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::TRSavepointNotify(GetSQLMonitorClass(), this, name, messageId, true);
     iTransaction_->Savepoint(name);
+    TCustomDASQLMonitor::TRSavepointNotify(GetSQLMonitorClass(), this, name, messageId, false);
 }
 
 void TDATransaction::ReleaseSavepoint(const AnsiString& name) {
     if (!connectionsGained_) GainConnections(true);
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::TRReleaseSavepointNotify(GetSQLMonitorClass(), this, name, messageId, true);
     iTransaction_->ReleaseSavepoint(name);
+    TCustomDASQLMonitor::TRReleaseSavepointNotify(GetSQLMonitorClass(), this, name, messageId, false);
 }
 
 void TDATransaction::RollbackToSavepoint(const AnsiString& name) {
     if (!connectionsGained_) GainConnections(true);
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::TRRollbackToSavepointNotify(GetSQLMonitorClass(), this, name, messageId, true);
     iTransaction_->RollbackToSavepoint(name);
+    TCustomDASQLMonitor::TRRollbackToSavepointNotify(GetSQLMonitorClass(), this, name, messageId, false);
 }
 
 void TDATransaction::CloseTransaction(bool force) {
@@ -322,6 +360,7 @@ void TDATransaction::ReleaseInternalConnection(TCRConnection* connection) {
 }
 
 void TDATransaction::DoError(Exception& e, bool& fail) {
+    TCustomDASQLMonitor::DBErrorNotify(GetSQLMonitorClass(), e);
     auto* error = dynamic_cast<EDAError*>(&e);
     if (OnError && error) OnError(this, *error, fail);
     if (error && error->IsFatalError() && !inError_) {

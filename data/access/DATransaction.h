@@ -28,6 +28,8 @@ public:
     virtual void AddConnection(TCustomDAConnection* connection);
     virtual void RemoveConnection(TCustomDAConnection* connection);
     TCustomDAConnection* UsedConnection() const;
+    // The SQL monitor class notified of this transaction's work: its default connection's.
+    virtual TClass GetSQLMonitorClass();
 
     bool Active() { return GetActive(false); }
     virtual bool GetActive(bool flag = false);
@@ -78,12 +80,16 @@ public:
 
 protected:
     virtual TClass GetInternalTransactionClass();
+    // Tells the monitor once that this transaction goes (not the connection's shared one); a
+    // descendant's destructor calls it first, while it still answers its own class.
+    void NotifyDestroyed();
     virtual void SetInternalTransaction(TCRTransaction* value);
     void GainConnections(bool checkOnly);
     void ReleaseConnections();
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    bool destroyedNotified_ = false;
     void FreeInternalTransaction();
     void EndTransaction(TCRTransactionAction action);
     void DoAddConnection(TCustomDAConnection* connection);

@@ -108,6 +108,8 @@ void TDBAccessUtils::SetSQLText(TObject* obj, const AnsiString& text, bool noMac
 void TDBAccessUtils::SetTraceSuppressed(TObject* obj, bool value) {
     if (auto* sql = dynamic_cast<TCustomDASQL*>(Checked(obj)))
         sql->TraceSuppressed = value;
+    else if (auto* data = dynamic_cast<TCustomDADataSet*>(obj))
+        data->TraceSuppressed = value;
     else
         Unsupported(obj);
 }

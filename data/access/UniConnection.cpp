@@ -115,6 +115,22 @@ void TUniMacros::Changed() {
 
 // ---- transaction --------------------------------------------------------------------------------
 
+TClass TUniTransaction::GetSQLMonitorClass() {
+    return TUniSQLMonitor::StaticClass();
+}
+
+namespace {
+TConnectDialogClassHook connectDialogClassHook;
+}
+
+void SetConnectDialogClassHook(TConnectDialogClassHook hook) {
+    connectDialogClassHook = std::move(hook);
+}
+
+TClass TUniConnection::GetConnectDialogClass() {
+    return connectDialogClassHook ? connectDialogClassHook() : nullptr;
+}
+
 TClass TUniTransaction::GetInternalTransactionClass() {
     if (TransactionType() != ttNative) return TDATransaction::GetInternalTransactionClass();
     auto* connection = dynamic_cast<TUniConnection*>(UsedConnection());
@@ -167,6 +183,8 @@ TUniConnection::~TUniConnection() {
     Destroying();
     Disconnect();
     statementTransaction_.reset();
+    // Told here: the base destructor no longer reaches this class's monitor.
+    TCustomDASQLMonitor::ObjectDestroyedNotify(GetSQLMonitorClass(), this);
 }
 
 TUniProvider* TUniConnection::CheckProvider() const {
@@ -228,6 +246,12 @@ std::unique_ptr<TDATransaction> TUniConnection::CreateTransaction() {
     auto transaction = std::make_unique<TUniTransaction>(nullptr);
     transaction->SetDefaultConnection(this);
     return transaction;
+}
+
+std::unique_ptr<TCustomDADataSet> TUniConnection::CreateDataSet() {
+    auto data = std::make_unique<TUniQuery>(nullptr);
+    data->SetConnection(this);
+    return data;
 }
 
 std::unique_ptr<TCustomDASQL> TUniConnection::CreateSQL() {

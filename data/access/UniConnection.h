@@ -108,7 +108,9 @@ class TUniTransaction : public TDATransaction {
 public:
     VZ_CLASS(TUniTransaction, TDATransaction)
     explicit TUniTransaction(TComponent* owner) : TDATransaction(owner) {}
+    ~TUniTransaction() override { NotifyDestroyed(); }
     bool AutoCommitsExplicit() override { return false; }
+    TClass GetSQLMonitorClass() override;
     // Refused on an inactive transaction.
     void Commit() override;
     void Rollback() override;
@@ -122,6 +124,11 @@ protected:
 private:
     void CheckActive();
 };
+
+// Names the connect dialog class of unified connections; nothing in the system installs one, so
+// they prompt for no login.
+using TConnectDialogClassHook = std::function<TClass()>;
+void SetConnectDialogClassHook(TConnectDialogClassHook hook);
 
 class TUniConnection : public TCustomDAConnection {
 public:
@@ -142,6 +149,8 @@ public:
     // The provider; the not-registered error when there is none.
     TUniProvider* CheckProvider() const;
 
+    TClass GetConnectDialogClass() override;
+    std::unique_ptr<TCustomDADataSet> CreateDataSet() override;
     TClass GetInternalConnectionClass() override;
     TClass GetInternalCommandClass() override;
     TClass GetInternalMetaDataClass() override;

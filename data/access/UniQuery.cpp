@@ -21,6 +21,7 @@ TUniSQL::TUniSQL(TComponent* owner) : TCustomDASQL(owner) {
 }
 
 TUniSQL::~TUniSQL() {
+    NotifyDestroyed();
     destroying_ = true;
 }
 
@@ -330,6 +331,7 @@ std::unique_ptr<TDADataSetOptions> TCustomUniDataSet::CreateOptions() {
 
 TCustomUniDataSet::~TCustomUniDataSet() {
     Destroying();
+    NotifyDestroyed();
     Close();
 }
 

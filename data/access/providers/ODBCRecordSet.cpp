@@ -256,6 +256,7 @@ void TODBCRecordSet::DoInitFields() {
         tablesInfo_->SetCaseSensitive(sqlInfo->IdentCase() != icMixed);
         sqlInfo->ParseTablesInfo(odbcCommand_->FinalSQL(), *tablesInfo_);
         needsBindBuffer_ = false;
+        sizesUnbounded_ = DriverIgnoresDeclaredSizes();
         SQLSMALLINT columns = 0;
         Check(odbcCommand_->GetCli()->SQLNumResultCols(odbcCommand_->StatementHandle(), &columns));
         for (int i = 0; i < columns; ++i) {
@@ -296,12 +297,26 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
     value = SQL_ATTR_WRITE;
     Check(cli->SQLColAttribute(stmt, column, SQL_DESC_UPDATABLE, nullptr, 0, nullptr, &value));
     if (value == SQL_ATTR_READONLY) field->IsReadOnly = true;
+    // The size of 8-bit text counts characters; in a double-byte code page a value may take twice
+    // as many bytes. A driver tells them as the octet length; one that keeps any length reports
+    // the declared size as it stands, so its characters get the code page's widest size.
+    if ((sqlType == SQL_CHAR || sqlType == SQL_VARCHAR) && !odbcCommand_->Connection()->UseUnicode) {
+        SQLLEN octets = 0;
+        if (SQL_SUCCEEDED(
+                cli->SQLColAttribute(stmt, column, SQL_DESC_OCTET_LENGTH, nullptr, 0, nullptr, &octets)) &&
+            octets > 0 && static_cast<SQLULEN>(octets) > size)
+            size = static_cast<SQLULEN>(octets);
+        CPINFO codePage = {};
+        if (sizesUnbounded_ && GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize > 1)
+            size *= codePage.MaxCharSize;
+    }
     uint16_t dataType = 0;
     int16_t subType = 0;
     int length = 0, scale = 0;
     bool fixed = false;
     odbcCommand_->GetFieldDataType(sqlType, size, digits, FieldsAsString, flatBuffers_, longStrings_,
                                    dataType, subType, length, scale, fixed);
+    if (sizesUnbounded_) DescribeUnbounded(sqlType, dataType, fixed);
     // A long column whose length does not fit the descriptor is read piecewise.
     if (IsBlobCode(dataType) && length > 0xFFFF) length = 0;
     field->TypeCode = dataType;
@@ -310,6 +325,35 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
     field->DeclaredScale = static_cast<int16_t>(scale);
     field->IsFixedLength = fixed;
     field->StorageSize = DataTypeStorageSize(dataType, field->DeclaredLength);
+}
+
+bool TODBCRecordSet::DriverIgnoresDeclaredSizes() {
+    // SQLite keeps any length in any column whatever its declaration says, and its driver reports
+    // the declared size (255 for a BLOB). A driver that cannot answer is taken at its word.
+    TODBCConnection* connection = odbcCommand_->Connection();
+    char name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(connection->Cli()->SQLGetInfo(connection->ConnectionHandle(), SQL_DBMS_NAME, name,
+                                                     sizeof name, &length)))
+        return false;
+    name[sizeof name - 1] = 0;
+    return AnsiSameText(name, "SQLite");
+}
+
+void TODBCRecordSet::DescribeUnbounded(SQLSMALLINT sqlType, uint16_t& dataType, bool& fixed) {
+    // Bytes are long values: the declared length is still bound in line, a longer value is read
+    // whole after it. Text keeps its string type (keys, comparisons and updates rely on it).
+    switch (sqlType) {
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        break;
+    default:
+        return;
+    }
+    if (dataType != tcBytes && dataType != tcVarBytes && dataType != tcExtVarBytes) return;
+    dataType = tcBlob;
+    fixed = false;
 }
 
 bool TODBCRecordSet::NeedsConversion(TDataTypeCode dataType) {
@@ -590,6 +634,10 @@ bool TODBCRecordSet::FetchBlock() {
                 Check(r);
                 count = static_cast<int>(*rowsFetched_);
             }
+            // A value cut to its buffer comes with a warning: refuse it rather than keep part of it.
+            if (r == SQL_SUCCESS_WITH_INFO)
+                for (int i = 0; i < count; ++i)
+                    CheckValuesFit(block->Item(i, RecordSize)->Record());
         } else if (itemCount >= 2 && connection->IsODBC3Driver() && !HasComplexFields && bindBuffer_ &&
                    BindStaging(itemCount)) {
             // Values that need conversion: the block is fetched as one array into a staging area
@@ -602,6 +650,9 @@ bool TODBCRecordSet::FetchBlock() {
                 Check(r);
                 count = static_cast<int>(*rowsFetched_);
             }
+            if (r == SQL_SUCCESS_WITH_INFO)
+                for (int i = 0; i < count; ++i)
+                    CheckValuesFit(staging_.data() + static_cast<size_t>(i) * stride);
             uint8_t* const ownBuffer = bindBuffer_;
             try {
                 for (int i = 0; i < count; ++i) {
@@ -629,6 +680,7 @@ bool TODBCRecordSet::FetchBlock() {
                 SQLRETURN r = cli->SQLFetch(stmt);
                 if (r == SQL_NO_DATA) break;
                 Check(r);
+                if (r == SQL_SUCCESS_WITH_INFO) CheckValuesFit(record);
                 ConvertRow(record, sharedPiece);
                 ++count;
             }
@@ -672,6 +724,48 @@ bool TODBCRecordSet::FetchBlock() {
 
 // ---- conversions ----
 
+void TODBCRecordSet::ReadWholeLongValue(TFieldDesc* field, TBlob* blob, PPieceHeader& sharedPiece,
+                                        SQLLEN indicator) {
+    // The drivers answer a bound column's value again from its start.
+    if (!sharedPiece) TCRBlobData::AllocPiece(sharedPiece, blob->GetPieceSize());
+    odbcCommand_->ReadLongData(blob, field->SourcePosition, sharedPiece, field->TypeCode);
+    if (indicator != SQL_NO_TOTAL && blob->GetSize() != indicator) {
+        const int64_t got = blob->GetSize();
+        blob->Clear();
+        throw Exception(AnsiString("String data, right truncated: field ") + field->FieldName + " read " +
+                        AnsiString(std::to_string(got).c_str()) + " of " +
+                        AnsiString(std::to_string(indicator).c_str()) + " bytes");
+    }
+}
+
+void TODBCRecordSet::CheckValuesFit(void* record) {
+    for (int i = 0; i < FieldDescs().Count(); ++i) {
+        TFieldDesc* field = FieldDescs()[i];
+        if (field->FieldKind != fkData) continue;
+        int room;
+        switch (field->TypeCode) {
+        case tcString:
+        case tcExtString:
+        case tcVarBytes:
+        case tcExtVarBytes:
+        case tcBytes:
+            room = field->DeclaredLength;
+            break;
+        case tcWideString:
+        case tcExtWideString:
+            room = field->DeclaredLength * 2;
+            break;
+        default:
+            continue; // long values are read whole; other types have the C type's own size
+        }
+        const SQLLEN indicator = *Indicator(record, field);
+        if (indicator > room)
+            throw Exception(AnsiString("String data, right truncated: field ") + field->FieldName +
+                            " holds " + AnsiString(std::to_string(indicator).c_str()) +
+                            " bytes, its buffer " + AnsiString(std::to_string(room).c_str()));
+    }
+}
+
 bool TODBCRecordSet::ConvertFetchedValue(TFieldDesc* field, void* source, PPieceHeader& sharedPiece,
                                          SQLLEN indicator, void* dest) {
     const int l = field->DeclaredLength;
@@ -712,6 +806,10 @@ bool TODBCRecordSet::ConvertFetchedValue(TFieldDesc* field, void* source, PPiece
             const int slot = field->TypeCode == tcBlob ? l : field->TypeCode == tcMemo ? l : l * 2;
             int n = Fit(indicator, slot);
             if (indicator == SQL_NO_TOTAL) n = TextInSlot(field->TypeCode, source, n);
+            if (indicator > slot || (indicator == SQL_NO_TOTAL && n == slot)) {
+                ReadWholeLongValue(field, blob, sharedPiece, indicator);
+                return true;
+            }
             if (n >= 1) {
                 PPieceHeader piece = nullptr;
                 blob->AllocPiece(piece, n);

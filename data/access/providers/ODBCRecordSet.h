@@ -57,6 +57,12 @@ public:
     void AllocBindBuffer();
     void FreeBindBuffer();
     static bool NeedsConversion(TDataTypeCode dataType);
+    // Raises when a value in line came cut to its buffer (the driver's indicator is larger).
+    void CheckValuesFit(void* record);
+    // A long value longer than its bound part, read again whole through SQLGetData.
+    void ReadWholeLongValue(TFieldDesc* field, TBlob* blob, PPieceHeader& sharedPiece, SQLLEN indicator);
+    bool DriverIgnoresDeclaredSizes();
+    void DescribeUnbounded(SQLSMALLINT sqlType, uint16_t& dataType, bool& fixed);
 
     TODBCCommand* ODBCCommand() const { return odbcCommand_; }
     bool NeedsBindBuffer() const { return needsBindBuffer_; }
@@ -70,6 +76,7 @@ protected:
 
     TODBCCommand* odbcCommand_ = nullptr;
     bool needsBindBuffer_ = false;
+    bool sizesUnbounded_ = false; // the driver keeps values longer than their declared size
     uint8_t* bindBuffer_ = nullptr;
     int bindBufferSize_ = 0;
     SQLULEN* rowsFetched_ = nullptr;

@@ -6,6 +6,7 @@
 #include "data/access/providers/ODBCLoader.h"
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
+#include "data/access/providers/ODBCDumpProcessor.h"
 #include "data/access/providers/ODBCScriptProcessor.h"
 #include "data/access/providers/ODBCServerEnumerator.h"
 #include "data/access/providers/ODBCServices.h"
@@ -15,12 +16,6 @@
 const TEnumTypeInfo TDSNTypeInfo{"TDSNType", {"ntAuto", "ntName", "ntFile", "ntConnectionString"}};
 
 namespace {
-// A class whose unit is not built yet: the factory fails its assertion.
-TClass NotBuilt(const char* what) {
-    Assert(false, AnsiString(what) + " is not available");
-    return nullptr;
-}
-
 void FillConnectionOptions(TOptionsList& list) {
     // Connections with other values of the first two come from other pools.
     TClass connection = TODBCConnection::StaticClass();
@@ -86,7 +81,7 @@ TClass TODBCUniProvider::GetLoaderClass() {
     return TODBCLoader::StaticClass();
 }
 TClass TODBCUniProvider::GetDumpProcessorClass() {
-    return NotBuilt("Dump processor");
+    return TCustomODBCDumpProcessor::StaticClass();
 }
 TClass TODBCUniProvider::GetDataTypesMapClass() {
     return TCustomODBCDataTypesMap::StaticClass();

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "data/access/ConnectDialog.h"
+#include "ConnectWindowDriver.h"
 #include "data/access/ConnectDialogWindow.h"
 
 namespace {
@@ -143,32 +144,6 @@ TEST(ConnectDialogConnection, FreedConnectionIsForgotten) {
     EXPECT_EQ(nullptr, dialog.Connection());
 }
 
-namespace {
-// Drives the window from a second thread with real messages once it shows.
-// Only this process's window: other test programs share the Wine desktop.
-HWND WaitForWindow(const wchar_t* title) {
-    for (int i = 0; i < 500; ++i) {
-        for (HWND window = FindWindowExW(nullptr, nullptr, ConnectDialogWindowClass, title); window;
-             window = FindWindowExW(nullptr, window, ConnectDialogWindowClass, title)) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            // Shown only once every control exists: before that the edits are not there to fill.
-            if (process == GetCurrentProcessId() && IsWindowVisible(window)) return window;
-        }
-        Sleep(10);
-    }
-    return nullptr;
-}
-
-// A window still open long after its button was clicked is closed, so a lost click fails the
-// test instead of hanging it.
-void CloseIfStillOpen(HWND window) {
-    for (int i = 0; i < 1000 && IsWindow(window); ++i)
-        Sleep(10);
-    if (IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
-}
-} // namespace
-
 TEST_F(ConnectDialog, WindowTakesTheEnteredLogin) {
     AnsiString history = dialog.HistoryKey();
     WriteString(history, "Server 1", "A");
@@ -180,7 +155,7 @@ TEST_F(ConnectDialog, WindowTakesTheEnteredLogin) {
     for (bool confirm : {false, true}) {
         std::wstring shownPassword = L"<none>";
         std::thread user([&] {
-            HWND window = WaitForWindow(L"Connect");
+            HWND window = WaitForConnectWindow(L"Connect");
             if (!window) PostThreadMessageW(mainThread, WM_QUIT, 0, 0); // ends the window's loop
             ASSERT_NE(nullptr, window);
             wchar_t text[64] = {};
@@ -192,11 +167,7 @@ TEST_F(ConnectDialog, WindowTakesTheEnteredLogin) {
                          reinterpret_cast<LPARAM>(L"pw"));
             SendMessageW(GetDlgItem(window, idConnectServer), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                          reinterpret_cast<LPARAM>(L"B"));
-            // The button's notification itself: a BM_CLICK goes through focus and capture, which
-            // another program's window on the shared desktop can take away mid-click.
-            const int button = confirm ? IDOK : IDCANCEL;
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+            ClickConnectWindowButton(window, confirm ? IDOK : IDCANCEL);
             CloseIfStillOpen(window);
         });
         bool confirmed = dialog.Execute();

@@ -774,6 +774,43 @@ TEST_F(FakeResults, IndicatorsAboveTheSlotAndNoTotalTakeOnlyWhatTheSlotHolds) {
     }
 }
 
+// A memo bound in line up to its length: a longer value is asked for again whole; a driver that
+// then hands over less than its indicator promised is an error, not a shorter value.
+TEST_F(FakeResults, ALongValueBeyondItsBoundPartIsReadAgainWhole) {
+    const std::string longText = std::string(300, 'L') + std::string(100, 'M');
+    struct Case {
+        const char* name;
+        long ind; // forced indicator of column 2, 0 for the real length
+        std::string error;
+    };
+    const Case cases[] = {
+        {"the driver's length", 0, "<no error>"},
+        {"an indicator above the value", 500, "String data, right truncated: field v read 400 of 500 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Script("reset");
+        connection = std::make_unique<TODBCConnection>();
+        connection->SetServer("DRIVER={Fake};DATABASE=x");
+        Connect();
+        Script("col a 4 10");
+        Script("col v 12 300");
+        Script("row 1|" + longText);
+        Script("row 2|short");
+        if (c.ind) Script("ind 2 " + std::to_string(c.ind));
+        auto rs = std::make_unique<TODBCRecordSet>();
+        rs->SetConnection(connection.get());
+        rs->SetSQL("SELECT a, v FROM t");
+        rs->SetProp(prLongStrings, false);
+        EXPECT_EQ(c.error, MessageOf([&] { rs->Open(); }));
+        if (c.ind) continue;
+        ASSERT_EQ(tcMemo, rs->FieldDescOf(2)->TypeCode);
+        EXPECT_EQ(300, rs->FieldDescOf(2)->DeclaredLength);
+        EXPECT_EQ((std::vector<std::string>{longText, "short"}), Values(*rs, 2));
+        EXPECT_EQ(1, CountCalls("SQLGetData")); // only for the value that did not fit
+    }
+}
+
 TEST_F(FakeResults, CatalogFunctionsTheDriverLacksGiveTheEmptyLayoutALostConnectionRaises) {
     Connect();
     Script("ret SQLTables -1");

@@ -3,11 +3,161 @@
 #include <cstring>
 
 #include "OdbcTestSupport.h"
+#include "data/access/DAConnection.h"
+#include "data/access/providers/AccessUniProvider.h"
+#include "data/access/providers/ODBCUniProvider.h"
+#include "data/access/UniQuery.h"
 #include "data/access/providers/ODBCRecordSet.h"
+#include "platform/db/Fields.h"
 #include "data/memory/Blob.h"
 #include "support/PostgresServer.h"
 
 namespace {
+
+// The bytes a blob-type field of the record holds.
+std::string BlobBytes(TODBCRecordSet& rs, int field, void* buffer) {
+    TBlob* blob = rs.GetFieldBlob(field, buffer);
+    std::string bytes(static_cast<size_t>(blob->GetSize()), '\0');
+    if (!bytes.empty()) blob->Read(0, blob->GetSize(), bytes.data());
+    return bytes;
+}
+
+// ASCII text from its UTF-16 bytes.
+std::string NarrowFromUtf16(const std::string& wide) {
+    std::string narrow;
+    for (size_t j = 0; j + 1 < wide.size(); j += 2)
+        narrow += wide[j];
+    return narrow;
+}
+
+// Long data: lengths around the bound part and the piece, beyond 16 bits, and a megabyte.
+const int LongDataLengths[] = {0, 1, 255, 256, 70000, 1 << 20};
+
+// A value of exactly length bytes: every byte value for binary columns, Chinese text in the ANSI
+// code page (two bytes a character) ending in a letter when the length is odd, for text columns.
+std::string LongDataValue(bool binary, int length) {
+    std::string value;
+    value.reserve(static_cast<size_t>(length));
+    if (binary) {
+        for (int i = 0; i < length; ++i)
+            value += static_cast<char>((i * 7 + i / 251) & 0xFF);
+        return value;
+    }
+    const std::string chinese = "中文正在启动税务申报";
+    for (size_t k = 0; static_cast<int>(value.size()) + 2 <= length; ++k)
+        value.append(chinese, (k % (chinese.size() / 2)) * 2, 2);
+    if (static_cast<int>(value.size()) < length) value += 'z';
+    return value;
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
+void SetSQLText(TUniQuery& query, const std::string& text) {
+    query.SQL()->SetText(text.c_str());
+}
+
+// The provider registry and the access layer's defaults for the unified queries of a test: what
+// the executable has not started yet is started here and ended again.
+struct UnitsForUnifiedQueries {
+    UnitsForUnifiedQueries() {
+        if (!DefaultSQLInfo()) {
+            DBAccessInitialize();
+            ownAccess = true;
+        }
+        if (!UniProviders) {
+            UniProviderUnitInitialize();
+            ODBCUniProviderUnitInitialize();
+            AccessUniProviderUnitInitialize();
+            ownProviders = true;
+        }
+    }
+    ~UnitsForUnifiedQueries() {
+        if (ownProviders) {
+            AccessUniProviderUnitFinalize();
+            ODBCUniProviderUnitFinalize();
+            UniProviderUnitFinalize();
+        }
+        if (ownAccess) DBAccessFinalize();
+    }
+    bool ownAccess = false;
+    bool ownProviders = false;
+};
+
+struct LongColumn {
+    const char* declaration;
+    bool binary;
+    int inLineBytes = 0; // a text column's room in the record; 0: long, any length is read whole
+};
+
+// Every value of v in id order through the record set, then through a unified query on the same
+// data; each must come back byte for byte.
+void ExpectLongDataReadWhole(TODBCConnection& direct, TUniConnection& unified, const LongColumn& column,
+                             const std::string& table, const std::vector<int>& lengths) {
+    SCOPED_TRACE(column.declaration);
+    std::vector<std::string> expected;
+    for (int length : lengths)
+        expected.push_back(LongDataValue(column.binary, length));
+    {
+        TODBCRecordSet rs;
+        rs.SetConnection(&direct);
+        rs.SetSQL(("SELECT id, v FROM " + table + " ORDER BY id").c_str());
+        rs.Open();
+        const TDataTypeCode type = rs.FieldDescOf(2)->TypeCode;
+        if (column.inLineBytes == 0)
+            ASSERT_TRUE(TData::IsBlobCode(type)) << type;
+        else
+            ASSERT_EQ(tcString, type);
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        for (const std::string& value : expected) {
+            SCOPED_TRACE(value.size());
+            rs.GetNextRecord(buffer);
+            ASSERT_FALSE(rs.IsEOF());
+            std::string got;
+            if (column.inLineBytes == 0) {
+                got = BlobBytes(rs, 2, buffer);
+            } else {
+                Variant v;
+                rs.GetFieldAsVariant(2, buffer, v);
+                got = v.AsAnsiString().c_str();
+            }
+            EXPECT_EQ(value.size(), got.size());
+            EXPECT_TRUE(value == got);
+        }
+        rs.GetNextRecord(buffer);
+        EXPECT_TRUE(rs.IsEOF());
+        rs.FreeRecBuf(buffer);
+    }
+    TUniQuery query;
+    query.SetConnection(&unified);
+    SetSQLText(query, "SELECT id, v FROM " + table + " ORDER BY id");
+    query.Open();
+    size_t row = 0;
+    for (; !query.Eof(); query.Next(), ++row) {
+        ASSERT_LT(row, expected.size());
+        SCOPED_TRACE(expected[row].size());
+        TField* field = query.FieldByName("v");
+        std::string got;
+        if (column.binary) {
+            const TBytes bytes = field->AsBytes();
+            got.assign(bytes.begin(), bytes.end());
+        } else {
+            got = field->AsString().c_str();
+        }
+        EXPECT_EQ(expected[row].size(), got.size());
+        EXPECT_TRUE(got == expected[row]);
+    }
+    EXPECT_EQ(expected.size(), row);
+}
 
 class RecordSetTest : public testing::Test {
 protected:
@@ -292,40 +442,40 @@ TEST_F(RecordSetTest, AStatementWithoutRowsIsRefused) {
     EXPECT_EQ("2", QueryValue(*connection, "SELECT id FROM t")); // it did run
 }
 
-// Values longer than their declared column: SQLite does not enforce VARCHAR(n), the driver reports
-// the whole length in the indicator.
-TEST_F(RecordSetTest, OverLongValuesReadTheirDeclaredLengthAndLeaveNeighboursIntact) {
+// Values longer than their declared column: SQLite keeps any length whatever a declaration
+// says, and its driver reports the declared size. Bytes and memos bound in line up to their length
+// read a longer value whole, and its neighbours stay intact.
+TEST_F(RecordSetTest, OverLongValuesOfLongColumnsAreReadWholeAndLeaveNeighboursIntact) {
     struct Case {
         const char* name;
         const char* column;
         bool flatBuffers;
-        bool longStrings;
         bool unicode;
         TDataTypeCode expectedType;
-        int declared;
+        int inLine; // what the record set binds in line: bytes, or characters of wide text
         bool bytes;
     };
     const Case cases[] = {
-        {"VARCHAR(10) in the record", "VARCHAR(10)", true, true, false, tcString, 10, false},
-        {"VARCHAR(40) on the heap", "VARCHAR(40)", false, true, false, tcExtString, 40, false},
-        {"VARCHAR(255) as memo", "VARCHAR(255)", true, false, false, tcMemo, 255, false},
-        {"VARBINARY(10)", "VARBINARY(10)", true, true, false, tcVarBytes, 10, true},
-        {"VARBINARY(40) on the heap", "VARBINARY(40)", false, true, false, tcExtVarBytes, 40, true},
-        {"VARCHAR(40) wide", "VARCHAR(40)", true, true, true, tcWideString, 40, false},
-        {"VARCHAR(40) wide on the heap", "VARCHAR(40)", false, true, true, tcExtWideString, 40, false},
+        {"VARCHAR(255) as memo", "VARCHAR(255)", true, false, tcMemo, 510, false},
+        {"VARCHAR(255) as wide memo", "VARCHAR(255)", true, true, tcWideMemo, 255, false},
+        {"VARBINARY(10)", "VARBINARY(10)", true, false, tcBlob, 10, true},
+        {"VARBINARY(40) not flat", "VARBINARY(40)", false, false, tcBlob, 40, true},
+        {"BLOB", "BLOB", true, false, tcBlob, 255, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Exec(*connection, "DROP TABLE IF EXISTS o");
         Exec(*connection, std::string("CREATE TABLE o (a INTEGER, v ") + c.column + ", b VARCHAR(5))");
-        const int longLength = c.declared * 3 + 7;
-        for (int row = 0; row < 3; ++row) {
-            // Row 1 holds an over-long value, rows 0 and 2 fit.
-            int length = row == 1 ? longLength : c.declared - row;
+        auto valueOf = [&](int row) {
+            // Row 1 is over-long, row 2 exactly fills the part in line, row 0 is shorter.
+            int length = row == 1 ? c.inLine * 3 + 7 : row == 2 ? c.inLine : c.inLine - 1;
             std::string value;
             for (int i = 0; i < length; ++i)
                 value += static_cast<char>('A' + (i + row) % 26);
-            std::string literal = c.bytes ? "CAST('" + value + "' AS BLOB)" : "'" + value + "'";
+            return value;
+        };
+        for (int row = 0; row < 3; ++row) {
+            std::string literal = c.bytes ? "CAST('" + valueOf(row) + "' AS BLOB)" : "'" + valueOf(row) + "'";
             Exec(*connection, "INSERT INTO o VALUES (" + std::to_string(row) + ", " + literal + ", 'b" +
                                   std::to_string(row) + "')");
         }
@@ -334,35 +484,69 @@ TEST_F(RecordSetTest, OverLongValuesReadTheirDeclaredLengthAndLeaveNeighboursInt
         rs->SetConnection(connection.get());
         rs->SetSQL("SELECT a, v, b FROM o ORDER BY a");
         rs->SetProp(prFlatBuffers, c.flatBuffers);
-        rs->SetProp(prLongStrings, c.longStrings);
+        rs->SetProp(prLongStrings, false);
         rs->Open();
         connection->UseUnicode = false;
         ASSERT_EQ(c.expectedType, rs->FieldDescOf(2)->TypeCode);
-        ASSERT_EQ(c.declared, rs->FieldDescOf(2)->DeclaredLength);
+        ASSERT_EQ(c.inLine, rs->FieldDescOf(2)->DeclaredLength);
         void* buffer = nullptr;
         rs->AllocRecBuf(buffer);
         for (int row = 0; row < 3; ++row) {
             rs->GetNextRecord(buffer);
             ASSERT_FALSE(rs->IsEOF());
-            Variant a, v, b;
+            Variant a, b;
             rs->GetFieldAsVariant(1, buffer, a);
-            rs->GetFieldAsVariant(2, buffer, v);
             rs->GetFieldAsVariant(3, buffer, b);
             EXPECT_EQ(row, a.AsInteger());
             EXPECT_EQ("b" + std::to_string(row), std::string(b.AsAnsiString().c_str()));
-            int length = row == 1 ? c.declared : c.declared - row;
-            std::string expected;
-            for (int i = 0; i < length; ++i)
-                expected += static_cast<char>('A' + (i + row) % 26);
-            if (c.bytes) {
-                ASSERT_TRUE(v.IsByteArray());
-                const TBytes& got = v.Bytes();
-                EXPECT_EQ(expected, std::string(got.begin(), got.end()));
-            } else {
-                EXPECT_EQ(expected, std::string(v.AsAnsiString().c_str()));
-            }
+            std::string got = BlobBytes(*rs, 2, buffer);
+            if (c.unicode) got = NarrowFromUtf16(got);
+            EXPECT_EQ(valueOf(row), got);
         }
         rs->FreeRecBuf(buffer);
+    }
+}
+
+// Text keeps its string type with room for its declared characters in the code page: a value
+// beyond it is refused, in line and on the heap, 8-bit and wide, whichever row it comes in.
+TEST_F(RecordSetTest, TextBeyondItsRoomIsRefusedNotCut) {
+    struct Case {
+        const char* name;
+        const char* column;
+        bool flatBuffers;
+        bool unicode;
+        TDataTypeCode expectedType;
+        int room; // bytes
+    };
+    const Case cases[] = {
+        {"in the record", "v10", true, false, tcString, 20},
+        {"on the heap", "v20", false, false, tcExtString, 40},
+        {"wide in the record", "v10", true, true, tcWideString, 20},
+        {"wide on the heap", "v40", false, true, tcExtWideString, 80},
+    };
+    Exec(*connection, "CREATE TABLE o (a INTEGER, v10 VARCHAR(10), v20 VARCHAR(20), v40 VARCHAR(40))");
+    // Row 33, in the second block, holds fifty characters.
+    Exec(*connection,
+         "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 40) "
+         "INSERT INTO o SELECT i, s, s, s FROM (SELECT i, CASE i WHEN 33 THEN printf('%.50c', 'x') "
+         "ELSE 'short' END AS s FROM c)");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        connection->UseUnicode = c.unicode;
+        TODBCRecordSet rs;
+        rs.SetConnection(connection.get());
+        rs.SetSQL((std::string("SELECT a, ") + c.column + " FROM o ORDER BY a").c_str());
+        rs.SetProp(prFlatBuffers, c.flatBuffers);
+        rs.SetProp(prFetchAll, false);
+        rs.Open();
+        connection->UseUnicode = false;
+        EXPECT_EQ(c.expectedType, rs.FieldDescOf(2)->TypeCode);
+        EXPECT_EQ(25, rs.GetRecordCount());
+        const int got = c.unicode ? 100 : 50;
+        EXPECT_EQ("String data, right truncated: field " + std::string(c.column) + " holds " +
+                      std::to_string(got) + " bytes, its buffer " + std::to_string(c.room),
+                  MessageOf([&] { rs.FetchAll(); }));
+        EXPECT_EQ(25, rs.GetRecordCount()); // the failed block left the list as it was
     }
 }
 
@@ -379,6 +563,66 @@ TEST_F(RecordSetTest, AColumnLongerThanSixteenBitsIsReadWhole) {
     ASSERT_EQ(1u, rows.size());
     EXPECT_EQ(value.size(), rows[0][0].size());
     EXPECT_EQ(value, rows[0][0]);
+}
+
+// Long data in every column kind SQLite offers, read directly and behind the Access stand-in.
+// SQLite keeps any length in a VARCHAR(10): it stays text of ten characters, room for ten
+// Chinese ones in the code page, and a longer value is refused on both roads, never cut.
+TEST_F(RecordSetTest, LongDataOfEveryLengthIsReadWholeOrRefused) {
+    UnitsForUnifiedQueries units;
+    TUniConnection unified;
+    unified.SetProviderName("Access");
+    unified.LoginPrompt = false;
+    unified.SetPassword("secret");
+    std::string database = dbFile;
+    for (char& c : database)
+        if (c == '/') c = '\\';
+    unified.SetDatabase(database.c_str());
+    unified.Connect();
+    const LongColumn columns[] = {
+        {"BLOB", true}, {"VARCHAR(10)", false, 20}, {"TEXT", false}, {"LONGVARBINARY", true}};
+    int tableNo = 0;
+    // A table of its own for each: the other connection describes a statement by the schema it
+    // last read, not by a table dropped and made again under the same name.
+    auto makeTable = [&](const LongColumn& column, const std::vector<int>& lengths) {
+        const std::string table = "ld" + std::to_string(tableNo++);
+        Exec(*connection, "CREATE TABLE " + table + " (id INTEGER, v " + column.declaration + ")");
+        int id = 0;
+        for (int length : lengths) {
+            // The exact bytes, whatever the driver would make of the statement's text.
+            std::string literal = "X'" + Hex(LongDataValue(column.binary, length)) + "'";
+            if (!column.binary) literal = "CAST(" + literal + " AS TEXT)";
+            Exec(*connection,
+                 "INSERT INTO " + table + " VALUES (" + std::to_string(id++) + ", " + literal + ")");
+        }
+        return table;
+    };
+    for (const LongColumn& column : columns) {
+        std::vector<int> fitting, refused;
+        for (int length : LongDataLengths)
+            (column.inLineBytes == 0 || length <= column.inLineBytes ? fitting : refused).push_back(length);
+        if (column.inLineBytes > 0) {
+            fitting.push_back(column.inLineBytes - 1);
+            fitting.push_back(column.inLineBytes);
+        }
+        ExpectLongDataReadWhole(*connection, unified, column, makeTable(column, fitting), fitting);
+        for (int length : refused) {
+            SCOPED_TRACE(length);
+            const std::string table = makeTable(column, {length});
+            const std::string message = "String data, right truncated: field v holds " +
+                                        std::to_string(length) + " bytes, its buffer " +
+                                        std::to_string(column.inLineBytes);
+            TODBCRecordSet rs;
+            rs.SetConnection(connection.get());
+            rs.SetSQL(("SELECT id, v FROM " + table).c_str());
+            EXPECT_EQ(message, MessageOf([&] { rs.Open(); }));
+            TUniQuery query;
+            query.SetConnection(&unified);
+            SetSQLText(query, "SELECT id, v FROM " + table);
+            EXPECT_EQ(message, MessageOf([&] { query.Open(); }));
+        }
+    }
+    unified.Disconnect();
 }
 
 // Long values read piecewise around the piece border, as memo, wide memo and blob.
@@ -577,6 +821,103 @@ TEST_F(PgRecordSetTest, RowsOfManyBlocksLandInTheirOwnItems) {
         }
         rs->FreeRecBuf(buffer);
         EXPECT_EQ(60, n);
+    }
+}
+
+TEST_F(PgRecordSetTest, LongDataOfEveryLengthIsReadWhole) {
+    UnitsForUnifiedQueries units;
+    const PostgresServer& server = PostgresServer::Get();
+    TUniConnection unified;
+    unified.SetProviderName("ODBC");
+    unified.LoginPrompt = false;
+    unified.SetServer(server.ServerText().c_str());
+    unified.SetUsername(server.User.c_str());
+    unified.SetPassword(server.Password.c_str());
+    unified.Connect();
+    const std::string table = "vz_rs_long_" + std::to_string(GetCurrentProcessId());
+    for (const LongColumn& column : {LongColumn{"bytea", true}, LongColumn{"text", false}}) {
+        Exec(*connection, "DROP TABLE IF EXISTS " + table);
+        Exec(*connection, "CREATE TABLE " + table + " (id INTEGER, v " + column.declaration + ")");
+        int id = 0;
+        for (int length : LongDataLengths) {
+            std::string value = LongDataValue(column.binary, length);
+            // Text goes as the session's code page has it.
+            std::string literal = column.binary ? "decode('" + Hex(value) + "', 'hex')" : "'" + value + "'";
+            Exec(*connection,
+                 "INSERT INTO " + table + " VALUES (" + std::to_string(id++) + ", " + literal + ")");
+        }
+        ExpectLongDataReadWhole(*connection, unified, column, table,
+                                std::vector<int>(std::begin(LongDataLengths), std::end(LongDataLengths)));
+    }
+    Exec(*connection, "DROP TABLE " + table);
+    unified.Disconnect();
+}
+
+// The declared size counts characters: ten Chinese characters take twenty bytes in the session's
+// code page, and all of them arrive in the record, on the string heap and as memo.
+TEST_F(PgRecordSetTest, ChineseTextFillsItsDeclaredCharacters) {
+    const std::string ten = "中文正在启动税务申报", four = "中文启动";
+    std::string long300;
+    for (int i = 0; i < 30; ++i)
+        long300 += ten;
+    Exec(*connection, "DROP TABLE IF EXISTS vz_rs_cn");
+    Exec(*connection, "CREATE TABLE vz_rs_cn (a VARCHAR(10), b CHAR(4), c VARCHAR(300))");
+    Exec(*connection, "INSERT INTO vz_rs_cn VALUES ('" + ten + "', '" + four + "', '" + long300 + "')");
+    struct Case {
+        const char* name;
+        bool flatBuffers;
+        bool longStrings;
+    };
+    for (const Case& c : {Case{"in the record", true, true}, Case{"on the heap", false, true},
+                          Case{"long as memo", true, false}}) {
+        SCOPED_TRACE(c.name);
+        TODBCRecordSet rs;
+        rs.SetConnection(connection.get());
+        rs.SetSQL("SELECT a, b, c FROM vz_rs_cn");
+        rs.SetProp(prFlatBuffers, c.flatBuffers);
+        rs.SetProp(prLongStrings, c.longStrings);
+        rs.Open();
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        rs.GetNextRecord(buffer);
+        ASSERT_FALSE(rs.IsEOF());
+        const std::string expected[] = {ten, four, long300};
+        for (int f = 1; f <= 3; ++f) {
+            SCOPED_TRACE(f);
+            std::string got;
+            if (TData::IsBlobCode(rs.FieldDescOf(f)->TypeCode)) {
+                got = BlobBytes(rs, f, buffer);
+            } else {
+                Variant v;
+                rs.GetFieldAsVariant(f, buffer, v);
+                got = v.AsAnsiString().c_str();
+            }
+            EXPECT_EQ(expected[f - 1], got);
+        }
+        rs.FreeRecBuf(buffer);
+    }
+    Exec(*connection, "DROP TABLE vz_rs_cn");
+}
+
+// Numbers read as text get 255 characters in line; a longer one is refused, not kept in part,
+// whether the block is fetched as an array or row by row.
+TEST_F(PgRecordSetTest, AValueCutToItsInLineBufferRaises) {
+    for (bool flatBuffers : {true, false}) {
+        SCOPED_TRACE(flatBuffers);
+        TODBCRecordSet rs;
+        rs.SetConnection(connection.get());
+        rs.SetSQL("SELECT i, CAST(CASE WHEN i = 30 THEN repeat('9', 300) ELSE '7' END AS NUMERIC) "
+                  "FROM generate_series(1, 40) i ORDER BY i");
+        rs.SetProp(prODBCRecordSetFlag, true);
+        rs.SetProp(prFlatBuffers, flatBuffers);
+        rs.SetProp(prFetchAll, false);
+        rs.Open();
+        EXPECT_EQ(flatBuffers ? tcString : tcExtString, rs.FieldDescOf(2)->TypeCode);
+        EXPECT_EQ(25, rs.GetRecordCount());
+        EXPECT_EQ("String data, right truncated: field numeric holds 300 bytes, its buffer 255",
+                  MessageOf([&] { rs.FetchAll(); }));
+        EXPECT_EQ(25, rs.GetRecordCount()); // the failed block left the list as it was
+        EXPECT_FALSE(rs.Fetch(false));
     }
 }
 

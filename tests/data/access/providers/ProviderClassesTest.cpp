@@ -6,6 +6,7 @@
 #include "data/access/CRProps.h"
 #include "data/access/DAScript.h"
 #include "data/access/providers/AccessUniProvider.h"
+#include "data/access/providers/ODBCDumpProcessor.h"
 #include "data/access/providers/ODBCLoader.h"
 #include "data/access/providers/ODBCMetaData.h"
 #include "data/access/providers/ODBCRecordSet.h"
@@ -31,6 +32,8 @@ TEST(ProviderClasses, EachProviderNamesItsOwnClasses) {
          TODBCMetaData::StaticClass()},
         {"script processor", &TUniProvider::GetScriptProcessorClass, TODBCScriptProcessor::StaticClass(),
          TODBCScriptProcessor::StaticClass()},
+        {"dump processor", &TUniProvider::GetDumpProcessorClass, TCustomODBCDumpProcessor::StaticClass(),
+         TCustomODBCDumpProcessor::StaticClass()},
         {"server enumerator", &TUniProvider::GetServerEnumeratorClass, TODBCServerEnumerator::StaticClass(),
          TODBCServerEnumerator::StaticClass()},
         {"data types map", &TUniProvider::GetDataTypesMapClass, TCustomODBCDataTypesMap::StaticClass(),
