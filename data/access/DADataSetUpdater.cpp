@@ -9,6 +9,7 @@
 #include "data/access/DADataSet.h"
 #include "data/access/DADataSetService.h"
 #include "data/access/DASQL.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DATransaction.h"
 #include "data/access/DAUpdateSQL.h"
 #include "data/access/DBAccessUtils.h"
@@ -191,6 +192,7 @@ TCustomDADataSet* TDADataSetUpdater::CheckUpdateQuery(TStatementType type) {
     query->Close();
     query->SetConnection(dataSet_->Connection());
     query->SetReadOnly(true);
+    query->TraceSuppressed = true;
     query->Options()->FullRefresh = dataSet_->Options()->FullRefresh;
     AfterCreateUpdateQuery(query.get());
     updateQuery_ = query.get();
@@ -402,8 +404,29 @@ void TDADataSetUpdater::CopyRecordFromQuery(TCustomDADataSet* query, bool compar
 
 // ---- running statements ----------------------------------------------------------------------------
 
-void TDADataSetUpdater::ExecuteUpdateQuery(TStatementTypes) {
+void TDADataSetUpdater::ExecuteUpdateQuery(TStatementTypes types) {
+    // The statement is traced as the dataset's, named by its types; its query traces nothing.
+    const TClass monitorClass = dataSet_->TraceSuppressed ? nullptr : dataSet_->TracedBy();
+    if (!monitorClass) {
+        TDBAccessUtils::Execute(updateQuery_);
+        return;
+    }
+    static const char* const names[] = {"Query",      "Insert",       "Update",
+                                        "Delete",     "Lock",         "Refresh",
+                                        "Custom",     "RefreshQuick", "RefreshCheckDeleted",
+                                        "BatchUpdate"};
+    AnsiString typeText;
+    for (int t = stQuery; t <= stBatchUpdate; ++t)
+        if (types & StatementTypes(static_cast<TStatementType>(t)))
+            typeText += (typeText.empty() ? "" : ",") + AnsiString(names[t]);
+    AnsiString sql;
+    TDBAccessUtils::GetFinalSQL(updateQuery_, sql);
+    TDAParams* params = TDBAccessUtils::GetParams(updateQuery_);
+    int32_t messageId = 0;
+    TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, dataSet_, sql, params, typeText, 0, messageId, true);
     TDBAccessUtils::Execute(updateQuery_);
+    TCustomDASQLMonitor::SQLExecuteNotify(monitorClass, dataSet_, sql, params, typeText,
+                                          TDBAccessUtils::GetRowsAffected(updateQuery_), messageId, false);
 }
 
 bool TDADataSetUpdater::PerformSQL(const AnsiString& sql, TStatementTypes types) {
