@@ -19,6 +19,8 @@ public:
     virtual bool IsNational() const { return false; }
 
     TCRTableInfo* TableInfo = nullptr;
+    // The column's server default as SQL text; empty when it has none or it was not read.
+    AnsiString DefaultExpr;
 
 private:
     AnsiString actualNames_[3];

@@ -800,6 +800,13 @@ void TCustomDAConnection::ApplyUpdatesFor(const std::vector<TCustomDADataSet*>& 
                         else
                             transactions[i]->RollbackRetaining();
                     }
+                // The rollback undid what was written: those changes are pending again, so that
+                // the next apply writes them rather than skipping them as done.
+                for (TCustomDADataSet* ds : applied)
+                    if (auto* data = dynamic_cast<TMemData*>(static_cast<TMemDataSet*>(ds)->RecordSet()))
+                        for (TCacheItem* entry = data->CacheHead; entry; entry = entry->NextCacheItem)
+                            if (entry->CachedItem->UpdateResult() == urApplied)
+                                entry->CachedItem->SetUpdateResult(urNone);
                 throw;
             }
         }

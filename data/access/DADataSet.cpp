@@ -6,12 +6,14 @@
 #include "data/access/CRProps.h"
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSetService.h"
+#include "data/access/DADataSetUpdater.h"
 #include "data/access/DASQLMonitor.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
 #include "data/access/DAUpdateSQL.h"
 #include "data/memory/CRParser.h"
 #include "data/memory/MemUtils.h"
+#include "platform/core/FormatSettings.h"
 #include "platform/db/DataSet.h"
 
 namespace {
@@ -443,6 +445,8 @@ void TCustomDADataSet::InternalOpen() {
     BeginConnection(true);
     try {
         TMemDataSet::InternalOpen();
+        // The fields exist now: origins, auto-increment flags and server defaults reach them.
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service())) service->InitFieldsProperties();
     } catch (...) {
         EndConnection();
         throw;
@@ -473,6 +477,9 @@ void TCustomDADataSet::CloseCursor() {
         }
     } end{this};
     TMemDataSet::CloseCursor();
+    if (Service())
+        if (auto* updater = dynamic_cast<TDADataSetUpdater*>(Service()->Updater()))
+            updater->UnprepareUpdateQueries();
 }
 
 void TCustomDADataSet::InternalClose() {
@@ -755,6 +762,25 @@ void TCustomDADataSet::HoldUseForRowsLeft() {
 
 void TCustomDADataSet::InternalRefresh() {
     TFailOverScope failOver(connection_, clRefresh, connection_ && connection_->IsFailoverAllowed());
+    // The current record's key values, to find it again among the rows read anew.
+    std::vector<TField*> keyFields;
+    TVariantArray keyValues;
+    if (!IsEmpty()) {
+        EnsureService();
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service())) {
+            TFieldDescArray descs;
+            try {
+                service->GetKeyFieldDescs(descs);
+            } catch (const EDatabaseError&) {
+                descs.clear();
+            }
+            for (TFieldDesc* desc : descs)
+                if (TField* field = FindField(desc->FieldName)) {
+                    keyFields.push_back(field);
+                    keyValues.push_back(field->GetAsVariant());
+                }
+        }
+    }
     BeginConnection(true);
     try {
         for (;;) {
@@ -777,7 +803,9 @@ void TCustomDADataSet::InternalRefresh() {
             }
         }
         rowsAffected_ = -1;
-        InternalFirst();
+        if (keyFields.empty() || !FindRecordByFields(keyFields.data(), static_cast<int>(keyFields.size()) - 1,
+                                                     false, 0, keyValues))
+            InternalFirst();
     } catch (...) {
         EndConnection();
         throw;
@@ -891,4 +919,282 @@ int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
 
 TDACursorField::TDACursorField(TComponent* owner) : TField(owner) {
     SetDataType(ftCursor);
+}
+
+// ---- editing through the updater -----------------------------------------------------------------
+
+namespace {
+// The value of a default that is one literal in any number of brackets: a number, a quoted
+// string, true or false; false for any other expression.
+bool LiteralDefault(const AnsiString& expression, AnsiString& value, bool& number) {
+    AnsiString text = Trim(expression);
+    while (text.size() >= 2 && text.front() == '(' && text.back() == ')')
+        text = Trim(text.substr(1, text.size() - 2));
+    if (text.empty()) return false;
+    number = false;
+    if (text.front() == '\'') {
+        AnsiString result;
+        size_t i = 1;
+        for (; i < text.size(); ++i) {
+            if (text[i] != '\'') {
+                result += text[i];
+                continue;
+            }
+            if (i + 1 < text.size() && text[i + 1] == '\'') {
+                result += '\'';
+                ++i;
+                continue;
+            }
+            break;
+        }
+        if (i != text.size() - 1) return false;
+        value = result;
+        return true;
+    }
+    if (SameText(text, "true") || SameText(text, "false")) {
+        value = LowerCase(text);
+        return true;
+    }
+    size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < text.size(); ++i) {
+        if (std::isdigit(static_cast<unsigned char>(text[i])))
+            digits = true;
+        else if (text[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    if (!digits) return false;
+    number = true;
+    value = text;
+    return true;
+}
+} // namespace
+
+void TCustomDADataSet::ApplyDefaultValues() {
+    WritingDefaults = true;
+    struct Clear {
+        TCustomDADataSet* d;
+        ~Clear() { d->WritingDefaults = false; }
+    } clear{this};
+    std::vector<TField*> asked;
+    AnsiString expressions;
+    TDADataSetUpdater* updater = Updater();
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* field = Fields()[i];
+        if (field->DefaultExpression.empty()) continue;
+        AnsiString value;
+        bool number = false;
+        Variant given;
+        if (LiteralDefault(field->DefaultExpression, value, number)) {
+            if (number || field->DataType() == ftFloat || field->DataType() == ftCurrency ||
+                field->DataType() == ftBCD || field->DataType() == ftFMTBcd) {
+                const char separator = FormatSettings().DecimalSeparator;
+                const size_t point = value.find('.');
+                if (separator != '.' && point != AnsiString::npos) value[point] = separator;
+            }
+            field->SetAsString(value);
+        } else if (updater && updater->GetDefaultExpressionValue(field->DefaultExpression, given)) {
+            field->SetAsVariant(given);
+        } else {
+            if (!expressions.empty()) expressions += ", ";
+            expressions += field->DefaultExpression;
+            asked.push_back(field);
+        }
+    }
+    if (asked.empty() || !updater) return;
+    auto* service = static_cast<TDADataSetService*>(Service());
+    TCustomDADataSet* query = updater->CheckUpdateQuery(stCustom);
+    TStringList lines;
+    lines.SetText(service->SQLGenerator()->GenerateSelectValues(expressions));
+    query->SetSQL(lines);
+    BeginConnection(true);
+    struct End {
+        TCustomDADataSet* d;
+        TCustomDADataSet* q;
+        ~End() {
+            q->Close();
+            d->EndConnection();
+        }
+    } end{this, query};
+    query->Open();
+    for (size_t i = 0; i < asked.size() && static_cast<int>(i) < query->FieldCount(); ++i)
+        asked[i]->SetAsVariant(query->Fields()[static_cast<int>(i)]->GetAsVariant());
+}
+
+int TCustomDADataSet::GetRecCount() {
+    EnsureService();
+    auto* service = dynamic_cast<TDADataSetService*>(Service());
+    return service ? service->GetRecCount() : 0;
+}
+
+void TCustomDADataSet::SetKeyFields(const AnsiString& value) {
+    if (value == KeyFields) return;
+    KeyFields = value;
+    if (auto* service = dynamic_cast<TDADataSetService*>(Service())) service->ResetKeyFieldsCache();
+}
+
+void TCustomDADataSet::SetUpdatingTable(const AnsiString& value) {
+    if (value == UpdatingTable) return;
+    UpdatingTable = value;
+    if (auto* service = dynamic_cast<TDADataSetService*>(Service()); service && Active())
+        service->InitUpdatingTableAndFields();
+}
+
+AnsiString TCustomDADataSet::PSGetKeyFields() {
+    AnsiString result = TMemDataSet::PSGetKeyFields();
+    if (!result.empty()) return result;
+    if (!KeyFields.empty()) return KeyFields;
+    if (!connection_) return result;
+    const bool active = Active();
+    const bool prepared = IsPrepared();
+    if (!active && !prepared) Prepare();
+    struct Restore {
+        TCustomDADataSet* d;
+        bool unprepare;
+        ~Restore() {
+            if (unprepare) {
+                try {
+                    d->Unprepare();
+                } catch (...) {
+                }
+            }
+        }
+    } restore{this, !active && !prepared};
+    EnsureService();
+    auto* service = dynamic_cast<TDADataSetService*>(Service());
+    if (!service) return result;
+    TFieldDescArray descs;
+    service->GetKeyFieldDescs(descs);
+    for (TFieldDesc* desc : descs) {
+        if (active && !FindField(desc->FieldName)) continue;
+        if (!result.empty()) result += ";";
+        result += desc->FieldName;
+    }
+    return result;
+}
+
+AnsiString TCustomDADataSet::PSGetTableName() {
+    if (Active()) {
+        EnsureService();
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service()))
+            if (TCRTableInfo* table = service->UpdatingTableInfo()) return table->TableName();
+    }
+    if (!UpdatingTable.empty()) return UpdatingTable;
+    if (!RecordSet() && connection_) CreateRecordSet();
+    if (!RecordSet()) return AnsiString();
+    TCRTablesInfo tables;
+    Command()->GetSQLInfo()->ParseTablesInfo(GetFinalSQL(), tables);
+    return tables.Count() > 0 ? Command()->GetSQLInfo()->NormalizeName(tables[0]->TableName()) : AnsiString();
+}
+
+TDADataSetUpdater* TCustomDADataSet::Updater() {
+    EnsureService();
+    return dynamic_cast<TDADataSetUpdater*>(Service()->Updater());
+}
+
+void TCustomDADataSet::InternalEdit() {
+    if (TDADataSetUpdater* updater = Updater()) {
+        const bool held = updater->HoldsConnectionOnEdit();
+        if (held) BeginConnection(true);
+        try {
+            updater->PerformLock();
+            TMemDataSet::InternalEdit();
+        } catch (...) {
+            if (held) EndConnection();
+            throw;
+        }
+        return;
+    }
+    TMemDataSet::InternalEdit();
+}
+
+void TCustomDADataSet::InternalDelete() {
+    if (TDADataSetUpdater* updater = Updater()) updater->PerformLockDelete();
+    TMemDataSet::InternalDelete();
+}
+
+void TCustomDADataSet::InternalCancel() {
+    TDADataSetUpdater* updater = Updater();
+    struct End {
+        TCustomDADataSet* d;
+        bool held;
+        ~End() {
+            if (held) d->EndConnection();
+        }
+    } end{this, updater && updater->HoldsConnection()};
+    try {
+        if (updater) updater->PerformUnLock();
+    } catch (...) {
+        TMemDataSet::InternalCancel();
+        throw;
+    }
+    TMemDataSet::InternalCancel();
+}
+
+void TCustomDADataSet::RefreshRecord() {
+    CheckActive();
+    CheckBrowseMode();
+    if (IsEmpty()) return;
+    UpdateCursorPos();
+    TDADataSetUpdater* updater = Updater();
+    if (!updater) DatabaseError("Operation is not supported by the database", this);
+    updater->PerformRefreshRecord();
+    Resync(0);
+}
+
+void TCustomDADataSet::LockRecord() {
+    CheckActive();
+    if (TDADataSetUpdater* updater = Updater()) updater->LockRecord();
+}
+
+void TCustomDADataSet::RefreshQuick(bool checkDeleted) {
+    CheckActive();
+    TDADataSetUpdater* updater = Updater();
+    if (!updater) DatabaseError("Operation is not supported by the database", this);
+    updater->PerformRefreshQuick(checkDeleted);
+}
+
+void TCustomDADataSet::ApplyCachedUpdatesOf(uint8_t kinds) {
+    CheckActive();
+    if (!connection_) DatabaseError("Connection is not defined", this);
+    TDATransaction* transaction = UsedUpdateTransaction();
+    TFailOverScope failOver(
+        connection_, clApply,
+        connection_->IsFailoverAllowed() &&
+            (!Command() || !Command()->AutoCommit() || connection_->IsMultipleTransactionsSupported()));
+    for (;;) {
+        try {
+            TCRCommand* command = Command();
+            const bool autoCommit = AutoCommit();
+            bool own = false;
+            const bool inTransaction = connection_->IsMultipleTransactionsSupported() ||
+                                       (connection_->Options()->DisconnectedMode() && !autoCommit);
+            if (inTransaction && transaction) {
+                own = !transaction->Active();
+                if (own) transaction->StartTransaction();
+                if (command) command->SetProp(prAutoCommit, false);
+            } else if (TDADataSetUpdater* updater = Updater()) {
+                own = updater->LockState() == 2;
+            }
+            try {
+                TMemDataSet::ApplyCachedUpdatesOf(kinds);
+            } catch (...) {
+                if (command) command->SetProp(prAutoCommit, autoCommit);
+                throw;
+            }
+            if (command) command->SetProp(prAutoCommit, autoCommit);
+            if (connection_->IsMultipleTransactionsSupported() && autoCommit && transaction) {
+                if (own)
+                    transaction->Commit();
+                else
+                    transaction->AutoCommitTransaction(true);
+            }
+            return;
+        } catch (const EFailOver& e) {
+            if (e.ConnLostCause != clApply) throw;
+            connection_->RestoreTransactions();
+        }
+    }
 }

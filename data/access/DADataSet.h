@@ -24,6 +24,16 @@ struct TSQLParserClass;
 AnsiString SqlNumberQuestionMarkers(const AnsiString& sql, const TSQLParserClass* parserClass,
                                     int* count = nullptr);
 
+enum TLockMode { lmNone, lmPessimistic, lmOptimistic };
+// RefreshOptions flags.
+constexpr unsigned roAfterInsert = 1;
+constexpr unsigned roAfterUpdate = 2;
+constexpr unsigned roBeforeEdit = 4;
+
+class TDATransaction;
+class TDADataSetUpdater;
+
+using TUpdateExecuteEvent = std::function<void(TDataSet* sender, TStatementTypes types, TDAParams* params)>;
 using TDAAfterExecuteEvent = std::function<void(TObject* sender, bool result)>;
 using TDABeforeFetchEvent = std::function<void(TDataSet* dataSet, bool& cancel)>;
 using TDAAfterFetchEvent = std::function<void(TDataSet* dataSet)>;
@@ -73,6 +83,32 @@ public:
     TCustomDAUpdateSQL* UpdateObject() const { return updateObject_; }
     void SetUpdateObject(TCustomDAUpdateSQL* value);
 
+    TLockMode LockMode = lmNone;
+    unsigned RefreshOptions = 0;
+    // The generated statements bring back what the server wrote, without a refresh of their own.
+    bool DMLRefresh = false;
+    // Re-reads the current record from the server.
+    void RefreshRecord();
+    // Locks the current record in a transaction of its own until the edit ends.
+    void LockRecord();
+    // Merges the rows changed on the server into the cached rows; with checkDeleted the rows
+    // the server no longer has are dropped.
+    void RefreshQuick(bool checkDeleted);
+    // Applies the cached changes inside the update transaction.
+    void ApplyCachedUpdatesOf(uint8_t kinds) override;
+    TDADataSetUpdater* Updater();
+    // KeyFields changed: the service finds the keys again.
+    void SetKeyFields(const AnsiString& value);
+    // UpdatingTable changed: an open dataset finds its updating table and fields again.
+    void SetUpdatingTable(const AnsiString& value);
+    // The fields that identify a record, joined by ";": flagged key fields, else KeyFields, else
+    // those the service detects (a closed dataset is prepared for them and left as it was).
+    AnsiString PSGetKeyFields() override;
+    // The table the dataset writes to.
+    AnsiString PSGetTableName() override;
+    // Literal defaults set at once; other expressions are asked from the server in one SELECT.
+    void ApplyDefaultValues() override;
+
     void Prepare() override;
     void Unprepare() override;
     void Execute() { InternalExecute(); }
@@ -92,6 +128,7 @@ public:
     // The assigned transaction where the provider runs several, else the connection's.
     virtual TDATransaction* UsedTransaction() const;
     virtual TDATransaction* UsedUpdateTransaction() const;
+    // Statements of the dataset commit on their own; off inside a caller's apply.
     bool AutoCommit() const { return autoCommit_; }
     void SetAutoCommit(bool value);
     // The user's statement text of stInsert, stUpdate, stDelete, stLock or stRefresh; nullptr
@@ -158,6 +195,9 @@ public:
     TNotifyEvent BeforeExecute;
     TDAAfterExecuteEvent AfterExecute;
     TDABeforeFetchEvent BeforeFetch;
+    // Around each statement of the updater; a handler may fill parameters that name no field.
+    TUpdateExecuteEvent BeforeUpdateExecute;
+    TUpdateExecuteEvent AfterUpdateExecute;
     TDAAfterFetchEvent AfterFetch;
 
 protected:
@@ -187,7 +227,7 @@ protected:
     virtual bool DoBeforeFetch(bool& cancel);
     virtual void DoAfterFetch();
     // The count query of the dataset service; 0 when there is none.
-    virtual int GetRecCount() { return 0; }
+    virtual int GetRecCount();
     virtual void BeforeOpenCursor(bool /*infoQuery*/) {}
     virtual void AfterOpenCursor(bool /*infoQuery*/) {}
     virtual void CheckSQL() {}
@@ -208,6 +248,9 @@ protected:
     void DoAfterScroll() override;
     void Notification(TComponent* component, TOperation operation) override;
     void InternalPost() override;
+    void InternalEdit() override;
+    void InternalDelete() override;
+    void InternalCancel() override;
     // Runs the statement again; the record is found again by its keys once keys are detected,
     // until then the dataset starts at its first record.
     void InternalRefresh() override;

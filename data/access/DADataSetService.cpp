@@ -1,7 +1,9 @@
 #include "data/access/DADataSetService.h"
 
+#include "data/access/CRProps.h"
 #include "data/access/CRRecordSet.h"
 #include "data/access/DADataSet.h"
+#include "data/access/DAMetaData.h"
 #include "platform/db/DBTypes.h"
 #include "platform/db/Fields.h"
 
@@ -105,11 +107,64 @@ TCRTableInfo* TDADataSetService::UpdatingTableInfo() {
 
 void TDADataSetService::MatchFieldTables() {
     TCRTablesInfo& tables = RecordSet()->TablesInfo();
-    if (tables.Count() != 1) return;
+    if (tables.Count() == 0) return;
+    TSQLInfo* info = SQLInfo();
+    TColumnsInfo columns;
+    info->ParseColumnsInfo(dataSet_->GetFinalSQL(), columns);
+    const bool propertyOnly = UpdatingTableIsPropertyOnly();
+    bool ambiguous = propertyOnly;
+    int starTable = -1;
+    for (int i = 0; i < columns.Count(); ++i) {
+        TColumnInfo* column = columns[i];
+        if (!column->Table.empty() && !propertyOnly) {
+            const AnsiString prefix = info->NormalizeName(column->Table);
+            for (int t = 0; t < tables.Count() && column->TableIndex < 0; ++t) {
+                const AnsiString& alias = tables[t]->TableAlias();
+                const AnsiString name = alias.empty() ? tables[t]->TableName() : alias;
+                if (SameText(info->NormalizeName(name), prefix)) column->TableIndex = t;
+            }
+        }
+        if (column->Name == "*") {
+            const int table = column->Table.empty() || propertyOnly ? 0 : column->TableIndex;
+            if (column->Table.empty() || (starTable >= 0 && starTable != table)) ambiguous = true;
+            if (starTable < 0) starTable = table;
+            continue;
+        }
+        if (column->Alias.empty()) column->Alias = column->Name.empty() ? column->Expr : column->Name;
+        if (!column->Name.empty() && column->Table.empty()) ambiguous = true;
+    }
+    // An unprefixed column is ambiguous only where the fields' tables matter for more than writing.
+    Variant extended;
+    const bool extendedInfo = RecordSet()->GetProp(prExtendedFieldsInfo, extended) && extended.AsBoolean();
+    if (extendedInfo || dataSet_->Options()->DefaultValues() || dataSet_->Options()->FieldsOrigin())
+        FillExtFieldsInfo(columns);
+    else
+        ambiguous = false;
+    const bool mixedCase = info->IdentCase() == icMixed;
     TFieldDescs& descs = RecordSet()->FieldDescs();
     for (int i = 0; i < descs.Count(); ++i) {
         auto* desc = static_cast<TCRFieldDesc*>(descs[i]);
-        if (desc->FieldKind == fkData && !desc->TableInfo) desc->TableInfo = tables[0];
+        if (desc->FieldKind != fkData || desc->HasParent()) continue;
+        const AnsiString& source = desc->SourceName.empty() ? desc->FieldName : desc->SourceName;
+        bool matched = false;
+        for (int c = 0; c < columns.Count() && !matched; ++c) {
+            TColumnInfo* column = columns[c];
+            if (column->Used || column->Name == "*" || column->Name.empty()) continue;
+            const AnsiString alias = info->UnQuote(column->Alias);
+            if (!(mixedCase ? SameText(alias, source) : alias == source)) continue;
+            if (ambiguous && column->TableIndex < 0) continue;
+            column->Used = true;
+            matched = true;
+            const int table = column->TableIndex >= 0 ? column->TableIndex : (ambiguous ? -1 : 0);
+            if (table >= 0) desc->TableInfo = tables[table];
+            desc->DefaultExpr = column->Expr;
+        }
+        if (!matched && !ambiguous && !desc->TableInfo) {
+            if (starTable >= 0)
+                desc->TableInfo = tables[starTable];
+            else if (tables.Count() == 1)
+                desc->TableInfo = tables[0];
+        }
     }
 }
 
@@ -158,8 +213,54 @@ void TDADataSetService::DetectKeyFields(TFieldDescArray& list) {
     }
 }
 
-AnsiString TDADataSetService::GetKeyFieldsFromIndex(const AnsiString&, const AnsiString&) {
+AnsiString TDADataSetService::GetCurrentSchema() {
     return AnsiString();
+}
+
+AnsiString TDADataSetService::GetKeyFieldsFromIndex(const AnsiString& tableName,
+                                                    const AnsiString& indexName) {
+    TCustomDAConnection* connection = dataSet_->Connection();
+    if (!connection) return AnsiString();
+    dataSet_->BeginConnection(true);
+    struct End {
+        TCustomDADataSet* d;
+        ~End() { d->EndConnection(); }
+    } end{dataSet_};
+    AnsiString name, schema, catalog, dbLink;
+    SQLInfo()->SplitObjectName(tableName, name, schema, catalog, dbLink);
+    name = SQLInfo()->UnQuote(name);
+    schema = SQLInfo()->UnQuote(schema);
+    catalog = SQLInfo()->UnQuote(catalog);
+    if (schema.empty()) schema = GetCurrentSchema();
+    TDAMetaData meta(nullptr);
+    meta.SetConnection(connection);
+    meta.SetMetaDataKind("indexcolumns");
+    TStringList restrictions;
+    restrictions.SetText("table_catalog=" + catalog + "\r\ntable_schema=" + schema +
+                         "\r\ntable_name=" + name + "\r\nindex_name=" + indexName + "\r\nunique=1");
+    meta.SetRestrictions(&restrictions);
+    meta.Open();
+    AnsiString names;
+    AnsiString firstIndex, firstSchema;
+    bool first = true;
+    TField* indexField = meta.FindField("INDEX_NAME");
+    TField* schemaField = meta.FindField("INDEX_SCHEMA");
+    TField* columnField = meta.FindField("COLUMN_NAME");
+    for (meta.First(); columnField && !meta.Eof(); meta.Next()) {
+        const AnsiString index = indexField ? indexField->GetAsString() : AnsiString();
+        const AnsiString indexSchema = schemaField ? schemaField->GetAsString() : AnsiString();
+        if (first) {
+            firstIndex = index;
+            firstSchema = indexSchema;
+            first = false;
+        } else if (index != firstIndex || indexSchema != firstSchema) {
+            break;
+        }
+        if (!names.empty()) names += ";";
+        names += columnField->GetAsString();
+    }
+    meta.Close();
+    return names;
 }
 
 void TDADataSetService::DetectDataFields(TFieldDescArray& list, bool allTables) {
@@ -211,4 +312,63 @@ AnsiString TDADataSetService::QuoteName(const AnsiString& name) {
 
 void TDADataSetService::RaiseNotSupported() {
     throw EDatabaseError("Operation is not supported by the database");
+}
+
+bool TDADataSetService::CanModify() {
+    if (dataSet_->ReadOnly() || dataSet_->UniDirectional()) return false;
+    return dataSet_->LocalUpdate() || (dataSet_->CachedUpdates() && dataSet_->OnUpdateRecord) ||
+           dataSet_->UpdateObject() != nullptr;
+}
+
+bool TDADataSetService::HasWritableField() const {
+    for (int i = 0; i < dataSet_->FieldCount(); ++i)
+        if (!dataSet_->Fields()[i]->ReadOnly()) return true;
+    return false;
+}
+
+void TDADataSetService::InitFieldsProperties() {
+    if (!RecordSet() || !dataSet_->Command()) return;
+    EnsureFieldInfo();
+    for (int i = 0; i < dataSet_->FieldCount(); ++i) {
+        TField* field = dataSet_->Fields()[i];
+        if (field->FieldKind() != TFieldKind::fkData) continue;
+        auto* desc = dynamic_cast<TCRFieldDesc*>(dataSet_->GetFieldDesc(field));
+        if (!desc) continue;
+        if (dataSet_->Options()->FieldsOrigin()) {
+            const AnsiString& source = desc->SourceName.empty() ? desc->FieldName : desc->SourceName;
+            field->Origin = desc->TableInfo
+                                ? SQLInfo()->NormalizeName(desc->TableInfo->TableName()) + "." + source
+                                : source;
+        }
+        if (desc->IsAutoIncrement) field->AutoGenerateValue = arAutoInc;
+    }
+    if (dataSet_->Options()->DefaultValues()) FillDefaultValues();
+}
+
+void TDADataSetService::FillDefaultValues() {
+    TFieldDescArray dataFields;
+    GetDataFieldDescs(dataFields);
+    for (TFieldDesc* desc : dataFields)
+        if (TField* field = dataSet_->FindField(desc->FieldName))
+            field->DefaultExpression = static_cast<TCRFieldDesc*>(desc)->DefaultExpr;
+}
+
+void TDADataSetService::ResetKeyFieldsCache() {
+    for (int i = 0; i < 2; ++i) {
+        keyFields_[i].clear();
+        keyFieldsReady_[i] = false;
+        dataFields_[i].clear();
+        dataFieldsReady_[i] = false;
+    }
+}
+
+void TDADataSetService::InitUpdatingTableAndFields() {
+    ResetKeyFieldsCache();
+    if (!keyInfoReady_) {
+        PrepareFieldInfo();
+    } else {
+        InitUpdatingTable();
+        MarkFieldDescsReadOnly();
+    }
+    InitFieldsProperties();
 }

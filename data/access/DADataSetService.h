@@ -9,6 +9,7 @@
 class TCustomDADataSet;
 class TCRRecordSet;
 class TCRTablesInfo;
+class TColumnsInfo;
 
 class TDADataSetService : public TDataSetService {
 public:
@@ -19,6 +20,11 @@ public:
     virtual void CreateSQLGenerator();
     virtual void SetSQLGenerator(TDASQLGenerator* generator);
     void PrepareFieldInfo() override;
+    // After the fields exist: origins, auto-increment flags and, with DefaultValues, defaults.
+    virtual void InitFieldsProperties();
+    virtual void FillDefaultValues();
+    // A provider completes the select list's columns from the server: their tables and defaults.
+    virtual void FillExtFieldsInfo(TColumnsInfo&) {}
     void EnsureFieldInfo() {
         if (!keyInfoReady_) PrepareFieldInfo();
     }
@@ -30,9 +36,22 @@ public:
     virtual bool IdentityIsDataField() { return false; }
     virtual void DetectKeyFields(TFieldDescArray& list);
     virtual void DetectDataFields(TFieldDescArray& list, bool allTables);
-    // The columns of the table's first unique index, joined by ";"; empty here.
+    // The columns of the table's first unique index, joined by ";", read through the metadata
+    // component.
     virtual AnsiString GetKeyFieldsFromIndex(const AnsiString& tableName, const AnsiString& indexName);
+    virtual AnsiString GetCurrentSchema();
+    // Not read-only, not unidirectional, and writing through the dataset's own means.
+    virtual bool CanModify();
+    // The rows the dataset's statement gives; 0 when the provider does not count.
+    virtual int GetRecCount() { return 0; }
+    virtual bool ProvidesKeyFieldsText() { return false; }
+    // A field of the dataset is writable.
+    bool HasWritableField() const;
     virtual void ResetTableKeyFields();
+    // Forgets the key and data lists only.
+    void ResetKeyFieldsCache();
+    // The updating table, read-only marks and fields again, for a changed UpdatingTable.
+    virtual void InitUpdatingTableAndFields();
     [[noreturn]] void RaiseNotSupported();
 
     void GetKeyFieldDescs(TFieldDescArray& list, bool allTables = false);

@@ -3,6 +3,7 @@
 #include "data/access/CRRecordSet.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DADataSetService.h"
+#include "data/memory/Blob.h"
 #include "platform/db/DBTypes.h"
 
 namespace {
@@ -89,13 +90,18 @@ bool TDASQLGenerator::FieldModified(TFieldDesc* desc) {
         }
         return false;
     }
-    if (IsBlobType(desc->TypeCode)) {
-        // The blob's own change flag is not reachable here: a blob is written whenever the
-        // record is, which never loses a change.
-        return true;
-    }
     void* oldBuffer = Buffer(true);
     void* newBuffer = Buffer(false);
+    if (IsBlobType(desc->TypeCode)) {
+        if (!oldBuffer || !newBuffer) return true;
+        const int fieldNo = rs->FieldDescs().IndexOf(desc) + 1;
+        TBlob* blob = rs->ReadBlobRef(fieldNo, newBuffer);
+        // An applied change: the cached record holds another blob than its first version.
+        if (dataSet_->InCacheProcessing()) return blob != rs->ReadBlobRef(fieldNo, oldBuffer);
+        TField* field = dataSet_->FindField(desc->FieldName);
+        if (field && field->IsBlob() && field->Modified) return true;
+        return blob && blob->HasRollback();
+    }
     if (!oldBuffer || !newBuffer) return true;
     return rs->CompareRecordField(oldBuffer, newBuffer, 8, desc) != 0;
 }

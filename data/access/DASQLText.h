@@ -19,6 +19,15 @@ enum TStatementType {
     stBatchUpdate
 };
 
+// A set of statement types, one bit per TStatementType.
+using TStatementTypes = unsigned;
+constexpr TStatementTypes StatementTypes(TStatementType type) {
+    return 1u << type;
+}
+constexpr TStatementTypes StatementTypes(TStatementType a, TStatementType b) {
+    return (1u << a) | (1u << b);
+}
+
 // The SQL with the condition added to the statement's WHERE clause (the old condition enclosed in
 // parentheses).
 AnsiString SqlAppendCondition(const AnsiString& sql, const AnsiString& condition,

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "data/access/CRProps.h"
+#include "data/access/DADataSetService.h"
 #include "data/memory/DataSetServices.h"
 #include "data/memory/CRParser.h"
 #include "platform/db/DataSet.h"
@@ -367,6 +368,17 @@ TUniProvider* TCustomUniDataSet::GetProvider() const {
     TUniConnection* connection = UniConnection();
     if (!connection) DatabaseError("Connection is not defined");
     return connection->CheckProvider();
+}
+
+TClass TCustomUniDataSet::GetServiceClass() const {
+    TUniConnection* connection = UniConnection();
+    if (connection && !connection->ProviderName().empty()) {
+        try {
+            return connection->CheckProvider()->GetDataSetServiceClass();
+        } catch (const Exception&) {
+        }
+    }
+    return TDADataSetService::StaticClass();
 }
 
 TCRRecordSet* TCustomUniDataSet::NewRecordSet() {

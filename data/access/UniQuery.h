@@ -4,6 +4,7 @@
 // data-access error raised as EUniError.
 #include "data/access/DADataSet.h"
 #include "data/access/DASQL.h"
+#include "data/access/DAUpdateSQL.h"
 #include "data/access/UniConnection.h"
 #include "data/access/UniParams.h"
 
@@ -111,6 +112,8 @@ protected:
     std::unique_ptr<TDADataSetOptions> CreateOptions() override;
     TCRRecordSet* NewRecordSet() override;
     TCustomDADataSet* NewDataSet() override;
+    // The provider's dataset service, which writes edits back through the provider.
+    TClass GetServiceClass() const override;
     void OpenCursor(bool infoQuery) override;
     void CloseCursor() override;
     void InternalExecute() override;
@@ -141,4 +144,13 @@ class TUniQuery : public TCustomUniDataSet {
 public:
     VZ_CLASS(TUniQuery, TCustomUniDataSet)
     explicit TUniQuery(TComponent* owner = nullptr) : TCustomUniDataSet(owner) {}
+};
+
+// The update component of the unified datasets: its objects are unified datasets and statements.
+class TUniUpdateSQL : public TCustomDAUpdateSQL {
+public:
+    VZ_CLASS(TUniUpdateSQL, TCustomDAUpdateSQL)
+    explicit TUniUpdateSQL(TComponent* owner = nullptr) : TCustomDAUpdateSQL(owner) {}
+    TClass DataSetClass() const override { return TCustomUniDataSet::StaticClass(); }
+    TClass SQLClass() const override { return TUniSQL::StaticClass(); }
 };

@@ -3,6 +3,7 @@
 #include "data/access/CRConnectionPool.h"
 #include "data/access/CRProps.h"
 #include "data/access/providers/ODBCCall.h"
+#include "data/access/providers/ODBCServices.h"
 
 const char* const AccessDriverName = "Microsoft Access Driver (*.mdb, *.accdb)";
 const char* const AccessOldDriverName = "Microsoft Access Driver (*.mdb)";
@@ -10,11 +11,6 @@ const char* const AccessOldDriverName = "Microsoft Access Driver (*.mdb)";
 namespace {
 TStringList* AccessFunctions = nullptr;
 TStringList* AccessMacros = nullptr;
-
-TClass NotBuilt(const char* what) {
-    Assert(false, AnsiString(what) + " is not available");
-    return nullptr;
-}
 
 void FillConnectionOptions(TOptionsList& list) {
     TClass connection = TAccessConnection::StaticClass();
@@ -154,7 +150,7 @@ TClass TAccessUniProvider::GetConnectionPoolManagerClass() {
     return TCRConnectionPoolManager::StaticClass();
 }
 TClass TAccessUniProvider::GetDataSetServiceClass() {
-    return NotBuilt("Dataset service");
+    return TCustomAccessDataSetService::StaticClass();
 }
 
 TOptionsList* TAccessUniProvider::GetConnectionOptionsList() {

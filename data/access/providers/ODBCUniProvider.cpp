@@ -9,18 +9,13 @@
 #include "data/access/providers/ODBCDumpProcessor.h"
 #include "data/access/providers/ODBCScriptProcessor.h"
 #include "data/access/providers/ODBCServerEnumerator.h"
+#include "data/access/providers/ODBCServices.h"
 #include "data/memory/CompressedBlob.h"
 #include "platform/db/Params.h"
 
 const TEnumTypeInfo TDSNTypeInfo{"TDSNType", {"ntAuto", "ntName", "ntFile", "ntConnectionString"}};
 
 namespace {
-// A class whose unit is not built yet: the factory fails its assertion.
-TClass NotBuilt(const char* what) {
-    Assert(false, AnsiString(what) + " is not available");
-    return nullptr;
-}
-
 void FillConnectionOptions(TOptionsList& list) {
     // Connections with other values of the first two come from other pools.
     TClass connection = TODBCConnection::StaticClass();
@@ -77,7 +72,7 @@ TClass TODBCUniProvider::GetInternalRecordSetClass() {
     return TODBCRecordSet::StaticClass();
 }
 TClass TODBCUniProvider::GetDataSetServiceClass() {
-    return NotBuilt("Dataset service");
+    return TCustomODBCDataSetService::StaticClass();
 }
 TClass TODBCUniProvider::GetScriptProcessorClass() {
     return TODBCScriptProcessor::StaticClass();

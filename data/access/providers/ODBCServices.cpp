@@ -1,0 +1,154 @@
+#include "data/access/providers/ODBCServices.h"
+
+#include "data/access/CRRecordSet.h"
+#include "data/access/CRSQLInfo.h"
+#include "data/access/DADataSet.h"
+#include "data/access/DAMetaData.h"
+#include "data/access/DASQLText.h"
+#include "data/access/DBAccessUtils.h"
+#include "data/access/providers/ODBCRecordSet.h"
+#include "platform/db/DBTypes.h"
+
+// ---- generator ---------------------------------------------------------------------------------
+
+void TCustomODBCSQLGenerator::GenerateInsertSQL(const TKeyAndDataFields& fields, bool modifiedOnly,
+                                                int index) {
+    TDASQLGenerator::GenerateInsertSQL(fields, modifiedOnly, index);
+    // No field given: every field is inserted rather than an empty list no server runs.
+    if (fldList_.empty() && modifiedOnly) {
+        Clear();
+        TDASQLGenerator::GenerateInsertSQL(fields, false, index);
+    }
+}
+
+void TCustomODBCSQLGenerator::GenerateLockSQL(const TKeyAndDataFields& fields, bool, int index) {
+    if (fields.DataFieldDescs.size() < 2) return;
+    header_ = "UPDATE " + TableName() + "\r" + "SET" + "\r" + "  ";
+    TFieldDesc* first = fields.DataFieldDescs[0];
+    fldList_ = GetActualFieldName(first, false) + " = ";
+    AddParam(fldList_, first, stLock, ptInput, index, false);
+    middle_ = AnsiString("\r") + "WHERE" + "\r" + "  ";
+    // The row is matched as an update would match it: by every data field, then the read-only keys.
+    TKeyAndDataFields condition;
+    condition.DataFieldDescs =
+        (dataSet_->ComponentState() & csDesigning) ? fields.KeyFieldDescs : fields.DataFieldDescs;
+    for (TFieldDesc* key : fields.KeyFieldDescs)
+        if (key->IsReadOnly) condition.DataFieldDescs.push_back(key);
+    GenerateConditions(condition_, stUpdate, false, condition, -1);
+}
+
+// ---- updater -----------------------------------------------------------------------------------
+
+void TCustomODBCDataSetUpdater::AfterCreateUpdateQuery(TCustomDADataSet* query) {
+    TCRRecordSet* own = service_->RecordSet();
+    TCRRecordSet* rs = TDBAccessUtils::GetIRecordSet(query);
+    if (!rs || !own) return;
+    Variant timeout;
+    if (own->GetProp(prCommandTimeout, timeout)) rs->SetProp(prCommandTimeout, timeout);
+    rs->SetProp(prExtendedFieldsInfo, false);
+}
+
+bool TCustomAccessDataSetUpdater::GetIdentityValue(Variant& value) {
+    value = ExecuteSelectValue("SELECT @@IDENTITY");
+    return true;
+}
+
+// ---- services ----------------------------------------------------------------------------------
+
+TCustomODBCDataSetService::TCustomODBCDataSetService(TComponent* dataSet) : TDADataSetService(dataSet) {
+    // The base constructors made the base updater and generator: the provider's take their place.
+    TCustomODBCDataSetService::MakeUpdater();
+    TCustomODBCDataSetService::CreateSQLGenerator();
+}
+
+void TCustomODBCDataSetService::MakeUpdater() {
+    SetUpdater(new TCustomODBCDataSetUpdater(this));
+}
+
+void TCustomODBCDataSetService::CreateSQLGenerator() {
+    SetSQLGenerator(new TCustomODBCSQLGenerator(this));
+}
+
+void TCustomODBCDataSetService::FillExtFieldsInfo(TColumnsInfo& columns) {
+    TCRTablesInfo& tables = RecordSet()->TablesInfo();
+    const int index = UpdatingTableIndex();
+    if (index < 0 || index >= tables.Count() || UpdatingTableIsPropertyOnly()) return;
+    TSQLInfo* info = SQLInfo();
+    AnsiString name, schema, catalog, dbLink;
+    info->SplitObjectName(tables[index]->TableName(), name, schema, catalog, dbLink);
+    TDAMetaData meta(nullptr);
+    meta.SetConnection(dataSet_->Connection());
+    meta.SetMetaDataKind("columns");
+    TStringList restrictions;
+    restrictions.SetText("TABLE_CATALOG=" + info->UnQuote(catalog) + "\r\nTABLE_SCHEMA=" +
+                         info->UnQuote(schema) + "\r\nTABLE_NAME=" + info->UnQuote(name));
+    meta.SetRestrictions(&restrictions);
+    meta.Open();
+    const bool defaults = dataSet_->Options()->DefaultValues();
+    const bool mixedCase = info->IdentCase() == icMixed;
+    TField* nameField = meta.FindField("COLUMN_NAME");
+    TField* defaultField = meta.FindField("DEFAULT_VALUE");
+    for (meta.First(); nameField && !meta.Eof(); meta.Next()) {
+        const AnsiString column = nameField->GetAsString();
+        for (int i = 0; i < columns.Count(); ++i) {
+            TColumnInfo* item = columns[i];
+            if (item->Name.empty() || item->Name == "*") continue;
+            if (item->TableIndex >= 0 && item->TableIndex != index) continue;
+            const AnsiString itemName = info->UnQuote(item->Name);
+            if (!(mixedCase ? SameText(itemName, column) : itemName == column)) continue;
+            if (item->TableIndex < 0 && item->Table.empty()) item->TableIndex = index;
+            // The word NULL stands for no default: a new record's field is Null anyway.
+            if (defaults && defaultField && !defaultField->IsNull() &&
+                !SameText(defaultField->GetAsString(), "NULL"))
+                item->Expr = defaultField->GetAsString();
+        }
+    }
+    meta.Close();
+}
+
+bool TCustomODBCDataSetService::CanModify() {
+    return TDADataSetService::CanModify() || (!dataSet_->ReadOnly() && HasWritableField());
+}
+
+AnsiString TCustomODBCDataSetService::RecCountSQL() {
+    TCRCommand* command = TDBAccessUtils::GetICommand(dataSet_);
+    const TSQLParserClass* parser = command ? command->GetParserClass() : nullptr;
+    AnsiString text = SqlReplaceOrderBy(dataSet_->GetFinalSQL(), AnsiString(), parser);
+    // The derived table needs a name on most servers (PostgreSQL, SQL Server, MySQL).
+    return "SELECT count(*) FROM (\r" + text + "\r) q";
+}
+
+int TCustomODBCDataSetService::GetRecCount() {
+    auto* updater = static_cast<TDADataSetUpdater*>(Updater());
+    TCustomDADataSet* query = updater->CheckUpdateQuery(stCustom);
+    TStringList lines;
+    lines.SetText(RecCountSQL());
+    query->SetSQL(lines);
+    query->Params()->Assign(dataSet_->Params());
+    query->Open();
+    struct Close {
+        TCustomDADataSet* q;
+        ~Close() { q->Close(); }
+    } close{query};
+    if (query->IsEmpty()) return 0;
+    return query->Fields()[0]->GetAsInteger();
+}
+
+TCustomAccessDataSetService::TCustomAccessDataSetService(TComponent* dataSet)
+    : TCustomODBCDataSetService(dataSet) {
+    TCustomAccessDataSetService::MakeUpdater();
+}
+
+void TCustomAccessDataSetService::MakeUpdater() {
+    SetUpdater(new TCustomAccessDataSetUpdater(this));
+}
+
+TFieldDesc* TCustomAccessDataSetService::DetectIdentityField() {
+    TCRTableInfo* table = UpdatingTableInfo();
+    TFieldDescs& descs = RecordSet()->FieldDescs();
+    for (int i = 0; i < descs.Count(); ++i) {
+        auto* desc = static_cast<TCRFieldDesc*>(descs[i]);
+        if (desc->IsAutoIncrement && table && desc->TableInfo == table) return desc;
+    }
+    return nullptr;
+}
