@@ -1,6 +1,5 @@
 #include "platform/soap/SoapEnvelope.h"
 
-#include <array>
 #include <deque>
 #include <map>
 
@@ -205,38 +204,28 @@ private:
 constexpr size_t LiftedMinimum = 64 * 1024;
 const wchar_t LiftedMarker[] = L"#vz-lifted-base64:";
 
-bool IsBase64Char(char c) {
-    // A table: this runs once a byte over the whole reply.
-    static const std::array<bool, 256> table = [] {
-        std::array<bool, 256> t{};
-        for (int i = 0; i < 256; ++i)
-            t[i] = (i >= 'A' && i <= 'Z') || (i >= 'a' && i <= 'z') || (i >= '0' && i <= '9') || i == '+' ||
-                   i == '/' || i == '=' || i == ' ' || i == '\t' || i == '\r' || i == '\n';
-        return t;
-    }();
-    return table[static_cast<unsigned char>(c)];
-}
-
 // The body with every long element text of base64 characters that decodes cleanly replaced by
 // a marker; the decoded bytes go to lifted. Text that does not decode stays for the reader.
 std::string LiftBase64(const std::string& body, std::vector<TByteDynArray>& lifted) {
     std::string out;
     size_t copied = 0;
+    // The decoder itself rejects a text with anything but base64 characters and blanks: one
+    // pass over a long text, not a scan and then a decode.
     for (size_t at = body.find('>'); at != std::string::npos; at = body.find('>', at)) {
-        size_t end = ++at;
-        while (end < body.size() && IsBase64Char(body[end]))
-            ++end;
-        if (end < body.size() && body[end] == '<' && end - at >= LiftedMinimum) {
+        ++at;
+        const size_t end = body.find('<', at);
+        if (end == std::string::npos) break;
+        if (end - at >= LiftedMinimum) {
             try {
                 TByteDynArray bytes = Base64Decode(body.data() + at, end - at);
                 out.append(body, copied, at - copied);
                 out += WideToAnsi(LiftedMarker + std::to_wstring(lifted.size()), CP_UTF8);
                 lifted.push_back(std::move(bytes));
                 copied = end;
+                at = end;
             } catch (const Exception&) {
             }
         }
-        at = end;
     }
     if (copied == 0) return {};
     out.append(body, copied, std::string::npos);

@@ -278,6 +278,11 @@ TEST_F(SoapEnvelopeTest, LongBase64TextsReadAsShortOnesDo) {
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->data == bytes);
     EXPECT_EQ(WideString(letters.begin(), letters.end()), r->code);
+    // A long text with other characters near its end is no base64 and reads as text.
+    r = Read(Response("<r:opResponse xmlns:r=\"urn:x\"><return><code>" + letters +
+                      "&amp;AAAA</code></return></r:opResponse>"));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(WideString(letters.begin(), letters.end()) + L"&AAAA", r->code);
     // Owned bodies read alike and are let go.
     std::string body = Response(in);
     std::unique_ptr<TRemotable> moved = ParseSoapResponse(std::move(body), typeid(SoapRecord));
