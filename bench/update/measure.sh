@@ -23,7 +23,7 @@ echo "package: $((size / 1024 / 1024)) MB archive"
 # The first request makes the peer encode and cache its reply.
 "$build/wine-exec" "$here/update_bench.exe" fetch "$port" >/dev/null
 idle=0
-for phase in $(for ((run = 0; run < ${RUNS:-1}; ++run)); do echo idle baseline http fetch download install; done); do
+for phase in $(for ((run = 0; run < ${RUNS:-1}; ++run)); do echo idle baseline http fetch download unzip install; done); do
   rm -rf "$here/installed"
   out=$(/usr/bin/time -f 'peak-rss-kb %M' "$build/wine-exec" "$here/update_bench.exe" "$phase" "$port" 2>&1)
   line=$(grep -E "^$phase" <<<"$out")
