@@ -5,6 +5,7 @@
 //   fetch     the package request through TCallService::Invoke (SOAP reply read, bytes held)
 //   download  fetch, then the package written to tmptax.zip (a type with no installer)
 //   install   the whole "00" road: DownloadAndInstall into a folder
+//   unzip     the installer's extraction alone, of the archive already on disk
 // The peer (port given) serves the package under the scenario "bench", encoded once and cached.
 #include <ole2.h>
 #include <zlib.h>
@@ -119,6 +120,8 @@ int main(int argc, char** argv) {
         TCallService call;
         ok = call.DownloadAndInstall(PackageRequest(), "XX", 0);
         DeleteFileA((GetTempDir() + "tmptax.zip").c_str());
+    } else if (phase == "unzip") {
+        ok = UnzipAll(Here() + "bench50.zip", folder);
     } else if (phase == "install") {
         TCallService call;
         ok = call.DownloadAndInstall(PackageRequest(), "00", 0);

@@ -2,6 +2,7 @@
 # Runs each phase of update_bench in its own process beside its own tax-service peer and reports
 # the time and the process's peak resident memory as Linux sees it, less the idle process's.
 #   bench/update/measure.sh [build-dir]
+# RUNS=n repeats the phases n times in turn, so that a busy machine shows in every phase alike.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
@@ -22,7 +23,7 @@ echo "package: $((size / 1024 / 1024)) MB archive"
 # The first request makes the peer encode and cache its reply.
 "$build/wine-exec" "$here/update_bench.exe" fetch "$port" >/dev/null
 idle=0
-for phase in idle baseline http fetch download install; do
+for phase in $(for ((run = 0; run < ${RUNS:-1}; ++run)); do echo idle baseline http fetch download unzip install; done); do
   rm -rf "$here/installed"
   out=$(/usr/bin/time -f 'peak-rss-kb %M' "$build/wine-exec" "$here/update_bench.exe" "$phase" "$port" 2>&1)
   line=$(grep -E "^$phase" <<<"$out")

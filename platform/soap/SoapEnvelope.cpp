@@ -204,31 +204,28 @@ private:
 constexpr size_t LiftedMinimum = 64 * 1024;
 const wchar_t LiftedMarker[] = L"#vz-lifted-base64:";
 
-bool IsBase64Char(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
-           c == '/' || c == '=' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 // The body with every long element text of base64 characters that decodes cleanly replaced by
 // a marker; the decoded bytes go to lifted. Text that does not decode stays for the reader.
 std::string LiftBase64(const std::string& body, std::vector<TByteDynArray>& lifted) {
     std::string out;
     size_t copied = 0;
+    // The decoder itself rejects a text with anything but base64 characters and blanks: one
+    // pass over a long text, not a scan and then a decode.
     for (size_t at = body.find('>'); at != std::string::npos; at = body.find('>', at)) {
-        size_t end = ++at;
-        while (end < body.size() && IsBase64Char(body[end]))
-            ++end;
-        if (end < body.size() && body[end] == '<' && end - at >= LiftedMinimum) {
+        ++at;
+        const size_t end = body.find('<', at);
+        if (end == std::string::npos) break;
+        if (end - at >= LiftedMinimum) {
             try {
                 TByteDynArray bytes = Base64Decode(body.data() + at, end - at);
                 out.append(body, copied, at - copied);
                 out += WideToAnsi(LiftedMarker + std::to_wstring(lifted.size()), CP_UTF8);
                 lifted.push_back(std::move(bytes));
                 copied = end;
+                at = end;
             } catch (const Exception&) {
             }
         }
-        at = end;
     }
     if (copied == 0) return {};
     out.append(body, copied, std::string::npos);

@@ -94,8 +94,30 @@ TEST_F(SoapEnvelopeTest, Base64RoundTripsEveryTailLengthAndReadsWrappedText) {
     EXPECT_EQ(known, "TWFuTWE=");
     std::wstring wrapped = L"TW\r\nFu\n TWE=\n";
     EXPECT_EQ(Base64Decode(wrapped.data(), wrapped.size()), std::vector<uint8_t>(man, man + 5));
-    for (std::string bad : {"TWF", "TW=u", "TW!u", "TWFu=", "T==="}) {
+    for (std::string bad :
+         {"TWF", "TW=u", "TW!u", "TWFu=", "T===", "TWE=TWFu", "TWFuTWFu\xffTWE=", "TWFuTW"}) {
         EXPECT_THROW(Base64Decode(bad.data(), bad.size()), Exception) << bad;
+    }
+    std::wstring wide = L"TWFu\x0154WFu";
+    EXPECT_THROW(Base64Decode(wide.data(), wide.size()), Exception);
+}
+
+// Long texts are read a whole quad at a time: line breaks at any place, inside a quad or
+// between, must give the same bytes as the unbroken text.
+TEST_F(SoapEnvelopeTest, Base64ReadsLongTextsBrokenAtAnyPlace) {
+    std::vector<uint8_t> bytes(1000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 131 + i / 7);
+    std::string text;
+    Base64Append(text, bytes.data(), bytes.size());
+    ASSERT_EQ(Base64Decode(text.data(), text.size()), bytes);
+    for (size_t every : {1, 3, 5, 76}) {
+        std::string broken;
+        for (size_t i = 0; i < text.size(); ++i) {
+            broken += text[i];
+            if (i % every == every - 1) broken += "\r\n";
+        }
+        EXPECT_EQ(Base64Decode(broken.data(), broken.size()), bytes) << every;
     }
 }
 
@@ -256,6 +278,11 @@ TEST_F(SoapEnvelopeTest, LongBase64TextsReadAsShortOnesDo) {
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->data == bytes);
     EXPECT_EQ(WideString(letters.begin(), letters.end()), r->code);
+    // A long text with other characters near its end is no base64 and reads as text.
+    r = Read(Response("<r:opResponse xmlns:r=\"urn:x\"><return><code>" + letters +
+                      "&amp;AAAA</code></return></r:opResponse>"));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(WideString(letters.begin(), letters.end()) + L"&AAAA", r->code);
     // Owned bodies read alike and are let go.
     std::string body = Response(in);
     std::unique_ptr<TRemotable> moved = ParseSoapResponse(std::move(body), typeid(SoapRecord));
