@@ -897,9 +897,20 @@ TEST_F(DAEditTest, KeyFieldsAndUpdatingTableChangedWhileOpen) {
     EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM e\r\nWHERE\r\n  id = :Old_id");
     ds.SetKeyFields("name");
     EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM e\r\nWHERE\r\n  name = :Old_name");
+    EXPECT_FALSE(ds.FieldByName("name")->ReadOnly());
+    EXPECT_TRUE(ds.FieldByName("label")->ReadOnly());
     ds.SetUpdatingTable("b");
     ds.SetKeyFields("label");
     EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM u\r\nWHERE\r\n  label = :Old_label");
+    // The fields follow the updating table, and the new one's columns are written.
+    EXPECT_TRUE(ds.FieldByName("name")->ReadOnly());
+    EXPECT_TRUE(ds.FieldByName("id")->ReadOnly());
+    EXPECT_FALSE(ds.FieldByName("label")->ReadOnly());
+    ds.Edit();
+    ds.FieldByName("label")->SetAsString("y");
+    ds.Post();
+    EXPECT_EQ(Seen("SELECT label FROM u WHERE id = 5"), "y");
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "one");
     EXPECT_EQ(MessageOf([&] { ds.SetUpdatingTable("c"); }), "Wrong UpdatingTable value - table c is unknown");
     ds.Close();
     ds.SetUpdatingTable("");
