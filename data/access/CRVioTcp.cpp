@@ -9,7 +9,12 @@
 #include "platform/core/Threads.h"
 
 namespace {
-TCriticalSection* startLock = nullptr;
+// Made on first use and kept to the end of the process: a transport may connect from a thread
+// (the monitor client's sender) in a program that never started or already ended this unit.
+TCriticalSection& StartLock() {
+    static TCriticalSection lock;
+    return lock;
+}
 bool winSockStarted = false;
 THostNameResolve resolveSeam;
 
@@ -18,7 +23,7 @@ AnsiString SocketErrorText(const char* what, int error) {
 }
 
 void StartWinSock() {
-    std::lock_guard<TCriticalSection> guard(*startLock);
+    std::lock_guard<TCriticalSection> guard(StartLock());
     if (winSockStarted) return;
     WSADATA data;
     int code = WSAStartup(MAKEWORD(2, 2), &data);
@@ -240,10 +245,7 @@ bool TCRVioTcp::WaitForData(int seconds) {
 }
 
 void CRVioInitialize() {
-    startLock = new TCriticalSection;
+    StartLock();
 }
 
-void CRVioFinalize() {
-    delete startLock;
-    startLock = nullptr;
-}
+void CRVioFinalize() {}

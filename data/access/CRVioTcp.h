@@ -66,6 +66,7 @@ private:
 using THostNameResolve = std::function<bool(const AnsiString& host, in_addr& address, int& error)>;
 void SetHostNameResolveSeam(THostNameResolve resolve);
 
-// Unit start and end: the process-wide lock around the one WinSock start.
+// Unit start and end: the start makes the process-wide lock around the one WinSock start, which
+// lives on after the end.
 void CRVioInitialize();
 void CRVioFinalize();

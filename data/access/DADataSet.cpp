@@ -446,7 +446,10 @@ void TCustomDADataSet::InternalOpen() {
     try {
         TMemDataSet::InternalOpen();
         // The fields exist now: origins, auto-increment flags and server defaults reach them.
-        if (auto* service = dynamic_cast<TDADataSetService*>(Service())) service->InitFieldsProperties();
+        if (auto* service = dynamic_cast<TDADataSetService*>(Service())) {
+            service->SetFieldsReadOnly();
+            service->InitFieldsProperties();
+        }
     } catch (...) {
         EndConnection();
         throw;

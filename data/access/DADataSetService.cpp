@@ -184,6 +184,23 @@ void TDADataSetService::MarkFieldDescsReadOnly() {
     }
 }
 
+void TDADataSetService::SetFieldsReadOnly() {
+    if (dataSet_->ReadOnly() || !dataSet_->Options()->SetFieldsReadOnly || !RecordSet()) return;
+    // Only fields of a known table change; a column of no table (an expression) keeps what it has.
+    TCRTableInfo* table = UpdatingTableInfo();
+    for (int i = 0; i < dataSet_->FieldCount(); ++i) {
+        TField* field = dataSet_->Fields()[i];
+        if (field->FieldKind() != TFieldKind::fkData) continue;
+        TFieldDesc* desc = dataSet_->GetFieldDesc(field);
+        while (desc && desc->HasParent())
+            desc = desc->ParentDesc;
+        auto* column = dynamic_cast<TCRFieldDesc*>(desc);
+        if (!column || !column->TableInfo) continue;
+        field->SetReadOnly(column->TableInfo != table);
+        if (column->TableInfo == table) column->IsReadOnly = false;
+    }
+}
+
 void TDADataSetService::DetectKeyFields(TFieldDescArray& list) {
     list.clear();
     TFieldDescs& descs = RecordSet()->FieldDescs();
@@ -369,6 +386,7 @@ void TDADataSetService::InitUpdatingTableAndFields() {
     } else {
         InitUpdatingTable();
         MarkFieldDescsReadOnly();
+        SetFieldsReadOnly();
     }
     InitFieldsProperties();
 }

@@ -30,6 +30,9 @@ public:
     }
     virtual void InitUpdatingTable();
     virtual void MarkFieldDescsReadOnly();
+    // The dataset's data fields follow the updating table: only the fields of its own columns stay
+    // writable (with the option on and the dataset not read-only).
+    virtual void SetFieldsReadOnly();
     // False: the record set does not tell each field's table, the select list is matched instead.
     virtual bool FieldTablesKnown() { return true; }
     virtual TFieldDesc* DetectIdentityField() { return nullptr; }

@@ -9,6 +9,29 @@
 #include "data/access/providers/ODBCRecordSet.h"
 #include "platform/db/DBTypes.h"
 
+#include <map>
+
+namespace {
+bool IsSQLite(TCustomDAConnection* connection) {
+    auto* odbc = dynamic_cast<TODBCConnection*>(TDBAccessUtils::GetIConnection(connection));
+    if (!odbc || !odbc->Cli()) return false;
+    char name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(
+            odbc->Cli()->SQLGetInfo(odbc->ConnectionHandle(), SQL_DBMS_NAME, name, sizeof name, &length)))
+        return false;
+    name[sizeof name - 1] = 0;
+    return AnsiSameText(name, "SQLite");
+}
+
+AnsiString DoubleQuoted(const AnsiString& name) {
+    AnsiString text = "\"";
+    for (char c : name)
+        text += c == '"' ? AnsiString("\"\"") : AnsiString(1, c);
+    return text + "\"";
+}
+} // namespace
+
 // ---- generator ---------------------------------------------------------------------------------
 
 void TCustomODBCSQLGenerator::GenerateInsertSQL(const TKeyAndDataFields& fields, bool modifiedOnly,
@@ -85,6 +108,29 @@ void TCustomODBCDataSetService::FillExtFieldsInfo(TColumnsInfo& columns) {
     meta.SetRestrictions(&restrictions);
     meta.Open();
     const bool defaults = dataSet_->Options()->DefaultValues();
+    // The SQLite driver hands a text default over without its quotes ("def" for 'def'), which then
+    // reads as a column's name; the table's own description keeps each default as it was written.
+    std::map<AnsiString, AnsiString> written;
+    const bool sqlite = defaults && IsSQLite(dataSet_->Connection());
+    if (sqlite) {
+        TCustomDADataSet* query = static_cast<TDADataSetUpdater*>(Updater())->CheckUpdateQuery(stCustom);
+        TStringList lines;
+        const AnsiString unquotedSchema = info->UnQuote(schema);
+        lines.SetText("PRAGMA " +
+                      (unquotedSchema.empty() ? AnsiString() : DoubleQuoted(unquotedSchema) + ".") +
+                      "table_info(" + DoubleQuoted(info->UnQuote(name)) + ")");
+        query->SetSQL(lines);
+        query->Params()->Clear();
+        query->Open();
+        struct Close {
+            TCustomDADataSet* q;
+            ~Close() { q->Close(); }
+        } close{query};
+        TField* column = query->FindField("name");
+        TField* value = query->FindField("dflt_value");
+        for (query->First(); column && value && !query->Eof(); query->Next())
+            if (!value->IsNull()) written[column->GetAsString()] = value->GetAsString();
+    }
     const bool mixedCase = info->IdentCase() == icMixed;
     TField* nameField = meta.FindField("COLUMN_NAME");
     TField* defaultField = meta.FindField("DEFAULT_VALUE");
@@ -98,8 +144,11 @@ void TCustomODBCDataSetService::FillExtFieldsInfo(TColumnsInfo& columns) {
             if (!(mixedCase ? SameText(itemName, column) : itemName == column)) continue;
             if (item->TableIndex < 0 && item->Table.empty()) item->TableIndex = index;
             // The word NULL stands for no default: a new record's field is Null anyway.
-            if (defaults && defaultField && !defaultField->IsNull() &&
-                !SameText(defaultField->GetAsString(), "NULL"))
+            if (sqlite) {
+                auto found = written.find(column);
+                if (found != written.end() && !SameText(found->second, "NULL")) item->Expr = found->second;
+            } else if (defaults && defaultField && !defaultField->IsNull() &&
+                       !SameText(defaultField->GetAsString(), "NULL"))
                 item->Expr = defaultField->GetAsString();
         }
     }

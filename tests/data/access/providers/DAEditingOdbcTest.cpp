@@ -10,8 +10,10 @@
 #include "data/access/DADataSet.h"
 #include "data/access/DADataSetService.h"
 #include "data/access/DADataSetUpdater.h"
+#include "data/access/DASQLMonitor.h"
 #include "data/access/DATransaction.h"
 #include "data/access/DAUpdateSQL.h"
+#include "data/access/DBMonitorClient.h"
 #include "data/access/UniQuery.h"
 #include "data/access/providers/AccessUniProvider.h"
 #include "data/access/providers/ODBCRecordSet.h"
@@ -796,19 +798,28 @@ void DAEditTest::ServerDefaultsAndOrigins() {
     Open(ds, "SELECT id, name, code FROM e ORDER BY id");
     EXPECT_EQ(ds.FieldByName("name")->Origin, "e.name");
     EXPECT_EQ(ds.FieldByName("name")->DefaultExpression, "");
-    if (!serverQuotesDefaults) {
-        // The SQLite driver reports a text default without its quotes, which is no SQL to run.
-        EXPECT_EQ(ds.FieldByName("code")->DefaultExpression, "def");
-        ds.Close();
-        ds.Options()->SetDefaultValues(false);
-        ds.Options()->SetFieldsOrigin(false);
-        return;
-    }
     EXPECT_NE(ds.FieldByName("code")->DefaultExpression.find("'def'"), std::string::npos)
         << ds.FieldByName("code")->DefaultExpression;
     ds.Append();
     EXPECT_EQ(Str(ds, "code"), "def");
     ds.Cancel();
+    // Each kind of default a new record takes: quoted text with a quote inside, a number, a
+    // function of the server, an expression in brackets.
+    Run(std::string(
+            "CREATE TABLE d (id INTEGER PRIMARY KEY, t VARCHAR(10) DEFAULT 'it''s', n INTEGER DEFAULT ") +
+        "42, ts " + (serverQuotesDefaults ? "TIMESTAMP" : "VARCHAR(30)") +
+        " DEFAULT CURRENT_TIMESTAMP, x VARCHAR(10) DEFAULT ('a' || 'b'), q VARCHAR(20) DEFAULT "
+        "'CURRENT_DATE')");
+    Open(ds, "SELECT id, t, n, ts, x, q FROM d");
+    ds.Append();
+    EXPECT_EQ(Str(ds, "t"), "it's");
+    EXPECT_EQ(Str(ds, "n"), "42");
+    EXPECT_FALSE(ds.FieldByName("ts")->IsNull());
+    EXPECT_EQ(Str(ds, "x"), "ab");
+    EXPECT_EQ(Str(ds, "q"), "CURRENT_DATE");
+    ds.FieldByName("id")->SetAsInteger(1);
+    ds.Post();
+    EXPECT_EQ(Seen("SELECT t || n || x || q FROM d WHERE id = 1"), "it's42abCURRENT_DATE");
     ds.Close();
     ds.Options()->SetDefaultValues(false);
     ds.Options()->SetFieldsOrigin(false);
@@ -886,9 +897,20 @@ TEST_F(DAEditTest, KeyFieldsAndUpdatingTableChangedWhileOpen) {
     EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM e\r\nWHERE\r\n  id = :Old_id");
     ds.SetKeyFields("name");
     EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM e\r\nWHERE\r\n  name = :Old_name");
+    EXPECT_FALSE(ds.FieldByName("name")->ReadOnly());
+    EXPECT_TRUE(ds.FieldByName("label")->ReadOnly());
     ds.SetUpdatingTable("b");
     ds.SetKeyFields("label");
     EXPECT_EQ(generator->GenerateSQL(stDelete, false), "DELETE FROM u\r\nWHERE\r\n  label = :Old_label");
+    // The fields follow the updating table, and the new one's columns are written.
+    EXPECT_TRUE(ds.FieldByName("name")->ReadOnly());
+    EXPECT_TRUE(ds.FieldByName("id")->ReadOnly());
+    EXPECT_FALSE(ds.FieldByName("label")->ReadOnly());
+    ds.Edit();
+    ds.FieldByName("label")->SetAsString("y");
+    ds.Post();
+    EXPECT_EQ(Seen("SELECT label FROM u WHERE id = 5"), "y");
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "one");
     EXPECT_EQ(MessageOf([&] { ds.SetUpdatingTable("c"); }), "Wrong UpdatingTable value - table c is unknown");
     ds.Close();
     ds.SetUpdatingTable("");
@@ -997,3 +1019,82 @@ TEST_F(DAEditTest, PreparedUpdateStatements) {
 }
 
 } // namespace
+
+// ---- monitor traces --------------------------------------------------------------------------------
+
+// The monitor as it starts by default: its TCP client sends from a thread of its own. This program
+// never starts the TCP transport's unit, as a program without a TCP provider would not; the sender
+// connecting then must not fault.
+TEST_F(DAEditTest, MonitorTracesTheUpdaterStatementsAsTheQuerys) {
+    struct TSeen {
+        TObject* Object;
+        AnsiString Operation;
+        AnsiString SQL;
+    };
+    std::vector<TSeen> dialog;
+    std::vector<AnsiString> texts;
+    SetDebugDialogHook([&](TObject* object, const AnsiString& sql, const AnsiString& operation, TDAParams*) {
+        dialog.push_back({object, operation, sql});
+    });
+    TUniConnection uni;
+    uni.SetProviderName("ODBC");
+    uni.LoginPrompt = false;
+    uni.SetServer(("DRIVER={SQLite3};Database=" + file).c_str());
+    {
+        auto monitor = std::make_unique<TUniSQLMonitor>(nullptr);
+        monitor->SetOptions(MonitorOption(moDialog) | MonitorOption(moDBMonitor));
+        monitor->TraceFlags = TraceFlag(tfQExecute);
+        monitor->OnSQL = [&](TObject*, const AnsiString& text, TDATraceFlag) { texts.push_back(text); };
+        uni.Connect();
+        auto query = std::make_unique<TUniQuery>(nullptr);
+        query->SetConnection(&uni);
+        SetLines(query->SQL(), "SELECT id, name FROM e ORDER BY id");
+        query->KeyFields = "id";
+        query->Open();
+        query->Edit();
+        query->FieldByName("name")->SetAsString("uno");
+        query->Post();
+        query->Append();
+        query->FieldByName("id")->SetAsInteger(3);
+        query->FieldByName("name")->SetAsString("three");
+        query->Post();
+        query->Delete();
+        query->Close();
+        query.reset();
+        // Freed before the query that still edits, and with the sender at work.
+        query = std::make_unique<TUniQuery>(nullptr);
+        query->SetConnection(&uni);
+        SetLines(query->SQL(), "SELECT id, name FROM e ORDER BY id");
+        query->Open();
+        monitor.reset();
+        query->Edit();
+        query->FieldByName("name")->SetAsString("one");
+        query->Post();
+    }
+    SetDebugDialogHook(nullptr);
+    uni.Disconnect();
+    // The updater's statements come as the query's, named by their types; once the monitor is gone
+    // the edit is traced nowhere.
+    const char* const select = "SELECT id, name FROM e ORDER BY id";
+    const char* const update = "UPDATE e\r\nSET\r\n  name = :1\r\nWHERE\r\n  id = :2";
+    const char* const insert = "INSERT INTO e\r\n  (id, name)\r\nVALUES\r\n  (:1, :2)";
+    const char* const remove = "DELETE FROM e\r\nWHERE\r\n  id = :1";
+    const std::vector<std::pair<AnsiString, AnsiString>> wantDialog = {
+        {"Execute", select}, {"Update", update}, {"Insert", insert}, {"Delete", remove}, {"Execute", select}};
+    ASSERT_EQ(dialog.size(), wantDialog.size());
+    for (size_t i = 0; i < dialog.size(); ++i) {
+        EXPECT_EQ(dialog[i].Operation, wantDialog[i].first) << i;
+        EXPECT_EQ(dialog[i].SQL, wantDialog[i].second) << i;
+    }
+    EXPECT_EQ(dialog[1].Object, dialog[0].Object);
+    const std::vector<AnsiString> wantTexts = {
+        select,
+        AnsiString(update) + "\r\n:1(String[3],IN)='uno' \r\n:2(Integer,IN)=1",
+        AnsiString(insert) + "\r\n:1(Integer,IN)=3 \r\n:2(String[5],IN)='three'",
+        AnsiString(remove) + "\r\n:1(Integer,IN)=3",
+        select,
+    };
+    EXPECT_EQ(texts, wantTexts);
+    EXPECT_EQ(Seen("SELECT group_concat(id || name) FROM e"), "1one,2two");
+    DBMonitorClientFinalize();
+}
