@@ -33,8 +33,10 @@ public:
     void MakeUpdater() override;
     void CreateSQLGenerator() override;
     bool FieldTablesKnown() override { return false; }
-    // The updating table's columns from the server: unprefixed select-list columns found there
-    // belong to it, and with DefaultValues they carry the column's default.
+    // Select-list columns completed from the server's column lists (the updating table's, every
+    // table's with FieldsOrigin): "*" and "t.*" become the tables' columns in catalog order,
+    // unprefixed columns found in a table belong to it, and with DefaultValues the updating
+    // table's columns carry their defaults.
     void FillExtFieldsInfo(TColumnsInfo& columns) override;
     bool CanModify() override;
     // "SELECT count(*) FROM (" CR statement CR ") q" without its ORDER BY, with the dataset's
