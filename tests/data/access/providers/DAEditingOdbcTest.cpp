@@ -1005,6 +1005,8 @@ TEST_F(DAEditTest, PreparedUpdateStatements) {
 void DAEditTest::StarSelectsTakeTheTablesColumns(TCustomDADataSet& d) {
     Run("CREATE TABLE f (fid INTEGER PRIMARY KEY, eid INTEGER, note VARCHAR(20))");
     Run("INSERT INTO f (fid, eid, note) VALUES (5, 1, 'first')");
+    Run("CREATE TABLE g (id INTEGER PRIMARY KEY, name VARCHAR(20))");
+    Run("INSERT INTO g (id, name) VALUES (1, 'gee')");
     d.Options()->SetDefaultValues(true);
     d.Options()->SetFieldsOrigin(true);
     auto open = [&](const char* sql) {
@@ -1012,12 +1014,13 @@ void DAEditTest::StarSelectsTakeTheTablesColumns(TCustomDADataSet& d) {
         SetLines(d.SQL(), sql);
         d.Open();
     };
-    // Each field as origin, "!" when read-only.
+    // Each field as its origin (its name without FieldsOrigin), "!" when read-only.
     auto describe = [&] {
         std::string text;
         for (int i = 0; i < d.FieldCount(); ++i) {
             TField* field = d.Fields()[i];
-            text += (text.empty() ? "" : " ") + field->Origin + (field->ReadOnly() ? "!" : "");
+            text += (text.empty() ? "" : " ") + (field->Origin.empty() ? field->FieldName() : field->Origin) +
+                    (field->ReadOnly() ? "!" : "");
         }
         return text;
     };
@@ -1032,6 +1035,8 @@ void DAEditTest::StarSelectsTakeTheTablesColumns(TCustomDADataSet& d) {
         {"SELECT y.note, x.* FROM e x JOIN f y ON y.eid = x.id", "f.note! " + e},
         {"SELECT * FROM e JOIN f ON f.eid = e.id", e + " f.fid! f.eid! f.note!"},
         {"SELECT name, f.* FROM e JOIN f ON f.eid = e.id", "e.name f.fid! f.eid! f.note!"},
+        {"SELECT * FROM e JOIN g ON g.id = e.id", e + " g.id! g.name!"},
+        {"SELECT g.*, e.* FROM e JOIN g ON g.id = e.id", "g.id! g.name! " + e},
     };
     for (const auto& c : cases) {
         open(c.sql);
@@ -1047,6 +1052,15 @@ void DAEditTest::StarSelectsTakeTheTablesColumns(TCustomDADataSet& d) {
             EXPECT_EQ(field->DefaultExpression, "") << c.sql;
         }
     }
+    // Without FieldsOrigin only the updating table is read, and a bare "*" still takes every
+    // table's columns so that the other table's stay read-only.
+    d.Close();
+    d.Options()->SetFieldsOrigin(false);
+    open("SELECT * FROM e JOIN f ON f.eid = e.id");
+    EXPECT_EQ(describe(), "id name code stamp fid! eid! note!");
+    open("SELECT x.*, y.note FROM e x JOIN f y ON y.eid = x.id");
+    EXPECT_EQ(describe(), "id name code stamp note!");
+    EXPECT_EQ(d.FieldByName("code")->DefaultExpression.empty(), false);
     // The key comes from the table's index, as for a named list. The SQLite driver's defaults are
     // no SQL to run, so new records here take the server's default.
     d.Close();
@@ -1067,8 +1081,18 @@ void DAEditTest::StarSelectsTakeTheTablesColumns(TCustomDADataSet& d) {
     d.Post();
     EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "joined");
     EXPECT_EQ(Seen("SELECT note FROM f WHERE fid = 5"), "first");
+    // With neither option set, a joined table's column is still not written into the updating
+    // table's column of the same name.
+    open("SELECT * FROM e JOIN g ON g.id = e.id");
+    d.Edit();
+    try {
+        d.Fields()[5]->SetAsString("wrong");
+        d.Post();
+    } catch (const Exception&) {
+        d.Cancel();
+    }
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "joined");
     d.Close();
-    d.Options()->SetFieldsOrigin(false);
 }
 
 TEST_F(DAEditTest, StarSelectsTakeTheTablesColumns) {
