@@ -1120,3 +1120,20 @@ TEST_F(DAEditTest, StarSelectsTakeTheTablesColumnsThroughTheAccessProvider) {
     StarSelectsTakeTheTablesColumns(query);
     uni.Disconnect();
 }
+
+TEST_F(DAEditPgTest, StarSelectsTakeTheTablesColumnsThroughTheUnifiedQuery) {
+    serverQuotesDefaults = true;
+    TUniConnection uni;
+    const PostgresServer& server = PostgresServer::Get();
+    uni.SetProviderName("ODBC");
+    uni.LoginPrompt = false;
+    uni.SetServer(server.ServerText().c_str());
+    uni.SetUsername(server.User.c_str());
+    uni.SetPassword(server.Password.c_str());
+    uni.Connect();
+    Exec(*static_cast<TODBCConnection*>(uni.InternalConnection()), "SET search_path TO i21edit");
+    TUniQuery query;
+    query.SetConnection(&uni);
+    StarSelectsTakeTheTablesColumns(query);
+    uni.Disconnect();
+}
