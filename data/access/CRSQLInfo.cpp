@@ -158,6 +158,17 @@ int TColumnsInfo::Add(TColumnInfo* item) {
     return Count() - 1;
 }
 
+void TColumnsInfo::Insert(int index, TColumnInfo* item) {
+    std::unique_ptr<TColumnInfo> owned(item);
+    if (index < 0 || index > Count()) throw EListError(Format("List index out of bounds (%d)", {index}));
+    items_.insert(items_.begin() + index, std::move(owned));
+}
+
+void TColumnsInfo::Delete(int index) {
+    Items(index);
+    items_.erase(items_.begin() + index);
+}
+
 TColumnInfo* TColumnsInfo::Items(int index) const {
     if (index < 0 || index >= Count()) throw EListError(Format("List index out of bounds (%d)", {index}));
     return items_[static_cast<size_t>(index)].get();

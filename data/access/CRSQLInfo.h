@@ -97,7 +97,9 @@ public:
 class TColumnsInfo : public TObject {
 public:
     VZ_CLASS(TColumnsInfo, TObject)
-    int Add(TColumnInfo* item); // takes ownership
+    int Add(TColumnInfo* item);                // takes ownership
+    void Insert(int index, TColumnInfo* item); // takes ownership; index may be Count()
+    void Delete(int index);
     void Clear() { items_.clear(); }
     int Count() const { return static_cast<int>(items_.size()); }
     TColumnInfo* Items(int index) const;

@@ -136,7 +136,15 @@ void TDADataSetService::MatchFieldTables() {
     // An unprefixed column is ambiguous only where the fields' tables matter for more than writing.
     Variant extended;
     const bool extendedInfo = RecordSet()->GetProp(prExtendedFieldsInfo, extended) && extended.AsBoolean();
-    if (extendedInfo || dataSet_->Options()->DefaultValues() || dataSet_->Options()->FieldsOrigin())
+    // A bare "*" over several tables cannot tell whose its columns are without the server's
+    // column lists; taking them all for the first table would write a joined table's value into
+    // the updating table's column of the same name.
+    bool bareStarOverJoin = false;
+    for (int i = 0; i < columns.Count(); ++i)
+        if (columns[i]->Name == "*" && columns[i]->Table.empty() && tables.Count() > 1)
+            bareStarOverJoin = true;
+    if (extendedInfo || bareStarOverJoin || dataSet_->Options()->DefaultValues() ||
+        dataSet_->Options()->FieldsOrigin())
         FillExtFieldsInfo(columns);
     else
         ambiguous = false;

@@ -10,6 +10,8 @@
 #include "platform/db/DBTypes.h"
 
 #include <map>
+#include <set>
+#include <vector>
 
 namespace {
 bool IsSQLite(TCustomDAConnection* connection) {
@@ -92,67 +94,133 @@ void TCustomODBCDataSetService::CreateSQLGenerator() {
     SetSQLGenerator(new TCustomODBCSQLGenerator(this));
 }
 
-void TCustomODBCDataSetService::FillExtFieldsInfo(TColumnsInfo& columns) {
-    TCRTablesInfo& tables = RecordSet()->TablesInfo();
-    const int index = UpdatingTableIndex();
-    if (index < 0 || index >= tables.Count() || UpdatingTableIsPropertyOnly()) return;
-    TSQLInfo* info = SQLInfo();
+namespace {
+
+struct TServerColumn {
+    AnsiString Name;
+    AnsiString Default; // empty: none
+};
+
+// The table's columns in catalog order, by SQLColumns through the metadata component.
+std::vector<TServerColumn> ReadServerColumns(TSQLInfo* info, TCustomDAConnection* connection,
+                                             const AnsiString& table) {
     AnsiString name, schema, catalog, dbLink;
-    info->SplitObjectName(tables[index]->TableName(), name, schema, catalog, dbLink);
+    info->SplitObjectName(table, name, schema, catalog, dbLink);
     TDAMetaData meta(nullptr);
-    meta.SetConnection(dataSet_->Connection());
+    meta.SetConnection(connection);
     meta.SetMetaDataKind("columns");
     TStringList restrictions;
     restrictions.SetText("TABLE_CATALOG=" + info->UnQuote(catalog) + "\r\nTABLE_SCHEMA=" +
                          info->UnQuote(schema) + "\r\nTABLE_NAME=" + info->UnQuote(name));
     meta.SetRestrictions(&restrictions);
     meta.Open();
-    const bool defaults = dataSet_->Options()->DefaultValues();
-    // The SQLite driver hands a text default over without its quotes ("def" for 'def'), which then
-    // reads as a column's name; the table's own description keeps each default as it was written.
-    std::map<AnsiString, AnsiString> written;
-    const bool sqlite = defaults && IsSQLite(dataSet_->Connection());
-    if (sqlite) {
-        TCustomDADataSet* query = static_cast<TDADataSetUpdater*>(Updater())->CheckUpdateQuery(stCustom);
-        TStringList lines;
-        const AnsiString unquotedSchema = info->UnQuote(schema);
-        lines.SetText("PRAGMA " +
-                      (unquotedSchema.empty() ? AnsiString() : DoubleQuoted(unquotedSchema) + ".") +
-                      "table_info(" + DoubleQuoted(info->UnQuote(name)) + ")");
-        query->SetSQL(lines);
-        query->Params()->Clear();
-        query->Open();
-        struct Close {
-            TCustomDADataSet* q;
-            ~Close() { q->Close(); }
-        } close{query};
-        TField* column = query->FindField("name");
-        TField* value = query->FindField("dflt_value");
-        for (query->First(); column && value && !query->Eof(); query->Next())
-            if (!value->IsNull()) written[column->GetAsString()] = value->GetAsString();
-    }
-    const bool mixedCase = info->IdentCase() == icMixed;
+    std::vector<TServerColumn> result;
     TField* nameField = meta.FindField("COLUMN_NAME");
     TField* defaultField = meta.FindField("DEFAULT_VALUE");
     for (meta.First(); nameField && !meta.Eof(); meta.Next()) {
-        const AnsiString column = nameField->GetAsString();
-        for (int i = 0; i < columns.Count(); ++i) {
-            TColumnInfo* item = columns[i];
-            if (item->Name.empty() || item->Name == "*") continue;
-            if (item->TableIndex >= 0 && item->TableIndex != index) continue;
-            const AnsiString itemName = info->UnQuote(item->Name);
-            if (!(mixedCase ? SameText(itemName, column) : itemName == column)) continue;
-            if (item->TableIndex < 0 && item->Table.empty()) item->TableIndex = index;
-            // The word NULL stands for no default: a new record's field is Null anyway.
-            if (sqlite) {
-                auto found = written.find(column);
-                if (found != written.end() && !SameText(found->second, "NULL")) item->Expr = found->second;
-            } else if (defaults && defaultField && !defaultField->IsNull() &&
-                       !SameText(defaultField->GetAsString(), "NULL"))
-                item->Expr = defaultField->GetAsString();
-        }
+        TServerColumn column;
+        column.Name = nameField->GetAsString();
+        // The word NULL stands for no default: a new record's field is Null anyway.
+        if (defaultField && !defaultField->IsNull() && !SameText(defaultField->GetAsString(), "NULL"))
+            column.Default = defaultField->GetAsString();
+        result.push_back(column);
     }
     meta.Close();
+    return result;
+}
+
+} // namespace
+
+std::map<AnsiString, AnsiString> TCustomODBCDataSetService::SQLiteWrittenDefaults(const AnsiString& table) {
+    TSQLInfo* info = SQLInfo();
+    AnsiString name, schema, catalog, dbLink;
+    info->SplitObjectName(table, name, schema, catalog, dbLink);
+    std::map<AnsiString, AnsiString> written;
+    TCustomDADataSet* query = static_cast<TDADataSetUpdater*>(Updater())->CheckUpdateQuery(stCustom);
+    TStringList lines;
+    const AnsiString unquotedSchema = info->UnQuote(schema);
+    lines.SetText("PRAGMA " + (unquotedSchema.empty() ? AnsiString() : DoubleQuoted(unquotedSchema) + ".") +
+                  "table_info(" + DoubleQuoted(info->UnQuote(name)) + ")");
+    query->SetSQL(lines);
+    query->Params()->Clear();
+    query->Open();
+    struct Close {
+        TCustomDADataSet* q;
+        ~Close() { q->Close(); }
+    } close{query};
+    TField* column = query->FindField("name");
+    TField* value = query->FindField("dflt_value");
+    for (query->First(); column && value && !query->Eof(); query->Next())
+        if (!value->IsNull()) written[column->GetAsString()] = value->GetAsString();
+    return written;
+}
+
+void TCustomODBCDataSetService::FillExtFieldsInfo(TColumnsInfo& columns) {
+    TCRTablesInfo& tables = RecordSet()->TablesInfo();
+    const int updating = UpdatingTableIndex();
+    if (UpdatingTableIsPropertyOnly()) return;
+    TSQLInfo* info = SQLInfo();
+    const bool defaults = dataSet_->Options()->DefaultValues();
+    const bool origins = dataSet_->Options()->FieldsOrigin();
+    const bool mixedCase = info->IdentCase() == icMixed;
+    // A bare "*" stands for the columns of every table in FROM order, so each table is read for
+    // it; it stays in the list until the last table has put its columns in front of it.
+    bool bareStar = false;
+    for (int i = 0; i < columns.Count(); ++i)
+        if (columns[i]->Name == "*" && columns[i]->Table.empty()) bareStar = true;
+    std::set<TColumnInfo*> expandedBareStars;
+    for (int t = 0; t < tables.Count(); ++t) {
+        if (!(origins || t == updating || bareStar)) continue;
+        std::vector<TServerColumn> serverColumns =
+            ReadServerColumns(info, dataSet_->Connection(), tables[t]->TableName());
+        const bool withDefaults = defaults && t == updating;
+        if (withDefaults && IsSQLite(dataSet_->Connection())) {
+            // The SQLite driver hands a text default over without its quotes ("def" for 'def'),
+            // which then reads as a column's name; the table's own description keeps each default
+            // as it was written.
+            const std::map<AnsiString, AnsiString> written = SQLiteWrittenDefaults(tables[t]->TableName());
+            for (TServerColumn& c : serverColumns) {
+                auto found = written.find(c.Name);
+                c.Default =
+                    found != written.end() && !SameText(found->second, "NULL") ? found->second : AnsiString();
+            }
+        }
+        for (int i = 0; i < columns.Count(); ++i) {
+            TColumnInfo* item = columns[i];
+            if (item->Name.empty()) continue;
+            if (item->TableIndex >= 0 && item->TableIndex != t) continue;
+            // A prefix that names no table of the statement is left alone.
+            if (item->TableIndex < 0 && !item->Table.empty()) continue;
+            if (item->Name == "*") {
+                for (const TServerColumn& c : serverColumns) {
+                    auto* expanded = new TColumnInfo;
+                    expanded->Name = c.Name;
+                    expanded->Alias = c.Name;
+                    expanded->Table = item->Table;
+                    expanded->TableIndex = t;
+                    if (withDefaults) expanded->Expr = c.Default;
+                    columns.Insert(i++, expanded);
+                }
+                if (item->Table.empty()) {
+                    expandedBareStars.insert(item);
+                } else {
+                    // A qualified star belongs to this table alone: its columns take its place.
+                    columns.Delete(i--);
+                }
+                continue;
+            }
+            if (item->TableIndex == t && !withDefaults) continue;
+            const AnsiString bare = info->UnQuote(item->Name);
+            for (const TServerColumn& c : serverColumns) {
+                if (!(mixedCase ? SameText(bare, c.Name) : bare == c.Name)) continue;
+                item->TableIndex = t;
+                if (defaults) item->Expr = c.Default;
+                break;
+            }
+        }
+    }
+    for (int i = columns.Count() - 1; i >= 0; --i)
+        if (expandedBareStars.count(columns[i])) columns.Delete(i);
 }
 
 bool TCustomODBCDataSetService::CanModify() {

@@ -6,6 +6,8 @@
 #include "data/access/DADataSetUpdater.h"
 #include "data/access/DASQLGenerator.h"
 
+#include <map>
+
 class TCustomODBCSQLGenerator : public TDASQLGenerator {
 public:
     VZ_CLASS(TCustomODBCSQLGenerator, TDASQLGenerator)
@@ -33,9 +35,13 @@ public:
     void MakeUpdater() override;
     void CreateSQLGenerator() override;
     bool FieldTablesKnown() override { return false; }
-    // The updating table's columns from the server: unprefixed select-list columns found there
-    // belong to it, and with DefaultValues they carry the column's default.
+    // Select-list columns completed from the server's column lists (the updating table's, every
+    // table's with FieldsOrigin): "*" and "t.*" become the tables' columns in catalog order,
+    // unprefixed columns found in a table belong to it, and with DefaultValues the updating
+    // table's columns carry their defaults.
     void FillExtFieldsInfo(TColumnsInfo& columns) override;
+    // The defaults of a SQLite table as they were written, by column name.
+    std::map<AnsiString, AnsiString> SQLiteWrittenDefaults(const AnsiString& table);
     bool CanModify() override;
     // "SELECT count(*) FROM (" CR statement CR ") q" without its ORDER BY, with the dataset's
     // parameters.

@@ -153,6 +153,7 @@ protected:
     void QuickRefreshWithTheDeletedRecordCheck();
     void ServerDefaultsAndOrigins();
     void UniQueryEditsThroughTheProvider(TUniConnection& uni);
+    void StarSelectsTakeTheTablesColumns(TCustomDADataSet& d);
 
     std::string file;
     TOdbcDAConnection connection;
@@ -1097,4 +1098,143 @@ TEST_F(DAEditTest, MonitorTracesTheUpdaterStatementsAsTheQuerys) {
     EXPECT_EQ(texts, wantTexts);
     EXPECT_EQ(Seen("SELECT group_concat(id || name) FROM e"), "1one,2two");
     DBMonitorClientFinalize();
+}
+
+// "*" and "t.*" stand for the tables' columns in catalog order: each field gets its table (its
+// origin, and read-only when it is not the updating table's), the updating table's defaults, and a
+// row of SELECT * is edited and inserted as one of a named list is.
+void DAEditTest::StarSelectsTakeTheTablesColumns(TCustomDADataSet& d) {
+    Run("CREATE TABLE f (fid INTEGER PRIMARY KEY, eid INTEGER, note VARCHAR(20))");
+    Run("INSERT INTO f (fid, eid, note) VALUES (5, 1, 'first')");
+    Run("CREATE TABLE g (id INTEGER PRIMARY KEY, name VARCHAR(20))");
+    Run("INSERT INTO g (id, name) VALUES (1, 'gee')");
+    d.Options()->SetDefaultValues(true);
+    d.Options()->SetFieldsOrigin(true);
+    auto open = [&](const char* sql) {
+        d.Close();
+        SetLines(d.SQL(), sql);
+        d.Open();
+    };
+    // Each field as its origin (its name without FieldsOrigin), "!" when read-only.
+    auto describe = [&] {
+        std::string text;
+        for (int i = 0; i < d.FieldCount(); ++i) {
+            TField* field = d.Fields()[i];
+            text += (text.empty() ? "" : " ") + (field->Origin.empty() ? field->FieldName() : field->Origin) +
+                    (field->ReadOnly() ? "!" : "");
+        }
+        return text;
+    };
+    const std::string e = "e.id e.name e.code e.stamp";
+    const struct {
+        const char* sql;
+        std::string fields;
+    } cases[] = {
+        {"SELECT * FROM e", e},
+        {"SELECT x.* FROM e x", e},
+        {"SELECT x.*, y.note FROM e x JOIN f y ON y.eid = x.id", e + " f.note!"},
+        {"SELECT y.note, x.* FROM e x JOIN f y ON y.eid = x.id", "f.note! " + e},
+        {"SELECT * FROM e JOIN f ON f.eid = e.id", e + " f.fid! f.eid! f.note!"},
+        {"SELECT name, f.* FROM e JOIN f ON f.eid = e.id", "e.name f.fid! f.eid! f.note!"},
+        {"SELECT * FROM e JOIN g ON g.id = e.id", e + " g.id! g.name!"},
+        {"SELECT g.*, e.* FROM e JOIN g ON g.id = e.id", "g.id! g.name! " + e},
+    };
+    for (const auto& c : cases) {
+        open(c.sql);
+        EXPECT_EQ(describe(), c.fields) << c.sql;
+        if (TField* field = d.FindField("code")) {
+            if (serverQuotesDefaults) {
+                EXPECT_NE(field->DefaultExpression.find("'def'"), std::string::npos) << c.sql;
+            } else {
+                EXPECT_EQ(field->DefaultExpression, "def") << c.sql;
+            }
+        }
+        if (TField* field = d.FindField("note")) {
+            EXPECT_EQ(field->DefaultExpression, "") << c.sql;
+        }
+    }
+    // Without FieldsOrigin only the updating table is read, and a bare "*" still takes every
+    // table's columns so that the other table's stay read-only.
+    d.Close();
+    d.Options()->SetFieldsOrigin(false);
+    open("SELECT * FROM e JOIN f ON f.eid = e.id");
+    EXPECT_EQ(describe(), "id name code stamp fid! eid! note!");
+    open("SELECT x.*, y.note FROM e x JOIN f y ON y.eid = x.id");
+    EXPECT_EQ(describe(), "id name code stamp note!");
+    EXPECT_EQ(d.FieldByName("code")->DefaultExpression.empty(), false);
+    // The key comes from the table's index, as for a named list. The SQLite driver's defaults are
+    // no SQL to run, so new records here take the server's default.
+    d.Close();
+    d.Options()->SetDefaultValues(false);
+    open("SELECT * FROM e ORDER BY id");
+    d.Edit();
+    d.FieldByName("name")->SetAsString("uno");
+    d.Post();
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "uno");
+    d.Append();
+    d.FieldByName("id")->SetAsInteger(7);
+    d.FieldByName("name")->SetAsString("seven");
+    d.Post();
+    EXPECT_EQ(Seen("SELECT name || code FROM e WHERE id = 7"), "sevendef");
+    open("SELECT x.*, y.note FROM e x JOIN f y ON y.eid = x.id");
+    d.Edit();
+    d.FieldByName("name")->SetAsString("joined");
+    d.Post();
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "joined");
+    EXPECT_EQ(Seen("SELECT note FROM f WHERE fid = 5"), "first");
+    // With neither option set, a joined table's column is still not written into the updating
+    // table's column of the same name.
+    open("SELECT * FROM e JOIN g ON g.id = e.id");
+    d.Edit();
+    try {
+        d.Fields()[5]->SetAsString("wrong");
+        d.Post();
+    } catch (const Exception&) {
+        d.Cancel();
+    }
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 1"), "joined");
+    d.Close();
+}
+
+TEST_F(DAEditTest, StarSelectsTakeTheTablesColumns) {
+    ds.SetConnection(&connection);
+    StarSelectsTakeTheTablesColumns(ds);
+}
+TEST_F(DAEditPgTest, StarSelectsTakeTheTablesColumns) {
+    serverQuotesDefaults = true;
+    ds.SetConnection(&connection);
+    StarSelectsTakeTheTablesColumns(ds);
+}
+
+// Through the unified layer over the stand-in Access driver.
+TEST_F(DAEditTest, StarSelectsTakeTheTablesColumnsThroughTheAccessProvider) {
+    TUniConnection uni;
+    uni.SetProviderName("Access");
+    uni.LoginPrompt = false;
+    uni.SetPassword("qmvadlorp");
+    std::string path = "Z:" + file;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    uni.SetDatabase(path.c_str());
+    TUniQuery query;
+    query.SetConnection(&uni);
+    StarSelectsTakeTheTablesColumns(query);
+    uni.Disconnect();
+}
+
+TEST_F(DAEditPgTest, StarSelectsTakeTheTablesColumnsThroughTheUnifiedQuery) {
+    serverQuotesDefaults = true;
+    TUniConnection uni;
+    const PostgresServer& server = PostgresServer::Get();
+    uni.SetProviderName("ODBC");
+    uni.LoginPrompt = false;
+    uni.SetServer(server.ServerText().c_str());
+    uni.SetUsername(server.User.c_str());
+    uni.SetPassword(server.Password.c_str());
+    uni.Connect();
+    Exec(*static_cast<TODBCConnection*>(uni.InternalConnection()), "SET search_path TO i21edit");
+    TUniQuery query;
+    query.SetConnection(&uni);
+    StarSelectsTakeTheTablesColumns(query);
+    uni.Disconnect();
 }
