@@ -355,7 +355,10 @@ void TCustomDADataSet::AssignTo(TPersistent* dest) {
     target->SetFetchRows(fetchRows_);
     target->SetUniDirectional(uniDirectional_);
     target->SetAutoCommit(autoCommit_);
+    target->RefreshOptions = RefreshOptions;
     target->UpdatingTable = UpdatingTable;
     target->KeyFields = KeyFields;
+    target->LockMode = LockMode;
+    target->DMLRefresh = DMLRefresh;
     target->options_->Assign(options_.get());
 }

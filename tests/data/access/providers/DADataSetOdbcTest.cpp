@@ -688,6 +688,9 @@ TEST_F(DADataSetTest, AssignToCopiesTheStatementAndItsSettings) {
     source.KeyFields = "id";
     source.UpdatingTable = "t";
     source.Debug = true;
+    source.RefreshOptions = roAfterInsert | roBeforeEdit;
+    source.LockMode = lmOptimistic;
+    source.DMLRefresh = true;
     source.Options()->SetDetailDelay(30);
     source.Options()->SetQuoteNames(true);
     TOdbcDataSet copy;
@@ -705,6 +708,9 @@ TEST_F(DADataSetTest, AssignToCopiesTheStatementAndItsSettings) {
     EXPECT_EQ(copy.KeyFields, "id");
     EXPECT_EQ(copy.UpdatingTable, "t");
     EXPECT_TRUE(copy.Debug);
+    EXPECT_EQ(copy.RefreshOptions, roAfterInsert | roBeforeEdit);
+    EXPECT_EQ(copy.LockMode, lmOptimistic);
+    EXPECT_TRUE(copy.DMLRefresh);
     EXPECT_EQ(copy.Options()->DetailDelay(), 30);
     EXPECT_TRUE(copy.Options()->QuoteNames());
     copy.Open();
