@@ -640,6 +640,37 @@ TEST_F(DAEditTest, SelectValueAndUpdateObjectForAnotherDataSet) {
     ds.SetUpdateObject(nullptr);
 }
 
+// A provider update the handler leaves unapplied runs the update component's text of its kind
+// for the delta's record; one the handler applies does not.
+TEST_F(DAEditTest, UnhandledProviderUpdatesRunTheUpdateComponentsText) {
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    TCustomDAUpdateSQL upd;
+    SetLines(upd.ModifySQL(), "UPDATE e SET name = :name WHERE id = :OLD_id");
+    ds.SetUpdateObject(&upd);
+    int answer = uaFail, calls = 0;
+    ds.OnUpdateRecord = [&](TDataSet*, TUpdateKind, int& action) {
+        ++calls;
+        action = answer;
+    };
+    Open(base, "SELECT id, name FROM e ORDER BY id");
+    base.Next();
+    base.Edit();
+    base.FieldByName("name")->SetAsString("from the delta");
+    EXPECT_TRUE(ds.PSUpdateRecord(TUpdateKind::ukModify, &base));
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 2"), "from the delta");
+    // Without a text for the kind, or without a delta, nothing runs.
+    EXPECT_FALSE(ds.PSUpdateRecord(TUpdateKind::ukDelete, &base));
+    EXPECT_FALSE(ds.PSUpdateRecord(TUpdateKind::ukModify, nullptr));
+    EXPECT_EQ(Seen("SELECT count(*) FROM e"), "2");
+    answer = uaApplied;
+    base.FieldByName("name")->SetAsString("not sent");
+    EXPECT_TRUE(ds.PSUpdateRecord(TUpdateKind::ukModify, &base));
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 2"), "from the delta");
+    EXPECT_EQ(calls, 4);
+    base.Cancel();
+    ds.SetUpdateObject(nullptr);
+}
+
 // ---- the unified query -------------------------------------------------------------------------
 
 void DAEditTest::UniQueryEditsThroughTheProvider(TUniConnection& uni) {
