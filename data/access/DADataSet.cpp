@@ -895,9 +895,22 @@ int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
                                          TCustomDADataSet** resultSet) {
     if (resultSet) *resultSet = nullptr;
     if (!connection_) DatabaseError("Connection is not defined", this);
-    std::unique_ptr<TCustomDADataSet> ds(NewDataSet());
-    if (!ds) DatabaseError("Connection is not defined", this);
-    ds->SetConnection(connection_);
+    // Without a result set the statement runs on the updater's query for custom statements, in the
+    // update transaction and traced as the dataset's own; a service without an updater gets a new
+    // dataset as for a result set.
+    TDADataSetUpdater* updater = resultSet ? nullptr : Updater();
+    std::unique_ptr<TCustomDADataSet> owned;
+    TCustomDADataSet* ds = nullptr;
+    if (updater) {
+        ds = updater->CheckUpdateQuery(stCustom);
+        ds->TraceSuppressed = false;
+        ds->SetAssignedTransaction(UsedUpdateTransaction());
+    } else {
+        owned.reset(NewDataSet());
+        if (!owned) DatabaseError("Connection is not defined", this);
+        ds = owned.get();
+        ds->SetConnection(connection_);
+    }
     ds->Debug = Debug;
     // The markers are read with the command's lexer, so a "?" in a literal or comment stays text.
     const TSQLParserClass* parserClass = Command() ? Command()->GetParserClass() : nullptr;
@@ -913,7 +926,7 @@ int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
     }
     ds->Execute();
     const int rows = ds->RowsAffected();
-    if (resultSet) *resultSet = ds.release();
+    if (resultSet) *resultSet = owned.release();
     return rows;
 }
 

@@ -671,6 +671,23 @@ TEST_F(DAEditTest, UnhandledProviderUpdatesRunTheUpdateComponentsText) {
     ds.SetUpdateObject(nullptr);
 }
 
+// Without a result set a provider statement runs on the updater's custom query: traced, in the
+// update transaction, its markers numbered and its parameters given by position.
+TEST_F(DAEditTest, ProviderStatementWithoutResultRunsOnTheUpdaterQuery) {
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    TCustomDADataSet* custom = ds.Updater()->CheckUpdateQuery(stCustom);
+    TParams given;
+    given.CreateParam(ftString, "a", ptUnknown)->SetAsString("why?");
+    given.CreateParam(ftInteger, "b", ptUnknown)->SetAsInteger(2);
+    EXPECT_EQ(ds.PSExecuteStatement("UPDATE e SET name = ? WHERE id = ? AND name <> '?'", &given), 1);
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 2"), "why?");
+    EXPECT_EQ(Trim(custom->SQL()->Text()), "UPDATE e SET name = :1 WHERE id = :2 AND name <> '?'");
+    EXPECT_FALSE(custom->TraceSuppressed);
+    EXPECT_EQ(custom->GetAssignedTransaction(), ds.UsedUpdateTransaction());
+    EXPECT_EQ(custom->Params()->Items(1)->Name(), "2");
+    EXPECT_EQ(custom->Params()->Items(1)->ParamType(), ptInput);
+}
+
 // ---- the unified query -------------------------------------------------------------------------
 
 void DAEditTest::UniQueryEditsThroughTheProvider(TUniConnection& uni) {
