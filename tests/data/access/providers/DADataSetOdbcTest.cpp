@@ -194,6 +194,34 @@ TEST_F(DADataSetTest, BeforeFetchCancelStopsTheFetch) {
     EXPECT_EQ(ds.RecordCount(), 25);
 }
 
+// BreakFetch stops the fetching at the block it was asked in, from outside and from a fetch
+// event; the next open fetches again.
+TEST_F(DADataSetTest, BreakFetchStopsAtTheCurrentBlock) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM t ORDER BY id");
+    ds.Open();
+    ds.BreakFetch();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 25);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 25);
+    ds.Close();
+    int blocks = 0;
+    ds.AfterFetch = [&](TDataSet*) {
+        if (++blocks == 2) ds.BreakFetch();
+    };
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 50);
+    ds.AfterFetch = nullptr;
+    ds.Close();
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 100);
+    ds.Close();
+    EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
 TEST_F(DADataSetTest, ExecuteUpdateCountsRowsAndSelectOpens) {
     TOdbcDataSet ds;
     ds.SetConnection(&connection);
