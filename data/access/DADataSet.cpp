@@ -216,8 +216,15 @@ void TCustomDADataSet::EndConnection() {
     connection_->ReleaseUse();
 }
 
-void TCustomDADataSet::ConnectChange(TObject*, bool connecting) {
-    if (!connecting) Disconnect(!connection_ || !connection_->Options()->DisconnectedMode());
+void TCustomDADataSet::ConnectChange(TObject* sender, bool connecting) {
+    if (!connecting) {
+        Disconnect(!connection_ || !connection_->Options()->DisconnectedMode());
+        return;
+    }
+    // A connection telling its own connect has given the record set its internal connection
+    // already; any other sender may come with a new one.
+    if (RecordSet() && connection_ && !dynamic_cast<TCustomDAConnection*>(sender))
+        RecordSet()->SetConnection(connection_->InternalConnection());
 }
 
 void TCustomDADataSet::Disconnect(bool close) {

@@ -26,6 +26,7 @@ public:
     ~TOdbcDataSet() override { Close(); }
     int countQueries = 0;
     TCRRecordSet* Rs() const { return RecordSet(); }
+    using TCustomDADataSet::ConnectChange;
     using TCustomDADataSet::GetDetailLinkFields;
     // The SQL-text routines, as the unified dataset has them.
     AnsiString SQLAddWhere(const AnsiString& sql, const AnsiString& condition) override {
@@ -220,6 +221,28 @@ TEST_F(DADataSetTest, BreakFetchStopsAtTheCurrentBlock) {
     EXPECT_EQ(ds.RecordCount(), 100);
     ds.Close();
     EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
+// A connect told by another sender than the connection hands the record set the connection's
+// internal connection; the connection's own notice leaves it alone.
+TEST_F(DADataSetTest, ConnectChangeHandsOverTheInternalConnection) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM t ORDER BY id");
+    ds.Open();
+    ds.Close();
+    ASSERT_NE(ds.Rs(), nullptr);
+    TCRConnection* internal = connection.InternalConnection();
+    ASSERT_NE(internal, nullptr);
+    ds.Rs()->SetConnection(nullptr);
+    ds.ConnectChange(&connection, true);
+    EXPECT_EQ(ds.Rs()->GetCommand()->GetConnection(), nullptr);
+    TComponent other(nullptr);
+    ds.ConnectChange(&other, true);
+    EXPECT_EQ(ds.Rs()->GetCommand()->GetConnection(), internal);
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 100);
 }
 
 TEST_F(DADataSetTest, ExecuteUpdateCountsRowsAndSelectOpens) {
