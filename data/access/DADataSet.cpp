@@ -409,7 +409,12 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
             const int uses = connection_->ConnectCount();
             try {
                 BeforeOpenCursor(infoQuery);
-                if (ActiveMaster() && !options_->LocalMasterDetail()) SetMasterParams(params_.get());
+                if (!options_->LocalMasterDetail()) {
+                    if (ActiveMaster())
+                        SetMasterParams(params_.get());
+                    else if (HasMasterLink())
+                        AssignServiceParams();
+                }
                 recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
                 DoBeforeExecute();
                 WriteCommand();
@@ -533,6 +538,9 @@ void TCustomDADataSet::InternalExecute() {
             DoBeforeExecute();
             if (ActiveMaster()) {
                 SetMasterParams(params_.get());
+                WriteCommand();
+            } else if (HasMasterLink()) {
+                AssignServiceParams();
                 WriteCommand();
             }
             const TClass monitorClass = TracedBy();
@@ -710,6 +718,12 @@ TDataSet* TCustomDADataSet::ActiveMaster() const {
     TDataSource* source = MasterSource();
     TDataSet* master = source ? source->DataSet() : nullptr;
     return master && master->Active() ? master : nullptr;
+}
+
+void TCustomDADataSet::AssignServiceParams() {
+    // A master link without an open master: the provider's service may know the values.
+    EnsureService();
+    if (auto* service = dynamic_cast<TDADataSetService*>(Service())) service->AssignParams(params_.get());
 }
 
 bool TCustomDADataSet::SetMasterParams(TDAParams* params) {

@@ -50,6 +50,28 @@ protected:
     }
 };
 
+// A provider's service that knows a detail's parameters while its master is closed.
+class TMasterValuesService : public TDADataSetService {
+public:
+    VZ_CLASS(TMasterValuesService, TDADataSetService)
+    explicit TMasterValuesService(TComponent* dataSet = nullptr) : TDADataSetService(dataSet) {}
+    void AssignParams(TDAParams* params) override {
+        ++calls;
+        // The link's condition names the master field a second time.
+        for (int i = 0; i < params->Count(); ++i)
+            params->Items(i)->SetAsInteger(5);
+    }
+    static inline int calls = 0;
+};
+
+class TMasterValuesDataSet : public TOdbcDataSet {
+public:
+    VZ_CLASS(TMasterValuesDataSet, TOdbcDataSet)
+
+protected:
+    TClass GetServiceClass() const override { return TMasterValuesService::StaticClass(); }
+};
+
 class DADataSetTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -243,6 +265,37 @@ TEST_F(DADataSetTest, ConnectChangeHandsOverTheInternalConnection) {
     ds.Open();
     ds.Last();
     EXPECT_EQ(ds.RecordCount(), 100);
+}
+
+// With a master link whose master is closed, opening and executing take the parameters from the
+// service; an open master gives its own values.
+TEST_F(DADataSetTest, ClosedMasterLeavesTheParametersToTheService) {
+    TOdbcDataSet master;
+    TMasterValuesDataSet detail;
+    master.SetConnection(&connection);
+    detail.SetConnection(&connection);
+    SetSQL(master, "SELECT 3 AS k");
+    SetSQL(detail, "SELECT id FROM t WHERE id <= :k ORDER BY id");
+    TDataSource source(nullptr);
+    source.SetDataSet(&master);
+    detail.SetMasterSource(&source);
+    detail.SetMasterFields("k");
+    detail.SetDetailFields("id");
+    TMasterValuesService::calls = 0;
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 1);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
+    detail.Close();
+    SetSQL(detail, "UPDATE t SET name = 'z' WHERE id <= :k");
+    detail.Execute();
+    EXPECT_EQ(detail.RowsAffected(), 5);
+    EXPECT_EQ(TMasterValuesService::calls, 2);
+    master.Open();
+    detail.Execute();
+    EXPECT_EQ(detail.RowsAffected(), 3);
+    EXPECT_EQ(TMasterValuesService::calls, 2);
+    master.Close();
+    EXPECT_EQ(connection.ConnectCount(), 0);
 }
 
 TEST_F(DADataSetTest, ExecuteUpdateCountsRowsAndSelectOpens) {
