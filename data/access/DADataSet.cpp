@@ -216,8 +216,15 @@ void TCustomDADataSet::EndConnection() {
     connection_->ReleaseUse();
 }
 
-void TCustomDADataSet::ConnectChange(TObject*, bool connecting) {
-    if (!connecting) Disconnect(!connection_ || !connection_->Options()->DisconnectedMode());
+void TCustomDADataSet::ConnectChange(TObject* sender, bool connecting) {
+    if (!connecting) {
+        Disconnect(!connection_ || !connection_->Options()->DisconnectedMode());
+        return;
+    }
+    // A connection telling its own connect has given the record set its internal connection
+    // already; any other sender may come with a new one.
+    if (RecordSet() && connection_ && !dynamic_cast<TCustomDAConnection*>(sender))
+        RecordSet()->SetConnection(connection_->InternalConnection());
 }
 
 void TCustomDADataSet::Disconnect(bool close) {
@@ -402,7 +409,12 @@ void TCustomDADataSet::OpenCursor(bool infoQuery) {
             const int uses = connection_->ConnectCount();
             try {
                 BeforeOpenCursor(infoQuery);
-                if (ActiveMaster() && !options_->LocalMasterDetail()) SetMasterParams(params_.get());
+                if (!options_->LocalMasterDetail()) {
+                    if (ActiveMaster())
+                        SetMasterParams(params_.get());
+                    else if (HasMasterLink())
+                        AssignServiceParams();
+                }
                 recCount_ = (!fetchAll_ && options_->QueryRecCount) ? GetRecCount() : 0;
                 DoBeforeExecute();
                 WriteCommand();
@@ -529,6 +541,9 @@ void TCustomDADataSet::InternalExecute() {
             DoBeforeExecute();
             if (ActiveMaster()) {
                 SetMasterParams(params_.get());
+                WriteCommand();
+            } else if (HasMasterLink()) {
+                AssignServiceParams();
                 WriteCommand();
             }
             const TClass monitorClass = TracedBy();
@@ -706,6 +721,12 @@ TDataSet* TCustomDADataSet::ActiveMaster() const {
     TDataSource* source = MasterSource();
     TDataSet* master = source ? source->DataSet() : nullptr;
     return master && master->Active() ? master : nullptr;
+}
+
+void TCustomDADataSet::AssignServiceParams() {
+    // A master link without an open master: the provider's service may know the values.
+    EnsureService();
+    if (auto* service = dynamic_cast<TDADataSetService*>(Service())) service->AssignParams(params_.get());
 }
 
 bool TCustomDADataSet::SetMasterParams(TDAParams* params) {
@@ -898,9 +919,22 @@ int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
                                          TCustomDADataSet** resultSet) {
     if (resultSet) *resultSet = nullptr;
     if (!connection_) DatabaseError("Connection is not defined", this);
-    std::unique_ptr<TCustomDADataSet> ds(NewDataSet());
-    if (!ds) DatabaseError("Connection is not defined", this);
-    ds->SetConnection(connection_);
+    // Without a result set the statement runs on the updater's query for custom statements, in the
+    // update transaction and traced as the dataset's own; a service without an updater gets a new
+    // dataset as for a result set.
+    TDADataSetUpdater* updater = resultSet ? nullptr : Updater();
+    std::unique_ptr<TCustomDADataSet> owned;
+    TCustomDADataSet* ds = nullptr;
+    if (updater) {
+        ds = updater->CheckUpdateQuery(stCustom);
+        ds->TraceSuppressed = false;
+        ds->SetAssignedTransaction(UsedUpdateTransaction());
+    } else {
+        owned.reset(NewDataSet());
+        if (!owned) DatabaseError("Connection is not defined", this);
+        ds = owned.get();
+        ds->SetConnection(connection_);
+    }
     ds->Debug = Debug;
     // The markers are read with the command's lexer, so a "?" in a literal or comment stays text.
     const TSQLParserClass* parserClass = Command() ? Command()->GetParserClass() : nullptr;
@@ -916,7 +950,7 @@ int TCustomDADataSet::PSExecuteStatement(const AnsiString& sql, TParams* params,
     }
     ds->Execute();
     const int rows = ds->RowsAffected();
-    if (resultSet) *resultSet = ds.release();
+    if (resultSet) *resultSet = owned.release();
     return rows;
 }
 

@@ -259,6 +259,7 @@ protected:
     void RefreshDetail(TObject* sender) override;
     // The active master of the link; nullptr without one.
     TDataSet* ActiveMaster() const;
+    void AssignServiceParams();
 
     TCRRecordSet* RecordSet() const { return static_cast<TCRRecordSet*>(FIRecordSet); }
     TCRCommand* Command() const { return RecordSet() ? RecordSet()->GetCommand() : nullptr; }

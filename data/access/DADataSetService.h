@@ -10,6 +10,7 @@ class TCustomDADataSet;
 class TCRRecordSet;
 class TCRTablesInfo;
 class TColumnsInfo;
+class TDAParams;
 
 class TDADataSetService : public TDataSetService {
 public:
@@ -19,6 +20,8 @@ public:
 
     virtual void CreateSQLGenerator();
     virtual void SetSQLGenerator(TDASQLGenerator* generator);
+    // The parameters of a detail whose master is not open; the base leaves them as they are.
+    virtual void AssignParams(TDAParams*) {}
     void PrepareFieldInfo() override;
     // After the fields exist: origins, auto-increment flags and, with DefaultValues, defaults.
     virtual void InitFieldsProperties();

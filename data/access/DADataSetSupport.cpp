@@ -6,6 +6,7 @@
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSet.h"
 #include "data/access/DADataSetService.h"
+#include "data/access/DADataSetUpdater.h"
 #include "data/access/DATransaction.h"
 #include "data/memory/Blob.h"
 #include "data/memory/CRParser.h"
@@ -330,10 +331,15 @@ TIndexDef* TCustomDADataSet::PSGetDefaultOrder() {
 }
 
 bool TCustomDADataSet::PSUpdateRecord(TUpdateKind updateKind, TDataSet* delta) {
-    if (!OnUpdateRecord) return false;
-    int action = uaFail;
-    OnUpdateRecord(delta, updateKind, action);
-    return action == uaApplied;
+    if (OnUpdateRecord) {
+        int action = uaFail;
+        OnUpdateRecord(delta, updateKind, action);
+        if (action == uaApplied) return true;
+    }
+    // Not handled: the update component's text of the kind runs for the delta's record.
+    if (!delta) return false;
+    TDADataSetUpdater* updater = Updater();
+    return updater && updater->PerformUpdateObject(static_cast<int>(updateKind), delta);
 }
 
 // ---- assignment ------------------------------------------------------------------------------------
@@ -355,7 +361,10 @@ void TCustomDADataSet::AssignTo(TPersistent* dest) {
     target->SetFetchRows(fetchRows_);
     target->SetUniDirectional(uniDirectional_);
     target->SetAutoCommit(autoCommit_);
+    target->RefreshOptions = RefreshOptions;
     target->UpdatingTable = UpdatingTable;
     target->KeyFields = KeyFields;
+    target->LockMode = LockMode;
+    target->DMLRefresh = DMLRefresh;
     target->options_->Assign(options_.get());
 }

@@ -300,15 +300,17 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
     // The size of 8-bit text counts characters; in a double-byte code page a value may take twice
     // as many bytes. A driver tells them as the octet length; one that keeps any length reports
     // the declared size as it stands, so its characters get the code page's widest size.
+    SQLULEN octetRoom = 0;
     if ((sqlType == SQL_CHAR || sqlType == SQL_VARCHAR) && !odbcCommand_->Connection()->UseUnicode) {
         SQLLEN octets = 0;
+        octetRoom = size;
         if (SQL_SUCCEEDED(
                 cli->SQLColAttribute(stmt, column, SQL_DESC_OCTET_LENGTH, nullptr, 0, nullptr, &octets)) &&
-            octets > 0 && static_cast<SQLULEN>(octets) > size)
-            size = static_cast<SQLULEN>(octets);
+            octets > 0 && static_cast<SQLULEN>(octets) > octetRoom)
+            octetRoom = static_cast<SQLULEN>(octets);
         CPINFO codePage = {};
         if (sizesUnbounded_ && GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize > 1)
-            size *= codePage.MaxCharSize;
+            octetRoom = size * codePage.MaxCharSize > octetRoom ? size * codePage.MaxCharSize : octetRoom;
     }
     uint16_t dataType = 0;
     int16_t subType = 0;
@@ -316,6 +318,12 @@ void TODBCRecordSet::DescribeField(TFieldDesc* field, int index) {
     bool fixed = false;
     odbcCommand_->GetFieldDataType(sqlType, size, digits, FieldsAsString, flatBuffers_, longStrings_,
                                    dataType, subType, length, scale, fixed);
+    // The kind of string (in the record, on the string heap or a memo) follows the declared
+    // characters, as for any other text; only its room (a memo's part in line) takes the bytes they
+    // may need. Short text stays in the record: no string-heap copy per value while fetching.
+    if (octetRoom > static_cast<SQLULEN>(length) &&
+        (dataType == tcString || dataType == tcExtString || dataType == tcMemo))
+        length = static_cast<int>(octetRoom);
     if (sizesUnbounded_) DescribeUnbounded(sqlType, dataType, fixed);
     // A long column whose length does not fit the descriptor is read piecewise.
     if (IsBlobCode(dataType) && length > 0xFFFF) length = 0;

@@ -26,6 +26,7 @@ public:
     ~TOdbcDataSet() override { Close(); }
     int countQueries = 0;
     TCRRecordSet* Rs() const { return RecordSet(); }
+    using TCustomDADataSet::ConnectChange;
     using TCustomDADataSet::GetDetailLinkFields;
     // The SQL-text routines, as the unified dataset has them.
     AnsiString SQLAddWhere(const AnsiString& sql, const AnsiString& condition) override {
@@ -47,6 +48,28 @@ protected:
         counter.Open();
         return counter.Fields()[0]->GetAsInteger();
     }
+};
+
+// A provider's service that knows a detail's parameters while its master is closed.
+class TMasterValuesService : public TDADataSetService {
+public:
+    VZ_CLASS(TMasterValuesService, TDADataSetService)
+    explicit TMasterValuesService(TComponent* dataSet = nullptr) : TDADataSetService(dataSet) {}
+    void AssignParams(TDAParams* params) override {
+        ++calls;
+        // The link's condition names the master field a second time.
+        for (int i = 0; i < params->Count(); ++i)
+            params->Items(i)->SetAsInteger(5);
+    }
+    static inline int calls = 0;
+};
+
+class TMasterValuesDataSet : public TOdbcDataSet {
+public:
+    VZ_CLASS(TMasterValuesDataSet, TOdbcDataSet)
+
+protected:
+    TClass GetServiceClass() const override { return TMasterValuesService::StaticClass(); }
 };
 
 class DADataSetTest : public testing::Test {
@@ -192,6 +215,87 @@ TEST_F(DADataSetTest, BeforeFetchCancelStopsTheFetch) {
     ds.Open();
     ds.Last();
     EXPECT_EQ(ds.RecordCount(), 25);
+}
+
+// BreakFetch stops the fetching at the block it was asked in, from outside and from a fetch
+// event; the next open fetches again.
+TEST_F(DADataSetTest, BreakFetchStopsAtTheCurrentBlock) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM t ORDER BY id");
+    ds.Open();
+    ds.BreakFetch();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 25);
+    EXPECT_EQ(ds.FieldByName("id")->GetAsInteger(), 25);
+    ds.Close();
+    int blocks = 0;
+    ds.AfterFetch = [&](TDataSet*) {
+        if (++blocks == 2) ds.BreakFetch();
+    };
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 50);
+    ds.AfterFetch = nullptr;
+    ds.Close();
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 100);
+    ds.Close();
+    EXPECT_EQ(connection.ConnectCount(), 0);
+}
+
+// A connect told by another sender than the connection hands the record set the connection's
+// internal connection; the connection's own notice leaves it alone.
+TEST_F(DADataSetTest, ConnectChangeHandsOverTheInternalConnection) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    SetSQL(ds, "SELECT id FROM t ORDER BY id");
+    ds.Open();
+    ds.Close();
+    ASSERT_NE(ds.Rs(), nullptr);
+    TCRConnection* internal = connection.InternalConnection();
+    ASSERT_NE(internal, nullptr);
+    ds.Rs()->SetConnection(nullptr);
+    ds.ConnectChange(&connection, true);
+    EXPECT_EQ(ds.Rs()->GetCommand()->GetConnection(), nullptr);
+    TComponent other(nullptr);
+    ds.ConnectChange(&other, true);
+    EXPECT_EQ(ds.Rs()->GetCommand()->GetConnection(), internal);
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.RecordCount(), 100);
+}
+
+// With a master link whose master is closed, opening and executing take the parameters from the
+// service; an open master gives its own values.
+TEST_F(DADataSetTest, ClosedMasterLeavesTheParametersToTheService) {
+    TOdbcDataSet master;
+    TMasterValuesDataSet detail;
+    master.SetConnection(&connection);
+    detail.SetConnection(&connection);
+    SetSQL(master, "SELECT 3 AS k");
+    SetSQL(detail, "SELECT id FROM t WHERE id <= :k ORDER BY id");
+    TDataSource source(nullptr);
+    source.SetDataSet(&master);
+    detail.SetMasterSource(&source);
+    detail.SetMasterFields("k");
+    detail.SetDetailFields("id");
+    TMasterValuesService::calls = 0;
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 1);
+    EXPECT_EQ(detail.FieldByName("id")->GetAsInteger(), 5);
+    detail.Close();
+    SetSQL(detail, "UPDATE t SET name = 'z' WHERE id <= :k");
+    detail.Execute();
+    EXPECT_EQ(detail.RowsAffected(), 5);
+    EXPECT_EQ(TMasterValuesService::calls, 2);
+    master.Open();
+    detail.Execute();
+    EXPECT_EQ(detail.RowsAffected(), 3);
+    EXPECT_EQ(TMasterValuesService::calls, 2);
+    master.Close();
+    EXPECT_EQ(connection.ConnectCount(), 0);
 }
 
 TEST_F(DADataSetTest, ExecuteUpdateCountsRowsAndSelectOpens) {
@@ -688,6 +792,9 @@ TEST_F(DADataSetTest, AssignToCopiesTheStatementAndItsSettings) {
     source.KeyFields = "id";
     source.UpdatingTable = "t";
     source.Debug = true;
+    source.RefreshOptions = roAfterInsert | roBeforeEdit;
+    source.LockMode = lmOptimistic;
+    source.DMLRefresh = true;
     source.Options()->SetDetailDelay(30);
     source.Options()->SetQuoteNames(true);
     TOdbcDataSet copy;
@@ -705,6 +812,9 @@ TEST_F(DADataSetTest, AssignToCopiesTheStatementAndItsSettings) {
     EXPECT_EQ(copy.KeyFields, "id");
     EXPECT_EQ(copy.UpdatingTable, "t");
     EXPECT_TRUE(copy.Debug);
+    EXPECT_EQ(copy.RefreshOptions, roAfterInsert | roBeforeEdit);
+    EXPECT_EQ(copy.LockMode, lmOptimistic);
+    EXPECT_TRUE(copy.DMLRefresh);
     EXPECT_EQ(copy.Options()->DetailDelay(), 30);
     EXPECT_TRUE(copy.Options()->QuoteNames());
     copy.Open();

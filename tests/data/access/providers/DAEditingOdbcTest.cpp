@@ -643,6 +643,54 @@ TEST_F(DAEditTest, SelectValueAndUpdateObjectForAnotherDataSet) {
     ds.SetUpdateObject(nullptr);
 }
 
+// A provider update the handler leaves unapplied runs the update component's text of its kind
+// for the delta's record; one the handler applies does not.
+TEST_F(DAEditTest, UnhandledProviderUpdatesRunTheUpdateComponentsText) {
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    TCustomDAUpdateSQL upd;
+    SetLines(upd.ModifySQL(), "UPDATE e SET name = :name WHERE id = :OLD_id");
+    ds.SetUpdateObject(&upd);
+    int answer = uaFail, calls = 0;
+    ds.OnUpdateRecord = [&](TDataSet*, TUpdateKind, int& action) {
+        ++calls;
+        action = answer;
+    };
+    Open(base, "SELECT id, name FROM e ORDER BY id");
+    base.Next();
+    base.Edit();
+    base.FieldByName("name")->SetAsString("from the delta");
+    EXPECT_TRUE(ds.PSUpdateRecord(TUpdateKind::ukModify, &base));
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 2"), "from the delta");
+    // Without a text for the kind, or without a delta, nothing runs.
+    EXPECT_FALSE(ds.PSUpdateRecord(TUpdateKind::ukDelete, &base));
+    EXPECT_FALSE(ds.PSUpdateRecord(TUpdateKind::ukModify, nullptr));
+    EXPECT_EQ(Seen("SELECT count(*) FROM e"), "2");
+    answer = uaApplied;
+    base.FieldByName("name")->SetAsString("not sent");
+    EXPECT_TRUE(ds.PSUpdateRecord(TUpdateKind::ukModify, &base));
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 2"), "from the delta");
+    EXPECT_EQ(calls, 4);
+    base.Cancel();
+    ds.SetUpdateObject(nullptr);
+}
+
+// Without a result set a provider statement runs on the updater's custom query: traced, in the
+// update transaction, its markers numbered and its parameters given by position.
+TEST_F(DAEditTest, ProviderStatementWithoutResultRunsOnTheUpdaterQuery) {
+    Open(ds, "SELECT id, name FROM e ORDER BY id");
+    TCustomDADataSet* custom = ds.Updater()->CheckUpdateQuery(stCustom);
+    TParams given;
+    given.CreateParam(ftString, "a", ptUnknown)->SetAsString("why?");
+    given.CreateParam(ftInteger, "b", ptUnknown)->SetAsInteger(2);
+    EXPECT_EQ(ds.PSExecuteStatement("UPDATE e SET name = ? WHERE id = ? AND name <> '?'", &given), 1);
+    EXPECT_EQ(Seen("SELECT name FROM e WHERE id = 2"), "why?");
+    EXPECT_EQ(Trim(custom->SQL()->Text()), "UPDATE e SET name = :1 WHERE id = :2 AND name <> '?'");
+    EXPECT_FALSE(custom->TraceSuppressed);
+    EXPECT_EQ(custom->GetAssignedTransaction(), ds.UsedUpdateTransaction());
+    EXPECT_EQ(custom->Params()->Items(1)->Name(), "2");
+    EXPECT_EQ(custom->Params()->Items(1)->ParamType(), ptInput);
+}
+
 // ---- the unified query -------------------------------------------------------------------------
 
 void DAEditTest::UniQueryEditsThroughTheProvider(TUniConnection& uni) {
