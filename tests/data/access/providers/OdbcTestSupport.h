@@ -13,14 +13,16 @@
 #include "data/access/providers/ProviderUnits.h"
 #include "platform/core/UnitTable.h"
 
-// Starts the named data-access and provider units for the whole test program, in the program's
-// order.
+// The named data-access and provider units, in the program's order.
+inline std::vector<UnitEntry> DataAccessUnitsNamed(const std::vector<const char*>& names) {
+    return SelectUnits(JoinUnits({DataAccessUnits(), ProviderUnits()}), names);
+}
+
+// Starts the named data-access and provider units for the whole test program.
 class DataAccessUnitsEnvironment : public testing::Environment {
 public:
     explicit DataAccessUnitsEnvironment(std::vector<const char*> names) : names_(std::move(names)) {}
-    void SetUp() override {
-        InitializeUnits(SelectUnits(JoinUnits({DataAccessUnits(), ProviderUnits()}), names_));
-    }
+    void SetUp() override { InitializeUnits(DataAccessUnitsNamed(names_)); }
     void TearDown() override { FinalizeUnits(); }
 
 private:
