@@ -16,10 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "data/access/DataAccessUnits.h"
 #include "data/access/UniQuery.h"
 #include "data/access/providers/AccessUniProvider.h"
 #include "data/access/providers/ODBCClasses.h"
 #include "data/access/providers/ODBCUniProvider.h"
+#include "data/access/providers/ProviderUnits.h"
+#include "platform/core/UnitTable.h"
 #include "platform/db/Fields.h"
 #include "support/PostgresServer.h"
 
@@ -154,10 +157,8 @@ void Fill(TUniConnection& connection, bool postgres) {
 int main(int argc, char** argv) {
     const std::string driver = argc > 1 ? argv[1] : "access";
     const bool postgres = driver == "postgres";
-    DBAccessInitialize();
-    UniProviderUnitInitialize();
-    ODBCUniProviderUnitInitialize();
-    AccessUniProviderUnitInitialize();
+    InitializeUnits(SelectUnits(JoinUnits({DataAccessUnits(), ProviderUnits()}),
+                                {"DBAccess", "UniProvider", "ODBCUniProvider", "AccessUniProvider"}));
     int rc = 0;
     try {
         TUniConnection connection;
@@ -200,9 +201,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "uni_query_bench: %s\n", e.Message().c_str());
         rc = 1;
     }
-    AccessUniProviderUnitFinalize();
-    ODBCUniProviderUnitFinalize();
-    UniProviderUnitFinalize();
-    DBAccessFinalize();
+    FinalizeUnits();
     return rc;
 }

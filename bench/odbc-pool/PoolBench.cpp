@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "data/access/DataAccessUnits.h"
 #include "data/access/UniConnection.h"
 #include "data/access/providers/ODBCConnectionPool.h"
 #include "data/access/providers/ODBCUniProvider.h"
+#include "data/access/providers/ProviderUnits.h"
+#include "platform/core/UnitTable.h"
 #include "support/PostgresServer.h"
 
 namespace {
@@ -74,9 +77,8 @@ int main(int argc, char** argv) {
     std::printf("%s: pooled cycles per second, 1 thread %.0f, 8 threads %.0f (%.2f of one)\n", driver.c_str(),
                 one, eight, eight / one);
 
-    DBAccessInitialize();
-    UniProviderUnitInitialize();
-    ODBCUniProviderUnitInitialize();
+    InitializeUnits(SelectUnits(JoinUnits({DataAccessUnits(), ProviderUnits()}),
+                                {"DBAccess", "UniProvider", "ODBCUniProvider"}));
     double component[2];
     for (bool pooling : {false, true}) {
         TUniConnection connection;
@@ -95,8 +97,6 @@ int main(int argc, char** argv) {
     }
     std::printf("%s: TUniConnection connect+disconnect %.1f us own, %.2f us pooled (%.0fx cheaper)\n",
                 driver.c_str(), component[0], component[1], component[0] / component[1]);
-    ODBCUniProviderUnitFinalize();
-    UniProviderUnitFinalize();
-    DBAccessFinalize();
+    FinalizeUnits();
     return 0;
 }

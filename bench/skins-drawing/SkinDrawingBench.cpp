@@ -7,13 +7,11 @@
 #include "BenchTiming.h"
 
 #include "platform/core/UnitTable.h"
-#include "ui/core/CoreClasses.h"
-#include "ui/core/GdiPlusApi.h"
 #include "ui/core/GdiPlusClasses.h"
-#include "ui/core/Geometry.h"
 #include "ui/core/GraphicsRoutines.h"
 #include "ui/skins/SkinCanvas.h"
 #include "ui/skins/SkinInfo.h"
+#include "ui/skins/SkinsUnits.h"
 
 namespace {
 template <class F> double BestMs(F f, int runs = 5) {
@@ -91,14 +89,7 @@ void RenderBesideDirect(TdxSkinElement& element, HDC dc, const char* what, doubl
 } // namespace
 
 int main() {
-    InitializeUnits({
-        {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
-        {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
-        {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
-        {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
-        {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
-        {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
-    });
+    InitializeUnits(SkinsCoreUnits());
     if (!IsGdiPlusAvailable()) {
         std::printf("GDI+ is not available\n");
         return 1;

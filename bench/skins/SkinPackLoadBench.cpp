@@ -13,12 +13,10 @@
 #include <vector>
 
 #include "platform/core/UnitTable.h"
-#include "ui/core/CoreClasses.h"
-#include "ui/core/GdiPlusApi.h"
 #include "ui/core/GdiPlusClasses.h"
-#include "ui/core/Geometry.h"
 #include "ui/core/GraphicsRoutines.h"
 #include "ui/skins/SkinModel.h"
+#include "ui/skins/SkinsUnits.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -97,14 +95,7 @@ template <class F> double BestMillis(F f, int batches = 5) {
 } // namespace
 
 int main() {
-    InitializeUnits({
-        {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
-        {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
-        {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
-        {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
-        {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
-        {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
-    });
+    InitializeUnits(SkinsCoreUnits());
     std::vector<std::vector<std::string>> packPictures;
     size_t packBytes = 0, pictureCount = 0, pictureBytes = 0;
     for (const char* name : kPacks) {

@@ -1,6 +1,7 @@
 #include "platform/core/UnitTable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -57,4 +58,25 @@ void FinalizeUnits() {
 
 bool UnitsInitialized() {
     return initialized;
+}
+
+std::vector<UnitEntry> SelectUnits(std::span<const UnitEntry> table, const std::vector<const char*>& names) {
+    const auto named = [&](const char* name) {
+        return [name](const UnitEntry& unit) { return std::strcmp(unit.Name, name) == 0; };
+    };
+    for (const char* name : names)
+        if (std::none_of(table.begin(), table.end(), named(name)))
+            throw EInvalidOperation(Format("No unit %s in the table", {name}));
+    std::vector<UnitEntry> selected;
+    for (const UnitEntry& unit : table)
+        if (std::any_of(names.begin(), names.end(), [&](const char* name) { return named(name)(unit); }))
+            selected.push_back(unit);
+    return selected;
+}
+
+std::vector<UnitEntry> JoinUnits(std::initializer_list<std::vector<UnitEntry>> lists) {
+    std::vector<UnitEntry> joined;
+    for (const std::vector<UnitEntry>& list : lists)
+        joined.insert(joined.end(), list.begin(), list.end());
+    return joined;
 }

@@ -4,6 +4,7 @@
 // one table, which it hands to InitializeUnits at start and FinalizeUnits undoes at the end.
 #include <initializer_list>
 #include <span>
+#include <vector>
 
 struct UnitEntry {
     const char* Name;     // for error messages
@@ -23,3 +24,9 @@ inline void InitializeUnits(std::initializer_list<UnitEntry> table) {
 // even when one raises; the first exception is raised afterwards.
 void FinalizeUnits();
 bool UnitsInitialized();
+
+// The entries of table with the given names, in the table's order, for programs that start only
+// part of a library's units. EInvalidOperation for a name the table lacks.
+std::vector<UnitEntry> SelectUnits(std::span<const UnitEntry> table, const std::vector<const char*>& names);
+// The lists one after another, for a table built from several libraries' lists.
+std::vector<UnitEntry> JoinUnits(std::initializer_list<std::vector<UnitEntry>> lists);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/core/Strings.h"
@@ -182,4 +183,28 @@ TEST(CoreUnitTable, FailedStartUndoesTheStartedUnits) {
     EXPECT_FALSE(UnitsInitialized());
     EXPECT_THROW(InitializeUnits({{"A", 1, StartA, EndA}, {"C", 1, StartC, EndC}}), EInvalidOperation);
     EXPECT_FALSE(UnitsInitialized());
+}
+
+TEST(CoreUnitTable, SelectedUnitsKeepTheTableOrderAndJoinedListsTheirs) {
+    const std::vector<UnitEntry> table =
+        JoinUnits({{{"A", 10, StartA, EndA}, {"B", 20, StartB, EndB}}, {}, {{"C", 30, StartC, EndC}}});
+    const auto names = [](const std::vector<UnitEntry>& units) {
+        std::vector<std::string> out;
+        for (const UnitEntry& unit : units)
+            out.push_back(std::string(unit.Name) + ":" + std::to_string(unit.Order));
+        return out;
+    };
+    EXPECT_EQ((std::vector<std::string>{"A:10", "B:20", "C:30"}), names(table));
+    // Asked in another order, answered in the table's.
+    const std::vector<UnitEntry> selected = SelectUnits(table, {"C", "A"});
+    EXPECT_EQ((std::vector<std::string>{"A:10", "C:30"}), names(selected));
+    EXPECT_EQ(StartC, selected[1].Initialize);
+    EXPECT_TRUE(SelectUnits(table, {}).empty());
+    // A misspelt name is an error, not a unit silently left out.
+    try {
+        SelectUnits(table, {"A", "D"});
+        FAIL();
+    } catch (const EInvalidOperation& e) {
+        EXPECT_EQ("No unit D in the table", e.Message());
+    }
 }

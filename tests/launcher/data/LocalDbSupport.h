@@ -8,33 +8,27 @@
 #include <vector>
 
 #include "data/access/DAConnection.h"
+#include "data/access/DataAccessUnits.h"
 #include "data/access/UniConnection.h"
 #include "data/access/UniProvider.h"
 #include "data/access/providers/AccessUniProvider.h"
 #include "data/access/providers/ODBCUniProvider.h"
 #include "data/access/providers/OdbcTestSupport.h"
+#include "data/access/providers/ProviderUnits.h"
 #include "launcher/Account.h"
 #include "launcher/DataDM.h"
 #include "launcher/Globals.h"
 #include "launcher/LauncherTestSupport.h"
+#include "launcher/LauncherUnits.h"
 #include "launcher/SysConfig.h"
 #include "launcher/SysDM.h"
 #include "platform/core/UnitTable.h"
 #include "platform/forms/Forms.h"
-#include "ui/core/CoreClasses.h"
-#include "ui/core/GdiPlusApi.h"
-#include "ui/core/GdiPlusClasses.h"
-#include "ui/core/Geometry.h"
-#include "ui/core/GraphicsRoutines.h"
-#include "ui/core/LookAndFeel.h"
-#include "ui/core/Office11Colors.h"
-#include "ui/core/PainterResources.h"
-#include "ui/core/TextLayout.h"
-#include "ui/core/ThemeBinding.h"
-#include "ui/core/ThemeManager.h"
-#include "ui/core/WindowServices.h"
+#include "platform/forms/FormsUnits.h"
+#include "ui/core/PaintingCoreUnits.h"
 #include "ui/skins/SkinModel.h"
 #include "ui/skins/SkinPainters.h"
+#include "ui/skins/SkinsUnits.h"
 
 namespace launcher_data_test {
 
@@ -130,34 +124,14 @@ protected:
 class LauncherDataUnits : public testing::Environment {
 public:
     void SetUp() override {
-        std::vector<UnitEntry> units{
-            {"DBAccess", 32, DBAccessInitialize, DBAccessFinalize},
-            {"UniProvider", 36, UniProviderUnitInitialize, UniProviderUnitFinalize},
-            {"ODBCUniProvider", 37, ODBCUniProviderUnitInitialize, ODBCUniProviderUnitFinalize},
-            {"AccessUniProvider", 38, AccessUniProviderUnitInitialize, AccessUniProviderUnitFinalize},
-            {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
-            {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
-            {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
-            {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
-            {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
-            {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
-            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
-            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
-            {"cxDrawTextUtils", 57, TextLayoutInitialize, TextLayoutFinalize},
-            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
-            {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
-            {"Forms", 60, FormsInitialize, FormsFinalize},
-            {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
-            {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
-        };
-        for (const UnitEntry& unit : SkinPainterUnits(63))
-            units.push_back(unit);
-        units.insert(units.end(), {
-                                      {"Globals", 110, GlobalsInitialize, GlobalsFinalize},
-                                      {"SysConfig", 120, SysConfigInitialize, SysConfigFinalize},
-                                      {"unitAccount", 125, AccountInitialize, AccountFinalize},
-                                  });
-        InitializeUnits(units);
+        InitializeUnits(JoinUnits({
+            SelectUnits(DataAccessUnits(), {"DBAccess", "UniProvider"}),
+            SelectUnits(ProviderUnits(), {"ODBCUniProvider", "AccessUniProvider"}),
+            PaintingCoreUnits(),
+            FormsUnits(),
+            SkinsUnits(),
+            SelectUnits(LauncherUnits(), {"Globals", "SysConfig", "unitAccount"}),
+        }));
     }
     void TearDown() override { FinalizeUnits(); }
 };

@@ -2,9 +2,8 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
-#include "launcher/CustomServiceEntry.h"
-#include "launcher/Globals.h"
-#include "launcher/SysConfig.h"
+#include "launcher/LauncherUnits.h"
+#include "platform/core/UnitTable.h"
 
 namespace {
 
@@ -12,14 +11,10 @@ class ServiceEnvironment : public testing::Environment {
 public:
     void SetUp() override {
         CoInitialize(nullptr);
-        GlobalsInitialize();
-        SysConfigInitialize();
-        ServiceEntryInitialize();
+        InitializeUnits(SelectUnits(LauncherUnits(), {"Globals", "SysConfig", "CustomServiceEntry"}));
     }
     void TearDown() override {
-        ServiceEntryFinalize();
-        SysConfigFinalize();
-        GlobalsFinalize();
+        FinalizeUnits();
         CoUninitialize();
     }
 };

@@ -2,29 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/UnitTable.h"
-#include "ui/core/GraphicsRoutines.h"
-#include "ui/core/LookAndFeel.h"
-#include "ui/core/Office11Colors.h"
-#include "ui/core/PainterResources.h"
-#include "ui/core/WindowServices.h"
-#include "ui/core/ThemeBinding.h"
-#include "ui/core/TextLayout.h"
-#include "ui/core/ThemeManager.h"
+#include "ui/core/PaintingCoreUnits.h"
 
 namespace {
 class TPaintingUnits : public testing::Environment {
 public:
     void SetUp() override {
-        InitializeUnits({
-            {"dxUxTheme", 51, ThemeBindingInitialize, ThemeBindingFinalize},
-            {"dxThemeManager", 52, ThemeManagerInitialize, ThemeManagerFinalize},
-            {"dxOffice11", 53, Office11ColorsInitialize, Office11ColorsFinalize},
-            {"cxLookAndFeels", 54, LookAndFeelInitialize, LookAndFeelFinalize},
-            {"cxControls", 55, WindowServicesInitialize, WindowServicesFinalize},
-            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
-            {"cxDrawTextUtils", 57, TextLayoutInitialize, TextLayoutFinalize},
-            {"cxLookAndFeelPainters", 58, PainterResourcesInitialize, PainterResourcesFinalize},
-        });
+        InitializeUnits(SelectUnits(PaintingCoreUnits(), {"dxUxTheme", "dxThemeManager", "dxOffice11",
+                                                          "cxLookAndFeels", "cxControls", "cxGraphics",
+                                                          "cxDrawTextUtils", "cxLookAndFeelPainters"}));
     }
     void TearDown() override { FinalizeUnits(); }
 };

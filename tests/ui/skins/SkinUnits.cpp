@@ -2,26 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/UnitTable.h"
-#include "ui/core/CoreClasses.h"
-#include "ui/core/GdiPlusApi.h"
-#include "ui/core/GdiPlusClasses.h"
-#include "ui/core/Geometry.h"
-#include "ui/core/GraphicsRoutines.h"
-#include "ui/skins/SkinModel.h"
+#include "ui/skins/SkinsUnits.h"
 
 namespace {
 class TSkinUnits : public testing::Environment {
 public:
-    void SetUp() override {
-        InitializeUnits({
-            {"cxClasses", 40, CoreClassesInitialize, CoreClassesFinalize},
-            {"cxGeometry", 50, GeometryInitialize, GeometryFinalize},
-            {"cxGraphics", 56, GraphicsInitialize, GraphicsFinalize},
-            {"dxGDIPlusAPI", 59, GdiPlusApiInitialize, GdiPlusApiFinalize},
-            {"dxGDIPlusClasses", 61, GdiPlusClassesInitialize, GdiPlusClassesFinalize},
-            {"dxSkinsCore", 62, SkinModelInitialize, SkinModelFinalize},
-        });
-    }
+    void SetUp() override { InitializeUnits(SkinsCoreUnits()); }
     void TearDown() override { FinalizeUnits(); }
 };
 

@@ -31,16 +31,12 @@ std::vector<std::string> FakeLog() {
 class AccessFake : public testing::Test {
 protected:
     void SetUp() override {
-        UniProviderUnitInitialize();
-        ODBCUniProviderUnitInitialize();
-        AccessUniProviderUnitInitialize();
+        InitializeUnits(DataAccessUnitsNamed({"UniProvider", "ODBCUniProvider", "AccessUniProvider"}));
         FakeScript("reset");
     }
     void TearDown() override {
         FakeScript("reset");
-        AccessUniProviderUnitFinalize();
-        ODBCUniProviderUnitFinalize();
-        UniProviderUnitFinalize();
+        FinalizeUnits();
     }
 };
 

@@ -8,21 +8,8 @@
 
 namespace {
 
-class AccessUnits : public testing::Environment {
-public:
-    void SetUp() override {
-        UniProviderUnitInitialize();
-        ODBCUniProviderUnitInitialize();
-        AccessUniProviderUnitInitialize();
-    }
-    void TearDown() override {
-        AccessUniProviderUnitFinalize();
-        ODBCUniProviderUnitFinalize();
-        UniProviderUnitFinalize();
-    }
-};
-[[maybe_unused]] testing::Environment* const kAccessUnits =
-    testing::AddGlobalTestEnvironment(new AccessUnits);
+[[maybe_unused]] testing::Environment* const kAccessUnits = testing::AddGlobalTestEnvironment(
+    new DataAccessUnitsEnvironment({"UniProvider", "ODBCUniProvider", "AccessUniProvider"}));
 
 TEST(AccessConnectionString, IsBuiltFromTheDatabaseFileAndOptions) {
     const std::string newer = "DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};";

@@ -5,9 +5,29 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "data/access/DataAccessUnits.h"
 #include "data/access/providers/ODBCClasses.h"
+#include "data/access/providers/ProviderUnits.h"
+#include "platform/core/UnitTable.h"
+
+// The named data-access and provider units, in the program's order.
+inline std::vector<UnitEntry> DataAccessUnitsNamed(const std::vector<const char*>& names) {
+    return SelectUnits(JoinUnits({DataAccessUnits(), ProviderUnits()}), names);
+}
+
+// Starts the named data-access and provider units for the whole test program.
+class DataAccessUnitsEnvironment : public testing::Environment {
+public:
+    explicit DataAccessUnitsEnvironment(std::vector<const char*> names) : names_(std::move(names)) {}
+    void SetUp() override { InitializeUnits(DataAccessUnitsNamed(names_)); }
+    void TearDown() override { FinalizeUnits(); }
+
+private:
+    std::vector<const char*> names_;
+};
 
 // The message of the Exception that f raises; "<no error>" when it raises none.
 template <class F> std::string MessageOf(F f) {

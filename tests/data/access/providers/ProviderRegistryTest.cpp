@@ -18,14 +18,8 @@ namespace {
 
 class Registry : public ::testing::Test {
 protected:
-    void SetUp() override {
-        UniProviderUnitInitialize();
-        ODBCUniProviderUnitInitialize();
-    }
-    void TearDown() override {
-        ODBCUniProviderUnitFinalize();
-        UniProviderUnitFinalize();
-    }
+    void SetUp() override { InitializeUnits(DataAccessUnitsNamed({"UniProvider", "ODBCUniProvider"})); }
+    void TearDown() override { FinalizeUnits(); }
 };
 
 TEST(OptionLine, SplitsAtTheFirstDotBeforeTheFirstEquals) {

@@ -1,6 +1,7 @@
 // The escape formatter with the ODBC and Access maps: text in, text or error out.
 #include <gtest/gtest.h>
 
+#include "OdbcTestSupport.h"
 #include "data/access/providers/AccessUniProvider.h"
 #include "data/access/providers/ODBCUniProvider.h"
 
@@ -14,9 +15,7 @@ struct Case {
 class Formatters : public ::testing::Test {
 protected:
     void SetUp() override {
-        UniProviderUnitInitialize();
-        ODBCUniProviderUnitInitialize();
-        AccessUniProviderUnitInitialize();
+        InitializeUnits(DataAccessUnitsNamed({"UniProvider", "ODBCUniProvider", "AccessUniProvider"}));
         names_.Add("M");
         values_.Add("x");
         names_.Add("ON");
@@ -32,11 +31,7 @@ protected:
         names_.Add("TWICE");
         values_.Add("{M}{M}");
     }
-    void TearDown() override {
-        AccessUniProviderUnitFinalize();
-        ODBCUniProviderUnitFinalize();
-        UniProviderUnitFinalize();
-    }
+    void TearDown() override { FinalizeUnits(); }
 
     void Check(TUniSqlFormatter& formatter, const std::vector<Case>& cases) {
         formatter.SetUserMacros(&names_, &values_);

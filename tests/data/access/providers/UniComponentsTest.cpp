@@ -6,22 +6,8 @@
 
 namespace {
 
-class UniUnits : public testing::Environment {
-public:
-    void SetUp() override {
-        DBAccessInitialize();
-        UniProviderUnitInitialize();
-        ODBCUniProviderUnitInitialize();
-        AccessUniProviderUnitInitialize();
-    }
-    void TearDown() override {
-        AccessUniProviderUnitFinalize();
-        ODBCUniProviderUnitFinalize();
-        UniProviderUnitFinalize();
-        DBAccessFinalize();
-    }
-};
-[[maybe_unused]] testing::Environment* const kUniUnits = testing::AddGlobalTestEnvironment(new UniUnits);
+[[maybe_unused]] testing::Environment* const kUniUnits = testing::AddGlobalTestEnvironment(
+    new DataAccessUnitsEnvironment({"DBAccess", "UniProvider", "ODBCUniProvider", "AccessUniProvider"}));
 
 TEST_F(UniAccess, LauncherRoadOpensReadsAndExecutes) {
     connection.SetConnected(false);

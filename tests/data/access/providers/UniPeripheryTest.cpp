@@ -26,23 +26,8 @@
 
 namespace {
 
-class PeripheryUnits : public testing::Environment {
-public:
-    void SetUp() override {
-        CRVioInitialize();
-        DBAccessInitialize();
-        UniProviderUnitInitialize();
-        ODBCUniProviderUnitInitialize();
-    }
-    void TearDown() override {
-        ODBCUniProviderUnitFinalize();
-        UniProviderUnitFinalize();
-        DBAccessFinalize();
-        CRVioFinalize();
-    }
-};
-[[maybe_unused]] testing::Environment* const kPeripheryUnits =
-    testing::AddGlobalTestEnvironment(new PeripheryUnits);
+[[maybe_unused]] testing::Environment* const kPeripheryUnits = testing::AddGlobalTestEnvironment(
+    new DataAccessUnitsEnvironment({"CRVioTcp", "DBAccess", "UniProvider", "ODBCUniProvider"}));
 
 void RunSQL(TUniConnection& connection, const char* sql) {
     TUniSQL statement(nullptr);
