@@ -20,7 +20,9 @@ Tests under Wine cannot reach two file faults themselves; the peer makes them on
 body being a Unix path:
   POST /control/devfull            put a link to /dev/full at the path (a full disk for writes)
   POST /control/unlink             remove such a link (Wine cannot delete a link to a device)
-  POST /control/immutable/set      chattr +i on the path (root cannot write there either)
+  POST /control/immutable/set      chattr +i on the path (root cannot write there either);
+                                   409 when the file system or the container refuses it,
+                                   500 when chattr is not installed
   POST /control/immutable/clear    chattr -i on the path
 
 A package is text, base64, a pattern of a given size or a file of the package folder
@@ -728,7 +730,11 @@ class Handler(BaseHTTPRequestHandler):
                     os.remove(path)
             else:
                 flag = "+i" if self.path.endswith("/set") else "-i"
-                done = subprocess.run(["chattr", flag, path], capture_output=True, text=True)
+                try:
+                    done = subprocess.run(["chattr", flag, path], capture_output=True, text=True)
+                except FileNotFoundError:
+                    # A missing install step, not a refusal: the tests must fail, not skip.
+                    return self._send(500, b"chattr is not installed (package e2fsprogs)", "text/plain")
                 if done.returncode:
                     return self._send(409, (done.stderr or "chattr failed").encode(), "text/plain")
         except OSError as e:

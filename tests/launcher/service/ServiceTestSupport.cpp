@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <sstream>
 
 #include "launcher/CustomServiceEntry.h"
@@ -145,8 +146,13 @@ DiskFullAt::~DiskFullAt() {
 
 ImmutableFolder::ImmutableFolder(const AnsiString& windowsPath) : unix_(UnixPath(windowsPath)) {
     std::string answer;
-    if (PeerPost("/control/immutable/set", unix_, &answer) != 200)
+    const int status = PeerPost("/control/immutable/set", unix_, &answer);
+    // Only a refusal by the file system or the container may skip a test; anything else (chattr
+    // missing, the peer unreachable) is a broken set-up and fails it.
+    if (status == 409)
         refused_ = "chattr +i refused on " + unix_ + ": " + answer;
+    else if (status != 200)
+        throw std::runtime_error("chattr +i failed on " + unix_ + " (" + std::to_string(status) + "): " + answer);
 }
 
 ImmutableFolder::~ImmutableFolder() {
