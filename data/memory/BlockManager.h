@@ -9,8 +9,8 @@
 
 #include "platform/core/ObjectModel.h"
 
-// Addresses are computed from the 13- and 25-byte headers, which assume 4-byte pointers.
-static_assert(sizeof(void*) == 4, "row storage layout assumes 32-bit pointers");
+// Addresses are computed from the packed headers: 13 and 25 bytes with the 4-byte pointers of the
+// 32-bit program (21 and 41 in a 64-bit test build).
 
 // Unaligned load and store at a byte offset.
 template <class T> inline T LoadUnaligned(const void* base, size_t offset) {
@@ -89,23 +89,26 @@ struct TRowItemHeader {
 
     // The record buffer that follows the header.
     uint8_t* Record() {
-        return reinterpret_cast<uint8_t*>(this) + 25;
+        return reinterpret_cast<uint8_t*>(this) + sizeof(TRowItemHeader);
     }
 };
 #pragma pack(pop)
 
-static_assert(sizeof(TRowBlockHeader) == 13);
-static_assert(offsetof(TRowBlockHeader, NewerBlock_) == 4 && offsetof(TRowBlockHeader, OlderBlock_) == 8);
-static_assert(sizeof(TRowItemHeader) == 25);
-static_assert(offsetof(TRowItemHeader, RollbackItem_) == 12 && offsetof(TRowItemHeader, ItemStatus_) == 16 &&
-              offsetof(TRowItemHeader, UpdateResult_) == 17 && offsetof(TRowItemHeader, ItemRecNo_) == 18 &&
-              offsetof(TRowItemHeader, ItemMarker_) == 22 && offsetof(TRowItemHeader, FilterState_) == 23);
+constexpr int RowPointerSize = static_cast<int>(sizeof(void*));
+static_assert(sizeof(TRowBlockHeader) == 5 + 2 * RowPointerSize);
+static_assert(sizeof(TRowItemHeader) == 9 + 4 * RowPointerSize);
+static_assert(sizeof(void*) != 4 ||
+              (offsetof(TRowBlockHeader, NewerBlock_) == 4 && offsetof(TRowBlockHeader, OlderBlock_) == 8));
+static_assert(sizeof(void*) != 4 ||
+              (offsetof(TRowItemHeader, RollbackItem_) == 12 && offsetof(TRowItemHeader, ItemStatus_) == 16 &&
+               offsetof(TRowItemHeader, UpdateResult_) == 17 && offsetof(TRowItemHeader, ItemRecNo_) == 18 &&
+               offsetof(TRowItemHeader, ItemMarker_) == 22 && offsetof(TRowItemHeader, FilterState_) == 23));
 
 using PRowBlock = TRowBlockHeader*;
 using PRowItem = TRowItemHeader*;
 
-constexpr int RowBlockHeaderSize = 13;
-constexpr int RowItemHeaderSize = 25;
+constexpr int RowBlockHeaderSize = static_cast<int>(sizeof(TRowBlockHeader));
+constexpr int RowItemHeaderSize = static_cast<int>(sizeof(TRowItemHeader));
 
 // Item states and markers.
 constexpr uint8_t isUnmodified = 0;

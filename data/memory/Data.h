@@ -24,7 +24,7 @@ struct TRowBookmark {
     int32_t RecNo = -1;
 };
 #pragma pack(pop)
-static_assert(sizeof(TRowBookmark) == 12);
+static_assert(sizeof(TRowBookmark) == 8 + sizeof(void*));
 
 // Object value of an object field; its attributes are reached by path.
 class TDBObject {

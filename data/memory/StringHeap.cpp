@@ -50,7 +50,7 @@ void* TStringHeap::NewBuf(int size) {
         uint8_t* block = NewBlock();
         // The rest of the old block becomes a free buffer of its own class.
         int r = (blockFree_ - BufHeaderSize) / 8;
-        void* rest = currentBlock_ + 4 + (BlockUsable - blockFree_) + BufHeaderSize;
+        void* rest = currentBlock_ + BlockLinkSize + (BlockUsable - blockFree_) + BufHeaderSize;
         SetRecordedSize(rest, static_cast<uint32_t>(8 * r));
         SetRefWord(rest, RefFree);
         PushFree(rest, r);
@@ -61,7 +61,7 @@ void* TStringHeap::NewBuf(int size) {
     // A block never ends in a sliver too small to use: take the next block now, before anything
     // of this one changes, so a failed allocation leaves the heap as it was.
     uint8_t* next = blockFree_ - need < MinRest ? NewBlock() : nullptr;
-    void* buffer = currentBlock_ + 4 + (BlockUsable - blockFree_) + BufHeaderSize;
+    void* buffer = currentBlock_ + BlockLinkSize + (BlockUsable - blockFree_) + BufHeaderSize;
     uint32_t recorded = static_cast<uint32_t>(8 * k);
     blockFree_ -= need;
     if (next) {

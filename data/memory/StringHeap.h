@@ -13,7 +13,9 @@ public:
     static constexpr int SmallClassCount = 250;
     static constexpr int MaxSmallSize = 2000;
     static constexpr int BlockSize = 16384;
-    static constexpr int BlockUsable = BlockSize - 4;
+    // A block begins with the link to the block made before it: 4 bytes in the 32-bit program.
+    static constexpr int BlockLinkSize = static_cast<int>(sizeof(void*));
+    static constexpr int BlockUsable = BlockSize - BlockLinkSize;
     static constexpr int BufHeaderSize = 6;
     // Reference word of a buffer waiting on a free list, and of a buffer with one holder.
     static constexpr uint16_t RefFree = 100;

@@ -464,9 +464,16 @@ SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT, SQLUSMALLINT column, SQLCHAR* name, S
     return Ret("SQLDescribeCol");
 }
 
+// The numeric answer is an SQLLEN: the header of a 64-bit build says so, that of a 32-bit one
+// declares a plain pointer of the same size.
+#ifdef _WIN64
+SQLRETURN SQL_API SQLColAttribute(SQLHSTMT, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER, SQLSMALLINT,
+                                  SQLSMALLINT*, SQLLEN* numeric) {
+#else
 SQLRETURN SQL_API SQLColAttribute(SQLHSTMT, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER, SQLSMALLINT,
                                   SQLSMALLINT*, SQLPOINTER numericOut) {
     auto* numeric = static_cast<SQLLEN*>(numericOut);
+#endif
     Log("SQLColAttribute");
     if (column < 1 || column > st.columns.size()) return Ret("SQLColAttribute", SQL_ERROR);
     if (numeric) *numeric = field == SQL_DESC_UPDATABLE ? SQL_ATTR_READWRITE_UNKNOWN : SQL_FALSE;
