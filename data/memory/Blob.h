@@ -10,7 +10,8 @@
 class TCRBlobData;
 
 #pragma pack(push, 1)
-// Header in front of every piece's data; a piece is one allocation of Capacity + 22 bytes.
+// Header in front of every piece's data; a piece is one allocation of Capacity + 22 bytes (the
+// header of the 32-bit program; wider with 8-byte pointers).
 struct TBlobPieceHeader {
     TCRBlobData* OwnerData;
     int32_t Capacity;
@@ -22,9 +23,9 @@ struct TBlobPieceHeader {
 #pragma pack(pop)
 using PPieceHeader = TBlobPieceHeader*;
 
-constexpr int PieceHeaderSize = 22;
+constexpr int PieceHeaderSize = static_cast<int>(sizeof(TBlobPieceHeader));
 constexpr int DefaultPieceSize = 65536 - PieceHeaderSize; // a full piece with its header is 64 KB
-static_assert(sizeof(void*) != 4 || sizeof(TBlobPieceHeader) == PieceHeaderSize);
+static_assert(sizeof(void*) != 4 || PieceHeaderSize == 22);
 
 inline uint8_t* PieceData(PPieceHeader piece) {
     return reinterpret_cast<uint8_t*>(piece) + PieceHeaderSize;

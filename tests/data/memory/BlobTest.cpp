@@ -53,14 +53,16 @@ TEST(BlobTest, LargeWritesAndStreamsMakeFullPieces) {
         value[i] = static_cast<uint8_t>(i * 7);
     BlobRef blob(new TBlob);
     blob->Write(0, static_cast<int64_t>(value.size()), value.data());
-    EXPECT_EQ(Pieces(blob.blob), (std::vector<std::pair<int, int>>{{65514, 65514}, {65514, 34486}}));
+    // A full piece holds 65514 bytes in the 32-bit program (64 KB less its header).
+    const int full = DefaultPieceSize, rest = 100000 - DefaultPieceSize;
+    EXPECT_EQ(Pieces(blob.blob), (std::vector<std::pair<int, int>>{{full, full}, {full, rest}}));
     EXPECT_EQ(blob->GetSize(), 100000);
 
     TMemoryStream stream;
     stream.WriteBuffer(value.data(), static_cast<int>(value.size()));
     BlobRef loaded(new TBlob);
     loaded->LoadFromStream(&stream);
-    EXPECT_EQ(Pieces(loaded.blob), (std::vector<std::pair<int, int>>{{65514, 65514}, {34486, 34486}}));
+    EXPECT_EQ(Pieces(loaded.blob), (std::vector<std::pair<int, int>>{{full, full}, {rest, rest}}));
     EXPECT_EQ(ReadAll(loaded.blob), value);
 
     TMemoryStream saved;
@@ -288,12 +290,12 @@ TEST(BlobTest, LineEnds) {
         {"a\rb\n", false, "a\rb\n"}, {"", true, ""},
         {"\r\n\r", false, "\n\r"},
     };
-    for (int pieceSize : {1, 2, 3, 65514}) {
+    for (int pieceSize : {1, 2, 3, DefaultPieceSize}) {
         for (const Case& c : cases) {
             BlobRef blob(new TBlob);
             blob->GetData()->PieceSize = pieceSize;
             // Small pieces, or a byte a piece: pairs are split at every place.
-            if (pieceSize == 65514)
+            if (pieceSize == DefaultPieceSize)
                 for (size_t i = 0; i < c.value.size(); ++i)
                     blob->Write(static_cast<int64_t>(i), 1, &c.value[i]);
             else
