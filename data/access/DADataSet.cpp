@@ -159,6 +159,7 @@ void TCustomDADataSet::SetRecordSet(TData* recordSet) {
     rs->SetProp(prFetchRows, fetchRows_);
     rs->SetProp(prFetchAll, fetchAll_);
     rs->SetProp(prReadOnly, readOnly_);
+    rs->SetProp(prRefreshAfterUpdate, (RefreshOptions & roAfterUpdate) != 0);
     if (options_) {
         rs->SetProp(prLongStrings, options_->LongStrings());
         rs->SetProp(prFlatBuffers, options_->FlatBuffers());
@@ -1234,4 +1235,9 @@ void TCustomDADataSet::ApplyCachedUpdatesOf(uint8_t kinds) {
             connection_->RestoreTransactions();
         }
     }
+}
+
+void TCustomDADataSet::SetRefreshOptions(unsigned value) {
+    RefreshOptions = value;
+    if (RecordSet()) RecordSet()->SetProp(prRefreshAfterUpdate, (value & roAfterUpdate) != 0);
 }

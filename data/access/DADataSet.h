@@ -85,6 +85,8 @@ public:
 
     TLockMode LockMode = lmNone;
     unsigned RefreshOptions = 0;
+    // Stores the options and tells the record set whether records are re-read after an update.
+    void SetRefreshOptions(unsigned value);
     // The generated statements bring back what the server wrote, without a refresh of their own.
     bool DMLRefresh = false;
     // Re-reads the current record from the server.

@@ -367,6 +367,14 @@ void TDADataSetService::InitFieldsProperties() {
         }
         if (desc->IsAutoIncrement) field->AutoGenerateValue = arAutoInc;
     }
+    if (dataSet_->DefaultFields()) {
+        std::vector<TField*> hidden;
+        GetHiddenFields(hidden);
+        for (TField* field : hidden) {
+            field->Visible = false;
+            field->SetReadOnly(true);
+        }
+    }
     if (dataSet_->Options()->DefaultValues()) FillDefaultValues();
 }
 

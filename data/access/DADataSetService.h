@@ -39,6 +39,8 @@ public:
     // False: the record set does not tell each field's table, the select list is matched instead.
     virtual bool FieldTablesKnown() { return true; }
     virtual TFieldDesc* DetectIdentityField() { return nullptr; }
+    // Fields the provider keeps out of sight (row versions and the like); none here.
+    virtual void GetHiddenFields(std::vector<TField*>& /*fields*/) {}
     virtual bool IdentityIsDataField() { return false; }
     virtual void DetectKeyFields(TFieldDescArray& list);
     virtual void DetectDataFields(TFieldDescArray& list, bool allTables);

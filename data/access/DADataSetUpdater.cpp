@@ -353,7 +353,31 @@ void TDADataSetUpdater::CopyParamsBack(TDAParams* params) {
     }
 }
 
-void TDADataSetUpdater::CopyRowInto(TCustomDADataSet* query, void* buffer, void* compareBuffer) {
+namespace {
+// The value of a re-read blob into the record's blob, without a rollback copy: it is what the
+// server holds now, not an edit.
+void TakeBlobValue(TBlob* from, TBlob* to) {
+    const bool rollback = to->RollbackEnabled();
+    to->SetRollbackEnabled(false);
+    try {
+        to->Clear();
+        std::vector<uint8_t> piece(65536);
+        const int64_t size = from->GetSize();
+        for (int64_t at = 0; at < size;) {
+            const int64_t got = from->Read(at, static_cast<int64_t>(piece.size()), piece.data());
+            if (got <= 0) break;
+            to->Write(at, got, piece.data());
+            at += got;
+        }
+    } catch (...) {
+        to->SetRollbackEnabled(rollback);
+        throw;
+    }
+    to->SetRollbackEnabled(rollback);
+}
+} // namespace
+
+void TDADataSetUpdater::CopyRowInto(TCustomDADataSet* query, void* buffer, void* compareBuffer, bool withBlobs) {
     TCRRecordSet* rs = service_->RecordSet();
     TCRRecordSet* qrs = query->RecordSet();
     TDASQLGenerator* generator = service_->SQLGenerator();
@@ -368,8 +392,25 @@ void TDADataSetUpdater::CopyRowInto(TCustomDADataSet* query, void* buffer, void*
         }
         if (index < 0) continue;
         TFieldDesc* desc = rs->FieldDescs()[index];
-        // Blob values stay the record's: only the refresh variants would take them over.
-        if (generator->IsBlobType(desc->TypeCode) || generator->IsBlobType(column->TypeCode)) continue;
+        if (generator->IsBlobType(desc->TypeCode) || generator->IsBlobType(column->TypeCode)) {
+            // Only the refreshes bring blob values back; a lock compares no blobs.
+            if (!withBlobs || compareBuffer || !buffer || desc->TypeCode != column->TypeCode) continue;
+            TBlob* target = rs->ReadBlobRef(index + 1, buffer);
+            if (!target) {
+                rs->CreateComplexField(buffer, index, true);
+                target = rs->ReadBlobRef(index + 1, buffer);
+            }
+            if (qrs->GetNull(i + 1, queryBuffer)) {
+                const bool rollback = target->RollbackEnabled();
+                target->SetRollbackEnabled(false);
+                rs->SetNull(index + 1, buffer, true);
+                target->SetRollbackEnabled(rollback);
+            } else {
+                TakeBlobValue(qrs->GetFieldBlob(i + 1, queryBuffer), target);
+                rs->SetNull(index + 1, buffer, false);
+            }
+            continue;
+        }
         if (!dataSet_->FindField(desc->FieldName)) continue;
         Variant value;
         qrs->GetFieldAsVariant(i + 1, queryBuffer, value);
@@ -387,7 +428,7 @@ void TDADataSetUpdater::CopyRowInto(TCustomDADataSet* query, void* buffer, void*
     }
 }
 
-void TDADataSetUpdater::CopyRecordFromQuery(TCustomDADataSet* query, bool compareOnly) {
+void TDADataSetUpdater::CopyRecordFromQuery(TCustomDADataSet* query, bool compareOnly, bool withBlobs) {
     const bool editing = dataSet_->State() == dsEdit || dataSet_->State() == dsInsert;
     void* buffer = editing ? dataSet_->NewValueBuffer() : dataSet_->ActiveBuffer();
     if (!buffer) return;
@@ -396,7 +437,7 @@ void TDADataSetUpdater::CopyRecordFromQuery(TCustomDADataSet* query, bool compar
         CopyRowInto(query, nullptr, compareBuffer);
         return;
     }
-    CopyRowInto(query, buffer);
+    CopyRowInto(query, buffer, nullptr, withBlobs);
     if (editing || refreshInUpdate_ || dataSet_->InCacheProcessing()) return;
     // Outside an edit the re-read values go into the stored record at once.
     service_->RecordSet()->PutRecord(buffer);
@@ -460,13 +501,21 @@ bool TDADataSetUpdater::PerformSQL(const AnsiString& sql, TStatementTypes types)
             if (q) q->Close();
         }
     } close{queryDataSet};
-    if (dataSet_->BeforeUpdateExecute) {
-        dataSet_->BeforeUpdateExecute(dataSet_, types, params);
-        for (int i = 0; i < params->Count(); ++i)
-            if (params->Items(i)->DataType() == ftUnknown)
-                DatabaseErrorFmt("Unknown data type of parameter %s", params->Items(i)->Name());
+    {
+        // A handler that changes the parameters makes the statement bind them again by name.
+        struct Tracking {
+            TDAParams* p;
+            ~Tracking() { p->ChangeTracker = 0; }
+        } tracking{params};
+        params->ChangeTracker = 2;
+        if (dataSet_->BeforeUpdateExecute) {
+            dataSet_->BeforeUpdateExecute(dataSet_, types, params);
+            for (int i = 0; i < params->Count(); ++i)
+                if (params->Items(i)->DataType() == ftUnknown)
+                    DatabaseErrorFmt("Unknown data type of parameter %s", params->Items(i)->Name());
+        }
+        ExecuteUpdateQuery(types);
     }
-    ExecuteUpdateQuery(types);
     const bool strict = dataSet_->Options()->StrictUpdate;
     if (queryDataSet && queryDataSet->Active() && types == StatementTypes(stRefreshCheckDeleted)) {
         RemoveDeletedRecords(queryDataSet);
@@ -480,7 +529,7 @@ bool TDADataSetUpdater::PerformSQL(const AnsiString& sql, TStatementTypes types)
         if (count >= 1) {
             queryDataSet->First();
             if (Has(types, stRefresh))
-                CopyRecordFromQuery(queryDataSet, false);
+                CopyRecordFromQuery(queryDataSet, false, type == stRefresh);
             else if (!(dataSet_->RefreshOptions & roBeforeEdit))
                 CopyRecordFromQuery(queryDataSet, true);
         }
@@ -880,7 +929,7 @@ void TDADataSetUpdater::MergeQuickRows(TCustomDADataSet* query) {
         }
         std::vector<uint8_t> buffer(static_cast<size_t>(data->RecordSize));
         data->GetRecord(buffer.data());
-        CopyRowInto(query, buffer.data());
+        CopyRowInto(query, buffer.data(), nullptr, true);
         data->PutRecord(buffer.data());
         for (int i = 0; i < dataSet_->FieldCount(); ++i)
             if (IsRefreshQuickField(dataSet_->Fields()[i]))

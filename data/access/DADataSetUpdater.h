@@ -101,10 +101,11 @@ protected:
     void FillParams(TDAParams* params, TDAParamsInfo* info, TStatementType type);
     void CopyParamsBack(TDAParams* params);
     // The re-read row into the current record; a lock compares instead of storing.
-    void CopyRecordFromQuery(TCustomDADataSet* query, bool compareOnly);
+    void CopyRecordFromQuery(TCustomDADataSet* query, bool compareOnly, bool withBlobs = false);
     // The query's current row by column alias or name into buffer, or, with compareBuffer, only
-    // compared with it ("Record was changed by another user").
-    void CopyRowInto(TCustomDADataSet* query, void* buffer, void* compareBuffer = nullptr);
+    // compared with it ("Record was changed by another user"). Blob values come along only with
+    // withBlobs (the refreshes); other statements leave them as the record has them.
+    void CopyRowInto(TCustomDADataSet* query, void* buffer, void* compareBuffer = nullptr, bool withBlobs = false);
     // Drops the cached rows whose keys the check query no longer returns.
     void RemoveDeletedRecords(TCustomDADataSet* query);
     // Each row of the quick-refresh query into its cached row, found by key or appended.

@@ -132,6 +132,7 @@ protected:
 
     void RefreshOptionsBringBackDefaultsAndTriggerValues();
     void RefreshRecordRereadsTheRow();
+    void RefreshesBringBackBlobAndMemoValues(const char* blobType);
     void CachedUpdatesAndConnectionApplyUpdates();
     void RecordCountWrapsTheStatementWithAnAlias();
     void RefreshKeepsTheCurrentRecord();
@@ -253,6 +254,95 @@ TEST_F(DAEditTest, RefreshRecordRereadsTheRow) {
 }
 TEST_F(DAEditPgTest, RefreshRecordRereadsTheRow) {
     RefreshRecordRereadsTheRow();
+}
+
+// A record refresh and a quick refresh bring back memo and blob values another session wrote,
+// set to null or left alone; a lock that re-reads the record compares no blobs.
+void DAEditTest::RefreshesBringBackBlobAndMemoValues(const char* blobType) {
+    Run(std::string("CREATE TABLE b (id INTEGER PRIMARY KEY, note TEXT, data ") + blobType + ")");
+    Run("INSERT INTO b VALUES (1, 'first note', NULL)");
+    Run("INSERT INTO b VALUES (2, 'second note', NULL)");
+    Open(ds, "SELECT id, note, data FROM b ORDER BY id");
+    ASSERT_TRUE(ds.FieldByName("note")->IsBlob());
+    ASSERT_TRUE(ds.FieldByName("data")->IsBlob());
+    const std::string longNote(70000, 'n');
+    Exec(other->Internal(), "UPDATE b SET note = '" + longNote + "' WHERE id = 1");
+    Exec(other->Internal(), "UPDATE b SET note = NULL WHERE id = 2");
+    TCustomDADataSet& d = ds;
+    const std::string bytes("\0\xff\r\n", 4);
+    // The same four bytes written as each server reads a binary literal.
+    Exec(other->Internal(), std::string("UPDATE b SET data = ") +
+                                (std::string(blobType) == "BLOB" ? "X'00FF0D0A'" : "'\\x00ff0d0a'::bytea") +
+                                " WHERE id = 1");
+    d.RefreshRecord();
+    EXPECT_EQ(Str(ds, "note"), longNote);
+    EXPECT_EQ(ds.FieldByName("data")->GetAsString(), bytes);
+    // Only the current record was read again; its stored record holds the new values.
+    ds.Next();
+    EXPECT_EQ(Str(ds, "note"), "second note");
+    ds.First();
+    EXPECT_EQ(Str(ds, "note"), longNote);
+    // Null on the server empties the record's blob.
+    Exec(other->Internal(), "UPDATE b SET note = NULL, data = NULL WHERE id = 1");
+    d.RefreshRecord();
+    TOdbcEditDataSet fresh;
+    Open(fresh, "SELECT id, note, data FROM b WHERE id = 1");
+    for (const char* name : {"note", "data"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Str(ds, name), "");
+        EXPECT_EQ(ds.FieldByName(name)->IsNull(), fresh.FieldByName(name)->IsNull());
+    }
+    fresh.Close();
+    // The quick refresh of the current record takes them as well.
+    Exec(other->Internal(), "UPDATE b SET note = 'quick note' WHERE id = 1");
+    ds.RefreshQuick(false);
+    EXPECT_EQ(Str(ds, "note"), "quick note");
+    ds.Next();
+    EXPECT_EQ(Str(ds, "note"), "second note");
+    Exec(other->Internal(), "UPDATE b SET note = 'other quick note' WHERE id = 2");
+    ds.RefreshQuick(false);
+    EXPECT_EQ(Str(ds, "note"), "other quick note");
+    // After a refresh the memo is the record's own again: an edit is written and cancelled as usual.
+    ds.First();
+    ds.Edit();
+    ds.FieldByName("note")->SetAsString("edited");
+    ds.Cancel();
+    EXPECT_EQ(Str(ds, "note"), "quick note");
+    ds.Edit();
+    ds.FieldByName("note")->SetAsString("edited");
+    ds.Post();
+    EXPECT_EQ(Seen("SELECT note FROM b WHERE id = 1"), "edited");
+}
+
+TEST_F(DAEditTest, RefreshesBringBackBlobAndMemoValues) {
+    RefreshesBringBackBlobAndMemoValues("BLOB");
+}
+TEST_F(DAEditPgTest, RefreshesBringBackBlobAndMemoValues) {
+    RefreshesBringBackBlobAndMemoValues("bytea");
+}
+
+// Fields a provider's service keeps out of sight are hidden and read-only in the default fields.
+class THidingService : public TCustomODBCDataSetService {
+public:
+    VZ_CLASS(THidingService, TCustomODBCDataSetService)
+    explicit THidingService(TComponent* dataSet = nullptr) : TCustomODBCDataSetService(dataSet) {}
+    void GetHiddenFields(std::vector<TField*>& fields) override {
+        if (TField* f = DataSet()->FindField("stamp")) fields.push_back(f);
+    }
+};
+class THidingDataSet : public TOdbcEditDataSet {
+protected:
+    TClass GetServiceClass() const override { return THidingService::StaticClass(); }
+};
+
+TEST_F(DAEditTest, HiddenFieldsOfTheServiceAreInvisibleAndReadOnly) {
+    THidingDataSet hiding;
+    Open(hiding, "SELECT id, name, stamp FROM e ORDER BY id");
+    EXPECT_FALSE(hiding.FieldByName("stamp")->Visible);
+    EXPECT_TRUE(hiding.FieldByName("stamp")->ReadOnly());
+    EXPECT_TRUE(hiding.FieldByName("name")->Visible);
+    EXPECT_FALSE(hiding.FieldByName("name")->ReadOnly());
+    hiding.Close();
 }
 
 // ---- the user's texts --------------------------------------------------------------------------
