@@ -176,6 +176,8 @@ void TCustomDADataSet::SetRecordSet(TData* recordSet) {
         command->SetProp(prEnableFmtBCD, options_->EnableFMTBCD());
     }
     rs->GetCommand()->SetProp(prAutoCommit, autoCommit_);
+    rs->GetCommand()->SetProp(prScanParams, paramCheck_);
+    rs->GetCommand()->SetProp(prIsStoredProc, !storedProcName_.empty());
     if (transaction_ && transaction_->InternalTransaction())
         rs->SetTransaction(transaction_->InternalTransaction());
     rs->OnBeforeFetch = [this](bool& cancel) { DoBeforeFetch(cancel); };
@@ -284,11 +286,31 @@ void TCustomDADataSet::ResetAfterSQLChange(bool noMacroScan) {
     Unprepare();
     if (!noMacroScan) ScanMacros();
     RescanParams();
+    storedProcName_.clear();
+    storedProcIsQuery_ = false;
+    if (Command()) Command()->SetProp(prIsStoredProc, false);
+}
+
+void TCustomDADataSet::SetParamCheck(bool value) {
+    paramCheck_ = value;
+    if (Command()) Command()->SetProp(prScanParams, value);
+    if (value) RescanParams();
+}
+
+void TCustomDADataSet::SetStoredProcName(const AnsiString& name, bool isQuery) {
+    storedProcName_ = name;
+    storedProcIsQuery_ = isQuery;
+    if (Command()) Command()->SetProp(prIsStoredProc, !name.empty());
 }
 
 void TCustomDADataSet::RescanParams() {
     // The parameters follow the new text; values of the same names are kept.
     if (connection_ && (RecordSet() || (CreateRecordSet(), RecordSet()))) {
+        if (!paramCheck_) {
+            scannedSQL_ = GetFinalSQL();
+            RecordSet()->SetSQL(scannedSQL_);
+            return;
+        }
         TDAParams old;
         old.Assign(params_.get());
         scannedSQL_ = GetFinalSQL();

@@ -65,6 +65,14 @@ public:
     // The master's values into the parameters of the same names; true when any changed.
     virtual bool SetMasterParams(TDAParams* params);
 
+    // Off: the parameters are the caller's and are not read again from the statement text.
+    bool ParamCheck() const { return paramCheck_; }
+    void SetParamCheck(bool value);
+    // The stored procedure whose call text is the statement; cleared when the text changes.
+    const AnsiString& StoredProcName() const { return storedProcName_; }
+    bool StoredProcIsQuery() const { return storedProcIsQuery_; }
+    void SetStoredProcName(const AnsiString& name, bool isQuery);
+
     int FetchRows() const { return fetchRows_; }
     void SetFetchRows(int value);
     bool UniDirectional() const { return uniDirectional_; }
@@ -296,6 +304,9 @@ private:
     std::unique_ptr<TMacros> macros_;
     std::unique_ptr<TDADataSetOptions> options_;
     AnsiString filterSQL_;
+    bool paramCheck_ = true;
+    AnsiString storedProcName_;
+    bool storedProcIsQuery_ = false;
     bool scanningMacros_ = false;
     int fetchRows_ = 25;
     bool uniDirectional_ = false;

@@ -351,6 +351,7 @@ void TCustomDADataSet::AssignTo(TPersistent* dest) {
     target->SetConnection(connection_);
     target->SetAssignedTransaction(transaction_);
     target->SetAssignedUpdateTransaction(updateTransaction_);
+    target->SetParamCheck(paramCheck_);
     target->SetSQL(*sql_);
     for (int type = stInsert; type <= stRefresh; ++type)
         if (userSQL_[type] && target->userSQL_[type]) target->userSQL_[type]->Assign(userSQL_[type].get());
@@ -367,4 +368,5 @@ void TCustomDADataSet::AssignTo(TPersistent* dest) {
     target->LockMode = LockMode;
     target->DMLRefresh = DMLRefresh;
     target->options_->Assign(options_.get());
+    target->SetStoredProcName(storedProcName_, storedProcIsQuery_);
 }

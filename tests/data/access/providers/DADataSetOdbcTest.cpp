@@ -824,6 +824,54 @@ TEST_F(DADataSetTest, AssignToCopiesTheStatementAndItsSettings) {
     EXPECT_EQ(copy.FieldByName("id")->GetAsInteger(), 93);
     copy.Next();
     EXPECT_TRUE(copy.Eof());
+
+    // The parameter check and the stored procedure travel too; a new text forgets the procedure.
+    TOdbcDataSet proc;
+    proc.SetConnection(&connection);
+    proc.SetParamCheck(false);
+    SetSQL(proc, "SELECT id FROM t WHERE id = ?");
+    proc.SetStoredProcName("row_of", true);
+    TOdbcDataSet procCopy;
+    procCopy.Assign(&proc);
+    EXPECT_FALSE(procCopy.ParamCheck());
+    EXPECT_EQ(procCopy.StoredProcName(), "row_of");
+    EXPECT_TRUE(procCopy.StoredProcIsQuery());
+    SetSQL(procCopy, "SELECT id FROM t");
+    EXPECT_EQ(procCopy.StoredProcName(), "");
+    EXPECT_FALSE(procCopy.StoredProcIsQuery());
+}
+
+// With the parameter check off the parameters are the caller's: a new text does not read them
+// again, and they are sent by position. Switched on, they follow the text once more.
+TEST_F(DADataSetTest, ParamCheckOffKeepsTheCallersParameters) {
+    TOdbcDataSet ds;
+    ds.SetConnection(&connection);
+    ds.SetParamCheck(false);
+    SetSQL(ds, "SELECT id, name FROM t WHERE id = ?");
+    EXPECT_EQ(ds.Params()->Count(), 0);
+    auto* p = static_cast<TDAParam*>(ds.Params()->Add());
+    p->SetName("wanted");
+    p->SetParamType(ptInput);
+    p->SetAsInteger(42);
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 1);
+    EXPECT_EQ(ds.FieldByName("name")->GetAsString(), "row42");
+    ds.Close();
+    SetSQL(ds, "SELECT id, name FROM t WHERE id = ? + 1");
+    ASSERT_EQ(ds.Params()->Count(), 1);
+    EXPECT_EQ(ds.Params()->Items(0)->Name(), "wanted");
+    ds.Open();
+    EXPECT_EQ(ds.FieldByName("name")->GetAsString(), "row43");
+    ds.Close();
+    SetSQL(ds, "SELECT id, name FROM t WHERE id = :first OR id = :second ORDER BY id");
+    ds.SetParamCheck(true);
+    ASSERT_EQ(ds.Params()->Count(), 2);
+    EXPECT_EQ(ds.Params()->Items(0)->Name(), "first");
+    EXPECT_EQ(ds.Params()->Items(1)->Name(), "second");
+    ds.ParamByName("first")->SetAsInteger(7);
+    ds.ParamByName("second")->SetAsInteger(8);
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), 2);
 }
 
 // QuickOpen fetches a single row for the field information and its restore gives back every
