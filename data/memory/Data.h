@@ -84,8 +84,9 @@ public:
     TExpressionNode* FilterNodeChain = nullptr;
     void* FilterRecord = nullptr;
     bool SetEmptyStrToNull = false;
-    // Bytes of each field's null flag after the field data: 1 (a flag byte), or 4 for a record
-    // set whose null area holds the driver's length indicators (-1 is null).
+    // Bytes of each field's null flag after the field data: 1 (a flag byte), or the width of the
+    // driver's length indicators (4, or 8 with 64-bit ODBC) for a record set that binds them in
+    // its null area (-1 is null).
     int32_t NullFlagSize = 1;
     bool HasComplexFields = false;
     bool SparseArrays = false;
@@ -244,14 +245,17 @@ public:
 
     bool NullFlag(const void* record, int fieldNo) const {
         const uint8_t* p = static_cast<const uint8_t*>(record) + DataSize + (fieldNo - 1) * NullFlagSize;
-        return NullFlagSize == 1 ? *p != 0 : LoadUnaligned<int32_t>(p, 0) == -1;
+        if (NullFlagSize == 1) return *p != 0;
+        return NullFlagSize == 4 ? LoadUnaligned<int32_t>(p, 0) == -1 : LoadUnaligned<int64_t>(p, 0) == -1;
     }
     void StoreNullFlag(void* record, int fieldNo, bool isNull) const {
         uint8_t* p = static_cast<uint8_t*>(record) + DataSize + (fieldNo - 1) * NullFlagSize;
         if (NullFlagSize == 1)
             *p = isNull ? 1 : 0;
-        else
+        else if (NullFlagSize == 4)
             StoreUnaligned<int32_t>(p, 0, isNull ? -1 : 0);
+        else
+            StoreUnaligned<int64_t>(p, 0, isNull ? -1 : 0);
     }
 
 protected:

@@ -106,7 +106,7 @@ bool TODBCCommand::ReadLongData(TBlob* blob, int column, PPieceHeader& sharedPie
 // ---------------------------------------------------------------------------------------------
 
 TODBCRecordSet::TODBCRecordSet() {
-    NullFlagSize = 4;
+    NullFlagSize = sizeof(SQLLEN); // the driver's indicators, bound in place
     CreateCommandAndTablesInfo();
     fetchRows_ = 25;
     fetchAll_ = true;

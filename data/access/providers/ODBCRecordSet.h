@@ -18,8 +18,8 @@ public:
     void DoUnprepare() override;
     void DoClose() override;
     void DoInitFields() override;
-    // The null area holds one 4-byte length indicator per field.
-    int GetFieldCount() const override { return GetFieldDescCount() * 4; }
+    // The null area holds one driver length indicator (SQLLEN) per field.
+    int GetFieldCount() const override { return GetFieldDescCount() * static_cast<int>(sizeof(SQLLEN)); }
     bool IsFullReopen() const override { return false; }
     void Reopen() override;
     bool GetNull(int fieldNo, void* record) override;
@@ -71,7 +71,7 @@ public:
 protected:
     SQLLEN* Indicator(void* record, TFieldDesc* field) const {
         return reinterpret_cast<SQLLEN*>(static_cast<uint8_t*>(record) + DataSize +
-                                         (field->Position - 1) * 4);
+                                         (field->Position - 1) * sizeof(SQLLEN));
     }
 
     TODBCCommand* odbcCommand_ = nullptr;
