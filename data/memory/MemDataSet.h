@@ -6,7 +6,7 @@
 //
 // Record buffer: the record set's record (with its calculated area unless calculated fields
 // are cached), then 7 bytes of record info (int32 record number, update status, bookmark flag,
-// objects-referenced byte), then the 12-byte bookmark of the record.
+// objects-referenced byte), then the record's bookmark (12 bytes with 4-byte pointers).
 #include <memory>
 #include <utility>
 #include <vector>
@@ -24,7 +24,7 @@ using TUpdateErrorEvent =
 
 // Bytes of the record info and the bookmark that follow the record in a dataset buffer.
 constexpr int MemRecordInfoSize = 7;
-constexpr int MemBookmarkSize = 12;
+constexpr int MemBookmarkSize = sizeof(TRowBookmark); // holds a row item pointer
 
 // Record info of a dataset buffer, at the record-info offset.
 #pragma pack(push, 1)

@@ -191,6 +191,53 @@ TEST(DataFieldTest, BlobNullFlagFollowsItsData) {
     EXPECT_EQ(blob->GetSize(), 0) << "setting null empties the blob";
 }
 
+namespace {
+// A record set whose null area holds a driver's length indicators of the given width.
+class TIndicatorData : public TTestData {
+public:
+    TIndicatorData(std::vector<FieldSpec> specs, int width) {
+        NullFlagSize = width;
+        Specs = std::move(specs);
+        InitFields();
+    }
+    int GetFieldCount() const override { return GetFieldDescCount() * NullFlagSize; }
+};
+
+int64_t IndicatorAt(const TData& d, void* record, int fieldNo) {
+    const uint8_t* p = static_cast<uint8_t*>(record) + d.DataSize + (fieldNo - 1) * d.NullFlagSize;
+    if (d.NullFlagSize == 4) return LoadUnaligned<int32_t>(p, 0);
+    return LoadUnaligned<int64_t>(p, 0);
+}
+} // namespace
+
+TEST(DataFieldTest, IndicatorNullFlagsTakeTheirWholeWidth) {
+    // 4 with a 32-bit driver, 8 with a 64-bit one (SQLLEN).
+    for (int width : {4, 8}) {
+        SCOPED_TRACE(width);
+        TIndicatorData d({{"A", tcInt32}, {"B", tcInt32}, {"C", tcInt32}}, width);
+        TRecord rec(d);
+        for (int field = 1; field <= 3; ++field)
+            EXPECT_EQ(IndicatorAt(d, rec, field), -1) << field;
+        int32_t v = 7;
+        d.PutField(2, rec, false, &v);
+        EXPECT_EQ(IndicatorAt(d, rec, 2), 0) << "no half of the null mark is left";
+        EXPECT_FALSE(d.GetNull(2, rec));
+        EXPECT_TRUE(d.GetNull(1, rec));
+        EXPECT_TRUE(d.GetNull(3, rec));
+        // A length the driver wrote is not null; its neighbours keep theirs.
+        uint8_t* slot1 = static_cast<uint8_t*>(rec.get()) + d.DataSize;
+        if (width == 4)
+            StoreUnaligned<int32_t>(slot1, 0, 4);
+        else
+            StoreUnaligned<int64_t>(slot1, 0, 4);
+        EXPECT_FALSE(d.GetNull(1, rec));
+        d.SetNull(3, rec, true);
+        EXPECT_EQ(IndicatorAt(d, rec, 1), 4);
+        EXPECT_EQ(IndicatorAt(d, rec, 2), 0);
+        EXPECT_EQ(IndicatorAt(d, rec, 3), -1);
+    }
+}
+
 TEST(DataFieldTest, ExternalDateForms) {
     TTestData d({{"D", tcDate}, {"T", tcTime}, {"DT", tcDateTime}});
     TRecord rec(d);

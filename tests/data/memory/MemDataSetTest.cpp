@@ -313,15 +313,17 @@ struct CalcFixture {
 } // namespace
 
 TEST(MemDataSetTest, BufferLayoutWithAndWithoutCachedCalculatedFields) {
+    // Record info and bookmark: 7 + 12 bytes with 4-byte pointers; the bookmark holds a pointer.
+    const int bookmarkSize = 8 + static_cast<int>(sizeof(void*));
     {
         CalcFixture f(false);
         f.ds.Open();
         TData* data = f.ds.RecordSet();
         ASSERT_GT(data->CalcRecordSize, 0);
-        EXPECT_EQ(data->RecordSize + data->CalcRecordSize + 19, f.ds.RecordBufferSize());
+        EXPECT_EQ(data->RecordSize + data->CalcRecordSize + 7 + bookmarkSize, f.ds.RecordBufferSize());
         EXPECT_EQ(data->RecordSize + data->CalcRecordSize, f.ds.RecordInfoOffset());
         EXPECT_EQ(f.ds.RecordInfoOffset() + 7, f.ds.BookmarkOffset());
-        EXPECT_EQ(12, f.ds.BookmarkSize());
+        EXPECT_EQ(bookmarkSize, f.ds.BookmarkSize());
         TFieldDesc* calc = data->FieldDescOf(3);
         EXPECT_EQ("TWICE", calc->FieldName);
         EXPECT_EQ(fkCalculated, calc->FieldKind);
@@ -332,7 +334,7 @@ TEST(MemDataSetTest, BufferLayoutWithAndWithoutCachedCalculatedFields) {
         f.ds.Open();
         TData* data = f.ds.RecordSet();
         EXPECT_EQ(0, data->CalcRecordSize);
-        EXPECT_EQ(data->RecordSize + 19, f.ds.RecordBufferSize());
+        EXPECT_EQ(data->RecordSize + 7 + bookmarkSize, f.ds.RecordBufferSize());
         EXPECT_EQ(fkCalculatedInData, data->FieldDescOf(3)->FieldKind);
     }
 }

@@ -27,8 +27,11 @@ std::vector<std::string> ListInChild(const std::string& iniContent, const std::s
     SetEnvironmentVariableA(childVariable, ("Z:" + out).c_str());
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
+    // The loader of this program's width (wine-exec names it); "wine" alone starts the 32-bit one.
+    char loader[MAX_PATH] = "/usr/bin/wine";
+    GetEnvironmentVariableA("WINELOADER", loader, MAX_PATH);
     std::string command =
-        std::string("/usr/bin/wine \"") + self + "\" --gtest_filter=ODBCServerEnumeratorChild.*";
+        std::string(loader) + " \"" + self + "\" --gtest_filter=ODBCServerEnumeratorChild.*";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
