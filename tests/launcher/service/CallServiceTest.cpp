@@ -328,7 +328,9 @@ TEST_F(HostileServerTest, RepliesWithADocumentTypeDeclarationAreRefusedUnread) {
         TCallService call;
         size_t before = PeakMemory();
         AnsiString detail = FailsWithOneLogLine(call, scenario);
-        EXPECT_LT(PeakMemory() - before, 16u << 20) << scenario;
+        // 64-bit Wine answers the current use for the peak, which can read lower afterwards.
+        const size_t after = PeakMemory();
+        EXPECT_LT(after > before ? after - before : 0, 16u << 20) << scenario;
         EXPECT_EQ(detail.substr(0, 200), "Invalid SOAP response: A document type declaration is not accepted")
             << scenario;
         NextCallSucceeds(call);
