@@ -353,30 +353,6 @@ void TDADataSetUpdater::CopyParamsBack(TDAParams* params) {
     }
 }
 
-namespace {
-// The value of a re-read blob into the record's blob, without a rollback copy: it is what the
-// server holds now, not an edit.
-void TakeBlobValue(TBlob* from, TBlob* to) {
-    const bool rollback = to->RollbackEnabled();
-    to->SetRollbackEnabled(false);
-    try {
-        to->Clear();
-        std::vector<uint8_t> piece(65536);
-        const int64_t size = from->GetSize();
-        for (int64_t at = 0; at < size;) {
-            const int64_t got = from->Read(at, static_cast<int64_t>(piece.size()), piece.data());
-            if (got <= 0) break;
-            to->Write(at, got, piece.data());
-            at += got;
-        }
-    } catch (...) {
-        to->SetRollbackEnabled(rollback);
-        throw;
-    }
-    to->SetRollbackEnabled(rollback);
-}
-} // namespace
-
 void TDADataSetUpdater::CopyRowInto(TCustomDADataSet* query, void* buffer, void* compareBuffer, bool withBlobs) {
     TCRRecordSet* rs = service_->RecordSet();
     TCRRecordSet* qrs = query->RecordSet();
@@ -400,13 +376,12 @@ void TDADataSetUpdater::CopyRowInto(TCustomDADataSet* query, void* buffer, void*
                 rs->CreateComplexField(buffer, index, true);
                 target = rs->ReadBlobRef(index + 1, buffer);
             }
+            // What the server holds now is no edit: no rollback copy is taken.
+            TRollbackOff off(target);
             if (qrs->GetNull(i + 1, queryBuffer)) {
-                const bool rollback = target->RollbackEnabled();
-                target->SetRollbackEnabled(false);
                 rs->SetNull(index + 1, buffer, true);
-                target->SetRollbackEnabled(rollback);
             } else {
-                TakeBlobValue(qrs->GetFieldBlob(i + 1, queryBuffer), target);
+                CopyBlobValue(qrs->GetFieldBlob(i + 1, queryBuffer), target);
                 rs->SetNull(index + 1, buffer, false);
             }
             continue;

@@ -433,29 +433,9 @@ void TCustomDASQL::WriteParamDesc(TParamDesc* desc, TDAParam* param) {
 }
 
 namespace {
-// The blob's rollback copy is not taken for a change of line ends only.
-class TRollbackOff {
-public:
-    explicit TRollbackOff(TBlob* blob) : blob_(blob), enabled_(blob->RollbackEnabled()) {
-        blob->SetRollbackEnabled(false);
-    }
-    ~TRollbackOff() { blob_->SetRollbackEnabled(enabled_); }
-    TRollbackOff(const TRollbackOff&) = delete;
-    TRollbackOff& operator=(const TRollbackOff&) = delete;
-
-private:
-    TBlob* blob_;
-    bool enabled_;
-};
-
 TBlob* CopyOf(TBlob* blob) {
     auto* copy = new TBlob(blob->IsUnicode());
-    const int64_t size = blob->GetSize();
-    if (size > 0) {
-        std::vector<uint8_t> bytes(static_cast<size_t>(size));
-        blob->Read(0, size, bytes.data());
-        copy->Write(0, size, bytes.data());
-    }
+    CopyBlobValue(blob, copy);
     return copy;
 }
 } // namespace

@@ -626,3 +626,15 @@ void TBlob::CollapseLineEnds() {
     BeforeChange();
     blobData_->CollapseLineEnds(IsUnicode() ? 2 : 1);
 }
+
+void CopyBlobValue(TBlob* source, TBlob* dest) {
+    dest->Clear();
+    std::vector<uint8_t> piece(static_cast<size_t>(DefaultPieceSize));
+    const int64_t size = source->GetSize();
+    for (int64_t at = 0; at < size;) {
+        const int64_t got = source->Read(at, static_cast<int64_t>(piece.size()), piece.data());
+        if (got <= 0) break;
+        dest->Write(at, got, piece.data());
+        at += got;
+    }
+}

@@ -148,3 +148,21 @@ protected:
 
 // True when the system code page uses double-byte characters.
 bool IsFarEastCodePage();
+
+// Turns off a blob's rollback copy for the scope: for changes that are not the user's edits.
+class TRollbackOff {
+public:
+    explicit TRollbackOff(TBlob* blob) : blob_(blob), enabled_(blob->RollbackEnabled()) {
+        blob->SetRollbackEnabled(false);
+    }
+    ~TRollbackOff() { blob_->SetRollbackEnabled(enabled_); }
+    TRollbackOff(const TRollbackOff&) = delete;
+    TRollbackOff& operator=(const TRollbackOff&) = delete;
+
+private:
+    TBlob* blob_;
+    bool enabled_;
+};
+
+// Makes dest's value a copy of source's, read and written a piece at a time.
+void CopyBlobValue(TBlob* source, TBlob* dest);
