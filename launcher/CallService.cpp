@@ -26,11 +26,16 @@ bool TCallService::Invoke(const AnsiString& sid, CustomEntity* entity, const Ans
         AppendErrorLog(FormatDateTime("yyyy-mm-dd hh:nn:ss zzz", Now()) + "在调用SID为" + sid +
                        "的服务时,后台返回异常信息:" + ErrorText);
     if (reply->rtCode != L"1") return false;
+    // From pointer and length: a string assigned from byte iterators passes through a temporary
+    // copy, a package's worth more at the peak.
+    auto text = [](const TByteDynArray& bytes) {
+        return AnsiString(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    };
     if (keepResponseText_)
-        ResponseText.assign(reply->returnData.begin(), reply->returnData.end());
+        ResponseText = text(reply->returnData);
     else
         ResponseText.clear();
-    FormText.assign(reply->formData.begin(), reply->formData.end());
+    FormText = text(reply->formData);
     entity->returnData = std::move(reply->returnData);
     entity->formData = std::move(reply->formData);
     return true;

@@ -39,14 +39,16 @@ uint32_t Get32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-// Plain zlib: each local entry inflated in 64 KB pieces straight into its file.
+// Plain zlib: the archive read whole in one call, each local entry inflated in 64 KB pieces
+// straight into its file.
 void InflateAll(const std::string& archive, const std::string& folder) {
     FILE* in = std::fopen(archive.c_str(), "rb");
-    std::vector<uint8_t> zip;
-    uint8_t buffer[1 << 16];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
-        zip.insert(zip.end(), buffer, buffer + n);
+    std::fseek(in, 0, SEEK_END);
+    std::vector<uint8_t> zip(static_cast<size_t>(std::ftell(in)));
+    std::fseek(in, 0, SEEK_SET);
+    zip.resize(std::fread(zip.data(), 1, zip.size(), in));
     std::fclose(in);
+    uint8_t buffer[1 << 16];
     for (size_t at = 0; at + 30 <= zip.size() && Get32(&zip[at]) == 0x04034b50;) {
         const uint8_t* h = &zip[at];
         uint32_t packed = Get32(h + 18);

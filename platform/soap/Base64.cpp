@@ -50,12 +50,10 @@ const std::array<std::int8_t, 256>& DecodeTable() {
     return table;
 }
 
-} // namespace
-
-template <class Char> std::vector<std::uint8_t> Base64Decode(const Char* text, std::size_t length) {
+// Decodes into o and answers the end of what was written. o may trail the text in one buffer:
+// every write lands on characters already read.
+template <class Char> std::uint8_t* DecodeTo(const Char* text, std::size_t length, std::uint8_t* o) {
     const std::array<std::int8_t, 256>& table = DecodeTable();
-    std::vector<std::uint8_t> out(length / 4 * 3 + 3);
-    std::uint8_t* o = out.data();
     unsigned acc = 0;
     int held = 0; // symbols in acc
     int pad = 0;
@@ -107,8 +105,48 @@ template <class Char> std::vector<std::uint8_t> Base64Decode(const Char* text, s
         *o++ = static_cast<std::uint8_t>(acc >> 10);
         *o++ = static_cast<std::uint8_t>(acc >> 2);
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
+    return o;
+}
+
+// What DecodeTo accepts, read without writing: plain quads a whole quad at a time.
+bool IsBase64(const char* text, std::size_t length) {
+    const std::array<std::int8_t, 256>& table = DecodeTable();
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    int pad = 0;
+    std::size_t symbols = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (pad == 0) {
+            while (i + 4 <= length && (table[p[i]] | table[p[i + 1]] | table[p[i + 2]] | table[p[i + 3]]) >= 0) {
+                symbols += 4;
+                i += 4;
+            }
+            if (i == length) break;
+        }
+        const int v = table[p[i]];
+        if (v >= 0) {
+            if (pad) return false;
+            ++symbols;
+        } else if (v == kPad) {
+            ++pad;
+            ++symbols;
+        } else if (v != kBlank) {
+            return false;
+        }
+    }
+    return symbols % 4 == 0 && pad <= 2;
+}
+
+} // namespace
+
+template <class Char> std::vector<std::uint8_t> Base64Decode(const Char* text, std::size_t length) {
+    std::vector<std::uint8_t> out(length / 4 * 3 + 3);
+    out.resize(static_cast<std::size_t>(DecodeTo(text, length, out.data()) - out.data()));
     return out;
+}
+
+std::size_t Base64DecodeInto(const char* text, std::size_t length, std::uint8_t* out) {
+    if (!IsBase64(text, length)) throw Exception("Invalid base64 data");
+    return static_cast<std::size_t>(DecodeTo(text, length, out) - out);
 }
 
 template std::vector<std::uint8_t> Base64Decode<char>(const char*, std::size_t);

@@ -1,6 +1,8 @@
 #pragma once
 // The HTTP node of a SOAP client: one POST over WinInet per call.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/core/Exceptions.h"
 
@@ -14,7 +16,7 @@ public:
 
 struct THTTPResponse {
     int Status = 0;
-    std::string Body;
+    std::vector<std::uint8_t> Body; // as received
 };
 
 class THTTPReqResp {

@@ -13,7 +13,9 @@ std::unique_ptr<TRemotable> THTTPRIO::Invoke(const GUID& iid, const WideString& 
     if (response.Status == 500) {
         // A fault travels with status 500; anything else there is a plain server error.
         try {
-            ParseSoapResponse(response.Body, returnType);
+            ParseSoapResponse(std::string_view(reinterpret_cast<const char*>(response.Body.data()),
+                                               response.Body.size()),
+                              returnType);
         } catch (const ERemotableException&) {
             throw;
         } catch (const Exception&) {

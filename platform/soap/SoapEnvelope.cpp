@@ -1,7 +1,9 @@
 #include "platform/soap/SoapEnvelope.h"
 
+#include <cstdint>
 #include <deque>
 #include <map>
+#include <string_view>
 
 #include "platform/soap/Base64.h"
 #include "platform/soap/MsXml.h"
@@ -206,29 +208,44 @@ const wchar_t LiftedMarker[] = L"#vz-lifted-base64:";
 
 // The body with every long element text of base64 characters that decodes cleanly replaced by
 // a marker; the decoded bytes go to lifted. Text that does not decode stays for the reader.
-std::string LiftBase64(const std::string& body, std::vector<TByteDynArray>& lifted) {
+// When the body's own storage is given (owner), the first such text is decoded in place to the
+// front of it and the storage becomes that value: a package's bytes take no memory of their own.
+std::string LiftBase64(std::string_view body, TByteDynArray* owner, std::vector<TByteDynArray>& lifted) {
     std::string out;
     size_t copied = 0;
-    // The decoder itself rejects a text with anything but base64 characters and blanks: one
-    // pass over a long text, not a scan and then a decode.
-    for (size_t at = body.find('>'); at != std::string::npos; at = body.find('>', at)) {
+    size_t adopted = SIZE_MAX, adoptedLength = 0;
+    // The decoder itself rejects a text with anything but base64 characters and blanks; only
+    // the decode in place checks the whole text first, as it writes over what it reads.
+    for (size_t at = body.find('>'); at != std::string_view::npos; at = body.find('>', at)) {
         ++at;
         const size_t end = body.find('<', at);
-        if (end == std::string::npos) break;
-        if (end - at >= LiftedMinimum) {
-            try {
-                TByteDynArray bytes = Base64Decode(body.data() + at, end - at);
-                out.append(body, copied, at - copied);
-                out += WideToAnsi(LiftedMarker + std::to_wstring(lifted.size()), CP_UTF8);
-                lifted.push_back(std::move(bytes));
-                copied = end;
-                at = end;
-            } catch (const Exception&) {
+        if (end == std::string_view::npos) break;
+        if (end - at < LiftedMinimum) continue;
+        const size_t kept = out.size();
+        try {
+            // Everything before the text is copied out first: the bytes are written over it.
+            out.append(body, copied, at - copied);
+            if (owner && adopted == SIZE_MAX) {
+                adoptedLength = Base64DecodeInto(body.data() + at, end - at, owner->data());
+                adopted = lifted.size();
+                lifted.emplace_back();
+            } else {
+                lifted.push_back(Base64Decode(body.data() + at, end - at));
             }
+            out += WideToAnsi(LiftedMarker + std::to_wstring(lifted.size() - 1), CP_UTF8);
+            copied = end;
+            at = end;
+        } catch (const Exception&) {
+            out.resize(kept);
         }
     }
     if (copied == 0) return {};
-    out.append(body, copied, std::string::npos);
+    out.append(body, copied, std::string_view::npos);
+    if (adopted != SIZE_MAX) {
+        owner->resize(adoptedLength);
+        lifted[adopted] = std::move(*owner);
+        TByteDynArray().swap(*owner);
+    }
     return out;
 }
 
@@ -356,16 +373,18 @@ std::string BuildSoapRequest(const WideString& operationNamespace, const WideStr
 
 namespace {
 
-// owned, when given, is the body itself, let go once the DOM holds its text.
-std::unique_ptr<TRemotable> Parse(const std::string& body, std::string* owned, std::type_index returnType) {
+// owned, when given, is the body's storage: it becomes a long base64 value or is let go once
+// the DOM holds its text.
+std::unique_ptr<TRemotable> Parse(std::string_view body, TByteDynArray* owned, std::type_index returnType) {
     const TRemotableClassInfo& cls = ClassOf(returnType);
     std::vector<TByteDynArray> lifted;
-    std::string rest = LiftBase64(body, lifted);
-    if (owned && !lifted.empty()) std::string().swap(*owned);
-    const std::string& text = lifted.empty() ? body : rest;
+    std::string rest = LiftBase64(body, owned, lifted);
+    if (owned && !lifted.empty()) TByteDynArray().swap(*owned);
+    // A body whose text was lifted may have been written over: only the rest is read.
+    const std::string_view text = lifted.empty() ? body : std::string_view(rest);
     TXmlDocument doc;
     const bool loaded = doc.LoadBytes(text.data(), text.size());
-    if (owned) std::string().swap(*owned);
+    if (owned) TByteDynArray().swap(*owned);
     std::string().swap(rest);
     if (!loaded) throw Exception("Invalid SOAP response: " + WideToAnsi(doc.ParseErrorReason()));
     TXmlNode env = doc.DocumentElement();
@@ -397,10 +416,10 @@ std::unique_ptr<TRemotable> Parse(const std::string& body, std::string* owned, s
 
 } // namespace
 
-std::unique_ptr<TRemotable> ParseSoapResponse(const std::string& body, std::type_index returnType) {
+std::unique_ptr<TRemotable> ParseSoapResponse(std::string_view body, std::type_index returnType) {
     return Parse(body, nullptr, returnType);
 }
 
-std::unique_ptr<TRemotable> ParseSoapResponse(std::string&& body, std::type_index returnType) {
-    return Parse(body, &body, returnType);
+std::unique_ptr<TRemotable> ParseSoapResponse(TByteDynArray&& body, std::type_index returnType) {
+    return Parse(std::string_view(reinterpret_cast<const char*>(body.data()), body.size()), &body, returnType);
 }

@@ -3,6 +3,7 @@
 // and a tolerant reader of the response (href/id, any field order, xsi:nil, wrapped base64).
 #include <memory>
 #include <string>
+#include <string_view>
 #include <typeindex>
 #include <vector>
 
@@ -37,6 +38,7 @@ std::string BuildSoapRequest(const WideString& operationNamespace, const WideStr
 // Reads the response envelope (bytes as received). Answers the return value as a new object of
 // the given registered class (none when the response carries xsi:nil). A SOAP Fault raises
 // ERemotableException; anything unreadable raises Exception.
-std::unique_ptr<TRemotable> ParseSoapResponse(const std::string& body, std::type_index returnType);
-// The same; the body is let go as soon as its text is in the DOM.
-std::unique_ptr<TRemotable> ParseSoapResponse(std::string&& body, std::type_index returnType);
+std::unique_ptr<TRemotable> ParseSoapResponse(std::string_view body, std::type_index returnType);
+// The same, taking the body's storage: it becomes the first long base64 value read, or is let go
+// as soon as the body's text is in the DOM. The body is left empty.
+std::unique_ptr<TRemotable> ParseSoapResponse(TByteDynArray&& body, std::type_index returnType);
