@@ -1,6 +1,7 @@
 #include "platform/soap/Base64.h"
 
 #include <array>
+#include <type_traits>
 
 #include "platform/core/Exceptions.h"
 
@@ -35,25 +36,40 @@ namespace {
 
 // Per character: its 6-bit value, or one of these.
 constexpr std::int8_t kBlank = -2, kPad = -3, kBad = -1;
+// In the shifted tables: not a symbol.
+constexpr std::uint32_t kNoSymbol = 0x80000000u;
 
-const std::array<std::int8_t, 256>& DecodeTable() {
-    static const std::array<std::int8_t, 256> table = [] {
-        std::array<std::int8_t, 256> t;
-        t.fill(kBad);
-        for (int i = 0; i < 64; ++i)
-            t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::int8_t>(i);
+struct TDecodeTables {
+    std::array<std::int8_t, 256> Class;
+    // A symbol's value moved to its place in a quad's 24 bits, for each of the four places.
+    std::array<std::array<std::uint32_t, 256>, 4> Shifted;
+};
+
+const TDecodeTables& DecodeTables() {
+    static const TDecodeTables tables = [] {
+        TDecodeTables t;
+        t.Class.fill(kBad);
+        for (auto& place : t.Shifted)
+            place.fill(kNoSymbol);
+        for (int i = 0; i < 64; ++i) {
+            const auto c = static_cast<unsigned char>(kAlphabet[i]);
+            t.Class[c] = static_cast<std::int8_t>(i);
+            for (int place = 0; place < 4; ++place)
+                t.Shifted[place][c] = static_cast<std::uint32_t>(i) << (18 - 6 * place);
+        }
         for (unsigned char c : {' ', '\t', '\r', '\n'})
-            t[c] = kBlank;
-        t['='] = kPad;
+            t.Class[c] = kBlank;
+        t.Class['='] = kPad;
         return t;
     }();
-    return table;
+    return tables;
 }
 
 // Decodes into o and answers the end of what was written. o may trail the text in one buffer:
 // every write lands on characters already read.
 template <class Char> std::uint8_t* DecodeTo(const Char* text, std::size_t length, std::uint8_t* o) {
-    const std::array<std::int8_t, 256>& table = DecodeTable();
+    const TDecodeTables& tables = DecodeTables();
+    const auto& [s0, s1, s2, s3] = tables.Shifted;
     unsigned acc = 0;
     int held = 0; // symbols in acc
     int pad = 0;
@@ -62,14 +78,14 @@ template <class Char> std::uint8_t* DecodeTo(const Char* text, std::size_t lengt
         // Whole quads of plain symbols, the bulk of a long text, skip the per-symbol checks.
         if (held == 0 && pad == 0) {
             while (i + 4 <= length) {
-                const unsigned c0 = static_cast<unsigned>(text[i]), c1 = static_cast<unsigned>(text[i + 1]),
-                               c2 = static_cast<unsigned>(text[i + 2]),
-                               c3 = static_cast<unsigned>(text[i + 3]);
-                if ((c0 | c1 | c2 | c3) >= 256) break;
-                const int v0 = table[c0], v1 = table[c1], v2 = table[c2], v3 = table[c3];
-                if ((v0 | v1 | v2 | v3) < 0) break;
-                const unsigned quad = (static_cast<unsigned>(v0) << 18) | (static_cast<unsigned>(v1) << 12) |
-                                      (static_cast<unsigned>(v2) << 6) | static_cast<unsigned>(v3);
+                const auto c0 = static_cast<std::make_unsigned_t<Char>>(text[i]),
+                           c1 = static_cast<std::make_unsigned_t<Char>>(text[i + 1]),
+                           c2 = static_cast<std::make_unsigned_t<Char>>(text[i + 2]),
+                           c3 = static_cast<std::make_unsigned_t<Char>>(text[i + 3]);
+                if constexpr (sizeof(Char) > 1)
+                    if ((c0 | c1 | c2 | c3) >= 256) break;
+                const std::uint32_t quad = s0[c0] | s1[c1] | s2[c2] | s3[c3];
+                if (quad & kNoSymbol) break;
                 o[0] = static_cast<std::uint8_t>(quad >> 16);
                 o[1] = static_cast<std::uint8_t>(quad >> 8);
                 o[2] = static_cast<std::uint8_t>(quad);
@@ -79,8 +95,8 @@ template <class Char> std::uint8_t* DecodeTo(const Char* text, std::size_t lengt
             }
             if (i == length) break;
         }
-        const unsigned c = static_cast<unsigned>(text[i]);
-        const int v = c < 256 ? table[c] : kBad;
+        const auto c = static_cast<std::make_unsigned_t<Char>>(text[i]);
+        const int v = c < 256 ? tables.Class[c] : kBad;
         if (v >= 0) {
             if (pad) throw Exception("Invalid base64 data");
             acc = (acc << 6) | static_cast<unsigned>(v);
@@ -108,13 +124,21 @@ template <class Char> std::uint8_t* DecodeTo(const Char* text, std::size_t lengt
     return o;
 }
 
-// What DecodeTo accepts, read without writing: plain quads a whole quad at a time.
-bool IsBase64(const char* text, std::size_t length) {
-    const std::array<std::int8_t, 256>& table = DecodeTable();
+} // namespace
+
+template <class Char> std::vector<std::uint8_t> Base64Decode(const Char* text, std::size_t length) {
+    std::vector<std::uint8_t> out(length / 4 * 3 + 3);
+    out.resize(static_cast<std::size_t>(DecodeTo(text, length, out.data()) - out.data()));
+    return out;
+}
+
+std::size_t Base64Extent(const char* text, std::size_t length, bool& decodes) {
+    const std::array<std::int8_t, 256>& table = DecodeTables().Class;
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     int pad = 0;
-    std::size_t symbols = 0;
-    for (std::size_t i = 0; i < length; ++i) {
+    bool symbolAfterPad = false;
+    std::size_t symbols = 0, i = 0;
+    for (; i < length; ++i) {
         if (pad == 0) {
             while (i + 4 <= length && (table[p[i]] | table[p[i + 1]] | table[p[i + 2]] | table[p[i + 3]]) >= 0) {
                 symbols += 4;
@@ -124,28 +148,22 @@ bool IsBase64(const char* text, std::size_t length) {
         }
         const int v = table[p[i]];
         if (v >= 0) {
-            if (pad) return false;
+            symbolAfterPad = symbolAfterPad || pad;
             ++symbols;
         } else if (v == kPad) {
             ++pad;
             ++symbols;
         } else if (v != kBlank) {
-            return false;
+            break;
         }
     }
-    return symbols % 4 == 0 && pad <= 2;
-}
-
-} // namespace
-
-template <class Char> std::vector<std::uint8_t> Base64Decode(const Char* text, std::size_t length) {
-    std::vector<std::uint8_t> out(length / 4 * 3 + 3);
-    out.resize(static_cast<std::size_t>(DecodeTo(text, length, out.data()) - out.data()));
-    return out;
+    decodes = !symbolAfterPad && symbols % 4 == 0 && pad <= 2;
+    return i;
 }
 
 std::size_t Base64DecodeInto(const char* text, std::size_t length, std::uint8_t* out) {
-    if (!IsBase64(text, length)) throw Exception("Invalid base64 data");
+    bool decodes = false;
+    if (Base64Extent(text, length, decodes) != length || !decodes) throw Exception("Invalid base64 data");
     return static_cast<std::size_t>(DecodeTo(text, length, out) - out);
 }
 

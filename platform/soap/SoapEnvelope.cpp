@@ -214,30 +214,27 @@ std::string LiftBase64(std::string_view body, TByteDynArray* owner, std::vector<
     std::string out;
     size_t copied = 0;
     size_t adopted = SIZE_MAX, adoptedLength = 0;
-    // The decoder itself rejects a text with anything but base64 characters and blanks; only
-    // the decode in place checks the whole text first, as it writes over what it reads.
     for (size_t at = body.find('>'); at != std::string_view::npos; at = body.find('>', at)) {
         ++at;
-        const size_t end = body.find('<', at);
-        if (end == std::string_view::npos) break;
-        if (end - at < LiftedMinimum) continue;
-        const size_t kept = out.size();
-        try {
-            // Everything before the text is copied out first: the bytes are written over it.
-            out.append(body, copied, at - copied);
-            if (owner && adopted == SIZE_MAX) {
-                adoptedLength = Base64DecodeInto(body.data() + at, end - at, owner->data());
-                adopted = lifted.size();
-                lifted.emplace_back();
-            } else {
-                lifted.push_back(Base64Decode(body.data() + at, end - at));
-            }
-            out += WideToAnsi(LiftedMarker + std::to_wstring(lifted.size() - 1), CP_UTF8);
-            copied = end;
+        // A text is lifted whole, up to its element's end, or not at all.
+        bool decodes = false;
+        const size_t end = at + Base64Extent(body.data() + at, body.size() - at, decodes);
+        if (end - at < LiftedMinimum || end == body.size() || body[end] != '<' || !decodes) {
             at = end;
-        } catch (const Exception&) {
-            out.resize(kept);
+            continue;
         }
+        // Everything before the text is copied out first: the bytes are written over it.
+        out.append(body, copied, at - copied);
+        if (owner && adopted == SIZE_MAX) {
+            adoptedLength = Base64DecodeInto(body.data() + at, end - at, owner->data());
+            adopted = lifted.size();
+            lifted.emplace_back();
+        } else {
+            lifted.push_back(Base64Decode(body.data() + at, end - at));
+        }
+        out += WideToAnsi(LiftedMarker + std::to_wstring(lifted.size() - 1), CP_UTF8);
+        copied = end;
+        at = end;
     }
     if (copied == 0) return {};
     out.append(body, copied, std::string_view::npos);

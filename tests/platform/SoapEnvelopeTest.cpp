@@ -106,6 +106,26 @@ TEST_F(SoapEnvelopeTest, Base64RoundTripsEveryTailLengthAndReadsWrappedText) {
     }
     std::wstring wide = L"TWFu\x0154WFu";
     EXPECT_THROW(Base64Decode(wide.data(), wide.size()), Exception);
+    // The run of base64 at the start of a text, up to the first other character.
+    struct Run {
+        std::string text;
+        size_t length;
+        bool decodes;
+    };
+    for (const Run& run : std::initializer_list<Run>{{"", 0, true},
+                                                      {"TWFuTWE=</a>", 8, true},
+                                                      {"TW\r\nFu\n TWE=\n<", 13, true},
+                                                      {"TWFuTWFuTWFu&amp;", 12, true},
+                                                      {"TWFuTWFu\xffTWE=", 8, true},
+                                                      {"TWF<", 3, false},
+                                                      {"TW=u<", 4, false},
+                                                      {"T===", 4, false},
+                                                      {"TWFu=", 5, false},
+                                                      {"<TWFu", 0, true}}) {
+        bool decodes = !run.decodes;
+        EXPECT_EQ(Base64Extent(run.text.data(), run.text.size(), decodes), run.length) << run.text;
+        EXPECT_EQ(decodes, run.decodes) << run.text;
+    }
 }
 
 // Long texts are read a whole quad at a time: line breaks at any place, inside a quad or
