@@ -286,9 +286,7 @@ void TCustomDADataSet::ResetAfterSQLChange(bool noMacroScan) {
     Unprepare();
     if (!noMacroScan) ScanMacros();
     RescanParams();
-    storedProcName_.clear();
-    storedProcIsQuery_ = false;
-    if (Command()) Command()->SetProp(prIsStoredProc, false);
+    SetStoredProcName(AnsiString(), false);
 }
 
 void TCustomDADataSet::SetParamCheck(bool value) {

@@ -375,8 +375,8 @@ namespace {
 std::unique_ptr<TRemotable> Parse(std::string_view body, TByteDynArray* owned, std::type_index returnType) {
     const TRemotableClassInfo& cls = ClassOf(returnType);
     std::vector<TByteDynArray> lifted;
+    // With anything lifted, the owned body has become the first value and is empty here.
     std::string rest = LiftBase64(body, owned, lifted);
-    if (owned && !lifted.empty()) TByteDynArray().swap(*owned);
     // A body whose text was lifted may have been written over: only the rest is read.
     const std::string_view text = lifted.empty() ? body : std::string_view(rest);
     TXmlDocument doc;
