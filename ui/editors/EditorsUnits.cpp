@@ -1,0 +1,5 @@
+#include "ui/editors/EditorsUnits.h"
+
+std::vector<UnitEntry> EditorsUnits() {
+    return {};
+}

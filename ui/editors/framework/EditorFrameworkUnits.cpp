@@ -1,0 +1,5 @@
+#include "ui/editors/framework/EditorFrameworkUnits.h"
+
+std::vector<UnitEntry> EditorFrameworkUnits() {
+    return {};
+}
