@@ -2,6 +2,7 @@
 // long values read piecewise.
 #include "data/access/providers/ODBCRecordSet.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -594,14 +595,40 @@ bool TODBCRecordSet::BindStaging(int rows) {
     bindBuffer_ = ownBuffer;
     // The fields converted after each fetch and where their values lie in a staged row.
     stagedFields_.clear();
+    std::vector<StagedSpan> heapSlots;
     int offset = 0;
     for (int i = 0; i < FieldDescs().Count(); ++i) {
         TFieldDesc* field = FieldDescs()[i];
         if (field->FieldKind != fkData) continue;
         if (NeedsConversion(field->TypeCode)) stagedFields_.push_back({field, offset});
+        if (IsComplexDataType(field->TypeCode))
+            heapSlots.push_back({field->RecordOffset, static_cast<int>(sizeof(void*))});
         offset += GetBindBufferSize(field);
     }
+    // What of a staged row is copied into its item: the record without the string-heap slots.
+    std::sort(heapSlots.begin(), heapSlots.end(),
+              [](const StagedSpan& a, const StagedSpan& b) { return a.Offset < b.Offset; });
+    stagedSpans_.clear();
+    int from = 0;
+    for (const StagedSpan& slot : heapSlots) {
+        if (slot.Offset > from) stagedSpans_.push_back({from, slot.Offset - from});
+        from = slot.Offset + slot.Size;
+    }
+    if (RecordSize > from) stagedSpans_.push_back({from, RecordSize - from});
     stagingBound_ = true;
+    return true;
+}
+
+bool TODBCRecordSet::ComplexFieldsStageable() {
+    // Values in the string heap are made from the staged row; blobs and variants hold objects and
+    // long values read with SQLGetData, which reaches only the row the cursor stands on.
+    for (int i = 0; i < FieldDescs().Count(); ++i) {
+        TFieldDesc* field = FieldDescs()[i];
+        if (!IsComplexDataType(field->TypeCode)) continue;
+        const TDataTypeCode type = field->TypeCode;
+        if (field->FieldKind != fkData || !(type == tcExtString || type == tcExtWideString || type == tcExtVarBytes))
+            return false;
+    }
     return true;
 }
 
@@ -646,7 +673,7 @@ bool TODBCRecordSet::FetchBlock() {
             if (r == SQL_SUCCESS_WITH_INFO)
                 for (int i = 0; i < count; ++i)
                     CheckValuesFit(block->Item(i, RecordSize)->Record());
-        } else if (itemCount >= 2 && connection->IsODBC3Driver() && !HasComplexFields && bindBuffer_ &&
+        } else if (itemCount >= 2 && connection->IsODBC3Driver() && ComplexFieldsStageable() && bindBuffer_ &&
                    BindStaging(itemCount)) {
             // Values that need conversion: the block is fetched as one array into a staging area
             // (each row the record followed by its conversion slots) and every row is converted
@@ -666,7 +693,9 @@ bool TODBCRecordSet::FetchBlock() {
                 for (int i = 0; i < count; ++i) {
                     uint8_t* row = staging_.data() + static_cast<size_t>(i) * stride;
                     uint8_t* record = block->Item(i, RecordSize)->Record();
-                    std::memcpy(record, row, static_cast<size_t>(RecordSize));
+                    // The slots of string-heap values stay as the item has them (empty).
+                    for (const StagedSpan& span : stagedSpans_)
+                        std::memcpy(record + span.Offset, row + span.Offset, static_cast<size_t>(span.Size));
                     bindBuffer_ = row + RecordSize;
                     for (const StagedField& f : stagedFields_) {
                         SQLLEN* indicator = Indicator(record, f.Field);

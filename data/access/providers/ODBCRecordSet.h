@@ -44,6 +44,9 @@ public:
     void Check(SQLRETURN code);
     void DescribeField(TFieldDesc* field, int index);
     bool FetchBlock();
+    // True when every complex field keeps its value in the string heap, so that a block of such
+    // rows can be fetched as one array and converted row by row.
+    bool ComplexFieldsStageable();
     void BindColumns(void* record, int rows);
     SQLRETURN SetRowArrayAttributes();
     SQLRETURN SetRowArrayAttributes(int stride);
@@ -87,6 +90,11 @@ protected:
         int Offset;
     };
     std::vector<StagedField> stagedFields_;
+    struct StagedSpan {
+        int Offset;
+        int Size;
+    };
+    std::vector<StagedSpan> stagedSpans_; // the parts of a staged row copied into its item
     bool arrayBound_ = false;
     int arrayRows_ = 0;
     uint8_t* arrayBase_ = nullptr;

@@ -1,5 +1,6 @@
 // The ODBC record set against the SQLite driver: blocks and their linking, navigation that fetches
 // on demand, over-long values that the driver does not cut, long values read in pieces.
+#include <cstdio>
 #include <cstring>
 
 #include "OdbcTestSupport.h"
@@ -157,6 +158,65 @@ void ExpectLongDataReadWhole(TODBCConnection& direct, TUniConnection& unified, c
         EXPECT_TRUE(got == expected[row]);
     }
     EXPECT_EQ(expected.size(), row);
+}
+
+// Rows whose text lives on the string heap beside a converted date, fetched as arrays of a
+// block: 60 rows at FetchRows 25, so the last block ends inside its array; every column of the
+// second block NULL; every third text the value that fills the whole room of VARCHAR(40). Read
+// back in order, kept and unidirectional.
+void ExpectHeapTextBlocksRead(TODBCConnection& connection, const std::string& table, const std::string& full) {
+    auto nullRow = [](int k) { return k > 25 && k <= 50; };
+    auto text = [&](int k) { return k % 3 == 0 ? full : "n" + std::to_string(k); };
+    Exec(connection, "DROP TABLE IF EXISTS " + table);
+    Exec(connection, "CREATE TABLE " + table + " (k INTEGER, id INTEGER, name VARCHAR(40), d DATE, x FLOAT)");
+    for (int k = 1; k <= 60; ++k) {
+        char date[16];
+        std::snprintf(date, sizeof date, "2000-01-%02d", k % 28 + 1);
+        Exec(connection, "INSERT INTO " + table + " VALUES (" + std::to_string(k) + ", " +
+                             (nullRow(k) ? "NULL, NULL, NULL, NULL)"
+                                         : std::to_string(k) + ", '" + text(k) + "', '" + date + "', " +
+                                               std::to_string(k) + ".25)"));
+    }
+    for (bool uniDirectional : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "unidirectional " << uniDirectional);
+        TODBCRecordSet rs;
+        rs.SetConnection(&connection);
+        rs.SetSQL(("SELECT id, name, d, x FROM " + table + " ORDER BY k").c_str());
+        rs.SetProp(prFlatBuffers, false);
+        rs.SetProp(prUniDirectional, uniDirectional);
+        rs.Open();
+        ASSERT_EQ(tcExtString, rs.FieldDescOf(2)->TypeCode);
+        void* buffer = nullptr;
+        rs.AllocRecBuf(buffer);
+        int k = 0;
+        for (rs.GetNextRecord(buffer); !rs.IsEOF(); rs.GetNextRecord(buffer)) {
+            ++k;
+            SCOPED_TRACE(k);
+            Variant id, name, d, x;
+            rs.GetFieldAsVariant(1, buffer, id);
+            rs.GetFieldAsVariant(2, buffer, name);
+            rs.GetFieldAsVariant(3, buffer, d);
+            rs.GetFieldAsVariant(4, buffer, x);
+            if (nullRow(k)) {
+                for (int f = 1; f <= 4; ++f)
+                    EXPECT_TRUE(rs.GetNull(f, buffer)) << f;
+                continue;
+            }
+            EXPECT_EQ(k, id.AsInteger());
+            EXPECT_EQ(text(k), std::string(name.AsAnsiString().c_str()));
+            EXPECT_DOUBLE_EQ(EncodeDate(2000, 1, static_cast<uint16_t>(k % 28 + 1)), d.AsDateTime());
+            EXPECT_DOUBLE_EQ(k + 0.25, x.AsDouble());
+        }
+        rs.FreeRecBuf(buffer);
+        EXPECT_EQ(60, k);
+        if (!uniDirectional) {
+            std::vector<int> used;
+            for (PRowBlock b = rs.BlockManager().NewestBlock; b; b = b->OlderBlock())
+                used.insert(used.begin(), b->UsedCount());
+            EXPECT_EQ((std::vector<int>{25, 25, 10}), used);
+        }
+    }
+    Exec(connection, "DROP TABLE " + table);
 }
 
 class RecordSetTest : public testing::Test {
@@ -553,6 +613,11 @@ TEST_F(RecordSetTest, TextBeyondItsRoomIsRefusedNotCut) {
     }
 }
 
+TEST_F(RecordSetTest, HeapTextBlocksAreFetchedWholeAndEndMidArray) {
+    // SQLite keeps any text: 80 letters are the room the code page gives 40 characters.
+    ExpectHeapTextBlocksRead(*connection, "heap_text", std::string(80, 'w'));
+}
+
 TEST_F(RecordSetTest, AColumnLongerThanSixteenBitsIsReadWhole) {
     Exec(*connection, "CREATE TABLE big (v VARCHAR(70000))");
     std::string value;
@@ -825,6 +890,13 @@ TEST_F(PgRecordSetTest, RowsOfManyBlocksLandInTheirOwnItems) {
         rs->FreeRecBuf(buffer);
         EXPECT_EQ(60, n);
     }
+}
+
+TEST_F(PgRecordSetTest, HeapTextBlocksAreFetchedWholeAndEndMidArray) {
+    std::string forty;
+    for (int i = 0; i < 4; ++i)
+        forty += "中文正在启动税务申报";
+    ExpectHeapTextBlocksRead(*connection, "vz_rs_heap_text", forty);
 }
 
 TEST_F(PgRecordSetTest, LongDataOfEveryLengthIsReadWhole) {
