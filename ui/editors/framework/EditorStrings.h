@@ -100,6 +100,7 @@
     X(scxRegExprNotCompiled, "Regular expression is not compiled")                                           \
     X(scxRegExprIncorrectParameterQuantifier, "Incorrect parameter quantifier")                              \
     X(scxRegExprCantUseParameterQuantifier, "The parameter quantifier cannot be applied here")               \
+    X(scxRegExprTooComplex, "The regular expression is too complex")                                         \
     X(scxMaskEditRegExprError, "Regular expression errors:")                                                 \
     X(scxMaskEditInvalidEditValue, "The edit value is invalid")                                              \
     X(scxMaskEditNoMask, "None")                                                                             \

@@ -42,7 +42,7 @@ TEST(MessageTables, EachGroupListsItsNamesInOrderWithTheirTexts) {
           {"cxSDateSaturday", "Saturday"},
           {"cxSDateEOM", "eom"}}},
         {EditorStringsGroup,
-         103,
+         104,
          "cxSEditButtonCancel",
          "cxSSpinEditInvalidNumericValue",
          {{"cxSEditPostError", "An error occured during posting edit value"},
@@ -51,6 +51,7 @@ TEST(MessageTables, EachGroupListsItsNamesInOrderWithTheirTexts) {
           {"scxSEditRepositoryMaskItem", "MaskEdit|Represents a generic masked edit control."},
           {"scxRegExprIncorrectSpace", "The space character is not allowed after '\\'"},
           {"scxRegExprHexNumberExpected", "Hexadecimal number expected but '%s' found"},
+          {"scxRegExprTooComplex", "The regular expression is too complex"},
           {"cxSSpinEditInvalidNumericValue", "Invalid numeric value"}}},
     };
     for (const Case& c : cases) {
