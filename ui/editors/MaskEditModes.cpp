@@ -406,7 +406,7 @@ bool TcxMaskEditRegExprMode::HandleChar(char& ch) {
         result = false;
     }
     selection_.clear();
-    if (!result && !accepted) Edit().BeepIfAllowed();
+    if (!result) Edit().BeepIfAllowed();
     return result;
 }
 
