@@ -529,3 +529,249 @@ void TcxMaskEditRegExprMode::TextAssigned(const AnsiString& text) {
     suffix_ = text.substr(fed);
     PastedLength = 0;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Extended mode: completion is switched on only while a key steps the automaton, so that the
+// characters it types or takes back by itself are collected (AutoText) or counted (DeleteCount).
+TcxMaskEditRegExprExMode::TcxMaskEditRegExprExMode(IcxMaskEditSide* edit,
+                                                   const TcxMaskModeProperties& properties)
+    : TcxMaskEditRegExprMode(edit, properties) {
+    automaton_->OnForcedCharAdded = [this](char ch) { autoText_ += ch; };
+    automaton_->OnForcedCharRemoved = [this] { ++deleteCount_; };
+}
+
+void TcxMaskEditRegExprExMode::SetCompletion(bool on) {
+    automaton_->SetUpdateOn(on);
+}
+
+void TcxMaskEditRegExprExMode::ApplyMask(const AnsiString& mask) {
+    SetCompletion(false);
+    TcxMaskEditRegExprMode::ApplyMask(mask);
+    startAutoText_.clear();
+    if (!automaton_->IsCompiled()) return;
+    automaton_->Restart();
+    autoText_.clear();
+    SetCompletion(true);
+    startAutoText_ = autoText_;
+    SetCompletion(false);
+    needsResync_ = true;
+}
+
+AnsiString TcxMaskEditRegExprExMode::EmptyValueOfMask() {
+    return startAutoText_;
+}
+
+AnsiString TcxMaskEditRegExprExMode::FitToMask(const AnsiString& text, bool matchLiterals) {
+    AnsiString fitted = TcxMaskEditRegExprMode::FitToMask(text, matchLiterals);
+    if (!automaton_->IsCompiled()) return fitted;
+    autoText_.clear();
+    SetCompletion(true);
+    SetCompletion(false);
+    return fitted + autoText_;
+}
+
+bool TcxMaskEditRegExprExMode::IsTextValid(const AnsiString& text) {
+    return (!text.empty() && text == startAutoText_) || TcxMaskEditRegExprMode::IsTextValid(text);
+}
+
+// Moves the split right by whole runs up to the caret; forced characters the text lacks are typed.
+void TcxMaskEditRegExprExMode::Resync() {
+    const AnsiString text = Edit().DisplayText();
+    if (!needsResync_ && !(prefix_.empty() && suffix_.empty() && !text.empty())) return;
+    needsResync_ = false;
+    const int caret = Edit().SelLength() > 0 ? Edit().SelStart() : Edit().CaretPos();
+    SetCompletion(false);
+    automaton_->Restart();
+    prefix_.clear();
+    suffix_ = text;
+    auto takeRun = [&] {
+        for (char forced : std::exchange(autoText_, AnsiString())) {
+            if (!suffix_.empty() && suffix_[0] == forced) {
+                suffix_.erase(0, 1);
+            } else {
+                Edit().SetSelStartGuarded(static_cast<int>(prefix_.size()));
+                Edit().SendChar(forced);
+            }
+            prefix_ += forced;
+        }
+    };
+    autoText_.clear();
+    SetCompletion(true);
+    takeRun();
+    while (static_cast<int>(prefix_.size()) < caret && !suffix_.empty()) {
+        char ch = suffix_[0];
+        if (!automaton_->Feed(ch)) break;
+        prefix_ += suffix_[0];
+        suffix_.erase(0, 1);
+        takeRun();
+    }
+    SetCompletion(false);
+    if (Edit().SelLength() == 0 && Edit().CaretPos() != static_cast<int>(prefix_.size()))
+        Edit().SetSelStartGuarded(static_cast<int>(prefix_.size()));
+}
+
+void TcxMaskEditRegExprExMode::BeginKey() {
+    autoText_.clear();
+    deleteCount_ = 0;
+    Resync();
+}
+
+void TcxMaskEditRegExprExMode::SendKeys(unsigned short key, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        Edit().SendKeyDown(key);
+}
+
+// The rest of the text stays when it still fits after the change, else it is cut.
+void TcxMaskEditRegExprExMode::RefitSuffix() {
+    if (!suffix_.empty() && !SuffixFits()) Truncate();
+}
+
+AnsiString TcxMaskEditRegExprExMode::RunAfterSplit() {
+    if (suffix_.empty()) return {};
+    autoText_.clear();
+    deleteCount_ = 0;
+    SetCompletion(true);
+    char ch = suffix_[0];
+    AnsiString run;
+    if (automaton_->Feed(ch)) {
+        run = autoText_;
+        automaton_->StepBack();
+    }
+    SetCompletion(false);
+    autoText_.clear();
+    deleteCount_ = 0;
+    return run;
+}
+
+bool TcxMaskEditRegExprExMode::HandleChar(char& ch) {
+    char lead = 0;
+    if (pendingLead_) {
+        lead = std::exchange(pendingLead_, 0);
+    } else if (TakeLeadByte(ch)) {
+        return false;
+    }
+    BeginKey();
+    if (Edit().SelLength() > 0) SplitSelection();
+    bool accepted = true;
+    if (lead) {
+        char first = lead;
+        accepted = automaton_->Feed(first);
+    }
+    if (accepted) {
+        autoText_.clear();
+        SetCompletion(true);
+        autoText_.clear();
+        accepted = automaton_->Feed(ch);
+        SetCompletion(false);
+        if (!accepted && lead) automaton_->StepBack();
+    }
+    if (!accepted) {
+        RejoinSelection();
+        Edit().BeepIfAllowed();
+        return false;
+    }
+    selection_.clear();
+    const AnsiString typed = (lead ? AnsiString(1, lead) : AnsiString()) + ch + autoText_;
+    if (Edit().SelLength() > 0) Edit().SendKeyDown(VK_DELETE);
+    for (char each : typed)
+        Edit().SendChar(each);
+    prefix_ += typed;
+    RefitSuffix();
+    return false;
+}
+
+bool TcxMaskEditRegExprExMode::HandleBackspace() {
+    BeginKey();
+    if (Edit().SelLength() > 0) {
+        // The forced characters at the start stay.
+        const int start = Edit().SelStart(), end = start + Edit().SelLength();
+        const int first = std::max(start, static_cast<int>(startAutoText_.size()));
+        if (first >= end) {
+            Edit().BeepIfAllowed();
+            return false;
+        }
+        Edit().SetSelStartGuarded(first);
+        Edit().SetSelLengthGuarded(end - first);
+        needsResync_ = true;
+        BeginKey();
+        SplitSelection();
+        selection_.clear();
+        Edit().SendKeyDown(VK_DELETE);
+        RefitSuffix();
+        return false;
+    }
+    if (prefix_.size() <= startAutoText_.size()) {
+        Edit().BeepIfAllowed();
+        return false;
+    }
+    deleteCount_ = 0;
+    SetCompletion(true);
+    automaton_->StepBack();
+    SetCompletion(false);
+    const size_t count = std::min(static_cast<size_t>(deleteCount_) + 1, prefix_.size());
+    for (size_t i = 0; i < count; ++i)
+        Edit().SendChar('\b');
+    prefix_.erase(prefix_.size() - count);
+    RefitSuffix();
+    return false;
+}
+
+bool TcxMaskEditRegExprExMode::HandleDelete() {
+    if (Edit().SelLength() > 0) return HandleBackspace();
+    if (Edit().CaretPos() < static_cast<int>(startAutoText_.size())) {
+        Edit().BeepIfAllowed(); // a forced leading character stays
+        return false;
+    }
+    BeginKey();
+    if (suffix_.empty()) return false;
+    const size_t count = std::min(RunAfterSplit().size() + 1, suffix_.size());
+    SendKeys(VK_DELETE, count);
+    suffix_.erase(0, count);
+    RefitSuffix();
+    return false;
+}
+
+bool TcxMaskEditRegExprExMode::HandleLeft() {
+    BeginKey();
+    if (Edit().ShiftHeld() || Edit().SelLength() > 0 || prefix_.size() <= startAutoText_.size())
+        return TcxMaskEditRegExprMode::HandleLeft();
+    deleteCount_ = 0;
+    SetCompletion(true);
+    automaton_->StepBack();
+    SetCompletion(false);
+    const size_t count = std::min(static_cast<size_t>(deleteCount_) + 1, prefix_.size());
+    suffix_.insert(0, prefix_, prefix_.size() - count, count);
+    prefix_.erase(prefix_.size() - count);
+    SendKeys(VK_LEFT, count - 1);
+    return true;
+}
+
+bool TcxMaskEditRegExprExMode::HandleRight() {
+    BeginKey();
+    if (Edit().ShiftHeld() || Edit().SelLength() > 0 || suffix_.empty())
+        return TcxMaskEditRegExprMode::HandleRight();
+    const AnsiString run = RunAfterSplit();
+    const size_t count = std::min(run.size() + 1, suffix_.size());
+    for (size_t i = 0; i < count; ++i) {
+        char ch = suffix_[0];
+        automaton_->Feed(ch);
+        prefix_ += suffix_[0];
+        suffix_.erase(0, 1);
+    }
+    SendKeys(VK_RIGHT, count - 1);
+    return true;
+}
+
+void TcxMaskEditRegExprExMode::TextAssigned(const AnsiString& text) {
+    if (!automaton_->IsCompiled()) return;
+    SetCompletion(false);
+    automaton_->Restart();
+    prefix_ = automaton_->FeedText(text);
+    autoText_.clear();
+    SetCompletion(true);
+    SetCompletion(false);
+    prefix_ = text + autoText_;
+    suffix_.clear();
+    PastedLength = 0;
+    needsResync_ = true;
+}

@@ -155,11 +155,10 @@ public:
     const AnsiString& Prefix() const { return prefix_; }
     const AnsiString& Suffix() const { return suffix_; }
 
-private:
-    void Resync();
+protected:
+    virtual void Resync();
     bool SuffixFits();
     void Truncate();
-    bool FeedChar(char& ch) { return automaton_->Feed(ch); }
     void MoveLeft(int count);
     void MoveRight(int count);
     bool TakeDeletion(bool backspace);
@@ -170,6 +169,42 @@ private:
     AnsiString selection_;
     AnsiString suffix_;
     bool needsResync_ = false;
+};
+
+// The regular-expression mode with the characters the expression forces typed by the automaton:
+// the text is runs of one typed character and the forced characters after it (after a run of
+// forced characters at the start), and the caret never stands inside a run.
+class TcxMaskEditRegExprExMode : public TcxMaskEditRegExprMode {
+public:
+    TcxMaskEditRegExprExMode(IcxMaskEditSide* edit, const TcxMaskModeProperties& properties);
+    TcxEditMaskKind KindOfMode() const override { return emkRegExprEx; }
+    void ApplyMask(const AnsiString& mask) override;
+    AnsiString EmptyValueOfMask() override;
+    AnsiString FitToMask(const AnsiString& text, bool matchLiterals) override;
+    bool IsTextValid(const AnsiString& text) override;
+    bool HandleBackspace() override;
+    bool HandleDelete() override;
+    bool HandleLeft() override;
+    bool HandleRight() override;
+    bool HandleChar(char& ch) override;
+    void TextAssigned(const AnsiString& text) override;
+
+    const AnsiString& StartAutoText() const { return startAutoText_; }
+
+protected:
+    void Resync() override;
+
+private:
+    void BeginKey();
+    void SetCompletion(bool on);
+    // Feeds the first character of the suffix with completion on; the forced characters after it.
+    AnsiString RunAfterSplit();
+    void SendKeys(unsigned short key, size_t count);
+    void RefitSuffix();
+
+    AnsiString startAutoText_;
+    int deleteCount_ = 0;
+    AnsiString autoText_;
 };
 
 // "Regular expression errors:" and each error's full message on a line of its own.

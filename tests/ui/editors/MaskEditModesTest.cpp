@@ -211,3 +211,72 @@ TEST(MaskEditRegExprMode, ValidationAndCompileErrors) {
 }
 
 } // namespace
+
+namespace {
+
+struct RegExprExEdit {
+    explicit RegExprExEdit(const char* mask) : mode(&model, {}) {
+        mode.ApplyMask(mask);
+        model.Start(mode, mode.EmptyValueOfMask());
+        model.Click(static_cast<int>(model.text.size()));
+    }
+    TMaskEditModel model;
+    TcxMaskEditRegExprExMode mode;
+};
+
+TEST(MaskEditRegExprExMode, TheAutomatonTypesAndTakesBackForcedCharacters) {
+    TFormatSettingsPin pin{MaskSeparators('/')};
+    RegExprExEdit edit("\\d\\d/\\d\\d");
+    EXPECT_EQ(edit.model.text, "");
+    edit.model.Type("12");
+    EXPECT_EQ(edit.model.text, "12/");
+    EXPECT_EQ(edit.model.selStart, 3);
+    edit.model.Type("34");
+    EXPECT_EQ(edit.model.text, "12/34");
+    EXPECT_TRUE(edit.mode.IsTextValid(edit.model.text));
+    edit.model.Key(VK_BACK);
+    EXPECT_EQ(edit.model.text, "12/3");
+    edit.model.Key(VK_BACK);
+    EXPECT_EQ(edit.model.text, "12/");
+    EXPECT_FALSE(edit.mode.IsTextValid(edit.model.text));
+    edit.model.Key(VK_BACK); // the forced separator goes with the digit before it
+    EXPECT_EQ(edit.model.text, "1");
+    edit.model.Type("2");
+    EXPECT_EQ(edit.model.text, "12/");
+    edit.model.Key(VK_LEFT); // over the separator and the digit
+    EXPECT_EQ(edit.model.selStart, 1);
+    edit.model.Key(VK_RIGHT);
+    EXPECT_EQ(edit.model.selStart, 3);
+    edit.model.Click(1);
+    edit.model.Key(VK_DELETE); // the digit and the separator after it
+    EXPECT_EQ(edit.model.text, "1");
+    EXPECT_EQ(edit.model.beeps, 0);
+    EXPECT_EQ(edit.mode.FitToMask("12/34", true), "12/34");
+    EXPECT_EQ(edit.mode.FitToMask("1234", true), "12/"); // formatted as typed, then completed
+    EXPECT_EQ(edit.mode.FitToMask("12", true), "12/");
+}
+
+TEST(MaskEditRegExprExMode, ForcedLeadingCharactersStay) {
+    RegExprExEdit edit("'+86 '\\d+");
+    EXPECT_EQ(edit.mode.EmptyValueOfMask(), "+86 ");
+    EXPECT_EQ(edit.model.text, "+86 ");
+    EXPECT_TRUE(edit.mode.IsTextValid("+86 "));
+    edit.model.Type("1");
+    EXPECT_EQ(edit.model.text, "+86 1");
+    edit.model.Key(VK_BACK);
+    EXPECT_EQ(edit.model.text, "+86 ");
+    edit.model.Key(VK_BACK);
+    EXPECT_EQ(edit.model.text, "+86 ");
+    EXPECT_EQ(edit.model.beeps, 1);
+    edit.model.Key(VK_HOME);
+    edit.model.Type("5"); // goes after the leading characters
+    EXPECT_EQ(edit.model.text, "+86 5");
+    edit.model.Click(0);
+    edit.model.Key(VK_DELETE);
+    EXPECT_EQ(edit.model.text, "+86 5");
+    EXPECT_EQ(edit.model.beeps, 2);
+    edit.model.Type("x");
+    EXPECT_EQ(edit.model.beeps, 3);
+}
+
+} // namespace
