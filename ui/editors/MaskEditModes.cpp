@@ -25,8 +25,9 @@ bool TcxMaskEditCustomMode::IsBlankMask(const AnsiString& mask) {
     return Trim(mask).empty();
 }
 
-bool TcxMaskEditCustomMode::TakeLeadByte(char ch) {
-    if (pendingLead_ || !IsLeadByte(ch)) return false;
+bool TcxMaskEditCustomMode::HoldLeadByte(char ch, char& lead) {
+    lead = std::exchange(pendingLead_, 0);
+    if (lead || !IsLeadByte(ch)) return false;
     pendingLead_ = ch;
     return true;
 }
@@ -77,12 +78,12 @@ bool TcxMaskEditStandardMode::IsCaretAtEnd() {
 }
 
 bool TcxMaskEditStandardMode::HandleChar(char& ch) {
-    if (pendingLead_) {
-        const char lead = std::exchange(pendingLead_, 0);
+    char lead;
+    if (HoldLeadByte(ch, lead)) return false;
+    if (lead) {
         HandleDoubleByteChar(lead, ch);
         return false;
     }
-    if (TakeLeadByte(ch)) return false;
     const AnsiString text = Edit().DisplayText();
     const int start = Edit().SelStart();
     if (text.empty() || start >= static_cast<int>(text.size()) || start >= Mask.GetCount()) return false;
@@ -366,12 +367,8 @@ void TcxMaskEditRegExprMode::RejoinSelection() {
 }
 
 bool TcxMaskEditRegExprMode::HandleChar(char& ch) {
-    char lead = 0;
-    if (pendingLead_) {
-        lead = std::exchange(pendingLead_, 0);
-    } else if (TakeLeadByte(ch)) {
-        return false;
-    }
+    char lead;
+    if (HoldLeadByte(ch, lead)) return false;
     Resync();
     if (Edit().SelLength() > 0) SplitSelection();
     bool result;
@@ -644,12 +641,8 @@ AnsiString TcxMaskEditRegExprExMode::RunAfterSplit() {
 }
 
 bool TcxMaskEditRegExprExMode::HandleChar(char& ch) {
-    char lead = 0;
-    if (pendingLead_) {
-        lead = std::exchange(pendingLead_, 0);
-    } else if (TakeLeadByte(ch)) {
-        return false;
-    }
+    char lead;
+    if (HoldLeadByte(ch, lead)) return false;
     BeginKey();
     if (Edit().SelLength() > 0) SplitSelection();
     bool accepted = true;

@@ -84,8 +84,9 @@ public:
 protected:
     IcxMaskEditSide& Edit() const { return *edit_; }
     static bool IsBlankMask(const AnsiString& mask);
-    // The lead byte of a double-byte character waits for its trail byte: the two go in together.
-    bool TakeLeadByte(char ch);
+    // The lead byte of a double-byte character waits for its trail byte, so that the two go in
+    // together: true when ch is held; else lead is the byte held before it, or 0.
+    bool HoldLeadByte(char ch, char& lead);
 
     char pendingLead_ = 0;
 
