@@ -1,5 +1,13 @@
 #include "ui/editors/framework/EditorFrameworkUnits.h"
 
+#include "ui/editors/framework/DataMessages.h"
+#include "ui/editors/framework/EditorStrings.h"
+#include "ui/editors/framework/LibraryStrings.h"
+
 std::vector<UnitEntry> EditorFrameworkUnits() {
-    return {};
+    return {
+        {"cxDataConsts", 85, DataMessagesInitialize, DataMessagesFinalize},
+        {"cxLibraryConsts", 86, LibraryStringsInitialize, LibraryStringsFinalize},
+        {"cxEditConsts", 87, EditorStringsInitialize, EditorStringsFinalize},
+    };
 }
