@@ -29,8 +29,8 @@ inline std::string RunScript(const std::string& script) {
     {
         std::ofstream file("Z:" + base + ".sh", std::ios::binary);
         file << "export PATH=/usr/bin:/bin LC_ALL=C.UTF-8\n(\n"
-             << script << "\n) > " << base << ".out 2>&1\necho $? > " << base << ".status.tmp\nmv "
-             << base << ".status.tmp " << base << ".status\n";
+             << script << "\n) > " << base << ".out 2>&1\necho $? > " << base << ".status.tmp\nmv " << base
+             << ".status.tmp " << base << ".status\n";
     }
     std::string command = "/bin/sh " + base + ".sh";
     STARTUPINFOA si{};
@@ -50,7 +50,8 @@ inline std::string RunScript(const std::string& script) {
 
 // A script's SQL goes through a file: no quoting of it on any command line.
 inline std::string WriteSqlFile(const std::string& sql) {
-    const std::string path = BuildFolderUnix("native-client") + "/run-" + std::to_string(GetCurrentProcessId()) + ".sql";
+    const std::string path =
+        BuildFolderUnix("native-client") + "/run-" + std::to_string(GetCurrentProcessId()) + ".sql";
     CreateDirectoryA(("Z:" + BuildFolderUnix("native-client")).c_str(), nullptr);
     std::ofstream("Z:" + path, std::ios::binary) << sql << "\n";
     return path;
@@ -58,14 +59,16 @@ inline std::string WriteSqlFile(const std::string& sql) {
 
 // Rows of a query on an SQLite file (a Unix path), one line each, columns joined by "|".
 inline std::string Sqlite(const std::string& file, const std::string& sql) {
-    return RunScript("sqlite3 -batch -separator '|' -nullvalue '<null>' '" + file + "' < " + WriteSqlFile(sql));
+    return RunScript("sqlite3 -batch -separator '|' -nullvalue '<null>' '" + file + "' < " +
+                     WriteSqlFile(sql));
 }
 
 // The same on the private PostgreSQL server, as the test user; NULL prints as "<null>".
 inline std::string Psql(const std::string& sql) {
     const PostgresServer& s = PostgresServer::Get();
     return RunScript("PGPASSWORD='" + s.Password + "' psql -X -q -A -t -F '|' -P null='<null>' -h " + s.Host +
-                     " -p " + s.Port + " -U '" + s.User + "' -d '" + s.Database + "' -f " + WriteSqlFile(sql));
+                     " -p " + s.Port + " -U '" + s.User + "' -d '" + s.Database + "' -f " +
+                     WriteSqlFile(sql));
 }
 
 } // namespace native
