@@ -7,6 +7,7 @@
 #include "data/access/DAConnection.h"
 #include "data/access/DADataSetService.h"
 #include "data/access/DADataSetUpdater.h"
+#include "data/access/DASQL.h"
 #include "data/access/DASQLMonitor.h"
 #include "data/access/DASQLText.h"
 #include "data/access/DATransaction.h"
@@ -352,26 +353,15 @@ void TCustomDADataSet::WriteCommand() {
 }
 
 void TCustomDADataSet::WriteParamDesc(TParamDesc* d, TDAParam* p) {
-    d->SetName(p->Name());
-    d->SetDataType(TypesMap().DataTypeOf(p->DataType()));
-    d->SetParamType(static_cast<uint8_t>(p->ParamType()));
-    d->SetIsBound(p->Bound);
+    // The dataset reads no output parameters: one of unknown direction is an input.
+    TCustomDASQL::DescribeParam(d, p, UsedConnection(), false);
     if (p->HoldsObject() && p->GetValueObject()) {
         // A blob goes by reference: its pieces are sent as they are.
         d->SetValuePtr(static_cast<TObject*>(p->GetValueObject()));
         d->SetNull(p->GetIsNull());
         return;
     }
-    Variant value = p->GetValue();
-    // Text and bytes are bound with their length; without it the driver gets one character.
-    int size = p->GetSize();
-    if (size == 0 && !value.IsEmptyOrNull())
-        size = static_cast<int>(value.IsByteArray() ? value.Bytes().size() : value.AsAnsiString().size());
-    d->SetSize(size);
-    if (p->DataType() == ftDate && !value.IsEmptyOrNull())
-        value = Variant::FromDateTime(std::floor(value.AsDateTime()));
-    d->SetValue(Variant::Null());
-    d->SetValue(value);
+    TCustomDASQL::WritePlainParamValue(d, p);
 }
 
 // ---- prepare -----------------------------------------------------------------------------------
@@ -1166,6 +1156,13 @@ void TCustomDADataSet::InternalEdit() {
         return;
     }
     TMemDataSet::InternalEdit();
+}
+
+bool TCustomDADataSet::GetCanModify() {
+    if (!Active()) return false;
+    if (auto* service = dynamic_cast<TDADataSetService*>(Service())) return service->CanModify();
+    // A dataset without a provider's service writes nothing of its own: only ReadOnly decides.
+    return !ReadOnly();
 }
 
 void TCustomDADataSet::InternalDelete() {

@@ -261,6 +261,8 @@ protected:
     void InternalEdit() override;
     void InternalDelete() override;
     void InternalCancel() override;
+    // Open, and the service lets the dataset write: ReadOnly keeps every change off the server.
+    bool GetCanModify() override;
     // Runs the statement again; the record is found again by its keys once keys are detected,
     // until then the dataset starts at its first record.
     void InternalRefresh() override;

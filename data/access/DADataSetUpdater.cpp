@@ -296,31 +296,22 @@ void TDADataSetUpdater::UnprepareUpdateQueries() {
 }
 
 void TDADataSetUpdater::FillParams(TDAParams* params, TDAParamsInfo* info, TStatementType type) {
-    TCRRecordSet* rs = service_->RecordSet();
-    void* oldBuffer = dataSet_->OldValueBuffer();
-    void* newBuffer = dataSet_->NewValueBuffer();
-    const bool inserting = dataSet_->State() == dsInsert;
-    auto fromDesc = [&](TDAParam* param, TField* field, bool old) {
-        TFieldDesc* desc = rs->FieldDescs().FindDesc(field->FieldName());
-        Variant value;
-        void* buffer = old && !inserting ? oldBuffer : newBuffer;
-        if (desc && buffer) rs->GetFieldAsVariant(rs->FieldDescs().IndexOf(desc) + 1, buffer, value);
-        // A Null value carries no type of its own: the field's type goes with it.
-        if (value.IsNull()) param->SetDataType(field->DataType());
-        param->SetValue(value);
-    };
+    // The old value, except for a record being inserted (none yet) outside an apply.
+    const bool oldAllowed = dataSet_->State() != dsInsert || dataSet_->InCacheProcessing();
     for (int i = 0; i < params->Count(); ++i) {
         TDAParam* param = params->Items(i);
         if (info && i < info->Count()) {
             TDAParamInfo* item = info->Items(i);
             if (!item->Field) DatabaseErrorFmt("Not found field corresponding parameter %s", param->Name());
-            fromDesc(param, item->Field, item->Old);
+            // The field gives type and size each time: the parameter at this place may have bound
+            // another field's value before.
+            dataSet_->AssignFieldValue(param, item->Field, item->Old && oldAllowed);
         } else {
             AnsiString name = service_->SQLInfo()->UnQuote(param->Name());
             bool old = false;
             TField* field = nullptr;
             if (FindFieldForParam(name, old, field)) {
-                fromDesc(param, field, old);
+                dataSet_->AssignFieldValue(param, field, old && oldAllowed);
             } else if (IsRefreshType(type) && dataSet_->Params()->FindParam(param->Name())) {
                 param->AssignParam(dataSet_->Params()->FindParam(param->Name()));
             } else if (!dataSet_->BeforeUpdateExecute) {

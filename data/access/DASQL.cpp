@@ -404,6 +404,11 @@ void TCustomDASQL::WriteParams(bool withValues) {
 }
 
 void TCustomDASQL::WriteParamDesc(TParamDesc* desc, TDAParam* param) {
+    DescribeParam(desc, param, UsedConnection(), UnknownParamsAreInOut());
+}
+
+void TCustomDASQL::DescribeParam(TParamDesc* desc, TDAParam* param, TCustomDAConnection* connection,
+                                 bool unknownParamsAreInOut) {
     desc->SetName(param->Name());
     desc->SetDataType(TypesMap().DataTypeOf(param->DataType()));
     desc->SetSubDataType(param->SubDataType);
@@ -416,20 +421,33 @@ void TCustomDASQL::WriteParamDesc(TParamDesc* desc, TDAParam* param) {
                        type == ftWideString || type == ftFixedWideChar;
     if (sized && size == 0) {
         const TParamType pt = param->ParamType();
-        if (pt == ptInput || (pt == ptUnknown && !UnknownParamsAreInOut())) {
+        if (pt == ptInput || (pt == ptUnknown && !unknownParamsAreInOut)) {
             const Variant value = param->GetValue();
             if (value.IsByteArray())
                 size = static_cast<int>(value.Bytes().size());
             else if (!value.IsEmptyOrNull())
                 size = static_cast<int>(value.AsAnsiString().size());
         }
-        if (size == 0 && UsedConnection() && UsedConnection()->InternalConnection()) {
+        if (size == 0 && connection && connection->InternalConnection()) {
             Variant defaultSize;
-            UsedConnection()->InternalConnection()->GetProp(prDefaultTextParamSize, defaultSize);
+            connection->InternalConnection()->GetProp(prDefaultTextParamSize, defaultSize);
             size = defaultSize.AsInteger();
         }
     }
     desc->SetSize(size);
+}
+
+void TCustomDASQL::WritePlainParamValue(TParamDesc* desc, TDAParam* param) {
+    Variant value = param->GetValue();
+    if (param->DataType() == ftDate && !value.IsEmptyOrNull())
+        value = Variant::FromDateTime(std::floor(value.AsDateTime()));
+    const uint16_t code = desc->GetDataType();
+    if ((code == tcBytes || code == tcVarBytes) && value.IsString()) {
+        const AnsiString text = value.AsAnsiString();
+        value = Variant::FromBytes(text.data(), text.size());
+    }
+    desc->SetValue(Variant::Null());
+    desc->SetValue(value);
 }
 
 namespace {
@@ -472,17 +490,7 @@ void TCustomDASQL::WriteParamValue(TParamDesc* desc, TDAParam* param) {
         desc->SetNull(param->GetIsNull());
         return;
     }
-    if (!input) return;
-    Variant value = param->GetValue();
-    if (param->DataType() == ftDate && !value.IsEmptyOrNull())
-        value = Variant::FromDateTime(std::floor(value.AsDateTime()));
-    const uint16_t code = desc->GetDataType();
-    if ((code == tcBytes || code == tcVarBytes) && value.IsString()) {
-        const AnsiString text = value.AsAnsiString();
-        value = Variant::FromBytes(text.data(), text.size());
-    }
-    desc->SetValue(Variant::Null());
-    desc->SetValue(value);
+    if (input) WritePlainParamValue(desc, param);
 }
 
 void TCustomDASQL::ReadOutParams() {

@@ -84,6 +84,15 @@ public:
     // Statement side of the macros: a change unprepares and re-reads the text.
     void MacrosChanged() override;
 
+    // The parameter's name, types and size into a command's description; the SQL dataset writes
+    // its parameters through it too. Only text and byte types are sized from their value (or the
+    // connection's default): a driver takes any other size as the column size, and a timestamp
+    // sized by its text would lose its fraction.
+    static void DescribeParam(TParamDesc* desc, TDAParam* param, TCustomDAConnection* connection,
+                              bool unknownParamsAreInOut);
+    // An input parameter's value other than a blob into its description.
+    static void WritePlainParamValue(TParamDesc* desc, TDAParam* param);
+
 protected:
     // Connection, parameter check, text, macros, parameters, debug flag, auto-commit and the
     // procedure name and flag.

@@ -745,7 +745,7 @@ bool TMemDataSet::CurrentRecordBuffer(void*& buffer) {
         buffer = NewValueBuffer();
         break;
     case dsOldValue:
-        buffer = applying_ ? applyOldBuffer_ : OldValueBuffer();
+        buffer = OldValueBuffer();
         break;
     default:
         break;
@@ -754,6 +754,9 @@ bool TMemDataSet::CurrentRecordBuffer(void*& buffer) {
 }
 
 void* TMemDataSet::OldValueBuffer() {
+    // While applying, the old values are those of the change at hand, not of the row under the
+    // cursor.
+    if (applying_) return applyOldBuffer_;
     UpdateCursorPos();
     FIRecordSet->GetOldRecord(spareBuffer_);
     return spareBuffer_;

@@ -123,6 +123,8 @@ public:
 
     // The buffer the fields read in the current state; false when there is none.
     bool CurrentRecordBuffer(void*& buffer);
+    // The record before and after its change: the apply buffers while cached updates are
+    // applied, else the current record's.
     void* OldValueBuffer();
     void* NewValueBuffer();
     void FreeBufferObjects(TRecordBuffer buffer, bool withBlobs);

@@ -25,6 +25,9 @@ public:
         SetUpdater(new TDADataSetUpdater(this));
     }
     bool FieldTablesKnown() override { return false; }
+    // Writable as a provider's service is: the base one writes only through LocalUpdate, cached
+    // updates with OnUpdateRecord or an update component.
+    bool CanModify() override { return !DADataSet()->ReadOnly() && HasWritableField(); }
 };
 
 class TUpdDataSet : public TCustomDADataSet {
