@@ -1,5 +1,6 @@
 #include "ui/core/GdiPlusClasses.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/core/StreamAdapter.h"
