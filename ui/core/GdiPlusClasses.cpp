@@ -1,9 +1,11 @@
 #include "ui/core/GdiPlusClasses.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/core/StreamAdapter.h"
 #include "platform/core/Streams.h"
+#include "ui/core/PngData.h"
 
 void ReadBitmapBitsTopDown(TBitmap& bitmap, TdxRGBColorsData& pixels) {
     int width = bitmap.Width(), height = bitmap.Height();
@@ -171,7 +173,40 @@ TdxPNGImage::~TdxPNGImage() = default;
 
 void TdxPNGImage::SetImage(std::unique_ptr<TdxGPImage> image) {
     image_ = std::move(image);
+    pending_ = {};
     Changed(this);
+}
+
+TdxGPImage* TdxPNGImage::Image() const {
+    if (!pending_.empty()) {
+        // Decoded as the stream read would have decoded it; the bytes go once the image stands.
+        TMemoryStream stream;
+        stream.WriteBuffer(pending_.data(), static_cast<int>(pending_.size()));
+        stream.SetPosition(0);
+        image_ = TdxGPImage::CreateFromStream(CurrentGPImageClass(), &stream);
+        pending_ = {};
+    }
+    return image_.get();
+}
+
+bool TdxPNGImage::KeepPngData(TStream* stream) {
+    // Only where the stream read would decode with GDI+: other data and other states keep their road.
+    if (CurrentGPImageClass() != TdxGPImage::StaticClass() || !IsGdiPlusAvailable()) return false;
+    int64_t remaining = stream->Size() - stream->Position();
+    if (remaining < 14 || remaining > INT32_MAX) return false;
+    uint8_t signature[8];
+    int got = stream->Read(signature, sizeof(signature));
+    stream->Seek(-got, soCurrent);
+    if (!HasPngSignature(signature, static_cast<size_t>(got))) return false;
+    std::vector<uint8_t> bytes(static_cast<size_t>(remaining));
+    if (stream->Read(bytes.data(), static_cast<int>(remaining)) < remaining) throw EReadError("Stream read error");
+    TdxPngHeader header = CheckPngData(bytes.data(), bytes.size());
+    image_.reset();
+    pending_ = std::move(bytes);
+    pendingWidth_ = header.Width;
+    pendingHeight_ = header.Height;
+    Changed(this);
+    return true;
 }
 
 void TdxPNGImage::Assign(TPersistent* source) {
@@ -180,7 +215,7 @@ void TdxPNGImage::Assign(TPersistent* source) {
     } else if (auto* png = dynamic_cast<TdxPNGImage*>(source)) {
         if (png == this) return;
         // A picture without an image empties the target.
-        SetImage(png->image_ ? png->image_->Clone() : nullptr);
+        SetImage(png->Image() ? png->Image()->Clone() : nullptr);
     } else {
         TGraphic::Assign(source);
     }
@@ -206,11 +241,14 @@ void TdxPNGImage::Draw(TCanvas& canvas, const TRect& rect) {
     PaintOnDC(canvas.Handle(), rect);
 }
 
+// An undecoded picture answers from its header: the same size GDI+ reports once decoded.
 int TdxPNGImage::Width() const {
+    if (!pending_.empty()) return pendingWidth_;
     return image_ ? image_->Width() : 0;
 }
 
 int TdxPNGImage::Height() const {
+    if (!pending_.empty()) return pendingHeight_;
     return image_ ? image_->Height() : 0;
 }
 
@@ -219,6 +257,7 @@ bool TdxPNGImage::Empty() const {
 }
 
 void TdxPNGImage::LoadFromStream(TStream* stream) {
+    if (stream->Size() != 0 && KeepPngData(stream)) return;
     if (stream->Size() != 0)
         SetImage(TdxGPImage::CreateFromStream(CurrentGPImageClass(), stream));
     else
@@ -226,9 +265,10 @@ void TdxPNGImage::LoadFromStream(TStream* stream) {
 }
 
 void TdxPNGImage::SaveToStream(TStream* stream) {
-    if (!image_) return;
+    TdxGPImage* image = Image();
+    if (!image) return;
     TMemoryStream encoded;
-    image_->SaveToStream(&encoded);
+    image->SaveToStream(&encoded);
     encoded.SaveToStream(stream);
 }
 
@@ -240,9 +280,9 @@ void TdxPNGImage::LoadFromBitmap(TBitmap& bitmap) {
 std::unique_ptr<TBitmap> TdxPNGImage::MakeBitmap() {
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->SetPixelFormat(pf32bit);
-    if (image_ && image_->Handle()) {
+    if (TdxGPImage* image = Image(); image && image->Handle()) {
         HBITMAP handle = nullptr;
-        CheckGdiPlusStatus(dxGpApi.GdipCreateHBITMAPFromBitmap(image_->Handle(), &handle, 0));
+        CheckGdiPlusStatus(dxGpApi.GdipCreateHBITMAPFromBitmap(image->Handle(), &handle, 0));
         bitmap->SetHandle(handle);
         bitmap->SetPixelFormat(pf32bit);
     }
@@ -280,7 +320,7 @@ void TdxPNGImage::PaintOnDC(HDC dc, const TRect& destRect) {
 }
 
 void TdxPNGImage::PaintPartOnDC(HDC dc, const TRect& destRect, const TRect& srcRect) {
-    if (!image_) return;
+    if (!Image()) return;
     GpGraphics* graphics = nullptr;
     CheckGdiPlusStatus(dxGpApi.GdipCreateFromHDC(dc, &graphics));
     try {
@@ -293,11 +333,12 @@ void TdxPNGImage::PaintPartOnDC(HDC dc, const TRect& destRect, const TRect& srcR
 }
 
 void TdxPNGImage::DrawToGraphics(GpGraphics* graphics, const TRect& destRect, const TRect& srcRect) {
-    if (image_) PaintPartOnGraphics(graphics, destRect, srcRect);
+    if (Image()) PaintPartOnGraphics(graphics, destRect, srcRect);
 }
 
 void TdxPNGImage::PaintPartOnGraphics(GpGraphics* graphics, const TRect& destRect, const TRect& srcRect) {
-    if (!image_) return;
+    TdxGPImage* image = Image();
+    if (!image) return;
     float srcW = static_cast<float>(srcRect.right - srcRect.left);
     float srcH = static_cast<float>(srcRect.bottom - srcRect.top);
     float dstW = static_cast<float>(destRect.right - destRect.left);
@@ -307,7 +348,7 @@ void TdxPNGImage::PaintPartOnGraphics(GpGraphics* graphics, const TRect& destRec
     if (dstW > srcW && srcW > 1) srcW -= 1;
     if (dstH > srcH && srcH > 1) srcH -= 1;
     CheckGdiPlusStatus(dxGpApi.GdipDrawImageRectRect(
-        graphics, image_->Handle(), static_cast<float>(destRect.left), static_cast<float>(destRect.top), dstW,
+        graphics, image->Handle(), static_cast<float>(destRect.left), static_cast<float>(destRect.top), dstW,
         dstH, static_cast<float>(srcRect.left), static_cast<float>(srcRect.top), srcW, srcH, UnitPixel,
         nullptr, nullptr, nullptr));
 }

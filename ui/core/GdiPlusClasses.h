@@ -99,15 +99,26 @@ public:
 
     // Whether any pixel is not fully opaque; cached until the picture changes.
     bool UsesAlpha();
-    TdxGPImage* Image() const { return image_.get(); }
+    // The image, decoded now when the picture still holds its PNG bytes.
+    TdxGPImage* Image() const;
+    // Whether the picture holds PNG bytes that no use has decoded yet.
+    bool Undecoded() const { return !pending_.empty(); }
 
 protected:
     void AssignTo(TPersistent* dest) override;
 
 private:
     void SetImage(std::unique_ptr<TdxGPImage> image);
+    // Takes checked PNG bytes for a decode on first use; false when the data is not a PNG.
+    bool KeepPngData(TStream* stream);
 
-    std::unique_ptr<TdxGPImage> image_;
+    // Decoding is a first use, not a change: both are filled from const reads without Changed.
+    mutable std::unique_ptr<TdxGPImage> image_;
+    // PNG bytes read and checked but not decoded yet (decoding costs far more than the check),
+    // with the header's size for size queries; empty once decoded.
+    mutable std::vector<uint8_t> pending_;
+    int pendingWidth_ = 0;
+    int pendingHeight_ = 0;
     bool alphaUsedCache_ = false;
     bool alphaUsedKnown_ = false;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -408,4 +409,265 @@ TEST_F(GdiPlus, ALibraryMustFinalizeGdiPlusBeforeItIsFreed) {
     GdiPlusApiInitialize();
     GdiPlusClassesInitialize();
     EXPECT_EQ(CurrentGPImageClass(), TdxGPImage::StaticClass());
+}
+
+// ---------------------------------------------------------------------------------------------
+// PNG bytes read from a stream are checked at once and decoded on first use.
+namespace {
+struct PngChunk {
+    std::string type, data;
+};
+
+uint32_t TestCrc(const std::string& bytes) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) {
+        c ^= b;
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return c ^ 0xFFFFFFFFu;
+}
+
+void PutBig32(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+std::vector<PngChunk> ChunksOf(const std::string& png) {
+    std::vector<PngChunk> chunks;
+    for (size_t at = 8; at + 12 <= png.size();) {
+        auto* p = reinterpret_cast<const unsigned char*>(png.data() + at);
+        size_t length = size_t{p[0]} << 24 | size_t{p[1]} << 16 | size_t{p[2]} << 8 | p[3];
+        chunks.push_back({png.substr(at + 4, 4), png.substr(at + 8, length)});
+        at += length + 12;
+    }
+    return chunks;
+}
+
+// The chunks with correct lengths and CRCs behind the signature.
+std::string PngOf(const std::vector<PngChunk>& chunks) {
+    std::string png("\x89PNG\r\n\x1A\n", 8);
+    for (const PngChunk& chunk : chunks) {
+        PutBig32(png, static_cast<uint32_t>(chunk.data.size()));
+        png += chunk.type + chunk.data;
+        PutBig32(png, TestCrc(chunk.type + chunk.data));
+    }
+    return png;
+}
+
+// A 5 x 4 picture with opaque, half-transparent and clear pixels, as PNG bytes.
+std::string SamplePng() {
+    std::vector<DWORD> pixels;
+    for (int i = 0; i < 20; ++i)
+        pixels.push_back(i % 3 == 0 ? 0xFF000000u | (i * 12) << 16 | 0x80 : i % 3 == 1 ? 0x80400000u : 0);
+    TdxPNGImage source;
+    source.LoadFromBitmap(*BitmapOf(5, 4, pixels));
+    TMemoryStream stream;
+    source.SaveToStream(&stream);
+    return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+void LoadBytes(TdxPNGImage& picture, const std::string& bytes) {
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+    stream.SetPosition(0);
+    picture.LoadFromStream(&stream);
+}
+
+int decodes = 0;
+GpStatus(WINAPI* realDecode)(IStream*, GpImage**) = nullptr;
+GpStatus WINAPI CountingDecode(IStream* stream, GpImage** image) {
+    ++decodes;
+    return realDecode(stream, image);
+}
+
+// Counts GDI+ decodes while alive.
+struct TDecodeCount {
+    TDecodeCount() {
+        decodes = 0;
+        realDecode = dxGpApi.GdipCreateBitmapFromStream;
+        dxGpApi.GdipCreateBitmapFromStream = CountingDecode;
+    }
+    ~TDecodeCount() { dxGpApi.GdipCreateBitmapFromStream = realDecode; }
+};
+
+std::vector<DWORD> SurfacePixels(TPaintSurface& surface, int width, int height) {
+    std::vector<DWORD> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(surface.At(x, y));
+    return pixels;
+}
+} // namespace
+
+TEST_F(GdiPlus, APictureDecodedOnFirstUseDrawsAsOneDecodedAtOnce) {
+    ASSERT_TRUE(IsGdiPlusAvailable());
+    const std::string png = SamplePng();
+    struct Case {
+        const char* name;
+        TRect dest, src;
+        bool graphics; // through a caller's GDI+ surface rather than a device context
+    } cases[] = {
+        {"at its size", Rect(1, 2, 6, 6), Rect(0, 0, 5, 4), false},
+        {"stretched", Rect(0, 0, 23, 17), Rect(0, 0, 5, 4), false},
+        {"a part shrunk", Rect(3, 3, 5, 4), Rect(1, 1, 5, 3), false},
+        {"a part stretched on a caller's surface", Rect(2, 1, 20, 12), Rect(2, 0, 5, 4), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TdxPNGImage early, late;
+        LoadBytes(early, png);
+        ASSERT_NE(early.Image(), nullptr); // decoded right after the read
+        LoadBytes(late, png);
+        ASSERT_TRUE(late.Undecoded());
+        TPaintSurface a(24, 18, RGB(20, 200, 60)), b(24, 18, RGB(20, 200, 60));
+        for (auto [picture, surface] : {std::pair{&early, &a}, std::pair{&late, &b}}) {
+            if (c.graphics) {
+                GpGraphics* graphics = nullptr;
+                ASSERT_EQ(dxGpApi.GdipCreateFromHDC(surface->canvas.Handle(), &graphics), GpOk);
+                picture->DrawToGraphics(graphics, c.dest, c.src);
+                dxGpApi.GdipDeleteGraphics(graphics);
+            } else {
+                picture->PaintPartOnDC(surface->canvas.Handle(), c.dest, c.src);
+            }
+        }
+        EXPECT_FALSE(late.Undecoded());
+        EXPECT_EQ(SurfacePixels(a, 24, 18), SurfacePixels(b, 24, 18));
+        EXPECT_NE(a.Count(RGB(20, 200, 60)), 24 * 18); // something was drawn
+    }
+}
+
+TEST_F(GdiPlus, FirstUseDecodesOnceAndTheSizeNeedsNoDecode) {
+    ASSERT_TRUE(IsGdiPlusAvailable());
+    const std::string png = SamplePng();
+    TdxPNGImage reference;
+    LoadBytes(reference, png);
+    const std::vector<DWORD> pixels = PixelsOf(reference);
+    TMemoryStream saved;
+    reference.SaveToStream(&saved);
+
+    struct Use {
+        const char* name;
+        std::function<void(TdxPNGImage&)> use;
+    } uses[] = {
+        {"Draw", [](TdxPNGImage& p) {
+             TPaintSurface surface(8, 8);
+             p.Draw(surface.canvas, Rect(0, 0, 5, 4));
+         }},
+        {"Assign to another picture", [&](TdxPNGImage& p) {
+             TdxPNGImage copy;
+             copy.Assign(&p);
+             EXPECT_EQ(PixelsOf(copy), pixels);
+         }},
+        {"SaveToStream", [&](TdxPNGImage& p) {
+             TMemoryStream stream;
+             p.SaveToStream(&stream);
+             EXPECT_EQ(stream.Size(), saved.Size());
+             EXPECT_EQ(std::memcmp(stream.Memory(), saved.Memory(), static_cast<size_t>(saved.Size())), 0);
+         }},
+        {"MakeBitmap", [&](TdxPNGImage& p) { EXPECT_EQ(PixelsOf(p), pixels); }},
+        {"UsesAlpha", [](TdxPNGImage& p) { EXPECT_TRUE(p.UsesAlpha()); }},
+        {"SamePixels", [&](TdxPNGImage& p) { EXPECT_TRUE(p.SamePixels(reference)); }},
+    };
+    for (const Use& u : uses) {
+        SCOPED_TRACE(u.name);
+        TdxPNGImage picture;
+        int changes = 0;
+        picture.OnChange = [&](TObject*) { ++changes; };
+        TDecodeCount count;
+        LoadBytes(picture, png);
+        EXPECT_EQ(changes, 1);
+        EXPECT_EQ(picture.Width(), 5);
+        EXPECT_EQ(picture.Height(), 4);
+        EXPECT_FALSE(picture.Empty());
+        EXPECT_EQ(decodes, 0);
+        u.use(picture);
+        EXPECT_EQ(decodes, 1);
+        EXPECT_FALSE(picture.Undecoded());
+        u.use(picture);
+        EXPECT_EQ(decodes, 1);
+        EXPECT_EQ(picture.Width(), 5);
+        EXPECT_EQ(changes, 1); // decoding is no change
+    }
+}
+
+// Damaged PNG bytes fail at the read with what is wrong; the picture keeps what it held and
+// nothing reaches the decoder.
+TEST_F(GdiPlus, DamagedPngBytesAreRefusedWhenRead) {
+    ASSERT_TRUE(IsGdiPlusAvailable());
+    const std::string good = SamplePng();
+    const std::vector<PngChunk> chunks = ChunksOf(good);
+    ASSERT_EQ(chunks.front().type, "IHDR");
+    ASSERT_EQ(chunks.back().type, "IEND");
+    auto without = [&](const char* type) {
+        std::vector<PngChunk> kept;
+        for (const PngChunk& chunk : chunks)
+            if (chunk.type != type) kept.push_back(chunk);
+        return PngOf(kept);
+    };
+    auto withHeader = [&](size_t at, char value) {
+        std::vector<PngChunk> changed = chunks;
+        changed.front().data[at] = value;
+        return PngOf(changed);
+    };
+    auto inserted = [&](const char* type) {
+        std::vector<PngChunk> more = chunks;
+        more.insert(more.begin() + 1, PngChunk{type, "xyz"});
+        return PngOf(more);
+    };
+    const size_t idat = good.find("IDAT");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* what;
+    } cases[] = {
+        {"a data byte changed", [&] {
+             std::string b = good;
+             b[idat + 6] ^= 0x40;
+             return b;
+         }(), "the CRC of chunk IDAT"},
+        {"a CRC changed", [&] {
+             std::string b = good;
+             b[good.size() - 1] ^= 1;
+             return b;
+         }(), "the CRC of chunk IEND"},
+        {"cut inside the image data", good.substr(0, idat + 10), "a chunk runs past the end"},
+        {"cut before the end chunk", good.substr(0, good.size() - 12), "cut short"},
+        {"a length beyond the bytes", [&] {
+             std::string b = good;
+             b[idat - 4] = 0x7F;
+             return b;
+         }(), "a chunk runs past the end"},
+        {"a chunk type that is not letters", inserted("AB1D"), "a chunk type is not four letters"},
+        {"no image data", without("IDAT"), "no image data"},
+        {"no header", without("IHDR"), "the header chunk is not first and alone"},
+        {"width 0", withHeader(3, 0) /* the generated width is below 256 */, "the header's size is out of range"},
+        {"colour type 5", withHeader(9, 5), "the header's colour type and bit depth"},
+        {"interlace method 2", withHeader(12, 2), "the header's compression, filter or interlace"},
+        {"an unknown critical chunk", inserted("ABCD"), "unknown critical chunk ABCD"},
+    };
+    TdxPNGImage picture;
+    picture.LoadFromBitmap(*BitmapOf(1, 1, {kOpaqueBlue}));
+    TDecodeCount count;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            LoadBytes(picture, c.bytes);
+            ADD_FAILURE() << "no error";
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_EQ(e.Message(), std::string("PNG image is not valid: ") + c.what);
+        }
+        EXPECT_FALSE(picture.Undecoded());
+        EXPECT_EQ(PixelsOf(picture), std::vector<DWORD>{kOpaqueBlue});
+    }
+    EXPECT_EQ(decodes, 0);
+
+    // An unknown chunk that a decoder may skip, and bytes behind the end chunk, are a picture.
+    TdxPNGImage reference;
+    LoadBytes(reference, good);
+    for (const std::string& bytes : {inserted("abCd"), good + "behind"}) {
+        LoadBytes(picture, bytes);
+        EXPECT_TRUE(picture.Undecoded());
+        EXPECT_EQ(PixelsOf(picture), PixelsOf(reference));
+    }
 }
