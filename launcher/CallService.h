@@ -36,6 +36,8 @@ public:
     std::unique_ptr<std::map<AnsiString, AnsiString>> Props; // byte-wise key order
     AnsiString RtCode;
     AnsiString ErrorText;
+    // The module being installed, named in the install journal.
+    AnsiString ModuleName;
 
 private:
     // A package is held once, by the entity: DownloadAndInstall's call keeps no text copy.

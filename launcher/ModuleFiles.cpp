@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "launcher/InstallJournal.h"
+#include "platform/core/Exceptions.h"
 #include "platform/core/Win.h"
 
 int VersionNumber(const AnsiString& version) {
@@ -34,7 +36,34 @@ AnsiString SystemError(const AnsiString& what, DWORD code) {
 }
 } // namespace
 
-bool WriteDownload(const AnsiString& fileName, const uint8_t* data, size_t size, AnsiString& error) {
+bool FlushFile(const AnsiString& fileName) {
+    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(file);
+    const DWORD code = GetLastError();
+    CloseHandle(file);
+    SetLastError(code);
+    return flushed;
+}
+
+AnsiString ReadWholeFile(const AnsiString& fileName) {
+    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw Exception("Cannot open file \"" + fileName + "\"");
+    AnsiString text;
+    char buffer[65536];
+    DWORD n = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &n, nullptr)) && n)
+        text.append(buffer, n);
+    CloseHandle(file);
+    if (!ok) throw Exception("Cannot read file \"" + fileName + "\"");
+    return text;
+}
+
+bool WriteDownload(const AnsiString& fileName, const uint8_t* data, size_t size, AnsiString& error,
+                   bool flush) {
     HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -49,6 +78,7 @@ bool WriteDownload(const AnsiString& fileName, const uint8_t* data, size_t size,
             code = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
         at += written;
     }
+    if (flush && !code && !FlushFileBuffers(file)) code = GetLastError();
     if (!CloseHandle(file) && !code) code = GetLastError();
     if (code) {
         DeleteFileA(fileName.c_str()); // a partial package must not be taken for a whole one
@@ -60,36 +90,53 @@ bool WriteDownload(const AnsiString& fileName, const uint8_t* data, size_t size,
 
 bool SwapInFile(const AnsiString& source, const AnsiString& target,
                 const std::function<bool(const AnsiString&, const AnsiString&)>& copy,
-                const std::function<bool()>& check, AnsiString& error) {
-    const AnsiString staged = target + ".vzstage";
-    const AnsiString aside = target + ".vzold";
-    if (!copy(source, staged)) {
-        DWORD code = GetLastError();
+                const std::function<bool()>& check, AnsiString& error, TInstallJournal* journal) {
+    const AnsiString staged = target + StagedSuffix;
+    const AnsiString aside = target + BackupSuffix;
+    if (journal) {
+        try {
+            journal->Write({target});
+        } catch (const std::exception& e) {
+            error = e.what();
+            return false;
+        }
+        InstallInstant("journal written");
+    }
+    auto abandon = [&] {
         DeleteFileA(staged.c_str());
+        if (journal) journal->Remove();
+    };
+    if (!copy(source, staged) || !FlushFile(staged)) {
+        DWORD code = GetLastError();
+        abandon();
         error = SystemError("Cannot copy \"" + source + "\" to \"" + staged + "\"", code);
         return false;
     }
+    InstallInstant("staged");
     const bool hadTarget = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (hadTarget) {
-        SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(aside.c_str());
-        if (!MoveFileExA(target.c_str(), aside.c_str(), 0)) {
+        DeleteInstallFile(aside);
+        if (!MoveInstallFile(target, aside)) {
             error = SystemError("Cannot move \"" + target + "\" aside", GetLastError());
-            DeleteFileA(staged.c_str());
+            abandon();
             return false;
         }
+        InstallInstant("moved aside");
     }
     auto putBack = [&] {
-        if (!hadTarget) return;
-        if (!MoveFileExA(aside.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+        if (hadTarget && !MoveInstallFile(aside, target, true)) {
             error += "; the old file stays as \"" + aside + "\"";
+            return; // the journal stays: the next start puts it back
+        }
+        if (journal) journal->Remove();
     };
-    if (!MoveFileExA(staged.c_str(), target.c_str(), 0)) {
+    if (!MoveInstallFile(staged, target)) {
         error = SystemError("Cannot move \"" + staged + "\" to \"" + target + "\"", GetLastError());
         DeleteFileA(staged.c_str());
         putBack();
         return false;
     }
+    InstallInstant("moved in");
     bool passed = false;
     try {
         passed = check();
@@ -102,7 +149,19 @@ bool SwapInFile(const AnsiString& source, const AnsiString& target,
         putBack();
         return false;
     }
-    if (hadTarget) DeleteFileA(aside.c_str());
+    InstallInstant("checked");
+    if (journal) {
+        // Until the journal goes, the next start would put the old file back.
+        if (!journal->Remove()) {
+            error = SystemError("Cannot remove the install journal", GetLastError());
+            return false;
+        }
+        InstallInstant("journal removed");
+    }
+    if (hadTarget) {
+        DeleteInstallFile(aside);
+        InstallInstant("backup deleted");
+    }
     return true;
 }
 

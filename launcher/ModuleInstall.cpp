@@ -2,6 +2,7 @@
 #include "launcher/CallService.h"
 #include "launcher/DataDM.h"
 #include "launcher/Globals.h"
+#include "launcher/InstallJournal.h"
 #include "launcher/Messages.h"
 #include "launcher/ModuleFiles.h"
 #include "launcher/SysDM.h"
@@ -11,26 +12,12 @@
 
 namespace {
 
-// The file's bytes as text; raises when it cannot be read.
-AnsiString ReadWholeFile(const AnsiString& fileName) {
-    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw Exception("Cannot open file \"" + fileName + "\"");
-    AnsiString text;
-    char buffer[65536];
-    DWORD n = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &n, nullptr)) && n)
-        text.append(buffer, n);
-    CloseHandle(file);
-    if (!ok) throw Exception("Cannot read file \"" + fileName + "\"");
-    return text;
-}
-
-bool Unzip(const AnsiString& fileName, const AnsiString& folder, const char* message) {
+bool Unzip(const AnsiString& fileName, const AnsiString& folder, const char* message,
+           const AnsiString& module) {
     bool ok = false;
     try {
-        ok = UnzipAll(fileName, folder);
+        TInstallJournal journal(Globals->AppPath, module);
+        ok = UnzipAll(fileName, folder, &journal);
     } catch (const std::exception&) {
         ShowLauncherMessage(message);
     }
@@ -65,11 +52,11 @@ bool TCallService::DownloadAndInstall(const AnsiString& xmlText, const AnsiStrin
 }
 
 bool TCallService::InstallAppPackage(const AnsiString& fileName) {
-    return Unzip(fileName, Globals->AppPath, "无效的应用程序包.");
+    return Unzip(fileName, Globals->AppPath, "无效的应用程序包.", ModuleName);
 }
 
 bool TCallService::InstallTemplatePackage(const AnsiString& fileName) {
-    return Unzip(fileName, Globals->AppPath + "Template\\", "无效的模板文件包.");
+    return Unzip(fileName, Globals->AppPath + "Template\\", "无效的模板文件包.", ModuleName);
 }
 
 // The database is never copied over in place: an empty or broken package or a full disk would
@@ -91,7 +78,8 @@ bool TCallService::InstallDatabase(const AnsiString& fileName) {
         }
     };
     AnsiString error;
-    if (SwapInFile(fileName, Globals->AppPath + "VazEvor.mdb", copy, check, error)) {
+    TInstallJournal journal(Globals->AppPath, ModuleName);
+    if (SwapInFile(fileName, Globals->AppPath + "VazEvor.mdb", copy, check, error, &journal)) {
         DeleteFileA(fileName.c_str());
         return true;
     }

@@ -5,6 +5,7 @@
 #include "launcher/DataDM.h"
 #include "launcher/FSysLoader.h"
 #include "launcher/Globals.h"
+#include "launcher/InstallJournal.h"
 #include "launcher/SysDM.h"
 #include "launcher/UpdateCheck.h"
 #include "launcher/Utils.h"
@@ -37,6 +38,9 @@ int RunLauncher() {
         if (mutex) ReleaseMutex(mutex);
         return 0;
     }
+    // An install cut short by a kill is undone first: it may have moved the main application or
+    // the database aside.
+    SettleInterruptedInstall(Globals->AppPath);
 
     AnsiString mainApp =
         ExcludeTrailingPathDelimiter(ExtractFilePath(ExeFileName())) + "\\" + MainAppFileName;

@@ -10,6 +10,7 @@
 #include <map>
 #include <zlib.h>
 
+#include "launcher/InstallJournal.h"
 #include "launcher/Utils.h"
 #include "platform/core/Exceptions.h"
 
@@ -210,10 +211,6 @@ uint64_t FreeSpaceFor(const AnsiString& folder) {
     return available.QuadPart;
 }
 
-// Beside the target, so that the replace is a rename within one folder.
-constexpr const char* StagedSuffix = ".vzstage";
-constexpr const char* BackupSuffix = ".vzold";
-
 void WriteEntry(const uint8_t* base, const TEntry& e, const AnsiString& path) {
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -224,6 +221,8 @@ void WriteEntry(const uint8_t* base, const TEntry& e, const AnsiString& path) {
             DWORD written = 0;
             if (!WriteFile(file, p, static_cast<DWORD>(n), &written, nullptr) || written != n) Fail(error);
         });
+        // On the disk before it is renamed in: a power cut must not leave an empty target.
+        if (!FlushFileBuffers(file)) Fail(error);
     } catch (...) {
         CloseHandle(file);
         throw;
@@ -231,9 +230,16 @@ void WriteEntry(const uint8_t* base, const TEntry& e, const AnsiString& path) {
     if (!CloseHandle(file)) Fail(error);
 }
 
+[[noreturn]] void FailReplace(const AnsiString& target) {
+    Fail("Cannot replace \"" + target + "\" (error " + std::to_string(GetLastError()) + ")");
+}
+
 // Writes every entry to its staged file, then replaces the targets one by one. A replace that
-// fails puts back every target replaced before it; staged files and backups never stay.
-void InstallStaged(const uint8_t* base, const std::vector<TEntry>& entries, const AnsiString& folder) {
+// fails puts back every target replaced before it; staged files and backups never stay. With a
+// journal, it is written before the first staged file and removed once every target is replaced
+// (or put back); the backups go after it.
+void InstallStaged(const uint8_t* base, const std::vector<TEntry>& entries, const AnsiString& folder,
+                   TInstallJournal* journal) {
     // A later entry of the same name wins, as it would when overwriting in place.
     std::map<AnsiString, size_t> byTarget;
     std::vector<const TEntry*> order;
@@ -249,44 +255,62 @@ void InstallStaged(const uint8_t* base, const std::vector<TEntry>& entries, cons
         bool Written = false, BackedUp = false, Replaced = false;
     };
     std::vector<TStep> steps;
-    for (const TEntry* e : order)
+    std::vector<AnsiString> targets;
+    for (const TEntry* e : order) {
         steps.push_back(
             {folder + e->FileName, folder + e->FileName + StagedSuffix, folder + e->FileName + BackupSuffix});
+        targets.push_back(steps.back().Target);
+    }
+    if (journal) {
+        journal->Write(targets);
+        InstallInstant("journal written");
+    }
     auto putBack = [&] {
+        bool whole = true;
         for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
-            if (it->Replaced && !DeleteFileA(it->Target.c_str())) continue; // keep what cannot go back
-            if (it->BackedUp) MoveFileExA(it->Backup.c_str(), it->Target.c_str(), MOVEFILE_REPLACE_EXISTING);
+            // Keep what cannot go back.
+            if ((it->Replaced && !DeleteFileA(it->Target.c_str())) ||
+                (it->BackedUp && !MoveInstallFile(it->Backup, it->Target, true)))
+                whole = false;
         }
         for (const TStep& step : steps)
             if (step.Written) DeleteFileA(step.Staged.c_str());
+        // A backup that could not go back keeps the journal: the next start tries again.
+        if (journal && whole) journal->Remove();
     };
     try {
         for (size_t i = 0; i < steps.size(); ++i) {
             steps[i].Written = true;
             WriteEntry(base, *order[i], steps[i].Staged);
+            InstallInstant("entry staged");
         }
         for (TStep& step : steps) {
             if (GetFileAttributesA(step.Target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-                SetFileAttributesA(step.Backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(step.Backup.c_str());
-                if (!MoveFileExA(step.Target.c_str(), step.Backup.c_str(), 0))
-                    Fail("Cannot replace \"" + step.Target + "\" (error " + std::to_string(GetLastError()) +
-                         ")");
+                DeleteInstallFile(step.Backup);
+                if (!MoveInstallFile(step.Target, step.Backup)) FailReplace(step.Target);
                 step.BackedUp = true;
+                InstallInstant("moved aside");
             }
-            if (!MoveFileExA(step.Staged.c_str(), step.Target.c_str(), 0))
-                Fail("Cannot replace \"" + step.Target + "\" (error " + std::to_string(GetLastError()) + ")");
+            if (!MoveInstallFile(step.Staged, step.Target)) FailReplace(step.Target);
             step.Written = false;
             step.Replaced = true;
+            InstallInstant("moved in");
+        }
+        // Until the journal goes, the next start would put the old files back.
+        if (journal) {
+            if (!journal->Remove())
+                Fail("Cannot remove the install journal (error " + std::to_string(GetLastError()) + ")");
+            InstallInstant("journal removed");
         }
     } catch (...) {
         putBack();
         throw;
     }
+    // A backup that cannot go (the running launcher's own file) is removed at the next start.
     for (const TStep& step : steps)
         if (step.BackedUp) {
-            SetFileAttributesA(step.Backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(step.Backup.c_str());
+            DeleteInstallFile(step.Backup);
+            InstallInstant("backup deleted");
         }
 }
 
@@ -383,7 +407,7 @@ std::vector<TEntry> ReadDirectory(const uint8_t* base, size_t size, const AnsiSt
 
 } // namespace
 
-bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder) {
+bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder, TInstallJournal* journal) {
     const AnsiString archive = "ZIP archive \"" + archiveName + "\"";
     // Separators are found by characters: a folder may end in a double-byte character whose
     // second byte is 0x5C.
@@ -399,7 +423,7 @@ bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder) {
         if (!targetFolder.empty() && !ForceDirectories(targetFolder))
             Fail("Cannot create folder \"" + targetFolder + "\"");
         try {
-            InstallStaged(zip.Data(), entries, folder);
+            InstallStaged(zip.Data(), entries, folder, journal);
         } catch (...) {
             if (!existed) RemoveDirectoryA(ExcludeTrailingPathDelimiter(targetFolder).c_str());
             throw;

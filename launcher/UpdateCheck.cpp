@@ -89,6 +89,7 @@ bool CheckUpdates(TFSysLoader* loader) {
             rowName ? DataDM->GetSysConfig("SYSTEM", rowName) : TemplateVersion(moduleCode);
         if (!IsNewerVersion(versionNumber, local)) continue;
 
+        call.ModuleName = moduleName;
         if (!call.DownloadAndInstall(PackageRequest(id), moduleType, VersionNumber(local))) continue;
         if (rowName)
             DataDM->SetSysConfig("SYSTEM", rowName, versionNumber);

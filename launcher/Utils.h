@@ -10,6 +10,7 @@
 
 class TStream;
 class TMemoryStream;
+class TInstallJournal;
 
 // The nine strings of an executable's version resource (string block 080403A8).
 class TOSFileVersionInfo {
@@ -50,8 +51,10 @@ std::vector<uint8_t> StreamToBytes(TStream& stream);
 // existing files replaced). Entries go to staged files beside their targets first: an entry it
 // cannot read or write raises Exception naming it, and no file is replaced; a failed replace puts
 // back the files replaced before it. An archive that unpacks to more than 1 GB or than the space
-// left is refused, and running out of memory raises EOutOfMemory.
-bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder);
+// left is refused, and running out of memory raises EOutOfMemory. With a journal, the files it
+// replaces are recorded there before the first is staged (see InstallJournal.h).
+bool UnzipAll(const AnsiString& archiveName, const AnsiString& targetFolder,
+              TInstallJournal* journal = nullptr);
 
 // "yyyy-MM-dd" or "yyyy/MM/dd" with an optional time, else the user's locale format.
 // Raises EConvertError "'%s' is not a valid date and time".

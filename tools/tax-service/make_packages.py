@@ -41,6 +41,11 @@ PACKAGES = {
     "app2.zip": [("AppNotes.txt", text_bytes("app2", 4000)), ("VzExtra.dat", noise(2, 2000))],
     "tpl.zip": [("ZZS.rep", text_bytes("ZZS", 3000)), ("forms/ZZS_FB1.rep", text_bytes("ZZS_FB1", 2000))],
     "tpl2.zip": [("QYSDS.rep", text_bytes("QYSDS", 2500))],
+    # Two files an earlier install holds and one it does not.
+    "app3.zip": [("AppNotes.txt", text_bytes("app3", 4500)), ("bin/VzHelper.dll", noise(3, 2500)),
+                 ("VzExtra.dat", noise(4, 1500))],
+    # A large module of many files: its replace takes long enough to be cut short from outside.
+    "app-large.zip": [("VzBig%03d.dat" % i, text_bytes("big%d" % i, 16000)) for i in range(300)],
 }
 
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "launcher/InstallJournal.h"
 #include "launcher/data/LocalDbSupport.h"
 #include "launcher/service/ServiceTestSupport.h"
 
@@ -58,9 +59,8 @@ BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// Starts the launcher from its folder with its own temporary folder; answers the texts of the
-// message boxes it showed (each closed with OK) once it has ended.
-std::vector<std::string> RunLauncher(const std::string& folder, const std::string& temp, DWORD* exitCode) {
+// Starts the launcher from its folder with its own temporary folder; false when it did not start.
+bool StartLauncher(const std::string& folder, const std::string& temp, PROCESS_INFORMATION& pi) {
     // The environment with TMP and TEMP replaced.
     std::string block;
     for (const char* env = GetEnvironmentStringsA(); *env; env += strlen(env) + 1) {
@@ -71,17 +71,25 @@ std::vector<std::string> RunLauncher(const std::string& folder, const std::strin
     block += "TMP=" + temp + '\0' + "TEMP=" + temp + '\0' + '\0';
     STARTUPINFOA si{};
     si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
+    pi = PROCESS_INFORMATION{};
     std::string exe = folder + "\\Vendrol.exe";
     std::string line = "\"" + exe + "\"";
     std::vector<char> cmd(line.begin(), line.end());
     cmd.push_back('\0');
-    std::vector<std::string> boxes;
     if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, block.data(), folder.c_str(),
                         &si, &pi)) {
         ADD_FAILURE() << "Vendrol.exe did not start: " << GetLastError();
-        return boxes;
+        return false;
     }
+    return true;
+}
+
+// Starts the launcher as above; answers the texts of the message boxes it showed (each closed
+// with OK) once it has ended.
+std::vector<std::string> RunLauncher(const std::string& folder, const std::string& temp, DWORD* exitCode) {
+    std::vector<std::string> boxes;
+    PROCESS_INFORMATION pi;
+    if (!StartLauncher(folder, temp, pi)) return boxes;
     DWORD start = GetTickCount();
     while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT) {
         BoxSearch search{pi.dwProcessId, nullptr};
@@ -258,6 +266,55 @@ protected:
     }
     void ClearLog() { DeleteFileA((app + "\\ErrorLog.txt").c_str()); }
 
+    // Starts the launcher and kills it (TerminateProcess: SIGKILL under Wine) the moment marker
+    // appears. True when the kill came while the install journal was still there: mid-install.
+    bool KillWhenSeen(const std::string& marker) {
+        PROCESS_INFORMATION pi;
+        if (!StartLauncher(app, temp, pi)) return false;
+        bool killed = false;
+        const DWORD start = GetTickCount();
+        while (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT && GetTickCount() - start < 90000) {
+            if (GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                killed = TerminateProcess(pi.hProcess, 9);
+                break;
+            }
+        }
+        if (!killed) TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return killed && Exists(app + "\\" + JournalFileName);
+    }
+
+    // Kills the launcher mid-install (a few tries, from a fresh start each, until the kill lands
+    // inside the install), then a good start: the settling puts the old files back, the module
+    // is installed again and the main application starts.
+    void KillThenGoodStart(const std::string& scenario, const std::string& marker,
+                           const std::function<void()>& earlierInstall, const std::string& logNeedle) {
+        bool cut = false;
+        for (int attempt = 0; attempt < 5 && !cut; ++attempt) {
+            DeleteFileA((app + "\\VazEvor.mdb-journal").c_str());
+            Install();
+            earlierInstall();
+            DeleteFileA((app + "\\Pemblix.started.txt").c_str());
+            ClearLog();
+            Serve(scenario);
+            cut = KillWhenSeen(marker);
+        }
+        ASSERT_TRUE(cut) << "no kill landed inside the install";
+        EXPECT_EQ(0u, Starts(app));
+
+        DWORD code = 1;
+        const std::vector<std::string> boxes = RunLauncher(app, temp, &code);
+        EXPECT_EQ(0u, code);
+        EXPECT_TRUE(boxes.empty()) << boxes[0];
+        EXPECT_EQ(1u, Starts(app));
+        const std::string log = ReadFile(app + "\\ErrorLog.txt");
+        EXPECT_NE(std::string::npos, log.find(logNeedle)) << log;
+        for (const auto& [name, bytes] : Files())
+            EXPECT_EQ(std::string::npos, name.find(".vz")) << name;
+    }
+
     std::string app;
     std::string temp;
 };
@@ -351,6 +408,41 @@ TEST_F(UpdateRun, LockedApplicationFile) {
                                              OPEN_EXISTING, 0, nullptr)});
         },
         {"无效的应用程序包."}, true, "");
+}
+
+// A kill while a large module's files are renamed in: some targets new, some aside.
+TEST_F(UpdateRun, AKillDuringALargeReplace) {
+    const int count = 300; // the files of app-large.zip
+    auto name = [](int i) {
+        char text[32];
+        snprintf(text, sizeof text, "VzBig%03d.dat", i);
+        return std::string(text);
+    };
+    KillThenGoodStart(
+        Scenario(With("1001", "{\"file\": \"app-large.zip\"}"), {"1001"}),
+        app + "\\" + name(0) + BackupSuffix,
+        [&] {
+            for (int i = 0; i < count; ++i)
+                WriteFile(app + "\\" + name(i), "version 1.0.1 of " + name(i));
+        },
+        "更新[主程序]未完成,已恢复原文件: " + name(0));
+    EXPECT_EQ(
+        (Rows{{"SYSTEM", "AppVer", "1.0.2"}, {"SYSTEM", "DatabaseVer", "1.0"}, {"SYSTEM", "SQLVer", "5"}}),
+        Versions());
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(0u, ReadFile(app + "\\" + name(i)).find("big" + std::to_string(i) + " ")) << name(i);
+}
+
+// A kill in the database swap, with "VazEvor.mdb" moved aside.
+TEST_F(UpdateRun, AKillDuringTheDatabaseSwap) {
+    KillThenGoodStart(
+        Scenario(GoodPackages, {"9001"}), app + "\\VazEvor.mdb" + BackupSuffix, [] {},
+        "更新[数据库]未完成,已恢复原文件: VazEvor.mdb");
+    EXPECT_EQ((Rows{{"SYSTEM", "AppVer", "1.0.1"},
+                    {"SYSTEM", "DatabaseVer", "2.0"},
+                    {"SYSTEM", "SQLVer", "5"},
+                    {"TEST", "Package", "db.mdb"}}),
+              Versions());
 }
 
 } // namespace
