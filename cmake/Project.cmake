@@ -26,3 +26,14 @@ function(vz_test name)
     ENVIRONMENT "VZ_SOURCE_DIR=${PROJECT_SOURCE_DIR};VZ_BINARY_DIR=${PROJECT_BINARY_DIR}"
     TIMEOUT 900)
 endfunction()
+
+# vz_split_debug(<target>)
+#   A program users run carries no debug information: it moves to <file>.debug beside the
+#   program, which names it by a debug link, so a debugger still finds it for crash analysis.
+function(vz_split_debug target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug
+            $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()

@@ -10,12 +10,29 @@
 
 namespace {
 
-// A response body reserved ahead from its Content-Length, up to this much: growing a large body
-// would copy it, holding two copies for a moment.
-constexpr DWORD MaxReservedLength = 256u << 20;
-// The most asked of one InternetReadFile call; the room kept past the announced length lets the
-// last call, which reads nothing, go without growing the body.
+// The most asked of one InternetReadFile call, and the first room given to a body: past it the
+// body grows geometrically by what arrives, so a server announcing more than it sends costs no
+// memory. The room kept past the announced length lets the last call, which reads nothing, go
+// without growing the body.
 constexpr size_t ReadPiece = 1u << 20, EndRoom = 4096;
+
+// One blocking step of the call (the send, the wait for the reply's head, one read) with the
+// node's time-out as its own deadline: WinInet does not always report a step that ran out
+// (Wine's HttpEndRequest answers success once the receive time-out has passed without a reply).
+class Phase {
+public:
+    explicit Phase(unsigned ms) : ms_(ms), start_(GetTickCount64()) {}
+    bool RanOut() const { return ms_ && GetTickCount64() - start_ >= ms_; }
+    // What is left of the deadline, at least 1 ms (0 would mean no time-out to WinInet).
+    unsigned Left() const {
+        const ULONGLONG spent = GetTickCount64() - start_;
+        return spent + 1 >= ms_ ? 1u : static_cast<unsigned>(ms_ - spent);
+    }
+
+private:
+    unsigned ms_;
+    ULONGLONG start_;
+};
 
 class Handle {
 public:
@@ -114,20 +131,31 @@ THTTPResponse THTTPReqResp::Post(const std::string& body) {
                                 HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
         Raise("HttpAddRequestHeaders", GetLastError());
 
+    bool headRanOut = false;
     for (;;) {
         INTERNET_BUFFERSA buffers{};
         buffers.dwStructSize = sizeof buffers;
         buffers.dwBufferTotal = static_cast<DWORD>(body.size());
         BOOL ok = HttpSendRequestExA(req.Get(), &buffers, nullptr, 0, 0);
+        // The whole body shares the send time-out: each piece is given what is left of it. (Once
+        // connected: WinInet may first try a kept connection that no longer serves and connect anew.)
+        const Phase send(SendTimeout);
         for (size_t done = 0; ok && done < body.size();) {
+            if (SendTimeout) SetTimeout(req.Get(), INTERNET_OPTION_SEND_TIMEOUT, send.Left());
             DWORD piece = static_cast<DWORD>(std::min<size_t>(MaxSinglePostSize, body.size() - done));
             DWORD written = 0;
             ok = InternetWriteFile(req.Get(), body.data() + done, piece, &written);
             if (ok && written == 0) ok = FALSE;
             done += written;
         }
-        if (ok) ok = HttpEndRequestA(req.Get(), nullptr, 0, 0);
         DWORD err = ok ? ERROR_SUCCESS : GetLastError();
+        if (ok && send.RanOut()) ok = FALSE, err = ERROR_INTERNET_TIMEOUT;
+        if (ok) {
+            const Phase head(ReceiveTimeout);
+            ok = HttpEndRequestA(req.Get(), nullptr, 0, 0);
+            err = ok ? ERROR_SUCCESS : GetLastError();
+            headRanOut = head.RanOut();
+        }
         // Let WinInet resolve what it can with the user (proxy log-in, certificates).
         DWORD answer =
             InternetErrorDlg(GetDesktopWindow(), req.Get(), err,
@@ -142,24 +170,39 @@ THTTPResponse THTTPReqResp::Post(const std::string& body) {
 
     THTTPResponse response;
     DWORD status = 0, size = sizeof status;
-    if (!HttpQueryInfoA(req.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        Raise("Reading the response status failed", GetLastError());
+    // No status line at all is a transport failure, not an HTTP status: the server closed the
+    // connection or said nothing until the time-out ran out.
+    if (!HttpQueryInfoA(req.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr) ||
+        status == 0)
+        Raise("Receiving the response failed",
+              headRanOut ? ERROR_INTERNET_TIMEOUT : ERROR_HTTP_INVALID_SERVER_RESPONSE);
     response.Status = static_cast<int>(status);
     DWORD length = 0;
     size = sizeof length;
-    // The announced length only sizes the buffer ahead, within reason: the server may lie.
-    if (HttpQueryInfoA(req.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
-                       nullptr))
-        response.Body.reserve(std::min<DWORD>(length, MaxReservedLength) + EndRoom);
+    // The announced length sizes only the first piece: the server may lie.
+    const bool announced = HttpQueryInfoA(req.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                                          &length, &size, nullptr);
+    response.Body.reserve((announced ? std::min<size_t>(length, ReadPiece) : ReadPiece) + EndRoom);
     // Read straight into the body's free room, a large piece a call: a 64 KB bounce buffer
     // costs a copy of the whole body and a thousand calls more on a large package.
     try {
         for (size_t held = 0;;) {
-            if (held == response.Body.size())
-                response.Body.resize(std::max(response.Body.capacity(), held + ReadPiece));
+            if (held == response.Body.size()) {
+                // Double the room, though not past the announced length while it may be true.
+                size_t room = response.Body.capacity();
+                if (room == held) {
+                    room = held * 2;
+                    if (announced && length > held) room = std::min<size_t>(room, size_t{length} + EndRoom);
+                    room = std::max(room, held + EndRoom);
+                    response.Body.reserve(room);
+                }
+                response.Body.resize(std::min(room, held + ReadPiece));
+            }
             DWORD read = 0;
-            const DWORD room = static_cast<DWORD>(std::min<size_t>(response.Body.size() - held, ReadPiece));
-            if (!InternetReadFile(req.Get(), &response.Body[held], room, &read)) {
+            const DWORD ask = static_cast<DWORD>(std::min<size_t>(response.Body.size() - held, ReadPiece));
+            const Phase wait(ReceiveTimeout);
+            if (!InternetReadFile(req.Get(), &response.Body[held], ask, &read)) {
                 const DWORD err = GetLastError();
                 response.Body.resize(held);
                 Raise("Reading the response failed", err);
@@ -167,6 +210,8 @@ THTTPResponse THTTPReqResp::Post(const std::string& body) {
             held += read;
             if (read == 0) {
                 response.Body.resize(held);
+                // The end of a reply comes at once; nothing after the whole time-out is one.
+                if (wait.RanOut()) Raise("Reading the response failed", ERROR_INTERNET_TIMEOUT);
                 break;
             }
         }

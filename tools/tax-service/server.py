@@ -34,7 +34,9 @@ A scenario's "listFault" does the same to the module list.
 Besides answers of every form, some scenarios play a hostile server: one that reads the request
 and never answers ("silent"), one that trickles its reply a byte at a time ("trickle"), one that
 reads nothing of the request ("deaf"), replies with a document type declaration ("dtdexpand",
-"dtdexternal", "dtdplain") and a redirect to the same address for every method ("redirectloop").
+"dtdexternal", "dtdplain"), announces a length far beyond what it sends ("hugelength": "length", and
+"padding" bytes after the XML declaration) and a redirect to the same address for every method
+("redirectloop").
 
 Run:  server.py [--port N] [--port-file F] [--pid-file F] [--scenarios FILE] [--daemon]
       server.py --stop --pid-file F
@@ -670,9 +672,9 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
             self.send_response(200)
             self.send_header("Content-Type", "text/xml; charset=utf-8")
-            self.send_header("Content-Length", "2000000000")
+            self.send_header("Content-Length", str(sc.get("length", 2000000000)))
             self.end_headers()
-            self.wfile.write(b'<?xml version="1.0"?>')
+            self.wfile.write(b'<?xml version="1.0"?>' + b" " * int(sc.get("padding", 0)))
             self.wfile.flush()
             self.connection.shutdown(2)
             return
