@@ -296,6 +296,92 @@ Variant Variant::FromBytes(const void* data, size_t count) {
     return Variant(TBytes(p, p + (p ? count : 0)));
 }
 
+Variant Variant::CreateArray(const std::vector<TVarArrayBound>& bounds) {
+    auto data = std::make_shared<TVarArrayData>();
+    size_t count = bounds.size() ? 1 : 0;
+    for (const TVarArrayBound& b : bounds) {
+        if (b.HighBound < b.LowBound - 1) throw EVariantBadIndexError("Variant array bounds are invalid");
+        count *= static_cast<size_t>(static_cast<int64_t>(b.HighBound) - b.LowBound + 1);
+        data->Bounds.push_back(b);
+    }
+    data->Items.resize(count);
+    Variant v;
+    v.type_ = varArray | varVariant;
+    v.value_ = std::move(data);
+    return v;
+}
+
+const TVarArrayData& Variant::ArrayData() const {
+    if (!IsVariantArray()) CastError(varArray | varVariant);
+    return *std::get<std::shared_ptr<TVarArrayData>>(value_);
+}
+
+TVarArrayData& Variant::MutableArrayData() {
+    if (!IsVariantArray()) CastError(varArray | varVariant);
+    auto& data = std::get<std::shared_ptr<TVarArrayData>>(value_);
+    if (data.use_count() > 1) data = std::make_shared<TVarArrayData>(*data);
+    return *data;
+}
+
+int Variant::ArrayDimCount() const {
+    if (IsByteArray()) return 1;
+    return IsVariantArray() ? static_cast<int>(ArrayData().Bounds.size()) : 0;
+}
+
+TVarArrayBound Variant::ArrayBounds(int dim) const {
+    if (dim < 1 || dim > ArrayDimCount()) throw EVariantBadIndexError("Variant array dimension out of range");
+    if (IsByteArray()) return {0, static_cast<int>(Bytes().size()) - 1};
+    return ArrayData().Bounds[static_cast<size_t>(dim - 1)];
+}
+
+namespace {
+size_t ItemOffset(const TVarArrayBound& bounds, int index) {
+    if (index < bounds.LowBound || index > bounds.HighBound)
+        throw EVariantBadIndexError("Variant or safe array index out of bounds");
+    return static_cast<size_t>(static_cast<int64_t>(index) - bounds.LowBound);
+}
+} // namespace
+
+Variant Variant::ArrayGet(int index) const {
+    if (ArrayDimCount() != 1) throw EVariantBadIndexError("Variant array dimension out of range");
+    if (IsByteArray()) return Variant(Bytes()[ItemOffset(ArrayBounds(1), index)]);
+    return ArrayItem(index);
+}
+
+const Variant& Variant::ArrayItem(int index) const {
+    const TVarArrayData& data = ArrayData();
+    if (data.Bounds.size() != 1) throw EVariantBadIndexError("Variant array dimension out of range");
+    return data.Items[ItemOffset(data.Bounds[0], index)];
+}
+
+Variant& Variant::ArrayItem(int index) {
+    TVarArrayData& data = MutableArrayData();
+    if (data.Bounds.size() != 1) throw EVariantBadIndexError("Variant array dimension out of range");
+    return data.Items[ItemOffset(data.Bounds[0], index)];
+}
+
+const std::vector<Variant>& Variant::ArrayItems() const {
+    return ArrayData().Items;
+}
+
+Variant VarArrayCreate(std::initializer_list<int> bounds, TVarType elementType) {
+    if (elementType != varVariant) throw EVariantTypeCastError("Variant arrays hold only Variants");
+    if (bounds.size() == 0 || bounds.size() % 2 != 0)
+        throw EVariantBadIndexError("Variant array bounds are invalid");
+    std::vector<TVarArrayBound> pairs;
+    for (auto it = bounds.begin(); it != bounds.end(); it += 2)
+        pairs.push_back({it[0], it[1]});
+    return Variant::CreateArray(pairs);
+}
+
+Variant VarArrayOf(std::initializer_list<Variant> values) {
+    Variant v = Variant::CreateArray({{0, static_cast<int>(values.size()) - 1}});
+    int i = 0;
+    for (const Variant& value : values)
+        v.ArrayItem(i++) = value;
+    return v;
+}
+
 bool Variant::IsOrdinal() const {
     switch (type_) {
     case varSmallint:
@@ -363,14 +449,16 @@ AnsiString Variant::TypeName(TVarType type) {
         return "FMTBcd";
     case varArray | varByte:
         return "Array Byte";
+    case varArray | varVariant:
+        return "Array Variant";
     default:
         return "Unknown";
     }
 }
 
 void Variant::CastError(TVarType to) const {
-    throw EConvertError("Could not convert variant of type (" + TypeName(type_) + ") into type (" +
-                        TypeName(to) + ")");
+    throw EVariantTypeCastError("Could not convert variant of type (" + TypeName(type_) + ") into type (" +
+                                TypeName(to) + ")");
 }
 
 int64_t Variant::AsInt64() const {
@@ -409,7 +497,7 @@ int64_t Variant::AsInt64() const {
         double d;
         if (TryStrToFloat(s, d, FormatSettings()) && std::fabs(d) < 9.2233720368547758e18)
             return static_cast<int64_t>(std::nearbyint(d));
-        throw EConvertError("'" + s + "' is not a valid integer value");
+        throw EVariantTypeCastError("'" + s + "' is not a valid integer value");
     }
     default:
         CastError(varInt64);
@@ -441,7 +529,7 @@ double Variant::AsDouble() const {
         AnsiString s = AsAnsiString();
         double d;
         if (TryStrToFloat(s, d, FormatSettings())) return d;
-        throw EConvertError("'" + s + "' is not a valid floating point value");
+        throw EVariantTypeCastError("'" + s + "' is not a valid floating point value");
     }
     default:
         if (IsOrdinal()) return static_cast<double>(AsInt64());
@@ -462,7 +550,7 @@ bool Variant::AsBoolean() const {
         if (SameText(s, "False")) return false;
         double d;
         if (TryStrToFloat(s, d, FormatSettings())) return d != 0;
-        throw EConvertError("'" + s + "' is not a valid boolean value");
+        throw EVariantTypeCastError("'" + s + "' is not a valid boolean value");
     }
     default:
         if (IsNumeric() || type_ == varDate) return AsDouble() != 0;
@@ -498,7 +586,7 @@ TDateTime Variant::AsDateTime() const {
         if (TryStrToDateTime(s, d, FormatSettings())) return d;
         double f;
         if (TryStrToFloat(s, f, FormatSettings())) return f;
-        throw EConvertError("Could not convert variant of type (String) into type (Date)");
+        throw EVariantTypeCastError("Could not convert variant of type (String) into type (Date)");
     }
     default:
         if (type_ == varEmpty || IsNumeric()) return AsDouble();
@@ -513,8 +601,12 @@ TBcd Variant::AsBcd() const {
     case varCurrency:
         return TBcd::FromCurrency(Currency{std::get<int64_t>(value_)});
     case varString:
-    case varOleStr:
-        return TBcd::FromString(AsAnsiString());
+    case varOleStr: {
+        TBcd b;
+        if (!TBcd::TryFromString(AsAnsiString(), b))
+            throw EVariantTypeCastError("'" + AsAnsiString() + "' is not a valid BCD value");
+        return b;
+    }
     default:
         if (IsOrdinal() && type_ != varBoolean) return TBcd::FromInt64(AsInt64());
         if (type_ == varEmpty) return TBcd();
@@ -646,6 +738,17 @@ bool Variant::operator==(const Variant& other) const {
     if (IsEmpty() && other.IsEmpty()) return true;
     if (IsByteArray() || other.IsByteArray())
         return IsByteArray() && other.IsByteArray() && Bytes() == other.Bytes();
+    if (IsVariantArray() || other.IsVariantArray()) {
+        if (!IsVariantArray() || !other.IsVariantArray()) return false;
+        const TVarArrayData& x = ArrayData();
+        const TVarArrayData& y = other.ArrayData();
+        if (x.Bounds.size() != y.Bounds.size()) return false;
+        for (size_t i = 0; i < x.Bounds.size(); ++i)
+            if (x.Bounds[i].LowBound != y.Bounds[i].LowBound ||
+                x.Bounds[i].HighBound != y.Bounds[i].HighBound)
+                return false;
+        return x.Items == y.Items;
+    }
     if (IsString() && other.IsString()) {
         if (type_ == varOleStr || other.type_ == varOleStr) return AsWideString() == other.AsWideString();
         return std::get<AnsiString>(value_) == std::get<AnsiString>(other.value_);
@@ -672,6 +775,38 @@ bool Variant::operator==(const Variant& other) const {
         return EqualAs(*this, other, [](const Variant& v) { return v.AsDouble(); });
     }
     return AsDouble() == other.AsDouble();
+}
+
+namespace {
+template <typename T> int Order(const T& a, const T& b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+} // namespace
+
+int Variant::Compare(const Variant& other) const {
+    if (IsNull() || other.IsNull()) return Order(IsNull() ? 0 : 1, other.IsNull() ? 0 : 1);
+    if ((type_ & varArray) || (other.type_ & varArray))
+        ((type_ & varArray) ? *this : other).CastError(varDouble);
+    if (IsEmpty() && other.IsEmpty()) return 0;
+    if (IsString() && other.IsString()) {
+        if (type_ == varOleStr || other.type_ == varOleStr)
+            return Order(WideCompareStr(AsWideString(), other.AsWideString()), 0);
+        return Order(AnsiCompareStr(std::get<AnsiString>(value_), std::get<AnsiString>(other.value_)), 0);
+    }
+    if ((IsEmpty() && other.IsString()) || (IsString() && other.IsEmpty()))
+        return Order(AsAnsiString(), other.AsAnsiString());
+    if (type_ == varSQLTimeStamp || other.type_ == varSQLTimeStamp || type_ == varDate ||
+        other.type_ == varDate)
+        return Order(AsDateTime(), other.AsDateTime());
+    if (type_ == varBoolean && other.type_ == varBoolean)
+        return Order(std::get<bool>(value_), std::get<bool>(other.value_));
+    if (type_ == varFMTBcd || other.type_ == varFMTBcd) return TBcd::Compare(AsBcd(), other.AsBcd());
+    if ((type_ == varCurrency || other.type_ == varCurrency) && !IsFloat() && !other.IsFloat() &&
+        !IsString() && !other.IsString())
+        return Order(AsCurrency().Value, other.AsCurrency().Value);
+    if ((IsOrdinal() || IsEmpty()) && (other.IsOrdinal() || other.IsEmpty()))
+        return Order(AsInt64(), other.AsInt64());
+    return Order(AsDouble(), other.AsDouble());
 }
 
 AnsiString VarToStr(const Variant& v) {

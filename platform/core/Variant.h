@@ -1,12 +1,19 @@
 #pragma once
 // Variant: a value that carries its own type code, with the platform's variant type codes and
-// its conversion rules. A failed conversion raises EConvertError.
+// its conversion rules. A failed conversion raises EConvertError: EVariantTypeCastError when the
+// value has no meaning in the type asked for, plain EConvertError when it is out of its range.
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <variant>
 #include <vector>
 
 #include "platform/core/DateTime.h"
+#include "platform/core/Exceptions.h"
 #include "platform/core/Strings.h"
+
+VZ_EXCEPTION_CLASS(EVariantTypeCastError, EConvertError);
+VZ_EXCEPTION_CLASS(EVariantBadIndexError, Exception);
 
 using TVarType = uint16_t;
 using TBytes = std::vector<uint8_t>;
@@ -75,6 +82,14 @@ private:
     AnsiString text_;
 };
 
+// Bounds of one dimension of a Variant array (both inclusive).
+struct TVarArrayBound {
+    int LowBound = 0;
+    int HighBound = -1;
+};
+
+struct TVarArrayData;
+
 class Variant {
 public:
     Variant() = default;
@@ -111,6 +126,8 @@ public:
     static Variant FromInteger(int64_t value, TVarType type);
     // Empty byte array (no data) and a byte array over bytes.
     static Variant FromBytes(const void* data, size_t count);
+    // Array of Variants (varArray | varVariant), all elements Empty; one bound pair per dimension.
+    static Variant CreateArray(const std::vector<TVarArrayBound>& bounds);
 
     TVarType VarType() const { return type_; }
     bool IsEmpty() const { return type_ == varEmpty; }
@@ -121,6 +138,7 @@ public:
     bool IsFloat() const;
     bool IsNumeric() const; // ordinal, float, currency, bcd
     bool IsByteArray() const { return type_ == (varArray | varByte); }
+    bool IsVariantArray() const { return type_ == (varArray | varVariant); }
 
     // Conversions; each raises EConvertError when the value has no such meaning.
     bool AsBoolean() const;
@@ -138,6 +156,18 @@ public:
     // The stored byte array (varArray | varByte only; else EConvertError).
     const TBytes& Bytes() const;
     TBytes& Bytes();
+    // Dimensions of an array (a byte array has one, from 0); 0 for any other value.
+    int ArrayDimCount() const;
+    // Bounds of dimension 1 .. ArrayDimCount (EVariantBadIndexError for another dimension).
+    TVarArrayBound ArrayBounds(int dim) const;
+    // Element of a one-dimensional array by its index within the bounds (EVariantBadIndexError
+    // outside them); a byte array gives its byte as a Byte.
+    Variant ArrayGet(int index) const;
+    // Element of a one-dimensional Variant array, in place.
+    const Variant& ArrayItem(int index) const;
+    Variant& ArrayItem(int index);
+    // Every element of a Variant array, the first dimension changing slowest.
+    const std::vector<Variant>& ArrayItems() const;
 
     // Same value converted to another variant type (EConvertError when impossible).
     Variant ChangeType(TVarType type) const;
@@ -146,14 +176,22 @@ public:
     // a number as numbers when the string is one; Null equals only Null.
     bool operator==(const Variant& other) const;
     bool operator!=(const Variant& other) const { return !(*this == other); }
+    // Ordering of the platform, -1, 0 or 1: Null below every other value, Empty as 0 or the empty
+    // text, texts by the locale, a text against a number or a date as one; Booleans False below
+    // True. Values that cannot be compared (a text that is no number against a number, arrays)
+    // raise EVariantTypeCastError.
+    int Compare(const Variant& other) const;
+    bool operator<(const Variant& other) const { return Compare(other) < 0; }
 
     // Name of a type code ("Integer", "String", ...).
     static AnsiString TypeName(TVarType type);
 
 private:
     using Payload = std::variant<std::monostate, int64_t, double, bool, AnsiString, WideString, TBytes, TBcd,
-                                 TSQLTimeStamp>;
+                                 TSQLTimeStamp, std::shared_ptr<TVarArrayData>>;
     [[noreturn]] void CastError(TVarType to) const;
+    const TVarArrayData& ArrayData() const;
+    TVarArrayData& MutableArrayData(); // own copy before a change
     TVarType type_ = varEmpty;
     Payload value_;
 };
@@ -174,6 +212,20 @@ inline bool VarIsStr(const Variant& v) {
 inline bool VarIsArray(const Variant& v) {
     return (v.VarType() & varArray) != 0;
 }
+// Variant arrays with the platform's names: bounds as low, high pairs per dimension; only
+// varVariant elements (byte arrays come from TBytes).
+Variant VarArrayCreate(std::initializer_list<int> bounds, TVarType elementType);
+// One-dimensional array 0..n-1 of the values.
+Variant VarArrayOf(std::initializer_list<Variant> values);
+inline int VarArrayDimCount(const Variant& v) {
+    return v.ArrayDimCount();
+}
+inline int VarArrayLowBound(const Variant& v, int dim) {
+    return v.ArrayBounds(dim).LowBound;
+}
+inline int VarArrayHighBound(const Variant& v, int dim) {
+    return v.ArrayBounds(dim).HighBound;
+}
 // Text of a value; Null and Empty give an empty text.
 AnsiString VarToStr(const Variant& v);
 WideString VarToWideStr(const Variant& v);
@@ -191,3 +243,8 @@ AnsiString FloatToStr(double value, const TFormatSettings& fs);
 AnsiString FloatToStr(double value);
 // The same form with up to `precision` significant digits (15 above; 17 tell every double apart).
 AnsiString FloatToStrPrecision(double value, int precision, const TFormatSettings& fs);
+
+struct TVarArrayData {
+    std::vector<TVarArrayBound> Bounds;
+    std::vector<Variant> Items;
+};

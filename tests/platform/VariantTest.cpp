@@ -72,20 +72,30 @@ TEST_F(VariantTest, Conversions) {
 }
 
 TEST_F(VariantTest, FailedConversionsRaiseConvertErrors) {
+    // A value without meaning in the type asked for is the platform's cast error; one out of range
+    // is a plain conversion error.
     struct Case {
         std::function<void()> action;
         const char* message;
+        bool castError;
     } cases[] = {
-        {[] { Variant("abc").AsInteger(); }, "'abc' is not a valid integer value"},
-        {[] { Variant("1,5").AsDouble(); }, "'1,5' is not a valid floating point value"},
-        {[] { Variant::Null().AsInteger(); }, "Could not convert variant of type (Null) into type (Int64)"},
+        {[] { Variant("abc").AsInteger(); }, "'abc' is not a valid integer value", true},
+        {[] { Variant("1,5").AsDouble(); }, "'1,5' is not a valid floating point value", true},
+        {[] { Variant::Null().AsInteger(); }, "Could not convert variant of type (Null) into type (Int64)",
+         true},
         {[] { Variant(TBytes{1}).AsAnsiString(); },
-         "Could not convert variant of type (Array Byte) into type (String)"},
-        {[] { Variant(1e300).AsInt64(); }, "Variant overflow"},
-        {[] { Variant::FromInteger(300, varByte); }, "Variant overflow"},
-        {[] { Variant("x").Bytes(); }, "Could not convert variant of type (String) into type (Array Byte)"},
-        {[] { TBcd::FromString("1.2.3"); }, "'1.2.3' is not a valid BCD value"},
-        {[] { Variant("maybe").AsBoolean(); }, "'maybe' is not a valid boolean value"},
+         "Could not convert variant of type (Array Byte) into type (String)", true},
+        {[] { Variant(1e300).AsInt64(); }, "Variant overflow", false},
+        {[] { Variant::FromInteger(300, varByte); }, "Variant overflow", false},
+        {[] { Variant("x").Bytes(); }, "Could not convert variant of type (String) into type (Array Byte)",
+         true},
+        {[] { TBcd::FromString("1.2.3"); }, "'1.2.3' is not a valid BCD value", false},
+        {[] { Variant("1.2.3").AsBcd(); }, "'1.2.3' is not a valid BCD value", true},
+        {[] { Variant("maybe").AsBoolean(); }, "'maybe' is not a valid boolean value", true},
+        {[] { Variant("never").AsDateTime(); }, "Could not convert variant of type (String) into type (Date)",
+         true},
+        {[] { VarArrayOf({1}).AsDouble(); },
+         "Could not convert variant of type (Array Variant) into type (Double)", true},
     };
     for (const Case& c : cases) {
         try {
@@ -93,8 +103,78 @@ TEST_F(VariantTest, FailedConversionsRaiseConvertErrors) {
             ADD_FAILURE() << "no error: " << c.message;
         } catch (const EConvertError& e) {
             EXPECT_EQ(e.Message(), c.message);
+            EXPECT_EQ(dynamic_cast<const EVariantTypeCastError*>(&e) != nullptr, c.castError) << c.message;
         }
     }
+}
+
+TEST_F(VariantTest, ArraysOfVariantsKeepTheirBoundsAndCopyOnChange) {
+    Variant a = VarArrayCreate({1, 3}, varVariant);
+    EXPECT_EQ(a.VarType(), varArray | varVariant);
+    EXPECT_EQ(VarArrayDimCount(a), 1);
+    EXPECT_EQ(VarArrayLowBound(a, 1), 1);
+    EXPECT_EQ(VarArrayHighBound(a, 1), 3);
+    EXPECT_TRUE(a.ArrayItem(2).IsEmpty());
+    a.ArrayItem(1) = 10;
+    a.ArrayItem(3) = "x";
+    EXPECT_THROW(a.ArrayItem(0), EVariantBadIndexError);
+    EXPECT_THROW(a.ArrayItem(4), EVariantBadIndexError);
+
+    Variant copy = a;
+    copy.ArrayItem(1) = 11;
+    EXPECT_EQ(a.ArrayItem(1).AsInteger(), 10);
+    EXPECT_FALSE(copy == a);
+    copy.ArrayItem(1) = 10;
+    EXPECT_TRUE(copy == a);
+    EXPECT_FALSE(a == VarArrayOf({10, Variant(), "x"})); // same items, other bounds
+
+    Variant grid = VarArrayCreate({0, 1, 5, 7}, varVariant);
+    EXPECT_EQ(VarArrayDimCount(grid), 2);
+    EXPECT_EQ(VarArrayLowBound(grid, 2), 5);
+    EXPECT_EQ(grid.ArrayItems().size(), 6u);
+    EXPECT_THROW(grid.ArrayItem(0), EVariantBadIndexError);
+    EXPECT_THROW(VarArrayHighBound(grid, 3), EVariantBadIndexError);
+
+    Variant bytes(TBytes{7, 8});
+    EXPECT_EQ(VarArrayDimCount(bytes), 1);
+    EXPECT_EQ(VarArrayHighBound(bytes, 1), 1);
+    EXPECT_EQ(bytes.ArrayGet(1).VarType(), varByte);
+    EXPECT_EQ(bytes.ArrayGet(1).AsInteger(), 8);
+    EXPECT_EQ(VarArrayDimCount(Variant(1)), 0);
+    EXPECT_TRUE(VarIsArray(VarArrayOf({})));
+    EXPECT_EQ(VarArrayHighBound(VarArrayOf({}), 1), -1);
+}
+
+TEST_F(VariantTest, OrderingOfThePlatform) {
+    struct Case {
+        Variant a, b;
+        int expected;
+    } cases[] = {
+        {1, 2, -1},
+        {2.5, 2, 1},
+        {1, 1.0, 0},
+        {Variant(static_cast<int64_t>(1) << 40), 5, 1},
+        {-1, Variant(0xFFFFFFFFu), -1},
+        {"b", "a", 1},
+        {"a", L"b", -1},
+        {"10", 9, 1}, // a text against a number compares as a number
+        {Variant(), 0, 0},
+        {Variant(), "", 0},
+        {Variant(), -1, 1},
+        {Variant::Null(), Variant(), -1},
+        {Variant::Null(), Variant::Null(), 0},
+        {false, true, -1},
+        {Variant::FromDateTime(2), Variant::FromDateTime(1.5), 1},
+        {Variant(TBcd::FromString("1.25")), 1.5, -1},
+        {Variant(Currency::FromDouble(2.5)), 2, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.a.Compare(c.b), c.expected) << VarToStr(c.a) << " ? " << VarToStr(c.b);
+        EXPECT_EQ(c.b.Compare(c.a), -c.expected) << VarToStr(c.b) << " ? " << VarToStr(c.a);
+    }
+    EXPECT_TRUE(Variant(1) < Variant(2));
+    EXPECT_THROW(Variant("abc").Compare(5), EVariantTypeCastError);
+    EXPECT_THROW(Variant(5).Compare(VarArrayOf({5})), EVariantTypeCastError);
 }
 
 TEST_F(VariantTest, LocaleDecimalSeparatorIsUsed) {
