@@ -142,6 +142,31 @@ GLYPHS = {
 }
 
 
+def panning_mark(directions):
+    """31 x 31: a pale disc with a centre dot and a small solid arrowhead towards each direction
+    panning can take; the anchor window clips it to an ellipse."""
+    size = 31
+    mid = size // 2
+    face, ink = (236, 238, 242), (40, 44, 52)
+    img = canvas(size, size, face)
+    for y in range(mid - 1, mid + 2):
+        for x in range(mid - 1, mid + 2):
+            img[y][x] = ink
+    for d in directions:
+        for k in range(5):  # rows of the arrowhead, tip first
+            tip = 3 + k
+            for w in range(-k, k + 1):
+                if d == "up":
+                    img[tip][mid + w] = ink
+                elif d == "down":
+                    img[size - 1 - tip][mid + w] = ink
+                elif d == "left":
+                    img[mid + w][tip] = ink
+                else:
+                    img[mid + w][size - 1 - tip] = ink
+    return img
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
@@ -149,6 +174,9 @@ def main():
         "DXEXPANDBUTTON_MINUS": expand_button(False),
         "DXEXPANDBUTTON_PLUS": expand_button(True),
         "DXSUBMENUEXPAND": submenu_expand(),
+        "CX_FULLSCROLLBITMAP": panning_mark(["up", "down", "left", "right"]),
+        "CX_HORSCROLLBITMAP": panning_mark(["left", "right"]),
+        "CX_VERSCROLLBITMAP": panning_mark(["up", "down"]),
     }
     for name, art in GLYPHS.items():
         images[name] = from_art(art, {".": WHITE, "#": BLACK})

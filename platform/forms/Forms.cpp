@@ -1,7 +1,9 @@
 #include "platform/forms/Forms.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
+#include <memory>
 #include <objbase.h>
 
 #include "platform/core/Exceptions.h"
@@ -32,18 +34,55 @@ bool RegisterWindowClass(const AnsiString& name, WNDPROC proc) {
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
+TShiftState MouseKeysToShiftState(WPARAM keys) {
+    TShiftState shift;
+    if (keys & MK_SHIFT) shift.Include(ssShift);
+    if (keys & MK_CONTROL) shift.Include(ssCtrl);
+    if (keys & MK_LBUTTON) shift.Include(ssLeft);
+    if (keys & MK_RBUTTON) shift.Include(ssRight);
+    if (keys & MK_MBUTTON) shift.Include(ssMiddle);
+    if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+    return shift;
+}
+
+TShiftState KeyboardShiftState() {
+    TShiftState shift;
+    if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+    if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+    return shift;
+}
+
+// ---------------------------------------------------------------------------------------------
 // TControl
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
+    WindowProc = [this](TMessage& message) { WndProc(message); };
     font_.OnChange = [this](TObject*) {
         // A font set on the control itself ends following the parent.
         if (!followingParent_) parentFont_ = false;
         FontChanged();
+        Perform(CM_FONTCHANGED, 0, 0);
     };
 }
 
 TControl::~TControl() {
+    if (Dragging()) FinishDrag(false);
     if (parent_) parent_->RemoveControl(this);
+}
+
+LRESULT TControl::Perform(UINT message, WPARAM wParam, LPARAM lParam) {
+    TMessage m{message, wParam, lParam, 0};
+    WindowProc(m);
+    return m.Result;
+}
+
+void TControl::WndProc(TMessage& message) {
+    DefaultHandler(message);
+}
+
+void TControl::DefaultHandler(TMessage& message) {
+    message.Result = 0;
 }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -67,6 +106,10 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     BoundsChanged(old);
 }
 
+TRect TControl::GetClientRect() {
+    return ClientRect();
+}
+
 void TControl::BoundsChanged(const TRect& oldBounds) {
     if (parent_ && parent_->HandleAllocated() && visible_) {
         InvalidateRect(parent_->Handle(), &oldBounds, TRUE);
@@ -79,12 +122,44 @@ void TControl::SetVisible(bool value) {
     if (!value) Invalidate();
     visible_ = value;
     if (value) Invalidate();
+    Perform(CM_VISIBLECHANGED, value, 0);
+}
+
+void TControl::SetEnabled(bool value) {
+    if (value == enabled_) return;
+    enabled_ = value;
+    if (auto* windowed = dynamic_cast<TWinControl*>(this); windowed && windowed->HandleAllocated())
+        EnableWindow(windowed->Handle(), value);
+    Invalidate();
+    Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TControl::SetCursor(TCursor value) {
+    if (value == cursor_) return;
+    cursor_ = value;
+    Perform(CM_CURSORCHANGED, 0, 0);
+}
+
+void TControl::SetCtl3D(bool value) {
+    parentCtl3D_ = false;
+    if (value == ctl3D_) return;
+    ctl3D_ = value;
+    Perform(CM_CTL3DCHANGED, 0, 0);
+}
+
+void TControl::SetParentCtl3D(bool value) {
+    parentCtl3D_ = value;
+    if (value && parent_ && parent_->Ctl3D() != ctl3D_) {
+        ctl3D_ = parent_->Ctl3D();
+        Perform(CM_CTL3DCHANGED, 0, 0);
+    }
 }
 
 void TControl::SetCaption(const AnsiString& value) {
     if (value == caption_) return;
     caption_ = value;
     TextChanged();
+    Perform(CM_TEXTCHANGED, 0, 0);
 }
 
 void TControl::SetParentFont(bool value) {
@@ -107,6 +182,7 @@ void TControl::SetColor(TColor value) {
     color_ = value;
     parentColor_ = false;
     Invalidate();
+    Perform(CM_COLORCHANGED, 0, 0);
 }
 
 void TControl::SetParentColor(bool value) {
@@ -120,6 +196,40 @@ void TControl::Invalidate() {
     InvalidateRect(parent_->Handle(), &r, TRUE);
 }
 
+TPoint TControl::ClientToScreen(TPoint point) {
+    if (auto* windowed = dynamic_cast<TWinControl*>(this)) {
+        ::ClientToScreen(windowed->Handle(), &point);
+        return point;
+    }
+    TPoint shifted{point.x + left_, point.y + top_};
+    return parent_ ? parent_->ClientToScreen(shifted) : shifted;
+}
+
+TPoint TControl::ScreenToClient(TPoint point) {
+    if (auto* windowed = dynamic_cast<TWinControl*>(this)) {
+        ::ScreenToClient(windowed->Handle(), &point);
+        return point;
+    }
+    TPoint inParent = parent_ ? parent_->ScreenToClient(point) : point;
+    return TPoint{inParent.x - left_, inParent.y - top_};
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+    if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::DoContextPopup(TPoint mousePos, bool& handled) {
+    if (OnContextPopup) OnContextPopup(this, mousePos, handled);
+}
+
 // ---------------------------------------------------------------------------------------------
 // TWinControl
 
@@ -129,23 +239,41 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
 
 TWinControl::~TWinControl() {
     Destroying();
+    if (TForm* form = GetParentForm(this); form && form->ActiveControl == this) form->ActiveControl = nullptr;
+    DestroyHandle();
     // Children owned elsewhere (or freed after this window by the owner) must not reach back.
     for (TControl* control : controls_)
         control->parent_ = nullptr;
     controls_.clear();
-    DestroyHandle();
 }
 
 HWND TWinControl::Handle() {
-    if (!handle_) CreateHandle();
+    if (!handle_) {
+        CreateHandle();
+        CreateChildHandles();
+    }
     return handle_;
+}
+
+void TWinControl::CreateChildHandles() {
+    for (TControl* control : std::vector<TControl*>(controls_))
+        if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && !windowed->handle_)
+            windowed->Handle();
 }
 
 void TWinControl::DestroyHandle() {
     if (!handle_) return;
+    DestroyWindowHandle();
+}
+
+void TWinControl::DestroyWindowHandle() {
+    // The children's windows go with this one; they are made again with it.
+    for (TControl* control : controls_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(control)) windowed->DestroyHandle();
     HWND window = handle_;
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     handle_ = nullptr;
+    mouseInside_ = false;
     DestroyWindow(window);
 }
 
@@ -155,6 +283,48 @@ void TWinControl::Update() {
 
 void TWinControl::Invalidate() {
     if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+TRect TWinControl::GetClientRect() {
+    if (!handle_) return ClientRect();
+    RECT r;
+    ::GetClientRect(handle_, &r);
+    return r;
+}
+
+void TWinControl::SetTabStop(bool value) {
+    tabStop_ = value;
+    if (!handle_) return;
+    LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+    SetWindowLongPtrA(handle_, GWL_STYLE,
+                      value ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+}
+
+bool TWinControl::Focused() const {
+    return handle_ && GetFocus() == handle_;
+}
+
+bool TWinControl::CanFocus() {
+    for (TControl* control = this; control; control = control->Parent())
+        if (!control->Visible() || !control->Enabled()) return false;
+    return GetParentForm(this) != nullptr || dynamic_cast<TForm*>(this) != nullptr;
+}
+
+void TWinControl::SetFocus() {
+    if (TForm* form = GetParentForm(this)) form->ActiveControl = this;
+    ::SetFocus(Handle());
+}
+
+bool TWinControl::MouseCapture() const {
+    return handle_ && GetCapture() == handle_;
+}
+
+void TWinControl::SetMouseCapture(bool value) {
+    if (value == MouseCapture()) return;
+    if (value)
+        SetCapture(Handle());
+    else
+        ReleaseCapture();
 }
 
 void TWinControl::InsertControl(TControl* control) {
@@ -175,7 +345,7 @@ void TWinControl::FontChanged() {
 
 HWND TWinControl::CreateWindowHandle(DWORD style, DWORD exStyle, HWND owner, const TRect& bounds) {
     AnsiString className = ClassName();
-    if (!RegisterWindowClass(className, &TWinControl::WindowProc)) RaiseLastOSError();
+    if (!RegisterWindowClass(className, &TWinControl::StdWndProc)) RaiseLastOSError();
     HWND window = CreateWindowExA(exStyle, className.c_str(), Caption().c_str(), style, bounds.left,
                                   bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, owner,
                                   nullptr, ModuleInstance(), this);
@@ -183,7 +353,7 @@ HWND TWinControl::CreateWindowHandle(DWORD style, DWORD exStyle, HWND owner, con
     return window;
 }
 
-LRESULT CALLBACK TWinControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         auto* control = static_cast<TWinControl*>(create->lpCreateParams);
@@ -195,16 +365,188 @@ LRESULT CALLBACK TWinControl::WindowProc(HWND window, UINT message, WPARAM wPara
     bool handled = false;
     LRESULT result = GuardedCall(
         [&] {
-            LRESULT answer = control->WndProc(message, wParam, lParam);
+            TMessage m{message, wParam, lParam, 0};
+            control->WindowProc(m);
             handled = true;
-            return answer;
+            return m.Result;
         },
         LRESULT(0));
     return handled ? result : DefWindowProcA(window, message, wParam, lParam);
 }
 
+void TWinControl::DefaultHandler(TMessage& message) {
+    message.Result = DefaultHandler(message.Msg, message.WParam, message.LParam);
+}
+
 LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The control messages are ours: the system knows nothing of them.
+    if (!handle_ || (message >= CM_BASE && message < CN_BASE + 0x400)) return 0;
     return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+namespace {
+TPoint MessagePoint(LPARAM lParam) {
+    return TPoint{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+} // namespace
+
+void TWinControl::MouseMessage(TMessage& message) {
+    const TPoint p = MessagePoint(message.LParam);
+    TShiftState shift = MouseKeysToShiftState(message.WParam);
+    // The left button takes the mouse for the press (csCaptureMouse) and lets it go on release.
+    auto press = [&](TMouseButton button, bool dbl) {
+        if (dbl) shift.Include(ssDouble);
+        if (button == mbLeft && ControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
+        if (button == mbLeft && ControlStyle.Contains(csClickEvents)) ControlState.Include(csClicked);
+        MouseDown(button, shift, p.x, p.y);
+    };
+    auto release = [&](TMouseButton button) {
+        if (button == mbLeft) {
+            ControlState.Exclude(csClicked);
+            if (ControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
+        }
+        MouseUp(button, shift, p.x, p.y);
+    };
+    switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+        press(mbLeft, false);
+        break;
+    case WM_LBUTTONDBLCLK:
+        press(mbLeft, true);
+        break;
+    case WM_RBUTTONDOWN:
+        press(mbRight, false);
+        break;
+    case WM_RBUTTONDBLCLK:
+        press(mbRight, true);
+        break;
+    case WM_MBUTTONDOWN:
+        press(mbMiddle, false);
+        break;
+    case WM_MBUTTONDBLCLK:
+        press(mbMiddle, true);
+        break;
+    case WM_LBUTTONUP:
+        release(mbLeft);
+        break;
+    case WM_RBUTTONUP:
+        release(mbRight);
+        break;
+    case WM_MBUTTONUP:
+        release(mbMiddle);
+        break;
+    case WM_MOUSEMOVE:
+        if (!mouseInside_ && handle_) {
+            mouseInside_ = true;
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, handle_, 0};
+            TrackMouseEvent(&track);
+            Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(this));
+        }
+        MouseMove(shift, p.x, p.y);
+        break;
+    default:
+        break;
+    }
+}
+
+void TWinControl::WndProc(TMessage& message) {
+    // A handler may free the control: its window then goes with it, and nothing of it is touched.
+    const HWND window = handle_;
+    auto gone = [&] { return window && FindControl(window) != this; };
+    switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_MOUSEMOVE:
+        MouseMessage(message);
+        if (gone()) return;
+        break;
+    case WM_MOUSELEAVE:
+        mouseInside_ = false;
+        Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(this));
+        if (gone()) return;
+        break;
+    case WM_MOUSEWHEEL: {
+        const TPoint screen = MessagePoint(message.LParam);
+        const int delta = static_cast<short>(HIWORD(message.WParam));
+        const bool handled = DoMouseWheel(MouseKeysToShiftState(LOWORD(message.WParam)), delta, screen);
+        if (handled || gone()) {
+            message.Result = handled;
+            return;
+        }
+        break;
+    }
+    case WM_KEYDOWN: {
+        WORD key = static_cast<WORD>(message.WParam);
+        KeyDown(key, KeyboardShiftState());
+        if (key == 0 || gone()) {
+            message.Result = 0;
+            return;
+        }
+        break;
+    }
+    case WM_SETFOCUS:
+        if (TForm* form = GetParentForm(this); form && form != this) form->ActiveControl = this;
+        if (OnEnter) OnEnter(this);
+        if (gone()) return;
+        break;
+    case WM_KILLFOCUS:
+        if (OnExit) OnExit(this);
+        if (gone()) return;
+        break;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(message.WParam) == handle_ && LOWORD(message.LParam) == HTCLIENT) {
+            TCursor cursor = Screen().Cursor() != crDefault ? Screen().Cursor() : cursor_;
+            if (cursor != crDefault) {
+                ::SetCursor(Screen().Cursors(cursor));
+                message.Result = 1;
+                return;
+            }
+        }
+        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORSCROLLBAR:
+        // A child's notification goes back to the child.
+        if (message.LParam) {
+            if (TWinControl* child = FindControl(reinterpret_cast<HWND>(message.LParam))) {
+                message.Result = child->Perform(CN_BASE + message.Msg, message.WParam, message.LParam);
+                return;
+            }
+        }
+        break;
+    case WM_CONTEXTMENU: {
+        if (message.Result) return;
+        TPoint p = MessagePoint(message.LParam);
+        bool handled = false;
+        TPoint client = p.x == -1 && p.y == -1 ? p : ScreenToClient(p);
+        DoContextPopup(client, handled);
+        if (handled || gone()) {
+            message.Result = handled;
+            return;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    message.Result = WndProc(message.Msg, message.WParam, message.LParam);
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift) {
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+bool TWinControl::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+    bool handled = false;
+    if (OnMouseWheel) OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+    return handled;
 }
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -232,6 +574,9 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         EndPaint(handle_, &ps);
         return 0;
     }
+    case WM_SIZE:
+        Resize();
+        return DefaultHandler(message, wParam, lParam);
     default:
         return DefaultHandler(message, wParam, lParam);
     }
@@ -239,7 +584,7 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TWinControl::PaintWindow(HDC dc) {
     RECT client;
-    GetClientRect(handle_, &client);
+    ::GetClientRect(handle_, &client);
     HBRUSH face = CreateSolidBrush(ColorToRGB(Color()));
     FillRect(dc, &client, face);
     DeleteObject(face);
@@ -259,6 +604,117 @@ void TWinControl::PaintWindow(HDC dc) {
         }
         RestoreDC(dc, saved);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomControl
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {
+    ControlStyle = TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks};
+    width_ = 185;
+    height_ = 41;
+}
+
+TCustomControl::~TCustomControl() {
+    Destroying();
+    DestroyHandle();
+}
+
+void TCustomControl::CreateParams(TCreateParams& params) {
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) | (tabStop_ ? WS_TABSTOP : 0) |
+                   (enabled_ ? 0 : WS_DISABLED);
+    params.ExStyle = 0;
+    params.X = left_;
+    params.Y = top_;
+    params.Width = width_;
+    params.Height = height_;
+    params.WndParent = Parent() ? Parent()->Handle() : nullptr;
+}
+
+void TCustomControl::CreateWnd() {
+    TCreateParams params;
+    CreateParams(params);
+    // Making the parent's window made this one with it.
+    if (handle_) return;
+    if (!params.WndParent) throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+    ControlState.Include(csCreating);
+    try {
+        CreateWindowHandle(params.Style, params.ExStyle, params.WndParent,
+                           Bounds(params.X, params.Y, params.Width, params.Height));
+    } catch (...) {
+        ControlState.Exclude(csCreating);
+        throw;
+    }
+    ControlState.Exclude(csCreating);
+}
+
+void TCustomControl::CreateHandle() {
+    if (!handle_) CreateWnd();
+}
+
+void TCustomControl::RecreateWnd() {
+    if (!handle_) return;
+    DestroyHandle();
+    Handle();
+}
+
+void TCustomControl::SetParent(TWinControl* parent) {
+    if (parent == Parent()) return;
+    TWinControl::SetParent(parent);
+    if (!parent) {
+        DestroyHandle();
+    } else if (handle_) {
+        ::SetParent(handle_, parent->Handle());
+    } else if (parent->HandleAllocated()) {
+        Handle();
+    }
+}
+
+void TCustomControl::SetBounds(int left, int top, int width, int height) {
+    TWinControl::SetBounds(left, top, width, height);
+}
+
+void TCustomControl::BoundsChanged(const TRect& oldBounds) {
+    (void)oldBounds;
+    if (handle_)
+        SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+    else
+        Resize();
+}
+
+void TCustomControl::SetVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    if (handle_) ShowWindow(handle_, value ? SW_SHOWNA : SW_HIDE);
+    Perform(CM_VISIBLECHANGED, value, 0);
+}
+
+void TCustomControl::PaintWindow(HDC dc) {
+    canvas_.SetHandle(dc);
+    try {
+        Paint();
+    } catch (...) {
+        canvas_.SetHandle(nullptr);
+        throw;
+    }
+    canvas_.SetHandle(nullptr);
+}
+
+void TCustomControl::Paint() {
+    RECT client;
+    ::GetClientRect(handle_, &client);
+    canvas_.Brush().SetColor(Color());
+    FillRect(canvas_.Handle(), &client, canvas_.Brush().Handle());
+}
+
+LRESULT TCustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return TWinControl::WndProc(message, wParam, lParam);
+}
+
+TForm* GetParentForm(TControl* control) {
+    while (control && control->Parent())
+        control = control->Parent();
+    return dynamic_cast<TForm*>(control);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -588,6 +1044,7 @@ void TApplication::ProcessMessages() {
             terminated_ = true;
             continue;
         }
+        if (IsKeyMessageConsumed(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -658,17 +1115,61 @@ void FormsFinalize() {
 TWinControl* FindControl(HWND window) {
     if (!window) return nullptr;
     auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-    if (proc != reinterpret_cast<WNDPROC>(&TWinControl::WindowProc)) return nullptr;
+    if (proc != reinterpret_cast<WNDPROC>(&TWinControl::StdWndProc)) return nullptr;
     return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
+bool IsKeyMessageConsumed(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    TWinControl* control = FindControl(msg.hwnd);
+    return control && control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+}
+
 HCURSOR TScreen::Cursors(int id) const {
+    if (id < 0) {
+        // The system's own cursors.
+        static const struct {
+            int id;
+            LPCSTR name;
+        } system[] = {{crArrow, IDC_ARROW},
+                      {crCross, IDC_CROSS},
+                      {crIBeam, IDC_IBEAM},
+                      {crSizeNESW, IDC_SIZENESW},
+                      {crSizeNS, IDC_SIZENS},
+                      {crSizeNWSE, IDC_SIZENWSE},
+                      {crSizeWE, IDC_SIZEWE},
+                      {crUpArrow, IDC_UPARROW},
+                      {crHourGlass, IDC_WAIT},
+                      {-12, IDC_ARROW},
+                      {-13, IDC_NO},
+                      {crNo, IDC_NO},
+                      {crAppStart, IDC_APPSTARTING},
+                      {-21, IDC_HAND},
+                      {crSizeAll, IDC_SIZEALL}};
+        auto own = cursors_.find(id);
+        if (own != cursors_.end() && own->second) return own->second;
+        if (id == crNone) return nullptr;
+        for (const auto& entry : system)
+            if (entry.id == id) return LoadCursorA(nullptr, entry.name);
+    }
     auto found = cursors_.find(id);
     return found != cursors_.end() && found->second ? found->second : LoadCursorA(nullptr, IDC_ARROW);
 }
 
 void TScreen::SetCursors(int id, HCURSOR cursor) {
     cursors_[id] = cursor;
+}
+
+void TScreen::SetCursor(TCursor value) {
+    if (value == cursor_) return;
+    cursor_ = value;
+    if (value != crDefault) {
+        ::SetCursor(Cursors(value));
+    } else {
+        // Back to what the window under the cursor asks for.
+        POINT p;
+        if (GetCursorPos(&p)) ::SetCursorPos(p.x, p.y);
+    }
 }
 
 TForm* TScreen::ActiveForm() const {
@@ -683,4 +1184,250 @@ TScreen& Screen() {
 TMouse& Mouse() {
     static TMouse mouse;
     return mouse;
+}
+
+namespace {
+TWheelScrollLinesSource wheelScrollLinesSource = nullptr;
+TSystemMetricsSource systemMetricsSource = nullptr;
+} // namespace
+
+UINT TMouse::ScrollLines() const {
+    if (wheelScrollLinesSource) return wheelScrollLinesSource();
+    UINT lines = 3;
+    if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) lines = 3;
+    return lines;
+}
+
+TWheelScrollLinesSource SetWheelScrollLinesSource(TWheelScrollLinesSource source) {
+    TWheelScrollLinesSource previous = wheelScrollLinesSource;
+    wheelScrollLinesSource = source;
+    return previous;
+}
+
+int GetSystemMetric(int index) {
+    if (systemMetricsSource) {
+        int value = systemMetricsSource(index);
+        if (value >= 0) return value;
+    }
+    return GetSystemMetrics(index);
+}
+
+TSystemMetricsSource SetSystemMetricsSource(TSystemMetricsSource source) {
+    TSystemMetricsSource previous = systemMetricsSource;
+    systemMetricsSource = source;
+    return previous;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Platform drag and drop
+
+namespace {
+struct TRunningDrag {
+    TControl* source = nullptr;
+    TDragObject* object = nullptr;
+    TControl* target = nullptr;
+    bool accepted = false;
+    bool finishing = false;
+};
+TRunningDrag drag;
+
+// The control under a screen point: the deepest window of ours, then its window-less child.
+TControl* ControlAtPoint(TPoint screen) {
+    TWinControl* windowed = nullptr;
+    for (HWND window = WindowFromPoint(screen); window && !windowed; window = GetParent(window))
+        windowed = FindControl(window);
+    if (!windowed) return nullptr;
+    TPoint client = windowed->ScreenToClient(screen);
+    for (int i = windowed->ControlCount() - 1; i >= 0; --i) {
+        TControl* child = windowed->Controls(i);
+        const TRect bounds = child->BoundsRect();
+        if (child->Visible() && !dynamic_cast<TWinControl*>(child) && PtInRect(&bounds, client)) return child;
+    }
+    return windowed;
+}
+} // namespace
+
+TCursor TDragObject::GetDragCursor(bool accepted, int, int) {
+    return accepted ? crArrow : -13;
+}
+
+void TDragObject::Finished(TObject*, int, int, bool) {}
+
+TCursor TDragControlObject::GetDragCursor(bool accepted, int, int) {
+    return accepted ? Control->DragCursor : -13;
+}
+
+TDragObject* DragObject() {
+    return drag.object;
+}
+
+bool TControl::Dragging() const {
+    return drag.source == this;
+}
+
+bool TControl::DoStartDrag(TDragObject*& dragObject) {
+    if (OnStartDrag) OnStartDrag(this, dragObject);
+    return true;
+}
+
+void TControl::DoEndDrag(TObject* target, int x, int y) {
+    if (OnEndDrag) OnEndDrag(this, target, x, y);
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+    accept = static_cast<bool>(OnDragOver);
+    if (OnDragOver) OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, int x, int y) {
+    if (OnDragDrop) OnDragDrop(this, source, x, y);
+}
+
+void DragTo(TPoint screen) {
+    if (!drag.object) return;
+    drag.object->DragPos = screen;
+    TControl* target = ControlAtPoint(screen);
+    TObject* source = drag.object;
+    if (target != drag.target) {
+        if (drag.target) {
+            TPoint p = drag.target->ScreenToClient(screen);
+            bool ignored = false;
+            drag.target->DragOver(source, p.x, p.y, dsDragLeave, ignored);
+        }
+        drag.target = target;
+        drag.object->DragTarget = target;
+        drag.accepted = false;
+        if (target) {
+            TPoint p = target->ScreenToClient(screen);
+            target->DragOver(source, p.x, p.y, dsDragEnter, drag.accepted);
+        }
+    } else if (target) {
+        TPoint p = target->ScreenToClient(screen);
+        target->DragOver(source, p.x, p.y, dsDragMove, drag.accepted);
+    }
+    TPoint p = target ? target->ScreenToClient(screen) : screen;
+    if (drag.object) ::SetCursor(Screen().Cursors(drag.object->GetDragCursor(drag.accepted, p.x, p.y)));
+}
+
+void FinishDrag(bool drop) {
+    if (!drag.object || drag.finishing) return;
+    drag.finishing = true;
+    std::unique_ptr<TDragObject> object(drag.object);
+    TControl* source = drag.source;
+    TControl* target = drop && drag.accepted ? drag.target : nullptr;
+    object->Cancelling = !drop;
+    TPoint screen = object->DragPos;
+    if (drag.target && !target) {
+        TPoint p = drag.target->ScreenToClient(screen);
+        bool ignored = false;
+        drag.target->DragOver(object.get(), p.x, p.y, dsDragLeave, ignored);
+    }
+    drag = TRunningDrag{};
+    drag.finishing = true;
+    if (auto* windowed = dynamic_cast<TWinControl*>(source); windowed && windowed->MouseCapture())
+        ReleaseCapture();
+    TPoint p = target ? target->ScreenToClient(screen) : TPoint{0, 0};
+    auto end = [&] {
+        if (target) target->DragDrop(object.get(), p.x, p.y);
+        object->Finished(target, p.x, p.y, target != nullptr);
+        source->DoEndDrag(target, p.x, p.y);
+    };
+    try {
+        end();
+    } catch (...) {
+        drag.finishing = false;
+        throw;
+    }
+    drag.finishing = false;
+}
+
+void TControl::BeginDrag(bool immediate, int threshold) {
+    if (drag.object) return;
+    auto* windowed = dynamic_cast<TWinControl*>(this);
+    HWND window = windowed ? windowed->Handle() : parent_ ? parent_->Handle() : nullptr;
+    if (!window) return;
+    if (!immediate && threshold >= 0) {
+        // Waits until the mouse leaves the threshold square; a release or Esc starts nothing.
+        POINT start;
+        GetCursorPos(&start);
+        SetCapture(window);
+        bool go = false;
+        while (GetCapture() == window && !go) {
+            MSG msg;
+            if (!GetMessageA(&msg, nullptr, 0, 0)) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (msg.message == WM_MOUSEMOVE) {
+                POINT p;
+                GetCursorPos(&p);
+                go = std::abs(p.x - start.x) >= threshold || std::abs(p.y - start.y) >= threshold;
+            } else if (msg.message == WM_LBUTTONUP || msg.message == WM_RBUTTONUP ||
+                       ((msg.message == WM_KEYDOWN) && msg.wParam == VK_ESCAPE)) {
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (!go) {
+            if (GetCapture() == window) ReleaseCapture();
+            return;
+        }
+    }
+    TDragObject* object = nullptr;
+    if (!DoStartDrag(object)) {
+        delete object;
+        if (GetCapture() == window) ReleaseCapture();
+        return;
+    }
+    if (!object) object = new TDragControlObject(this);
+    drag.source = this;
+    drag.object = object;
+    POINT at;
+    GetCursorPos(&at);
+    SetCapture(window);
+    DragTo(at);
+    // The drag's own loop: moves follow the mouse; the release drops; Esc, WM_CANCELMODE and a
+    // lost capture cancel.
+    while (drag.object == object) {
+        if (GetCapture() != window) {
+            FinishDrag(false);
+            break;
+        }
+        MSG msg;
+        if (!GetMessageA(&msg, nullptr, 0, 0)) {
+            FinishDrag(false);
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        switch (msg.message) {
+        case WM_MOUSEMOVE: {
+            POINT p;
+            GetCursorPos(&p);
+            DragTo(p);
+            continue;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+            FinishDrag(true);
+            continue;
+        case WM_KEYDOWN:
+            if (msg.wParam == VK_ESCAPE) {
+                FinishDrag(false);
+                continue;
+            }
+            break;
+        case WM_CANCELMODE:
+            FinishDrag(false);
+            continue;
+        default:
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void TControl::EndDrag(bool drop) {
+    if (Dragging()) FinishDrag(drop);
 }

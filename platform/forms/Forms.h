@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/core/Components.h"
+#include "platform/core/UtilWindow.h"
 #include "platform/graphics/Graphics.h"
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -25,11 +26,93 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 class TWinControl;
+class TForm;
+class TDragObject;
 
 // csPaintCopy: the control is being painted into another control's canvas (a copy of its
-// picture), not onto its own window.
-enum TControlStateItem { csPaintCopy };
+// picture), not onto its own window. csLButtonDown: a left press is being handled; csClicked: a
+// press began on the control and its release makes a click; csCreating: the window is being made.
+enum TControlStateItem { csPaintCopy, csLButtonDown, csClicked, csCreating, csFocusing };
 using TControlState = TSmallSet<TControlStateItem>;
+// How a control takes the mouse and paints.
+enum TControlStyleItem {
+    csCaptureMouse,
+    csClickEvents,
+    csOpaque,
+    csFramed,
+    csReplicatable,
+    csNoDesignVisible,
+    csDisplayDragImage,
+    csDoubleClicks,
+};
+using TControlStyle = TSmallSet<TControlStyleItem>;
+
+enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSmallSet<TShiftStateItem>;
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
+// Cursor ids: the system's under 0, the program's own above it (the screen's cursor table).
+// The drag (-12), no-drop (-13), multi-drag (-16) and hand (-21) ids have no names here: the
+// control library names its own cursors so.
+using TCursor = int;
+enum : TCursor {
+    crDefault = 0,
+    crNone = -1,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSizeNESW = -6,
+    crSizeNS = -7,
+    crSizeNWSE = -8,
+    crSizeWE = -9,
+    crUpArrow = -10,
+    crHourGlass = -11,
+    crHSplit = -14,
+    crVSplit = -15,
+    crNo = -18,
+    crAppStart = -19,
+    crSizeAll = -22,
+};
+
+// The control messages: CM_ go to a control itself, CN_ are the parent's notifications
+// reflected to the child they concern.
+enum : UINT {
+    CM_BASE = 0xB000,
+    CM_ENABLEDCHANGED = CM_BASE + 3,
+    CM_VISIBLECHANGED = CM_BASE + 11,
+    CM_COLORCHANGED = CM_BASE + 13,
+    CM_FONTCHANGED = CM_BASE + 14,
+    CM_CURSORCHANGED = CM_BASE + 15,
+    CM_CTL3DCHANGED = CM_BASE + 16,
+    CM_TEXTCHANGED = CM_BASE + 18,
+    CM_MOUSEENTER = CM_BASE + 19,
+    CM_MOUSELEAVE = CM_BASE + 20,
+    CM_SYSCOLORCHANGE = CM_BASE + 25,
+    CM_DESIGNHITTEST = CM_BASE + 28,
+    CN_BASE = 0xBC00,
+    CN_KEYDOWN = CN_BASE + WM_KEYDOWN,
+    CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN,
+    CN_HSCROLL = CN_BASE + WM_HSCROLL,
+    CN_VSCROLL = CN_BASE + WM_VSCROLL,
+    CN_CTLCOLORSCROLLBAR = CN_BASE + WM_CTLCOLORSCROLLBAR,
+};
+
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState shift, int x, int y)>;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& key, TShiftState shift)>;
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint mousePos, bool& handled)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* source, int x, int y, TDragState state, bool& accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* source, int x, int y)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* target, int x, int y)>;
+
+// The shift state of a mouse message's key flags.
+TShiftState MouseKeysToShiftState(WPARAM keys);
+// The shift state from the keyboard now (Shift, Ctrl, Alt).
+TShiftState KeyboardShiftState();
 
 // A visual element with bounds inside a parent window. Controls without a window of their own
 // (labels) are painted by their parent.
@@ -52,9 +135,20 @@ public:
     void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
     virtual void SetBounds(int left, int top, int width, int height);
     TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+    TRect ClientRect() const { return TRect{0, 0, width_, height_}; }
+    virtual TRect GetClientRect();
 
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool value);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool value);
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor value);
+    // Windowed controls draw sunken 3-D edges while Ctl3D; ParentCtl3D follows the parent.
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool value);
+    bool ParentCtl3D() const { return parentCtl3D_; }
+    void SetParentCtl3D(bool value);
 
     const AnsiString& Caption() const { return caption_; }
     void SetCaption(const AnsiString& value);
@@ -70,30 +164,82 @@ public:
     void SetParentColor(bool value);
 
     TControlState ControlState;
+    TControlStyle ControlStyle;
+
+    // Sends the message through WindowProc (the window need not exist).
+    LRESULT Perform(UINT message, WPARAM wParam, LPARAM lParam);
+    // Every message of the control goes through here; a skin controller may put its own method
+    // in and call the saved one. The default ends in WndProc.
+    TWndMethod WindowProc;
 
     // Asks the window that shows this control to repaint it.
     virtual void Invalidate();
     // Drawing of a control without its own window, in its own coordinates (0,0 = its corner).
     virtual void Paint(TCanvas& canvas) { (void)canvas; }
 
+    TPoint ClientToScreen(TPoint point);
+    TPoint ScreenToClient(TPoint point);
+
+    // Platform drag and drop.
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode value) { dragMode_ = value; }
+    TCursor DragCursor = DefaultDragCursor;
+    // Starts a drag of this control: at once, or (threshold >= 0) once the mouse moved that far.
+    void BeginDrag(bool immediate, int threshold = -1);
+    bool Dragging() const;
+    // Ends the running drag of this control, dropping on the target when drop is true.
+    void EndDrag(bool drop);
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, int x, int y);
+
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TContextPopupEvent OnContextPopup;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    std::function<void(TObject* Sender, TDragObject*& dragObject)> OnStartDrag;
+
 protected:
+    static constexpr TCursor DefaultDragCursor = -12;
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     virtual void BoundsChanged(const TRect& oldBounds);
     // Takes the parent's font (for ParentFont); called when the parent or its font changes.
     void ParentFontChanged();
 
+    // Handles a message; the base answers the control messages and passes the rest on.
+    virtual void WndProc(TMessage& message);
+    virtual void DefaultHandler(TMessage& message);
+
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void DoContextPopup(TPoint mousePos, bool& handled);
+    // Makes the drag object (nullptr: the platform's); false cancels the drag.
+    virtual bool DoStartDrag(TDragObject*& dragObject);
+    virtual void DoEndDrag(TObject* target, int x, int y);
+
     int left_ = 0;
     int top_ = 0;
     int width_ = 0;
     int height_ = 0;
     bool visible_ = true;
+    bool enabled_ = true;
     bool parentFont_ = true;
     bool parentColor_ = true;
+    bool ctl3D_ = true;
+    bool parentCtl3D_ = true;
     TColor color_ = clBtnFace;
+    TCursor cursor_ = crDefault;
+    TDragMode dragMode_ = dmManual;
 
 private:
     friend class TWinControl;
+    friend class TDragObject;
+    friend void DragTo(TPoint screenPoint);
+    friend void FinishDrag(bool drop);
     TWinControl* parent_ = nullptr;
     AnsiString caption_;
     TFont font_;
@@ -110,38 +256,111 @@ public:
     // The window, made on first use.
     HWND Handle();
     bool HandleAllocated() const { return handle_ != nullptr; }
+    // The window exists (made now when it can be).
+    void HandleNeeded() { Handle(); }
     // Repaints now what is invalid, when the window exists.
     void Update();
     void Invalidate() override;
+    TRect GetClientRect() override;
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
     // In z-order, the bottom one first.
     TControl* Controls(int index) const { return controls_.at(index); }
     // The control paints through an off-screen buffer of its own.
     bool DoubleBuffered = false;
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool value);
+
+    // Focus: the window takes the keyboard; CanFocus when it and its parents are shown and enabled.
+    bool Focused() const;
+    virtual bool CanFocus();
+    virtual void SetFocus();
+    // The mouse goes to this window while it holds the capture.
+    bool MouseCapture() const;
+    void SetMouseCapture(bool value);
+
+    TKeyEvent OnKeyDown;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    std::function<void(TObject* Sender, TShiftState shift, int wheelDelta, TPoint mousePos, bool& handled)>
+        OnMouseWheel;
 
 protected:
     virtual void CreateHandle() = 0;
     void DestroyHandle();
-    // Handles a message of the window; the base paints and passes the rest on.
+    virtual void DestroyWindowHandle();
+    void WndProc(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+    // The old form of WndProc that descendants override; the base paints and passes the rest on.
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void PaintWindow(HDC dc);
     void FontChanged() override;
     // Makes the window of a registered class named after this control's class.
     HWND CreateWindowHandle(DWORD style, DWORD exStyle, HWND owner, const TRect& bounds);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK StdWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Makes the windows of windowed children once this window exists.
+    void CreateChildHandles();
+
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    // True when the wheel was handled here; else the parent gets the message.
+    virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
+    virtual void Resize() {}
 
     HWND handle_ = nullptr;
+    bool tabStop_ = false;
 
 private:
     friend class TControl;
     friend TWinControl* FindControl(HWND window);
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
+    void MouseMessage(TMessage& message);
 
     std::vector<TControl*> controls_;
+    bool mouseInside_ = false;
 };
+
+// What the window of a custom control is made with.
+struct TCreateParams {
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+};
+
+// A windowed child control that paints itself on its Canvas. Its window is made once it has a
+// parent whose window exists, and made again (RecreateWnd) when its creation parameters change.
+class TCustomControl : public TWinControl {
+public:
+    VZ_CLASS(TCustomControl, TWinControl)
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+
+    TCanvas& Canvas() { return canvas_; }
+    void SetParent(TWinControl* parent) override;
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetVisible(bool value) override;
+    void RecreateWnd();
+
+protected:
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    void CreateHandle() override;
+    void BoundsChanged(const TRect& oldBounds) override;
+    void PaintWindow(HDC dc) override;
+    using TControl::Paint;
+    // Paints the face on Canvas; the base fills it with Color.
+    virtual void Paint();
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    using TWinControl::WndProc;
+
+private:
+    TCanvas canvas_;
+};
+
+// The form or frame-less top window a control sits on.
+TForm* GetParentForm(TControl* control);
 
 // What a form designer offers the controls on the form it edits.
 class IDesignerNotify {
@@ -176,6 +395,8 @@ public:
     void SetClientHeight(int value);
     // The designer that edits the form; nullptr outside design time.
     IDesignerNotify* Designer = nullptr;
+    // The control that has (or last had) the focus on this form.
+    TWinControl* ActiveControl = nullptr;
     int PixelsPerInch = 96;
     int TextHeight = 13;
     bool OldCreateOrder = false;
@@ -307,26 +528,76 @@ void ShowMessage(const AnsiString& text);
 
 // The control behind a window made by a TWinControl; nullptr for any other window.
 TWinControl* FindControl(HWND window);
+// Before a key message is translated: offers WM_KEYDOWN / WM_SYSKEYDOWN to the control of its
+// window as CN_KEYDOWN / CN_SYSKEYDOWN; true when the control consumed it (the message then
+// goes no further). Every message loop of the program calls it.
+bool IsKeyMessageConsumed(const MSG& msg);
 
-// The screen: the program's cursor table and the active form.
+// The screen: the program's cursor table, the screen cursor and the active form.
 class TScreen {
 public:
-    // The cursor under that id; the arrow for an id that was never set.
+    // The cursor under that id: the system's cursors for the ids under 0, the program's table
+    // above; the arrow for an id that was never set.
     HCURSOR Cursors(int id) const;
     void SetCursors(int id, HCURSOR cursor);
+    // While not crDefault, this cursor is shown everywhere in the program.
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor value);
     // The form whose window is active, or nullptr.
     TForm* ActiveForm() const;
 
 private:
     std::map<int, HCURSOR> cursors_;
+    TCursor cursor_ = crDefault;
 };
 TScreen& Screen();
 
-// Mouse settings: the distance the mouse moves with a button down before a drag begins.
+// Mouse settings: the distance the mouse moves with a button down before a drag begins, and the
+// lines a wheel notch scrolls (WHEEL_PAGESCROLL: a screen per notch).
 struct TMouse {
     int DragThreshold = 5;
+    UINT ScrollLines() const;
 };
 TMouse& Mouse();
+// Test seam: where the wheel's lines come from (nullptr: the system setting). Returns the previous.
+using TWheelScrollLinesSource = UINT (*)();
+TWheelScrollLinesSource SetWheelScrollLinesSource(TWheelScrollLinesSource source);
+
+// System metrics as the controls read them; a test seam may answer some of them (return -1 to
+// leave one to the system). Returns the previous source.
+int GetSystemMetric(int index);
+using TSystemMetricsSource = int (*)(int index);
+TSystemMetricsSource SetSystemMetricsSource(TSystemMetricsSource source);
+
+// ---------------------------------------------------------------------------------------------
+// Platform drag and drop. The drag object belongs to the drag: it is freed when the drag ends.
+class TDragObject : public TObject {
+public:
+    VZ_CLASS(TDragObject, TObject)
+    TDragObject() = default;
+    TPoint DragPos{}; // the cursor, screen coordinates
+    TControl* DragTarget = nullptr;
+    bool Cancelling = false;
+    // The cursor over the target (accepted or not) at the target's client point.
+    virtual TCursor GetDragCursor(bool accepted, int x, int y);
+    // The drag ended on target (nullptr when none), dropped when accepted.
+    virtual void Finished(TObject* target, int x, int y, bool accepted);
+};
+
+class TDragControlObject : public TDragObject {
+public:
+    VZ_CLASS(TDragControlObject, TDragObject)
+    explicit TDragControlObject(TControl* control) : Control(control) {}
+    TControl* Control;
+    TCursor GetDragCursor(bool accepted, int x, int y) override;
+};
+
+// The object of the running drag, or nullptr.
+TDragObject* DragObject();
+// Moves the running drag to a screen point: finds the target and asks it (DragOver).
+void DragTo(TPoint screenPoint);
+// Ends the running drag; drop: the target takes it when it accepted.
+void FinishDrag(bool drop);
 
 // Unit start and end: create and free the application object, which becomes the handler of
 // errors caught at Win32 boundaries.

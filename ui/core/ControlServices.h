@@ -13,8 +13,6 @@
 char VirtualKeyToChar(WORD key);
 // MK_LBUTTON, MK_RBUTTON, MK_SHIFT, MK_CONTROL, MK_MBUTTON from the asynchronous key state.
 WORD GetAsyncMouseKeys();
-enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = TSmallSet<TShiftStateItem>;
 WORD ShiftStateToMouseKeys(TShiftState shift);
 bool IsControlKeyDown();
 // Digits, "+" and "-"; kind 1 adds the decimal separator, kind 2 also "e" and "E".
@@ -94,7 +92,6 @@ void FreeSettingsController();
 
 // ---------------------------------------------------------------------------------------------
 // Mouse-leave tracking: a 10 ms timer per caller watches the cursor.
-constexpr UINT CM_MOUSELEAVE = 0xB014;
 
 // Told when the mouse has left.
 class IcxMouseTrackingCaller {

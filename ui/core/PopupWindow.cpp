@@ -253,6 +253,6 @@ void TcxSizeFrame::SetBounds(int left, int top, int width, int height) {
 
 void TcxSizeFrame::PaintWindow(HDC dc) {
     TRect client;
-    GetClientRect(handle_, &client);
+    ::GetClientRect(handle_, &client);
     FillRect(dc, &client, brush_.Handle());
 }

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/forms/Forms.h"
+
+namespace {
+
+constexpr UINT WM_PING = WM_APP + 3;
+
+// A custom control that paints a colour and writes down the control messages it gets.
+class TProbe : public TCustomControl {
+public:
+    VZ_CLASS(TProbe, TCustomControl)
+    explicit TProbe(TWinControl* parent) : TCustomControl(nullptr) {
+        SetBounds(10, 20, 80, 40);
+        SetColor(RGB(200, 30, 40));
+        SetParent(parent);
+    }
+    std::string log;
+    bool consumeKeys = false;
+
+protected:
+    using TCustomControl::WndProc;
+    void WndProc(TMessage& message) override {
+        switch (message.Msg) {
+        case WM_PING:
+            log += "ping ";
+            message.Result = 42;
+            return;
+        case CM_MOUSEENTER:
+            log += "enter ";
+            break;
+        case CM_MOUSELEAVE:
+            log += "leave ";
+            break;
+        case CN_KEYDOWN:
+            log += "cn-key ";
+            message.Result = consumeKeys;
+            return;
+        default:
+            break;
+        }
+        TCustomControl::WndProc(message);
+    }
+    void KeyDown(WORD& key, TShiftState shift) override {
+        log += "key ";
+        TCustomControl::KeyDown(key, shift);
+    }
+};
+
+class ControlsTest : public testing::Test {
+protected:
+    void SetUp() override { FormsInitialize(); }
+    void TearDown() override { FormsFinalize(); }
+};
+
+class THost : public TForm {
+public:
+    THost() : TForm(nullptr) {
+        SetBorderStyle(bsNone);
+        SetBounds(80, 80, 300, 200);
+    }
+};
+
+void Pump() {
+    Application->ProcessMessages();
+}
+
+} // namespace
+
+TEST_F(ControlsTest, CustomControlLivesOnAChildWindowOfItsParent) {
+    THost form;
+    TProbe probe(&form);
+    EXPECT_FALSE(probe.HandleAllocated()); // the parent has no window yet
+    form.Show();
+    ASSERT_TRUE(probe.HandleAllocated());
+    EXPECT_EQ(form.Handle(), GetParent(probe.Handle()));
+    EXPECT_EQ(&probe, FindControl(probe.Handle()));
+    RECT r;
+    GetWindowRect(probe.Handle(), &r);
+    POINT origin{0, 0};
+    ClientToScreen(form.Handle(), &origin);
+    EXPECT_EQ(origin.x + 10, r.left);
+    EXPECT_EQ(origin.y + 20, r.top);
+    EXPECT_EQ(80, r.right - r.left);
+
+    probe.SetBounds(5, 6, 50, 30);
+    GetWindowRect(probe.Handle(), &r);
+    EXPECT_EQ(origin.x + 5, r.left);
+    EXPECT_EQ(30, r.bottom - r.top);
+    probe.SetVisible(false);
+    EXPECT_FALSE(IsWindowVisible(probe.Handle()));
+    probe.SetVisible(true);
+    probe.SetEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(probe.Handle()));
+    probe.SetEnabled(true);
+
+    // Made again with the same place and parent.
+    HWND old = probe.Handle();
+    probe.RecreateWnd();
+    EXPECT_NE(old, probe.Handle());
+    EXPECT_FALSE(IsWindow(old));
+    EXPECT_EQ(form.Handle(), GetParent(probe.Handle()));
+    EXPECT_TRUE(IsWindowVisible(probe.Handle()));
+
+    // Paint draws on the control's own canvas.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 50, 30);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    SendMessageA(probe.Handle(), WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(RGB(200, 30, 40), GetPixel(memory, 25, 15) & 0xFFFFFF);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    probe.SetParent(nullptr);
+    EXPECT_FALSE(probe.HandleAllocated());
+}
+
+TEST_F(ControlsTest, WindowProcCanBeReplacedAndEndsInWndProc) {
+    THost form;
+    TProbe probe(&form);
+    form.Handle();
+    const LONG_PTR systemProc = GetWindowLongPtrA(probe.Handle(), GWLP_WNDPROC);
+    std::string seen;
+    TWndMethod saved = probe.WindowProc;
+    probe.WindowProc = [&](TMessage& message) {
+        if (message.Msg == WM_PING) seen += "hooked ";
+        saved(message);
+    };
+    EXPECT_EQ(42, SendMessageA(probe.Handle(), WM_PING, 0, 0));
+    EXPECT_EQ("hooked ", seen);
+    EXPECT_EQ("ping ", probe.log);
+    EXPECT_EQ(42, probe.Perform(WM_PING, 0, 0));
+    EXPECT_EQ("hooked hooked ", seen);
+    // The window procedure stays the platform's, so the control is still found by its window.
+    EXPECT_EQ(systemProc, GetWindowLongPtrA(probe.Handle(), GWLP_WNDPROC));
+    EXPECT_EQ(&probe, FindControl(probe.Handle()));
+    probe.WindowProc = saved;
+}
+
+TEST_F(ControlsTest, KeyDownIsOfferedBeforeTranslation) {
+    for (bool consume : {false, true}) {
+        SCOPED_TRACE(consume ? "consumed" : "passed on");
+        THost form;
+        TProbe probe(&form);
+        probe.consumeKeys = consume;
+        form.Handle();
+        PostMessageA(probe.Handle(), WM_KEYDOWN, 'A', 0);
+        Pump();
+        EXPECT_EQ(consume ? "cn-key " : "cn-key key ", probe.log);
+    }
+}
+
+TEST_F(ControlsTest, MouseEnterAndLeaveComeFromThePlatform) {
+    THost form;
+    TProbe probe(&form);
+    form.Handle();
+    SendMessageA(probe.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    SendMessageA(probe.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(6, 5));
+    EXPECT_EQ("enter ", probe.log);
+    SendMessageA(probe.Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ("enter leave ", probe.log);
+}
+
+TEST_F(ControlsTest, MouseHandlersCaptureAndContextMenu) {
+    THost form;
+    TProbe probe(&form);
+    probe.ControlStyle.Include(csCaptureMouse);
+    form.Handle();
+    std::string log;
+    probe.OnMouseDown = [&](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+        log += "down" + std::to_string(button) + (shift.Contains(ssDouble) ? "d" : "") + "(" +
+               std::to_string(x) + "," + std::to_string(y) + ") ";
+    };
+    probe.OnMouseUp = [&](TObject*, TMouseButton button, TShiftState, int, int) {
+        log += "up" + std::to_string(button) + " ";
+    };
+    probe.OnContextPopup = [&](TObject*, TPoint p, bool& handled) {
+        log += "popup(" + std::to_string(p.x) + "," + std::to_string(p.y) + ") ";
+        handled = true;
+    };
+    SendMessageA(probe.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 4));
+    EXPECT_TRUE(probe.MouseCapture());
+    SendMessageA(probe.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 4));
+    EXPECT_FALSE(probe.MouseCapture());
+    SendMessageA(probe.Handle(), WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(7, 8));
+    SendMessageA(probe.Handle(), WM_RBUTTONUP, 0, MAKELPARAM(7, 8));
+    SendMessageA(probe.Handle(), WM_CONTEXTMENU, 0, MAKELPARAM(0xFFFF, 0xFFFF));
+    // The right release makes the system ask for the context menu at its point.
+    EXPECT_EQ("down0(3,4) up0 down1d(7,8) up1 popup(7,8) popup(-1,-1) ", log);
+}
+
+TEST_F(ControlsTest, PlatformDragFindsTheTargetAndDrops) {
+    struct {
+        const char* name;
+        UINT end;
+        bool dropped;
+    } cases[] = {{"release", WM_LBUTTONUP, true}, {"Esc", WM_KEYDOWN, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        THost form;
+        TProbe source(&form);
+        TProbe target(&form);
+        target.SetBounds(150, 20, 80, 40);
+        form.Show();
+        Pump();
+        std::string log;
+        target.OnDragOver = [&](TObject*, TObject* dragged, int, int, TDragState state, bool& accept) {
+            log += state == dsDragEnter ? "enter " : state == dsDragMove ? "over " : "leave ";
+            accept = dynamic_cast<TDragControlObject*>(dragged) != nullptr;
+        };
+        target.OnDragDrop = [&](TObject*, TObject*, int x, int y) {
+            log += "drop(" + std::to_string(x) + "," + std::to_string(y) + ") ";
+        };
+        source.OnEndDrag = [&](TObject*, TObject* at, int, int) {
+            log += at == &target ? "ended on target " : "ended nowhere ";
+        };
+        const TPoint over = target.ClientToScreen(TPoint{10, 12});
+        SetCursorPos(over.x, over.y);
+        PostMessageA(source.Handle(), WM_MOUSEMOVE, MK_LBUTTON, 0);
+        PostMessageA(source.Handle(), c.end, c.end == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
+        source.BeginDrag(true);
+        EXPECT_FALSE(source.Dragging());
+        EXPECT_EQ(nullptr, DragObject());
+        EXPECT_EQ(c.dropped ? "enter over drop(10,12) ended on target " : "enter over leave ended nowhere ",
+                  log);
+        EXPECT_NE(source.Handle(), GetCapture());
+    }
+}
