@@ -182,8 +182,9 @@ TEST_F(DBMonitorClient, RingHoldsThousandMessagesAndDropsTheNext) {
             monitor.SendEventStart(e);
         EXPECT_EQ(1000, monitor.QueuedCount());
         SetEvent(release);
-        // startup, then 1000 starts with a probe before each but the first
-        auto got = decoder.WaitFor(1 + 1000 + 999);
+        // startup, then 1000 starts with a probe before each but the first (2000 messages take a
+        // while on a loaded machine)
+        auto got = decoder.WaitFor(1 + 1000 + 999, 60000);
         ASSERT_EQ(2000u, got.size());
         int starts = 0;
         int32_t lastId = 0;
