@@ -57,16 +57,6 @@ struct TImageCount {
     }
 };
 
-void StopSkinUnits(const std::vector<UnitEntry>& units) {
-    for (auto unit = units.rbegin(); unit != units.rend(); ++unit)
-        unit->Finalize();
-}
-
-void StartSkinUnits(const std::vector<UnitEntry>& units) {
-    for (const UnitEntry& unit : units)
-        unit.Initialize();
-}
-
 // Renders every element of the group with a picture, one under another, into a fresh surface.
 std::vector<COLORREF> RenderGroup(TdxSkin& skin, const char* groupName, int& rendered) {
     TdxSkinControlGroup* group = skin.GetGroupByName(groupName);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/core/Streams.h"
+#include "platform/core/UnitTable.h"
 #include "ui/skins/SkinPack.h"
 #include "ui/skins/SkinPainters.h"
 
@@ -67,4 +68,16 @@ inline void RestoreUserSkin() {
     std::string seed = PackBytes("DefaultUserSkinData");
     TStringStream stream(seed);
     LoadUserSkinAt(&stream, 0);
+}
+
+// Ends and starts the given units by hand, in the order a unit table would, for tests that
+// restart the skin units.
+inline void StopSkinUnits(const std::vector<UnitEntry>& units) {
+    for (auto unit = units.rbegin(); unit != units.rend(); ++unit)
+        unit->Finalize();
+}
+
+inline void StartSkinUnits(const std::vector<UnitEntry>& units) {
+    for (const UnitEntry& unit : units)
+        unit.Initialize();
 }

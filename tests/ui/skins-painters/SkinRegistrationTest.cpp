@@ -40,15 +40,6 @@ std::vector<std::string> StartOrder() {
     return names;
 }
 
-void StopSkinUnits(const std::vector<UnitEntry>& units) {
-    for (auto unit = units.rbegin(); unit != units.rend(); ++unit)
-        unit->Finalize();
-}
-
-void StartSkinUnits(const std::vector<UnitEntry>& units) {
-    for (const UnitEntry& unit : units)
-        unit.Initialize();
-}
 } // namespace
 
 TEST(SkinRegistration, EverySkinIsPublishedWithItsPainterAndUnitName) {
