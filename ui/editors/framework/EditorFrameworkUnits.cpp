@@ -3,11 +3,16 @@
 #include "ui/editors/framework/DataMessages.h"
 #include "ui/editors/framework/EditorStrings.h"
 #include "ui/editors/framework/LibraryStrings.h"
+#include "ui/editors/framework/SolidBrushCache.h"
+#include "ui/editors/framework/ValueTypes.h"
 
 std::vector<UnitEntry> EditorFrameworkUnits() {
     return {
         {"cxDataConsts", 85, DataMessagesInitialize, DataMessagesFinalize},
         {"cxLibraryConsts", 86, LibraryStringsInitialize, LibraryStringsFinalize},
         {"cxEditConsts", 87, EditorStringsInitialize, EditorStringsFinalize},
+        {"cxVariants", 88, nullptr, nullptr},
+        {"cxBrushCache", 89, SolidBrushCacheInitialize, SolidBrushCacheFinalize},
+        {"cxDataStorage", 90, ValueTypesInitialize, ValueTypesFinalize},
     };
 }
