@@ -11,8 +11,7 @@ namespace {
 class TEditorsUnits : public testing::Environment {
 public:
     void SetUp() override {
-        InitializeUnits(JoinUnits(
-            {SelectUnits(PaintingCoreUnits(), {"cxClasses"}), EditorFrameworkUnits(), EditorsUnits()}));
+        InitializeUnits(JoinUnits({PaintingCoreUnits(), EditorFrameworkUnits(), EditorsUnits()}));
     }
     void TearDown() override { FinalizeUnits(); }
 };
