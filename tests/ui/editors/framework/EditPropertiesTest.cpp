@@ -388,3 +388,74 @@ TEST(EditProperties, ValidationFiresOwnThenItemHandlersAndKeepsTheShownTextOnAnU
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(errorText.empty());
 }
+
+namespace {
+// Properties of a text-like editor that may take the provider's display format.
+class TFormattingProperties : public TcxCustomEditProperties {
+public:
+    VZ_CLASS(TFormattingProperties, TcxCustomEditProperties)
+    using TcxCustomEditProperties::TcxCustomEditProperties;
+    unsigned options = 0;
+    bool useWhenFocused = false;
+    bool useWhenUnfocused = true;
+    unsigned GetDisplayFormatOptions() override { return options; }
+    bool CanUseProviderFormat(bool isFocused) override {
+        return isFocused ? useWhenFocused : useWhenUnfocused;
+    }
+};
+
+// Has a display format only for the form asked for.
+class TFormatProvider : public TcxCustomEditDefaultValuesProvider {
+public:
+    VZ_CLASS(TFormatProvider, TcxCustomEditDefaultValuesProvider)
+    bool forDisplay = true;
+    bool HasDisplayFormat(bool display) override { return display == forDisplay; }
+};
+} // namespace
+
+TEST(EditProperties, TheProvidersDisplayFormatIsUsedOnlyWhenOptionsAndProviderAgree) {
+    struct TCase {
+        const char* name;
+        unsigned options;
+        bool withProvider, providerForDisplay, editing, useWhenFocused, useWhenUnfocused;
+        bool hasFormat, usesFormat;
+    };
+    const TCase cases[] = {
+        {"no options", 0, true, false, false, false, true, false, false},
+        {"edit form", dfoUseProviderFormat, true, false, false, false, true, true, true},
+        {"edit form asked, display form offered", dfoUseProviderFormat, true, true, false, false, true, false,
+         false},
+        {"display form", dfoUseProviderFormat | dfoProviderDisplayForm, true, true, false, false, true, true,
+         true},
+        {"editing", dfoUseProviderFormat, true, false, true, false, true, false, true},
+        {"no provider", dfoUseProviderFormat, false, false, false, false, true, false, false},
+        {"usable while focused too", dfoUseProviderFormat, true, false, false, true, true, true, false},
+        {"not usable unfocused", dfoUseProviderFormat, true, false, false, false, false, true, false},
+    };
+    for (const TCase& c : cases) {
+        TFormattingProperties properties;
+        TFormatProvider provider;
+        provider.forDisplay = c.providerForDisplay;
+        properties.options = c.options;
+        properties.useWhenFocused = c.useWhenFocused;
+        properties.useWhenUnfocused = c.useWhenUnfocused;
+        if (c.withProvider) properties.SetDefaultValuesProvider(&provider);
+        EXPECT_EQ(properties.HasProviderDisplayFormat(c.editing), c.hasFormat) << c.name;
+        EXPECT_EQ(properties.UsesProviderDisplayFormat(), c.usesFormat) << c.name;
+        properties.SetDefaultValuesProvider(nullptr);
+    }
+}
+
+TEST(EditProperties, DisplayValuesCompareAfterConversion) {
+    TcxCustomEditProperties properties;
+    const struct {
+        Variant a, b;
+        bool same;
+    } cases[] = {
+        {Variant(1), Variant(1.0), true},        {Variant("abc"), Variant("abc"), true},
+        {Variant("abc"), Variant("abd"), false}, {Variant::Null(), Variant::Null(), true},
+        {Variant::Null(), Variant(0), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(properties.SameDisplayValue(c.a, c.b), c.same);
+}
