@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestEditSide.h"
+#include "TestSlotBinding.h"
 
 namespace {
 class TReadOnlyFieldProvider : public TcxCustomEditDefaultValuesProvider {
@@ -128,4 +129,43 @@ TEST(EditData, ClearedDataIsReinitialisedByTheEditorUsingItAndForgetsAGoneEditor
     auto shortLived = TcxCustomEditData::Create(TcxCustomEditData::StaticClass(), later.get());
     shortLived.reset();
     later.reset();
+}
+
+TEST(EditDataBinding, ASlotBindingAnswersFromTheSlotsState) {
+    struct TCase {
+        const char* name;
+        TTestValueSlot::TState state;
+        bool readOnly;
+        bool available, canEdit, entersEditMode;
+    };
+    const TCase cases[] = {
+        {"browsing", TTestValueSlot::Browsing, false, true, true, true},
+        {"editing", TTestValueSlot::Editing, false, true, true, true},
+        {"read-only", TTestValueSlot::Browsing, true, true, false, false},
+        {"closed", TTestValueSlot::Closed, false, false, false, false},
+    };
+    for (const TCase& c : cases) {
+        TTestEditSide edit(nullptr, TTestSlotBinding::StaticClass());
+        auto* binding = static_cast<TTestSlotBinding*>(edit.Binding());
+        TTestValueSlot slot;
+        slot.value = Variant("stored");
+        slot.state = c.state;
+        slot.readOnly = c.readOnly;
+        binding->SetSlot(&slot);
+        TcxCustomEditProperties* properties = edit.EffectiveProperties();
+        EXPECT_EQ(binding->IsValueSourceAvailable(), c.available) << c.name;
+        EXPECT_EQ(properties->ReadOnly(), c.readOnly) << c.name;
+        EXPECT_EQ(properties->CanEditValue(), c.canEdit) << c.name;
+        EXPECT_EQ(binding->ReadStoredValue().IsNull(), !c.available) << c.name;
+        EXPECT_EQ(binding->EnterEditMode(), c.entersEditMode) << c.name;
+        EXPECT_EQ(edit.modified, c.entersEditMode) << c.name;
+        if (c.entersEditMode) {
+            binding->WriteStoredValue(Variant(5));
+            ASSERT_EQ(slot.writes.size(), 1u) << c.name;
+            EXPECT_EQ(binding->ReadStoredValue().AsInteger(), 5) << c.name;
+        } else {
+            EXPECT_THROW(binding->WriteStoredValue(Variant(5)), EcxEditError) << c.name;
+            EXPECT_TRUE(slot.writes.empty()) << c.name;
+        }
+    }
 }
