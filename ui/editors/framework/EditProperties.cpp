@@ -339,6 +339,8 @@ TAlignment TcxCustomEditProperties::ResolveHorzAlignment() {
 
 void TcxCustomEditProperties::HandleAlignmentChange(TObject*) {
     storedAlignment_->Assign(alignment_.get());
+    // The public copy shows a resolved Horz that was never set; it must not outlive its source.
+    if (!storedAlignment_->horzAssigned_) storedAlignment_->horz_ = taLeftJustify;
     NotifyChanged();
 }
 

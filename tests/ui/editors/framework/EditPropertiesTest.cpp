@@ -186,6 +186,19 @@ TEST(EditProperties, AlignmentShowsTheEffectiveHorzButStoresOnlyWhatWasSet) {
     properties.SetDefaultValuesProvider(nullptr);
 }
 
+TEST(EditProperties, AResolvedHorzDoesNotStayAfterItsProviderWent) {
+    TcxCustomEditProperties properties;
+    auto provider = std::make_unique<TFieldProvider>();
+    provider->horz = taRightJustify;
+    properties.SetDefaultValuesProvider(provider.get());
+    // A change made through the public copy, which shows the provider's Horz.
+    properties.Alignment()->SetVert(taVCenter);
+    provider.reset();
+    EXPECT_EQ(properties.Alignment()->Horz(), taLeftJustify);
+    EXPECT_FALSE(properties.Alignment()->IsHorzAssigned());
+    EXPECT_EQ(properties.Alignment()->Vert(), taVCenter);
+}
+
 TEST(EditProperties, UseLeftAlignmentOnEditingIsStoredWhenItDiffersFromTheInitialValue) {
     TcxCustomEditProperties properties;
     EXPECT_TRUE(properties.UseLeftAlignmentOnEditing());
