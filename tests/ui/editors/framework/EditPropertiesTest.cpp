@@ -103,7 +103,9 @@ TEST(EditProperties, UpdatesBatchChangesIntoOneNotificationOrNone) {
         if (c.updates > 0) properties.EndUpdate(c.notify);
         EXPECT_EQ(notified.count, c.expected) << c.name;
         EXPECT_EQ(properties.UpdateDepth(), 0) << c.name;
-        if (c.lock) EXPECT_TRUE(properties.ChangePending()) << c.name;
+        if (c.lock) {
+            EXPECT_TRUE(properties.ChangePending()) << c.name;
+        }
     }
     // An extra EndUpdate neither goes below 0 nor notifies.
     TcxCustomEditProperties properties;
@@ -471,4 +473,24 @@ TEST(EditProperties, DisplayValuesCompareAfterConversion) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(properties.SameDisplayValue(c.a, c.b), c.same);
+}
+
+TEST(EditProperties, AssignedFlagsCopyAndClearInOneNotification) {
+    TcxCustomEditProperties source, target;
+    source.SetMaxValue(1);
+    source.SetReadOnly(true);
+    target.SetMinValue(2);
+    TNotifications notified(target);
+    target.AssignedValues()->Assign(source.AssignedValues());
+    EXPECT_EQ(notified.count, 1);
+    EXPECT_TRUE(target.AssignedValues()->MaxValue());
+    EXPECT_FALSE(target.AssignedValues()->MinValue());
+    EXPECT_TRUE(target.AssignedValues()->ReadOnly());
+    target.AssignedValues()->ResetAssigned();
+    EXPECT_EQ(notified.count, 2);
+    EXPECT_FALSE(target.AssignedValues()->MaxValue() || target.AssignedValues()->ReadOnly());
+    // A flag set to what it is already says nothing.
+    target.AssignedValues()->SetReadOnly(false);
+    EXPECT_EQ(notified.count, 2);
+    EXPECT_EQ(target.AssignedValues()->GetOwner(), &target);
 }
