@@ -1,6 +1,7 @@
 #include "ui/editors/framework/EditorFrameworkUnits.h"
 
 #include "ui/editors/framework/DataMessages.h"
+#include "ui/editors/framework/EditProperties.h"
 #include "ui/editors/framework/EditorStrings.h"
 #include "ui/editors/framework/LibraryStrings.h"
 #include "ui/editors/framework/SolidBrushCache.h"
@@ -14,5 +15,6 @@ std::vector<UnitEntry> EditorFrameworkUnits() {
         {"cxVariants", 88, nullptr, nullptr},
         {"cxBrushCache", 89, SolidBrushCacheInitialize, SolidBrushCacheFinalize},
         {"cxDataStorage", 90, ValueTypesInitialize, ValueTypesFinalize},
+        {"cxEdit", 96, EditPropertiesInitialize, EditPropertiesFinalize},
     };
 }
