@@ -1,18 +1,24 @@
 // Record list figures beside plain baselines of the same run: appending 1,000,000 rows of
 // (integer, 20-character text, double) with allocations per row, FreeData time against the
-// number of blocks, SetRecNo to random positions, first and cached filter passes, and sorting
-// 1,000,000 rows by text and by integer beside std::sort of the same keys and comparison.
+// number of blocks, SetRecNo to random positions, first and cached filter passes; then, in rounds
+// that take turns, sorting 1,000,000 rows by IndexFieldNames for every key kind beside the plain
+// way to the same order: walk the list into an array of row pointers, std::sort it by the key
+// read from each row (the same indirection the list uses, the same comparison) and link the rows
+// in that order.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <functional>
 #include <new>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "../BenchRounds.h"
 #include "data/memory/MemData.h"
 #include "data/memory/MemUtils.h"
 
@@ -57,6 +63,9 @@ protected:
         add("ID", tcInt32, 0);
         add("NAME", tcString, 20);
         add("AMOUNT", tcFloat, 0);
+        add("BIG", tcInt64, 0);
+        add("WNAME", tcWideString, 20);
+        add("SHUFFLE", tcInt32, 0);
     }
 };
 
@@ -64,6 +73,9 @@ struct PlainRow {
     int32_t Id;
     char Name[21];
     double Amount;
+    int64_t Big;
+    wchar_t WName[21];
+    int32_t Shuffle;
 };
 
 std::vector<PlainRow> MakeRows(int count) {
@@ -74,7 +86,14 @@ std::vector<PlainRow> MakeRows(int count) {
         for (int i = 0; i < 20; ++i)
             r.Name[i] = static_cast<char>('a' + rng() % 26);
         r.Name[20] = 0;
+        // Mixed case, so that the case-blind and the locale orders differ from the binary one.
+        for (int i = 0; i < 20; i += 3)
+            r.Name[i] = static_cast<char>(r.Name[i] - 'a' + 'A');
         r.Amount = static_cast<double>(rng() % 100000) / 100.0;
+        r.Big = static_cast<int64_t>(rng()) << 31 ^ static_cast<int64_t>(rng());
+        for (int i = 0; i < 21; ++i)
+            r.WName[i] = static_cast<wchar_t>(r.Name[i]);
+        r.Shuffle = static_cast<int32_t>(rng());
     }
     return rows;
 }
@@ -95,6 +114,10 @@ void Append(TBenchData& data, const std::vector<PlainRow>& rows, size_t count) {
         data.PutField(1, buffer, true, &r.Id);
         data.PutField(2, buffer, true, r.Name);
         data.PutField(3, buffer, true, &r.Amount);
+        data.PutField(4, buffer, true, &r.Big);
+        const wchar_t* wide = r.WName;
+        data.PutField(5, buffer, true, &wide);
+        data.PutField(6, buffer, true, &r.Shuffle);
         data.AppendRecord(buffer);
     }
     data.FreeRecBuf(buffer);
@@ -104,12 +127,115 @@ void Line(const char* what, double ours, double base, const char* unit = "s") {
     std::printf("%-44s %10.4f %s   baseline %10.4f %s   ratio %6.2f\n", what, ours, unit, base, unit,
                 base > 0 ? ours / base : 0.0);
 }
+// The plain way to the order IndexFieldNames gives: row pointers from the list, std::sort by
+// the key read from each row, the list linked in that order.
+template <class Less> double PlainSort(TMemData& data, Less less) {
+    auto t = Clock::now();
+    std::vector<PRowItem> items;
+    items.reserve(static_cast<size_t>(data.RecordCount));
+    for (PRowItem i = data.FirstItem; i; i = i->NextItem())
+        items.push_back(i);
+    std::sort(items.begin(), items.end(), less);
+    PRowItem prev = nullptr;
+    for (PRowItem i : items) {
+        i->SetPrevItem(prev);
+        if (prev) prev->SetNextItem(i);
+        prev = i;
+    }
+    prev->SetNextItem(nullptr);
+    data.FirstItem = items.front();
+    data.LastItem = items.back();
+    return Seconds(t);
+}
+
+// Kinds whose name contains the filter (all for an empty one).
+void SortRounds(TMemData& data, int rounds, const std::string& filter) {
+    auto offset = [&data](int fieldNo) { return data.FieldDescOf(fieldNo)->RecordOffset; };
+    const int id = offset(1), name = offset(2), amount = offset(3), big = offset(4), wname = offset(5);
+    auto key = [](PRowItem i, int at) { return i->Record() + at; };
+    auto int32At = [key](PRowItem i, int at) { return LoadUnaligned<int32_t>(key(i, at), 0); };
+    auto text = [key](PRowItem i, int at) { return reinterpret_cast<const char*>(key(i, at)); };
+    auto wide = [key](PRowItem i, int at) { return reinterpret_cast<const wchar_t*>(key(i, at)); };
+    // The plain sorts by a text comparison of the 8-bit and the 16-bit names.
+    auto byText = [&](int (*compare)(const char*, const char*)) {
+        return [&, compare] {
+            return PlainSort(data, [&](PRowItem a, PRowItem b) { return compare(text(a, name), text(b, name)) < 0; });
+        };
+    };
+    auto byWide = [&](int (*compare)(const wchar_t*, const wchar_t*)) {
+        return [&, compare] {
+            return PlainSort(data,
+                             [&](PRowItem a, PRowItem b) { return compare(wide(a, wname), wide(b, wname)) < 0; });
+        };
+    };
+    struct Kind {
+        const char* Name;
+        const char* Index;
+        std::function<double()> Plain;
+    };
+    std::vector<Kind> kinds = {
+        {"int32", "ID",
+         [&] { return PlainSort(data, [&](PRowItem a, PRowItem b) { return int32At(a, id) < int32At(b, id); }); }},
+        {"int64", "BIG",
+         [&] {
+             return PlainSort(data, [&](PRowItem a, PRowItem b) {
+                 return LoadUnaligned<int64_t>(key(a, big), 0) < LoadUnaligned<int64_t>(key(b, big), 0);
+             });
+         }},
+        {"double", "AMOUNT",
+         [&] {
+             return PlainSort(data, [&](PRowItem a, PRowItem b) {
+                 return LoadUnaligned<double>(key(a, amount), 0) < LoadUnaligned<double>(key(b, amount), 0);
+             });
+         }},
+        {"text bin", "NAME BIN", byText(std::strcmp)},
+        {"text", "NAME", byText(ComparePCharStr)},
+        {"text cis", "NAME CIS", byText(ComparePCharText)},
+        {"wide bin", "WNAME BIN", byWide(std::wcscmp)},
+        {"wide", "WNAME", byWide(CompareWideStr)},
+    };
+    std::vector<BenchPhase> phases;
+    for (const Kind& k : kinds) {
+        if (std::string(k.Name).find(filter) == std::string::npos) continue;
+        std::string plain = std::string("std::sort ") + k.Name;
+        // Each run starts from the same unrelated order (not timed).
+        phases.push_back({plain,
+                          [&data, k] {
+                              data.SetIndexFieldNames("SHUFFLE");
+                              return k.Plain();
+                          },
+                          "",
+                          {}});
+        phases.push_back({std::string("index ") + k.Name,
+                          [&data, k] {
+                              data.SetIndexFieldNames("SHUFFLE");
+                              auto t = Clock::now();
+                              data.SetIndexFieldNames(k.Index);
+                              return Seconds(t);
+                          },
+                          plain,
+                          {}});
+    }
+    RunRounds(phases, rounds);
+    std::printf("\nsort of %d rows, median of %d rounds taking turns [range], ratio to the plain way:\n",
+                data.RecordCount, rounds);
+    PrintRounds(phases);
+}
 } // namespace
 
-int main() {
+// data_memory_list_bench [sort [ROUNDS [KIND]]]: everything, or only the sort rounds (7 unless
+// given) of the key kinds whose name contains KIND (the locale kinds take long under Wine).
+int main(int argc, char** argv) {
     const int count = 1000000;
     std::vector<PlainRow> rows = MakeRows(count);
     std::printf("rows: %d\n\n", count);
+    if (argc > 1 && std::string(argv[1]) == "sort") {
+        TBenchData data;
+        data.Open();
+        Append(data, rows, rows.size());
+        SortRounds(data, argc > 2 ? std::atoi(argv[2]) : 7, argc > 3 ? argv[3] : "");
+        return 0;
+    }
 
     // ---- append ----
     {
@@ -206,43 +332,6 @@ int main() {
         data.FilterRecordHook = nullptr;
         data.Refilter();
     }
-    {
-        std::vector<int32_t> ints;
-        std::vector<const char*> texts;
-        for (PRowItem i = data.FirstItem; i; i = i->NextItem()) {
-            int32_t id;
-            std::memcpy(&id, i->Record() + data.FieldDescOf(1)->RecordOffset, 4);
-            ints.push_back(id);
-            texts.push_back(reinterpret_cast<const char*>(i->Record() + data.FieldDescOf(2)->RecordOffset));
-        }
-        auto t = Clock::now();
-        std::sort(ints.begin(), ints.end());
-        double baseInt = Seconds(t);
-        t = Clock::now();
-        data.SetIndexFieldNames("ID");
-        double oursInt = Seconds(t);
-        t = Clock::now();
-        std::sort(texts.begin(), texts.end(),
-                  [](const char* a, const char* b) { return ComparePCharStr(a, b) < 0; });
-        double baseText = Seconds(t);
-        t = Clock::now();
-        data.SetIndexFieldNames("NAME");
-        double oursText = Seconds(t);
-        Line("sort 1,000,000 by integer", oursInt, baseInt);
-        Line("sort 1,000,000 by text (locale)", oursText, baseText);
-        data.SetIndexFieldNames("ID"); // back to an order unrelated to the names
-        t = Clock::now();
-        data.SetIndexFieldNames("NAME BIN");
-        double oursBin = Seconds(t);
-        std::vector<const char*> texts2;
-        for (PRowItem i = data.FirstItem; i; i = i->NextItem())
-            texts2.push_back(reinterpret_cast<const char*>(i->Record() + data.FieldDescOf(2)->RecordOffset));
-        std::shuffle(texts2.begin(), texts2.end(), rng);
-        t = Clock::now();
-        std::sort(texts2.begin(), texts2.end(),
-                  [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
-        double baseBin = Seconds(t);
-        Line("sort 1,000,000 by text (binary)", oursBin, baseBin);
-    }
+    SortRounds(data, 7, "");
     return 0;
 }

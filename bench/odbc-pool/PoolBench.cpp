@@ -2,14 +2,18 @@
 //   DRIVER: sqlite (default) or postgres (the server of CTest's postgres fixture, which must run:
 //           tools/postgres/pgfixture start build/postgres).
 // Prints microseconds per cycle: a fresh connect and disconnect (the baseline), a pooled take and
-// give-back on one thread, and the throughput of eight threads taking from one pool beside one;
-// then the unified connection's Connect and Disconnect with its own connection and with pooling.
+// give-back on one thread; then rounds that take turns of a fixed number of take-and-give-back
+// cycles done by one thread and the same number shared by eight, once with the idle connection
+// reused and once with every give-back destroying it (so every take connects anew through the
+// driver); then the unified connection's Connect and Disconnect with its own connection and with
+// pooling.
 #include <atomic>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "BenchRounds.h"
 #include "BenchTiming.h"
 #include "data/access/DataAccessUnits.h"
 #include "data/access/UniConnection.h"
@@ -34,20 +38,23 @@ void Key(TODBCConnectionParameters& key, const std::string& driver) {
     key.MaxPoolSize = 16;
 }
 
-// Cycles per second of threads taking and giving back for a fixed number of cycles each.
-double Throughput(TODBCConnectionPoolManager& manager, const TODBCConnectionParameters& key, int threads,
-                  int cycles) {
+// Seconds for threads sharing a fixed number of take-and-give-back cycles. Lost connections are
+// marked unusable before they go back, so that the pool destroys them and the next take connects.
+double SharedCycles(TODBCConnectionPoolManager& manager, const TODBCConnectionParameters& key, int threads,
+                    int cycles, bool lose) {
     auto start = std::chrono::steady_clock::now();
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
         workers.emplace_back([&] {
-            for (int i = 0; i < cycles; ++i)
-                manager.AcquireConnection(key)->ReturnToPool();
+            for (int i = 0; i < cycles / threads; ++i) {
+                TCRConnection* connection = manager.AcquireConnection(key);
+                if (lose) connection->IsValid = false;
+                connection->ReturnToPool();
+            }
         });
     for (auto& w : workers)
         w.join();
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return threads * cycles / seconds;
+    return BenchSeconds(start);
 }
 
 } // namespace
@@ -69,13 +76,23 @@ int main(int argc, char** argv) {
     TODBCConnectionPoolManager manager;
     manager.AcquireConnection(key)->ReturnToPool();
     double pooled = BestTime<std::micro>([&] { manager.AcquireConnection(key)->ReturnToPool(); }, 20000);
-    Throughput(manager, key, 8, 1000); // the pool fills to eight connections first
-    double one = Throughput(manager, key, 1, 40000);
-    double eight = Throughput(manager, key, 8, 5000);
     std::printf("%s: fresh connect+disconnect %.1f us, pooled take+give-back %.2f us (%.0fx cheaper)\n",
                 driver.c_str(), fresh, pooled, fresh / pooled);
-    std::printf("%s: pooled cycles per second, 1 thread %.0f, 8 threads %.0f (%.2f of one)\n", driver.c_str(),
-                one, eight, eight / one);
+    const int reused = 80000;
+    const int connecting = driver == "postgres" ? 400 : 800;
+    SharedCycles(manager, key, 8, 800, false); // the pool fills to eight connections first
+    std::vector<BenchPhase> phases = {
+        {"reuse 1 thread", [&] { return SharedCycles(manager, key, 1, reused, false); }, "", {}},
+        {"reuse 8 threads", [&] { return SharedCycles(manager, key, 8, reused, false); }, "reuse 1 thread", {}},
+        {"connect 1 thread", [&] { return SharedCycles(manager, key, 1, connecting, true); }, "", {}},
+        {"connect 8 thr.", [&] { return SharedCycles(manager, key, 8, connecting, true); }, "connect 1 thread",
+         {}},
+    };
+    RunRounds(phases, 7);
+    std::printf("%s: %d reused and %d connecting cycles, median of 7 rounds [range] (below 1x: eight "
+                "threads faster than one)\n",
+                driver.c_str(), reused, connecting);
+    PrintRounds(phases);
 
     InitializeUnits(SelectUnits(JoinUnits({DataAccessUnits(), ProviderUnits()}),
                                 {"DBAccess", "UniProvider", "ODBCUniProvider"}));

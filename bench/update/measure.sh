@@ -2,7 +2,9 @@
 # Runs each phase of update_bench in its own process beside its own tax-service peer and reports
 # the time and the process's peak resident memory as Linux sees it, less the idle process's.
 #   bench/update/measure.sh [build-dir]
-# RUNS=n repeats the phases n times in turn, so that a busy machine shows in every phase alike.
+# RUNS=n (default 5) repeats the phases n times in turn, so that a busy machine shows in every
+# phase alike; the end gives each phase's median and range, and the update's own steps (HTTP
+# exchange, decoding the reply, writing the package, extraction) beside the plain baseline.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
@@ -23,13 +25,39 @@ echo "package: $((size / 1024 / 1024)) MB archive"
 # The first request makes the peer encode and cache its reply.
 "$build/wine-exec" "$here/update_bench.exe" fetch "$port" >/dev/null
 idle=0
-for phase in $(for ((run = 0; run < ${RUNS:-1}; ++run)); do echo idle baseline http fetch download unzip install; done); do
+times="$here/times"
+: >"$times"
+for phase in $(for ((run = 0; run < ${RUNS:-5}; ++run)); do echo idle baseline http fetch download unzip install; done); do
   rm -rf "$here/installed"
   out=$(/usr/bin/time -f 'peak-rss-kb %M' "$build/wine-exec" "$here/update_bench.exe" "$phase" "$port" 2>&1)
   line=$(grep -E "^$phase" <<<"$out")
   kb=$(grep -oE 'peak-rss-kb [0-9]+' <<<"$out" | awk '{print $2}')
   [ "$phase" = idle ] && idle=$kb
+  awk -v p="$phase" '{ print p, $2 }' <<<"$line" >>"$times"
   awk -v l="$line" -v kb="$kb" -v idle="$idle" -v size="$size" 'BEGIN {
     extra = (kb - idle) / 1024; printf "%s  peak resident %.1f MB, %.1f MB over idle (%.2fx the archive)\n",
     l, kb / 1024, extra, extra * 1048576 / size }'
 done
+python3 - "$times" <<'PY'
+import statistics, sys
+runs = {}
+for line in open(sys.argv[1]):
+    phase, ms = line.split()
+    runs.setdefault(phase, []).append(float(ms))
+med = {p: statistics.median(v) for p, v in runs.items()}
+print("median of %d runs [range]:" % len(runs["baseline"]))
+for p, v in runs.items():
+    print("  %-9s %7.0f ms [%.0f-%.0f]" % (p, med[p], min(v), max(v)))
+# A step is the difference of two phases of the same run (each phase its own process, timed
+# inside it), and its ratio is to that run's baseline; median and range over the runs.
+def step(a, b=None):
+    return [x - (runs[b][i] if b else 0) for i, x in enumerate(runs[a])]
+steps = [("HTTP exchange", step("http")), ("decode", step("fetch", "http")),
+         ("write", step("download", "fetch")), ("extraction", step("unzip")),
+         ("whole install", step("install"))]
+print("the update's steps beside the plain inflate-and-write (%.0f ms):" % med["baseline"])
+for name, values in steps:
+    ratios = [v / runs["baseline"][i] for i, v in enumerate(values)]
+    print("  %-14s %7.0f ms [%.0f-%.0f]  %5.2fx [%.2f-%.2f]" % (name, statistics.median(values), min(values),
+          max(values), statistics.median(ratios), min(ratios), max(ratios)))
+PY

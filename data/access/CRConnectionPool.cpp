@@ -5,10 +5,15 @@
 namespace {
 TPoolTickSource tickSource = nullptr;
 
+// The handler of the key the thread's current take is for.
+thread_local const TErrorProc* takerErrorHandler = nullptr;
+
 const char* const MaxReached = "Maximum connections reached in pool";
 
+// Equal texts first: a key is mostly compared with a copy of itself, and the case-blind
+// comparison makes two upper-case copies, whose allocations every taker would queue on.
 bool SameText(const AnsiString& a, const AnsiString& b) {
-    return CompareText(a, b) == 0;
+    return a == b || CompareText(a, b) == 0;
 }
 } // namespace
 
@@ -82,6 +87,11 @@ int TCRConnectionPool::ConnectionCount() {
 
 void TCRConnectionPool::PutConnection(TCRConnection* connection) {
     PutBack(manager_ ? manager_->ConnectionForReturn(connection) : connection);
+}
+
+const TErrorProc& TCRConnectionPool::TakerErrorHandler() {
+    static const TErrorProc none;
+    return takerErrorHandler ? *takerErrorHandler : none;
 }
 
 void TCRConnectionPool::Notify(const char* text) {
@@ -238,7 +248,8 @@ void TCRLocalConnectionPool::PutBack(TCRConnection* connection) {
 }
 
 void TCRLocalConnectionPool::ValidatePass() {
-    std::lock_guard<std::mutex> acquire(acquireLock_);
+    // Takers go on meanwhile: the connections this pass checks count as handed out.
+    std::lock_guard<std::mutex> pass(passLock_);
     uint32_t recent = history_[0];
     uint32_t old = history_[7];
     for (int i = 7; i > 0; --i)
@@ -336,23 +347,31 @@ TCRConnectionPoolManager::~TCRConnectionPoolManager() {
 }
 
 TCRConnection* TCRConnectionPoolManager::AcquireConnection(const TCRConnectionParameters& parameters) {
-    std::lock_guard<std::recursive_mutex> acquire(acquireLock_);
     TCRConnectionPool* pool = nullptr;
-    for (const auto& candidate : pools_)
-        if (candidate->Parameters().SameAs(&parameters)) {
-            pool = candidate.get();
-            break;
+    {
+        std::lock_guard<std::recursive_mutex> acquire(acquireLock_);
+        for (const auto& candidate : pools_)
+            if (candidate->Parameters().SameAs(&parameters)) {
+                pool = candidate.get();
+                break;
+            }
+        if (!pool) {
+            pools_.push_back(CreatePool(parameters));
+            pool = pools_.back().get();
         }
-    if (!pool) {
-        pools_.push_back(CreatePool(parameters));
-        pool = pools_.back().get();
+        ++pool->takers_;
     }
-    // Takers queue behind this lock, so the handler is the current taker's for the whole take.
-    pool->SetTakerErrorHandler(parameters.ErrorHandler);
-    struct Forget {
+    // Once the take ends the connection (or the failure) no longer needs the pool to stay listed;
+    // the handler is put back first, the count last, after which the pool may go.
+    struct TakeScope {
         TCRConnectionPool* pool;
-        ~Forget() { pool->SetTakerErrorHandler(nullptr); }
-    } forget{pool};
+        const TErrorProc* savedHandler;
+        ~TakeScope() {
+            takerErrorHandler = savedHandler;
+            --pool->takers_;
+        }
+    } scope{pool, takerErrorHandler};
+    takerErrorHandler = &parameters.ErrorHandler;
     return pool->TakeConnection();
 }
 
@@ -412,7 +431,7 @@ void TCRConnectionPoolManager::ValidateCycle(const TThread* thread) {
         std::unique_ptr<TCRConnectionPool> gone;
         {
             std::lock_guard<std::recursive_mutex> acquire(acquireLock_);
-            if (pool->ConnectionCount() == 0) {
+            if (pool->ConnectionCount() == 0 && pool->takers_ == 0) {
                 gone = std::move(pools_[static_cast<size_t>(i)]);
                 pools_.erase(pools_.begin() + i);
             }

@@ -71,9 +71,11 @@ public:
 
     const TCRConnectionParameters& Parameters() const { return *parameters_; }
     TCRConnectionPoolManager* Manager() const { return manager_; }
-    // Connections made for a taker report their errors to that taker's handler, never to the
-    // handler of whichever component made the pool (it may be gone).
-    void SetTakerErrorHandler(const TErrorProc& handler) { parameters_->ErrorHandler = handler; }
+    // The error handler of the key this thread is taking a connection for (empty outside a take):
+    // connections made for a taker report their errors to that taker's handler, never to the
+    // handler of whichever component made the pool (it may be gone). Kept per thread, since
+    // takers of one pool connect at the same time.
+    static const TErrorProc& TakerErrorHandler();
 
 protected:
     void Notify(const char* text);
@@ -81,6 +83,12 @@ protected:
     std::unique_ptr<TCRConnectionParameters> parameters_;
     TCRConnectionPoolManager* manager_;
     int takenConnectionsCount_ = 0;
+
+private:
+    friend class TCRConnectionPoolManager;
+    // Takers between finding this pool in the manager's list and the end of their take: the
+    // validator leaves a pool in the list while any are on their way.
+    std::atomic<int> takers_{0};
 };
 
 class TCRLocalConnectionPool : public TCRConnectionPool {
@@ -133,6 +141,8 @@ private:
     std::mutex countLock_;
     std::mutex counterLock_;
     std::mutex acquireLock_;
+    // Keeps two validation passes over one pool apart (the history and the surplus).
+    std::mutex passLock_;
 };
 
 class TValidateThread : public TThread {
@@ -160,7 +170,9 @@ public:
     ~TCRConnectionPoolManager() override;
 
     virtual std::unique_ptr<TCRConnectionPool> CreatePool(const TCRConnectionParameters& parameters) = 0;
-    // From the pool of an equal key, made on first request.
+    // From the pool of an equal key, made on first request. The manager's lock covers finding the
+    // pool only: takers of one pool queue on that pool's own lock while it is full, and no lock is
+    // held while a connection connects or is checked.
     virtual TCRConnection* AcquireConnection(const TCRConnectionParameters& parameters);
     virtual TCRConnection* ConnectionForReturn(TCRConnection* connection) { return connection; }
 

@@ -41,7 +41,7 @@ TCRConnection* TODBCLocalConnectionPool::NewConnection() {
         connection->SetProp(prDSNType, static_cast<uint8_t>(odbc->DSNType));
         connection->SetProp(prConnectionTimeout, odbc->ConnectionTimeout);
     }
-    connection->OnError = key.ErrorHandler;
+    connection->OnError = TakerErrorHandler();
     connection->SetUsername(key.Username);
     connection->SetPassword(key.Password);
     connection->SetServer(key.Server);

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <random>
 #include <sstream>
 #include <set>
@@ -53,14 +55,19 @@ public:
     VZ_CLASS(TCountingPool, TCRLocalConnectionPool)
     using TCRLocalConnectionPool::TCRLocalConnectionPool;
     std::atomic<int> failNext{0};
+    // Runs on the taker's thread at the start of every connect (a slow or failing driver).
+    std::function<void()> OnConnect;
 
 protected:
     TCRConnection* NewConnection() override {
+        if (OnConnect) OnConnect();
         if (failNext > 0) {
             --failNext;
             throw Exception("server unreachable");
         }
-        return new TCountingConnection();
+        auto* connection = new TCountingConnection();
+        connection->OnError = TakerErrorHandler();
+        return connection;
     }
 };
 
@@ -68,8 +75,14 @@ class TCountingManager : public TCRConnectionPoolManager {
 public:
     VZ_CLASS(TCountingManager, TCRConnectionPoolManager)
     std::unique_ptr<TCRConnectionPool> CreatePool(const TCRConnectionParameters& parameters) override {
-        return std::make_unique<TCountingPool>(this, parameters);
+        auto pool = std::make_unique<TCountingPool>(this, parameters);
+        pool->OnConnect = [this] {
+            if (OnConnect) OnConnect();
+        };
+        return pool;
     }
+    // Runs at the start of every connect of this manager's pools.
+    std::function<void()> OnConnect;
 };
 
 // Fake clock, no waits, and a validator that never runs on its own unless a test asks.
@@ -92,6 +105,14 @@ protected:
 
 TCountingConnection* Counting(TCRConnection* c) {
     return static_cast<TCountingConnection*>(c);
+}
+
+// One more connection in use; most keeps the highest count seen.
+void CountInUse(std::atomic<int>& inUse, std::atomic<int>& most) {
+    int now = ++inUse;
+    int seen = most;
+    while (now > seen && !most.compare_exchange_weak(seen, now)) {
+    }
 }
 
 AnsiString ErrorOf(const std::function<void()>& action) {
@@ -428,10 +449,7 @@ TEST_F(Pool, EightThreadsWithARunningValidatorFreeEveryConnectionOnce) {
                 std::mt19937 random{static_cast<unsigned>(t)};
                 for (int i = 0; i < 150; ++i) {
                     TCRConnection* c = manager.AcquireConnection(key);
-                    int now = ++inUse;
-                    int seen = most;
-                    while (now > seen && !most.compare_exchange_weak(seen, now)) {
-                    }
+                    CountInUse(inUse, most);
                     if (random() % 10 == 0) c->IsValid = false;
                     if (random() % 20 == 0) Counting(c)->ValidAnswer = false;
                     --inUse;
@@ -443,6 +461,122 @@ TEST_F(Pool, EightThreadsWithARunningValidatorFreeEveryConnectionOnce) {
         EXPECT_LE(most.load(), 4);
     }
     EXPECT_GT(createdConnections.load(), 0);
+}
+
+// Connects that meet: each of two takers waits inside its connect until the other has arrived
+// there too, which only ends well when no lock of the pool or the manager is held meanwhile.
+TEST_F(Pool, TwoTakersConnectAtOnceAndEachConnectionReportsToItsOwnTaker) {
+    TCountingManager manager;
+    std::atomic<int> inside{0}, lonely{0};
+    manager.OnConnect = [&] {
+        ++inside;
+        uint32_t start = GetTickCount();
+        while (inside < 2 && GetTickCount() - start < 5000)
+            Sleep(1);
+        if (inside < 2) ++lonely; // the other taker never came in while this one connected
+    };
+    TCRConnection* taken[2] = {};
+    std::vector<int> reported;
+    std::mutex reportedLock;
+    std::vector<std::thread> takers;
+    for (int t = 0; t < 2; ++t)
+        takers.emplace_back([&, t] {
+            TCRConnectionParameters key;
+            key.ErrorHandler = [&, t](Exception&, bool&, bool&, bool&, int, TConnLostCause&) {
+                std::lock_guard<std::mutex> guard(reportedLock);
+                reported.push_back(t);
+            };
+            taken[t] = manager.AcquireConnection(key);
+        });
+    for (auto& taker : takers)
+        taker.join();
+    EXPECT_EQ(lonely.load(), 0);
+    ASSERT_TRUE(taken[0] && taken[1]);
+    EXPECT_NE(taken[0], taken[1]);
+    EXPECT_EQ(manager.PoolCount(), 1);
+    for (int t = 0; t < 2; ++t) {
+        Exception e("lost");
+        bool fail = true, reconnect = false, reexecute = false;
+        TConnLostCause cause{};
+        ASSERT_TRUE(taken[t]->OnError) << t;
+        taken[t]->OnError(e, fail, reconnect, reexecute, 0, cause);
+        EXPECT_EQ(reported, std::vector<int>{t});
+        reported.clear();
+        taken[t]->ReturnToPool();
+    }
+}
+
+// Many takers of a small pool whose connects are slow and sometimes fail: never more handed out
+// than the limit, every failure gives its slot back, and the pool is whole afterwards.
+TEST_F(Pool, TheLimitHoldsUnderContentionAndFailedConnectsGiveTheirSlotsBack) {
+    PoolTimes().TakeWait = 20000;
+    TCountingManager manager;
+    std::atomic<int> connects{0};
+    manager.OnConnect = [&] {
+        if (++connects % 3 == 0) throw Exception("server unreachable");
+        Sleep(1);
+    };
+    TCRConnectionParameters key;
+    key.MaxPoolSize = 2;
+    std::atomic<int> inUse{0}, most{0}, failures{0}, otherErrors{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 40; ++i) {
+                TCRConnection* c;
+                try {
+                    c = manager.AcquireConnection(key);
+                } catch (const Exception& e) {
+                    ++(e.Message() == "server unreachable" ? failures : otherErrors);
+                    continue;
+                }
+                CountInUse(inUse, most);
+                if (i % 4 == 0) c->IsValid = false; // the next take connects again
+                --inUse;
+                c->ReturnToPool();
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_LE(most.load(), 2);
+    EXPECT_GT(failures.load(), 0);
+    EXPECT_EQ(otherErrors.load(), 0);
+    // Both slots are free: two takes at once succeed, a third is refused at once.
+    manager.OnConnect = nullptr;
+    PoolTimes().TakeWait = 0;
+    TCRConnection* a = manager.AcquireConnection(key);
+    TCRConnection* b = manager.AcquireConnection(key);
+    EXPECT_EQ(ErrorOf([&] { manager.AcquireConnection(key); }), "Maximum connections reached in pool");
+    a->ReturnToPool();
+    b->ReturnToPool();
+}
+
+// A taker waiting on a full pool holds up the takers of that pool only.
+TEST_F(Pool, AWaitOnAFullPoolLeavesOtherPoolsFree) {
+    PoolTimes().TakeWait = 3000;
+    TCountingManager manager;
+    TCRConnectionParameters full;
+    full.Username = "full";
+    full.MaxPoolSize = 1;
+    TCRConnection* held = manager.AcquireConnection(full);
+    std::atomic<bool> waiting{false};
+    AnsiString waitResult;
+    std::thread waiter([&] {
+        waiting = true;
+        waitResult = ErrorOf([&] { manager.AcquireConnection(full)->ReturnToPool(); });
+    });
+    while (!waiting)
+        Sleep(1);
+    Sleep(50); // the waiter is on the free-slot event by now
+    TCRConnectionParameters other;
+    other.Username = "other";
+    uint32_t start = GetTickCount();
+    TCRConnection* unrelated = manager.AcquireConnection(other);
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    unrelated->ReturnToPool();
+    held->ReturnToPool();
+    waiter.join();
+    EXPECT_EQ(waitResult, "(no error)"); // the give-back let the waiter through
 }
 
 } // namespace

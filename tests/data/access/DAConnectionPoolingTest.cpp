@@ -29,7 +29,7 @@ public:
 protected:
     TCRConnection* NewConnection() override {
         auto connection = std::make_unique<TCheckedConnection>();
-        connection->OnError = Parameters().ErrorHandler;
+        connection->OnError = TakerErrorHandler();
         connection->Connect("");
         return connection.release();
     }

@@ -204,6 +204,26 @@ TEST(SortTest, CaseAndBinaryModesOrderTextDifferently) {
     EXPECT_LT(cs.find("a|"), cs.find("b|")) << cs;
 }
 
+// Binary order of 16-bit text: code units compared unsigned (those from 0x8000 up after the
+// rest), a text before the longer ones it begins, both directions.
+TEST(SortTest, BinaryWideOrderComparesUnitsUnsignedAndPrefixesFirst) {
+    TTestMemData data({{"ID", tcInt32}, {"WNAME", tcWideString, 10}});
+    data.Open();
+    const wchar_t* texts[] = {L"\xFF01", L"ab", L"", L"\x8000" L"b", L"a", L"\x7FFF", L"a\x8000"};
+    for (int i = 0; i < 7; ++i)
+        StoreRow(data, {I(i), W(texts[i])});
+    auto ids = [&] {
+        std::string out;
+        for (PRowItem item = data.FirstItem; item; item = item->NextItem())
+            out += std::to_string(LoadUnaligned<int32_t>(item->Record() + data.FieldDescOf(1)->RecordOffset, 0));
+        return out;
+    };
+    data.SetIndexFieldNames("WNAME BIN");
+    EXPECT_EQ(ids(), "2416530");
+    data.SetIndexFieldNames("WNAME BIN DESC");
+    EXPECT_EQ(ids(), "0356142");
+}
+
 TEST(SortTest, InsertAndUpdateKeepTheSortedPlace) {
     TTestMemData data({{"ID", tcInt32}, {"NAME", tcString, 10}});
     data.Open();
