@@ -384,6 +384,54 @@ TEST_F(ContainerWindowTest, PostedCreationMessageGivesTheFirstRefresh) {
     EXPECT_EQ(late.DrawInfo()->OuterRect.right, 100);
 }
 
+TEST_F(ContainerWindowTest, SkinnedFrameIsOnePixelInTheEditBorderColourOverTheParentsBackground) {
+    form.SetColor(HotFill);
+    container->Style()->SetBorderStyle(cbsThick);
+    container->Style()->LookAndFeel().SetSkinName("Black");
+    const TcxContainerViewInfo& info = *container->DrawInfo();
+    ASSERT_NE(info.SkinPainter, nullptr);
+    EXPECT_EQ(info.FrameWidth, 1);
+    EXPECT_EQ(info.FrameColor, info.SkinPainter->GetEditBorderColor(false));
+    EXPECT_EQ(info.InnerRect.left, 2); // a thick border's extent, no transparent band with a skin
+    const COLORREF border = ColorToRGB(info.SkinPainter->GetEditBorderColor(false)) & 0xFFFFFF;
+    EXPECT_EQ(PixelOf(1, 20), border);
+    EXPECT_EQ(PixelOf(98, 20), border);
+    EXPECT_EQ(PixelOf(50, 1), border);
+    EXPECT_EQ(PixelOf(0, 20), Sys(HotFill)) << "outside the frame: what lies behind the control";
+    EXPECT_EQ(PixelOf(50, 39), Sys(HotFill));
+    container->SetFocus();
+    EXPECT_EQ(container->DrawInfo()->FrameColor, info.SkinPainter->GetEditBorderColor(true));
+}
+
+TEST_F(ContainerWindowTest, ScalingScalesTheStyleFontAndKeepsItTheStylesOwn) {
+    container->Style()->Font()->SetSize(10);
+    ASSERT_NE(container->Style()->AssignedValues() & StyleValueBit(svFont), 0u);
+    container->ChangeScale(3, 2);
+    EXPECT_EQ(container->Style()->Font()->Size(), 15);
+    EXPECT_EQ(container->Font().Size(), 15);
+    EXPECT_EQ(container->Width(), 150);
+    // A shared controller's font is scaled once while loading, however many containers ask.
+    TcxStyleController controller(nullptr);
+    controller.Style()->Font()->SetSize(8);
+    TTestContainer a(&form), b(&form);
+    for (TTestContainer* c : {&a, &b}) {
+        c->Style()->SetStyleController(&controller);
+        c->BeginLoading();
+        c->ScaleFontWhileLoading = true; // the form scales fonts as it loads
+        c->ChangeScale(2, 1);
+        c->Loaded();
+    }
+    EXPECT_EQ(controller.Style()->Font()->Size(), 16);
+    EXPECT_EQ(a.Style()->Font()->Size(), 16);
+    // Loading without font scaling asked for leaves the fonts alone.
+    TTestContainer c(&form);
+    c.Style()->Font()->SetSize(10);
+    c.BeginLoading();
+    c.ChangeScale(2, 1);
+    c.Loaded();
+    EXPECT_EQ(c.Style()->Font()->Size(), 10);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The platform theme
 
