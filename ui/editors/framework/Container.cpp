@@ -637,10 +637,6 @@ void TcxContainer::DoContextPopup(TPoint mousePos, bool& handled) {
 // ---------------------------------------------------------------------------------------------
 // Window and painting
 
-void TcxContainer::CreateParams(TCreateParams& params) {
-    TcxControl::CreateParams(params);
-}
-
 void TcxContainer::CreateWnd() {
     TcxControl::CreateWnd();
     if (HandleAllocated()) PostMessageA(handle_, CM_CONTAINERCREATED, 0, 0);

@@ -138,7 +138,6 @@ protected:
     bool DefaultTabStop() override;
     void AlignControls(TControl* control, TRect& rect) override;
     void AdjustClientRect(TRect& rect) override;
-    void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void Paint() override;
     void Resize() override;

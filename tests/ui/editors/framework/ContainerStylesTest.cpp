@@ -418,4 +418,33 @@ TEST(ContainerStyle, ResetToDefaultsClearsValuesAndTheLookAndFeel) {
     EXPECT_TRUE(checkLike.ParentColor());
 }
 
+// A container that draws no shadow: the value is never stored.
+class TShadowlessContainer : public TcxContainer {
+public:
+    explicit TShadowlessContainer(TComponent* owner) : TcxContainer(owner) {}
+
+protected:
+    TcxContainerStyleValues GetUnsupportedStyleValues() override { return StyleValueBit(svShadow); }
+};
+
+TEST(ContainerStyle, StoredValuesAreAssignedPublishedAndUsedByTheContainer) {
+    TShadowlessContainer container(nullptr);
+    TcxContainerStyle* normal = container.Style();
+    EXPECT_FALSE(normal->IsValueStored(svBorderColor));
+    normal->SetBorderColor(OwnColor);
+    normal->SetShadow(true);
+    normal->SetEdges(TcxBorders{bLeft});
+    EXPECT_TRUE(normal->IsValueStored(svBorderColor));
+    EXPECT_TRUE(normal->IsValueStored(svEdges));
+    EXPECT_FALSE(normal->IsValueStored(svShadow)); // the container has no use for it
+    container.StyleFocused()->SetBorderColor(OwnColor);
+    EXPECT_TRUE(container.StyleFocused()->IsValueStored(svBorderColor));
+    EXPECT_TRUE(container.IsStyleValueStored("TextColor", true));
+    EXPECT_FALSE(container.IsStyleValueStored("Edges", true)); // not published by a state style
+    EXPECT_TRUE(container.IsStyleValueStored("Edges", false));
+    EXPECT_FALSE(container.IsStyleValueStored("Shadow", false));
+    EXPECT_FALSE(container.IsStyleValueStored("LookAndFeel", true));
+    EXPECT_TRUE(container.IsStyleValueStored("LookAndFeel", false));
+}
+
 } // namespace
