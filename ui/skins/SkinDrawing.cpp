@@ -382,7 +382,7 @@ void TdxSkinElement::DoChanged() {
 }
 
 void TdxSkinElement::Render(HDC dc, const TRect& r, int imageIndex, TdxSkinElementState state) {
-    TdxSkinCanvas& canvas = *canvas_;
+    TdxSkinCanvas& canvas = *Canvas();
     if (!canvas.IsRectVisible(dc, r)) return;
     PaintOn(canvas, dc, r, [&](TdxSkinCanvas* c) { DrawEx(c, r, imageIndex, state); });
 }
@@ -424,8 +424,8 @@ void TdxSkinElement::DrawColor(TdxSkinCanvas* canvas, const TRect& r) {
     if (IsEmptyRect(r)) return;
     if (alpha_ == 255)
         canvas->FillRectSolid(r, color_);
-    else if (brush_)
-        dxGpApi.GdipFillRectangleI(canvas->Graphics, brush_, r.left, r.top, r.right - r.left,
+    else if (GpSolidFill* brush = Brush())
+        dxGpApi.GdipFillRectangleI(canvas->Graphics, brush, r.left, r.top, r.right - r.left,
                                    r.bottom - r.top);
 }
 
