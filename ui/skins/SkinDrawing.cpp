@@ -245,8 +245,7 @@ void TdxSkinCanvas::SetInterpolationMode(int mode) {
 
 // ---------------------------------------------------------------------------------------------
 TRect TdxSkinImage::GetStateBounds(int imageIndex, TdxSkinElementState state) {
-    CheckInfo();
-    TRect r = stateBounds_[state];
+    TRect r = StateBounds(state);
     if (imageIndex > 0) {
         if (imageLayout_ == ilHorizontal)
             OffsetRect(&r, imageIndex * stateCount_ * frameSize_.cx, 0);

@@ -1,6 +1,7 @@
 #include "ui/skins/SkinModel.h"
 
 #include <algorithm>
+#include <bit>
 #include <array>
 
 #include "ui/skins/SkinCanvas.h"
@@ -405,10 +406,7 @@ void TdxSkinImage::Changed() {
 
 void TdxSkinImage::Recalculate() {
     frameSize_ = TSize{texture_->Width(), texture_->Height()};
-    stateCount_ = 0;
-    int slots[dxSkinElementStateCount] = {};
-    for (int state = 0; state < dxSkinElementStateCount; ++state)
-        if (states_ & (1u << state)) slots[state] = stateCount_++;
+    stateCount_ = std::popcount(static_cast<unsigned>(states_));
     int imageCount = Owner ? Owner->ImageCount() : 1;
     if (stateCount_ > 0) {
         if (imageLayout_ == ilHorizontal)
@@ -416,13 +414,18 @@ void TdxSkinImage::Recalculate() {
         else
             frameSize_.cy = frameSize_.cy / imageCount / stateCount_;
     }
-    for (int state = 0; state < dxSkinElementStateCount; ++state) {
-        int slot = slots[state];
-        if (imageLayout_ == ilHorizontal)
-            stateBounds_[state] = TRect{slot * frameSize_.cx, 0, (slot + 1) * frameSize_.cx, frameSize_.cy};
-        else
-            stateBounds_[state] = TRect{0, slot * frameSize_.cy, frameSize_.cx, (slot + 1) * frameSize_.cy};
-    }
+}
+
+// Computed from the state map rather than kept per state: thousands of pictures are read at start
+// and few are ever drawn.
+TRect TdxSkinImage::StateBounds(TdxSkinElementState state) {
+    CheckInfo();
+    // The strip holds the present states in order: a state's slot is the count of those before it.
+    const unsigned bit = 1u << state;
+    const int slot = states_ & bit ? std::popcount(static_cast<unsigned>(states_ & (bit - 1))) : 0;
+    if (imageLayout_ == ilHorizontal)
+        return TRect{slot * frameSize_.cx, 0, (slot + 1) * frameSize_.cx, frameSize_.cy};
+    return TRect{0, slot * frameSize_.cy, frameSize_.cx, (slot + 1) * frameSize_.cy};
 }
 
 void TdxSkinImage::CheckInfo() {

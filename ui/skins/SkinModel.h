@@ -390,10 +390,8 @@ public:
         CheckInfo();
         return stateCount_;
     }
-    const TRect& StateBounds(TdxSkinElementState state) {
-        CheckInfo();
-        return stateBounds_[state];
-    }
+    // The frame of a state in the first image block; a state the strip lacks has the first frame.
+    TRect StateBounds(TdxSkinElementState state);
 
     bool Dirty = true;
     TNotifyEvent OnChange;
@@ -410,7 +408,6 @@ private:
     TdxSkinImageLayout imageLayout_ = ilHorizontal;
     TdxSkinInlinePart<TcxRect> margins_;
     TSize frameSize_{0, 0};
-    TRect stateBounds_[dxSkinElementStateCount] = {};
     int stateCount_ = 0;
     TdxSkinElementStates states_ = 0;
     TdxSkinStretchMode stretch_ = smStretch;
