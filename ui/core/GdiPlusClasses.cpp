@@ -1,5 +1,6 @@
 #include "ui/core/GdiPlusClasses.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -173,39 +174,67 @@ TdxPNGImage::~TdxPNGImage() = default;
 
 void TdxPNGImage::SetImage(std::unique_ptr<TdxGPImage> image) {
     image_ = std::move(image);
-    pending_ = {};
+    DropPending();
     Changed(this);
 }
 
 TdxGPImage* TdxPNGImage::Image() const {
-    if (!pending_.empty()) {
+    if (pendingSize_ != 0) {
         // Decoded as the stream read would have decoded it; the bytes go once the image stands.
         TMemoryStream stream;
-        stream.WriteBuffer(pending_.data(), static_cast<int>(pending_.size()));
+        stream.WriteBuffer(pendingData_, static_cast<int>(pendingSize_));
         stream.SetPosition(0);
         image_ = TdxGPImage::CreateFromStream(CurrentGPImageClass(), &stream);
-        pending_ = {};
+        DropPending();
     }
     return image_.get();
 }
 
+namespace {
+// Whether a stream read of size bytes would decode with GDI+: other data and other states keep
+// the road of a decode at once.
+bool DecodesLate(int64_t size) {
+    return CurrentGPImageClass() == TdxGPImage::StaticClass() && IsGdiPlusAvailable() && size >= 14 &&
+           size <= INT32_MAX;
+}
+} // namespace
+
+void TdxPNGImage::KeepPending(const uint8_t* data, size_t size, std::shared_ptr<const void> owner) {
+    TdxPngHeader header = CheckPngData(data, size);
+    image_.reset();
+    pendingOwner_ = std::move(owner);
+    pendingData_ = data;
+    pendingSize_ = size;
+    pendingWidth_ = header.Width;
+    pendingHeight_ = header.Height;
+    Changed(this);
+}
+
+void TdxPNGImage::DropPending() const {
+    pendingOwner_.reset();
+    pendingData_ = nullptr;
+    pendingSize_ = 0;
+}
+
 bool TdxPNGImage::KeepPngData(TStream* stream) {
-    // Only where the stream read would decode with GDI+: other data and other states keep their road.
-    if (CurrentGPImageClass() != TdxGPImage::StaticClass() || !IsGdiPlusAvailable()) return false;
     int64_t remaining = stream->Size() - stream->Position();
-    if (remaining < 14 || remaining > INT32_MAX) return false;
+    if (!DecodesLate(remaining)) return false;
     uint8_t signature[8];
     int got = stream->Read(signature, sizeof(signature));
     stream->Seek(-got, soCurrent);
     if (!HasPngSignature(signature, static_cast<size_t>(got))) return false;
-    std::vector<uint8_t> bytes(static_cast<size_t>(remaining));
-    if (stream->Read(bytes.data(), static_cast<int>(remaining)) < remaining) throw EReadError("Stream read error");
-    TdxPngHeader header = CheckPngData(bytes.data(), bytes.size());
-    image_.reset();
-    pending_ = std::move(bytes);
-    pendingWidth_ = header.Width;
-    pendingHeight_ = header.Height;
-    Changed(this);
+    auto bytes = std::make_shared<std::vector<uint8_t>>(static_cast<size_t>(remaining));
+    if (stream->Read(bytes->data(), static_cast<int>(remaining)) < remaining)
+        throw EReadError("Stream read error");
+    KeepPending(bytes->data(), bytes->size(), bytes);
+    return true;
+}
+
+bool TdxPNGImage::KeepPngMemory(const uint8_t* data, size_t size, std::shared_ptr<const void> keeper) {
+    if (!keeper || size > INT32_MAX || !DecodesLate(static_cast<int64_t>(size)) ||
+        !HasPngSignature(data, size))
+        return false;
+    KeepPending(data, size, std::move(keeper));
     return true;
 }
 
@@ -243,12 +272,12 @@ void TdxPNGImage::Draw(TCanvas& canvas, const TRect& rect) {
 
 // An undecoded picture answers from its header: the same size GDI+ reports once decoded.
 int TdxPNGImage::Width() const {
-    if (!pending_.empty()) return pendingWidth_;
+    if (pendingSize_ != 0) return pendingWidth_;
     return image_ ? image_->Width() : 0;
 }
 
 int TdxPNGImage::Height() const {
-    if (!pending_.empty()) return pendingHeight_;
+    if (pendingSize_ != 0) return pendingHeight_;
     return image_ ? image_->Height() : 0;
 }
 

@@ -102,7 +102,11 @@ public:
     // The image, decoded now when the picture still holds its PNG bytes.
     TdxGPImage* Image() const;
     // Whether the picture holds PNG bytes that no use has decoded yet.
-    bool Undecoded() const { return !pending_.empty(); }
+    bool Undecoded() const { return pendingSize_ != 0; }
+    // Takes the PNG of size bytes at data, which stay readable while keeper lives (a program's
+    // resource), checked as a stream read checks it, for a decode on first use without a copy.
+    // False, taking nothing, where a stream read would decode at once or the data is no PNG.
+    bool KeepPngMemory(const uint8_t* data, size_t size, std::shared_ptr<const void> keeper);
 
 protected:
     void AssignTo(TPersistent* dest) override;
@@ -114,9 +118,16 @@ private:
 
     // Decoding is a first use, not a change: both are filled from const reads without Changed.
     mutable std::unique_ptr<TdxGPImage> image_;
+    // Takes checked PNG bytes kept alive by owner.
+    void KeepPending(const uint8_t* data, size_t size, std::shared_ptr<const void> owner);
+    void DropPending() const;
+
     // PNG bytes read and checked but not decoded yet (decoding costs far more than the check),
-    // with the header's size for size queries; empty once decoded.
-    mutable std::vector<uint8_t> pending_;
+    // with the header's size for size queries; none once decoded. The bytes are a copy of the
+    // stream's or a view of memory that pendingOwner_ keeps.
+    mutable std::shared_ptr<const void> pendingOwner_;
+    mutable const uint8_t* pendingData_ = nullptr;
+    mutable size_t pendingSize_ = 0;
     int pendingWidth_ = 0;
     int pendingHeight_ = 0;
     bool alphaUsedCache_ = false;

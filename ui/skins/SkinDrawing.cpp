@@ -245,8 +245,7 @@ void TdxSkinCanvas::SetInterpolationMode(int mode) {
 
 // ---------------------------------------------------------------------------------------------
 TRect TdxSkinImage::GetStateBounds(int imageIndex, TdxSkinElementState state) {
-    CheckInfo();
-    TRect r = stateBounds_[state];
+    TRect r = StateBounds(state);
     if (imageIndex > 0) {
         if (imageLayout_ == ilHorizontal)
             OffsetRect(&r, imageIndex * stateCount_ * frameSize_.cx, 0);
@@ -382,7 +381,7 @@ void TdxSkinElement::DoChanged() {
 }
 
 void TdxSkinElement::Render(HDC dc, const TRect& r, int imageIndex, TdxSkinElementState state) {
-    TdxSkinCanvas& canvas = *canvas_;
+    TdxSkinCanvas& canvas = *Canvas();
     if (!canvas.IsRectVisible(dc, r)) return;
     PaintOn(canvas, dc, r, [&](TdxSkinCanvas* c) { DrawEx(c, r, imageIndex, state); });
 }
@@ -424,8 +423,8 @@ void TdxSkinElement::DrawColor(TdxSkinCanvas* canvas, const TRect& r) {
     if (IsEmptyRect(r)) return;
     if (alpha_ == 255)
         canvas->FillRectSolid(r, color_);
-    else if (brush_)
-        dxGpApi.GdipFillRectangleI(canvas->Graphics, brush_, r.left, r.top, r.right - r.left,
+    else if (GpSolidFill* brush = Brush())
+        dxGpApi.GdipFillRectangleI(canvas->Graphics, brush, r.left, r.top, r.right - r.left,
                                    r.bottom - r.top);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/skins/SkinModel.h"
 
 #include <algorithm>
+#include <bit>
 #include <array>
 
 #include "ui/skins/SkinCanvas.h"
@@ -340,21 +341,22 @@ void TdxSkinBorder::SetThin(int value) {
 TdxSkinBorders::TdxSkinBorders(TPersistent* owner, const AnsiString& name) : TdxSkinProperty(owner, name) {
     static const char* const names[4] = {"Left", "Top", "Right", "Bottom"};
     for (int kind = 0; kind < 4; ++kind) {
-        items_[kind] = std::make_unique<TdxSkinBorder>(this, names[kind]);
-        items_[kind]->Kind = kind;
-        items_[kind]->OnChange = [this](TObject* sender) { BorderChanged(sender); };
+        items_[kind].Owner = this;
+        items_[kind].Name = names[kind];
+        items_[kind].Kind = kind;
+        items_[kind].OnChange = [this](TObject* sender) { BorderChanged(sender); };
     }
 }
 void TdxSkinBorders::Assign(TPersistent* source) {
     if (auto* other = dynamic_cast<TdxSkinBorders*>(source))
         for (int kind = 0; kind < 4; ++kind)
-            items_[kind]->Assign(other->items_[kind].get());
+            items_[kind].Assign(&other->items_[kind]);
 }
 bool TdxSkinBorders::Compare(TdxSkinProperty* property) {
     auto* other = dynamic_cast<TdxSkinBorders*>(property);
     if (!other || other->ClassType() != ClassType()) return false;
     for (int kind = 0; kind < 4; ++kind)
-        if (!items_[kind]->Compare(other->items_[kind].get())) return false;
+        if (!items_[kind].Compare(&other->items_[kind])) return false;
     return true;
 }
 void TdxSkinBorders::BorderChanged(TObject*) {
@@ -362,8 +364,7 @@ void TdxSkinBorders::BorderChanged(TObject*) {
 }
 
 // ---------------------------------------------------------------------------------------------
-TdxSkinImage::TdxSkinImage(TdxSkinElement* owner)
-    : Owner(owner), margins_(std::make_unique<TcxRect>(this)), texture_(std::make_unique<TdxPNGImage>()) {
+TdxSkinImage::TdxSkinImage(TdxSkinElement* owner) : Owner(owner), margins_(this) {
     margins_->OnChange = [this](TObject*) { Changed(); };
     // A new picture invalidates the state map and the owner's cached renderings; the owner's
     // listeners hear of it when the image changes.
@@ -405,10 +406,7 @@ void TdxSkinImage::Changed() {
 
 void TdxSkinImage::Recalculate() {
     frameSize_ = TSize{texture_->Width(), texture_->Height()};
-    stateCount_ = 0;
-    int slots[dxSkinElementStateCount] = {};
-    for (int state = 0; state < dxSkinElementStateCount; ++state)
-        if (states_ & (1u << state)) slots[state] = stateCount_++;
+    stateCount_ = std::popcount(static_cast<unsigned>(states_));
     int imageCount = Owner ? Owner->ImageCount() : 1;
     if (stateCount_ > 0) {
         if (imageLayout_ == ilHorizontal)
@@ -416,13 +414,18 @@ void TdxSkinImage::Recalculate() {
         else
             frameSize_.cy = frameSize_.cy / imageCount / stateCount_;
     }
-    for (int state = 0; state < dxSkinElementStateCount; ++state) {
-        int slot = slots[state];
-        if (imageLayout_ == ilHorizontal)
-            stateBounds_[state] = TRect{slot * frameSize_.cx, 0, (slot + 1) * frameSize_.cx, frameSize_.cy};
-        else
-            stateBounds_[state] = TRect{0, slot * frameSize_.cy, frameSize_.cx, (slot + 1) * frameSize_.cy};
-    }
+}
+
+// Computed from the state map rather than kept per state: thousands of pictures are read at start
+// and few are ever drawn.
+TRect TdxSkinImage::StateBounds(TdxSkinElementState state) {
+    CheckInfo();
+    // The strip holds the present states in order: a state's slot is the count of those before it.
+    const unsigned bit = 1u << state;
+    const int slot = states_ & bit ? std::popcount(static_cast<unsigned>(states_ & (bit - 1))) : 0;
+    if (imageLayout_ == ilHorizontal)
+        return TRect{slot * frameSize_.cx, 0, (slot + 1) * frameSize_.cx, frameSize_.cy};
+    return TRect{0, slot * frameSize_.cy, frameSize_.cx, (slot + 1) * frameSize_.cy};
 }
 
 void TdxSkinImage::CheckInfo() {
@@ -482,18 +485,25 @@ VZ_IMAGE_SETTER(SetStretch, TdxSkinStretchMode, stretch_)
 
 // ---------------------------------------------------------------------------------------------
 TdxSkinElement::TdxSkinElement(TPersistent* owner, const AnsiString& name)
-    : TdxSkinPersistent(owner, name), canvas_(std::make_unique<TdxSkinCanvas>()) {
+    : TdxSkinPersistent(owner, name), borders_(this, "Borders"), contentOffset_(this), glyph_(this),
+      image_(this), minSize_(this) {
     auto childChanged = [this](TObject* sender) { ChildChanged(sender); };
-    image_ = std::make_unique<TdxSkinImage>(this);
     image_->OnChange = childChanged;
-    contentOffset_ = std::make_unique<TcxRect>(this);
     contentOffset_->OnChange = childChanged;
-    glyph_ = std::make_unique<TdxSkinImage>(this);
     glyph_->OnChange = childChanged;
-    borders_ = std::make_unique<TdxSkinBorders>(this, "Borders");
     borders_->OnChange = childChanged;
-    minSize_ = std::make_unique<TcxSize>(this);
     minSize_->OnChange = childChanged;
+}
+
+TdxSkinCanvas* TdxSkinElement::Canvas() const {
+    if (!canvas_) canvas_ = std::make_unique<TdxSkinCanvas>();
+    return canvas_.get();
+}
+
+GpSolidFill* TdxSkinElement::Brush() const {
+    if (!brush_ && brushWanted_ && GdiPlusActive())
+        CheckGdiPlusStatus(dxGpApi.GdipCreateSolidFill(brushColor_, &brush_));
+    return brush_;
 }
 
 TdxSkinElement::~TdxSkinElement() {
@@ -568,11 +578,10 @@ void TdxSkinElement::SetColor(TColor value) {
     color_ = value;
     isColorAssigned_ = value != clDefault && value != clNone;
     if (isColorAssigned_ && IsGdiPlusAvailable()) {
-        DWORD argb = dxColorToARGB(value, alpha_);
-        if (brush_)
-            CheckGdiPlusStatus(dxGpApi.GdipSetSolidFillColor(brush_, argb));
-        else
-            CheckGdiPlusStatus(dxGpApi.GdipCreateSolidFill(argb, &brush_));
+        // The colour is resolved now, as the brush would have taken it; the brush itself waits.
+        brushColor_ = dxColorToARGB(value, alpha_);
+        brushWanted_ = true;
+        if (brush_) CheckGdiPlusStatus(dxGpApi.GdipSetSolidFillColor(brush_, brushColor_));
     }
     DoChanged();
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/core/Persistent.h"
@@ -77,6 +78,25 @@ public:
 
 protected:
     ~IdxSkinInfoSource() = default;
+};
+
+// A part an object holds in place, used as the owning pointer it stands for: a pack read makes
+// thousands of elements, and a heap block for each of their parts costs more than the part.
+template <class T> class TdxSkinInlinePart {
+public:
+    template <class... Args>
+    explicit TdxSkinInlinePart(Args&&... args) : value_(std::forward<Args>(args)...) {}
+    TdxSkinInlinePart(const TdxSkinInlinePart&) = delete;
+    TdxSkinInlinePart& operator=(const TdxSkinInlinePart&) = delete;
+
+    T* operator->() { return &value_; }
+    const T* operator->() const { return &value_; }
+    T& operator*() { return value_; }
+    const T& operator*() const { return value_; }
+    T* get() { return &value_; }
+
+private:
+    T value_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -298,14 +318,14 @@ public:
     bool Compare(TdxSkinProperty* property) override;
     virtual void BorderChanged(TObject* sender);
 
-    TdxSkinBorder& Left() { return *items_[0]; }
-    TdxSkinBorder& Top() { return *items_[1]; }
-    TdxSkinBorder& Right() { return *items_[2]; }
-    TdxSkinBorder& Bottom() { return *items_[3]; }
-    TdxSkinBorder& Items(int kind) { return *items_[kind]; }
+    TdxSkinBorder& Left() { return items_[0]; }
+    TdxSkinBorder& Top() { return items_[1]; }
+    TdxSkinBorder& Right() { return items_[2]; }
+    TdxSkinBorder& Bottom() { return items_[3]; }
+    TdxSkinBorder& Items(int kind) { return items_[kind]; }
 
 private:
-    std::unique_ptr<TdxSkinBorder> items_[4];
+    TdxSkinBorder items_[4];
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -370,10 +390,8 @@ public:
         CheckInfo();
         return stateCount_;
     }
-    const TRect& StateBounds(TdxSkinElementState state) {
-        CheckInfo();
-        return stateBounds_[state];
-    }
+    // The frame of a state in the first image block; a state the strip lacks has the first frame.
+    TRect StateBounds(TdxSkinElementState state);
 
     bool Dirty = true;
     TNotifyEvent OnChange;
@@ -388,13 +406,12 @@ private:
     TColor gradientBeginColor_ = clNone;
     TColor gradientEndColor_ = clNone;
     TdxSkinImageLayout imageLayout_ = ilHorizontal;
-    std::unique_ptr<TcxRect> margins_;
+    TdxSkinInlinePart<TcxRect> margins_;
     TSize frameSize_{0, 0};
-    TRect stateBounds_[dxSkinElementStateCount] = {};
     int stateCount_ = 0;
     TdxSkinElementStates states_ = 0;
     TdxSkinStretchMode stretch_ = smStretch;
-    std::unique_ptr<TdxPNGImage> texture_;
+    TdxSkinInlinePart<TdxPNGImage> texture_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -436,12 +453,14 @@ public:
     TColor TextColor() const { return textColor_; }
     void SetTextColor(TColor value);
     bool IsColorAssigned() const { return isColorAssigned_; }
-    // The GDI+ solid brush of Color and Alpha; nullptr until a colour is assigned.
-    GpSolidFill* Brush() const { return brush_; }
+    // The GDI+ solid brush of Color and Alpha; nullptr until a colour is assigned. Made on first
+    // use (only translucent fills need it), with the colour the last assignment gave it.
+    GpSolidFill* Brush() const;
 
     TdxSkinBorders& Borders() { return *borders_; }
     void SetBorders(TdxSkinBorders* value) { borders_->Assign(value); }
-    TdxSkinCanvas* Canvas() const { return canvas_.get(); }
+    // Made on the element's first paint.
+    TdxSkinCanvas* Canvas() const;
     TcxRect& ContentOffset() { return *contentOffset_; }
     void SetContentOffset(TcxRect* value) { contentOffset_->Assign(value); }
     TdxSkinImage& Glyph() { return *glyph_; }
@@ -453,16 +472,18 @@ public:
 
 private:
     uint8_t alpha_ = 255;
-    std::unique_ptr<TdxSkinBorders> borders_;
-    GpSolidFill* brush_ = nullptr;
-    std::unique_ptr<TdxSkinCanvas> canvas_;
+    TdxSkinInlinePart<TdxSkinBorders> borders_;
+    mutable GpSolidFill* brush_ = nullptr;
+    DWORD brushColor_ = 0;     // what the brush is to fill with, once it is made
+    bool brushWanted_ = false; // a colour was assigned while GDI+ was on
+    mutable std::unique_ptr<TdxSkinCanvas> canvas_;
     TColor color_ = clDefault;
-    std::unique_ptr<TcxRect> contentOffset_;
-    std::unique_ptr<TdxSkinImage> glyph_;
-    std::unique_ptr<TdxSkinImage> image_;
+    TdxSkinInlinePart<TcxRect> contentOffset_;
+    TdxSkinInlinePart<TdxSkinImage> glyph_;
+    TdxSkinInlinePart<TdxSkinImage> image_;
     int imageCount_ = 1;
     bool isColorAssigned_ = false;
-    std::unique_ptr<TcxSize> minSize_;
+    TdxSkinInlinePart<TcxSize> minSize_;
     TColor textColor_ = clDefault;
 };
 

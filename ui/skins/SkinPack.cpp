@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "ui/skins/SkinModel.h"
 
@@ -10,6 +12,42 @@ const char kSignature[6] = {'d', 'x', 'S', 'k', 'i', 'n'};
 
 [[noreturn]] void RaiseReadError() {
     throw EReadError("Stream read error");
+}
+
+// The resource pack being read, whose pictures keep views of its bytes rather than copies; the
+// keeper holds the module that has the resource loaded while any view lives.
+struct TResidentPack {
+    TCustomMemoryStream* Stream = nullptr;
+    std::shared_ptr<const void> Keeper;
+};
+TResidentPack residentPack;
+
+std::shared_ptr<const void> ModuleKeeper(const void* address) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, static_cast<LPCSTR>(address), &module))
+        return nullptr;
+    return std::shared_ptr<const void>(
+        module, [](const void* held) { FreeLibrary(static_cast<HMODULE>(const_cast<void*>(held))); });
+}
+
+// Names stream as the resident pack while it lives.
+class TResidentPackScope {
+public:
+    explicit TResidentPackScope(TCustomMemoryStream* stream)
+        : saved_(std::exchange(residentPack, TResidentPack{stream, ModuleKeeper(stream->Memory())})) {}
+    ~TResidentPackScope() { residentPack = std::move(saved_); }
+    TResidentPackScope(const TResidentPackScope&) = delete;
+    TResidentPackScope& operator=(const TResidentPackScope&) = delete;
+
+private:
+    TResidentPack saved_;
+};
+
+// A picture of the resident pack kept as a view of its bytes; false where it takes the stream road.
+bool KeepResidentPicture(TdxPNGImage& texture, TStream* stream, int64_t position, int32_t size) {
+    if (stream != residentPack.Stream) return false;
+    const auto* memory = static_cast<const uint8_t*>(residentPack.Stream->Memory());
+    return texture.KeepPngMemory(memory + position, static_cast<size_t>(size), residentPack.Keeper);
 }
 
 template <class T> T ReadRaw(TStream* stream) {
@@ -248,7 +286,7 @@ void TdxSkinImage::ReadFromStream(TStream* stream) {
     int32_t size = ReadPackInteger(stream);
     CheckPackBytesLeft(stream, size);
     int64_t position = stream->Position();
-    if (size > 0) {
+    if (size > 0 && !KeepResidentPicture(*texture_, stream, position, size)) {
         TdxSkinPartStream* window = SkinPartStream();
         window->Initialize(stream, static_cast<int32_t>(position), static_cast<int32_t>(position + size));
         try {
@@ -318,5 +356,6 @@ void TdxSkin::SaveToStream(TStream* stream) {
 
 void TdxSkin::LoadFromResource(HMODULE module) {
     TResourceStream stream(module, Name, sdxSkinResourceType.c_str());
+    TResidentPackScope resident(&stream);
     LoadFromStream(&stream);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <functional>
 #include <string>
 #include <vector>
@@ -550,16 +551,19 @@ TEST_F(GdiPlus, FirstUseDecodesOnceAndTheSizeNeedsNoDecode) {
         const char* name;
         std::function<void(TdxPNGImage&)> use;
     } uses[] = {
-        {"Draw", [](TdxPNGImage& p) {
+        {"Draw",
+         [](TdxPNGImage& p) {
              TPaintSurface surface(8, 8);
              p.Draw(surface.canvas, Rect(0, 0, 5, 4));
          }},
-        {"Assign to another picture", [&](TdxPNGImage& p) {
+        {"Assign to another picture",
+         [&](TdxPNGImage& p) {
              TdxPNGImage copy;
              copy.Assign(&p);
              EXPECT_EQ(PixelsOf(copy), pixels);
          }},
-        {"SaveToStream", [&](TdxPNGImage& p) {
+        {"SaveToStream",
+         [&](TdxPNGImage& p) {
              TMemoryStream stream;
              p.SaveToStream(&stream);
              EXPECT_EQ(stream.Size(), saved.Size());
@@ -621,27 +625,34 @@ TEST_F(GdiPlus, DamagedPngBytesAreRefusedWhenRead) {
         std::string bytes;
         const char* what;
     } cases[] = {
-        {"a data byte changed", [&] {
+        {"a data byte changed",
+         [&] {
              std::string b = good;
              b[idat + 6] ^= 0x40;
              return b;
-         }(), "the CRC of chunk IDAT"},
-        {"a CRC changed", [&] {
+         }(),
+         "the CRC of chunk IDAT"},
+        {"a CRC changed",
+         [&] {
              std::string b = good;
              b[good.size() - 1] ^= 1;
              return b;
-         }(), "the CRC of chunk IEND"},
+         }(),
+         "the CRC of chunk IEND"},
         {"cut inside the image data", good.substr(0, idat + 10), "a chunk runs past the end"},
         {"cut before the end chunk", good.substr(0, good.size() - 12), "cut short"},
-        {"a length beyond the bytes", [&] {
+        {"a length beyond the bytes",
+         [&] {
              std::string b = good;
              b[idat - 4] = 0x7F;
              return b;
-         }(), "a chunk runs past the end"},
+         }(),
+         "a chunk runs past the end"},
         {"a chunk type that is not letters", inserted("AB1D"), "a chunk type is not four letters"},
         {"no image data", without("IDAT"), "no image data"},
         {"no header", without("IHDR"), "the header chunk is not first and alone"},
-        {"width 0", withHeader(3, 0) /* the generated width is below 256 */, "the header's size is out of range"},
+        {"width 0", withHeader(3, 0) /* the generated width is below 256 */,
+         "the header's size is out of range"},
         {"colour type 5", withHeader(9, 5), "the header's colour type and bit depth"},
         {"interlace method 2", withHeader(12, 2), "the header's compression, filter or interlace"},
         {"an unknown critical chunk", inserted("ABCD"), "unknown critical chunk ABCD"},
@@ -670,4 +681,54 @@ TEST_F(GdiPlus, DamagedPngBytesAreRefusedWhenRead) {
         EXPECT_TRUE(picture.Undecoded());
         EXPECT_EQ(PixelsOf(picture), PixelsOf(reference));
     }
+}
+
+// A picture kept in place (a program's resource) holds the memory's keeper until it is decoded or
+// freed, and is checked and refused as a stream read would check it.
+TEST_F(GdiPlus, APictureKeptInPlaceHoldsItsMemoryUntilDecodedOrFreed) {
+    ASSERT_TRUE(IsGdiPlusAvailable());
+    const std::string png = SamplePng();
+    const auto* data = reinterpret_cast<const uint8_t*>(png.data());
+    TdxPNGImage reference;
+    LoadBytes(reference, png);
+    const std::vector<DWORD> pixels = PixelsOf(reference);
+    int released = 0;
+    auto keeper = [&] { return std::shared_ptr<const void>(data, [&](const void*) { ++released; }); };
+
+    {
+        TDecodeCount count;
+        TdxPNGImage picture;
+        ASSERT_TRUE(picture.KeepPngMemory(data, png.size(), keeper()));
+        EXPECT_TRUE(picture.Undecoded());
+        EXPECT_EQ(picture.Width(), 5);
+        EXPECT_EQ(picture.Height(), 4);
+        EXPECT_EQ(released, 0);
+        EXPECT_EQ(decodes, 0);
+        EXPECT_EQ(PixelsOf(picture), pixels);
+        EXPECT_EQ(decodes, 1);
+        EXPECT_EQ(released, 1); // the decoded image stands alone
+    }
+    {
+        TdxPNGImage undrawn;
+        ASSERT_TRUE(undrawn.KeepPngMemory(data, png.size(), keeper()));
+    }
+    EXPECT_EQ(released, 2);
+
+    std::string damaged = png;
+    damaged[damaged.find("IDAT") + 6] ^= 0x40;
+    const std::string notPng = "GIF89a, not a PNG at all";
+    TdxPNGImage picture;
+    picture.LoadFromBitmap(*BitmapOf(1, 1, {kOpaqueBlue}));
+    try {
+        picture.KeepPngMemory(reinterpret_cast<const uint8_t*>(damaged.data()), damaged.size(), keeper());
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(e.Message(), "PNG image is not valid: the CRC of chunk IDAT");
+    }
+    EXPECT_FALSE(
+        picture.KeepPngMemory(reinterpret_cast<const uint8_t*>(notPng.data()), notPng.size(), keeper()));
+    EXPECT_FALSE(picture.KeepPngMemory(data, png.size(), nullptr));
+    EXPECT_EQ(released, 4); // neither refused memory is held
+    EXPECT_FALSE(picture.Undecoded());
+    EXPECT_EQ(PixelsOf(picture), std::vector<DWORD>{kOpaqueBlue});
 }

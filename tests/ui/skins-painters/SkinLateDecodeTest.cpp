@@ -78,6 +78,19 @@ std::vector<COLORREF> RenderGroup(TdxSkin& skin, const char* groupName, int& ren
     return pixels;
 }
 
+// The pictured elements of a few groups of a and b draw the same pixels.
+void ExpectSameDrawing(TdxSkin& a, TdxSkin& b) {
+    for (const char* group : {"Common", "Editors", "Form"}) {
+        SCOPED_TRACE(group);
+        int renderedA = 0, renderedB = 0;
+        std::vector<COLORREF> pixelsA = RenderGroup(a, group, renderedA);
+        std::vector<COLORREF> pixelsB = RenderGroup(b, group, renderedB);
+        EXPECT_GT(renderedA, 0);
+        EXPECT_EQ(renderedA, renderedB);
+        EXPECT_TRUE(pixelsA == pixelsB);
+    }
+}
+
 bool AnyUndecoded(TdxSkin& skin) {
     for (int g = 0; g < skin.GroupCount(); ++g)
         for (int e = 0; e < skin.GroupAt(g)->ElementCount(); ++e) {
@@ -102,9 +115,8 @@ TEST(SkinLateDecode, StartingTheUnitsDecodesNothingAndFreeingThemLeavesNoImage) 
 
         // With some pictures drawn, and so decoded, the same holds.
         StartSkinUnits(units);
-        TdxSkin& blue = *dynamic_cast<const TdxSkinLookAndFeelPainter*>(BuiltInSkin(1).Painter)
-                             ->GetSkinInfo()
-                             ->Skin;
+        TdxSkin& blue =
+            *dynamic_cast<const TdxSkinLookAndFeelPainter*>(BuiltInSkin(1).Painter)->GetSkinInfo()->Skin;
         ASSERT_EQ(blue.Name, "Blue");
         int rendered = 0;
         RenderGroup(blue, "Common", rendered);
@@ -130,15 +142,7 @@ TEST(SkinLateDecode, PicturesDecodedOnFirstUseDrawAsPicturesDecodedAtOnce) {
                 element->Glyph().Texture().Image();
             }
         ASSERT_FALSE(AnyUndecoded(early));
-        for (const char* group : {"Common", "Editors", "Form"}) {
-            SCOPED_TRACE(group);
-            int renderedLate = 0, renderedEarly = 0;
-            std::vector<COLORREF> a = RenderGroup(late, group, renderedLate);
-            std::vector<COLORREF> b = RenderGroup(early, group, renderedEarly);
-            EXPECT_GT(renderedLate, 0);
-            EXPECT_EQ(renderedLate, renderedEarly);
-            EXPECT_TRUE(a == b);
-        }
+        ExpectSameDrawing(late, early);
     }
 }
 
@@ -174,4 +178,19 @@ TEST(SkinLateDecode, ADamagedBuiltInPictureFailsWhenItsPackIsRead) {
     }
     EXPECT_EQ(notifications.Count, 0);
     EXPECT_TRUE(SkinBytes(user) == before);
+}
+
+// A pack read from its resource keeps its pictures in the resource's memory; a pack read from a
+// stream keeps copies. Both draw alike, and the same bytes save alike.
+TEST(SkinLateDecode, APackReadFromItsResourceDrawsAsItsBytesReadFromAStream) {
+    for (const char* name : {"Blue", "DefaultUserSkinData"}) {
+        SCOPED_TRACE(name);
+        TdxSkin resident(name, GetModuleHandle(nullptr), true), copied(name);
+        TStringStream stream(PackBytes(name));
+        copied.LoadFromStream(&stream);
+        ASSERT_TRUE(AnyUndecoded(resident));
+        ASSERT_TRUE(AnyUndecoded(copied));
+        ExpectSameDrawing(resident, copied);
+        EXPECT_TRUE(SkinBytes(resident) == SkinBytes(copied));
+    }
 }
