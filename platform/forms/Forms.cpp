@@ -337,6 +337,15 @@ void TWinControl::RemoveControl(TControl* control) {
     control->parent_ = nullptr;
 }
 
+void TWinControl::SetParentBackground(bool value) {
+    if (value == ParentBackground()) return;
+    if (value)
+        ControlStyle.Include(csParentBackground);
+    else
+        ControlStyle.Exclude(csParentBackground);
+    Invalidate();
+}
+
 void TWinControl::FontChanged() {
     for (TControl* control : controls_)
         control->ParentFontChanged();

@@ -44,6 +44,7 @@ enum TControlStyleItem {
     csNoDesignVisible,
     csDisplayDragImage,
     csDoubleClicks,
+    csParentBackground,
 };
 using TControlStyle = TSmallSet<TControlStyleItem>;
 
@@ -270,6 +271,12 @@ public:
     bool DoubleBuffered = false;
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool value);
+    // The parent's picture shows through the face (csParentBackground in ControlStyle).
+    bool ParentBackground() const { return ControlStyle.Contains(csParentBackground); }
+    virtual void SetParentBackground(bool value);
+    // Lays the children out again, as after a change of what their places depend on. The base
+    // places nothing itself; controls that place their own children do it here.
+    virtual void Realign() {}
 
     // Focus: the window takes the keyboard; CanFocus when it and its parents are shown and enabled.
     bool Focused() const;

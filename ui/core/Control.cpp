@@ -183,6 +183,8 @@ TcxControl::TcxControl(TComponent* owner) : TCustomControl(owner) {
     };
     CreateScrollBars();
     tabStop_ = DefaultTabStop();
+    ControlStyle.Include(csParentBackground);
+    lastParentBackground_ = true;
 }
 
 TcxControl::~TcxControl() {
@@ -604,7 +606,25 @@ void TcxControl::WndProc(TMessage& message) {
         return;
     }
     case CM_COLORCHANGED:
+        DoColorChanged();
+        if (!link.Alive()) return;
         TCustomControl::WndProc(message);
+        return;
+    case CM_TEXTCHANGED:
+    case CM_VISIBLECHANGED:
+        TCustomControl::WndProc(message);
+        if (!link.Alive()) return;
+        if (msg == CM_TEXTCHANGED)
+            DoTextChanged();
+        else
+            DoVisibleChanged();
+        return;
+    case CM_DESIGNHITTEST:
+        TCustomControl::WndProc(message);
+        if (link.Alive() && message.Result == 0) {
+            const TPoint p = MessagePoint(message.LParam);
+            message.Result = GetDesignHitTest(p.x, p.y, MouseKeysToShiftState(message.WParam));
+        }
         return;
     case CM_CURSORCHANGED:
         DoCursorChanged();
@@ -1083,6 +1103,25 @@ void TcxControl::FontChanged() {
     for (IcxFontListener* listener : std::vector<IcxFontListener*>(fontListeners_))
         listener->Changed(this, &Font());
     Invalidate();
+}
+
+void TcxControl::SetParentBackground(bool value) {
+    TCustomControl::SetParentBackground(value);
+    if (ParentBackground() == lastParentBackground_) return;
+    lastParentBackground_ = ParentBackground();
+    HandleParentBackgroundChange();
+}
+
+bool TcxControl::GetDesignHitTest(int, int, TShiftState) {
+    return dragAndDropState_ != ddsNone || mouseButtonPressed_;
+}
+
+void TcxControl::NotifyDesignerModified() {
+    if (!IsDesigning()) return;
+    for (TControl* control = this; control; control = control->Parent())
+        if (control->HasState(csLoading) || control->HasState(csWriting) || control->HasState(csDestroying))
+            return;
+    NotifyFormDesigner(this);
 }
 
 void TcxControl::AddChildComponent(TcxControlChildComponent* child) {

@@ -234,6 +234,10 @@ public:
     HWND PanningAnchorWindow() const;
     // The thread timer of the running panning (its WM_TIMER has no window); 0 when none.
     UINT_PTR PanningTimer() const { return panningTimer_; }
+    // HandleParentBackgroundChange is told when the value really changes.
+    void SetParentBackground(bool value) override;
+    // The bars and the grip are this control's children to place.
+    void Realign() override { BoundsChanged(); }
 
 protected:
     virtual bool ShowPopupMenu(TComponent* menu, int x, int y);
@@ -301,6 +305,15 @@ protected:
     virtual bool DefaultTabStop() { return true; }
     virtual void DoCursorChanged() { defaultCursor_ = cursor_; }
     virtual void RefreshHotState() {}
+    // Told after the colour, visibility or text changed, and when ParentBackground changed.
+    virtual void DoColorChanged() {}
+    virtual void DoVisibleChanged() {}
+    virtual void DoTextChanged() {}
+    virtual void HandleParentBackgroundChange() {}
+    // The designer's mouse goes to the control at this point (while a drag or a press runs).
+    virtual bool GetDesignHitTest(int x, int y, TShiftState shift);
+    // Tells the form designer that the control changed it (only at design time).
+    virtual void NotifyDesignerModified();
 
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
@@ -358,6 +371,7 @@ private:
     bool updatingScrollBars_ = false;
     TcxControlScrollBar* vScrollBar_ = nullptr;
     bool isScrollingContent_ = false;
+    bool lastParentBackground_ = true;
     bool releasingButton_ = false;
 };
 

@@ -435,6 +435,8 @@ void TcxScrollBar::ThemeChanged() {
     Recalculate();
     UpdateScrollBarPatterns();
     Invalidate();
+    // A new theme may want the bar elsewhere: the parent places its children again.
+    if (Parent()) Parent()->Realign();
 }
 
 void TcxScrollBar::WndProc(TMessage& message) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ControlWindows.h"
+#include "ThemeSeam.h"
 #include "ui/core/Control.h"
 
 namespace {
@@ -75,9 +76,18 @@ protected:
     }
     using TcxControl::WndProc;
 
+    void DoColorChanged() override { hooks += "color "; }
+    // The platform's handling runs first: the control is already shown or hidden.
+    void DoVisibleChanged() override { hooks += Visible() ? "shown " : "hidden "; }
+    void DoTextChanged() override { hooks += "text(" + std::string(Caption().c_str()) + ") "; }
+    void HandleParentBackgroundChange() override {
+        hooks += ParentBackground() ? "parentBackground(on) " : "parentBackground(off) ";
+    }
+
 public:
     std::function<void()> onApp;
     std::function<void()> onProbe;
+    std::string hooks;
 };
 
 // A drag-and-drop object that writes down what happens to it.
@@ -646,4 +656,52 @@ TEST_F(ControlTest, ClickFocusesTheControlAndTheFormRemembersIt) {
     SendMouse(other, WM_LBUTTONUP, 20, 20);
     control.reset();
     EXPECT_EQ(nullptr, form.ActiveControl);
+}
+
+TEST_F(ControlTest, ChangeHooksFollowTheirMessages) {
+    EXPECT_TRUE(control->ParentBackground());
+    struct {
+        const char* name;
+        std::function<void(TContentControl&)> change;
+        const char* hooks;
+    } cases[] = {
+        {"colour", [](TContentControl& c) { c.SetColor(clRed); }, "color "},
+        {"colour message", [](TContentControl& c) { c.Perform(CM_COLORCHANGED, 0, 0); }, "color "},
+        {"hidden", [](TContentControl& c) { c.SetVisible(false); }, "hidden "},
+        {"shown again", [](TContentControl& c) { c.SetVisible(true); }, "shown "},
+        {"caption", [](TContentControl& c) { c.SetCaption("abc"); }, "text(abc) "},
+        {"same caption", [](TContentControl& c) { c.SetCaption("abc"); }, ""},
+        {"parent background off", [](TContentControl& c) { c.SetParentBackground(false); },
+         "parentBackground(off) "},
+        {"parent background off again", [](TContentControl& c) { c.SetParentBackground(false); }, ""},
+        {"parent background on", [](TContentControl& c) { c.SetParentBackground(true); },
+         "parentBackground(on) "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        control->hooks.clear();
+        c.change(*control);
+        EXPECT_EQ(c.hooks, control->hooks);
+    }
+    EXPECT_TRUE(control->ControlStyle.Contains(csParentBackground));
+}
+
+TEST_F(ControlTest, ThemeChangePlacesTheBarsAgain) {
+    control->Content = TSize{1000, 1000};
+    control->RunRecalc();
+    const TRect placed = BoundsOf(control->VScrollBar());
+    control->VScrollBar()->SetBounds(0, 0, 17, 40);
+    ASSERT_NE(nullptr, ThemeChangeReceiverWindow());
+    TScopedThemeSeam::NotifyThemeChanged();
+    EXPECT_EQ(placed, BoundsOf(control->VScrollBar()));
+    EXPECT_EQ((TRect{0, 133, 183, 150}), BoundsOf(control->HScrollBar()));
+}
+
+TEST_F(ControlTest, DesignHitTestHoldsWhileAButtonIsPressed) {
+    EXPECT_EQ(0, control->Perform(CM_DESIGNHITTEST, MK_LBUTTON, PointParam(20, 20)));
+    SendMouse(*control, WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
+    ASSERT_TRUE(control->MouseButtonPressed());
+    EXPECT_EQ(1, control->Perform(CM_DESIGNHITTEST, MK_LBUTTON, PointParam(20, 20)));
+    SendMouse(*control, WM_LBUTTONUP, 20, 20);
+    EXPECT_EQ(0, control->Perform(CM_DESIGNHITTEST, MK_LBUTTON, PointParam(20, 20)));
 }
