@@ -28,6 +28,7 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 class TWinControl;
 class TForm;
 class TDragObject;
+class TDragImageList;
 
 // csPaintCopy: the control is being painted into another control's canvas (a copy of its
 // picture), not onto its own window. csLButtonDown: a left press is being handled; csClicked: a
@@ -192,6 +193,9 @@ public:
     void EndDrag(bool drop);
     virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
     virtual void DragDrop(TObject* source, int x, int y);
+    // The images shown under the cursor while this control is dragged (nullptr: none). They show
+    // over controls with csDisplayDragImage in their style.
+    virtual TDragImageList* GetDragImages() { return nullptr; }
 
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
@@ -589,6 +593,9 @@ public:
     virtual TCursor GetDragCursor(bool accepted, int x, int y);
     // The drag ended on target (nullptr when none), dropped when accepted.
     virtual void Finished(TObject* target, int x, int y, bool accepted);
+    // Hides the running drag's image while something paints beneath it, and shows it again.
+    virtual void HideDragImage();
+    virtual void ShowDragImage();
 };
 
 class TDragControlObject : public TDragObject {

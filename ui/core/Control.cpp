@@ -246,6 +246,7 @@ void TcxControl::CreateWnd() {
         throw;
     }
     ControlState.Exclude(csCreating);
+    SyncDragImageStyle();
     if (HasScrollBars())
         CreateScrollBars();
     else
@@ -544,6 +545,14 @@ void TcxControl::WndProc(TMessage& message) {
     case WM_RBUTTONUP:
         mouseRightButtonReleased_ = true;
         break;
+    case WM_PAINT: {
+        // Painting beneath a shown drag image would leave it in the picture.
+        TDragObject* dragObject = DragObject();
+        if (dragObject) dragObject->HideDragImage();
+        TCustomControl::WndProc(message);
+        if (dragObject && DragObject() == dragObject) dragObject->ShowDragImage();
+        return;
+    }
     case WM_ERASEBKGND:
         if (!ErasesBackground()) {
             message.Result = 1;
@@ -865,6 +874,43 @@ bool TcxControl::DoStartDrag(TDragObject*& dragObject) {
         return false;
     }
     return true;
+}
+
+void TcxControl::SyncDragImageStyle() {
+    // Asked late rather than at construction, where a descendant's answer is not yet in force.
+    if (HasDragImages()) ControlStyle.Include(csDisplayDragImage);
+}
+
+void TcxControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+    SyncDragImageStyle();
+    TCustomControl::DragOver(source, x, y, state, accept);
+}
+
+void TcxControl::DoEndDrag(TObject* target, int x, int y) {
+    TLinkGuard link(this);
+    TCustomControl::DoEndDrag(target, x, y);
+    if (link.Alive()) dragImages_.reset();
+}
+
+TDragImageList* TcxControl::GetDragImages() {
+    if (!HasDragImages()) return nullptr;
+    if (!dragImages_) {
+        dragImages_ = GetDragImageListClass()->Create<TDragImageList>();
+        FillDragImageList(dragImages_.get());
+    }
+    return dragImages_->Count() > 0 ? dragImages_.get() : nullptr;
+}
+
+void TcxControl::FillDragImageList(TDragImageList* list) {
+    const TSize size = GetDragImageSize();
+    list->SetSize(size.cx, size.cy);
+    if (size.cx <= 0 || size.cy <= 0) return;
+    TBitmap bitmap(size.cx, size.cy, pf32bit);
+    {
+        TcxCanvas canvas(&bitmap.Canvas());
+        PaintDragImage(canvas, TRect{0, 0, size.cx, size.cy});
+    }
+    list->AddMasked(&bitmap, bitmap.TransparentColor());
 }
 
 // ---------------------------------------------------------------------------------------------
