@@ -148,7 +148,7 @@ public:
     void SetCursor(TCursor value);
     // Windowed controls draw sunken 3-D edges while Ctl3D; ParentCtl3D follows the parent.
     bool Ctl3D() const { return ctl3D_; }
-    void SetCtl3D(bool value);
+    virtual void SetCtl3D(bool value);
     bool ParentCtl3D() const { return parentCtl3D_; }
     void SetParentCtl3D(bool value);
 
