@@ -5,20 +5,11 @@
 #include <functional>
 #include <vector>
 
-#include "platform/forms/Forms.h"
+#include "../core/ControlWindows.h"
 #include "ui/core/ScrollBar.h"
 #include "ui/skins/SkinPainters.h"
 
 namespace {
-
-class THost : public TForm {
-public:
-    THost() : TForm(nullptr) {
-        SetBorderStyle(bsNone);
-        SetBounds(40, 40, 300, 100);
-        Handle();
-    }
-};
 
 struct TCtl3DStep {
     const char* name;
@@ -42,7 +33,7 @@ void RunSteps(TcxScrollBar& bar, TcxLookAndFeel& master, const std::vector<TCtl3
 } // namespace
 
 TEST(SkinnedScrollBar, Ctl3DIsOffWhileASkinPaintsTheBar) {
-    THost form;
+    THostForm form;
     TcxLookAndFeel master;
     TcxScrollBar bar(nullptr);
     bar.SetParent(&form);
@@ -77,7 +68,7 @@ TEST(SkinnedScrollBar, Ctl3DIsOffWhileASkinPaintsTheBar) {
 }
 
 TEST(SkinnedScrollBar, ASkinOfTheMasterLookAndFeelCountsToo) {
-    THost form;
+    THostForm form;
     TcxLookAndFeel master;
     TcxScrollBar bar(nullptr);
     bar.SetParent(&form);
