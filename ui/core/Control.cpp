@@ -363,8 +363,9 @@ void TcxControl::SetScrollBarInfo(TScrollBarKind kind, int min, int max, int sma
     if (!data.AllowShow) {
         data.Visible = false;
     } else if (min > max || static_cast<int64_t>(pageSize) >= static_cast<int64_t>(max) - min + 1 ||
-               position < min) {
-        // Nothing to scroll.
+               position < min || max < pageSize) {
+        // Nothing to scroll, or (below a negative min) a page above max, which the bar refuses:
+        // put in force later, inside a window procedure, it would raise there.
         if (allowHide) {
             data.Visible = false;
         } else {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ControlWindows.h"
+#include "platform/core/Win32Boundary.h"
 #include "ThemeSeam.h"
 #include "ui/core/Control.h"
 
@@ -250,6 +251,13 @@ TEST_F(ControlTest, ScrollBarInfoDecidesWhatABarShows) {
         // Steps are 16 bits wide: a bigger page must not wrap into a backward step.
         {"page above 32767", ssBoth, sbVertical, 0, 199999, 50000, 100000, 0, true, true, true, true, 32767,
          32767},
+        // Below a negative min the page may fit the range but not the bar, which refuses max < page.
+        {"negative min, page above max: hidden", ssBoth, sbVertical, -100, 50, 1, 100, 0, true, true, false,
+         true, 1, 1},
+        {"negative min, page above max: kept disabled", ssBoth, sbVertical, -100, 50, 1, 100, 0, true, false,
+         true, false, 1, 1},
+        {"negative min, page within max", ssBoth, sbVertical, -100, 150, 1, 100, -20, true, true, true, true,
+         100, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -848,4 +856,18 @@ TEST_F(ControlTest, PlatformDragShowsItsImageOverControlsThatDisplayIt) {
     EXPECT_EQ(2, source.paints);
     target.onApp = nullptr;
     target.onProbe = nullptr;
+}
+
+TEST_F(ControlTest, RecordsTheBarRefusesNeverRaiseFromTheWindow) {
+    int errors = 0;
+    auto previous = SetApplicationExceptionHandler([&errors](const std::exception&) { ++errors; });
+    control->AllowHide = false;
+    control->calc = [](TContentControl& c) { c.SetInfo(sbVertical, -100, 50, 1, 100, -10); };
+    // WM_SIZE: the bars are recalculated inside the window procedure.
+    EXPECT_NO_THROW(control->SetBounds(10, 10, 220, 160));
+    PumpMessages();
+    SetApplicationExceptionHandler(previous);
+    EXPECT_EQ(0, errors);
+    EXPECT_TRUE(control->VScrollBar()->Visible());
+    EXPECT_FALSE(control->VScrollBar()->Enabled());
 }
