@@ -8,6 +8,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/core/Win32Boundary.h"
+#include "platform/graphics/ImageList.h"
 
 TApplication* Application = nullptr;
 
@@ -352,6 +353,15 @@ void TWinControl::InsertControl(TControl* control) {
 void TWinControl::RemoveControl(TControl* control) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
     control->parent_ = nullptr;
+}
+
+void TWinControl::SetParentBackground(bool value) {
+    if (value == ParentBackground()) return;
+    if (value)
+        ControlStyle.Include(csParentBackground);
+    else
+        ControlStyle.Exclude(csParentBackground);
+    Invalidate();
 }
 
 void TWinControl::FontChanged() {
@@ -1289,8 +1299,45 @@ struct TRunningDrag {
     TControl* target = nullptr;
     bool accepted = false;
     bool finishing = false;
+    // The source's images, shown over the source's top-level window while over a control that
+    // displays drag images.
+    TDragImageList* images = nullptr;
+    HWND imageWindow = nullptr;
+    bool imageShown = true;
 };
 TRunningDrag drag;
+
+// Moves the drag image to the screen point and shows it only where the target displays it.
+void MoveDragImage(TPoint screen) {
+    if (!drag.images || !drag.images->Dragging()) return;
+    const bool show = drag.target && drag.target->ControlStyle.Contains(csDisplayDragImage);
+    if (show != drag.imageShown) {
+        drag.imageShown = show;
+        if (show)
+            drag.images->ShowDragImage();
+        else
+            drag.images->HideDragImage();
+    }
+    RECT window{};
+    GetWindowRect(drag.imageWindow, &window);
+    drag.images->DragMove(screen.x - window.left, screen.y - window.top);
+}
+
+void StartDragImage(TControl* source, TPoint screen) {
+    drag.images = source->GetDragImages();
+    if (!drag.images) return;
+    HWND window = nullptr;
+    if (auto* windowed = dynamic_cast<TWinControl*>(source))
+        window = windowed->Handle();
+    else if (source->Parent())
+        window = source->Parent()->Handle();
+    drag.imageWindow = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    RECT r{};
+    GetWindowRect(drag.imageWindow, &r);
+    if (!drag.imageWindow || !drag.images->BeginDrag(drag.imageWindow, screen.x - r.left, screen.y - r.top))
+        drag.images = nullptr;
+    drag.imageShown = true;
+}
 
 // The control under a screen point: the deepest window of ours, then its window-less child.
 TControl* ControlAtPoint(TPoint screen) {
@@ -1313,6 +1360,14 @@ TCursor TDragObject::GetDragCursor(bool accepted, int, int) {
 }
 
 void TDragObject::Finished(TObject*, int, int, bool) {}
+
+void TDragObject::HideDragImage() {
+    if (drag.object == this && drag.images) drag.images->HideDragImage();
+}
+
+void TDragObject::ShowDragImage() {
+    if (drag.object == this && drag.images) drag.images->ShowDragImage();
+}
 
 TCursor TDragControlObject::GetDragCursor(bool accepted, int, int) {
     return accepted ? Control->DragCursor : -13;
@@ -1366,6 +1421,7 @@ void DragTo(TPoint screen) {
         TPoint p = target->ScreenToClient(screen);
         target->DragOver(source, p.x, p.y, dsDragMove, drag.accepted);
     }
+    MoveDragImage(screen);
     TPoint p = target ? target->ScreenToClient(screen) : screen;
     if (drag.object) ::SetCursor(Screen().Cursors(drag.object->GetDragCursor(drag.accepted, p.x, p.y)));
 }
@@ -1383,6 +1439,7 @@ void FinishDrag(bool drop) {
         bool ignored = false;
         drag.target->DragOver(object.get(), p.x, p.y, dsDragLeave, ignored);
     }
+    if (drag.images) drag.images->EndDrag();
     drag = TRunningDrag{};
     drag.finishing = true;
     if (auto* windowed = dynamic_cast<TWinControl*>(source); windowed && windowed->MouseCapture())
@@ -1447,6 +1504,7 @@ void TControl::BeginDrag(bool immediate, int threshold) {
     POINT at;
     GetCursorPos(&at);
     SetCapture(window);
+    StartDragImage(this, at);
     DragTo(at);
     // The drag's own loop: moves follow the mouse; the release drops; Esc, WM_CANCELMODE and a
     // lost capture cancel.

@@ -28,6 +28,7 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 class TWinControl;
 class TForm;
 class TDragObject;
+class TDragImageList;
 
 // csPaintCopy: the control is being painted into another control's canvas (a copy of its
 // picture), not onto its own window. csLButtonDown: a left press is being handled; csClicked: a
@@ -44,6 +45,7 @@ enum TControlStyleItem {
     csNoDesignVisible,
     csDisplayDragImage,
     csDoubleClicks,
+    csParentBackground,
 };
 using TControlStyle = TSmallSet<TControlStyleItem>;
 
@@ -150,7 +152,7 @@ public:
     void SetCursor(TCursor value);
     // Windowed controls draw sunken 3-D edges while Ctl3D; ParentCtl3D follows the parent.
     bool Ctl3D() const { return ctl3D_; }
-    void SetCtl3D(bool value);
+    virtual void SetCtl3D(bool value);
     bool ParentCtl3D() const { return parentCtl3D_; }
     void SetParentCtl3D(bool value);
 
@@ -198,6 +200,9 @@ public:
     void EndDrag(bool drop);
     virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
     virtual void DragDrop(TObject* source, int x, int y);
+    // The images shown under the cursor while this control is dragged (nullptr: none). They show
+    // over controls with csDisplayDragImage in their style.
+    virtual TDragImageList* GetDragImages() { return nullptr; }
 
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
@@ -277,6 +282,12 @@ public:
     bool DoubleBuffered = false;
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool value);
+    // The parent's picture shows through the face (csParentBackground in ControlStyle).
+    bool ParentBackground() const { return ControlStyle.Contains(csParentBackground); }
+    virtual void SetParentBackground(bool value);
+    // Lays the children out again, as after a change of what their places depend on. The base
+    // places nothing itself; controls that place their own children do it here.
+    virtual void Realign() {}
 
     // Focus: the window takes the keyboard; CanFocus when it and its parents are shown and enabled.
     bool Focused() const;
@@ -604,6 +615,9 @@ public:
     virtual TCursor GetDragCursor(bool accepted, int x, int y);
     // The drag ended on target (nullptr when none), dropped when accepted.
     virtual void Finished(TObject* target, int x, int y, bool accepted);
+    // Hides the running drag's image while something paints beneath it, and shows it again.
+    virtual void HideDragImage();
+    virtual void ShowDragImage();
 };
 
 class TDragControlObject : public TDragObject {

@@ -164,3 +164,48 @@ void TCustomImageList::DoDraw(int index, TCanvas& canvas, int x, int y, UINT sty
     DeleteObject(mask);
     DeleteDC(maskDC);
 }
+
+// ---------------------------------------------------------------------------------------------
+TDragImageList::~TDragImageList() {
+    EndDrag();
+}
+
+void TDragImageList::SetDragImage(int index, int hotSpotX, int hotSpotY) {
+    dragIndex_ = index;
+    dragHotspot_ = TPoint{hotSpotX, hotSpotY};
+}
+
+bool TDragImageList::BeginDrag(HWND window, int x, int y) {
+    EndDrag();
+    if (dragIndex_ < 0 || dragIndex_ >= Count()) return false;
+    if (!ImageList_BeginDrag(Handle(), dragIndex_, dragHotspot_.x, dragHotspot_.y)) return false;
+    if (!ImageList_DragEnter(window, x, y)) {
+        ImageList_EndDrag();
+        return false;
+    }
+    dragging_ = true;
+    dragWindow_ = window;
+    hideCount_ = 0;
+    return true;
+}
+
+bool TDragImageList::DragMove(int x, int y) {
+    return dragging_ && ImageList_DragMove(x, y);
+}
+
+void TDragImageList::HideDragImage() {
+    if (dragging_ && hideCount_++ == 0) ImageList_DragShowNolock(FALSE);
+}
+
+void TDragImageList::ShowDragImage() {
+    if (dragging_ && hideCount_ > 0 && --hideCount_ == 0) ImageList_DragShowNolock(TRUE);
+}
+
+void TDragImageList::EndDrag() {
+    if (!dragging_) return;
+    dragging_ = false;
+    hideCount_ = 0;
+    ImageList_DragLeave(dragWindow_);
+    ImageList_EndDrag();
+    dragWindow_ = nullptr;
+}

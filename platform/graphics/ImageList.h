@@ -63,11 +63,35 @@ private:
     HIMAGELIST handle_ = nullptr;
 };
 
+// An image list that can show one of its images under the cursor while something is dragged.
+// One drag image runs at a time in the whole program (the system keeps it).
 class TDragImageList : public TCustomImageList {
 public:
     VZ_CLASS(TDragImageList, TCustomImageList)
     explicit TDragImageList(TComponent* owner) : TCustomImageList(owner) {}
     TDragImageList(int width, int height) : TCustomImageList(width, height) {}
+    ~TDragImageList() override;
+
+    // The image dragged and its point that sits at the cursor.
+    void SetDragImage(int index, int hotSpotX, int hotSpotY);
+    int DragIndex() const { return dragIndex_; }
+    TPoint DragHotspot() const { return dragHotspot_; }
+    // Shows the image over window, its hot spot at (x, y) in the window's coordinates (from its
+    // outer corner); false when the list is empty or the system refuses.
+    bool BeginDrag(HWND window, int x, int y);
+    bool Dragging() const { return dragging_; }
+    bool DragMove(int x, int y);
+    // Hides the image (for a paint beneath it) and shows it again; they nest.
+    void HideDragImage();
+    void ShowDragImage();
+    void EndDrag();
+
+private:
+    int dragIndex_ = 0;
+    TPoint dragHotspot_{};
+    bool dragging_ = false;
+    HWND dragWindow_ = nullptr;
+    int hideCount_ = 0;
 };
 
 class TImageList : public TDragImageList {

@@ -183,6 +183,8 @@ TcxControl::TcxControl(TComponent* owner) : TCustomControl(owner) {
     };
     CreateScrollBars();
     tabStop_ = DefaultTabStop();
+    ControlStyle.Include(csParentBackground);
+    lastParentBackground_ = true;
 }
 
 TcxControl::~TcxControl() {
@@ -244,6 +246,7 @@ void TcxControl::CreateWnd() {
         throw;
     }
     ControlState.Exclude(csCreating);
+    SyncDragImageStyle();
     if (HasScrollBars())
         CreateScrollBars();
     else
@@ -360,8 +363,9 @@ void TcxControl::SetScrollBarInfo(TScrollBarKind kind, int min, int max, int sma
     if (!data.AllowShow) {
         data.Visible = false;
     } else if (min > max || static_cast<int64_t>(pageSize) >= static_cast<int64_t>(max) - min + 1 ||
-               position < min) {
-        // Nothing to scroll.
+               position < min || max < pageSize) {
+        // Nothing to scroll, or (below a negative min) a page above max, which the bar refuses:
+        // put in force later, inside a window procedure, it would raise there.
         if (allowHide) {
             data.Visible = false;
         } else {
@@ -542,6 +546,14 @@ void TcxControl::WndProc(TMessage& message) {
     case WM_RBUTTONUP:
         mouseRightButtonReleased_ = true;
         break;
+    case WM_PAINT: {
+        // Painting beneath a shown drag image would leave it in the picture.
+        TDragObject* dragObject = DragObject();
+        if (dragObject) dragObject->HideDragImage();
+        TCustomControl::WndProc(message);
+        if (dragObject && DragObject() == dragObject) dragObject->ShowDragImage();
+        return;
+    }
     case WM_ERASEBKGND:
         if (!ErasesBackground()) {
             message.Result = 1;
@@ -604,7 +616,25 @@ void TcxControl::WndProc(TMessage& message) {
         return;
     }
     case CM_COLORCHANGED:
+        DoColorChanged();
+        if (!link.Alive()) return;
         TCustomControl::WndProc(message);
+        return;
+    case CM_TEXTCHANGED:
+    case CM_VISIBLECHANGED:
+        TCustomControl::WndProc(message);
+        if (!link.Alive()) return;
+        if (msg == CM_TEXTCHANGED)
+            DoTextChanged();
+        else
+            DoVisibleChanged();
+        return;
+    case CM_DESIGNHITTEST:
+        TCustomControl::WndProc(message);
+        if (link.Alive() && message.Result == 0) {
+            const TPoint p = MessagePoint(message.LParam);
+            message.Result = GetDesignHitTest(p.x, p.y, MouseKeysToShiftState(message.WParam));
+        }
         return;
     case CM_CURSORCHANGED:
         DoCursorChanged();
@@ -847,6 +877,43 @@ bool TcxControl::DoStartDrag(TDragObject*& dragObject) {
     return true;
 }
 
+void TcxControl::SyncDragImageStyle() {
+    // Asked late rather than at construction, where a descendant's answer is not yet in force.
+    if (HasDragImages()) ControlStyle.Include(csDisplayDragImage);
+}
+
+void TcxControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+    SyncDragImageStyle();
+    TCustomControl::DragOver(source, x, y, state, accept);
+}
+
+void TcxControl::DoEndDrag(TObject* target, int x, int y) {
+    TLinkGuard link(this);
+    TCustomControl::DoEndDrag(target, x, y);
+    if (link.Alive()) dragImages_.reset();
+}
+
+TDragImageList* TcxControl::GetDragImages() {
+    if (!HasDragImages()) return nullptr;
+    if (!dragImages_) {
+        dragImages_ = GetDragImageListClass()->Create<TDragImageList>();
+        FillDragImageList(dragImages_.get());
+    }
+    return dragImages_->Count() > 0 ? dragImages_.get() : nullptr;
+}
+
+void TcxControl::FillDragImageList(TDragImageList* list) {
+    const TSize size = GetDragImageSize();
+    list->SetSize(size.cx, size.cy);
+    if (size.cx <= 0 || size.cy <= 0) return;
+    TBitmap bitmap(size.cx, size.cy, pf32bit);
+    {
+        TcxCanvas canvas(&bitmap.Canvas());
+        PaintDragImage(canvas, TRect{0, 0, size.cx, size.cy});
+    }
+    list->AddMasked(&bitmap, bitmap.TransparentColor());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Content panning
 
@@ -1083,6 +1150,25 @@ void TcxControl::FontChanged() {
     for (IcxFontListener* listener : std::vector<IcxFontListener*>(fontListeners_))
         listener->Changed(this, &Font());
     Invalidate();
+}
+
+void TcxControl::SetParentBackground(bool value) {
+    TCustomControl::SetParentBackground(value);
+    if (ParentBackground() == lastParentBackground_) return;
+    lastParentBackground_ = ParentBackground();
+    HandleParentBackgroundChange();
+}
+
+bool TcxControl::GetDesignHitTest(int, int, TShiftState) {
+    return dragAndDropState_ != ddsNone || mouseButtonPressed_;
+}
+
+void TcxControl::NotifyDesignerModified() {
+    if (!IsDesigning()) return;
+    for (TControl* control = this; control; control = control->Parent())
+        if (control->HasState(csLoading) || control->HasState(csWriting) || control->HasState(csDestroying))
+            return;
+    NotifyFormDesigner(this);
 }
 
 void TcxControl::AddChildComponent(TcxControlChildComponent* child) {

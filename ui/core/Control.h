@@ -234,6 +234,14 @@ public:
     HWND PanningAnchorWindow() const;
     // The thread timer of the running panning (its WM_TIMER has no window); 0 when none.
     UINT_PTR PanningTimer() const { return panningTimer_; }
+    // The drag images of a platform drag of this control: made once while HasDragImages, filled
+    // by FillDragImageList; nullptr without images. Freed when the drag ends.
+    TDragImageList* GetDragImages() override;
+    void DragOver(TObject* source, int x, int y, TDragState state, bool& accept) override;
+    // HandleParentBackgroundChange is told when the value really changes.
+    void SetParentBackground(bool value) override;
+    // The bars and the grip are this control's children to place.
+    void Realign() override { BoundsChanged(); }
 
 protected:
     virtual bool ShowPopupMenu(TComponent* menu, int x, int y);
@@ -301,6 +309,22 @@ protected:
     virtual bool DefaultTabStop() { return true; }
     virtual void DoCursorChanged() { defaultCursor_ = cursor_; }
     virtual void RefreshHotState() {}
+    virtual bool HasDragImages() { return false; }
+    virtual TClass GetDragImageListClass() { return TcxDragImageList::StaticClass(); }
+    virtual TSize GetDragImageSize() { return TSize{0, 0}; }
+    // Sizes the list and adds the picture PaintDragImage draws, its bottom-left colour transparent.
+    virtual void FillDragImageList(TDragImageList* list);
+    virtual void PaintDragImage(TcxCanvas& canvas, const TRect& rect) { (void)canvas, (void)rect; }
+    void DoEndDrag(TObject* target, int x, int y) override;
+    // Told after the colour, visibility or text changed, and when ParentBackground changed.
+    virtual void DoColorChanged() {}
+    virtual void DoVisibleChanged() {}
+    virtual void DoTextChanged() {}
+    virtual void HandleParentBackgroundChange() {}
+    // The designer's mouse goes to the control at this point (while a drag or a press runs).
+    virtual bool GetDesignHitTest(int x, int y, TShiftState shift);
+    // Tells the form designer that the control changed it (only at design time).
+    virtual void NotifyDesignerModified();
 
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
@@ -328,6 +352,7 @@ private:
     void ScrollBarScroll(TScrollBarKind kind, TScrollCode scrollCode, int& scrollPos);
     int DlgCode();
     void AdoptScrollBarMetrics();
+    void SyncDragImageStyle();
 
     HWND panningAnchor_ = nullptr;
     UINT_PTR panningTimer_ = 0;
@@ -358,6 +383,8 @@ private:
     bool updatingScrollBars_ = false;
     TcxControlScrollBar* vScrollBar_ = nullptr;
     bool isScrollingContent_ = false;
+    bool lastParentBackground_ = true;
+    std::unique_ptr<TDragImageList> dragImages_;
     bool releasingButton_ = false;
 };
 

@@ -431,10 +431,19 @@ void TcxScrollBar::LookAndFeelChanged() {
     Invalidate();
 }
 
+void TcxScrollBar::SetCtl3D(bool value) {
+    // Under a skin the value in force is already off: turning it off changes nothing there, but
+    // the wish must hold once the skin goes.
+    realCtl3D_ = value;
+    TCustomControl::SetCtl3D(value);
+}
+
 void TcxScrollBar::ThemeChanged() {
     Recalculate();
     UpdateScrollBarPatterns();
     Invalidate();
+    // A new theme may want the bar elsewhere: the parent places its children again.
+    if (Parent()) Parent()->Realign();
 }
 
 void TcxScrollBar::WndProc(TMessage& message) {

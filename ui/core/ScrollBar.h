@@ -108,6 +108,7 @@ public:
     TcxCustomLookAndFeelPainterClass Painter() const;
     // The Ctl3D the bar asks for (the one in force is off under a skin painter).
     bool RealCtl3D() const { return realCtl3D_; }
+    void SetCtl3D(bool value) override;
     // The state a part is painted in.
     TcxButtonPaintState GetPartState(TcxScrollBarPart part) const;
     // Runs a scroll code as a click or a message would.

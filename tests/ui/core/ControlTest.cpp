@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ControlWindows.h"
+#include "platform/core/Win32Boundary.h"
+#include "ThemeSeam.h"
 #include "ui/core/Control.h"
 
 namespace {
@@ -75,9 +78,18 @@ protected:
     }
     using TcxControl::WndProc;
 
+    void DoColorChanged() override { hooks += "color "; }
+    // The platform's handling runs first: the control is already shown or hidden.
+    void DoVisibleChanged() override { hooks += Visible() ? "shown " : "hidden "; }
+    void DoTextChanged() override { hooks += "text(" + std::string(Caption().c_str()) + ") "; }
+    void HandleParentBackgroundChange() override {
+        hooks += ParentBackground() ? "parentBackground(on) " : "parentBackground(off) ";
+    }
+
 public:
     std::function<void()> onApp;
     std::function<void()> onProbe;
+    std::string hooks;
 };
 
 // A drag-and-drop object that writes down what happens to it.
@@ -116,6 +128,48 @@ public:
     void Popup(int x, int y) override { shownAt.push_back(TPoint{x, y}); }
     std::vector<TPoint> shownAt;
 };
+
+// A control whose platform drag shows a picture: a green block on white, the white (its
+// bottom-left colour) transparent.
+constexpr TColor DragImageColor = 0x20B040;
+class TDragPictureControl : public TContentControl {
+public:
+    using TContentControl::TContentControl;
+    bool images = true;
+    TSize imageSize{16, 12};
+    int paints = 0;
+
+protected:
+    bool HasDragImages() override { return images; }
+    TSize GetDragImageSize() override { return imageSize; }
+    void PaintDragImage(TcxCanvas& canvas, const TRect& rect) override {
+        ++paints;
+        canvas.FillRectColor(rect, clWhite);
+        canvas.FillRectColor(TRect{4, 2, 12, 8}, DragImageColor);
+    }
+};
+
+// The colour the form's window shows at a screen point.
+TColor ScreenColorOn(TWinControl& form, TPoint screen) {
+    RECT r;
+    GetWindowRect(form.Handle(), &r);
+    HDC dc = GetWindowDC(form.Handle());
+    const COLORREF color = GetPixel(dc, screen.x - r.left, screen.y - r.top);
+    ReleaseDC(form.Handle(), dc);
+    return static_cast<TColor>(color & 0xFFFFFF);
+}
+
+// The system may draw the drag image blended with what lies beneath: a pixel shows it when it
+// is nearer the image's colour than the background's.
+int ColorDistance(TColor a, TColor b) {
+    int sum = 0;
+    for (int shift : {0, 8, 16})
+        sum += std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
+    return sum;
+}
+bool ShowsDragImage(TColor pixel, TColor background) {
+    return ColorDistance(pixel, DragImageColor) < ColorDistance(pixel, background);
+}
 
 class TLogForm : public THostForm {
 public:
@@ -197,6 +251,13 @@ TEST_F(ControlTest, ScrollBarInfoDecidesWhatABarShows) {
         // Steps are 16 bits wide: a bigger page must not wrap into a backward step.
         {"page above 32767", ssBoth, sbVertical, 0, 199999, 50000, 100000, 0, true, true, true, true, 32767,
          32767},
+        // Below a negative min the page may fit the range but not the bar, which refuses max < page.
+        {"negative min, page above max: hidden", ssBoth, sbVertical, -100, 50, 1, 100, 0, true, true, false,
+         true, 1, 1},
+        {"negative min, page above max: kept disabled", ssBoth, sbVertical, -100, 50, 1, 100, 0, true, false,
+         true, false, 1, 1},
+        {"negative min, page within max", ssBoth, sbVertical, -100, 150, 1, 100, -20, true, true, true, true,
+         100, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -646,4 +707,167 @@ TEST_F(ControlTest, ClickFocusesTheControlAndTheFormRemembersIt) {
     SendMouse(other, WM_LBUTTONUP, 20, 20);
     control.reset();
     EXPECT_EQ(nullptr, form.ActiveControl);
+}
+
+TEST_F(ControlTest, ChangeHooksFollowTheirMessages) {
+    EXPECT_TRUE(control->ParentBackground());
+    struct {
+        const char* name;
+        std::function<void(TContentControl&)> change;
+        const char* hooks;
+    } cases[] = {
+        {"colour", [](TContentControl& c) { c.SetColor(clRed); }, "color "},
+        {"colour message", [](TContentControl& c) { c.Perform(CM_COLORCHANGED, 0, 0); }, "color "},
+        {"hidden", [](TContentControl& c) { c.SetVisible(false); }, "hidden "},
+        {"shown again", [](TContentControl& c) { c.SetVisible(true); }, "shown "},
+        {"caption", [](TContentControl& c) { c.SetCaption("abc"); }, "text(abc) "},
+        {"same caption", [](TContentControl& c) { c.SetCaption("abc"); }, ""},
+        {"parent background off", [](TContentControl& c) { c.SetParentBackground(false); },
+         "parentBackground(off) "},
+        {"parent background off again", [](TContentControl& c) { c.SetParentBackground(false); }, ""},
+        {"parent background on", [](TContentControl& c) { c.SetParentBackground(true); },
+         "parentBackground(on) "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        control->hooks.clear();
+        c.change(*control);
+        EXPECT_EQ(c.hooks, control->hooks);
+    }
+    EXPECT_TRUE(control->ControlStyle.Contains(csParentBackground));
+}
+
+TEST_F(ControlTest, ThemeChangePlacesTheBarsAgain) {
+    control->Content = TSize{1000, 1000};
+    control->RunRecalc();
+    const TRect placed = BoundsOf(control->VScrollBar());
+    control->VScrollBar()->SetBounds(0, 0, 17, 40);
+    ASSERT_NE(nullptr, ThemeChangeReceiverWindow());
+    TScopedThemeSeam::NotifyThemeChanged();
+    EXPECT_EQ(placed, BoundsOf(control->VScrollBar()));
+    EXPECT_EQ((TRect{0, 133, 183, 150}), BoundsOf(control->HScrollBar()));
+}
+
+TEST_F(ControlTest, DesignHitTestHoldsWhileAButtonIsPressed) {
+    EXPECT_EQ(0, control->Perform(CM_DESIGNHITTEST, MK_LBUTTON, PointParam(20, 20)));
+    SendMouse(*control, WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
+    ASSERT_TRUE(control->MouseButtonPressed());
+    EXPECT_EQ(1, control->Perform(CM_DESIGNHITTEST, MK_LBUTTON, PointParam(20, 20)));
+    SendMouse(*control, WM_LBUTTONUP, 20, 20);
+    EXPECT_EQ(0, control->Perform(CM_DESIGNHITTEST, MK_LBUTTON, PointParam(20, 20)));
+}
+
+TEST_F(ControlTest, DragImagesComeFromThePaintedPicture) {
+    struct {
+        const char* name;
+        bool images;
+        TSize size;
+        bool listed;
+    } cases[] = {
+        {"no drag images", false, TSize{16, 12}, false},
+        {"no size", true, TSize{0, 0}, false},
+        {"no height", true, TSize{16, 0}, false},
+        {"a picture", true, TSize{16, 12}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TDragPictureControl probe(nullptr);
+        probe.images = c.images;
+        probe.imageSize = c.size;
+        probe.SetParent(&form);
+        ASSERT_TRUE(probe.HandleAllocated());
+        EXPECT_EQ(c.images, probe.ControlStyle.Contains(csDisplayDragImage));
+        TDragImageList* list = probe.GetDragImages();
+        EXPECT_EQ(c.listed, list != nullptr);
+        if (!list) continue;
+        EXPECT_TRUE(dynamic_cast<TcxDragImageList*>(list));
+        EXPECT_EQ(16, list->Width());
+        EXPECT_EQ(12, list->Height());
+        ASSERT_EQ(1, list->Count());
+        TBitmap shown(16, 12);
+        shown.Canvas().Brush().SetColor(clBlue);
+        shown.Canvas().FillRect(TRect{0, 0, 16, 12});
+        list->Draw(shown.Canvas(), 0, 0, 0);
+        EXPECT_EQ(DragImageColor, shown.Canvas().Pixel(5, 3) & 0xFFFFFF);
+        EXPECT_EQ(clBlue, shown.Canvas().Pixel(0, 11) & 0xFFFFFF) << "the transparent colour";
+        EXPECT_EQ(clBlue, shown.Canvas().Pixel(14, 1) & 0xFFFFFF);
+        // Made once.
+        EXPECT_EQ(list, probe.GetDragImages());
+        EXPECT_EQ(1, probe.paints);
+    }
+}
+
+TEST_F(ControlTest, PlatformDragShowsItsImageOverControlsThatDisplayIt) {
+    control.reset();
+    // The real cursor goes back where it was, and the moves the system reports for it are taken
+    // here: arriving late, they would reach whichever window of a later test holds the mouse.
+    POINT savedCursor;
+    GetCursorPos(&savedCursor);
+    struct TRestoreCursor {
+        POINT at;
+        ~TRestoreCursor() {
+            SetCursorPos(at.x, at.y);
+            const DWORD start = GetTickCount();
+            while (GetTickCount() - start < 300) {
+                PumpMessages();
+                Sleep(10);
+            }
+        }
+    } restoreCursor{savedCursor};
+    TDragPictureControl source(&form);
+    source.SetBounds(10, 10, 100, 100);
+    // Made with its parent at once: it tells that it displays drag images once a drag reaches it.
+    TDragPictureControl target(&form);
+    target.SetBounds(200, 10, 150, 150);
+    PumpMessages();
+    const TPoint overTarget = target.ClientToScreen(TPoint{20, 30});
+    const TPoint overForm = form.ClientToScreen(TPoint{250, 300});
+    const TPoint inBlock{5, 3};
+    auto at = [&](TPoint p) { return TPoint{p.x + inBlock.x, p.y + inBlock.y}; };
+    TColor onTarget = clNone, afterRepaint = clNone, onForm = clNone;
+    bool systemDragging = false;
+    target.onApp = [&] {
+        onTarget = ScreenColorOn(form, at(overTarget));
+        systemDragging = ImageList_GetDragImage(nullptr, nullptr) != nullptr;
+        // A repaint beneath the image keeps it shown on top.
+        InvalidateRect(target.Handle(), nullptr, FALSE);
+        UpdateWindow(target.Handle());
+        afterRepaint = ScreenColorOn(form, at(overTarget));
+        SetCursorPos(overForm.x, overForm.y);
+    };
+    target.onProbe = [&] { onForm = ScreenColorOn(form, at(overForm)); };
+    const TColor targetBackground = ScreenColorOn(form, at(overTarget));
+    const TColor formBackground = ScreenColorOn(form, at(overForm));
+    SetCursorPos(overTarget.x, overTarget.y);
+    PostMessageA(source.Handle(), WM_MOUSEMOVE, MK_LBUTTON, 0);
+    PostMessageA(target.Handle(), WM_APP, 0, 0);
+    PostMessageA(source.Handle(), WM_MOUSEMOVE, MK_LBUTTON, 0);
+    PostMessageA(target.Handle(), WM_APP + 1, 0, 0);
+    PostMessageA(source.Handle(), WM_LBUTTONUP, 0, 0);
+    source.BeginDrag(true);
+    EXPECT_FALSE(source.Dragging());
+    EXPECT_TRUE(systemDragging);
+    EXPECT_TRUE(ShowsDragImage(onTarget, targetBackground)) << std::hex << onTarget;
+    EXPECT_TRUE(ShowsDragImage(afterRepaint, targetBackground)) << std::hex << afterRepaint;
+    EXPECT_EQ(formBackground, onForm) << "the form does not display drag images";
+    EXPECT_EQ(nullptr, ImageList_GetDragImage(nullptr, nullptr));
+    // The list went with the drag: the next drag paints its picture again.
+    ASSERT_NE(nullptr, source.GetDragImages());
+    EXPECT_EQ(2, source.paints);
+    target.onApp = nullptr;
+    target.onProbe = nullptr;
+}
+
+TEST_F(ControlTest, RecordsTheBarRefusesNeverRaiseFromTheWindow) {
+    int errors = 0;
+    auto previous = SetApplicationExceptionHandler([&errors](const std::exception&) { ++errors; });
+    control->AllowHide = false;
+    control->calc = [](TContentControl& c) { c.SetInfo(sbVertical, -100, 50, 1, 100, -10); };
+    // WM_SIZE: the bars are recalculated inside the window procedure.
+    EXPECT_NO_THROW(control->SetBounds(10, 10, 220, 160));
+    PumpMessages();
+    SetApplicationExceptionHandler(previous);
+    EXPECT_EQ(0, errors);
+    EXPECT_TRUE(control->VScrollBar()->Visible());
+    EXPECT_FALSE(control->VScrollBar()->Enabled());
 }
