@@ -285,9 +285,6 @@ public:
     // The parent's picture shows through the face (csParentBackground in ControlStyle).
     bool ParentBackground() const { return ControlStyle.Contains(csParentBackground); }
     virtual void SetParentBackground(bool value);
-    // Lays the children out again, as after a change of what their places depend on. The base
-    // places nothing itself; controls that place their own children do it here.
-    virtual void Realign() {}
 
     // Focus: the window takes the keyboard; CanFocus when it and its parents are shown and enabled.
     bool Focused() const;
@@ -307,8 +304,10 @@ public:
     virtual void AlignControls(TControl* control, TRect& rect) { (void)control, (void)rect; }
     // The part of the client area the children are placed in.
     virtual void AdjustClientRect(TRect& rect) { (void)rect; }
-    // Asks this control to place its children after the bounds of control (nullptr: its own) changed.
-    void Realign(TControl* control = nullptr);
+    // Asks this control to place its children after the bounds of control (nullptr: its own, or
+    // what their places depend on) changed. Controls that lay out more than their children (the
+    // base control's bars and grip) extend it.
+    virtual void Realign(TControl* control = nullptr);
 
     TKeyEvent OnKeyDown;
     TNotifyEvent OnEnter;

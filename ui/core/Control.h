@@ -241,7 +241,11 @@ public:
     // HandleParentBackgroundChange is told when the value really changes.
     void SetParentBackground(bool value) override;
     // The bars and the grip are this control's children to place.
-    void Realign() override { BoundsChanged(); }
+    void Realign(TControl* control = nullptr) override {
+        TCustomControl::Realign(control);
+        // A child's own move leaves the bars and grip where they are.
+        if (!control) BoundsChanged();
+    }
 
 protected:
     virtual bool ShowPopupMenu(TComponent* menu, int x, int y);
