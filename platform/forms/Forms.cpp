@@ -1375,8 +1375,8 @@ int WINAPI SystemSetScrollInfo(HWND window, int bar, const SCROLLINFO* info, BOO
 }
 } // namespace
 
-TFlatSBSetScrollPos FlatSB_SetScrollPos = &SystemSetScrollPos;
-TFlatSBSetScrollInfo FlatSB_SetScrollInfo = &SystemSetScrollInfo;
+TFlatSBSetScrollPos FlatSBSetScrollPos = &SystemSetScrollPos;
+TFlatSBSetScrollInfo FlatSBSetScrollInfo = &SystemSetScrollInfo;
 
 void TApplication::HandleException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error)) return;

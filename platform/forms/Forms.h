@@ -640,8 +640,8 @@ int MessageDlg(const AnsiString& text, TMsgDlgType type);
 // place (they start as the system's SetScrollPos and SetScrollInfo).
 using TFlatSBSetScrollPos = int(WINAPI*)(HWND window, int bar, int pos, BOOL redraw);
 using TFlatSBSetScrollInfo = int(WINAPI*)(HWND window, int bar, const SCROLLINFO* info, BOOL redraw);
-extern TFlatSBSetScrollPos FlatSB_SetScrollPos;
-extern TFlatSBSetScrollInfo FlatSB_SetScrollInfo;
+extern TFlatSBSetScrollPos FlatSBSetScrollPos;
+extern TFlatSBSetScrollInfo FlatSBSetScrollInfo;
 
 // The control behind a window made by a TWinControl; nullptr for any other window.
 TWinControl* FindControl(HWND window);

@@ -258,12 +258,12 @@ TEST_F(StandardControls, FlatScrollBarProceduresStartAsTheSystems) {
     HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VSCROLL | WS_HSCROLL, 0, 0, 100, 100, nullptr,
                                   nullptr, nullptr, nullptr);
     SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
-    FlatSB_SetScrollInfo(window, SB_VERT, &info, FALSE);
-    FlatSB_SetScrollPos(window, SB_VERT, 40, FALSE);
+    FlatSBSetScrollInfo(window, SB_VERT, &info, FALSE);
+    FlatSBSetScrollPos(window, SB_VERT, 40, FALSE);
     EXPECT_EQ(GetScrollPos(window, SB_VERT), 40);
     info.fMask = SIF_RANGE | SIF_POS;
     info.nPos = 7;
-    FlatSB_SetScrollInfo(window, SB_HORZ, &info, FALSE);
+    FlatSBSetScrollInfo(window, SB_HORZ, &info, FALSE);
     EXPECT_EQ(GetScrollPos(window, SB_HORZ), 7);
     DestroyWindow(window);
 }
