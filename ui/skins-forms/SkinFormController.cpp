@@ -1,6 +1,7 @@
 #include "ui/skins-forms/SkinFormController.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ui/core/Canvas.h"
 #include "ui/core/PainterRegistry.h"
@@ -57,6 +58,11 @@ bool TdxSkinFormNonClientAreaInfo::HasCaption() const {
     return (GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
 }
 
+void TdxSkinFormNonClientAreaInfo::ResetMetrics() {
+    metricsRead_ = false;
+    captionFontDelta_ = -1;
+}
+
 bool TdxSkinFormNonClientAreaInfo::ThemeActive() {
     // Asked every time: a theme switched on or off changes the frame at once.
     return dxUxTheme::IsThemeActive() != FALSE;
@@ -108,13 +114,23 @@ void TdxSkinFormNonClientAreaInfo::CalculateMetrics() {
 }
 
 void TdxSkinFormNonClientAreaInfo::UpdateCaptionFont() {
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof(metrics);
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    LOGFONTA font = IsToolWindow() ? metrics.lfSmCaptionFont : metrics.lfCaptionFont;
-    CaptionFont.SetLogFont(font);
-    if (SkinInfo && !IsToolWindow() && SkinInfo->FormCaptionFontDelta > 1)
-        CaptionFont.SetSize(CaptionFont.Size() + SkinInfo->FormCaptionFontDelta - 1);
+    // The system's metrics are read once until a setting or the theme changes (ResetMetrics).
+    if (!metricsRead_) {
+        metrics_ = NONCLIENTMETRICSA{};
+        metrics_.cbSize = sizeof(metrics_);
+        SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics_), &metrics_, 0);
+        metricsRead_ = true;
+    }
+    const LOGFONTA& font = IsToolWindow() ? metrics_.lfSmCaptionFont : metrics_.lfCaptionFont;
+    const int delta = SkinInfo && !IsToolWindow() ? SkinInfo->FormCaptionFontDelta - 1 : 0;
+    if (memcmp(&font, &captionLogFont_, sizeof(font)) != 0 || delta != captionFontDelta_) {
+        captionLogFont_ = font;
+        captionFontDelta_ = delta;
+        CaptionFont.SetLogFont(font);
+        if (delta > 0) CaptionFont.SetSize(CaptionFont.Size() + delta);
+        TcxScreenCanvas canvas;
+        captionFontHeight_ = canvas.MeasureFontHeight(CaptionFont);
+    }
     TextShadowColor = clBtnShadow;
     ActiveTextColor = static_cast<TColor>(GetSysColor(COLOR_CAPTIONTEXT));
     InactiveTextColor = static_cast<TColor>(GetSysColor(COLOR_INACTIVECAPTIONTEXT));
@@ -134,10 +150,8 @@ void TdxSkinFormNonClientAreaInfo::CalculateFrameSizes() {
         if (UsesSystemMetrics() || IsToolWindow()) {
             FrameSizes.top += GetSystemMetrics(Kind() == 1 ? SM_CYCAPTION : SM_CYSMCAPTION);
         } else {
-            TcxScreenCanvas canvas;
-            const int fontHeight = canvas.MeasureFontHeight(CaptionFont);
             FrameSizes.top += 2 * GetSystemMetrics(SM_CYEDGE) + CornerSize.cy +
-                              std::max(GetSystemMetrics(SM_CYSMICON), fontHeight);
+                              std::max(GetSystemMetrics(SM_CYSMICON), captionFontHeight_);
         }
     }
     if (UsesSystemMetrics() && HasBorder()) {
@@ -538,9 +552,13 @@ void TdxSkinFormController::WndProc(TMessage& message) {
         WMSetText(message);
     } else if (message.Msg == WM_THEMECHANGED) {
         // Every window hears of a theme change; a skinned frame changes its sizes with it.
+        NonClientInfo->ResetMetrics();
         TWeakLink self(this);
         CallDefaultProc(message);
         if (self.Alive() && IsSkinned()) UpdateFrame();
+    } else if (message.Msg == WM_SETTINGCHANGE) {
+        NonClientInfo->ResetMetrics();
+        CallDefaultProc(message);
     } else if (message.Msg == WM_POSTMSGFORMINIT && WM_POSTMSGFORMINIT) {
         InitMessageForm();
     } else if (!IsSkinned() || !HandleSkinnedMessage(message)) {

@@ -93,8 +93,16 @@ public:
     bool GetScrollPartUnderMouse(int& bar, int& part);
     void TrimSystemMenu();
 
+    // Forgets the system's non-client metrics (a setting or the theme changed).
+    void ResetMetrics();
+
 private:
     void ReadScrollBarInfo(int bar);
+    bool metricsRead_ = false;
+    NONCLIENTMETRICSA metrics_{};
+    LOGFONTA captionLogFont_{};
+    int captionFontDelta_ = -1;
+    int captionFontHeight_ = 0;
 };
 
 class TdxSkinFormController : public TdxSkinWinController {
