@@ -986,18 +986,23 @@ void TForm::Close() {
         Hide();
 }
 
-int TForm::ShowModal() {
-    if (modal_ || Visible()) throw EInvalidOperation("Cannot make a visible window modal");
-    // Every other enabled top-level window of the thread waits until the form ends.
-    std::vector<HWND> disabled;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) -> BOOL {
+namespace {
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM list) {
+    return GuardedCall(
+        [&] {
             if (IsWindowVisible(window) && IsWindowEnabled(window))
                 reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&disabled));
+        FALSE);
+}
+} // namespace
+
+int TForm::ShowModal() {
+    if (modal_ || Visible()) throw EInvalidOperation("Cannot make a visible window modal");
+    // Every other enabled top-level window of the thread waits until the form ends.
+    std::vector<HWND> disabled;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
     const HWND window = Handle();
     for (HWND other : disabled)
         if (other != window) EnableWindow(other, FALSE);
