@@ -18,11 +18,11 @@ std::vector<UnitEntry> LauncherUnits() {
     std::vector<UnitEntry> units = JoinUnits(
         {MemoryUnits(), DataAccessUnits(), ProviderUnits(), PaintingCoreUnits(), FormsUnits(), SkinsUnits()});
     units.insert(units.end(), {
-                                  {"xProcs", 100, TextProcsInitialize, nullptr},
-                                  {"Globals", 110, GlobalsInitialize, GlobalsFinalize},
-                                  {"SysConfig", 120, SysConfigInitialize, SysConfigFinalize},
-                                  {"unitAccount", 125, AccountInitialize, AccountFinalize},
-                                  {"CustomServiceEntry", 130, ServiceEntryInitialize, ServiceEntryFinalize},
+                                  {"xProcs", 200, TextProcsInitialize, nullptr},
+                                  {"Globals", 210, GlobalsInitialize, GlobalsFinalize},
+                                  {"SysConfig", 220, SysConfigInitialize, SysConfigFinalize},
+                                  {"unitAccount", 225, AccountInitialize, AccountFinalize},
+                                  {"CustomServiceEntry", 230, ServiceEntryInitialize, ServiceEntryFinalize},
                               });
     // The libraries' numbers interleave (the providers around UniProvider, forms inside the
     // painting core); InitializeUnits orders by number, and so does the list for its readers.

@@ -20,7 +20,13 @@ HINSTANCE ModuleInstance() {
     return GetModuleHandleA(nullptr);
 }
 
-bool RegisterWindowClass(const AnsiString& name, WNDPROC proc) {
+bool RegisterWindowClass(const AnsiString& name, WNDPROC proc, const char* superClass = nullptr,
+                         WNDPROC* superProc = nullptr) {
+    WNDCLASSA base{};
+    if (superClass) {
+        if (!GetClassInfoA(nullptr, superClass, &base)) return false;
+        if (superProc) *superProc = base.lpfnWndProc;
+    }
     WNDCLASSA existing{};
     if (GetClassInfoA(ModuleInstance(), name.c_str(), &existing)) return true;
     WNDCLASSA wc{};
@@ -29,6 +35,14 @@ bool RegisterWindowClass(const AnsiString& name, WNDPROC proc) {
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = name.c_str();
     wc.style = CS_DBLCLKS;
+    if (superClass) {
+        // The system class keeps its per-window data in the window's extra bytes.
+        wc.style = base.style & ~CS_GLOBALCLASS;
+        wc.cbClsExtra = base.cbClsExtra;
+        wc.cbWndExtra = base.cbWndExtra;
+        wc.hCursor = base.hCursor;
+        wc.hbrBackground = base.hbrBackground;
+    }
     return RegisterClassA(&wc) != 0;
 }
 
@@ -405,9 +419,10 @@ void TWinControl::Realign(TControl* control) {
     AlignControls(control, rect);
 }
 
-HWND TWinControl::CreateWindowHandle(DWORD style, DWORD exStyle, HWND owner, const TRect& bounds) {
+HWND TWinControl::CreateWindowHandle(DWORD style, DWORD exStyle, HWND owner, const TRect& bounds,
+                                     const char* superClass) {
     AnsiString className = ClassName();
-    if (!RegisterWindowClass(className, &TWinControl::StdWndProc)) RaiseLastOSError();
+    if (!RegisterWindowClass(className, &TWinControl::StdWndProc, superClass, &defWndProc_)) RaiseLastOSError();
     HWND window = CreateWindowExA(exStyle, className.c_str(), Caption().c_str(), style, bounds.left,
                                   bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, owner,
                                   nullptr, ModuleInstance(), this);
@@ -424,6 +439,14 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT message, WPARAM wPara
     }
     auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!control) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The window is gone: the control forgets it (a form the system closed is made again).
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        const LRESULT result = control->defWndProc_ ? CallWindowProcA(control->defWndProc_, window, message, wParam, lParam)
+                                                    : DefWindowProcA(window, message, wParam, lParam);
+        if (control->handle_ == window) control->handle_ = nullptr;
+        return result;
+    }
     bool handled = false;
     LRESULT result = GuardedCall(
         [&] {
@@ -433,7 +456,9 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT message, WPARAM wPara
             return m.Result;
         },
         LRESULT(0));
-    return handled ? result : DefWindowProcA(window, message, wParam, lParam);
+    if (handled) return result;
+    return control->defWndProc_ ? CallWindowProcA(control->defWndProc_, window, message, wParam, lParam)
+                                : DefWindowProcA(window, message, wParam, lParam);
 }
 
 void TWinControl::DefaultHandler(TMessage& message) {
@@ -443,6 +468,7 @@ void TWinControl::DefaultHandler(TMessage& message) {
 LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     // The control messages are ours: the system knows nothing of them.
     if (!handle_ || (message >= CM_BASE && message < CN_BASE + 0x400)) return 0;
+    if (defWndProc_) return CallWindowProcA(defWndProc_, handle_, message, wParam, lParam);
     return DefWindowProcA(handle_, message, wParam, lParam);
 }
 
@@ -575,6 +601,7 @@ void TWinControl::WndProc(TMessage& message) {
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CTLCOLORSCROLLBAR:
+    case WM_COMMAND:
         // A child's notification goes back to the child.
         if (message.LParam) {
             if (TWinControl* child = FindControl(reinterpret_cast<HWND>(message.LParam))) {
@@ -651,6 +678,12 @@ void TWinControl::PaintWindow(HDC dc) {
     HBRUSH face = CreateSolidBrush(ColorToRGB(Color()));
     FillRect(dc, &client, face);
     DeleteObject(face);
+    PaintControls(dc);
+}
+
+void TWinControl::PaintControls(HDC dc) {
+    RECT client;
+    ::GetClientRect(handle_, &client);
     for (TControl* control : controls_) {
         if (!control->Visible() || dynamic_cast<TWinControl*>(control)) continue;
         TRect bounds = control->BoundsRect();
@@ -703,7 +736,7 @@ void TCustomControl::CreateWnd() {
     ControlState.Include(csCreating);
     try {
         CreateWindowHandle(params.Style, params.ExStyle, params.WndParent,
-                           Bounds(params.X, params.Y, params.Width, params.Height));
+                           Bounds(params.X, params.Y, params.Width, params.Height), params.SuperClass);
     } catch (...) {
         ControlState.Exclude(csCreating);
         throw;
@@ -870,28 +903,32 @@ void TForm::FrameSize(int& dx, int& dy) const {
     dy = (r.bottom - r.top) - 100;
 }
 
+// With a window the client area is the window's own (a skinned frame differs from the system's
+// frame); before it the system's frame of the styles is assumed.
 int TForm::ClientWidth() const {
+    RECT r;
+    if (handle_ && ::GetClientRect(handle_, &r)) return r.right;
     int dx, dy;
     FrameSize(dx, dy);
     return width_ - dx;
 }
 
 int TForm::ClientHeight() const {
+    RECT r;
+    if (handle_ && ::GetClientRect(handle_, &r)) return r.bottom;
     int dx, dy;
     FrameSize(dx, dy);
     return height_ - dy;
 }
 
 void TForm::SetClientWidth(int value) {
-    int dx, dy;
-    FrameSize(dx, dy);
-    SetWidth(value + dx);
+    designedClient_.cx = value;
+    SetWidth(width_ + value - ClientWidth());
 }
 
 void TForm::SetClientHeight(int value) {
-    int dx, dy;
-    FrameSize(dx, dy);
-    SetHeight(value + dy);
+    designedClient_.cy = value;
+    SetHeight(height_ + value - ClientHeight());
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle value) {
@@ -936,6 +973,9 @@ void TForm::CreateHandle() {
     HWND owner = Application ? Application->Handle() : nullptr;
     CreateWindowHandle(Style(), ExStyle(), owner, BoundsRect());
     if (alphaBlend_) SetLayeredWindowAttributes(handle_, 0, alphaBlendValue_, LWA_ALPHA);
+    // A frame other than the system's (a skin's) must not change a client size set by design.
+    if (designedClient_.cx >= 0) SetClientWidth(designedClient_.cx);
+    if (designedClient_.cy >= 0) SetClientHeight(designedClient_.cy);
 }
 
 void TForm::BoundsChanged(const TRect& oldBounds) {
@@ -966,6 +1006,230 @@ void TForm::Hide() {
 
 void TForm::BringToFront() {
     if (handle_) SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void TForm::Invalidate() {
+    // The face comes from WM_ERASEBKGND: every repaint erases.
+    if (handle_) RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        RECT client;
+        ::GetClientRect(handle_, &client);
+        HBRUSH face = CreateSolidBrush(ColorToRGB(Color()));
+        FillRect(dc, &client, face);
+        DeleteObject(face);
+        return 1;
+    }
+    case WM_PRINTCLIENT:
+        // A copy has no erase of its own: the face goes first, through WindowProc.
+        Perform(WM_ERASEBKGND, wParam, 0);
+        PaintWindow(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_PAINT:
+        if (wParam) Perform(WM_ERASEBKGND, wParam, 0);
+        return TWinControl::WndProc(message, wParam, lParam);
+    case WM_CLOSE:
+        if (modal_) {
+            ModalResult = mrCancel;
+            return 0;
+        }
+        return TWinControl::WndProc(message, wParam, lParam);
+    default:
+        return TWinControl::WndProc(message, wParam, lParam);
+    }
+}
+
+void TForm::PaintWindow(HDC dc) {
+    // Only the controls without windows: the face was erased.
+    PaintControls(dc);
+}
+
+void TForm::Close() {
+    if (modal_)
+        ModalResult = mrCancel;
+    else
+        Hide();
+}
+
+namespace {
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM list) {
+    return GuardedCall(
+        [&] {
+            if (IsWindowVisible(window) && IsWindowEnabled(window))
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        FALSE);
+}
+} // namespace
+
+int TForm::ShowModal() {
+    if (modal_ || Visible()) throw EInvalidOperation("Cannot make a visible window modal");
+    // Every other enabled top-level window of the thread waits until the form ends.
+    std::vector<HWND> disabled;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+    const HWND window = Handle();
+    for (HWND other : disabled)
+        if (other != window) EnableWindow(other, FALSE);
+    ModalResult = mrNone;
+    modal_ = true;
+    Show();
+    MSG msg;
+    while (ModalResult == mrNone && handle_ == window && IsWindow(window)) {
+        if (!GetMessageA(&msg, nullptr, 0, 0)) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (IsKeyMessageConsumed(msg)) continue;
+        if (!IsDialogMessageA(window, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    modal_ = false;
+    for (HWND other : disabled)
+        if (other != window && IsWindow(other)) EnableWindow(other, TRUE);
+    if (handle_ == window) Hide();
+    if (ModalResult == mrNone) ModalResult = mrCancel;
+    return ModalResult;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TButton
+
+TButton::TButton(TComponent* owner) : TCustomControl(owner) {
+    width_ = 75;
+    height_ = 25;
+    tabStop_ = true;
+    ControlStyle = TControlStyle{csDoubleClicks};
+}
+
+void TButton::SetWordWrap(bool value) {
+    if (value == wordWrap_) return;
+    wordWrap_ = value;
+    RecreateWnd();
+}
+
+void TButton::SetDefault(bool value) {
+    if (value == default_) return;
+    default_ = value;
+    RecreateWnd();
+}
+
+void TButton::CreateParams(TCreateParams& params) {
+    TCustomControl::CreateParams(params);
+    params.SuperClass = "BUTTON";
+    params.Style |= (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | (wordWrap_ ? BS_MULTILINE : 0);
+}
+
+void TButton::TextChanged() {
+    if (handle_) SetWindowTextA(handle_, Caption().c_str());
+}
+
+void TButton::Click() {
+    if (ModalResult != mrNone)
+        if (TForm* form = GetParentForm(this)) form->ModalResult = ModalResult;
+    if (OnClick) OnClick(this);
+}
+
+LRESULT TButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case CN_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) Click();
+        return 0;
+    case WM_ERASEBKGND:
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        // The system class draws the button.
+        return DefaultHandler(message, wParam, lParam);
+    default:
+        return TCustomControl::WndProc(message, wParam, lParam);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomPanel
+
+TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
+    ControlStyle = TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque, csParentBackground};
+    parentColor_ = false;
+    width_ = 185;
+    height_ = 41;
+}
+
+void TCustomPanel::SetAlignment(TAlignment value) {
+    alignment_ = value;
+    Invalidate();
+}
+
+void TCustomPanel::SetBevelInner(TBevelCut value) {
+    bevelInner_ = value;
+    Invalidate();
+}
+
+void TCustomPanel::SetBevelOuter(TBevelCut value) {
+    bevelOuter_ = value;
+    Invalidate();
+}
+
+void TCustomPanel::SetBevelWidth(int value) {
+    bevelWidth_ = value;
+    Invalidate();
+}
+
+UINT TCustomPanel::AlignmentFlags() const {
+    switch (alignment_) {
+    case taLeftJustify:
+        return DT_LEFT;
+    case taRightJustify:
+        return DT_RIGHT;
+    default:
+        return DT_CENTER;
+    }
+}
+
+void Frame3D(HDC dc, TRect& rect, TColor topColor, TColor bottomColor, int width) {
+    HBRUSH top = CreateSolidBrush(ColorToRGB(topColor));
+    HBRUSH bottom = CreateSolidBrush(ColorToRGB(bottomColor));
+    for (int i = 0; i < width && rect.right - rect.left > 1 && rect.bottom - rect.top > 1; ++i) {
+        RECT line{rect.left, rect.top, rect.right - 1, rect.top + 1};
+        FillRect(dc, &line, top);
+        line = RECT{rect.left, rect.top, rect.left + 1, rect.bottom - 1};
+        FillRect(dc, &line, top);
+        line = RECT{rect.right - 1, rect.top, rect.right, rect.bottom};
+        FillRect(dc, &line, bottom);
+        line = RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom};
+        FillRect(dc, &line, bottom);
+        InflateRect(&rect, -1, -1);
+    }
+    DeleteObject(top);
+    DeleteObject(bottom);
+}
+
+void TCustomPanel::Paint() {
+    HDC dc = Canvas().Handle();
+    TRect r = GetClientRect();
+    auto bevel = [&](TBevelCut cut) {
+        if (cut == bvNone) return;
+        const bool raised = cut == bvRaised;
+        Frame3D(dc, r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight, bevelWidth_);
+    };
+    bevel(bevelOuter_);
+    bevel(bevelInner_);
+    HBRUSH face = CreateSolidBrush(ColorToRGB(Color()));
+    FillRect(dc, &r, face);
+    DeleteObject(face);
+    if (Caption().empty()) return;
+    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(Font().Color()));
+    DrawTextA(dc, Caption().c_str(), static_cast<int>(Caption().size()), &r,
+              AlignmentFlags() | DT_VCENTER | DT_SINGLELINE | DT_EXPANDTABS);
+    SelectObject(dc, old);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1129,6 +1393,56 @@ void ShowMessage(const AnsiString& text) {
     else
         ::MessageBoxA(nullptr, text.c_str(), "", MB_OK);
 }
+
+// ---------------------------------------------------------------------------------------------
+// The message dialog
+
+TMessageForm::TMessageForm(TComponent* owner) : TForm(owner) {
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    Message = new TLabel(this);
+    Message->SetParent(this);
+    OkButton = new TButton(this);
+    OkButton->SetCaption("OK");
+    OkButton->ModalResult = mrOk;
+    OkButton->SetDefault(true);
+    OkButton->SetParent(this);
+}
+
+TMessageForm* CreateMessageDialog(const AnsiString& text, TMsgDlgType type) {
+    static const char* const captions[] = {"Warning", "Error", "Information", "Confirm", ""};
+    auto* dialog = new TMessageForm(Application);
+    const AnsiString title = type == mtCustom && Application ? Application->Title() : AnsiString(captions[type]);
+    dialog->SetCaption(title);
+    const int margin = 12, gap = 10;
+    dialog->Message->SetWordWrap(false);
+    dialog->Message->SetCaption(text);
+    dialog->Message->SetBounds(margin, margin, dialog->Message->Width(), dialog->Message->Height());
+    const int clientWidth = std::max(dialog->Message->Width(), dialog->OkButton->Width()) + 2 * margin;
+    dialog->OkButton->SetBounds((clientWidth - dialog->OkButton->Width()) / 2,
+                                margin + dialog->Message->Height() + gap, dialog->OkButton->Width(),
+                                dialog->OkButton->Height());
+    dialog->SetClientWidth(clientWidth);
+    dialog->SetClientHeight(dialog->OkButton->Top() + dialog->OkButton->Height() + margin);
+    return dialog;
+}
+
+int MessageDlg(const AnsiString& text, TMsgDlgType type) {
+    std::unique_ptr<TMessageForm> dialog(CreateMessageDialog(text, type));
+    return dialog->ShowModal();
+}
+
+namespace {
+int WINAPI SystemSetScrollPos(HWND window, int bar, int pos, BOOL redraw) {
+    return SetScrollPos(window, bar, pos, redraw);
+}
+int WINAPI SystemSetScrollInfo(HWND window, int bar, const SCROLLINFO* info, BOOL redraw) {
+    return SetScrollInfo(window, bar, info, redraw);
+}
+} // namespace
+
+TFlatSBSetScrollPos FlatSBSetScrollPos = &SystemSetScrollPos;
+TFlatSBSetScrollInfo FlatSBSetScrollInfo = &SystemSetScrollInfo;
 
 void TApplication::HandleException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error)) return;

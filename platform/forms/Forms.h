@@ -96,6 +96,7 @@ enum : UINT {
     CM_SYSCOLORCHANGE = CM_BASE + 25,
     CM_DESIGNHITTEST = CM_BASE + 28,
     CN_BASE = 0xBC00,
+    CN_COMMAND = CN_BASE + WM_COMMAND,
     CN_KEYDOWN = CN_BASE + WM_KEYDOWN,
     CN_KEYUP = CN_BASE + WM_KEYUP,
     CN_CHAR = CN_BASE + WM_CHAR,
@@ -325,9 +326,16 @@ protected:
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void PaintWindow(HDC dc);
+public:
+    // Paints the controls without windows of this one into dc (client coordinates).
+    void PaintControls(HDC dc);
+protected:
     void FontChanged() override;
-    // Makes the window of a registered class named after this control's class.
-    HWND CreateWindowHandle(DWORD style, DWORD exStyle, HWND owner, const TRect& bounds);
+    // Makes the window of a registered class named after this control's class. With a system
+    // class to build on (superClass), the class takes that class's window data and the messages
+    // this control leaves alone go to that class's window procedure.
+    HWND CreateWindowHandle(DWORD style, DWORD exStyle, HWND owner, const TRect& bounds,
+                            const char* superClass = nullptr);
     static LRESULT CALLBACK StdWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Makes the windows of windowed children once this window exists.
     void CreateChildHandles();
@@ -339,6 +347,8 @@ protected:
 
     HWND handle_ = nullptr;
     bool tabStop_ = false;
+    // The system class's window procedure of a superclassed control (nullptr: DefWindowProc).
+    WNDPROC defWndProc_ = nullptr;
 
 private:
     friend class TControl;
@@ -357,6 +367,8 @@ struct TCreateParams {
     DWORD ExStyle = 0;
     int X = 0, Y = 0, Width = 0, Height = 0;
     HWND WndParent = nullptr;
+    // A system window class the control's own class is built on ("BUTTON"); nullptr for none.
+    const char* SuperClass = nullptr;
 };
 
 // A windowed child control that paints itself on its Canvas. Its window is made once it has a
@@ -437,11 +449,23 @@ public:
     void Hide();
     void BringToFront();
     void SetVisible(bool value) override;
+    // Shows the form with every other window of the program disabled and runs the messages
+    // until ModalResult is set (or the window goes); answers ModalResult and hides the form.
+    int ShowModal();
+    int ModalResult = 0;
+    // A modal form ends with mrCancel; another form hides.
+    void Close();
+    void Invalidate() override;
 
 protected:
     void CreateHandle() override;
     void BoundsChanged(const TRect& oldBounds) override;
     void TextChanged() override;
+    // The face is filled in WM_ERASEBKGND (where a skin may draw its own); WM_PAINT draws the
+    // controls without windows over it.
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    using TWinControl::WndProc;
+    void PaintWindow(HDC dc) override;
 
 private:
     void FrameSize(int& dx, int& dy) const;
@@ -457,7 +481,76 @@ private:
     bool alphaBlend_ = false;
     BYTE alphaBlendValue_ = 255;
     bool placed_ = false;
+    bool modal_ = false;
+    TSize designedClient_{-1, -1}; // set by SetClientWidth / SetClientHeight
 };
+
+// Modal results: what a modal form ended with (ShowModal's answer).
+enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+
+// The system's push button ("BUTTON") as a control of its own window class, "TButton". A click
+// fires OnClick and hands ModalResult to the form it sits on.
+class TButton : public TCustomControl {
+public:
+    VZ_CLASS(TButton, TCustomControl)
+    explicit TButton(TComponent* owner);
+    int ModalResult = mrNone;
+    // Several lines of caption (BS_MULTILINE).
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+    bool Default() const { return default_; }
+    void SetDefault(bool value);
+    TNotifyEvent OnClick;
+    virtual void Click();
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void TextChanged() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    using TWinControl::WndProc;
+
+private:
+    bool wordWrap_ = false;
+    bool default_ = false;
+};
+
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+
+// A panel: its face, up to two bevels around it and a caption in one line, aligned.
+// ParentBackground (csParentBackground) shows the parent's background in place of the face.
+class TCustomPanel : public TCustomControl {
+public:
+    VZ_CLASS(TCustomPanel, TCustomControl)
+    explicit TCustomPanel(TComponent* owner);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+    TBevelCut BevelInner() const { return bevelInner_; }
+    void SetBevelInner(TBevelCut value);
+    TBevelCut BevelOuter() const { return bevelOuter_; }
+    void SetBevelOuter(TBevelCut value);
+    int BevelWidth() const { return bevelWidth_; }
+    void SetBevelWidth(int value);
+    // The text flags of the caption for this panel's alignment (DT_LEFT, DT_RIGHT, DT_CENTER).
+    UINT AlignmentFlags() const;
+
+protected:
+    void Paint() override;
+
+private:
+    TAlignment alignment_ = taCenter;
+    TBevelCut bevelInner_ = bvNone;
+    TBevelCut bevelOuter_ = bvRaised;
+    int bevelWidth_ = 1;
+};
+
+class TPanel : public TCustomPanel {
+public:
+    VZ_CLASS(TPanel, TCustomPanel)
+    using TCustomPanel::TCustomPanel;
+};
+
+// Draws a 3-D frame of the given width inside rect and shrinks rect by it.
+void Frame3D(HDC dc, TRect& rect, TColor topColor, TColor bottomColor, int width);
 
 // A line of text drawn by its parent window.
 class TLabel : public TControl {
@@ -557,6 +650,27 @@ extern TApplication* Application;
 
 // The plain message dialog: the application's title as caption, the text, an OK button.
 void ShowMessage(const AnsiString& text);
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+// The program's own message dialog: a bsDialog form of class "TMessageForm" with the text in a
+// label and an OK button (ModalResult mrOk); the caller owns it.
+class TMessageForm : public TForm {
+public:
+    VZ_CLASS(TMessageForm, TForm)
+    explicit TMessageForm(TComponent* owner);
+    TLabel* Message = nullptr;
+    TButton* OkButton = nullptr;
+};
+TMessageForm* CreateMessageDialog(const AnsiString& text, TMsgDlgType type);
+// Shows CreateMessageDialog's dialog modally and answers its modal result.
+int MessageDlg(const AnsiString& text, TMsgDlgType type);
+
+// The flat-scroll-bar procedures the form scroll bars call; a skin library may put its own in
+// place (they start as the system's SetScrollPos and SetScrollInfo).
+using TFlatSBSetScrollPos = int(WINAPI*)(HWND window, int bar, int pos, BOOL redraw);
+using TFlatSBSetScrollInfo = int(WINAPI*)(HWND window, int bar, const SCROLLINFO* info, BOOL redraw);
+extern TFlatSBSetScrollPos FlatSBSetScrollPos;
+extern TFlatSBSetScrollInfo FlatSBSetScrollInfo;
 
 // The control behind a window made by a TWinControl; nullptr for any other window.
 TWinControl* FindControl(HWND window);

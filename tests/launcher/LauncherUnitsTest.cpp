@@ -61,7 +61,7 @@ TEST(LauncherUnits, ListsEveryUnitByNumberInStartOrder) {
     for (const char* skin : skins)
         expected.push_back(std::string("dxSkin") + skin + ":" + std::to_string(order++));
     for (const char* own :
-         {"xProcs:100", "Globals:110", "SysConfig:120", "unitAccount:125", "CustomServiceEntry:130"})
+         {"xProcs:200", "Globals:210", "SysConfig:220", "unitAccount:225", "CustomServiceEntry:230"})
         expected.push_back(own);
 
     std::vector<std::string> actual;
