@@ -3,7 +3,7 @@
 std::vector<UnitEntry> EditorsUnits() {
     // The standard mask and the mask expressions keep no state between uses.
     return {
-        {"cxStandardMask", 95, nullptr, nullptr},
-        {"cxRegExpr", 96, nullptr, nullptr},
+        {"cxStandardMask", 101, nullptr, nullptr},
+        {"cxRegExpr", 102, nullptr, nullptr},
     };
 }

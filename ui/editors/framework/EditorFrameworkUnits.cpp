@@ -2,6 +2,7 @@
 
 #include "ui/editors/framework/DataMessages.h"
 #include "ui/editors/framework/EditorStrings.h"
+#include "ui/editors/framework/Formats.h"
 #include "ui/editors/framework/LibraryStrings.h"
 #include "ui/editors/framework/SolidBrushCache.h"
 #include "ui/editors/framework/ValueTypes.h"
@@ -14,5 +15,8 @@ std::vector<UnitEntry> EditorFrameworkUnits() {
         {"cxVariants", 88, nullptr, nullptr},
         {"cxBrushCache", 89, SolidBrushCacheInitialize, SolidBrushCacheFinalize},
         {"cxDataStorage", 90, ValueTypesInitialize, ValueTypesFinalize},
+        {"cxFormats", 94, FormatsInitialize, FormatsFinalize},
+        // Smart date text keeps no state: its keywords are read from the library's strings.
+        {"cxDateUtils", 95, nullptr, nullptr},
     };
 }
