@@ -35,7 +35,9 @@ std::vector<AnsiString> GetSmartDateKeywords(bool withNow) {
 }
 
 AnsiString AddSmartDateAlternatives(const AnsiString& mask, bool withNow) {
-    AnsiString result = "(" + mask + ")|(";
+    // Without a mask (a regional format that could not be read) only the keywords are offered:
+    // the expressions refuse an empty group.
+    AnsiString result = mask.empty() ? "(" : "(" + mask + ")|(";
     bool first = true;
     for (const AnsiString& keyword : GetSmartDateKeywords(withNow)) {
         if (!first) result += '|';

@@ -14,5 +14,5 @@ AnsiString QuoteRegExprText(const AnsiString& text);
 std::vector<AnsiString> GetSmartDateKeywords(bool withNow);
 
 // The mask expression that accepts what mask accepts, or a keyword optionally followed by a
-// sign and one to four digits (a day offset).
+// sign and one to four digits (a day offset). An empty mask gives the keywords alone.
 AnsiString AddSmartDateAlternatives(const AnsiString& mask, bool withNow);

@@ -481,8 +481,9 @@ void TcxFormatController::Rebuild() {
     // The keywords are read again at each build: their texts may have been replaced meanwhile.
     const AnsiString datePart = GetRegExprDatePart(dateFormatInfo_, settings);
     regExprDateEditMask_.Derive(AddSmartDateAlternatives(datePart, false));
-    regExprDateTimeEditMask_.Derive(AddSmartDateAlternatives(
-        datePart + " ' '(" + GetRegExprTimePart(timeFormatInfo_, settings) + ")?", true));
+    const AnsiString timePart = GetRegExprTimePart(timeFormatInfo_, settings);
+    regExprDateTimeEditMask_.Derive(
+        AddSmartDateAlternatives(timePart.empty() ? datePart : datePart + " ' '(" + timePart + ")?", true));
     dateEditMask_ = GetDateEditFormat(settings.ShortDateFormat, true);
     maskedDateEditFormat_ = GetMaskedEditDisplayFormat(dateFormatInfo_);
     maskedDateTimeEditFormat_ = GetMaskedEditDisplayFormat(dateTimeFormatInfo_);

@@ -233,6 +233,7 @@ TEST(SmartDate, AlternativesListTheKeywordsReadAtEachBuild) {
         "'bom'|'eom'";
     EXPECT_EQ(AddSmartDateAlternatives("\\d", false), "(\\d)|(" + keywords + offset);
     EXPECT_EQ(AddSmartDateAlternatives("\\d", true), "(\\d)|(" + keywords + "|'now'" + offset);
+    EXPECT_EQ(AddSmartDateAlternatives("", false), "(" + keywords + offset);
 
     const AnsiString saved = cxSDateEOM;
     cxSDateEOM = "end's";
