@@ -91,6 +91,14 @@ TFormatSettings GetLocaleFormatSettings(unsigned long lcid) {
     fs.LongDateFormat = ConvertDatePicture(LocaleText(id, LOCALE_SLONGDATE, "yyyy/M/d"));
     fs.TimeAMString = LocaleText(id, LOCALE_S1159, "AM");
     fs.TimePMString = LocaleText(id, LOCALE_S2359, "PM");
+    for (int month = 0; month < 12; ++month) {
+        const auto i = static_cast<size_t>(month);
+        fs.ShortMonthNames[i] = LocaleText(id, LOCALE_SABBREVMONTHNAME1 + static_cast<LCTYPE>(month),
+                                           fs.ShortMonthNames[i].c_str());
+        fs.LongMonthNames[i] =
+            LocaleText(id, LOCALE_SMONTHNAME1 + static_cast<LCTYPE>(month), fs.LongMonthNames[i].c_str());
+    }
+    fs.FirstDayOfWeek = LocaleText(id, LOCALE_IFIRSTDAYOFWEEK, "");
     AnsiString longTime = ConvertTimePicture(LocaleText(id, LOCALE_STIMEFORMAT, "H:mm:ss"));
     fs.LongTimeFormat = longTime;
     // The short form is the long one without its seconds.

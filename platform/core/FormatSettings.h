@@ -2,6 +2,8 @@
 // Locale settings used to turn numbers and dates into text and back. They are read from the
 // user's Windows locale once (on first use); tests pin them with TFormatSettingsPin so that
 // results do not depend on the machine.
+#include <array>
+
 #include "platform/core/Strings.h"
 
 struct TFormatSettings {
@@ -20,6 +22,14 @@ struct TFormatSettings {
     AnsiString LongTimeFormat = "hh:nn:ss";
     AnsiString TimeAMString = "AM";
     AnsiString TimePMString = "PM";
+    std::array<AnsiString, 12> ShortMonthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::array<AnsiString, 12> LongMonthNames{"January",   "February", "March",    "April",
+                                              "May",       "June",     "July",     "August",
+                                              "September", "October",  "November", "December"};
+    // The locale's first day of the week as it gives it: "0" Monday to "6" Sunday; empty when
+    // the locale has none. Users can edit it, so readers check the range.
+    AnsiString FirstDayOfWeek = "0";
     int TwoDigitYearCenturyWindow = 50;
 };
 

@@ -636,6 +636,8 @@ public:
     void HandleException(std::exception_ptr error);
     void ShowException(const std::exception& error);
     std::function<void(const std::exception& error)> OnException;
+    // Whether a change of the user's regional settings reads the format settings again.
+    bool UpdateFormatSettings = true;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -84,3 +84,23 @@ TEST(DateTimeTest, LocaleSettingsAreRead) {
     EXPECT_EQ(fs.ShortDateFormat.find('M'), AnsiString::npos);
     EXPECT_NE(fs.LongTimeFormat.find('n'), AnsiString::npos);
 }
+
+TEST(DateTimeTest, LocaleMonthNamesAndFirstDayOfWeekAreRead) {
+    const struct {
+        LCID lcid;
+        AnsiString january, jan, december, firstDay;
+    } cases[] = {
+        {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), "January", "Jan", "December",
+         "6"},
+        {MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT), "Januar", "Jan", "Dezember", "0"},
+        {MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT), "一月", "1月",
+         "十二月", "0"},
+    };
+    for (const auto& c : cases) {
+        const TFormatSettings fs = GetLocaleFormatSettings(c.lcid);
+        EXPECT_EQ(fs.LongMonthNames[0], c.january) << c.lcid;
+        EXPECT_EQ(fs.ShortMonthNames[0], c.jan) << c.lcid;
+        EXPECT_EQ(fs.LongMonthNames[11], c.december) << c.lcid;
+        EXPECT_EQ(fs.FirstDayOfWeek, c.firstDay) << c.lcid;
+    }
+}

@@ -4,6 +4,7 @@
 #include "ui/editors/framework/DataMessages.h"
 #include "ui/editors/framework/EditProperties.h"
 #include "ui/editors/framework/EditorStrings.h"
+#include "ui/editors/framework/Formats.h"
 #include "ui/editors/framework/LibraryStrings.h"
 #include "ui/editors/framework/SolidBrushCache.h"
 #include "ui/editors/framework/ValueTypes.h"
@@ -18,6 +19,9 @@ std::vector<UnitEntry> EditorFrameworkUnits() {
         {"cxDataStorage", 90, ValueTypesInitialize, ValueTypesFinalize},
         {"dxDWMApi", 91, DesktopCompositionInitialize, DesktopCompositionFinalize},
         {"cxContainer", 92, ContainerUnitInitialize, ContainerUnitFinalize},
+        {"cxFormats", 94, FormatsInitialize, FormatsFinalize},
+        // Smart date text keeps no state: its keywords are read from the library's strings.
+        {"cxDateUtils", 95, nullptr, nullptr},
         {"cxEdit", 96, EditPropertiesInitialize, EditPropertiesFinalize},
     };
 }

@@ -46,8 +46,8 @@ template <typename T> void Dispose(void* buffer) {
 }
 
 template <typename T, typename Compare = int (*)(const T&, const T&)>
-int CompareHeld(const void* a, const void* b,
-                Compare compare = [](const T& x, const T& y) { return Order(x, y); }) {
+int CompareHeld(
+    const void* a, const void* b, Compare compare = [](const T& x, const T& y) { return Order(x, y); }) {
     T* x = Held<T>(a);
     T* y = Held<T>(b);
     if (!x || !y) return Order(x != nullptr, y != nullptr);
@@ -230,19 +230,25 @@ namespace {
 template <TVarType V> struct Plain;
 template <> struct Plain<varSmallint> {
     static Variant ToVariant(int16_t v) { return Variant(v); }
-    static int16_t FromVariant(const Variant& v) { return static_cast<int16_t>(v.ChangeType(varSmallint).AsInteger()); }
+    static int16_t FromVariant(const Variant& v) {
+        return static_cast<int16_t>(v.ChangeType(varSmallint).AsInteger());
+    }
     static int16_t Read(TStream* s) { return ReadSmallIntFunc(s); }
     static void Write(TStream* s, int16_t v) { WriteSmallIntProc(s, v); }
 };
 template <> struct Plain<varInteger> {
     static Variant ToVariant(int32_t v) { return Variant(static_cast<int>(v)); }
-    static int32_t FromVariant(const Variant& v) { return static_cast<int32_t>(v.ChangeType(varInteger).AsInteger()); }
+    static int32_t FromVariant(const Variant& v) {
+        return static_cast<int32_t>(v.ChangeType(varInteger).AsInteger());
+    }
     static int32_t Read(TStream* s) { return ReadIntegerFunc(s); }
     static void Write(TStream* s, int32_t v) { WriteIntegerProc(s, v); }
 };
 template <> struct Plain<varWord> {
     static Variant ToVariant(uint16_t v) { return Variant(v); }
-    static uint16_t FromVariant(const Variant& v) { return static_cast<uint16_t>(v.ChangeType(varWord).AsInteger()); }
+    static uint16_t FromVariant(const Variant& v) {
+        return static_cast<uint16_t>(v.ChangeType(varWord).AsInteger());
+    }
     static uint16_t Read(TStream* s) { return ReadWordFunc(s); }
     static void Write(TStream* s, uint16_t v) { WriteWordProc(s, v); }
 };
@@ -278,14 +284,16 @@ template <> struct Plain<varInt64> {
 };
 } // namespace
 
-template <typename T, TVarType V> int TcxPlainValueType<T, V>::CompareBuffers(const void* a, const void* b) const {
+template <typename T, TVarType V>
+int TcxPlainValueType<T, V>::CompareBuffers(const void* a, const void* b) const {
     return CompareAs<T>(a, b);
 }
 template <typename T, TVarType V>
 void TcxPlainValueType<T, V>::ValueToVariant(const void* buffer, Variant& value) const {
     value = Plain<V>::ToVariant(Load<T>(buffer));
 }
-template <typename T, TVarType V> void TcxPlainValueType<T, V>::LoadValue(void* buffer, TcxValueStream stream) const {
+template <typename T, TVarType V>
+void TcxPlainValueType<T, V>::LoadValue(void* buffer, TcxValueStream stream) const {
     Store(buffer, Plain<V>::Read(stream.Stream));
 }
 template <typename T, TVarType V>
