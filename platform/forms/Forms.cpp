@@ -104,6 +104,17 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     width_ = width;
     height_ = height;
     BoundsChanged(old);
+    if (parent_) parent_->Realign(this);
+}
+
+void TControl::ChangeScale(int multiplier, int divider) {
+    if (multiplier == divider || divider == 0) return;
+    SetBounds(MulDiv(left_, multiplier, divider), MulDiv(top_, multiplier, divider),
+              MulDiv(width_, multiplier, divider), MulDiv(height_, multiplier, divider));
+    if (!parentFont_) font_.SetSize(MulDiv(font_.Size(), multiplier, divider));
+    if (auto* windowed = dynamic_cast<TWinControl*>(this))
+        for (int i = 0; i < windowed->ControlCount(); ++i)
+            windowed->Controls(i)->ChangeScale(multiplier, divider);
 }
 
 TRect TControl::GetClientRect() {
@@ -183,11 +194,17 @@ void TControl::SetColor(TColor value) {
     parentColor_ = false;
     Invalidate();
     Perform(CM_COLORCHANGED, 0, 0);
+    // Children that take this colour hear of it.
+    if (auto* windowed = dynamic_cast<TWinControl*>(this))
+        for (TControl* child : std::vector<TControl*>(windowed->controls_))
+            child->Perform(CM_PARENTCOLORCHANGED, 0, 0);
 }
 
 void TControl::SetParentColor(bool value) {
+    if (value == parentColor_) return;
     parentColor_ = value;
     Invalidate();
+    if (value) Perform(CM_PARENTCOLORCHANGED, 0, 0);
 }
 
 void TControl::Invalidate() {
@@ -338,9 +355,44 @@ void TWinControl::RemoveControl(TControl* control) {
 }
 
 void TWinControl::FontChanged() {
-    for (TControl* control : controls_)
+    for (TControl* control : std::vector<TControl*>(controls_)) {
         control->ParentFontChanged();
+        control->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    }
     TControl::FontChanged();
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) {
+    for (TControl* control : controls_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+            list.push_back(windowed);
+            windowed->GetTabOrderList(list);
+        }
+}
+
+bool TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
+    std::vector<TWinControl*> list;
+    GetTabOrderList(list);
+    if (list.empty()) return false;
+    const int count = static_cast<int>(list.size());
+    auto found = std::find(list.begin(), list.end(), current);
+    int index = found == list.end() ? (goForward ? count - 1 : 0) : static_cast<int>(found - list.begin());
+    for (int step = 0; step < count; ++step) {
+        index = (index + (goForward ? 1 : count - 1)) % count;
+        TWinControl* candidate = list[index];
+        if (candidate == current) break;
+        if ((!checkTabStop || candidate->TabStop()) && candidate->CanFocus()) {
+            candidate->SetFocus();
+            return true;
+        }
+    }
+    return false;
+}
+
+void TWinControl::Realign(TControl* control) {
+    TRect rect = GetClientRect();
+    AdjustClientRect(rect);
+    AlignControls(control, rect);
 }
 
 HWND TWinControl::CreateWindowHandle(DWORD style, DWORD exStyle, HWND owner, const TRect& bounds) {
@@ -576,6 +628,7 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SIZE:
         Resize();
+        Realign();
         return DefaultHandler(message, wParam, lParam);
     default:
         return DefaultHandler(message, wParam, lParam);
@@ -726,6 +779,12 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
     color_ = clBtnFace;
     width_ = 320;
     height_ = 240;
+}
+
+void TForm::FocusControl(TWinControl* control) {
+    ActiveControl = control;
+    if (!control || !handle_ || !control->CanFocus()) return;
+    if (GetActiveWindow() == handle_ || IsChild(handle_, GetFocus())) control->SetFocus();
 }
 
 TForm::~TForm() {
@@ -1120,7 +1179,9 @@ TWinControl* FindControl(HWND window) {
 }
 
 bool IsKeyMessageConsumed(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_KEYUP &&
+        msg.message != WM_CHAR)
+        return false;
     TWinControl* control = FindControl(msg.hwnd);
     return control && control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
 }

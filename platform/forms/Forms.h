@@ -86,6 +86,8 @@ enum : UINT {
     CM_FONTCHANGED = CM_BASE + 14,
     CM_CURSORCHANGED = CM_BASE + 15,
     CM_CTL3DCHANGED = CM_BASE + 16,
+    CM_PARENTCOLORCHANGED = CM_BASE + 9,
+    CM_PARENTFONTCHANGED = CM_BASE + 8,
     CM_TEXTCHANGED = CM_BASE + 18,
     CM_MOUSEENTER = CM_BASE + 19,
     CM_MOUSELEAVE = CM_BASE + 20,
@@ -93,6 +95,8 @@ enum : UINT {
     CM_DESIGNHITTEST = CM_BASE + 28,
     CN_BASE = 0xBC00,
     CN_KEYDOWN = CN_BASE + WM_KEYDOWN,
+    CN_KEYUP = CN_BASE + WM_KEYUP,
+    CN_CHAR = CN_BASE + WM_CHAR,
     CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN,
     CN_HSCROLL = CN_BASE + WM_HSCROLL,
     CN_VSCROLL = CN_BASE + WM_VSCROLL,
@@ -179,6 +183,9 @@ public:
 
     TPoint ClientToScreen(TPoint point);
     TPoint ScreenToClient(TPoint point);
+
+    // Scales bounds (and the font unless it follows the parent) by multiplier / divider.
+    virtual void ChangeScale(int multiplier, int divider);
 
     // Platform drag and drop.
     TDragMode DragMode() const { return dragMode_; }
@@ -278,6 +285,19 @@ public:
     // The mouse goes to this window while it holds the capture.
     bool MouseCapture() const;
     void SetMouseCapture(bool value);
+
+    // Tab order: the windowed children in their order, each followed by its own children.
+    virtual void GetTabOrderList(std::vector<TWinControl*>& list);
+    // Focuses the control after (or before) current among this control's tab order that can
+    // take the focus (with a tab stop when checkTabStop); false when there is none.
+    bool SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
+    // Places the children inside rect; control is the child whose bounds changed (nullptr: all).
+    // There is no automatic alignment in this layer: the base leaves the children where they are.
+    virtual void AlignControls(TControl* control, TRect& rect) { (void)control, (void)rect; }
+    // The part of the client area the children are placed in.
+    virtual void AdjustClientRect(TRect& rect) { (void)rect; }
+    // Asks this control to place its children after the bounds of control (nullptr: its own) changed.
+    void Realign(TControl* control = nullptr);
 
     TKeyEvent OnKeyDown;
     TNotifyEvent OnEnter;
@@ -397,6 +417,8 @@ public:
     IDesignerNotify* Designer = nullptr;
     // The control that has (or last had) the focus on this form.
     TWinControl* ActiveControl = nullptr;
+    // Makes control the active control and gives it the focus when the form's window is active.
+    void FocusControl(TWinControl* control);
     int PixelsPerInch = 96;
     int TextHeight = 13;
     bool OldCreateOrder = false;
@@ -528,9 +550,9 @@ void ShowMessage(const AnsiString& text);
 
 // The control behind a window made by a TWinControl; nullptr for any other window.
 TWinControl* FindControl(HWND window);
-// Before a key message is translated: offers WM_KEYDOWN / WM_SYSKEYDOWN to the control of its
-// window as CN_KEYDOWN / CN_SYSKEYDOWN; true when the control consumed it (the message then
-// goes no further). Every message loop of the program calls it.
+// Before a key message is translated: offers WM_KEYDOWN, WM_KEYUP, WM_CHAR and WM_SYSKEYDOWN to
+// the control of its window as CN_KEYDOWN, CN_KEYUP, CN_CHAR and CN_SYSKEYDOWN; true when the
+// control consumed it (the message then goes no further). Every message loop of the program calls it.
 bool IsKeyMessageConsumed(const MSG& msg);
 
 // The screen: the program's cursor table, the screen cursor and the active form.

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/forms/Forms.h"
 
@@ -231,4 +232,123 @@ TEST_F(ControlsTest, PlatformDragFindsTheTargetAndDrops) {
                   log);
         EXPECT_NE(source.Handle(), GetCapture());
     }
+}
+
+namespace {
+
+// A panel that places its children itself and logs what the parent tells it.
+class TAligningPanel : public TCustomControl {
+public:
+    explicit TAligningPanel(TWinControl* parent) : TCustomControl(nullptr) {
+        SetBounds(5, 5, 200, 150);
+        SetParent(parent);
+    }
+    std::string log;
+    std::vector<TControl*> aligned;
+    TRect alignRect{};
+
+protected:
+    using TCustomControl::WndProc;
+    void WndProc(TMessage& message) override {
+        if (message.Msg == CM_PARENTCOLORCHANGED) log += "parent-color ";
+        if (message.Msg == CM_PARENTFONTCHANGED) log += "parent-font ";
+        if (message.Msg == CN_CHAR) log += "cn-char ";
+        if (message.Msg == CN_KEYUP) log += "cn-keyup ";
+        TCustomControl::WndProc(message);
+    }
+    void AdjustClientRect(TRect& rect) override { InflateRect(&rect, -3, -3); }
+    void AlignControls(TControl* control, TRect& rect) override {
+        aligned.push_back(control);
+        alignRect = rect;
+    }
+};
+
+} // namespace
+
+TEST_F(ControlsTest, SelectNextWalksTheTabOrderSkippingWhatCannotTakeTheFocus) {
+    THost form;
+    TProbe a(&form), b(&form), c(&form), d(&form);
+    for (TProbe* p : {&a, &b, &c, &d})
+        p->SetTabStop(true);
+    c.SetTabStop(false);
+    d.SetEnabled(false);
+    form.Show();
+    SetActiveWindow(form.Handle());
+    a.SetFocus();
+    EXPECT_TRUE(form.SelectNext(&a, true, true));
+    EXPECT_TRUE(b.Focused());
+    EXPECT_TRUE(form.SelectNext(&b, true, true)); // c has no tab stop, d is disabled: back to a
+    EXPECT_TRUE(a.Focused());
+    EXPECT_TRUE(form.SelectNext(&a, false, true));
+    EXPECT_TRUE(b.Focused());
+    EXPECT_TRUE(form.SelectNext(&b, true, false)); // without the tab-stop check c counts
+    EXPECT_TRUE(c.Focused());
+    std::vector<TWinControl*> list;
+    form.GetTabOrderList(list);
+    EXPECT_EQ(list, (std::vector<TWinControl*>{&a, &b, &c, &d}));
+    // FocusControl remembers the control and focuses it on the active form.
+    form.FocusControl(&a);
+    EXPECT_EQ(form.ActiveControl, &a);
+    EXPECT_TRUE(a.Focused());
+}
+
+TEST_F(ControlsTest, ParentColourAndFontChangesReachTheChildren) {
+    THost form;
+    TAligningPanel panel(&form);
+    form.SetColor(RGB(1, 2, 3));
+    EXPECT_EQ(panel.log, "parent-color ");
+    EXPECT_EQ(panel.Color(), RGB(1, 2, 3)); // ParentColor
+    panel.log.clear();
+    form.Font().SetSize(14);
+    EXPECT_EQ(panel.log, "parent-font ");
+    panel.log.clear();
+    panel.SetColor(RGB(9, 9, 9));
+    panel.SetParentColor(true);
+    EXPECT_EQ(panel.log, "parent-color ");
+    EXPECT_EQ(panel.Color(), RGB(1, 2, 3));
+}
+
+TEST_F(ControlsTest, ChildBoundsAskTheParentToAlignWithinItsAdjustedClientRect) {
+    THost form;
+    TAligningPanel panel(&form);
+    form.Show();
+    TProbe child(&panel);
+    panel.aligned.clear();
+    child.SetBounds(1, 2, 30, 40);
+    ASSERT_EQ(panel.aligned.size(), 1u);
+    EXPECT_EQ(panel.aligned[0], &child);
+    EXPECT_EQ(panel.alignRect.left, 3);
+    EXPECT_EQ(panel.alignRect.right, 197);
+    // Its own resize aligns every child (nullptr).
+    panel.SetBounds(5, 5, 220, 150);
+    Pump();
+    ASSERT_FALSE(panel.aligned.empty());
+    EXPECT_EQ(panel.aligned.back(), nullptr);
+    EXPECT_EQ(panel.alignRect.right, 217);
+}
+
+TEST_F(ControlsTest, ChangeScaleScalesBoundsAndAFontOfTheControlsOwn) {
+    THost form;
+    TAligningPanel panel(&form);
+    TProbe child(&panel);
+    child.Font().SetSize(10);
+    panel.ChangeScale(3, 2);
+    EXPECT_EQ(panel.Width(), 300);
+    EXPECT_EQ(child.Left(), 15);
+    EXPECT_EQ(child.Width(), 120);
+    EXPECT_EQ(child.Font().Size(), 15);
+}
+
+TEST_F(ControlsTest, KeyUpAndCharactersAreOfferedAsReflectedNotices) {
+    THost form;
+    TAligningPanel panel(&form);
+    form.Show();
+    MSG msg{};
+    msg.hwnd = panel.Handle();
+    msg.message = WM_CHAR;
+    msg.wParam = 'a';
+    EXPECT_FALSE(IsKeyMessageConsumed(msg));
+    msg.message = WM_KEYUP;
+    EXPECT_FALSE(IsKeyMessageConsumed(msg));
+    EXPECT_EQ(panel.log, "cn-char cn-keyup ");
 }

@@ -1,5 +1,6 @@
 #include "ui/editors/framework/EditorFrameworkUnits.h"
 
+#include "ui/editors/framework/ContainerViewInfo.h"
 #include "ui/editors/framework/DataMessages.h"
 #include "ui/editors/framework/EditProperties.h"
 #include "ui/editors/framework/EditorStrings.h"
@@ -15,6 +16,8 @@ std::vector<UnitEntry> EditorFrameworkUnits() {
         {"cxVariants", 88, nullptr, nullptr},
         {"cxBrushCache", 89, SolidBrushCacheInitialize, SolidBrushCacheFinalize},
         {"cxDataStorage", 90, ValueTypesInitialize, ValueTypesFinalize},
+        {"dxDWMApi", 91, DesktopCompositionInitialize, DesktopCompositionFinalize},
+        {"cxContainer", 92, ContainerUnitInitialize, ContainerUnitFinalize},
         {"cxEdit", 96, EditPropertiesInitialize, EditPropertiesFinalize},
     };
 }
