@@ -95,10 +95,23 @@ void TcxCustomEdit::EnsureInitialized() {
 void TcxCustomEdit::InitializeEditor() {
     catcher_ = std::make_unique<TcxEditChangeEventsCatcher>(this);
     ownProperties_ = TcxCustomEditProperties::Create(PropertiesClass(), this);
+    ControlStyle.Include(csCaptureMouse);
     SetTabStop(true);
+    // The editor can be painted as a copy (its children too).
+    ControlStyle.Include(csReplicatable);
+    for (int i = 0; i < ControlCount(); ++i) Controls(i)->ControlStyle.Include(csReplicatable);
     dataBinding_ = TcxEditDataBinding::Create(DataBindingClass(), this);
     editValue_ = Variant::Null();
     ownProperties_->ChangedHandler = [this](TObject* sender) { ApplyPropertiesChange(sender); };
+    // A host's cell editor keeps every key, the arrows among them, and Tab when nothing inside it
+    // takes Tab.
+    if (inplaceMode_) {
+        TcxKeys keys = Keys();
+        keys.Include(kAll);
+        keys.Include(kArrows);
+        if (!InnerControl()) keys.Include(kTab);
+        SetWantedKeys(keys);
+    }
     if (!inplaceMode_) ownProperties_->SetDefaultValuesProvider(dataBinding_->QueryDefaultValuesProvider());
 }
 
@@ -721,6 +734,16 @@ void TcxCustomEdit::HandleClipboardMessage(UINT message) {
     }
 }
 
+// The focus leaving for another control of the same form is an exit; leaving for the inner edit,
+// for a window that is not a control, or for another form or program is not (the focus-loss rule
+// covers those).
+bool TcxCustomEdit::IsExitTo(HWND window) {
+    if (InnerControl() && InnerControl()->HandleAllocated() && window == InnerControl()->Handle()) return false;
+    TWinControl* target = FindControl(window);
+    TForm* form = GetParentForm(this);
+    return target && form && GetParentForm(target) == form;
+}
+
 void TcxCustomEdit::WndProc(TMessage& message) {
     EnsureInitialized();
     switch (message.Msg) {
@@ -748,7 +771,7 @@ void TcxCustomEdit::WndProc(TMessage& message) {
     case WM_KILLFOCUS: {
         // The entry and exit processing call OnEnter and OnExit themselves, at their own time.
         const bool entering = message.Msg == WM_SETFOCUS;
-        if (!entering) DoExit();
+        if (!entering && IsExitTo(reinterpret_cast<HWND>(message.WParam))) DoExit();
         TNotifyEvent saved = entering ? OnEnter : OnExit;
         TNotifyEvent& event = entering ? OnEnter : OnExit;
         event = nullptr;

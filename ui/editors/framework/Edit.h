@@ -232,6 +232,7 @@ private:
     void AttachOwnProperties();
     void DetachOwnProperties();
     void HandleClipboardMessage(UINT message);
+    bool IsExitTo(HWND window);
     template <class F> void Locked(F&& f);
     template <class F> void FireAsChanged(F&& fire);
 

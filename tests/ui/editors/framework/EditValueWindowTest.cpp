@@ -544,3 +544,117 @@ TEST_F(EditValueTest, AReadOnlyBindingDropsCharactersAndAClosedOneIgnoresPaste) 
 }
 
 } // namespace
+
+namespace {
+
+// --- edit mode refused ----------------------------------------------------------------------------
+
+TEST_F(EditValueTest, WhenEditingIsRefusedCharactersDropEditingKeysGoToTheHostAndCommandsStoreNothing) {
+    for (bool inplace : {false, true}) {
+        Make(inplace);
+        int asked = 0;
+        int lockDuringAsk = -1;
+        edit->OnEditing = [&](TObject*, bool& canEdit) {
+            ++asked;
+            lockDuringAsk = edit->UpdateLockCount();
+            EXPECT_TRUE(edit->EditingCheckActive());
+            canEdit = false;
+        };
+        std::vector<WORD> hosted;
+        edit->HostKeyHandler = [&](TObject*, WORD& key, TShiftState) { hosted.push_back(key); };
+        edit->SetEditValue(Str("7"));
+        edit->SetFocus();
+        Type("a");
+        EXPECT_EQ(edit->text, "7") << inplace;
+        Key(VK_DELETE); // an editing key
+        EXPECT_EQ(hosted, std::vector<WORD>{VK_DELETE}) << inplace;
+        SendMessageA(edit->Handle(), WM_PASTE, 0, 0);
+        EXPECT_EQ(edit->EditValue().AsAnsiString(), "7") << inplace;
+        EXPECT_FALSE(edit->Modified()) << inplace;
+        EXPECT_EQ(asked, 3) << inplace;
+        // An inplace editor takes no values while its host is asked.
+        EXPECT_EQ(lockDuringAsk, inplace ? 1 : 0) << inplace;
+        EXPECT_FALSE(edit->EditingCheckActive());
+        EXPECT_EQ(edit->UpdateLockCount(), 0);
+        edit.reset();
+        other.reset();
+    }
+}
+
+TEST_F(EditValueTest, CutCopiesInsteadWhenTheValueIsReadOnly) {
+    struct TCutEdit : TTestEdit {
+        std::vector<std::string> log;
+        void CopySelectionToClipboard() override { log.push_back(UserAction() ? "copy by user" : "copy"); }
+        void CutSelectionToClipboard() override { log.push_back(UserAction() ? "cut by user" : "cut"); }
+    };
+    auto cut = std::make_unique<TCutEdit>();
+    cut->SetBounds(10, 10, 100, 20);
+    cut->SetParent(&form);
+    SendMessageA(cut->Handle(), WM_CUT, 0, 0);
+    SendMessageA(cut->Handle(), WM_COPY, 0, 0);
+    cut->OwnProperties()->SetReadOnly(true);
+    SendMessageA(cut->Handle(), WM_CUT, 0, 0);
+    EXPECT_EQ(cut->log, (std::vector<std::string>{"cut by user", "copy", "copy by user"}));
+    EXPECT_FALSE(cut->UserAction());
+}
+
+TEST_F(EditValueTest, AnInplaceEditorWantsEveryKeyAndDoesNotPostOnExit) {
+    for (bool inplace : {false, true}) {
+        Make(inplace);
+        const LRESULT code = SendMessageA(edit->Handle(), WM_GETDLGCODE, 0, 0);
+        const LRESULT all = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB;
+        EXPECT_EQ(code & all, inplace ? all : 0) << inplace;
+        int posts = 0;
+        edit->HostPostHandler = [&](TObject*) { ++posts; };
+        edit->SetFocus();
+        Type("5");
+        other->SetFocus();
+        EXPECT_EQ(posts, 0) << inplace; // the host posts an inplace value itself
+        EXPECT_FALSE(edit->Modified()) << inplace;
+        EXPECT_EQ(edit->EditValue().AsAnsiString(), "5") << inplace;
+        edit.reset();
+        other.reset();
+    }
+}
+
+TEST_F(EditValueTest, TheValueToPostComesFromTheDisplayOnlyWhileFocusedModifiedAndUnvalidated) {
+    struct TDisplayEdit : TTestEdit {
+        Variant GetValueFromDisplay() override { return Variant(AnsiString("from display")); }
+    };
+    auto shown = std::make_unique<TDisplayEdit>();
+    shown->SetBounds(10, 10, 100, 20);
+    shown->SetParent(&form);
+    shown->SetEditValue(Str("stored"));
+    EXPECT_EQ(shown->GetValueToPost().AsAnsiString(), "stored");
+    shown->SetFocus();
+    Type("x");
+    EXPECT_EQ(shown->GetValueToPost().AsAnsiString(), "from display");
+    EXPECT_TRUE(shown->ValidateValue(true));
+    EXPECT_EQ(shown->GetValueToPost().AsAnsiString(), "storedx");
+}
+
+TEST_F(EditValueTest, LeavingTheOnlyControlOfAFormForAnotherWindowOfItValidatesQuietly) {
+    // An editor alone on its form: a focus change that runs no exit processing still validates.
+    THostForm single;
+    single.Show();
+    auto alone = std::make_unique<TTestEdit>();
+    alone->SetBounds(10, 10, 100, 20);
+    alone->SetParent(&single);
+    alone->OwnProperties()->OnValidate = [](TObject*, Variant& dv, AnsiString&, bool& error) {
+        error = true;
+        dv = Str("fixed");
+    };
+    alone->SetFocus();
+    Type("q");
+    // The focus goes to a plain window of the same form, past the editor's exit.
+    HWND plain = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 100, 50, 20, single.Handle(), nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ::SetFocus(plain);
+    EXPECT_EQ(alone->text, "fixed");
+    EXPECT_TRUE(alone->Modified());
+    EXPECT_FALSE(alone->Validated());
+    DestroyWindow(plain);
+    alone.reset();
+}
+
+} // namespace
