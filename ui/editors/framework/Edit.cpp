@@ -433,7 +433,14 @@ void TcxCustomEdit::ApplyPropertiesChange(TObject* sender) {
     (void)sender;
     validated_ = false;
     if (modified_ && IsValueReadOnly()) SetModified(false);
+    if (GetEffectiveProperties()->Transparent()) transparent_ = true;
     if (!IsDestroying()) RefreshAtCursor();
+}
+
+void TcxCustomEdit::SetTransparent(bool value) {
+    if (value == transparent_) return;
+    transparent_ = value;
+    RefreshAtCursor();
 }
 
 bool TcxCustomEdit::AcceptsRepositoryItem(TcxEditRepositoryItem* item) {

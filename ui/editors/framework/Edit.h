@@ -123,6 +123,9 @@ public:
     TcxEditRepositoryItem* RepositoryItem() override { return repositoryItem_; }
     void SetRepositoryItem(TcxEditRepositoryItem* value);
     TcxEditChangeEventsCatcher* ChangeEventsCatcher();
+    // Published by the editors that support it.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool value);
     TcxCustomEditData* EditData() override { return editData_; }
     void SetEditData(TcxCustomEditData* value) { editData_ = value; }
     void InitNewEditData() override {}
@@ -251,6 +254,7 @@ private:
     bool modified_ = false;
     bool validationErrorFocusing_ = false;
     bool spareFlag_ = false;
+    bool transparent_ = false;
     Variant prevEditValue_ = Variant::Null();
     std::vector<std::pair<bool, bool>> modifiedStateStack_; // (ChangedSinceEnter, Modified)
     Variant editValue_ = Variant::Null();

@@ -658,3 +658,34 @@ TEST_F(EditValueTest, LeavingTheOnlyControlOfAFormForAnotherWindowOfItValidatesQ
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditValueTest, ChangedPropertiesUnvalidateDropAReadOnlyModificationAndPassTransparency) {
+    Make();
+    edit->SetFocus();
+    Type("1");
+    ASSERT_TRUE(edit->ValidateValue(true));
+    ASSERT_TRUE(edit->Modified());
+    edit->OwnProperties()->SetTransparent(true);
+    EXPECT_FALSE(edit->Validated());
+    EXPECT_TRUE(edit->Modified());
+    EXPECT_TRUE(edit->Transparent());
+    edit->OwnProperties()->SetReadOnly(true);
+    EXPECT_FALSE(edit->Modified());
+}
+
+TEST_F(EditValueTest, EscapeWithImmediatePostWritesTheRestoredValueBack) {
+    Make(false, true);
+    slot.value = Str("kept");
+    edit->OwnProperties()->ImmediatePost = true;
+    edit->SetEditValue(slot.value);
+    edit->SetFocus();
+    Type("z");
+    Key(VK_ESCAPE);
+    EXPECT_EQ(edit->text, "kept");
+    ASSERT_EQ(slot.writes.size(), 1u);
+    EXPECT_EQ(slot.writes[0].AsAnsiString(), "kept");
+}
+
+} // namespace
