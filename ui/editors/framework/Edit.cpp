@@ -240,10 +240,20 @@ void TcxCustomEdit::LockClick(bool lock) {
         --clickLockCount_;
 }
 
+// The change events are caught while f runs and fired at its end, also when f raises; then the
+// caller sees f's error, and one that a fired handler raises meanwhile is dropped.
 template <class F> void TcxCustomEdit::Locked(F&& f) {
     LockChangeEvents(true);
-    TScopeExit unlock([this] { LockChangeEvents(false, true); });
-    f();
+    try {
+        f();
+    } catch (...) {
+        try {
+            LockChangeEvents(false, true);
+        } catch (...) {
+        }
+        throw;
+    }
+    LockChangeEvents(false, true);
 }
 
 // --- change processing ---------------------------------------------------------------------------

@@ -689,3 +689,28 @@ TEST_F(EditValueTest, EscapeWithImmediatePostWritesTheRestoredValueBack) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditValueTest, AFailedPostOnEnterStillFiresTheCaughtEventsAndReportsThePostError) {
+    Make(false, true);
+    edit->OwnProperties()->ValidateOnEnter = true;
+    edit->OwnProperties()->OnChange = [this](TObject*) {
+        events.push_back("change");
+        throw Exception("change handler failed");
+    };
+    edit->SetFocus();
+    Type("8"); // its OnChange already raises once
+    events.clear();
+    errors.clear();
+    slot.state = TTestValueSlot::Browsing; // the slot left edit mode: the write fails
+    Key(VK_RETURN);
+    // The caught OnChange fires; its error gives way to the post's, which reaches the report.
+    EXPECT_EQ(events, std::vector<std::string>{"change"});
+    EXPECT_EQ(errors, (std::vector<std::string>{"The slot is not in edit mode"}));
+    EXPECT_EQ(GetFocus(), edit->Handle());
+    EXPECT_EQ(edit->EditValue().AsAnsiString(), "8");
+    EXPECT_TRUE(edit->Modified());
+}
+
+} // namespace
