@@ -29,6 +29,8 @@ public:
     bool tracks = false;
     bool remembers = true;
     bool validates = true;
+    bool keepsTab = false;
+    bool KeepsTabKey() override { return keepsTab; }
     bool NeedsValidation() override { return validates; }
     bool ComparesEditValues() override { return compares; }
     bool TracksDisplayChanges() override { return tracks; }
@@ -711,6 +713,37 @@ TEST_F(EditValueTest, AFailedPostOnEnterStillFiresTheCaughtEventsAndReportsThePo
     EXPECT_EQ(GetFocus(), edit->Handle());
     EXPECT_EQ(edit->EditValue().AsAnsiString(), "8");
     EXPECT_TRUE(edit->Modified());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditValueTest, TabLeavesUnlessTheSettingsKeepItOrTheHostTakesIt) {
+    struct Case {
+        bool keepsTab, hostTakesIt;
+        bool leaves;
+        int hostCalls;
+    } cases[] = {
+        {false, false, true, 1},
+        {false, true, false, 1},
+        {true, false, false, 0},
+    };
+    for (const Case& c : cases) {
+        Make();
+        edit->TestProperties()->keepsTab = c.keepsTab;
+        int hostCalls = 0;
+        edit->HostKeyHandler = [&](TObject*, WORD& key, TShiftState) {
+            ++hostCalls;
+            if (c.hostTakesIt) key = 0;
+        };
+        edit->SetFocus();
+        Key(VK_TAB);
+        EXPECT_EQ(GetFocus(), c.leaves ? other->Handle() : edit->Handle()) << c.keepsTab << c.hostTakesIt;
+        EXPECT_EQ(hostCalls, c.hostCalls) << c.keepsTab << c.hostTakesIt;
+        edit.reset();
+        other.reset();
+    }
 }
 
 } // namespace
