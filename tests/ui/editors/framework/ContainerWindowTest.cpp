@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/ui/core/ControlWindows.h"
+#include "tests/ui/core/KeyHeld.h"
 #include "tests/ui/core/PaintSurface.h"
 #include "ui/core/ThemeBinding.h"
 #include "ui/editors/framework/Container.h"
@@ -81,22 +82,6 @@ protected:
         ++painted;
         TcxContainer::Paint();
     }
-};
-
-// Holds a key down in this thread's keyboard state.
-class TKeyHeld {
-public:
-    explicit TKeyHeld(int key) {
-        GetKeyboardState(saved_);
-        BYTE state[256];
-        std::memcpy(state, saved_, sizeof(state));
-        state[key] = 0x80;
-        SetKeyboardState(state);
-    }
-    ~TKeyHeld() { SetKeyboardState(saved_); }
-
-private:
-    BYTE saved_[256];
 };
 
 const TColor FocusedFrame = 0x0000FF;

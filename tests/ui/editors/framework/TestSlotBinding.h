@@ -46,6 +46,10 @@ public:
         slot_->value = value;
         slot_->writes.push_back(value);
     }
+    // A slot in edit mode holds a value to post, as a field being edited does.
+    bool HasValueToPost() override {
+        return TcxEditDataBinding::HasValueToPost() || (slot_ && slot_->state == TTestValueSlot::Editing);
+    }
     // Puts the slot into edit mode when it can take one; the editor is marked modified then.
     bool EnterEditMode() override {
         if (!QueryDefaultValuesProvider()->AllowsEditMode()) return false;

@@ -1,0 +1,266 @@
+#pragma once
+// The base editor, value side: the edit value and the display value, the modified and validated
+// state, the change events and their deferral, validation, posting, and the keys, clipboard
+// commands and focus transitions that start them. Painting, layout, buttons and inplace activation
+// by mouse come with the editor's control side; where the value side needs them it calls a hook
+// that does nothing here.
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/forms/Menus.h"
+#include "ui/editors/framework/Container.h"
+#include "ui/editors/framework/EditDataBinding.h"
+#include "ui/editors/framework/EditError.h"
+#include "ui/editors/framework/EditProperties.h"
+#include "ui/editors/framework/EditRepository.h"
+
+VZ_EXCEPTION_CLASS(EcxEditValidationError, EcxEditError);
+
+class TcxCustomEdit;
+
+// Defers OnChange and OnEditValueChanged while locked: any number of changes inside the outermost
+// lock give at most one OnChange, then at most one OnEditValueChanged.
+class TcxEditChangeEventsCatcher : public TObject {
+public:
+    VZ_CLASS(TcxEditChangeEventsCatcher, TObject)
+    explicit TcxEditChangeEventsCatcher(TcxCustomEdit* edit = nullptr) : Edit(edit) {}
+
+    void Lock();
+    // Fires what was caught when fireEvents and this was the outermost lock; drops it otherwise.
+    void Unlock(bool fireEvents);
+    bool Locked() const { return LockCount > 0; }
+
+    TcxCustomEdit* Edit;
+    int LockCount = 0;
+    bool OnChangePending = false;
+    bool OnEditValueChangedPending = false;
+};
+
+using TcxEditEditingEvent = std::function<void(TObject* Sender, bool& CanEdit)>;
+using TcxEditHostKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TcxEditKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+
+// The sound an editor makes on a rejected character or a validation error. Tests put a counter in.
+using TcxEditBeepProc = void (*)();
+TcxEditBeepProc SetEditBeepProc(TcxEditBeepProc proc); // returns the previous one
+void EditBeep();
+
+class TcxCustomEdit : public TcxContainer, public IcxEditSide, public IcxEditRepositoryItemListener {
+public:
+    VZ_CLASS(TcxCustomEdit, TcxContainer)
+    // A standalone editor; CreateWithMode makes an inplace one for a host.
+    explicit TcxCustomEdit(TComponent* owner) : TcxCustomEdit(owner, false) {}
+    TcxCustomEdit(TComponent* owner, bool isInplace);
+    ~TcxCustomEdit() override;
+
+    // Builds an editor of class T in the given mode, ready for use.
+    template <class T> static std::unique_ptr<T> CreateWithMode(TComponent* owner, bool isInplace) {
+        auto edit = std::make_unique<T>(owner, isInplace);
+        edit->EnsureInitialized();
+        return edit;
+    }
+    // The owned companions come from the class operations below, which a constructor cannot reach
+    // in a descendant: the first use of the editor runs its initialisation.
+    void EnsureInitialized();
+
+    // --- value
+    Variant EditValue() override { return editValue_; }
+    void SetEditValue(const Variant& value) { AssignEditValue(value); }
+    virtual void AssignEditValue(const Variant& value);
+    virtual void AssignEditValueDirect(const Variant& value);
+    virtual void ClearValue() { AssignEditValue(GetEmptyValue()); }
+    virtual void StoreEditValueQuiet(const Variant& value) { StoreEditValue(value, false); }
+    virtual Variant GetEmptyValue() { return Variant::Null(); }
+    virtual bool HasValue() { return !editValue_.IsNull(); }
+    virtual Variant FetchEditValue() { return editValue_; }
+    virtual Variant GetValueToPost();
+    // The display value the edit value gives, in the focus state given.
+    virtual void ConvertEditToDisplay(const Variant& editValue, Variant& displayValue, bool isFocused);
+    virtual void ConvertDisplayToEdit(Variant& displayValue, bool isFocused) { (void)displayValue, (void)isFocused; }
+    bool IsFocusedForConversion();
+
+    // --- state
+    bool Modified() override { return modified_; }
+    void SetModified(bool value) override;
+    bool ChangedSinceEnter() const { return changedSinceEnter_; }
+    void SetChangedSinceEnter(bool value);
+    bool Validated() const { return validated_; }
+    bool Validating() const { return validating_; }
+    bool UserAction() const { return userAction_; }
+    bool Posting() const { return posting_; }
+    bool EditingCheckActive() const { return editingCheckActive_; }
+    bool EscapeResetDone() const { return escapeResetDone_; }
+    bool ValidationErrorFocusing() const { return validationErrorFocusing_; }
+    int UpdateLockCount() const { return updateLockCount_; }
+    int ClickLockCount() const { return clickLockCount_; }
+    const Variant& PrevEditValue() const { return prevEditValue_; }
+    bool IsInplace() override { return inplaceMode_; }
+    bool IsValueModified();
+    bool UsesDataStorage();
+
+    void PushModifiedState();
+    void PopModifiedState();
+    int ModifiedStateDepth() const { return static_cast<int>(modifiedStateStack_.size()); }
+
+    void LockChangeEvents(bool lock, bool fireEvents = true);
+    bool AreChangeEventsLocked();
+    void LockClick(bool lock);
+
+    // --- validation and posting
+    bool ValidateValue(bool raise);
+    void PostValue(bool validateFirst);
+    bool TryEnterEditMode();
+    void ResetThroughBinding() { DataBinding()->RevertEditor(); }
+    void FireHostKeyEvent(WORD& key, TShiftState shift);
+
+    // --- properties, binding, repository item
+    TcxCustomEditProperties* OwnProperties() override;
+    TcxCustomEditProperties* EffectiveProperties() override { return GetEffectiveProperties(); }
+    TcxCustomEditProperties* GetEffectiveProperties();
+    TcxCustomEditProperties* Properties() { return GetEffectiveProperties(); }
+    TcxEditDataBinding* DataBinding();
+    TcxEditRepositoryItem* RepositoryItem() override { return repositoryItem_; }
+    void SetRepositoryItem(TcxEditRepositoryItem* value);
+    TcxEditChangeEventsCatcher* ChangeEventsCatcher();
+    // Published by the editors that support it.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool value);
+    TcxCustomEditData* EditData() override { return editData_; }
+    void SetEditData(TcxCustomEditData* value) { editData_ = value; }
+    void InitNewEditData() override {}
+
+    // --- events and host hooks
+    TcxEditEditingEvent OnEditing;
+    TNotifyEvent PropertiesEvents; // stored, never called by the editor
+    TcxEditHostKeyEvent HostKeyHandler;
+    TNotifyEvent HostPostHandler;
+    // Key events of the editor's window (the character and the key release).
+    TcxEditKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyUp;
+
+    // --- IcxEditSide (the rest)
+    TComponent* EditComponent() override { return this; }
+    void ApplyPropertiesChange(TObject* sender) override;
+    bool Focused() override { return TcxContainer::Focused(); }
+    AnsiString ReadDisplayText() override { return {}; }
+    void WriteDisplayValue(const Variant& value) override { (void)value; }
+    void RevertValue() override;
+    void SyncDisplayFromValue() override {}
+
+    // --- IcxEditRepositoryItemListener
+    void ItemRemoved(TcxEditRepositoryItem* sender) override;
+    void PropertiesChanged(TcxEditRepositoryItem* sender) override;
+
+    // Clipboard commands of the window; nothing in the base, the text editors do them.
+    virtual void CopySelectionToClipboard() {}
+    virtual void CutSelectionToClipboard() {}
+    virtual void PasteClipboardText() {}
+    virtual void SelectAllContent() {}
+    virtual bool CanEditText() { return false; }
+    virtual void SetTextAndPost(const AnsiString& text) { (void)text; }
+    virtual void StoreSpareFlag(bool value) { spareFlag_ = value; }
+
+    bool IsValueReadOnly();
+
+protected:
+    // Class operations: the companions this editor is made with.
+    virtual TClass PropertiesClass() { return TcxCustomEditProperties::StaticClass(); }
+    virtual TClass DataBindingClass() { return TcxEditDataBinding::StaticClass(); }
+    virtual TClass EditDataClass() { return nullptr; }
+    virtual void InitializeEditor();
+
+    // Value hooks of the descendants.
+    virtual void StoreEditValue(const Variant& value, bool spare);
+    virtual void CommitDisplayValue(const Variant& displayValue);
+    virtual void ApplyDisplayValue(const Variant& displayValue) { (void)displayValue; }
+    virtual Variant GetValueFromDisplay() { return editValue_; }
+    virtual void SyncValueFromDisplay() {}
+    virtual void RefreshDisplayText() {}
+    virtual bool IsInnerEditVisible() { return false; }
+    virtual bool UpdatesDisplayOnFocus() { return true; }
+    virtual bool IsEditingPossible() { return true; }
+    virtual bool CanChangeValue();
+    virtual bool AcceptsRepositoryItem(TcxEditRepositoryItem* item);
+    virtual void BeforeRepositoryItemChange() {}
+    virtual void AfterRepositoryItemChange() {}
+
+    // Change processing.
+    virtual void ProcessChange();
+    void EditValueChanged();
+    virtual void HandleInnerEditChange();
+    virtual void FireChange();
+    virtual void FireEditValueChanged();
+    void FireValidate(Variant& displayValue, AnsiString& errorText, bool& error);
+    virtual void HandleValidationError(const AnsiString& errorText, bool abort);
+    virtual void BeginPosting() { posting_ = true; }
+    virtual void EndPosting() { posting_ = false; }
+
+    // Keys.
+    void KeyDown(WORD& key, TShiftState shift) override;
+    virtual void KeyPress(char& key);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void HandleKeyDown(WORD& key, TShiftState shift);
+    virtual bool HandleKeyPress(char& key) { return FilterKeyPress(key); }
+    virtual void HandleKeyUp(WORD& key, TShiftState shift) { (void)key, (void)shift; }
+    virtual bool FilterKeyPress(char& key);
+    virtual bool IsCharAllowed(char ch);
+    virtual bool IsEditingKey(WORD key, TShiftState shift) { (void)key, (void)shift; return false; }
+    virtual bool IsEditingChar(char ch) { (void)ch; return false; }
+    virtual bool AllowsKey(WORD key, TShiftState shift);
+    virtual bool ForwardsKeyToHost(WORD key, TShiftState shift) { (void)key, (void)shift; return false; }
+    virtual bool HandlesNavigationKeys() { return false; }
+    virtual bool IsClickKey(WORD key, TShiftState shift);
+    virtual void ClickDefaultButton() {}
+    virtual void PrepareTabExit(TShiftState shift) { (void)shift; }
+    bool HasDefaultButton();
+
+    // Focus.
+    virtual void DoEnter();
+    virtual void DoExit();
+    virtual void HandleEnter();
+    void ExitProcessing(bool callDoExit);
+    void DoFocusChanged() override;
+    virtual void HandleFocusLoss();
+    bool NavigatesOnTab() override { return false; }
+
+    void WndProc(TMessage& message) override;
+    using TcxContainer::WndProc;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    bool IsLoading() const { return HasState(csLoading); }
+
+private:
+    friend class TcxEditChangeEventsCatcher;
+    void AttachOwnProperties();
+    void DetachOwnProperties();
+    void HandleClipboardMessage(UINT message);
+    bool IsExitTo(HWND window);
+    template <class F> void Locked(F&& f);
+    template <class F> void FireAsChanged(F&& fire);
+
+    bool initialized_ = false;
+    bool inplaceMode_ = false;
+    int clickLockCount_ = 0;
+    int updateLockCount_ = 0;
+    bool editingCheckActive_ = false;
+    bool lastFocusedState_ = false;
+    bool validated_ = false;
+    bool validating_ = false;
+    bool escapeResetDone_ = false;
+    bool posting_ = false;
+    bool userAction_ = false;
+    bool changedSinceEnter_ = false;
+    bool modified_ = false;
+    bool validationErrorFocusing_ = false;
+    bool spareFlag_ = false;
+    bool transparent_ = false;
+    Variant prevEditValue_ = Variant::Null();
+    std::vector<std::pair<bool, bool>> modifiedStateStack_; // (ChangedSinceEnter, Modified)
+    Variant editValue_ = Variant::Null();
+    TcxEditRepositoryItem* repositoryItem_ = nullptr;
+    TcxCustomEditData* editData_ = nullptr;
+    std::unique_ptr<TcxEditChangeEventsCatcher> catcher_;
+    std::unique_ptr<TcxCustomEditProperties> ownProperties_;
+    std::unique_ptr<TcxEditDataBinding> dataBinding_;
+};
