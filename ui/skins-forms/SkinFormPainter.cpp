@@ -149,15 +149,17 @@ void TdxSkinFormPainter::PaintNonClient() {
     TdxSkinFormNonClientAreaInfo& info = *NonClientInfo;
     DrawClientEdge();
     const TRect& caption = info.BorderRects[1];
-    // Composed in memory and copied at once: no flicker. The picture is kept and drawn again only
-    // when something it shows changed. A borderless window's strip is empty.
+    // Composed in memory and copied at once: no flicker. The picture, one for each frame state, is
+    // kept and drawn again only when something it shows changed. A borderless window's strip is
+    // empty.
     if (caption.right > 0 && caption.bottom > 0) {
+        TdxSkinFramePicture& picture = captionPictures_[StateIndex()];
         std::string key = CaptionKey(caption, Frame(1));
-        if (!captionPicture_.Shows(key)) {
-            DrawCaption(captionPicture_.Prepare(DC, caption.right, caption.bottom), caption, Frame(1));
-            captionPicture_.Keep(std::move(key));
+        if (!picture.Shows(key)) {
+            DrawCaption(picture.Prepare(DC, caption.right, caption.bottom), caption, Frame(1));
+            picture.Keep(std::move(key));
         }
-        BitBlt(DC, 0, 0, caption.right, caption.bottom, captionPicture_.DC(), 0, 0, SRCCOPY);
+        BitBlt(DC, 0, 0, caption.right, caption.bottom, picture.DC(), 0, 0, SRCCOPY);
     }
     if (HasThinBorders())
         DrawThinBorders();
@@ -181,9 +183,11 @@ std::string TdxSkinFormPainter::CaptionKey(const TRect& r, TdxSkinElement* eleme
 }
 
 void TdxSkinFormPainter::FreePictures() {
-    captionPicture_.Free();
-    for (TdxSkinFramePicture& picture : borderPictures_)
-        picture.Free();
+    for (int state = 0; state < 2; ++state) {
+        captionPictures_[state].Free();
+        for (TdxSkinFramePicture& picture : borderPictures_[state])
+            picture.Free();
+    }
     scrollBarBuffer_.Free();
 }
 
@@ -233,7 +237,8 @@ void TdxSkinFormPainter::DrawThinBorders() {
 
 void TdxSkinFormPainter::DrawBorder(TRect r, int side, bool buffered) {
     TdxSkinElement* element = Frame(side);
-    if (!buffered) {
+    if (!buffered && (!element || element->HasAlpha())) {
+        // Blended over what the window shows: drawn every time.
         DrawElement(BorderCaches[side], element, DC, r, FrameState());
         return;
     }
@@ -245,12 +250,14 @@ void TdxSkinFormPainter::DrawBorder(TRect r, int side, bool buffered) {
         if (side == 2) target.left = target.right - size.cx;
         if (side == 3) target.top = target.bottom - size.cy;
     }
-    // The side's picture is kept until its size, elements or state change.
-    TdxSkinFramePicture& picture = borderPictures_[side];
-    std::string key = (TPictureKey() << local << target << element << SkinInfo->FormContent << FrameState()).Take();
+    // The side's picture, one for each frame state, is kept until its size or elements change. An
+    // opaque element unbuffered covers its picture as it would cover the window.
+    TdxSkinFramePicture& picture = borderPictures_[StateIndex()][side];
+    std::string key =
+        (TPictureKey() << buffered << local << target << element << SkinInfo->FormContent << FrameState()).Take();
     if (!picture.Shows(key)) {
         HDC memory = picture.Prepare(DC, local.right, local.bottom);
-        if (SkinInfo->FormContent) SkinInfo->FormContent->Render(memory, local, 0, FrameState());
+        if (buffered && SkinInfo->FormContent) SkinInfo->FormContent->Render(memory, local, 0, FrameState());
         DrawElement(BorderCaches[side], element, memory, target, FrameState());
         picture.Keep(std::move(key));
     }

@@ -68,7 +68,7 @@ public:
     TdxSkinElementState FrameState() const { return NonClientInfo->Active ? esActive : esActiveDisabled; }
     // Any frame element of the kind thinner than 3 pixels (a missing one counts as 0).
     bool HasThinBorders() const;
-    // Drops the kept pictures of the caption and the buffered borders.
+    // Drops the kept pictures of the caption and the borders.
     void FreePictures();
 
 private:
@@ -81,8 +81,11 @@ private:
     // What the caption strip shows: everything DrawCaption reads.
     std::string CaptionKey(const TRect& r, TdxSkinElement* element) const;
 
-    TdxSkinFramePicture captionPicture_;
-    TdxSkinFramePicture borderPictures_[4];
+    // 0 active, 1 inactive: switching the activation copies pictures drawn before.
+    int StateIndex() const { return NonClientInfo->Active ? 0 : 1; }
+
+    TdxSkinFramePicture captionPictures_[2];
+    TdxSkinFramePicture borderPictures_[2][4];
     TdxSkinFramePicture scrollBarBuffer_; // drawn anew every time, kept only to save its making
 };
 

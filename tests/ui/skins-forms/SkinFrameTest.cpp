@@ -181,8 +181,9 @@ TEST_F(SkinnedFrame, DialogFrameActiveAndInactiveByPixels) {
     EXPECT_EQ(s.Pixel(close.x, close.y), ButtonColor(sbClose, 1));
 }
 
-// The caption strip and the buffered borders are kept as pictures between paints: every change
-// of what they show must draw them anew, on the window itself as in any other DC.
+// The caption strip and the borders are kept as pictures between paints, one set for each frame
+// state: every change of what they show must draw them anew, on the window itself as in any other
+// DC.
 TEST_F(SkinnedFrame, KeptFramePicturesShowEveryChange) {
     const COLORREF newCaption = RGB(0, 90, 200);
     struct TCase {
@@ -196,8 +197,25 @@ TEST_F(SkinnedFrame, KeptFramePicturesShowEveryChange) {
          [](TForm* form, TdxSkinFormController&) { SendMessageA(form->Handle(), WM_NCACTIVATE, FALSE, 0); },
          [](const TSurface& s, const TdxSkinFormNonClientAreaInfo& info) {
              EXPECT_EQ(s.Pixel(2, 2), kFrameColor[1][1]);
+             EXPECT_EQ(s.Pixel(1, 150), kFrameColor[0][1]);
+             EXPECT_EQ(s.Pixel(398, 150), kFrameColor[2][1]);
+             EXPECT_EQ(s.Pixel(200, 298), kFrameColor[3][1]);
              const TPoint close = Middle(info.ButtonRects[sbClose]);
              EXPECT_EQ(s.Pixel(close.x, close.y), ButtonColor(sbClose, 4));
+         }},
+        {"caption cleared while inactive, active again", 4,
+         [](TForm* form, TdxSkinFormController&) {
+             SendMessageA(form->Handle(), WM_NCACTIVATE, FALSE, 0);
+             TSurface inactive(400, 300);
+             inactive.CopyWindow(form->Handle());
+             EXPECT_EQ(inactive.Pixel(2, 2), kFrameColor[1][1]);
+             form->SetCaption("");
+             SendMessageA(form->Handle(), WM_NCACTIVATE, TRUE, 0);
+         },
+         [](const TSurface& s, const TdxSkinFormNonClientAreaInfo& info) {
+             EXPECT_EQ(s.Pixel(2, 2), kFrameColor[1][0]);
+             EXPECT_EQ(s.Pixel(1, 150), kFrameColor[0][0]);
+             EXPECT_EQ(s.Count(info.CaptionTextRect, RGB(255, 255, 255)), 0);
          }},
         {"thin borders deactivated", 2,
          [](TForm* form, TdxSkinFormController&) { SendMessageA(form->Handle(), WM_NCACTIVATE, FALSE, 0); },
