@@ -571,6 +571,7 @@ void TdxSkinFormController::InitSkinPainter() {
 
 void TdxSkinFormController::Refresh() {
     TdxSkinWinController::Refresh();
+    if (Painter && !IsSkinned()) Painter->FreePictures(); // a plain window keeps no frame pictures
     if (Handle && HasRegion && !IsSkinned() && GetForm()) {
         HasRegion = false;
         SetWindowRgn(Handle, nullptr, FALSE);
