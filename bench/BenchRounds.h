@@ -46,7 +46,7 @@ inline void PrintRounds(const std::vector<BenchPhase>& phases,
                         const std::function<std::string(const BenchPhase&)>& note = {}) {
     for (const BenchPhase& p : phases) {
         const auto [lo, hi] = std::minmax_element(p.Times.begin(), p.Times.end());
-        std::printf("  %-14s %9.1f ms [%.1f-%.1f]", p.Name.c_str(), Median(p.Times) * 1000, *lo * 1000,
+        std::printf("  %-15s %9.1f ms [%.1f-%.1f]", p.Name.c_str(), Median(p.Times) * 1000, *lo * 1000,
                     *hi * 1000);
         if (const BenchPhase* b = FindPhase(phases, p.Baseline)) {
             std::vector<double> ratios;

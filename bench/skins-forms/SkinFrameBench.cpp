@@ -1,6 +1,8 @@
 // Repainting the non-client area of a skinned 400 x 300 dialog (geometry and drawing, 1,000 times)
 // beside plain GDI drawing a frame of the same parts into the same window DC: four strips, six
-// button pictures and the caption text.
+// button pictures and the caption text. Also shown: the geometry alone, repaints that switch the
+// activation each time, and repaints that each show another caption text, so that the caption
+// strip kept from the last paint cannot be copied.
 #include <cstdio>
 
 #include "../BenchRounds.h"
@@ -21,6 +23,33 @@ double SkinnedRepaints(TdxSkinFormController& controller) {
         controller.RedrawNonClient();
     GdiFlush();
     return BenchSeconds(start);
+}
+
+// Every repaint in the other activation state: the pictures kept for both states are copied.
+double ActivationRepaints(TdxSkinFormController& controller) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kRepaints; ++i) {
+        controller.NonClientInfo->SetActive(i % 2 == 0);
+        controller.RedrawNonClient();
+    }
+    controller.NonClientInfo->SetActive(true);
+    GdiFlush();
+    return BenchSeconds(start);
+}
+
+// Every repaint with another caption text: the caption strip is drawn anew each time, as after any
+// change of what it shows.
+double CaptionRepaints(TdxSkinFormController& controller) {
+    const AnsiString saved = controller.NonClientInfo->Caption;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kRepaints; ++i) {
+        controller.NonClientInfo->Caption = i % 2 ? "Bench dialog" : "Bench dialog 2";
+        controller.RedrawNonClient();
+    }
+    GdiFlush();
+    const double seconds = BenchSeconds(start);
+    controller.NonClientInfo->Caption = saved;
+    return seconds;
 }
 
 // The share of the frame's geometry in a repaint.
@@ -85,6 +114,8 @@ int main() {
         {"plain GDI", [&] { return PlainRepaints(form->Handle(), buttons); }, "", {}},
         {"skinned", [&] { return SkinnedRepaints(*controller); }, "plain GDI", {}},
         {"geometry only", [&] { return Geometry(*controller); }, "plain GDI", {}},
+        {"activation", [&] { return ActivationRepaints(*controller); }, "plain GDI", {}},
+        {"caption text", [&] { return CaptionRepaints(*controller); }, "plain GDI", {}},
     };
     RunRounds(phases, 7);
     std::printf("Non-client repaint of a 400 x 300 dialog, %d times, 7 rounds (median [range]):\n", kRepaints);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "ui/core/Canvas.h"
 #include "ui/core/PainterRegistry.h"
@@ -87,9 +88,7 @@ void TdxSkinFormNonClientAreaInfo::Calculate() {
     TObject* data = nullptr;
     if (SkinPainter && GetStylePainterRegistry() && GetStylePainterRegistry()->FindDataOfPainter(SkinPainter, data))
         SkinInfo = dynamic_cast<TdxSkinInfo*>(data);
-    WindowInfo = WINDOWINFO{};
-    WindowInfo.cbSize = sizeof(WindowInfo);
-    GetWindowInfo(window, &WindowInfo);
+    ReadWindowInfo();
     CalculateMetrics();
     const RECT& w = WindowInfo.rcWindow;
     WindowRect = TRect{0, 0, w.right - w.left, w.bottom - w.top};
@@ -105,6 +104,38 @@ void TdxSkinFormNonClientAreaInfo::Calculate() {
     CalculateBorderRects();
     CalculateCaptionButtons();
     CalculateScrollBars();
+}
+
+void TdxSkinFormNonClientAreaInfo::ReadWindowInfo() {
+    // GetWindowInfo also asks for the active window, a round trip to the window server under
+    // Wine; the rectangles and styles are the window's own and cheap to read.
+    HWND window = Handle();
+    WindowInfo = WINDOWINFO{};
+    WindowInfo.cbSize = sizeof(WindowInfo);
+    if (UsesSystemMetrics() && HasBorder()) {
+        GetWindowInfo(window, &WindowInfo); // the border widths too
+    } else {
+        GetWindowRect(window, &WindowInfo.rcWindow);
+        RECT client{};
+        GetClientRect(window, &client);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        if (client.left > client.right) std::swap(client.left, client.right); // a mirrored window
+        WindowInfo.rcClient = client;
+        WindowInfo.dwStyle = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+        WindowInfo.dwExStyle = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+    }
+    // A mouse position read before the window moved or changed its size no longer says what is
+    // under the cursor; the next mouse message tells.
+    if (!EqualRect(&mouseWindowRect_, &WindowInfo.rcWindow)) {
+        MousePos = TPoint{-1, -1};
+        MouseLeftDown = false;
+    }
+}
+
+void TdxSkinFormNonClientAreaInfo::ReadMouse() {
+    MousePos = GetCursorPosOrInvalid();
+    MouseLeftDown = (GetAsyncMouseKeys() & MK_LBUTTON) != 0;
+    GetWindowRect(Handle(), &mouseWindowRect_);
 }
 
 void TdxSkinFormNonClientAreaInfo::CalculateMetrics() {
@@ -250,7 +281,7 @@ bool TdxSkinFormNonClientAreaInfo::UpdateButtonStates() {
         else if ((index == sbMinimize && !(style & WS_MINIMIZEBOX)) || (index == sbMaximize && !(style & WS_MAXIMIZEBOX)))
             state = esDisabled;
         if (index == under && state != esDisabled) {
-            if ((GetAsyncMouseKeys() & MK_LBUTTON) && index == PressedButton) {
+            if (MouseLeftDown && index == PressedButton) {
                 state = esPressed;
             } else if (PressedButton == 0) {
                 state = esHot;
@@ -295,7 +326,7 @@ int TdxSkinFormNonClientAreaInfo::HitTest(TPoint screenPoint, int start) {
 }
 
 int TdxSkinFormNonClientAreaInfo::ButtonUnderMouse() {
-    return HitCodeToButton(HitTest(GetCursorPosOrInvalid(), 0));
+    return HitCodeToButton(HitTest(MousePos, 0));
 }
 
 int TdxSkinFormNonClientAreaInfo::HitCodeToButton(int code) const {
@@ -314,6 +345,7 @@ int TdxSkinFormNonClientAreaInfo::HitCodeToButton(int code) const {
 }
 
 int TdxSkinFormNonClientAreaInfo::UpdatePressedButton(bool reset) {
+    ReadMouse();
     int old = PressedButton;
     PressedButton = ButtonUnderMouse();
     if (reset) {
@@ -400,8 +432,7 @@ void TdxSkinFormNonClientAreaInfo::CalculateScrollBars() {
 
 void TdxSkinFormNonClientAreaInfo::CalculateScrollParts() {
     static const int stateIndex[6] = {0, 1, 5, 3, 2, 4};
-    const TPoint cursor = GetCursorPosOrInvalid();
-    const TPoint p{cursor.x - WindowInfo.rcWindow.left, cursor.y - WindowInfo.rcWindow.top};
+    const TPoint p{MousePos.x - WindowInfo.rcWindow.left, MousePos.y - WindowInfo.rcWindow.top};
     for (int bar = 0; bar < 2; ++bar) {
         for (int part = 0; part < 6; ++part) {
             ScrollPartRects[bar][part] = TRect{};
@@ -438,15 +469,14 @@ void TdxSkinFormNonClientAreaInfo::CalculateScrollParts() {
             else if (!(state & STATE_SYSTEM_HOTTRACKED) && !Contains(partRect, p))
                 value = 1;
             else
-                value = (GetAsyncMouseKeys() & MK_LBUTTON) && Contains(partRect, p) ? 3 : 2;
+                value = MouseLeftDown && Contains(partRect, p) ? 3 : 2;
             ScrollPartStates[bar][part] = value;
         }
     }
 }
 
 bool TdxSkinFormNonClientAreaInfo::GetScrollPartUnderMouse(int& bar, int& part) {
-    const TPoint cursor = GetCursorPosOrInvalid();
-    const TPoint p{cursor.x - WindowInfo.rcWindow.left, cursor.y - WindowInfo.rcWindow.top};
+    const TPoint p{MousePos.x - WindowInfo.rcWindow.left, MousePos.y - WindowInfo.rcWindow.top};
     for (bar = 0; bar < 2; ++bar) {
         if (!ScrollBars.Contains(bar) || !Contains(ScrollBarRects[bar], p)) continue;
         for (part = 1; part <= 5; ++part)
@@ -541,6 +571,7 @@ void TdxSkinFormController::InitSkinPainter() {
 
 void TdxSkinFormController::Refresh() {
     TdxSkinWinController::Refresh();
+    if (Painter && !IsSkinned()) Painter->FreePictures(); // a plain window keeps no frame pictures
     if (Handle && HasRegion && !IsSkinned() && GetForm()) {
         HasRegion = false;
         SetWindowRgn(Handle, nullptr, FALSE);
@@ -635,6 +666,8 @@ bool TdxSkinFormController::NeedsRegion(int sizeType) {
 bool TdxSkinFormController::UpdateHotTracking(bool forceRepaint) {
     TdxSkinFormNonClientAreaInfo& info = *NonClientInfo;
     const bool wasTracking = IsMouseLeaveTracking(this);
+    // Every mouse message and the tracking timer come here: the one place the cursor is read.
+    info.ReadMouse();
     bool result = info.UpdateButtonStates();
     int bar = 0, part = 0;
     auto screenRect = [&](TRect r) {
@@ -882,6 +915,8 @@ void TdxSkinFormController::WMScroll(TMessage& message) {
     TWeakLink self(this);
     CallDefaultProc(message);
     if (!self.Alive()) return;
+    // The platform's scroll loop holds the mouse: its messages are the ones that tell where it is.
+    NonClientInfo->ReadMouse();
     EndRedrawLock();
     Redraw(true);
     BeginRedrawLock();

@@ -50,7 +50,14 @@ public:
     int TrackingBar = 2;
     int HotButton = 0;
     TRect WindowRect{};
+    // The window's rectangles and styles; the border widths are read only where the frame uses
+    // the system's metrics, and the status and class atom are not read.
     WINDOWINFO WindowInfo{};
+    // The mouse as the last mouse message or the tracking timer found it (screen point, left
+    // button): the caption buttons and scroll parts take their hot and pressed states from it, so
+    // a repaint asks the system for no cursor. Dropped when the window moves or is resized.
+    TPoint MousePos{-1, -1};
+    bool MouseLeftDown = false;
 
     virtual void CalculateBorderRects();
     virtual void CalculateFrameSizes();
@@ -95,9 +102,16 @@ public:
 
     // Forgets the system's non-client metrics (a setting or the theme changed).
     void ResetMetrics();
+    // Takes the cursor position and the left button's state for the next calculations.
+    void ReadMouse();
+
+protected:
+    // Fills WindowInfo from the window's rectangles and styles.
+    virtual void ReadWindowInfo();
 
 private:
     void ReadScrollBarInfo(int bar);
+    RECT mouseWindowRect_{}; // where the window stood when the mouse was read
     bool metricsRead_ = false;
     NONCLIENTMETRICSA metrics_{};
     LOGFONTA captionLogFont_{};

@@ -1,6 +1,8 @@
 #include "ui/skins-forms/SkinFormPainter.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <utility>
 
 #include "ui/core/ControlServices.h"
 #include "ui/core/GraphicsRoutines.h"
@@ -12,22 +14,27 @@ bool IsEmpty(const TRect& r) {
 
 constexpr DWORD kWindowDCFlags = DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS | DCX_VALIDATE;
 
-// A memory DC with a bitmap compatible with dc, selected while it lives.
-class TMemoryDC {
+// The bytes of the values a kept picture depends on, in one string to compare.
+class TPictureKey {
 public:
-    TMemoryDC(HDC dc, int width, int height)
-        : DC(CreateCompatibleDC(dc)), bitmap_(CreateCompatibleBitmap(dc, std::max(width, 1), std::max(height, 1))),
-          old_(SelectObject(DC, bitmap_)) {}
-    ~TMemoryDC() {
-        SelectObject(DC, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(DC);
+    template <class T> TPictureKey& operator<<(const T& value) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        bytes_.append(reinterpret_cast<const char*>(&value), sizeof(value));
+        return *this;
     }
-    HDC DC;
+    TPictureKey& operator<<(const AnsiString& text) {
+        *this << text.size();
+        bytes_ += text;
+        return *this;
+    }
+    // An element by address and stamp: another element, or a change of this one, draws anew.
+    TPictureKey& operator<<(TdxSkinElement* element) {
+        return *this << static_cast<const void*>(element) << (element ? element->Stamp : uint64_t{0});
+    }
+    std::string Take() { return std::move(bytes_); }
 
 private:
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
+    std::string bytes_;
 };
 
 // A canvas taken over a DC for one paint: the window's own when none is given.
@@ -45,6 +52,46 @@ void EndCanvasPaint(HWND window, HDC& dc, bool& ownsDC, TCanvas& canvas) {
     ownsDC = false;
 }
 } // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TdxSkinFramePicture
+
+HDC TdxSkinFramePicture::Prepare(HDC dc, int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (!dc_ || width > width_ || height > height_) {
+        const int newWidth = std::max(width, width_), newHeight = std::max(height, height_);
+        Free();
+        dc_ = CreateCompatibleDC(dc);
+        bitmap_ = CreateCompatibleBitmap(dc, newWidth, newHeight);
+        old_ = SelectObject(dc_, bitmap_);
+        width_ = newWidth;
+        height_ = newHeight;
+    }
+    // As a new picture starts: elements with alpha blend over black.
+    PatBlt(dc_, 0, 0, width, height, BLACKNESS);
+    shown_ = false;
+    return dc_;
+}
+
+void TdxSkinFramePicture::Keep(std::string key) {
+    key_ = std::move(key);
+    shown_ = true;
+}
+
+void TdxSkinFramePicture::Free() {
+    if (dc_) {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    old_ = nullptr;
+    width_ = height_ = 0;
+    shown_ = false;
+    key_.clear();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TdxSkinFormPainter
@@ -102,13 +149,17 @@ void TdxSkinFormPainter::PaintNonClient() {
     TdxSkinFormNonClientAreaInfo& info = *NonClientInfo;
     DrawClientEdge();
     const TRect& caption = info.BorderRects[1];
-    if (!IsEmpty(caption) || caption.bottom > 0) {
-        // Composed in memory and copied at once: no flicker. A borderless window's strip is empty.
-        if (caption.right > 0 && caption.bottom > 0) {
-            TMemoryDC memory(DC, caption.right, caption.bottom);
-            DrawCaption(memory.DC, caption, Frame(1));
-            BitBlt(DC, 0, 0, caption.right, caption.bottom, memory.DC, 0, 0, SRCCOPY);
+    // Composed in memory and copied at once: no flicker. The picture, one for each frame state, is
+    // kept and drawn again only when something it shows changed. A borderless window's strip is
+    // empty.
+    if (caption.right > 0 && caption.bottom > 0) {
+        TdxSkinFramePicture& picture = captionPictures_[StateIndex()];
+        std::string key = CaptionKey(caption, Frame(1));
+        if (!picture.Shows(key)) {
+            DrawCaption(picture.Prepare(DC, caption.right, caption.bottom), caption, Frame(1));
+            picture.Keep(std::move(key));
         }
+        BitBlt(DC, 0, 0, caption.right, caption.bottom, picture.DC(), 0, 0, SRCCOPY);
     }
     if (HasThinBorders())
         DrawThinBorders();
@@ -116,6 +167,28 @@ void TdxSkinFormPainter::PaintNonClient() {
         DrawBorders();
     DrawMenuSeparator();
     if (!info.ScrollBars.Empty() && !info.IsMinimized()) DrawScrollBars(DC);
+}
+
+std::string TdxSkinFormPainter::CaptionKey(const TRect& r, TdxSkinElement* element) const {
+    const TdxSkinFormNonClientAreaInfo& info = *NonClientInfo;
+    TPictureKey key;
+    key << r << element << FrameState() << info.Kind() << info.Buttons.Bits() << info.Icon;
+    for (int index = 0; index < 6; ++index)
+        if (info.Buttons.Contains(index))
+            key << info.ButtonRects[index] << info.ButtonStates[index]
+                << (SkinInfo ? SkinInfo->FormCaptionButtons[info.Kind()][index] : nullptr);
+    key << info.GetFullCaption() << info.CaptionTextRect << info.CaptionFont.LogFont() << info.Active
+        << info.TextShadowColor << info.ActiveTextColor << info.InactiveTextColor;
+    return key.Take();
+}
+
+void TdxSkinFormPainter::FreePictures() {
+    for (int state = 0; state < 2; ++state) {
+        captionPictures_[state].Free();
+        for (TdxSkinFramePicture& picture : borderPictures_[state])
+            picture.Free();
+    }
+    scrollBarBuffer_.Free();
 }
 
 void TdxSkinFormPainter::DrawClientEdge() {
@@ -164,13 +237,12 @@ void TdxSkinFormPainter::DrawThinBorders() {
 
 void TdxSkinFormPainter::DrawBorder(TRect r, int side, bool buffered) {
     TdxSkinElement* element = Frame(side);
-    if (!buffered) {
+    if (!buffered && (!element || element->HasAlpha())) {
+        // Blended over what the window shows: drawn every time.
         DrawElement(BorderCaches[side], element, DC, r, FrameState());
         return;
     }
     TRect local{0, 0, r.right - r.left, r.bottom - r.top};
-    TMemoryDC memory(DC, local.right, local.bottom);
-    if (SkinInfo->FormContent) SkinInfo->FormContent->Render(memory.DC, local, 0, FrameState());
     TRect target = local;
     if (element && HasThinBorders()) {
         const TSize size = element->GetImageSize();
@@ -178,8 +250,18 @@ void TdxSkinFormPainter::DrawBorder(TRect r, int side, bool buffered) {
         if (side == 2) target.left = target.right - size.cx;
         if (side == 3) target.top = target.bottom - size.cy;
     }
-    DrawElement(BorderCaches[side], element, memory.DC, target, FrameState());
-    BitBlt(DC, r.left, r.top, local.right, local.bottom, memory.DC, 0, 0, SRCCOPY);
+    // The side's picture, one for each frame state, is kept until its size or elements change. An
+    // opaque element unbuffered covers its picture as it would cover the window.
+    TdxSkinFramePicture& picture = borderPictures_[StateIndex()][side];
+    std::string key =
+        (TPictureKey() << buffered << local << target << element << SkinInfo->FormContent << FrameState()).Take();
+    if (!picture.Shows(key)) {
+        HDC memory = picture.Prepare(DC, local.right, local.bottom);
+        if (buffered && SkinInfo->FormContent) SkinInfo->FormContent->Render(memory, local, 0, FrameState());
+        DrawElement(BorderCaches[side], element, memory, target, FrameState());
+        picture.Keep(std::move(key));
+    }
+    BitBlt(DC, r.left, r.top, local.right, local.bottom, picture.DC(), 0, 0, SRCCOPY);
 }
 
 void TdxSkinFormPainter::DrawCaption(HDC dc, const TRect& r, TdxSkinElement* element) {
@@ -229,11 +311,11 @@ void TdxSkinFormPainter::DrawScrollBars(HDC dc) {
             if (SkinPainter) SkinPainter->PaintSizeGrip(CxCanvas.get(), r, clDefault);
             continue;
         }
-        TMemoryDC memory(dc, r.right - r.left, r.bottom - r.top);
-        SetWindowOrgEx(memory.DC, r.left, r.top, nullptr);
-        DrawScrollBarParts(memory.DC, item, r);
-        SetWindowOrgEx(memory.DC, 0, 0, nullptr);
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.DC, 0, 0, SRCCOPY);
+        HDC memory = scrollBarBuffer_.Prepare(dc, r.right - r.left, r.bottom - r.top);
+        SetWindowOrgEx(memory, r.left, r.top, nullptr);
+        DrawScrollBarParts(memory, item, r);
+        SetWindowOrgEx(memory, 0, 0, nullptr);
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, SRCCOPY);
     }
 }
 

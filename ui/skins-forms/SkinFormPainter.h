@@ -3,10 +3,38 @@
 // own scroll bars, client background) and the controllers of buttons, panels and frames, which
 // draw through the skin painter of the form they sit on.
 #include <memory>
+#include <string>
 
 #include "ui/core/Canvas.h"
 #include "ui/skins/SkinCanvas.h"
 #include "ui/skins-forms/SkinFormController.h"
+
+// A memory picture kept between paints, with the description of what it shows: a repaint that
+// would draw the same copies it instead of drawing its parts again.
+class TdxSkinFramePicture {
+public:
+    TdxSkinFramePicture() = default;
+    TdxSkinFramePicture(const TdxSkinFramePicture&) = delete;
+    TdxSkinFramePicture& operator=(const TdxSkinFramePicture&) = delete;
+    ~TdxSkinFramePicture() { Free(); }
+
+    // A DC whose picture, compatible with dc, is black over (0, 0, width, height); the picture is
+    // made anew only when it must grow. Forgets what it showed.
+    HDC Prepare(HDC dc, int width, int height);
+    HDC DC() const { return dc_; }
+    // Whether it shows what key describes; the key is taken by Keep once it does.
+    bool Shows(const std::string& key) const { return dc_ && shown_ && key_ == key; }
+    void Keep(std::string key);
+    void Free();
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    int width_ = 0, height_ = 0;
+    bool shown_ = false;
+    std::string key_;
+};
 
 class TdxSkinFormPainter : public TObject {
 public:
@@ -40,6 +68,8 @@ public:
     TdxSkinElementState FrameState() const { return NonClientInfo->Active ? esActive : esActiveDisabled; }
     // Any frame element of the kind thinner than 3 pixels (a missing one counts as 0).
     bool HasThinBorders() const;
+    // Drops the kept pictures of the caption and the borders.
+    void FreePictures();
 
 private:
     void DrawElement(TdxSkinElementCache& cache, TdxSkinElement* element, HDC dc, const TRect& r,
@@ -48,6 +78,15 @@ private:
     void DrawThinBorders();
     void DrawBorder(TRect r, int side, bool buffered);
     TdxSkinElement* Frame(int side) const;
+    // What the caption strip shows: everything DrawCaption reads.
+    std::string CaptionKey(const TRect& r, TdxSkinElement* element) const;
+
+    // 0 active, 1 inactive: switching the activation copies pictures drawn before.
+    int StateIndex() const { return NonClientInfo->Active ? 0 : 1; }
+
+    TdxSkinFramePicture captionPictures_[2];
+    TdxSkinFramePicture borderPictures_[2][4];
+    TdxSkinFramePicture scrollBarBuffer_; // drawn anew every time, kept only to save its making
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 // frame drawn by pixels, and the child controls painted through the form's skin painter.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "SkinFormsSupport.h"
 
 using namespace skinforms;
@@ -167,15 +169,146 @@ TEST_F(SkinnedFrame, DialogFrameActiveAndInactiveByPixels) {
                   active == 1);
         EXPECT_GT(s.Count(text, active ? RGB(255, 255, 255) : RGB(128, 128, 128)), 0);
     }
-    // Under the mouse the close button turns hot.
+    // Under the mouse the close button turns hot: the mouse message tells where the cursor is.
     RECT w;
     GetWindowRect(form->Handle(), &w);
     SendMessageA(form->Handle(), WM_NCACTIVATE, TRUE, 0);
     const TPoint close = Middle(info.ButtonRects[sbClose]);
     cursor = TPoint{w.left + close.x, w.top + close.y};
+    SendMessageA(form->Handle(), WM_NCMOUSEMOVE, HTCLOSE, MAKELPARAM(cursor.x, cursor.y));
     TSurface s(400, 300);
     PaintFrame(controller, s);
     EXPECT_EQ(s.Pixel(close.x, close.y), ButtonColor(sbClose, 1));
+}
+
+// The caption strip and the borders are kept as pictures between paints, one set for each frame
+// state: every change of what they show must draw them anew, on the window itself as in any other
+// DC.
+TEST_F(SkinnedFrame, KeptFramePicturesShowEveryChange) {
+    const COLORREF newCaption = RGB(0, 90, 200);
+    struct TCase {
+        const char* what;
+        int bottom; // the bottom element's height: 2 buffers the borders
+        std::function<void(TForm*, TdxSkinFormController&)> change;
+        std::function<void(const TSurface&, const TdxSkinFormNonClientAreaInfo&)> check;
+    };
+    const TCase cases[] = {
+        {"deactivated", 4,
+         [](TForm* form, TdxSkinFormController&) { SendMessageA(form->Handle(), WM_NCACTIVATE, FALSE, 0); },
+         [](const TSurface& s, const TdxSkinFormNonClientAreaInfo& info) {
+             EXPECT_EQ(s.Pixel(2, 2), kFrameColor[1][1]);
+             EXPECT_EQ(s.Pixel(1, 150), kFrameColor[0][1]);
+             EXPECT_EQ(s.Pixel(398, 150), kFrameColor[2][1]);
+             EXPECT_EQ(s.Pixel(200, 298), kFrameColor[3][1]);
+             const TPoint close = Middle(info.ButtonRects[sbClose]);
+             EXPECT_EQ(s.Pixel(close.x, close.y), ButtonColor(sbClose, 4));
+         }},
+        {"caption cleared while inactive, active again", 4,
+         [](TForm* form, TdxSkinFormController&) {
+             SendMessageA(form->Handle(), WM_NCACTIVATE, FALSE, 0);
+             TSurface inactive(400, 300);
+             inactive.CopyWindow(form->Handle());
+             EXPECT_EQ(inactive.Pixel(2, 2), kFrameColor[1][1]);
+             form->SetCaption("");
+             SendMessageA(form->Handle(), WM_NCACTIVATE, TRUE, 0);
+         },
+         [](const TSurface& s, const TdxSkinFormNonClientAreaInfo& info) {
+             EXPECT_EQ(s.Pixel(2, 2), kFrameColor[1][0]);
+             EXPECT_EQ(s.Pixel(1, 150), kFrameColor[0][0]);
+             EXPECT_EQ(s.Count(info.CaptionTextRect, RGB(255, 255, 255)), 0);
+         }},
+        {"thin borders deactivated", 2,
+         [](TForm* form, TdxSkinFormController&) { SendMessageA(form->Handle(), WM_NCACTIVATE, FALSE, 0); },
+         [](const TSurface& s, const TdxSkinFormNonClientAreaInfo&) {
+             EXPECT_EQ(s.Pixel(200, 299), kFrameColor[3][1]);
+             EXPECT_EQ(s.Pixel(1, 200), kFrameColor[0][1]);
+         }},
+        {"caption cleared", 4, [](TForm* form, TdxSkinFormController&) { form->SetCaption(""); },
+         [](const TSurface& s, const TdxSkinFormNonClientAreaInfo& info) {
+             EXPECT_EQ(s.Count(info.CaptionTextRect, RGB(255, 255, 255)), 0);
+             EXPECT_EQ(s.Pixel(info.CaptionTextRect.left + 2, 2), kFrameColor[1][0]);
+         }},
+        {"widened", 4, [](TForm* form, TdxSkinFormController&) { form->SetBounds(100, 100, 500, 300); },
+         [](const TSurface& s, const TdxSkinFormNonClientAreaInfo& info) {
+             const TPoint close = Middle(info.ButtonRects[sbClose]);
+             EXPECT_GT(close.x, 400); // past the old width: the strip was drawn again
+             EXPECT_EQ(s.Pixel(close.x, close.y), ButtonColor(sbClose, 0));
+             EXPECT_EQ(s.Pixel(405, 2), kFrameColor[1][0]);
+             EXPECT_EQ(s.Pixel(498, 150), kFrameColor[2][0]);
+         }},
+        {"thin borders heightened", 2, [](TForm* form, TdxSkinFormController&) { form->SetBounds(100, 100, 400, 350); },
+         [](const TSurface& s, const TdxSkinFormNonClientAreaInfo&) {
+             EXPECT_EQ(s.Pixel(200, 349), kFrameColor[3][0]);
+             EXPECT_EQ(s.Pixel(1, 330), kFrameColor[0][0]);
+             EXPECT_EQ(s.Pixel(398, 330), kFrameColor[2][0]);
+         }},
+        {"caption element changed in place", 4,
+         [&](TForm*, TdxSkinFormController& controller) {
+             TdxSkinElement* caption = controller.NonClientInfo->SkinInfo->FormFrames[1][1];
+             skindraw::SetStrip(caption->Image(), 8, 8, {newCaption, kFrameColor[1][1]});
+         },
+         [&](const TSurface& s, const TdxSkinFormNonClientAreaInfo&) { EXPECT_EQ(s.Pixel(2, 2), newCaption); }},
+        {"another skin", 4,
+         [&](TForm*, TdxSkinFormController&) {
+             TdxSkin* skin = MakeFormSkin();
+             TdxSkinElement* caption = skin->GetGroupByName("Form")->GetElementByName("FormCaption");
+             skindraw::SetStrip(caption->Image(), 8, 8, {newCaption, kFrameColor[1][1]});
+             LoadSkin(skin);
+         },
+         [&](const TSurface& s, const TdxSkinFormNonClientAreaInfo&) { EXPECT_EQ(s.Pixel(2, 2), newCaption); }},
+    };
+    TForm* form = MakeForm(bsSizeable);
+    form->Show(); // one window for all: showing one takes long under Wine
+    TdxSkinFormController& controller = *FormControllerOf(form);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadSkin(MakeFormSkin(4, c.bottom));
+        form->SetCaption("Caption text");
+        form->SetBounds(100, 100, 400, 300);
+        SendMessageA(form->Handle(), WM_NCACTIVATE, TRUE, 0);
+        TSurface before(500, 350);
+        before.CopyWindow(form->Handle()); // the pictures are made here
+        ASSERT_EQ(before.Pixel(2, 2), kFrameColor[1][0]);
+        ASSERT_EQ(before.Pixel(1, 200), kFrameColor[0][0]);
+        ASSERT_EQ(before.Pixel(200, 299), kFrameColor[3][0]);
+        c.change(form, controller);
+        TSurface window(500, 350);
+        window.CopyWindow(form->Handle());
+        controller.CalculateNonClient();
+        c.check(window, *controller.NonClientInfo);
+        TSurface painted(500, 350);
+        PaintFrame(controller, painted);
+        c.check(painted, *controller.NonClientInfo);
+    }
+}
+
+// The hot and pressed states follow the mouse messages; a window that moves leaves a hot button
+// behind it normal until the next message says where the mouse is.
+TEST_F(SkinnedFrame, CaptionButtonStatesFollowTheMouseMessages) {
+    TForm* form = MakeForm(bsSizeable);
+    TdxSkinFormController& controller = *FormControllerOf(form);
+    const TdxSkinFormNonClientAreaInfo& info = *controller.NonClientInfo;
+    controller.CalculateNonClient();
+    RECT w;
+    GetWindowRect(form->Handle(), &w);
+    const TPoint close = Middle(info.ButtonRects[sbClose]);
+    cursor = TPoint{w.left + close.x, w.top + close.y};
+    controller.CalculateNonClient(); // no message yet: the repaint reads no cursor
+    EXPECT_EQ(info.ButtonStates[sbClose], esNormal);
+    SendMessageA(form->Handle(), WM_NCMOUSEMOVE, HTCLOSE, MAKELPARAM(cursor.x, cursor.y));
+    EXPECT_EQ(info.ButtonStates[sbClose], esHot);
+    controller.CalculateNonClient();
+    EXPECT_EQ(info.ButtonStates[sbClose], esHot);
+    TSurface hot(400, 300);
+    PaintFrame(controller, hot);
+    EXPECT_EQ(hot.Pixel(close.x, close.y), ButtonColor(sbClose, 1));
+    // Moved away under a still cursor: no longer known to be under it.
+    form->SetBounds(150, 100, 400, 300);
+    TSurface moved(400, 300);
+    PaintFrame(controller, moved);
+    EXPECT_EQ(info.ButtonStates[sbClose], esNormal);
+    EXPECT_EQ(moved.Pixel(close.x, close.y), ButtonColor(sbClose, 0));
+    StopMouseLeaveTracking(&controller);
 }
 
 TEST_F(SkinnedFrame, BorderlessFormShowsOnlyTheSkinBackground) {
