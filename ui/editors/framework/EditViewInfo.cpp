@@ -135,7 +135,21 @@ void TcxCustomEditViewInfo::DrawContainer(TcxCanvas& canvas) {
 void DrawEditBackground(TcxCanvas& canvas, TcxCustomEditViewInfo* viewInfo, bool background, int mode) {
     if (!viewInfo) return;
     // Buttons are kept out of the fill unless the first one lets what is under it show.
-    const bool excludeButtons = !viewInfo->ButtonInfos.empty() && !viewInfo->Button(0)->Data.PartiallyTransparent;
+    bool excludeButtons = !viewInfo->ButtonInfos.empty() && !viewInfo->Button(0)->Data.PartiallyTransparent;
+    // The plain frame of a standalone editor whose buttons are whole-height strips of the border
+    // rect: its fill leaves the strips out by itself, without clipping.
+    viewInfo->FillsEditAreaOnly = false;
+    if (excludeButtons && !viewInfo->UsesTheme && !viewInfo->InplaceMode) {
+        bool strips = true;
+        for (const auto& info : viewInfo->ButtonInfos) {
+            const TRect& visible = info->Data.VisibleBounds;
+            if (!RectIsEmpty(visible) && (visible.top > viewInfo->InnerRect.top ||
+                                          visible.bottom < viewInfo->InnerRect.bottom))
+                strips = false;
+        }
+        viewInfo->FillsEditAreaOnly = strips;
+        excludeButtons = !strips;
+    }
     if (excludeButtons) {
         canvas.PushDC();
         for (const auto& info : viewInfo->ButtonInfos)
@@ -196,7 +210,7 @@ void TcxCustomEditViewInfo::DrawStandardFrame(TcxCanvas& canvas, bool background
         else if (HasInplaceBorderExtent)
             FillRectOutside(canvas, OuterRect, InnerRect, FillColor);
     } else if (background && !transparent) {
-        FillRectByColor(canvas, InnerRect, FillColor);
+        FillRectByColor(canvas, FillsEditAreaOnly ? GetEditAreaRect() : InnerRect, FillColor);
     }
 }
 
@@ -603,8 +617,12 @@ void TcxCustomEditViewInfo::DrawButtonContent(TcxCanvas& canvas, int index, bool
     TcxEditButtonViewInfo* button = Button(index);
     const TcxEditButtonViewInfoData& data = button->Data;
     const bool enabled = data.State != ebsDisabled;
-    canvas.PushClipRegion();
-    canvas.IntersectClip(contentRect);
+    // Dots and arrows are placed inside the content; a glyph, a caption or a skin may not be.
+    const bool clip = SkinPainter || data.Kind == bkGlyph || data.Kind == bkText;
+    if (clip) {
+        canvas.PushClipRegion();
+        canvas.IntersectClip(contentRect);
+    }
     if (SkinPainter) SkinPainter->PaintEditButton(&canvas, button->Bounds, SkinButtonKind(data.Kind),
                                                   SkinButtonState(data.State));
     switch (data.Kind) {
@@ -667,7 +685,7 @@ void TcxCustomEditViewInfo::DrawButtonContent(TcxCanvas& canvas, int index, bool
         break;
     }
     }
-    canvas.PopClipRegion();
+    if (clip) canvas.PopClipRegion();
 }
 
 // --- hit tests and hints

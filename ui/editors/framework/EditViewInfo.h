@@ -126,6 +126,8 @@ public:
     // The style values the buttons are drawn by (set by the layout).
     bool Transparent = false;
     TcxEditPopupBorderStyle PopupBorderStyle = epbsDefault;
+    // Set while drawing: the standard fill covers only the edit area between the buttons.
+    bool FillsEditAreaOnly = false;
 
     int ButtonCount() const { return static_cast<int>(ButtonInfos.size()); }
     TcxEditButtonViewInfo* Button(int index) const { return ButtonInfos[static_cast<size_t>(index)].get(); }
