@@ -17,6 +17,7 @@
 #include "ui/editors/framework/EditError.h"
 #include "ui/editors/framework/EditProperties.h"
 #include "ui/editors/framework/EditRepository.h"
+#include "ui/editors/framework/EditViewData.h"
 
 VZ_EXCEPTION_CLASS(EcxEditValidationError, EcxEditError);
 
@@ -193,6 +194,19 @@ public:
     void MarkModifiedAndClick();
     // The view-info index of the button under p; -1 when none.
     virtual int GetButtonIndexAt(TPoint p) { (void)p; return -1; }
+    // --- layout and painting: what the view data reads
+    // The edit button pressed while the editor holds the mouse capture; -1 none.
+    int CapturedButtonIndex = -1;
+    // Computed once by a view data; copied into the view data of an inplace editor.
+    TcxEditInnerEditOffsets InnerEditOffsets;
+    bool InnerEditOffsetsValid = false;
+    // The active state style as an edit style (nullptr when the styles are not edit styles).
+    TcxCustomEditStyle* ActiveEditStyle();
+    // A view data of the properties for the active style and the editor's mode, filled in.
+    virtual std::unique_ptr<TcxCustomEditViewData> CreateViewData();
+    virtual void FillViewData(TcxCustomEditViewData* viewData);
+    virtual bool SuppressesButtonPaint() { return false; }
+    virtual bool UsesParentBackground() { return false; }
 
 protected:
     virtual TClass InnerEditClass() { return nullptr; }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ui/editors/framework/EditProperties.h"
+#include "ui/editors/framework/EditStyles.h"
 #include "ui/editors/framework/Variants.h"
 
 namespace {
@@ -87,10 +88,12 @@ void UniteRegions(HRGN region, HRGN other) {
 
 void EditUnitInitialize() {
     Screen().SetCursors(crcxEditMouseWheel, LoadCursorA(GetModuleHandleA(nullptr), "CXEDIT_MOUSEWHEEL"));
+    GetDefaultEditStyleController();
     EditPropertiesInitialize();
 }
 
 void EditUnitFinalize() {
     editPropertiesClassList.reset();
     EditPropertiesFinalize();
+    FreeDefaultEditStyleController();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What the editor unit keeps for the whole library: the registry of editor properties classes
 // (each with a description "DisplayName|sentence"), the editor unit's small shared routines, and
-// its start and end (the mouse-wheel cursor, the list of live properties objects).
+// its start and end (the mouse-wheel cursor, the default style controller, the list of live
+// properties objects).
 #include "platform/forms/Forms.h"
 #include "platform/graphics/Graphics.h"
 #include "ui/core/CoreClasses.h"
