@@ -83,7 +83,8 @@ private:
     // The style whose own bit sets an edit value (through the controller chain), nullptr when none.
     const TcxCustomEditStyle* FindEditAssigning(TcxContainerStyleValue value) const;
     template <class T> void StoreValue(T& field, T value, TcxContainerStyleValue index);
-    TcxCustomEditStyle* StoreTarget() { return BaseStyle(); }
+    // Where the values kept by the Normal style are stored (a direct-access style keeps its own).
+    TcxCustomEditStyle* StoreTarget() { return DirectAccessMode() ? this : BaseStyle(); }
 
     uint8_t buttonStyle_ = btsDefault;
     uint8_t buttonTransparency_ = ebtNone;

@@ -190,6 +190,12 @@ public:
     bool IsTransparent();
     // The index of the shown button whose bounds hold p; -1 none.
     int ButtonAt(TPoint p);
+    // Paints every button (not while already painting, nor when the editor suppresses it).
+    void PaintButtons(TcxCanvas& canvas);
+    // The border rect between the innermost left-aligned and right-aligned buttons.
+    TRect GetEditAreaRect();
+    // The rectangle a hint window takes for the text, at (0, 0).
+    static TRect CalcHintRect(const AnsiString& hint);
 };
 
 // The background, frame and buttons of an editor (ABackground: fill the background too).
