@@ -1,7 +1,9 @@
 #include "ui/editors/framework/Edit.h"
 
 #include "ui/editors/framework/EditButtons.h"
+#include "ui/editors/framework/EditRegistration.h"
 #include "ui/editors/framework/EditorStrings.h"
+#include "ui/editors/framework/ScopeExit.h"
 #include "ui/editors/framework/Variants.h"
 
 namespace {
@@ -9,26 +11,6 @@ void SystemBeep() {
     MessageBeep(0);
 }
 TcxEditBeepProc beepProc = SystemBeep;
-
-// Runs the closing half of a bracket when the scope ends, also when an exception passes.
-template <class F> class TScopeExit {
-public:
-    explicit TScopeExit(F f) : f_(std::move(f)) {}
-    ~TScopeExit() { f_(); }
-    TScopeExit(const TScopeExit&) = delete;
-    TScopeExit& operator=(const TScopeExit&) = delete;
-
-private:
-    F f_;
-};
-
-// Two edit values are equal when both are numeric or of the same type, and equal for editing:
-// 1 equals 1.0, but "1" differs from 1.
-bool SameEditValue(const Variant& a, const Variant& b) {
-    const bool numeric = VarIsNumericOrBcd(a) && VarIsNumericOrBcd(b);
-    if (!numeric && a.VarType() != b.VarType()) return false;
-    return VarEqualsForEdit(a, b);
-}
 
 // Windows whose parent chain, followed while it has the child style, ends in the same window.
 HWND TopOfChildChain(HWND window) {
@@ -75,6 +57,9 @@ TcxCustomEdit::TcxCustomEdit(TComponent* owner, bool isInplace) : TcxContainer(o
 
 TcxCustomEdit::~TcxCustomEdit() {
     Destroying();
+    dblClickTimer_.reset();
+    UnsubclassInnerEdit();
+    innerEdit_ = nullptr;
     if (repositoryItem_) repositoryItem_->RemoveListener(this);
     if (ownProperties_) {
         ownProperties_->ChangedHandler = nullptr;
@@ -97,10 +82,16 @@ void TcxCustomEdit::InitializeEditor() {
     ownProperties_ = TcxCustomEditProperties::Create(PropertiesClass(), this);
     ControlStyle.Include(csCaptureMouse);
     SetTabStop(true);
+    if (TClass innerClass = InnerEditClass()) {
+        auto* control = dynamic_cast<TWinControl*>(innerClass->CreateInstance(this));
+        innerEdit_ = control ? QueryInnerEdit(control) : nullptr;
+        if (innerEdit_) SetUpInnerEdit();
+    }
     // The editor can be painted as a copy (its children too).
     ControlStyle.Include(csReplicatable);
     for (int i = 0; i < ControlCount(); ++i) Controls(i)->ControlStyle.Include(csReplicatable);
     dataBinding_ = TcxEditDataBinding::Create(DataBindingClass(), this);
+    autoSize_ = !inplaceMode_;
     editValue_ = Variant::Null();
     ownProperties_->ChangedHandler = [this](TObject* sender) { ApplyPropertiesChange(sender); };
     // A host's cell editor keeps every key, the arrows among them, and Tab when nothing inside it
@@ -154,7 +145,7 @@ void TcxCustomEdit::StoreEditValue(const Variant& value, bool spare) {
     (void)spare;
     if (userAction_ && !TryEnterEditMode()) return;
     TcxCustomEditProperties* properties = GetEffectiveProperties();
-    const bool changed = properties->ComparesEditValues() && !SameEditValue(value, editValue_);
+    const bool changed = properties->ComparesEditValues() && !EditValuesEqual(value, editValue_);
     editValue_ = value;
     SyncDisplayFromValue();
     if (userAction_)

@@ -8,8 +8,11 @@
 #include <memory>
 #include <vector>
 
+#include "platform/core/Filer.h"
 #include "platform/forms/Menus.h"
+#include "ui/core/WindowServices.h"
 #include "ui/editors/framework/Container.h"
+#include "ui/editors/framework/CustomInnerEdit.h"
 #include "ui/editors/framework/EditDataBinding.h"
 #include "ui/editors/framework/EditError.h"
 #include "ui/editors/framework/EditProperties.h"
@@ -164,6 +167,33 @@ public:
 
     bool IsValueReadOnly();
 
+    // --- control side (EditControl.cpp): inner edit, inplace activation, clicks, stored size
+    IcxCustomInnerEdit* InnerEdit() const { return innerEdit_; }
+    // Inplace activation by a host. A new edit data made for editData belongs to the host.
+    virtual void ActivateInplace(TcxCustomEditData*& editData);
+    // Activates with the inner edit's messages passing through InnerEditWndProc, then replays key
+    // as a character to the editor's window.
+    virtual void ActivateByKey(char key, TcxCustomEditData*& editData);
+    // x and y in the parent's client coordinates; a second click within the double-click time
+    // becomes a double click.
+    virtual void ActivateByMouse(TShiftState shift, int x, int y, TcxCustomEditData*& editData);
+    // Validates (raising on an invalid value, the editor staying active) and settles the display.
+    virtual bool DeactivateInplace();
+    bool InplaceActivated() const { return inplaceActivated_; }
+    TcxTimer* DblClickTimer();
+    bool AutoSize() const { return autoSize_; }
+    virtual void SetAutoSize(bool value);
+    bool CanAutoHeight() { return autoSize_ && !IsInplace(); }
+    bool CanAutoWidth();
+    bool IsInnerEditSubclassed() const { return innerEditSubclassed_; }
+    void DefineProperties(TFiler* filer) override;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    virtual void Click();
+    virtual void DblClick();
+    void MarkModifiedAndClick();
+    // The view-info index of the button under p; -1 when none.
+    virtual int GetButtonIndexAt(TPoint p) { (void)p; return -1; }
     // --- layout and painting: what the view data reads
     // The edit button pressed while the editor holds the mouse capture; -1 none.
     int CapturedButtonIndex = -1;
@@ -179,6 +209,18 @@ public:
     virtual bool UsesParentBackground() { return false; }
 
 protected:
+    virtual TClass InnerEditClass() { return nullptr; }
+    // The inner-edit interface of a control of InnerEditClass; nullptr when it offers none.
+    virtual IcxCustomInnerEdit* QueryInnerEdit(TWinControl* control);
+    virtual void SetUpInnerEdit();
+    virtual bool ReplaysActivationKey(char key) { (void)key; return true; }
+    virtual bool ClicksWhileLoading() { return false; }
+    void SubclassInnerEdit();
+    void UnsubclassInnerEdit();
+    // Every message of the inner edit while it is subclassed: passed to its saved procedure.
+    virtual void InnerEditWndProc(TMessage& message);
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+
     // Class operations: the companions this editor is made with.
     virtual TClass PropertiesClass() { return TcxCustomEditProperties::StaticClass(); }
     virtual TClass DataBindingClass() { return TcxEditDataBinding::StaticClass(); }
@@ -278,4 +320,13 @@ private:
     std::unique_ptr<TcxEditChangeEventsCatcher> catcher_;
     std::unique_ptr<TcxCustomEditProperties> ownProperties_;
     std::unique_ptr<TcxEditDataBinding> dataBinding_;
+    // Control side.
+    static LRESULT CALLBACK ForeignInnerEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    IcxCustomInnerEdit* innerEdit_ = nullptr;
+    std::unique_ptr<TcxTimer> dblClickTimer_;
+    bool inplaceActivated_ = false;
+    bool autoSize_ = false;
+    bool innerEditSubclassed_ = false;
+    TWndMethod savedInnerWindowProc_;    // a platform inner edit: its WindowProc
+    WNDPROC savedInnerWndProc_ = nullptr; // any other window: its window procedure
 };

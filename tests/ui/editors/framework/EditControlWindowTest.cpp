@@ -1,0 +1,349 @@
+// The base editor as a control on a real form: activation by a host through keys and the mouse,
+// with inner edits over the system's EDIT window (one a platform control, one a window the
+// platform does not know), the double-click timer, deactivation and the stored size.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/ui/core/ControlWindows.h"
+#include "ui/editors/framework/Edit.h"
+
+namespace {
+
+// An inner edit over the system's EDIT window. As a platform control its window procedure is the
+// platform's; a foreign one keeps the EDIT procedure, so that the platform does not know it.
+class TTestInnerEdit : public TWinControl, public IcxCustomInnerEdit {
+public:
+    VZ_CLASS(TTestInnerEdit, TWinControl)
+    explicit TTestInnerEdit(TComponent* owner = nullptr) : TWinControl(owner) { SetBounds(2, 2, 80, 18); }
+    ~TTestInnerEdit() override {
+        Destroying();
+        DestroyHandle();
+    }
+    static inline bool makeForeign = false;
+    bool foreign = makeForeign;
+    bool readOnly = false;
+    TNotifyEvent onChange;
+    WNDPROC editProc = nullptr;
+
+    TWinControl* GetControl() override { return this; }
+    LRESULT CallNativeWndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        return CallWindowProcA(editProc, Handle(), message, wParam, lParam);
+    }
+    Variant GetTextValue() override { return Variant(AnsiString()); }
+    TNotifyEvent GetOnChange() override { return onChange; }
+    bool GetReadOnly() override { return readOnly; }
+    void LockInnerBounds(bool) override {}
+    void FocusWithoutAutoSelect() override { SetFocus(); }
+    void SetTextValue(const Variant&) override {}
+    void SetParent(TWinControl* parent) override { TWinControl::SetParent(parent); }
+    void SetOnChange(TNotifyEvent handler) override { onChange = std::move(handler); }
+    void SetReadOnly(bool value) override { readOnly = value; }
+
+protected:
+    void CreateHandle() override {
+        if (handle_ || !Parent()) return;
+        HWND window = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, left_, top_, width_, height_,
+                                      Parent()->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        editProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+        handle_ = window;
+        if (foreign) return;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc));
+    }
+    void DestroyWindowHandle() override {
+        if (!foreign) SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc));
+        TWinControl::DestroyWindowHandle();
+    }
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        return CallWindowProcA(editProc, handle_, message, wParam, lParam);
+    }
+    using TWinControl::WndProc;
+};
+
+class TValidatingProperties : public TcxCustomEditProperties {
+public:
+    VZ_CLASS(TValidatingProperties, TcxCustomEditProperties)
+    using TcxCustomEditProperties::TcxCustomEditProperties;
+    bool NeedsValidation() override { return true; }
+};
+
+// A test editor: logs the characters its window takes and the inner edit's messages that pass
+// through the subclassing; buttons lie right of x = 100.
+class TControlTestEdit : public TcxCustomEdit {
+public:
+    VZ_CLASS(TControlTestEdit, TcxCustomEdit)
+    TControlTestEdit(TComponent* owner, bool isInplace) : TcxCustomEdit(owner, isInplace) {}
+    explicit TControlTestEdit(TComponent* owner = nullptr) : TcxCustomEdit(owner, false) {}
+    ~TControlTestEdit() override { Destroying(); }
+
+    static inline bool withInnerEdit = false;
+    bool hasInner = withInnerEdit;
+    std::string chars;         // taken by the key processing
+    std::string windowChars;   // reaching the editor's window
+    std::set<UINT> innerMessages;
+    bool failReplay = false;
+    int GetButtonIndexAt(TPoint p) override { return p.x > 100 ? 0 : -1; }
+    TTestInnerEdit* Inner() { return static_cast<TTestInnerEdit*>(InnerControl()); }
+
+protected:
+    TClass PropertiesClass() override { return TValidatingProperties::StaticClass(); }
+    TClass InnerEditClass() override { return hasInner ? TTestInnerEdit::StaticClass() : nullptr; }
+    bool ReplaysActivationKey(char key) override {
+        if (failReplay) throw EcxEditError("replay failed");
+        return TcxCustomEdit::ReplaysActivationKey(key);
+    }
+    void WndProc(TMessage& message) override {
+        if (message.Msg == WM_CHAR) windowChars += static_cast<char>(message.WParam);
+        TcxCustomEdit::WndProc(message);
+    }
+    using TcxCustomEdit::WndProc;
+    bool HandleKeyPress(char& key) override {
+        chars += key;
+        return true;
+    }
+    void InnerEditWndProc(TMessage& message) override {
+        innerMessages.insert(message.Msg);
+        TcxCustomEdit::InnerEditWndProc(message);
+    }
+};
+
+class EditControlTest : public testing::Test {
+protected:
+    THostForm form;
+    std::unique_ptr<TControlTestEdit> edit;
+    std::vector<std::string> errors;
+
+    void SetUp() override {
+        Application->OnException = [this](const std::exception& e) { errors.push_back(e.what()); };
+        form.Show();
+        SetActiveWindow(form.Handle());
+        PumpMessages();
+    }
+    void TearDown() override {
+        edit.reset();
+        TControlTestEdit::withInnerEdit = false;
+        TTestInnerEdit::makeForeign = false;
+        Application->OnException = nullptr;
+        EXPECT_TRUE(errors.empty()) << errors.front();
+    }
+    TControlTestEdit* Make(bool inplace, bool inner = false, bool foreign = false) {
+        TControlTestEdit::withInnerEdit = inner;
+        TTestInnerEdit::makeForeign = foreign;
+        edit = std::make_unique<TControlTestEdit>(nullptr, inplace);
+        edit->EnsureInitialized();
+        edit->SetBounds(10, 10, 120, 24);
+        edit->SetParent(&form);
+        edit->Handle();
+        return edit.get();
+    }
+};
+
+// --- activation by key ----------------------------------------------------------------------------
+
+TEST_F(EditControlTest, KeyActivationReplaysTheCharacterAndRemovesTheSubclassing) {
+    struct Case {
+        const char* name;
+        bool inner, foreign;
+    } cases[] = {{"no inner edit", false, false}, {"platform inner edit", true, false}, {"foreign inner edit", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(true, c.inner, c.foreign);
+        HWND innerWindow = c.inner ? edit->Inner()->Handle() : nullptr;
+        const LONG_PTR procBefore = innerWindow ? GetWindowLongPtrA(innerWindow, GWLP_WNDPROC) : 0;
+        TcxCustomEditData* data = nullptr;
+        edit->ActivateByKey('x', data);
+        EXPECT_EQ(edit->windowChars, "x");
+        // Without an inner edit the editor's own key processing takes it.
+        EXPECT_EQ(edit->chars, c.inner ? "" : "x");
+        EXPECT_TRUE(edit->InplaceActivated());
+        EXPECT_FALSE(edit->IsInnerEditSubclassed());
+        if (c.inner) {
+            // The focus went to the inner edit while it was subclassed.
+            EXPECT_TRUE(edit->innerMessages.count(WM_SETFOCUS)) << "messages seen: " << edit->innerMessages.size();
+            EXPECT_EQ(GetWindowLongPtrA(innerWindow, GWLP_WNDPROC), procBefore);
+            edit->innerMessages.clear();
+            SendMessageA(innerWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("after"));
+            EXPECT_TRUE(edit->innerMessages.empty());
+            char text[16] = {};
+            GetWindowTextA(innerWindow, text, sizeof(text));
+            EXPECT_STREQ(text, "after");
+        }
+        edit.reset();
+    }
+}
+
+TEST_F(EditControlTest, KeyActivationThatFailsStillRemovesTheSubclassing) {
+    for (bool foreign : {false, true}) {
+        Make(true, true, foreign);
+        HWND innerWindow = edit->Inner()->Handle();
+        const LONG_PTR procBefore = GetWindowLongPtrA(innerWindow, GWLP_WNDPROC);
+        edit->failReplay = true;
+        TcxCustomEditData* data = nullptr;
+        EXPECT_THROW(edit->ActivateByKey('x', data), EcxEditError);
+        EXPECT_FALSE(edit->IsInnerEditSubclassed());
+        EXPECT_EQ(GetWindowLongPtrA(innerWindow, GWLP_WNDPROC), procBefore) << foreign;
+        EXPECT_EQ(edit->windowChars, "");
+        edit.reset();
+    }
+}
+
+// --- activation by mouse and the double-click timer ----------------------------------------------
+
+TEST_F(EditControlTest, ASecondClickWithinTheDoubleClickTimeIsADoubleClickUnlessOnAButton) {
+    struct Case {
+        const char* name;
+        TShiftState shift;
+        int secondX;
+        int doubleClicks;
+    } cases[] = {
+        {"left press, second click in the text", {ssLeft}, 30, 1},
+        {"left press, second click on a button", {ssLeft}, 110, 0},
+        {"no button, second click in the text", {}, 30, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(true);
+        int doubleClicks = 0;
+        edit->OnDblClick = [&](TObject*) { ++doubleClicks; };
+        TcxCustomEditData* data = nullptr;
+        // (40, 20) in the form's client area: (30, 10) in the editor.
+        edit->ActivateByMouse(c.shift, 40, 20, data);
+        EXPECT_TRUE(edit->InplaceActivated());
+        EXPECT_NE(GetCapture(), edit->Handle()); // the left button is not really down
+        EXPECT_EQ(edit->DblClickTimer()->Interval(), GetDoubleClickTime());
+        EXPECT_TRUE(edit->DblClickTimer()->Enabled());
+        SendMouse(*edit, WM_LBUTTONDOWN, c.secondX, 10, MK_LBUTTON);
+        SendMouse(*edit, WM_LBUTTONUP, c.secondX, 10);
+        EXPECT_FALSE(edit->DblClickTimer()->Enabled());
+        EXPECT_EQ(doubleClicks, c.doubleClicks);
+        // A third click is a plain click again.
+        SendMouse(*edit, WM_LBUTTONDOWN, 30, 10, MK_LBUTTON);
+        SendMouse(*edit, WM_LBUTTONUP, 30, 10);
+        EXPECT_EQ(doubleClicks, c.doubleClicks);
+        edit.reset();
+    }
+}
+
+TEST_F(EditControlTest, TheDoubleClickTimerRunsOutByItself) {
+    Make(true);
+    int doubleClicks = 0;
+    edit->OnDblClick = [&](TObject*) { ++doubleClicks; };
+    TcxCustomEditData* data = nullptr;
+    edit->ActivateByMouse({ssLeft}, 40, 20, data);
+    const DWORD end = GetTickCount() + GetDoubleClickTime() * 3 + 500;
+    while (edit->DblClickTimer()->Enabled() && GetTickCount() < end) {
+        PumpMessages();
+        Sleep(10);
+    }
+    EXPECT_FALSE(edit->DblClickTimer()->Enabled());
+    SendMouse(*edit, WM_LBUTTONDOWN, 30, 10, MK_LBUTTON);
+    SendMouse(*edit, WM_LBUTTONUP, 30, 10);
+    EXPECT_EQ(doubleClicks, 0);
+}
+
+// --- deactivation ---------------------------------------------------------------------------------
+
+TEST_F(EditControlTest, DeactivationValidatesAndAFailureRaisesAndStaysActive) {
+    for (bool valid : {true, false}) {
+        SCOPED_TRACE(valid ? "valid" : "invalid");
+        Make(true);
+        TcxCustomEditData* data = nullptr;
+        edit->ActivateInplace(data);
+        edit->OwnProperties()->OnValidate = [valid](TObject*, Variant&, AnsiString& text, bool& error) {
+            error = !valid;
+            text = "refused";
+        };
+        edit->SetModified(true);
+        edit->DblClickTimer()->SetEnabled(true);
+        if (valid) {
+            EXPECT_TRUE(edit->DeactivateInplace());
+            EXPECT_TRUE(edit->Validated());
+        } else {
+            EXPECT_THROW(edit->DeactivateInplace(), EcxEditValidationError);
+            EXPECT_FALSE(edit->Validated());
+            EXPECT_TRUE(edit->Modified());
+            EXPECT_TRUE(edit->InplaceActivated());
+        }
+        EXPECT_FALSE(edit->DblClickTimer()->Enabled());
+        EXPECT_FALSE(edit->UserAction());
+        edit.reset();
+    }
+}
+
+// --- stored size ----------------------------------------------------------------------------------
+
+// A filer that records which defined properties would be written.
+class TRecordingFiler : public TFiler {
+public:
+    TRecordingFiler() : TFiler(nullptr) {}
+    bool Reading() const override { return false; }
+    void DefineProperty(const AnsiString& name, const TReaderProc&, const TWriterProc&, bool hasData) override {
+        if (hasData) written.insert(name);
+    }
+    void DefineBinaryProperty(const AnsiString& name, const TStreamProc&, const TStreamProc&, bool hasData) override {
+        if (hasData) written.insert(name);
+    }
+    std::set<std::string> written;
+};
+
+TEST_F(EditControlTest, HeightAndWidthAreStoredUnlessAutoSizedOrAsTheAncestors) {
+    struct Case {
+        const char* name;
+        bool autoSize;
+        uint8_t layoutMode;
+        int ancestorWidth, ancestorHeight; // 0: no ancestor
+        bool height, width;
+    } cases[] = {
+        {"auto size", true, 0, 0, 0, false, true},
+        {"auto size with automatic button widths", true, 2, 0, 0, false, false},
+        {"fixed size", false, 0, 0, 0, true, true},
+        {"fixed size as the ancestor", false, 0, 120, 24, false, false},
+        {"fixed size, ancestor wider", false, 0, 200, 24, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(false);
+        edit->SetAutoSize(c.autoSize);
+        edit->OwnProperties()->SetButtonLayoutMode(c.layoutMode);
+        edit->SetBounds(10, 10, 120, 24);
+        TControlTestEdit ancestor(nullptr);
+        ancestor.SetBounds(0, 0, c.ancestorWidth, c.ancestorHeight);
+        TRecordingFiler filer;
+        if (c.ancestorWidth) filer.Ancestor = &ancestor;
+        edit->DefineProperties(&filer);
+        EXPECT_EQ(filer.written.count("Height") == 1, c.height);
+        EXPECT_EQ(filer.written.count("Width") == 1, c.width);
+        edit.reset();
+    }
+}
+
+TEST_F(EditControlTest, StoredSizeReadsBackThroughTheFiler) {
+    Make(false);
+    edit->SetAutoSize(false);
+    edit->SetBounds(10, 10, 150, 30);
+    TMemoryStream stream;
+    TWriter writer(&stream);
+    writer.WriteRootComponent(edit.get());
+    stream.SetPosition(0);
+    TControlTestEdit copy(nullptr);
+    copy.EnsureInitialized();
+    copy.SetAutoSize(false);
+    TReader reader(&stream);
+    reader.ReadRootComponent(&copy);
+    EXPECT_EQ(copy.Width(), 150);
+    EXPECT_EQ(copy.Height(), 30);
+}
+
+TEST_F(EditControlTest, InplaceEditorsDoNotAutoSize) {
+    EXPECT_FALSE(Make(true)->AutoSize());
+    edit->SetAutoSize(true);
+    EXPECT_FALSE(edit->AutoSize());
+    EXPECT_TRUE(Make(false)->AutoSize());
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+// The base editor as a control: its inner edit, inplace activation by a host (by key and by
+// mouse, with the double-click timer), clicks and the stored size.
+#include "platform/core/Win32Boundary.h"
+#include "ui/core/ControlServices.h"
+#include "ui/editors/framework/Edit.h"
+#include "ui/editors/framework/ScopeExit.h"
+
+namespace {
+// The property that ties a foreign inner edit window to its editor while it is subclassed.
+const char* const InnerEditOwnerProp = "VzInnerEditOwner";
+
+bool LeftButtonDown() {
+    const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return (GetAsyncKeyState(button) & 0x8000) != 0;
+}
+
+} // namespace
+
+// --- inner edit ------------------------------------------------------------------------------
+IcxCustomInnerEdit* TcxCustomEdit::QueryInnerEdit(TWinControl* control) {
+    return dynamic_cast<IcxCustomInnerEdit*>(control);
+}
+
+void TcxCustomEdit::SetUpInnerEdit() {
+    innerEdit_->SetParent(this);
+    if (GetEffectiveProperties()->TracksDisplayChanges())
+        innerEdit_->SetOnChange([this](TObject*) { HandleInnerEditChange(); });
+    SetInnerControl(innerEdit_->GetControl());
+}
+
+void TcxCustomEdit::SubclassInnerEdit() {
+    if (!innerEdit_ || innerEditSubclassed_) return;
+    TWinControl* control = innerEdit_->GetControl();
+    HWND window = control->Handle();
+    if (FindControl(window) == control) {
+        // Our own control: its window procedure must stay the platform's, so the message method
+        // is replaced instead.
+        savedInnerWindowProc_ = control->WindowProc;
+        control->WindowProc = [this](TMessage& message) { InnerEditWndProc(message); };
+    } else {
+        SetPropA(window, InnerEditOwnerProp, reinterpret_cast<HANDLE>(this));
+        savedInnerWndProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignInnerEditProc)));
+    }
+    innerEditSubclassed_ = true;
+}
+
+void TcxCustomEdit::UnsubclassInnerEdit() {
+    if (!innerEditSubclassed_) return;
+    innerEditSubclassed_ = false;
+    TWinControl* control = innerEdit_->GetControl();
+    if (savedInnerWndProc_) {
+        HWND window = control->Handle();
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(savedInnerWndProc_));
+        RemovePropA(window, InnerEditOwnerProp);
+        savedInnerWndProc_ = nullptr;
+    } else {
+        control->WindowProc = std::move(savedInnerWindowProc_);
+        savedInnerWindowProc_ = nullptr;
+    }
+}
+
+void TcxCustomEdit::InnerEditWndProc(TMessage& message) {
+    if (savedInnerWndProc_) {
+        message.Result = CallWindowProcA(savedInnerWndProc_, innerEdit_->GetControl()->Handle(), message.Msg,
+                                         message.WParam, message.LParam);
+    } else if (savedInnerWindowProc_) {
+        savedInnerWindowProc_(message);
+    }
+}
+
+LRESULT CALLBACK TcxCustomEdit::ForeignInnerEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* edit = reinterpret_cast<TcxCustomEdit*>(GetPropA(window, InnerEditOwnerProp));
+    if (!edit || !edit->savedInnerWndProc_) return DefWindowProcA(window, message, wParam, lParam);
+    return GuardedCall(
+        [&]() -> LRESULT {
+            TMessage msg{message, wParam, lParam, 0};
+            edit->InnerEditWndProc(msg);
+            return msg.Result;
+        },
+        LRESULT{0});
+}
+
+// --- inplace activation ----------------------------------------------------------------------
+void TcxCustomEdit::ActivateInplace(TcxCustomEditData*& editData) {
+    EnsureInitialized();
+    if (!editData && EditDataClass()) editData = TcxCustomEditData::Create(EditDataClass(), this).release();
+    editData_ = editData;
+    if (editData_ && editData_->Cleared()) {
+        InitNewEditData();
+        editData_->SetCleared(false);
+    }
+    SetVisible(true);
+    if (HandleAllocated() && CanTakeFocus()) {
+        SetFocus();
+        if (GetEffectiveProperties()->AutoSelect()) SelectAllContent();
+    }
+    SyncDisplayFromValue();
+    SetChangedSinceEnter(false);
+    inplaceActivated_ = true;
+}
+
+void TcxCustomEdit::ActivateByKey(char key, TcxCustomEditData*& editData) {
+    EnsureInitialized();
+    // Without an inner edit (the base editor, the progress bar) there is nothing to subclass: the
+    // editor still activates and takes the key.
+    const bool subclass = innerEdit_ != nullptr;
+    if (subclass) SubclassInnerEdit();
+    TScopeExit restore([this, subclass] {
+        if (subclass) UnsubclassInnerEdit();
+    });
+    ActivateInplace(editData);
+    if (ReplaysActivationKey(key)) SendMessageA(Handle(), WM_CHAR, static_cast<unsigned char>(key), 0);
+}
+
+void TcxCustomEdit::ActivateByMouse(TShiftState shift, int x, int y, TcxCustomEditData*& editData) {
+    ActivateInplace(editData);
+    const TPoint p{x - Left(), y - Top()};
+    const LPARAM point = MAKELPARAM(p.x, p.y);
+    if (shift.Contains(ssLeft)) {
+        SendMessageA(Handle(), WM_LBUTTONDOWN, ShiftStateToMouseKeys(shift), point);
+        if (GetCapture() == Handle() && !LeftButtonDown()) ReleaseCapture();
+    } else {
+        SendMessageA(Handle(), WM_LBUTTONUP, ShiftStateToMouseKeys(shift), point);
+    }
+    DblClickTimer()->SetEnabled(true);
+}
+
+bool TcxCustomEdit::DeactivateInplace() {
+    DblClickTimer()->SetEnabled(false);
+    userAction_ = false;
+    const bool valid = ValidateValue(true);
+    if (valid) {
+        SyncDisplayFromValue();
+        validated_ = true;
+    }
+    return valid;
+}
+
+TcxTimer* TcxCustomEdit::DblClickTimer() {
+    if (!dblClickTimer_) {
+        dblClickTimer_ = std::make_unique<TcxTimer>();
+        dblClickTimer_->SetEnabled(false);
+        dblClickTimer_->SetInterval(GetDoubleClickTime());
+        TcxTimer* timer = dblClickTimer_.get();
+        dblClickTimer_->SetOnTimer([timer](TObject*) { timer->SetEnabled(false); });
+    }
+    return dblClickTimer_.get();
+}
+
+// --- mouse and clicks ------------------------------------------------------------------------
+void TcxCustomEdit::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    // The press that follows an activation by mouse within the double-click time.
+    bool doubleClick = false;
+    if (button == mbLeft && dblClickTimer_ && dblClickTimer_->Enabled()) {
+        dblClickTimer_->SetEnabled(false);
+        doubleClick = GetButtonIndexAt(TPoint{x, y}) == -1;
+    }
+    TcxContainer::MouseDown(button, shift, x, y);
+    if (doubleClick || (button == mbLeft && shift.Contains(ssDouble))) DblClick();
+}
+
+void TcxCustomEdit::Click() {
+    if (IsDestroying() || clickLockCount_ != 0 || (IsLoading() && !ClicksWhileLoading())) return;
+    if (OnClick) OnClick(this);
+}
+
+void TcxCustomEdit::DblClick() {
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TcxCustomEdit::MarkModifiedAndClick() {
+    SetModified(true);
+    if (clickLockCount_ == 0) Click();
+}
+
+// --- size --------------------------------------------------------------------------------------
+bool TcxCustomEdit::CanAutoWidth() {
+    return GetEffectiveProperties()->ButtonLayoutMode() == 2;
+}
+
+void TcxCustomEdit::SetAutoSize(bool value) {
+    if (value == autoSize_ || IsInplace()) return;
+    autoSize_ = value;
+    if (autoSize_ && Parent() && !HasState(csDestroying)) Handle();
+    RefreshAtCursor();
+}
+
+void TcxCustomEdit::DefineProperties(TFiler* filer) {
+    TcxContainer::DefineProperties(filer);
+    auto* ancestor = dynamic_cast<TcxCustomEdit*>(filer->Ancestor);
+    const bool heightStored = !CanAutoHeight() && (!ancestor || ancestor->Height() != Height());
+    const bool widthStored =
+        !(CanAutoHeight() && CanAutoWidth()) && (!ancestor || ancestor->Width() != Width());
+    filer->DefineProperty(
+        "Height", [this](TReader& reader) { SetHeight(reader.ReadInteger()); },
+        [this](TWriter& writer) { writer.WriteInteger(Height()); }, heightStored);
+    filer->DefineProperty(
+        "Width", [this](TReader& reader) { SetWidth(reader.ReadInteger()); },
+        [this](TWriter& writer) { writer.WriteInteger(Width()); }, widthStored);
+}
