@@ -610,6 +610,15 @@ void TWinControl::WndProc(TMessage& message) {
             }
         }
         break;
+    case WM_DRAWITEM:
+        // An owner-drawn child draws its own items.
+        if (auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam); item && item->CtlType != ODT_MENU) {
+            if (TWinControl* child = FindControl(item->hwndItem)) {
+                message.Result = child->Perform(CN_BASE + WM_DRAWITEM, message.WParam, message.LParam);
+                return;
+            }
+        }
+        break;
     case WM_CONTEXTMENU: {
         if (message.Result) return;
         TPoint p = MessagePoint(message.LParam);

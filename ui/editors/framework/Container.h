@@ -155,11 +155,18 @@ protected:
     void DoContextPopup(TPoint mousePos, bool& handled) override;
     void Notification(TComponent* component, TOperation operation) override;
 
+    // What an inner list hands on: typed characters, released keys, clicks and double clicks.
+    virtual void KeyPress(char& key) { (void)key; }
+    virtual void KeyUp(WORD& key, TShiftState shift) { (void)key, (void)shift; }
+    virtual void Click() {}
+    virtual void DblClick() {}
+
     // The inner control's previous window procedure while a descendant subclasses it.
     TWndMethod SavedInnerWndProc;
     bool InnerMouseDown = false;
 
 private:
+    friend class TcxCustomInnerListBox;
     void HandleColorChanged();
     void HandleFontChanged();
     void HandleParentColorChanged();
