@@ -1,4 +1,4 @@
-"""The control library's fifteen monochrome 32 x 32 cursors, drawn here from simple strokes:
+"""The control library's sixteen monochrome 32 x 32 cursors, drawn here from simple strokes:
 black shapes with a white outline on a transparent ground, hot spots where they point."""
 import os
 import struct
@@ -158,6 +158,15 @@ def draw_all():
         c.box(17, 9, 23, 15)
         c.box(21, 4, 27, 10)
 
+    def mouse_wheel(c):
+        # A mouse seen from above, its wheel in the middle, with a head above and below it.
+        c.ring(16, 16, 8)
+        c.box(15, 11, 17, 15)
+        c.line(8, 17, 24, 17)
+        for i in range(4):
+            c.line(16 - i, 1 + i, 16 + i, 1 + i)
+            c.line(16 - i, 30 - i, 16 + i, 30 - i)
+
     make("CX_DRAGCOPYCURSOR", (1, 1), drag_copy)
     make("CX_FULLSCROLLCURSOR", (16, 16), lambda c: scroll(c, ["up", "down", "left", "right"]))
     make("CX_HORSCROLLCURSOR", (16, 16), lambda c: scroll(c, ["left", "right"]))
@@ -173,6 +182,8 @@ def draw_all():
     make("CX_NODROPCURSOR", (16, 16), no_drop)
     make("CX_DRAGCURSOR", (1, 1), drag)
     make("CX_COLORPICKERCURSOR", (2, 29), color_picker)
+    # The editors' mouse-wheel panning cursor, named as the editor unit loads it.
+    make("CXEDIT_MOUSEWHEEL", (16, 16), mouse_wheel)
     return cursors
 
 

@@ -1,6 +1,7 @@
 #include "ui/editors/framework/Edit.h"
 
 #include "ui/editors/framework/EditButtons.h"
+#include "ui/editors/framework/EditRegistration.h"
 #include "ui/editors/framework/EditorStrings.h"
 #include "ui/editors/framework/Variants.h"
 
@@ -21,14 +22,6 @@ public:
 private:
     F f_;
 };
-
-// Two edit values are equal when both are numeric or of the same type, and equal for editing:
-// 1 equals 1.0, but "1" differs from 1.
-bool SameEditValue(const Variant& a, const Variant& b) {
-    const bool numeric = VarIsNumericOrBcd(a) && VarIsNumericOrBcd(b);
-    if (!numeric && a.VarType() != b.VarType()) return false;
-    return VarEqualsForEdit(a, b);
-}
 
 // Windows whose parent chain, followed while it has the child style, ends in the same window.
 HWND TopOfChildChain(HWND window) {
@@ -154,7 +147,7 @@ void TcxCustomEdit::StoreEditValue(const Variant& value, bool spare) {
     (void)spare;
     if (userAction_ && !TryEnterEditMode()) return;
     TcxCustomEditProperties* properties = GetEffectiveProperties();
-    const bool changed = properties->ComparesEditValues() && !SameEditValue(value, editValue_);
+    const bool changed = properties->ComparesEditValues() && !EditValuesEqual(value, editValue_);
     editValue_ = value;
     SyncDisplayFromValue();
     if (userAction_)

@@ -2,7 +2,8 @@
 
 #include "ui/editors/framework/ContainerViewInfo.h"
 #include "ui/editors/framework/DataMessages.h"
-#include "ui/editors/framework/EditProperties.h"
+#include "ui/editors/framework/EditRegistration.h"
+#include "ui/editors/framework/FilterStrings.h"
 #include "ui/editors/framework/EditorStrings.h"
 #include "ui/editors/framework/Formats.h"
 #include "ui/editors/framework/LibraryStrings.h"
@@ -22,6 +23,11 @@ std::vector<UnitEntry> EditorFrameworkUnits() {
         {"cxFormats", 94, FormatsInitialize, FormatsFinalize},
         // Smart date text keeps no state: its keywords are read from the library's strings.
         {"cxDateUtils", 95, nullptr, nullptr},
-        {"cxEdit", 96, EditPropertiesInitialize, EditPropertiesFinalize},
+        {"cxEdit", 96, EditUnitInitialize, EditUnitFinalize},
+        // The filter helpers' registry needs no start: it is made on first use and frees itself
+        // when the editor units have taken their helpers out again.
+        {"cxFilterConsts", 97, FilterStringsInitialize, FilterStringsFinalize},
+        {"cxExtEditConsts", 98, ExtEditStringsInitialize, ExtEditStringsFinalize},
+        {"cxFilterControlStrs", 99, FilterControlStringsInitialize, FilterControlStringsFinalize},
     };
 }

@@ -3,6 +3,7 @@
 #include "FrameworkUnits.h"
 #include "ui/editors/framework/DataMessages.h"
 #include "ui/editors/framework/EditorStrings.h"
+#include "ui/editors/framework/FilterStrings.h"
 #include "ui/editors/framework/LibraryStrings.h"
 
 namespace {
@@ -53,6 +54,27 @@ TEST(MessageTables, EachGroupListsItsNamesInOrderWithTheirTexts) {
           {"scxRegExprHexNumberExpected", "Hexadecimal number expected but '%s' found"},
           {"scxRegExprTooComplex", "The regular expression is too complex"},
           {"cxSSpinEditInvalidNumericValue", "Invalid numeric value"}}},
+        {FilterStringsGroup,
+         50,
+         "cxSFilterOperatorEqual",
+         "cxSFilterBoxNonBlanksCaption",
+         {{"cxSFilterOperatorNotBetween", "not between"},
+          {"cxSFilterOperatorIsNotNull", "is not blank"},
+          {"cxSFilterBoxCustomCaption", "(Custom...)"}}},
+        {ExtEditStringsGroup,
+         40,
+         "scxSEditRepositoryColorComboBoxItem",
+         "cxSEditRichEditSelectAllCaption",
+         {{"scxSEditRepositoryColorComboBoxItem", "ColorComboBox |Represents a editor with color functionality"},
+          {"scxUDAssociated", " is already associated with "},
+          {"cxSEditCheckGroupCaptionStateDelimiter", ": "}}},
+        {FilterControlStringsGroup,
+         33,
+         "cxSFilterBoolOperatorAnd",
+         "cxSFilterControlDialogFileFilter",
+         {{"cxSFilterFooterAddCondition", "press the button to add a new condition"},
+          {"cxSFilterDialogOperationOr", "OR"},
+          {"cxSFilterControlDialogFileFilter", "Filters (*.flt)|*.flt"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
@@ -77,9 +99,11 @@ TEST(MessageTables, EachGroupListsItsNamesInOrderWithTheirTexts) {
 
 TEST(MessageTables, TheUnitEndsRemoveTheirGroups) {
     FinalizeUnits();
-    for (const char* name : {DataMessagesGroup, LibraryStringsGroup, EditorStringsGroup})
+    for (const char* name : {DataMessagesGroup, LibraryStringsGroup, EditorStringsGroup, FilterStringsGroup, ExtEditStringsGroup,
+                             FilterControlStringsGroup})
         EXPECT_EQ(Group(name), nullptr) << name;
     InitializeUnits(FrameworkTestUnits());
-    for (const char* name : {DataMessagesGroup, LibraryStringsGroup, EditorStringsGroup})
+    for (const char* name : {DataMessagesGroup, LibraryStringsGroup, EditorStringsGroup, FilterStringsGroup, ExtEditStringsGroup,
+                             FilterControlStringsGroup})
         EXPECT_NE(Group(name), nullptr) << name;
 }
