@@ -14,6 +14,7 @@
 #include "ui/editors/framework/EditError.h"
 #include "ui/editors/framework/EditProperties.h"
 #include "ui/editors/framework/EditRepository.h"
+#include "ui/editors/framework/EditViewData.h"
 
 VZ_EXCEPTION_CLASS(EcxEditValidationError, EcxEditError);
 
@@ -162,6 +163,20 @@ public:
     virtual void StoreSpareFlag(bool value) { spareFlag_ = value; }
 
     bool IsValueReadOnly();
+
+    // --- layout and painting: what the view data reads
+    // The edit button pressed while the editor holds the mouse capture; -1 none.
+    int CapturedButtonIndex = -1;
+    // Computed once by a view data; copied into the view data of an inplace editor.
+    TcxEditInnerEditOffsets InnerEditOffsets;
+    bool InnerEditOffsetsValid = false;
+    // The active state style as an edit style (nullptr when the styles are not edit styles).
+    TcxCustomEditStyle* ActiveEditStyle();
+    // A view data of the properties for the active style and the editor's mode, filled in.
+    virtual std::unique_ptr<TcxCustomEditViewData> CreateViewData();
+    virtual void FillViewData(TcxCustomEditViewData* viewData);
+    virtual bool SuppressesButtonPaint() { return false; }
+    virtual bool UsesParentBackground() { return false; }
 
 protected:
     // Class operations: the companions this editor is made with.

@@ -13,11 +13,19 @@
 #include "platform/forms/Forms.h"
 #include "platform/forms/Menus.h"
 #include "ui/core/CoreClasses.h"
+#include "ui/editors/framework/ContainerStyles.h"
+#include "ui/editors/framework/ContainerViewInfo.h"
 
 class TcxCustomEditProperties;
 class TcxEditButtons;
 class TcxEditRepositoryItem;
 class TcxCustomEditData;
+class TcxCustomEditStyle;
+class TcxCustomEditViewData;
+
+// Makes the view data of properties for a style and a mode, ready for use.
+using TcxCustomEditViewDataClass = std::function<std::unique_ptr<TcxCustomEditViewData>(
+    TcxCustomEditProperties* properties, TcxCustomEditStyle* style, bool isInplace)>;
 
 // The editor as its properties, data binding and edit data see it. TcxCustomEdit implements it;
 // nothing here reaches the editor in any other way.
@@ -291,6 +299,14 @@ public:
     virtual void ValidateDisplayValue(Variant& displayValue, AnsiString& errorText, IcxEditSide* edit,
                                       bool& error);
     virtual bool CanUseProviderFormat(bool) { return false; }
+
+    // The layout and painting companions (defined with the view data and view info).
+    virtual TcxCustomEditViewDataClass ViewDataClass() const;
+    virtual TcxContainerStyleClass StyleClass() const;
+    virtual TcxContainerViewInfoClass ViewInfoClass() const;
+    // A view data of ViewDataClass for these properties; flag is kept in it as ExternalFlag.
+    std::unique_ptr<TcxCustomEditViewData> MakeViewData(TcxCustomEditStyle* style, bool isInplace,
+                                                        bool flag = false);
 
     void Assign(TPersistent* source) override;
 

@@ -2,6 +2,8 @@
 
 #include "ui/editors/framework/ContainerViewInfo.h"
 #include "ui/editors/framework/DataMessages.h"
+#include "ui/editors/framework/EditPaintUtils.h"
+#include "ui/editors/framework/EditProperties.h"
 #include "ui/editors/framework/EditRegistration.h"
 #include "ui/editors/framework/FilterStrings.h"
 #include "ui/editors/framework/EditorStrings.h"
@@ -20,6 +22,7 @@ std::vector<UnitEntry> EditorFrameworkUnits() {
         {"cxDataStorage", 90, ValueTypesInitialize, ValueTypesFinalize},
         {"dxDWMApi", 91, DesktopCompositionInitialize, DesktopCompositionFinalize},
         {"cxContainer", 92, ContainerUnitInitialize, ContainerUnitFinalize},
+        {"cxEditPaintUtils", 93, EditPaintUtilsInitialize, EditPaintUtilsFinalize},
         {"cxFormats", 94, FormatsInitialize, FormatsFinalize},
         // Smart date text keeps no state: its keywords are read from the library's strings.
         {"cxDateUtils", 95, nullptr, nullptr},
