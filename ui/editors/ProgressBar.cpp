@@ -4,6 +4,7 @@
 
 #include "platform/core/FormatSettings.h"
 #include "platform/core/Strings.h"
+#include "ui/editors/framework/EditRegistration.h"
 
 const char* const ProgressBarAnimationPathNames[2] = {"cxapCycle", "cxapPingPong"};
 const char* const ProgressBarBevelOuterNames[3] = {"cxbvNone", "cxbvLowered", "cxbvRaised"};
@@ -307,4 +308,15 @@ AnsiString TcxCustomProgressBarProperties::DisplayText(const Variant& value) {
 
 WideString TcxCustomProgressBarProperties::FormatDisplayText(const Variant& value) {
     return AnsiToWide(DisplayText(value));
+}
+
+// ---------------------------------------------------------------------------------------------
+void ProgressBarUnitInitialize() {
+    GetEditPropertiesClassList()->Register(TcxProgressBarProperties::StaticClass(),
+                                           "ProgressBar|Represents a ProgressBar");
+}
+
+void ProgressBarUnitFinalize() {
+    if (EditPropertiesClassListExists())
+        GetEditPropertiesClassList()->Unregister(TcxProgressBarProperties::StaticClass());
 }

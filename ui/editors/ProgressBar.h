@@ -200,3 +200,7 @@ public:
     VZ_CLASS(TcxProgressBarProperties, TcxCustomProgressBarProperties)
     using TcxCustomProgressBarProperties::TcxCustomProgressBarProperties;
 };
+
+// Start and end of the progress bar's unit: its properties join the editors' registry and leave it.
+void ProgressBarUnitInitialize();
+void ProgressBarUnitFinalize();

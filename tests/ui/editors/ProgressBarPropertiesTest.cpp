@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "ui/editors/ProgressBar.h"
+#include "ui/editors/framework/EditRegistration.h"
 
 namespace {
 struct TNotifications {
@@ -317,4 +318,15 @@ TEST(ProgressBarProperties, ClassSlotsAndStoredNames) {
         EXPECT_EQ(IsLEDStyle(style), s == 1 || s == 3 || s == 5 || s == 7) << s;
         EXPECT_EQ(IsAnimationStyle(style), s >= 6) << s;
     }
+}
+
+TEST(ProgressBarProperties, RegisteredWhileTheUnitRuns) {
+    TcxRegisteredClasses* list = GetEditPropertiesClassList();
+    int index = list->IndexOfClass(TcxProgressBarProperties::StaticClass());
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(list->GetDescription(index), "ProgressBar");
+    ProgressBarUnitFinalize();
+    EXPECT_LT(list->IndexOfClass(TcxProgressBarProperties::StaticClass()), 0);
+    ProgressBarUnitInitialize();
+    EXPECT_GE(list->IndexOfClass(TcxProgressBarProperties::StaticClass()), 0);
 }
