@@ -148,7 +148,10 @@ void TcxTimer::SetOnTimer(TNotifyEvent handler) {
 }
 
 void TcxTimer::TimerEvent() {
-    if (onTimer_) onTimer_(this);
+    if (!onTimer_) return;
+    // A copy: the handler may free this timer, and with it the handler it runs in.
+    TNotifyEvent handler = onTimer_;
+    handler(this);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,9 +1,12 @@
 #include "ui/editors/EditorsUnits.h"
 
+#include "ui/editors/ProgressBar.h"
+
 std::vector<UnitEntry> EditorsUnits() {
     // The standard mask and the mask expressions keep no state between uses.
     return {
         {"cxStandardMask", 101, nullptr, nullptr},
         {"cxRegExpr", 102, nullptr, nullptr},
+        {"cxProgressBar", 107, ProgressBarUnitInitialize, ProgressBarUnitFinalize},
     };
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "ui/core/ControlServices.h"
@@ -138,6 +139,45 @@ TEST(CxTimer, StartsOnlyWithAHandlerAndIgnoresLateMessages) {
     timer.SetEnabled(true);
     PumpUntil([&] { return fired >= 2; });
     EXPECT_GE(fired, 2);
+}
+
+namespace {
+// Globals, not captures: after the timer is freed the handler reads nothing it captured, so that
+// the test itself stays sound when the fault it looks for is there.
+bool handlerStateAlive = false;
+bool aliveAfterFree = false;
+int freedTimerFired = 0;
+TcxTimer* selfFreeingTimer = nullptr;
+
+// Clears the flag when the last copy of the handler that holds it goes.
+struct THandlerState {
+    THandlerState() { handlerStateAlive = true; }
+    ~THandlerState() { handlerStateAlive = false; }
+};
+} // namespace
+
+TEST(CxTimer, FreedFromItsOwnHandlerFinishesTheHandlerSafely) {
+    selfFreeingTimer = new TcxTimer();
+    selfFreeingTimer->SetInterval(10);
+    auto state = std::make_shared<THandlerState>();
+    selfFreeingTimer->SetOnTimer([state](TObject*) {
+        ++freedTimerFired;
+        delete selfFreeingTimer;
+        selfFreeingTimer = nullptr;
+        // The handler's own captures must outlive the timer that ran it.
+        aliveAfterFree = handlerStateAlive;
+    });
+    state.reset();
+    ASSERT_TRUE(handlerStateAlive);
+    TcxTimer* sent = selfFreeingTimer;
+    SendMessageA(GetTimerWindowHandle(), WM_TIMER, reinterpret_cast<WPARAM>(sent), 0);
+    EXPECT_EQ(freedTimerFired, 1);
+    EXPECT_EQ(selfFreeingTimer, nullptr);
+    EXPECT_TRUE(aliveAfterFree);
+    EXPECT_FALSE(handlerStateAlive); // gone with the handler's last copy
+    // A late message for the freed timer is dropped.
+    SendMessageA(GetTimerWindowHandle(), WM_TIMER, reinterpret_cast<WPARAM>(sent), 0);
+    EXPECT_EQ(freedTimerFired, 1);
 }
 
 TEST(CxTimer, ManyTimersShareOneWindow) {

@@ -2,10 +2,10 @@
 
 #include "ui/editors/framework/ContainerViewInfo.h"
 #include "ui/editors/framework/DataMessages.h"
-#include "ui/editors/framework/EditRegistration.h"
-#include "ui/editors/framework/FilterStrings.h"
 #include "ui/editors/framework/EditPaintUtils.h"
 #include "ui/editors/framework/EditProperties.h"
+#include "ui/editors/framework/EditRegistration.h"
+#include "ui/editors/framework/FilterStrings.h"
 #include "ui/editors/framework/EditorStrings.h"
 #include "ui/editors/framework/Formats.h"
 #include "ui/editors/framework/LibraryStrings.h"
