@@ -42,6 +42,42 @@ bool ReadDecimalText(const void* source, int slotSize, TBcd& value) {
     if (!TBcd::TryFromString(s, value)) value = TBcd();
     return true;
 }
+
+// The common shape of a driver's decimal text, [-+]digits[.digits] with at most 14 digits before
+// the point, read straight into a currency's scaled integer: the result ReadDecimalText and
+// ToCurrency give (four decimals, the fifth rounding half away from zero), without making texts.
+// False for any other text, which takes that road.
+bool PlainDecimalToCurrency(const char* text, int slotSize, int64_t& scaled) {
+    const char* p = text;
+    const char* const end = text + strnlen(text, static_cast<size_t>(slotSize));
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    int64_t whole = 0;
+    int significant = 0, digits = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) {
+        if (significant || *p != '0') ++significant;
+        if (significant > 14) return false;
+        whole = whole * 10 + (*p - '0');
+    }
+    int64_t part = 0;
+    int decimals = 0;
+    bool roundUp = false;
+    if (p < end && *p == '.') {
+        for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++digits, ++decimals) {
+            if (decimals == 40) return false; // the decimal type's limit on digits is that road's
+            if (decimals < 4)
+                part = part * 10 + (*p - '0');
+            else if (decimals == 4)
+                roundUp = *p >= '5';
+        }
+    }
+    if (p != end || digits == 0) return false;
+    for (int i = decimals; i < 4; ++i)
+        part *= 10;
+    const int64_t v = whole * 10000 + part + (roundUp ? 1 : 0);
+    scaled = negative ? -v : v;
+    return true;
+}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -894,9 +930,12 @@ bool TODBCRecordSet::ConvertFetchedValue(TFieldDesc* field, void* source, PPiece
         return true;
     }
     case tcBCD: {
-        TBcd value;
-        if (!ReadDecimalText(source, 256, value)) return false;
-        int64_t scaled = value.ToCurrency().Value;
+        int64_t scaled;
+        if (!PlainDecimalToCurrency(static_cast<const char*>(source), 256, scaled)) {
+            TBcd value;
+            if (!ReadDecimalText(source, 256, value)) return false;
+            scaled = value.ToCurrency().Value;
+        }
         std::memcpy(out, &scaled, 8);
         return true;
     }

@@ -219,6 +219,64 @@ void ExpectHeapTextBlocksRead(TODBCConnection& connection, const std::string& ta
     Exec(connection, "DROP TABLE " + table);
 }
 
+// Decimal values read into a currency field: four decimals, the fifth rounding half away from
+// zero, a carry into the whole part, and fourteen and fifteen digits before the point. (The
+// SQLite driver describes its decimals as doubles: only PostgreSQL gives them as decimal text.)
+struct DecimalCase {
+    const char* literal;
+    int64_t scaled; // the currency's value: ten-thousandths
+};
+const DecimalCase DecimalCases[] = {
+    {"0", 0},
+    {"12.5", 125000},
+    {"-123.4567", -1234567},
+    {"0.12344", 1234},
+    {"0.99995", 10000},
+    {"-0.50005", -5001},
+    {"99999999999.9999", 999999999999999},
+    {"12345678901234.5678", 123456789012345678},
+    {"123456789012345.5", 1234567890123455000},
+};
+
+// Reads "SELECT n FROM <table> ORDER BY id" (one row a case in order, then a NULL) into a BCD
+// field as an array block that ends mid-array, and checks every value.
+void ExpectDecimalsAsCurrency(TODBCConnection& connection, const std::string& table) {
+    connection.SetProp(prEnableBCD, true);
+    TODBCRecordSet rs;
+    rs.SetConnection(&connection);
+    rs.SetSQL(("SELECT n FROM " + table + " ORDER BY id").c_str());
+    rs.Open();
+    connection.SetProp(prEnableBCD, false);
+    ASSERT_EQ(tcBCD, rs.FieldDescOf(1)->TypeCode);
+    void* buffer = nullptr;
+    rs.AllocRecBuf(buffer);
+    for (const DecimalCase& c : DecimalCases) {
+        SCOPED_TRACE(c.literal);
+        rs.GetNextRecord(buffer);
+        ASSERT_FALSE(rs.IsEOF());
+        Variant v;
+        rs.GetFieldAsVariant(1, buffer, v);
+        EXPECT_EQ(c.scaled, v.AsCurrency().Value);
+    }
+    rs.GetNextRecord(buffer);
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_TRUE(rs.GetNull(1, buffer));
+    rs.GetNextRecord(buffer);
+    EXPECT_TRUE(rs.IsEOF());
+    rs.FreeRecBuf(buffer);
+}
+
+// The table of DecimalCases for ExpectDecimalsAsCurrency.
+void MakeDecimalTable(TODBCConnection& connection, const std::string& table, const std::string& type) {
+    Exec(connection, "DROP TABLE IF EXISTS " + table);
+    Exec(connection, "CREATE TABLE " + table + " (id INTEGER, n " + type + ")");
+    int id = 0;
+    for (const DecimalCase& c : DecimalCases)
+        Exec(connection, "INSERT INTO " + table + " VALUES (" + std::to_string(id++) + ", " + c.literal + ")");
+    Exec(connection, "INSERT INTO " + table + " VALUES (" + std::to_string(id) + ", NULL)");
+}
+
+
 class RecordSetTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -994,6 +1052,12 @@ TEST_F(PgRecordSetTest, AValueCutToItsInLineBufferRaises) {
         EXPECT_EQ(25, rs.GetRecordCount()); // the failed block left the list as it was
         EXPECT_FALSE(rs.Fetch(false));
     }
+}
+
+TEST_F(PgRecordSetTest, DecimalsOfEveryShapeBecomeCurrency) {
+    MakeDecimalTable(*connection, "vz_rs_dec", "NUMERIC(38,10)");
+    ExpectDecimalsAsCurrency(*connection, "vz_rs_dec");
+    Exec(*connection, "DROP TABLE vz_rs_dec");
 }
 
 TEST_F(PgRecordSetTest, WideNumericsReadAsFmtBcdBcdAndFloat) {
