@@ -2,7 +2,7 @@
 # The launcher's start to end with nothing to update against the local peer, beside a bare
 # program of ours that shows a window of the status window's size with the same 1000 ms pause;
 # a second copy (another process owns the single-instance mutex) beside a bare program that does
-# nothing; then the skin units' start beside a plain read of their resources (skin_start_bench).
+# nothing; then the skin units' start beside a plain read of their resources (skin_start_bench),
 # and the slowest of the launcher's units (launcher_units_bench).
 # Each round runs every program once, in turn, so a busy machine shows in all alike; the times
 # are from process start to end as the shell sees them, reported as median and range.
