@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "StartTiming.h"
 #include "platform/core/UnitTable.h"
 #include "ui/core/PaintingCoreUnits.h"
 #include "ui/skins/SkinModel.h"
@@ -17,11 +18,7 @@
 #include "ui/skins/SkinsUnits.h"
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-double Millis(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using Clock = StartClock;
 
 void Report(const char* what, std::vector<double> times, double baseline) {
     const double first = times.front();
@@ -30,11 +27,6 @@ void Report(const char* what, std::vector<double> times, double baseline) {
     std::printf("%-44s median %9.3f ms  range %9.3f .. %9.3f ms", what, median, times.front(), times.back());
     if (baseline > 0) std::printf("  (%.1fx)", median / baseline);
     std::printf("  first round %9.3f ms\n", first);
-}
-
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 } // namespace
 

@@ -2,14 +2,15 @@
 # The launcher's start to end with nothing to update against the local peer, beside a bare
 # program of ours that shows a window of the status window's size with the same 1000 ms pause;
 # a second copy (another process owns the single-instance mutex) beside a bare program that does
-# nothing; then the skin units' start beside a plain read of their resources (skin_start_bench).
+# nothing; then the skin units' start beside a plain read of their resources (skin_start_bench),
+# and the slowest of the launcher's units (launcher_units_bench).
 # Each round runs every program once, in turn, so a busy machine shows in all alike; the times
 # are from process start to end as the shell sees them, reported as median and range.
 #   xvfb-run -a -s "-screen 0 1280x1024x24" bench/launcher-start/measure.sh [build-dir]
 # ROUNDS=n sets the number of rounds (default 5).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="${1:-$root/build}"
+build="$(cd "${1:-$root/build}" && pwd)"
 here="$build/bench/launcher-start"
 run="$here/run"
 peer="$here/peer"
@@ -81,3 +82,5 @@ for name, base in (("launcher", "bare-window"), ("second-copy", "bare-nothing"))
     print("%-12s %+.2f s over %s (medians)" % (name, med[name] - med[base], base))
 PY
 "$exe" "$here/skin_start_bench.exe" 7
+# Where the unit start goes, the slowest units first.
+"$exe" "$here/launcher_units_bench.exe" 5 | head -14
