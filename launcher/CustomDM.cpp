@@ -6,7 +6,8 @@ TCustomDM::TCustomDM(TComponent* owner) : TDataModule(owner) {
     OldCreateOrder = false;
 }
 
-// The stored form: the connection as designed; the derived module sets the real database path.
+// The stored form: the connection as designed (the derived module sets the real database path),
+// then the skin controller.
 TCustomMainDM::TCustomMainDM(TComponent* owner) : TCustomDM(owner) {
     OldCreateOrder = true;
     UniMain = new TUniConnection(this);
@@ -16,6 +17,11 @@ TCustomMainDM::TCustomMainDM(TComponent* owner) : TCustomDM(owner) {
     UniMain->LoginPrompt = false;
     UniMain->Options()->KeepDesignConnected = false;
     UniMain->SetPassword(LocalDatabasePassword);
+
+    dxSkinController1 = new TdxSkinController(this);
+    dxSkinController1->SetName("dxSkinController1");
+    dxSkinController1->SetKind(lfOffice11);
+    dxSkinController1->SetSkinName("UserSkin");
 }
 
 void TCustomMainDM::Reconnect() {

@@ -1,8 +1,9 @@
 #pragma once
 // The launcher's data-module bases: TCustomDM, and TCustomMainDM with the one connection to the
-// local database.
+// local database and the skin controller that styles the launcher's windows.
 #include "data/access/UniConnection.h"
 #include "platform/forms/DataModule.h"
+#include "ui/skins-forms/SkinController.h"
 
 class TCustomDM : public TDataModule {
 public:
@@ -27,6 +28,8 @@ public:
     virtual bool OpenSystem();
 
     TUniConnection* UniMain = nullptr;
+    // Office 11 with the user skin for every form and control; never touched at run time.
+    TdxSkinController* dxSkinController1 = nullptr;
 };
 
 // The database password of "VazEvor.mdb".

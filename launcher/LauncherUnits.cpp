@@ -12,11 +12,15 @@
 #include "launcher/TextProcs.h"
 #include "platform/forms/FormsUnits.h"
 #include "ui/core/PaintingCoreUnits.h"
+#include "ui/editors/EditorsUnits.h"
+#include "ui/editors/framework/EditorFrameworkUnits.h"
+#include "ui/skins-forms/SkinFormsUnits.h"
 #include "ui/skins/SkinsUnits.h"
 
 std::vector<UnitEntry> LauncherUnits() {
-    std::vector<UnitEntry> units = JoinUnits(
-        {MemoryUnits(), DataAccessUnits(), ProviderUnits(), PaintingCoreUnits(), FormsUnits(), SkinsUnits()});
+    std::vector<UnitEntry> units =
+        JoinUnits({MemoryUnits(), DataAccessUnits(), ProviderUnits(), PaintingCoreUnits(), FormsUnits(),
+                   SkinsUnits(), EditorFrameworkUnits(), EditorsUnits(), SkinFormsUnits()});
     units.insert(units.end(), {
                                   {"xProcs", 200, TextProcsInitialize, nullptr},
                                   {"Globals", 210, GlobalsInitialize, GlobalsFinalize},

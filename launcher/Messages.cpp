@@ -14,7 +14,7 @@ void ShowLauncherMessage(const AnsiString& text) {
         Seam()(text);
         return;
     }
-    ShowMessage(text);
+    MessageDlg(text, mtCustom);
 }
 
 void SetLauncherMessageSeam(std::function<void(const AnsiString& text)> seam) {

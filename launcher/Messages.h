@@ -4,7 +4,8 @@
 
 #include "platform/core/Strings.h"
 
-// The platform's plain message dialog: the application's title as caption, an OK button.
+// The platform's message dialog ("TMessageForm", which the skins restyle): the application's title
+// as caption, the text and an OK button; modal.
 void ShowLauncherMessage(const AnsiString& text);
 
 // Tests take the texts in place of the dialog; an empty function brings the dialog back.

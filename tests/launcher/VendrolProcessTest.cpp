@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "launcher/LauncherTestSupport.h"
+#include "launcher/MessageDialogProbe.h"
 #include "launcher/Startup.h"
 #include "launcher/Utils.h"
+#include "tools/capture/ScreenCapture.h"
 
 using namespace launcher_test;
 
@@ -95,34 +97,7 @@ HWND WaitForWindow(DWORD processId, const std::string& className, DWORD millisec
     return nullptr;
 }
 
-// What the screen shows in rect, as 0x00BBGGRR values row by row, taken in one copy.
-std::vector<COLORREF> CaptureScreen(const RECT& rect) {
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height; // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels(static_cast<size_t>(width) * height);
-    auto* source = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        uint32_t bgra = source[i];
-        pixels[i] = RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
-    }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
+using screen_capture::CaptureScreen;
 
 // An icon as drawn at 32 x 32 on white, to compare icons of different processes.
 std::vector<COLORREF> IconPixels(HICON icon) {
@@ -238,10 +213,14 @@ TEST(VendrolProgram, ShowsTheStatusWindowCentredForThePauseThenEnds) {
     EXPECT_EQ("TApplication", ClassOf(GetWindow(status, GW_OWNER)));
     EXPECT_EQ(std::string(LauncherTitle), TextOf(GetWindow(status, GW_OWNER)));
 
-    // The face as the screen shows it: button-face colour, and the note's text centred in the
-    // label's box (9,29)-(304,54).
+    // The face as the screen shows it: the user skin's form content colour (the skin-library
+    // file's DadavAzodo, not the button face the stored form names), and the note's text centred
+    // in the label's box (9,29)-(304,54).
     std::vector<COLORREF> shot = CaptureScreen(r);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE) & 0xFFFFFF;
+    const long skinned = ManifestColour(UICoreDll, "DadavAzodo", "FormContent");
+    ASSERT_GE(skinned, 0) << "no FormContent colour in DadavAzodo's manifest";
+    const COLORREF face = static_cast<COLORREF>(skinned);
+    EXPECT_NE(face, GetSysColor(COLOR_BTNFACE) & 0xFFFFFF);
     auto pixel = [&](int x, int y) { return shot[static_cast<size_t>(y) * 321 + x]; };
     EXPECT_EQ(face, pixel(2, 2));
     EXPECT_EQ(face, pixel(318, 95));
@@ -265,12 +244,14 @@ TEST(VendrolProgram, ShowsTheStatusWindowCentredForThePauseThenEnds) {
 
     // It stays for the pause; then the update check finds no service at the fresh install's
     // address, says so, and the run ends without starting the main application.
-    HWND box = WaitForWindow(launcher.Id(), "#32770", 30000);
+    HWND box = WaitForWindow(launcher.Id(), "TMessageForm", 30000);
     ASSERT_NE(nullptr, box) << "no message of the update check";
     EXPECT_GE(GetTickCount() - shownAt, 900u);
-    EXPECT_EQ("网络异常，请确认！", TextOf(GetDlgItem(box, 0xFFFF)));
+    Sleep(300); // painted
+    EXPECT_EQ("网络异常，请确认！", ReadDialogText(box, {"网络异常，请确认！"}));
     EXPECT_EQ(std::string(LauncherTitle), TextOf(box));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ("OK", TextOf(DialogButton(box)));
+    PressDialogOk(box);
     EXPECT_EQ(0u, launcher.Wait(15000));
     EXPECT_FALSE(Exists(install.Folder / "Pemblix.started.txt"));
 }

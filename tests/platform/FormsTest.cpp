@@ -9,6 +9,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/forms/Forms.h"
+#include "tools/capture/ScreenCapture.h"
 
 namespace {
 
@@ -21,32 +22,7 @@ protected:
     void TearDown() override { FormsFinalize(); }
 };
 
-// The screen's pixels in rect (0x00BBGGRR), row by row.
-std::vector<COLORREF> Capture(const RECT& rect) {
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels(static_cast<size_t>(width) * height);
-    auto* source = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = RGB((source[i] >> 16) & 0xFF, (source[i] >> 8) & 0xFF, source[i] & 0xFF);
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
+using screen_capture::CaptureScreen;
 
 // Bounds of the pixels in the client area that differ from the background colour.
 struct Ink {
@@ -58,7 +34,7 @@ Ink InkOf(TForm& form, COLORREF background, const RECT& within) {
     POINT origin{0, 0};
     ClientToScreen(form.Handle(), &origin);
     RECT screen{origin.x, origin.y, origin.x + form.ClientWidth(), origin.y + form.ClientHeight()};
-    std::vector<COLORREF> shot = Capture(screen);
+    std::vector<COLORREF> shot = CaptureScreen(screen);
     Ink ink;
     for (int y = within.top; y < within.bottom; ++y)
         for (int x = within.left; x < within.right; ++x)
@@ -75,7 +51,7 @@ COLORREF PixelOf(TForm& form, int x, int y) {
     POINT p{x, y};
     ClientToScreen(form.Handle(), &p);
     RECT r{p.x, p.y, p.x + 1, p.y + 1};
-    return Capture(r)[0];
+    return CaptureScreen(r)[0];
 }
 
 void ShowAndPaint(TForm& form) {

@@ -15,6 +15,7 @@ SOAP Fault naming the fault. Requests are recorded and can be read back over /co
   GET  /control/packages           ids of the package requests (msid 901), one a line
   POST /control/reset              forget the records and which faults have struck
   POST /control/scenario/<name>    add or replace a scenario (its JSON as the body)
+  POST /control/release/<name>     let a "held" scenario's module-list replies go
 
 Tests under Wine cannot reach two file faults themselves; the peer makes them on request, the
 body being a Unix path:
@@ -36,7 +37,10 @@ and never answers ("silent"), one that trickles its reply a byte at a time ("tri
 reads nothing of the request ("deaf"), replies with a document type declaration ("dtdexpand",
 "dtdexternal", "dtdplain"), announces a length far beyond what it sends ("hugelength": "length", and
 "padding" bytes after the XML declaration) and a redirect to the same address for every method
-("redirectloop").
+("redirectloop"). A "held" scenario answers as usual, but holds its module-list replies until a
+test releases the scenario over /control/release/<name> ("hold": the most seconds it waits, 120 by
+default), so that the client's window stays on screen while the test looks at it; adding the
+scenario again holds anew.
 
 Run:  server.py [--port N] [--port-file F] [--pid-file F] [--scenarios FILE] [--daemon]
       server.py --stop --pid-file F
@@ -476,6 +480,7 @@ class TaxService(ThreadingHTTPServer):
         self.scenarios = scenarios
         self.records = []
         self.struck = set()  # (scenario, target) a fault "once" has already hit
+        self.held = {}  # scenario name -> event set when a test releases its held replies
         self.cache = {}  # encoded replies of packages marked "cache", by (scenario, id)
         self.lock = threading.Lock()
         self.work_dir = tempfile.gettempdir()  # files the peer writes for its replies
@@ -521,6 +526,10 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Location", "http://%s:%d%s" % (self.server.server_address + (self.path,)))
         self.send_header("Content-Length", "0")
         self.end_headers()
+
+    def _held_event(self, name):
+        with self.server.lock:
+            return self.server.held.setdefault(name, threading.Event())
 
     def _silent(self):
         """Keeps the connection open without a byte of answer until the client gives up."""
@@ -606,6 +615,11 @@ class Handler(BaseHTTPRequestHandler):
             with self.server.lock:
                 self.server.scenarios[name] = sc
                 self.server.cache = {k: v for k, v in self.server.cache.items() if k[0] != name}
+                self.server.held.pop(name, None)
+            return self._send(200, b"ok", "text/plain")
+        if self.path.startswith("/control/release/"):
+            self._body()
+            self._held_event(self.path.split("/")[3]).set()
             return self._send(200, b"ok", "text/plain")
         if self.path in ("/control/devfull", "/control/unlink", "/control/immutable/set", "/control/immutable/clear"):
             return self._file_fault(self._body().decode("utf-8"))
@@ -686,6 +700,8 @@ class Handler(BaseHTTPRequestHandler):
                                     "<soapenv:Body/></soapenv:Envelope>" % NS_ENV).encode())
         if mode == "silent":
             return self._silent()
+        if mode == "held" and rec.get("msid") == "900":
+            self._held_event(scenario).wait(float(sc.get("hold", 120)))
         if mode in ("dtdexpand", "dtdexternal", "dtdplain"):
             return self._send(200, dtd_reply(sc, self.server.work_dir))
         pkg = package_source(sc, input_text)

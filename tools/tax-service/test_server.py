@@ -186,6 +186,30 @@ class PeerTest(unittest.TestCase):
         self.control("POST", "/control/reset")
         self.assertEqual(self.post(self.package_request("3"), path=path)[0], 500)
 
+    def test_held_list_waits_for_its_release(self):
+        scenario = {"mode": "held", "modules": [], "hold": 30}
+        self.assertEqual(self.control("POST", "/control/scenario/hd", json.dumps(scenario).encode())[0], 200)
+        done = []
+        path = "/a/hd/services/CustomServiceEntry"
+        worker = threading.Thread(target=lambda: done.append(self.post(request(), path=path)))
+        worker.start()
+        worker.join(1.5)
+        self.assertEqual(done, [])
+        self.assertEqual(self.srv.records[-1]["scenario"], "hd")  # recorded while held
+        self.assertEqual(self.control("POST", "/control/release/hd")[0], 200)
+        worker.join(10)
+        self.assertEqual(done[0][0], 200)
+        self.assertIn("<rtCode xsi:type=\"xsd:string\">1</rtCode>", done[0][1])
+        # Released stays released; adding the scenario again holds anew.
+        self.assertEqual(self.post(request(), path=path)[0], 200)
+        self.control("POST", "/control/scenario/hd", json.dumps(dict(scenario, hold=0.5)).encode())
+        worker = threading.Thread(target=lambda: done.append(self.post(request(), path=path)))
+        worker.start()
+        worker.join(0.2)
+        self.assertEqual(len(done), 1)
+        worker.join(10)
+        self.assertEqual(len(done), 2)
+
     def test_list_fault_once(self):
         scenario = {"modules": [], "listFault": "soap", "listFaultOnce": True}
         self.control("POST", "/control/scenario/lf", json.dumps(scenario).encode())

@@ -342,6 +342,52 @@ TEST_F(DataModules, OpenSystemLoadsTheUserSkinFromTheWorkingFolder) {
     EXPECT_TRUE(SysDM->UniMain->Connected());
 }
 
+// The system module's skin controller sets the root look and feel once, from its stored form,
+// and is listed while the module lives.
+TEST_F(DataModules, SystemModuleHoldsTheSkinControllerOfEveryWindow) {
+    TcxLookAndFeel* root = GetRootLookAndFeel();
+    ASSERT_NE(root, nullptr);
+    const TcxLookAndFeelKind kind = root->Kind();
+    const TdxSkinName skinName = root->SkinName();
+    ASSERT_NE(kind, lfOffice11);
+    ASSERT_TRUE(SkinControllers().empty());
+
+    CreateModules();
+    ASSERT_EQ(SkinControllers().size(), 1u);
+    TdxSkinController* controller = SkinControllers()[0];
+    EXPECT_EQ(controller, SysDM->dxSkinController1);
+    EXPECT_EQ(controller->Owner(), SysDM);
+    EXPECT_EQ(controller->Name(), "dxSkinController1");
+    // Stored after the connection; the query module holds none.
+    ASSERT_EQ(SysDM->ComponentCount(), 2);
+    EXPECT_EQ(SysDM->Components(0), SysDM->UniMain);
+    EXPECT_EQ(SysDM->Components(1), controller);
+    for (int i = 0; i < DataDM->ComponentCount(); ++i)
+        EXPECT_EQ(dynamic_cast<TdxSkinController*>(DataDM->Components(i)), nullptr);
+    EXPECT_EQ(root->Kind(), lfOffice11);
+    EXPECT_EQ(root->SkinName(), "UserSkin");
+    EXPECT_FALSE(root->NativeStyle());
+    EXPECT_TRUE(controller->UseSkins());
+
+    delete SysDM;
+    EXPECT_TRUE(SkinControllers().empty());
+    root->SetKind(kind);
+    root->SetSkinName(skinName);
+}
+
+// A database the driver cannot open (a folder in the file's place): the skin is loaded first,
+// then the reconnect fails and the module answers False without raising.
+TEST_F(DataModules, BrokenDatabaseFailsOpenSystemAfterTheSkinLoaded) {
+    ASSERT_TRUE(CreateDirectoryA(DatabaseFile().c_str(), nullptr));
+    CreateModules();
+    ASSERT_NE(UserSkinInfo(), nullptr);
+    UserSkinInfo()->Skin->Name = "before";
+    EXPECT_FALSE(SysDM->OpenSystem());
+    EXPECT_EQ(UserSkinInfo()->Skin->Name, "DadavAzodo");
+    EXPECT_FALSE(SysDM->UniMain->Connected());
+    EXPECT_TRUE(GetFileAttributesA(DatabaseFile().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // As the database package is installed: close, replace the file, reconnect.
 TEST_F(DataModules, ReconnectAfterTheFileIsReplacedReadsTheNewFile) {
     OpenSystem();

@@ -28,6 +28,7 @@
 #include "ui/core/PaintingCoreUnits.h"
 #include "ui/skins/SkinModel.h"
 #include "ui/skins/SkinPainters.h"
+#include "ui/skins-forms/SkinFormsUnits.h"
 #include "ui/skins/SkinsUnits.h"
 
 namespace launcher_data_test {
@@ -120,7 +121,8 @@ protected:
 
 // The units the modules stand on, started once for the process in the launcher's order: the
 // data-access units, the painting core and the skins (the system module loads the user skin), the
-// launcher's globals, settings and account units.
+// skinned windows (it holds the skin controller), the launcher's globals, settings and account
+// units.
 class LauncherDataUnits : public testing::Environment {
 public:
     void SetUp() override {
@@ -130,6 +132,7 @@ public:
             PaintingCoreUnits(),
             FormsUnits(),
             SkinsUnits(),
+            SkinFormsUnits(),
             SelectUnits(LauncherUnits(), {"Globals", "SysConfig", "unitAccount"}),
         }));
     }

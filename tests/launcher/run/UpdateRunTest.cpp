@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "launcher/InstallJournal.h"
+#include "launcher/MessageDialogProbe.h"
+#include "launcher/run/LauncherProcess.h"
 #include "launcher/data/LocalDbSupport.h"
 #include "launcher/service/ServiceTestSupport.h"
 
@@ -32,73 +34,21 @@ public:
 
 [[maybe_unused]] testing::Environment* const kUnits = testing::AddGlobalTestEnvironment(new RunUnits);
 
-const std::string VendrolExe = WinPath(VZ_VENDROL_EXE);
-const std::string PemblixExe = WinPath(VZ_PEMBLIX_EXE);
-
-std::string TextOf(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
-}
-
-struct BoxSearch {
-    DWORD ProcessId;
-    HWND Found;
-};
-
-BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<BoxSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof(name));
-    if (pid == s->ProcessId && std::string(name) == "#32770" && IsWindowVisible(window)) {
-        s->Found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Starts the launcher from its folder with its own temporary folder; false when it did not start.
-bool StartLauncher(const std::string& folder, const std::string& temp, PROCESS_INFORMATION& pi) {
-    // The environment with TMP and TEMP replaced.
-    std::string block;
-    for (const char* env = GetEnvironmentStringsA(); *env; env += strlen(env) + 1) {
-        std::string entry = env;
-        if (_strnicmp(env, "TMP=", 4) == 0 || _strnicmp(env, "TEMP=", 5) == 0) continue;
-        block += entry + '\0';
-    }
-    block += "TMP=" + temp + '\0' + "TEMP=" + temp + '\0' + '\0';
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    pi = PROCESS_INFORMATION{};
-    std::string exe = folder + "\\Vendrol.exe";
-    std::string line = "\"" + exe + "\"";
-    std::vector<char> cmd(line.begin(), line.end());
-    cmd.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, block.data(), folder.c_str(),
-                        &si, &pi)) {
-        ADD_FAILURE() << "Vendrol.exe did not start: " << GetLastError();
-        return false;
-    }
-    return true;
-}
-
-// Starts the launcher as above; answers the texts of the message boxes it showed (each closed
-// with OK) once it has ended.
-std::vector<std::string> RunLauncher(const std::string& folder, const std::string& temp, DWORD* exitCode) {
+// Starts the launcher as above; answers the texts of the message dialogs it showed (each closed
+// with OK), read among the expected ones, once it has ended.
+std::vector<std::string> RunLauncher(const std::string& folder, const std::string& temp, DWORD* exitCode,
+                                     const std::vector<std::string>& expected = {}) {
     std::vector<std::string> boxes;
     PROCESS_INFORMATION pi;
     if (!StartLauncher(folder, temp, pi)) return boxes;
     DWORD start = GetTickCount();
     while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT) {
-        BoxSearch search{pi.dwProcessId, nullptr};
-        EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-        if (search.Found) {
-            Sleep(100);
-            boxes.push_back(TextOf(GetDlgItem(search.Found, 0xFFFF)));
-            PostMessageA(search.Found, WM_COMMAND, IDOK, 0);
-            for (int i = 0; i < 100 && IsWindow(search.Found); ++i)
+        if (HWND dialog = FindMessageDialog(pi.dwProcessId)) {
+            Sleep(300); // painted
+            boxes.push_back(ReadDialogText(dialog, expected));
+            PressDialogOk(dialog);
+            // A modal form is closed by hiding; it goes with the launcher's end.
+            for (int i = 0; i < 100 && IsWindowVisible(dialog); ++i)
                 Sleep(20);
         }
         if (GetTickCount() - start > 90000) {
@@ -185,28 +135,18 @@ std::map<std::string, std::string> With(const std::string& id, const std::string
     return packages;
 }
 
-class UpdateRun : public LocalDb {
+class UpdateRun : public LauncherRunFolder {
 protected:
     void SetUp() override {
-        LocalDb::SetUp();
-        Install();
-        app = Globals->AppPath.substr(0, Globals->AppPath.size() - 1);
-        temp = app + "\\tmp";
-        CreateDirectoryA(temp.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(VendrolExe.c_str(), (app + "\\Vendrol.exe").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA(PemblixExe.c_str(), (app + "\\Pemblix.exe").c_str(), FALSE));
+        LauncherRunFolder::SetUp();
         // What an earlier install left: an application file and a template the packages replace.
         WriteFile(app + "\\AppNotes.txt", "notes of version 1.0.1");
         CreateDirectoryA((app + "\\Template").c_str(), nullptr);
         WriteFile(app + "\\Template\\ZZS.rep", "template 1.0");
-        PeerReset();
     }
 
     void Serve(const std::string& scenario) {
-        const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        PeerScenario(name, scenario);
-        Exec("UPDATE SysConfig SET SysVal='" + PeerBase(name) +
-             "' WHERE Class='SYSTEM' AND Name='ServiceURL'");
+        ServeAs(testing::UnitTest::GetInstance()->current_test_info()->name(), scenario);
     }
 
     Rows Versions() {
@@ -234,7 +174,7 @@ protected:
         std::vector<std::string> boxes;
         {
             auto held = fault();
-            boxes = RunLauncher(app, temp, &code);
+            boxes = RunLauncher(app, temp, &code, expectedBoxes);
         }
         EXPECT_EQ(0u, code);
         EXPECT_EQ(expectedBoxes, boxes);
@@ -314,9 +254,6 @@ protected:
         for (const auto& [name, bytes] : Files())
             EXPECT_EQ(std::string::npos, name.find(".vz")) << name;
     }
-
-    std::string app;
-    std::string temp;
 };
 
 using Held = std::unique_ptr<void, void (*)(void*)>;
