@@ -8,6 +8,10 @@
 
 #include "bench/BenchAllocations.h"
 #include "bench/BenchRounds.h"
+#include "platform/core/UnitTable.h"
+#include "ui/core/PaintingCoreUnits.h"
+#include "ui/editors/EditorsUnits.h"
+#include "ui/editors/framework/EditorFrameworkUnits.h"
 #include "ui/editors/TextEditLookupData.h"
 #include "ui/editors/TextEditProperties.h"
 
@@ -42,6 +46,7 @@ volatile int sink;
 } // namespace
 
 int main() {
+    InitializeUnits(JoinUnits({PaintingCoreUnits(), EditorFrameworkUnits(), EditorsUnits()}));
     std::printf("%d items, %d rounds of %d searches; median [range] per round\n", Items, Rounds, SearchesPerRound);
     for (const char* stem : {"item-", "条目-"}) {
         TBenchSide side;
@@ -114,5 +119,6 @@ int main() {
             std::printf("  allocations in one SearchItems: %ld\n", benchAllocations - before);
         }
     }
+    FinalizeUnits();
     return 0;
 }

@@ -133,3 +133,40 @@ bool IsFloatText(std::string_view text, const TFormatSettings& fs) {
     double value;
     return TryStrToFloat(plain, value, fs);
 }
+
+unsigned TextEditTextFlags(int horzAlignment, int vertAlignment) {
+    static constexpr unsigned horz[] = {0, 2, 1};
+    static constexpr unsigned vert[] = {0, 0x20, 0x10};
+    unsigned flags = 0x200 | 0x40000 | 0x80000;
+    if (horzAlignment >= 0 && horzAlignment < 3) flags |= horz[horzAlignment];
+    if (vertAlignment >= 0 && vertAlignment < 3) flags |= vert[vertAlignment];
+    return flags;
+}
+
+void TextEditSelectionColors(int32_t requestedBackground, int32_t requestedText, int32_t styleColor,
+                             int32_t& background, int32_t& text) {
+    auto inverse = [](int32_t color) { return static_cast<int32_t>(ColorToRGB(color) ^ 0xFFFFFF); };
+    bool hasBackground = requestedBackground != clDefault;
+    bool hasText = requestedText != clDefault;
+    if (hasBackground && hasText) {
+        background = requestedBackground;
+        text = requestedText;
+    } else if (hasBackground) {
+        background = requestedBackground;
+        text = inverse(requestedBackground);
+    } else if (hasText) {
+        text = requestedText;
+        background = inverse(requestedText);
+    } else if (styleColor == clHighlight) {
+        background = clBlack;
+        text = clWhite;
+    } else {
+        background = clHighlight;
+        text = clHighlightText;
+    }
+}
+
+int WindowTextCopyLength(std::string_view text, int bufferSize) {
+    if (bufferSize < 1) return 0;
+    return FitToBytes(text, bufferSize - 1);
+}

@@ -4,6 +4,7 @@
 // maximum length counted in characters), and the thousands grouping of number texts.
 #include "platform/core/FormatSettings.h"
 #include "platform/core/Strings.h"
+#include "platform/graphics/Graphics.h"
 
 // --- character boundaries -----------------------------------------------------------------------
 // A trail byte of a double-byte character can have the value of a lead byte, so every answer
@@ -52,3 +53,20 @@ TcxTextInsertion ComposeTextInsertion(TcxTextEditingStyle style, std::string_vie
 AnsiString FormatNumberWithThousands(std::string_view text, const TFormatSettings& fs);
 // The text without thousand separators is a floating-point number.
 bool IsFloatText(std::string_view text, const TFormatSettings& fs);
+
+// --- painting rules -------------------------------------------------------------------------------
+// Text layout flags of a single-line text: horizontal left 0, right 2, centre 1 (as TAlignment
+// left, right, centre = 0, 1, 2); vertical top 0, bottom 0x20, centre 0x10 (as the editors'
+// vertical alignment top, bottom, centre = 0, 1, 2); always single line, no clipping, end ellipsis
+// off (0x200, 0x40000, 0x80000).
+unsigned TextEditTextFlags(int horzAlignment, int vertAlignment);
+
+// The colours a selection is painted in. A requested colour may be clDefault: with only one of
+// them given the other is its RGB inverse; with neither, the system's highlight pair, unless the
+// editor's own colour is that highlight already (then white on black).
+void TextEditSelectionColors(int32_t requestedBackground, int32_t requestedText, int32_t styleColor,
+                             int32_t& background, int32_t& text);
+
+// Bytes of text that a window-text buffer of bufferSize bytes takes (its last byte is the
+// terminating zero): never a lone lead byte at the end; 0 for a buffer below 1 byte.
+int WindowTextCopyLength(std::string_view text, int bufferSize);

@@ -151,4 +151,43 @@ TEST(TextEditNumbersTest, FormatFloatPlaceholders) {
         EXPECT_EQ(c.expected, FormatFloat(c.format, c.value, fs)) << c.format << " " << c.value;
 }
 
+TEST(TextEditPaintRules, SelectionColours) {
+    const struct {
+        const char* name;
+        TColor background, text, style;
+        TColor expectedBackground, expectedText;
+    } cases[] = {
+        {"both", 0x102030, 0x405060, clWindow, 0x102030, 0x405060},
+        {"background only", 0x00FF00, clDefault, clWindow, 0x00FF00, 0xFF00FF},
+        {"text only", clDefault, 0x0000FF, clWindow, 0xFFFF00, 0x0000FF},
+        {"neither", clDefault, clDefault, clWindow, clHighlight, clHighlightText},
+        {"neither on a highlight", clDefault, clDefault, clHighlight, clBlack, clWhite},
+    };
+    for (const auto& c : cases) {
+        TColor background = clNone, text = clNone;
+        TextEditSelectionColors(c.background, c.text, c.style, background, text);
+        EXPECT_EQ(c.expectedBackground, background) << c.name;
+        EXPECT_EQ(c.expectedText, text) << c.name;
+    }
+}
+
+TEST(TextEditPaintRules, TextFlagsOfTheAlignments) {
+    const unsigned always = 0x200 | 0x40000 | 0x80000;
+    const struct {
+        int horz, vert;
+        unsigned flags;
+    } cases[] = {{0, 0, always}, {1, 0, always | 2}, {2, 0, always | 1}, {0, 1, always | 0x20}, {2, 2, always | 0x11}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.flags, TextEditTextFlags(c.horz, c.vert)) << c.horz << "," << c.vert;
+}
+
+TEST(TextEditPaintRules, WindowTextNeverEndsInALoneLeadByte) {
+    const struct {
+        AnsiString text;
+        int buffer, copied;
+    } cases[] = {{"ab中", 4, 2}, {"ab中", 5, 4}, {"ab中", 9, 4}, {"中文", 2, 0}, {"abc", 1, 0}, {"abc", 0, 0}, {"abc", -3, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.copied, WindowTextCopyLength(c.text, c.buffer)) << c.text << " in " << c.buffer;
+}
+
 } // namespace
