@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/Exceptions.h"
+#include "platform/core/Filer.h"
+#include "platform/core/Streams.h"
 #include "platform/core/FormatSettings.h"
 #include "ui/editors/TextEditProperties.h"
 #include "ui/editors/framework/EditRegistration.h"
@@ -342,6 +344,33 @@ TEST(TextEditProperties, TheUnitRegistersThePropertiesAndTheirFilterHelper) {
     EXPECT_TRUE(properties.AutoSelect());
     EXPECT_TRUE(properties.HideSelection());
     EXPECT_EQ(0, properties.ViewMode());
+}
+
+TEST(TextEditProperties, OlderStreamsFlagAnAssignedDisplayFormat) {
+    for (bool assigned : {true, false}) {
+        TMemoryStream stream;
+        {
+            TWriter writer(&stream);
+            writer.WritePropertyName("IsDisplayFormatAssigned");
+            writer.WriteBoolean(assigned);
+            writer.WriteListEnd();
+        }
+        stream.SetPosition(0);
+        TcxTextEditProperties properties;
+        TReader reader(&stream);
+        reader.ReadProperties(&properties);
+        EXPECT_EQ(assigned, properties.IsDisplayFormatStored());
+    }
+    // Never written back: an assigned format writes what a blank object writes.
+    TcxTextEditProperties blank, properties;
+    properties.SetDisplayFormat("0.0");
+    TMemoryStream blankStream, stream;
+    {
+        TWriter blankWriter(&blankStream), writer(&stream);
+        blankWriter.WriteProperties(&blank);
+        writer.WriteProperties(&properties);
+    }
+    EXPECT_EQ(blankStream.Size(), stream.Size());
 }
 
 } // namespace
