@@ -432,6 +432,11 @@ AnsiString TStringList::Get(int index) const {
     return items_[static_cast<size_t>(index)].string;
 }
 
+const AnsiString& TStringList::StringRef(int index) const {
+    CheckIndex(index);
+    return items_[static_cast<size_t>(index)].string;
+}
+
 void TStringList::Put(int index, const AnsiString& s) {
     if (sorted_) throw EListError("Operation not allowed on sorted list");
     CheckIndex(index);

@@ -118,6 +118,8 @@ public:
     // Stable sort; compare receives indexes into the list as it was before sorting.
     virtual void CustomSort(const TStringListSortCompare& compare);
 
+    // The string in place, for readers that must not copy (searches over long lists).
+    const AnsiString& StringRef(int index) const;
     bool Sorted() const { return sorted_; }
     void SetSorted(bool value);
     bool CaseSensitive() const { return caseSensitive_; }
