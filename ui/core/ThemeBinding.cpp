@@ -103,6 +103,16 @@ FARPROC ThemeEntryPoint(const char* name) {
     return nullptr;
 }
 
+FARPROC SetThemeEntryPointForTest(const char* name, FARPROC proc) {
+    for (int i = 0; i < 52; ++i)
+        if (std::strcmp(ThemeEntryPointNames[i], name) == 0) {
+            FARPROC previous = entryPoints[i];
+            entryPoints[i] = proc;
+            return previous;
+        }
+    return nullptr;
+}
+
 void GetWindowsVersion(DWORD& major, DWORD& minor) {
     if (seam.GetVersion) {
         seam.GetVersion(major, minor);

@@ -29,6 +29,8 @@ extern const char* const ThemeEntryPointNames[52];
 bool IsThemeLibraryBound();
 // The bound entry point of that name, nullptr when absent.
 FARPROC ThemeEntryPoint(const char* name);
+// A test replaces a bound entry point for a while and puts the previous back; returns the previous.
+FARPROC SetThemeEntryPointForTest(const char* name, FARPROC proc);
 void GetWindowsVersion(DWORD& major, DWORD& minor);
 // Windows 5.1 or later.
 bool IsOSAtLeastXP();

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "EditLayout.h"
+#include "tests/ui/core/ThemeSeam.h"
+#include "ui/core/ThemeBinding.h"
+#include "ui/editors/framework/EditPaintUtils.h"
 
 namespace {
 
@@ -302,6 +305,51 @@ TEST(EditViewData, MeasuringAddsTheTallestGlyphAndTheButtonOffsets) {
     const int text = layout.surface.cx.MeasureTextHeight("Zg");
     const TSize autoSize = mode1.CalculateAutoSize(layout.surface.cx, Variant::Null(), TcxEditSizeLimits{});
     EXPECT_EQ(autoSize.cy, 30 + 4 + 4 + text + 4);
+}
+
+} // namespace
+
+namespace {
+
+using namespace edit_layout;
+
+// A theme that answers no content rectangle and leaves garbage where it would have written one.
+HRESULT WINAPI FailingContentRect(HTHEME, HDC, int, int, const RECT*, RECT* content) {
+    if (content) *content = RECT{-7777, -7777, 7777, 7777};
+    return E_FAIL;
+}
+
+class TFailingThemeMeasures {
+public:
+    TFailingThemeMeasures()
+        : previous_(dxUxTheme::SetThemeEntryPointForTest("GetThemeBackgroundContentRect",
+                                                         reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&FailingContentRect)))) {}
+    ~TFailingThemeMeasures() { dxUxTheme::SetThemeEntryPointForTest("GetThemeBackgroundContentRect", previous_); }
+
+private:
+    FARPROC previous_;
+};
+
+// Native border extents, button margins and the vertical content offset take the value drawn
+// without the theme when the theme does not measure, not what the output held.
+TEST(EditViewData, ThemeMeasuresThatFailGiveTheNonNativeValues) {
+    TScopedThemeSeam seam(true, L"C:\\WINDOWS\\Resources\\Themes\\Luna\\luna.msstyles", L"NormalColor");
+    TLayout layout;
+    layout.style.SetBorderStyle(ebsSingle);
+    layout.style.SetTransparentBorder(false);
+    layout.style.LookAndFeel().SetNativeStyle(true);
+    layout.AddButtons({{bkDown, 2}});
+    TcxCustomEditViewData& data = layout.Make(false);
+    if (!data.NativeLook)
+        GTEST_SKIP() << "the theme library opens no \"Edit\" class in this prefix, so no native look applies";
+    TFailingThemeMeasures failing;
+    EXPECT_TRUE(Same(data.GetNativeBorderExtent(), TRect{1, 1, 1, 1})) << data.GetNativeBorderExtent();
+    EXPECT_EQ(GetEditButtonsContentVerticalOffset(layout.surface.cx, bts3D, true), 4);
+    layout.Calculate(TRect{0, 0, 100, 24});
+    ASSERT_EQ(layout.info.ButtonCount(), 1);
+    // The button's margins are the non-native 4: a width of 2 is raised to 4, not to a garbage sum.
+    const TRect& b = layout.info.Button(0)->Data.VisibleBounds;
+    EXPECT_EQ(b.right - b.left, 4) << b;
 }
 
 } // namespace
