@@ -80,6 +80,10 @@ void TcxCustomEdit::EnsureInitialized() {
 void TcxCustomEdit::InitializeEditor() {
     catcher_ = std::make_unique<TcxEditChangeEventsCatcher>(this);
     ownProperties_ = TcxCustomEditProperties::Create(PropertiesClass(), this);
+    // The styles and the view info of the properties' classes, which the constructor could not
+    // reach yet.
+    RecreateStylesAndViewInfo();
+    if (TcxCustomEditViewInfo* viewInfo = EditViewInfo()) viewInfo->Editor = this;
     ControlStyle.Include(csCaptureMouse);
     SetTabStop(true);
     if (TClass innerClass = InnerEditClass()) {
