@@ -765,6 +765,12 @@ void TcxCustomEdit::WndProc(TMessage& message) {
         HandleClipboardMessage(message.Msg);
         message.Result = 0;
         return;
+    case CM_DIALOGCHAR:
+        if (ClickButtonByAccelerator(static_cast<WORD>(message.WParam))) {
+            message.Result = 1;
+            return;
+        }
+        break;
     case WM_CHAR: {
         if (InnerControl()) break;
         char key = static_cast<char>(message.WParam);

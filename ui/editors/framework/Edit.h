@@ -201,6 +201,8 @@ public:
     // changed).
     bool RefreshAtPoint(TPoint p, int button, TShiftState shift, bool isMouseEvent) override;
     void FireButtonClick(int viewInfoIndex);
+    // Clicks the first enabled shown button whose caption has ch as accelerator; false when none.
+    bool ClickButtonByAccelerator(WORD ch);
     bool RegionUpdating() const { return regionUpdating_; }
     // --- layout and painting: what the view data reads
     // The edit button pressed while the editor holds the mouse capture; -1 none.

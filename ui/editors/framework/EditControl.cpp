@@ -3,6 +3,7 @@
 #include "platform/core/Win32Boundary.h"
 #include "ui/core/ControlServices.h"
 #include "ui/editors/framework/Edit.h"
+#include "ui/editors/framework/EditButtons.h"
 #include "ui/editors/framework/ScopeExit.h"
 
 namespace {
@@ -279,4 +280,20 @@ void TcxCustomEdit::FireButtonClick(int viewInfoIndex) {
     if (RepositoryItem())
         if (TcxEditButtonClickEvent handler = RepositoryItem()->Properties()->OnButtonClicked)
             handler(this, collectionIndex);
+}
+
+bool TcxCustomEdit::ClickButtonByAccelerator(WORD ch) {
+    TcxCustomEditViewInfo* viewInfo = EditViewInfo();
+    if (!viewInfo) return false;
+    TcxEditButtons* buttons = GetEffectiveProperties()->Buttons();
+    for (int i = 0; i < viewInfo->ButtonCount(); ++i) {
+        const TcxEditButtonViewInfo* button = viewInfo->Button(i);
+        const int index = button->Data.CollectionIndex;
+        if (button->Data.State == ebsDisabled || index < 0 || index >= buttons->Count()) continue;
+        if (IsAccel(ch, buttons->GetItem(index)->Caption())) {
+            FireButtonClick(i);
+            return true;
+        }
+    }
+    return false;
 }

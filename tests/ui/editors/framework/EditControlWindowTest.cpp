@@ -303,6 +303,41 @@ TEST_F(EditControlTest, ButtonPressesReleasesAndClicksFollowTheMouse) {
     }
 }
 
+TEST_F(EditControlTest, DialogCharClicksTheButtonWhoseCaptionHasTheAccelerator) {
+    struct Case {
+        const char* name;
+        WORD ch;
+        LRESULT result;
+        std::vector<std::string> log;
+    } cases[] = {
+        {"g of &Go", 'g', 1, {"click 2"}},
+        {"G of &Go", 'G', 1, {"click 2"}},
+        {"s of a disabled &Stop", 's', 0, {}},
+        {"D of R&&D (no accelerator)", 'D', 0, {}},
+        {"x of nothing", 'x', 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(false);
+        edit->fakeButtons = false;
+        TcxEditButtons* buttons = edit->OwnProperties()->Buttons();
+        for (const char* caption : {"&Stop", "R&&D", "&Go"}) {
+            TcxEditButton* button = buttons->Add();
+            button->SetKind(bkText);
+            button->SetCaption(caption);
+        }
+        buttons->GetItem(0)->SetEnabled(false);
+        edit->OwnProperties()->OnButtonClicked = [this](TObject*, int index) {
+            edit->log.push_back("click " + std::to_string(index));
+        };
+        edit->RefreshAtCursor();
+        ASSERT_EQ(edit->EditViewInfo()->ButtonCount(), 3);
+        EXPECT_EQ(edit->Perform(CM_DIALOGCHAR, c.ch, 0), c.result);
+        EXPECT_EQ(edit->log, c.log);
+        edit.reset();
+    }
+}
+
 // --- deactivation ---------------------------------------------------------------------------------
 
 TEST_F(EditControlTest, DeactivationValidatesAndAFailureRaisesAndStaysActive) {
