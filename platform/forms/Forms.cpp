@@ -1873,3 +1873,14 @@ void TControl::BeginDrag(bool immediate, int threshold) {
 void TControl::EndDrag(bool drop) {
     if (Dragging()) FinishDrag(drop);
 }
+
+bool IsAccel(WORD ch, const AnsiString& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        ++i;
+        if (caption[i] == '&') continue;
+        const auto upper = [](unsigned char c) { return static_cast<WORD>(c >= 'a' && c <= 'z' ? c - 32 : c); };
+        return ch < 256 && upper(static_cast<unsigned char>(caption[i])) == upper(static_cast<unsigned char>(ch));
+    }
+    return false;
+}

@@ -83,6 +83,7 @@ enum : TCursor {
 enum : UINT {
     CM_BASE = 0xB000,
     CM_ENABLEDCHANGED = CM_BASE + 3,
+    CM_DIALOGCHAR = CM_BASE + 6, // WParam: the character of an Alt+key or a dialog key
     CM_VISIBLECHANGED = CM_BASE + 11,
     CM_COLORCHANGED = CM_BASE + 13,
     CM_FONTCHANGED = CM_BASE + 14,
@@ -118,6 +119,8 @@ using TEndDragEvent = std::function<void(TObject* Sender, TObject* target, int x
 
 // The shift state of a mouse message's key flags.
 TShiftState MouseKeysToShiftState(WPARAM keys);
+// Whether caption marks ch as its accelerator ("&G" for g or G; "&&" is a plain ampersand).
+bool IsAccel(WORD ch, const AnsiString& caption);
 // The shift state from the keyboard now (Shift, Ctrl, Alt).
 TShiftState KeyboardShiftState();
 

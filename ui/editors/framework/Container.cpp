@@ -67,6 +67,17 @@ TcxContainer::~TcxContainer() {
     activeStyle_ = nullptr;
 }
 
+void TcxContainer::RecreateStylesAndViewInfo() {
+    LookAndFeel().SetMaster(nullptr);
+    stateStyles_->SetOnChanged(nullptr);
+    activeStyle_ = nullptr;
+    stateStyles_ = StylesClass()(this, StyleClass());
+    stateStyles_->SetOnChanged([this](TObject*) { HandleStylesChanged(); });
+    activeStyle_ = GetNormalStyle();
+    drawInfo_ = ViewInfoClass()();
+    LookAndFeel().SetMaster(&GetNormalStyle()->LookAndFeel());
+}
+
 TcxContainerViewInfoClass TcxContainer::ViewInfoClass() {
     return [] { return std::make_unique<TcxContainerViewInfo>(); };
 }

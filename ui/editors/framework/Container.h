@@ -127,6 +127,10 @@ protected:
     // Keeps the container's own scroll bars in step with the inner control's; only for a
     // container with scroll bars, which none here has.
     virtual void SyncScrollBars();
+    // Makes the state styles and the view info again from StyleClass, StylesClass and
+    // ViewInfoClass, for descendants whose classes the constructor could not reach yet.
+    void RecreateStylesAndViewInfo();
+    void MarkViewInfoCalculated() { viewInfoCalculated_ = true; }
 
     // TcxControl and platform overrides.
     bool CanDragAt(int, int) override { return false; }

@@ -80,6 +80,10 @@ void TcxCustomEdit::EnsureInitialized() {
 void TcxCustomEdit::InitializeEditor() {
     catcher_ = std::make_unique<TcxEditChangeEventsCatcher>(this);
     ownProperties_ = TcxCustomEditProperties::Create(PropertiesClass(), this);
+    // The styles and the view info of the properties' classes, which the constructor could not
+    // reach yet.
+    RecreateStylesAndViewInfo();
+    if (TcxCustomEditViewInfo* viewInfo = EditViewInfo()) viewInfo->Editor = this;
     ControlStyle.Include(csCaptureMouse);
     SetTabStop(true);
     if (TClass innerClass = InnerEditClass()) {
@@ -761,6 +765,12 @@ void TcxCustomEdit::WndProc(TMessage& message) {
         HandleClipboardMessage(message.Msg);
         message.Result = 0;
         return;
+    case CM_DIALOGCHAR:
+        if (ClickButtonByAccelerator(static_cast<WORD>(message.WParam))) {
+            message.Result = 1;
+            return;
+        }
+        break;
     case WM_CHAR: {
         if (InnerControl()) break;
         char key = static_cast<char>(message.WParam);

@@ -193,7 +193,17 @@ public:
     virtual void DblClick();
     void MarkModifiedAndClick();
     // The view-info index of the button under p; -1 when none.
-    virtual int GetButtonIndexAt(TPoint p) { (void)p; return -1; }
+    virtual int GetButtonIndexAt(TPoint p);
+    // The view info as the editor's own (nullptr before the editor is initialised).
+    TcxCustomEditViewInfo* EditViewInfo() const;
+    // Lays the view info out for the state at p; with isMouseEvent, compares with the layout
+    // before, repaints only what changed and works the buttons' state changes (false: nothing
+    // changed).
+    bool RefreshAtPoint(TPoint p, int button, TShiftState shift, bool isMouseEvent) override;
+    void FireButtonClick(int viewInfoIndex);
+    // Clicks the first enabled shown button whose caption has ch as accelerator; false when none.
+    bool ClickButtonByAccelerator(WORD ch);
+    bool RegionUpdating() const { return regionUpdating_; }
     // --- layout and painting: what the view data reads
     // The edit button pressed while the editor holds the mouse capture; -1 none.
     int CapturedButtonIndex = -1;
@@ -220,6 +230,14 @@ protected:
     // Every message of the inner edit while it is subclassed: passed to its saved procedure.
     virtual void InnerEditWndProc(TMessage& message);
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    // Hooks of a button's press and release; the drop-down editors open their popup here.
+    virtual void ButtonDown(int viewInfoIndex) { (void)viewInfoIndex; }
+    virtual void ButtonUp(int viewInfoIndex) { (void)viewInfoIndex; }
+    virtual void HandleButtonStateChange(TcxCustomEditViewInfo* old, bool isMouseEvent);
+    TcxContainerStyleClass StyleClass() override;
+    TcxContainerViewInfoClass ViewInfoClass() override;
+    // The six edit-style values a plain editor does not use.
+    TcxContainerStyleValues GetUnsupportedStyleValues() override { return 64512; }
 
     // Class operations: the companions this editor is made with.
     virtual TClass PropertiesClass() { return TcxCustomEditProperties::StaticClass(); }
@@ -327,6 +345,7 @@ private:
     bool inplaceActivated_ = false;
     bool autoSize_ = false;
     bool innerEditSubclassed_ = false;
+    bool regionUpdating_ = false;
     TWndMethod savedInnerWindowProc_;    // a platform inner edit: its WindowProc
     WNDPROC savedInnerWndProc_ = nullptr; // any other window: its window procedure
 };

@@ -3,6 +3,7 @@
 #include "platform/core/Win32Boundary.h"
 #include "ui/core/ControlServices.h"
 #include "ui/editors/framework/Edit.h"
+#include "ui/editors/framework/EditButtons.h"
 #include "ui/editors/framework/ScopeExit.h"
 
 namespace {
@@ -198,4 +199,101 @@ void TcxCustomEdit::DefineProperties(TFiler* filer) {
     filer->DefineProperty(
         "Width", [this](TReader& reader) { SetWidth(reader.ReadInteger()); },
         [this](TWriter& writer) { writer.WriteInteger(Width()); }, widthStored);
+}
+
+// --- layout and buttons ------------------------------------------------------------------------
+TcxContainerStyleClass TcxCustomEdit::StyleClass() {
+    // Before the properties exist (the container's constructor) the container's own.
+    return ownProperties_ ? GetEffectiveProperties()->StyleClass() : TcxContainer::StyleClass();
+}
+
+TcxContainerViewInfoClass TcxCustomEdit::ViewInfoClass() {
+    return ownProperties_ ? GetEffectiveProperties()->ViewInfoClass() : TcxContainer::ViewInfoClass();
+}
+
+TcxCustomEditViewInfo* TcxCustomEdit::EditViewInfo() const {
+    return dynamic_cast<TcxCustomEditViewInfo*>(ViewInfo());
+}
+
+int TcxCustomEdit::GetButtonIndexAt(TPoint p) {
+    TcxCustomEditViewInfo* viewInfo = EditViewInfo();
+    return viewInfo ? viewInfo->ButtonAt(p) : -1;
+}
+
+bool TcxCustomEdit::RefreshAtPoint(TPoint p, int button, TShiftState shift, bool isMouseEvent) {
+    TcxCustomEditViewInfo* viewInfo = EditViewInfo();
+    if (!HandleAllocated() || !initialized_ || IsDestroying() || !viewInfo) return false;
+    MarkViewInfoCalculated();
+    if (CapturedButtonIndex != -1 && !MouseCapture()) CapturedButtonIndex = -1;
+    // A mouse event compares with the layout before, so that only what changed is repainted and
+    // the buttons' presses and releases are told.
+    std::unique_ptr<TcxContainerViewInfo> old;
+    if (isMouseEvent) {
+        old = ViewInfoClass()();
+        old->AssignFromViewInfo(viewInfo);
+    }
+    {
+        std::unique_ptr<TcxCustomEditViewData> data = CreateViewData();
+        // The container's button codes (0 none, 1 left, 2 right, 3 middle) as a mouse button.
+        const int mouseButton = button == 0 ? -1 : button == 1 ? mbLeft : button == 2 ? mbRight : mbMiddle;
+        data->CalculateLayout(*GetSharedScreenCanvas(), TRect{0, 0, Width(), Height()}, p, mouseButton, shift,
+                              viewInfo, isMouseEvent);
+    }
+    const TRect innerRect = InnerControl() ? GetControlBoundsRect(InnerControl()) : TRect{};
+    const bool changed = viewInfo->RepaintChanges(this, innerRect, old.get());
+    if (old && !changed) return false;
+    AlignInnerControl();
+    UpdateInnerControlStyle();
+    {
+        regionUpdating_ = true;
+        TScopeExit done([this] { regionUpdating_ = false; });
+        UpdateWindowRegion();
+    }
+    if (viewInfo->HotIndex != -1 || viewInfo->StateSet.Contains(cstHot)) {
+        TRect hotRect;
+        GetHotTrackRect(hotRect);
+        StartMouseLeaveTracking(this, hotRect, this);
+    }
+    if (auto* before = dynamic_cast<TcxCustomEditViewInfo*>(old.get())) HandleButtonStateChange(before, button != 0);
+    return true;
+}
+
+void TcxCustomEdit::HandleButtonStateChange(TcxCustomEditViewInfo* old, bool isMouseEvent) {
+    (void)isMouseEvent;
+    TcxCustomEditViewInfo* viewInfo = EditViewInfo();
+    if (viewInfo->PressedIndex == old->PressedIndex) return;
+    if (old->PressedIndex != -1) {
+        const int released = old->PressedIndex;
+        ButtonUp(released);
+        // Released over itself: a click.
+        if (EditViewInfo() && EditViewInfo()->HotIndex == released) FireButtonClick(released);
+    } else if (viewInfo->PressedIndex != -1) {
+        ButtonDown(viewInfo->PressedIndex);
+    }
+}
+
+void TcxCustomEdit::FireButtonClick(int viewInfoIndex) {
+    TcxCustomEditViewInfo* viewInfo = EditViewInfo();
+    if (!viewInfo || viewInfoIndex < 0 || viewInfoIndex >= viewInfo->ButtonCount()) return;
+    const int collectionIndex = viewInfo->Button(viewInfoIndex)->Data.CollectionIndex;
+    if (TcxEditButtonClickEvent handler = OwnProperties()->OnButtonClicked) handler(this, collectionIndex);
+    if (RepositoryItem())
+        if (TcxEditButtonClickEvent handler = RepositoryItem()->Properties()->OnButtonClicked)
+            handler(this, collectionIndex);
+}
+
+bool TcxCustomEdit::ClickButtonByAccelerator(WORD ch) {
+    TcxCustomEditViewInfo* viewInfo = EditViewInfo();
+    if (!viewInfo) return false;
+    TcxEditButtons* buttons = GetEffectiveProperties()->Buttons();
+    for (int i = 0; i < viewInfo->ButtonCount(); ++i) {
+        const TcxEditButtonViewInfo* button = viewInfo->Button(i);
+        const int index = button->Data.CollectionIndex;
+        if (button->Data.State == ebsDisabled || index < 0 || index >= buttons->Count()) continue;
+        if (IsAccel(ch, buttons->GetItem(index)->Caption())) {
+            FireButtonClick(i);
+            return true;
+        }
+    }
+    return false;
 }

@@ -10,6 +10,7 @@
 
 #include "tests/ui/core/ControlWindows.h"
 #include "ui/editors/framework/Edit.h"
+#include "ui/editors/framework/EditButtons.h"
 
 namespace {
 
@@ -87,7 +88,14 @@ public:
     std::string windowChars;   // reaching the editor's window
     std::set<UINT> innerMessages;
     bool failReplay = false;
-    int GetButtonIndexAt(TPoint p) override { return p.x > 100 ? 0 : -1; }
+    bool fakeButtons = true;
+    std::vector<std::string> log;
+    int GetButtonIndexAt(TPoint p) override {
+        if (fakeButtons) return p.x > 100 ? 0 : -1;
+        return TcxCustomEdit::GetButtonIndexAt(p);
+    }
+    void ButtonDown(int index) override { log.push_back("down " + std::to_string(index)); }
+    void ButtonUp(int index) override { log.push_back("up " + std::to_string(index)); }
     TTestInnerEdit* Inner() { return static_cast<TTestInnerEdit*>(InnerControl()); }
 
 protected:
@@ -244,6 +252,90 @@ TEST_F(EditControlTest, TheDoubleClickTimerRunsOutByItself) {
     SendMouse(*edit, WM_LBUTTONDOWN, 30, 10, MK_LBUTTON);
     SendMouse(*edit, WM_LBUTTONUP, 30, 10);
     EXPECT_EQ(doubleClicks, 0);
+}
+
+// --- buttons by the mouse ------------------------------------------------------------------------
+
+TEST_F(EditControlTest, ButtonPressesReleasesAndClicksFollowTheMouse) {
+    enum TStep { Move, Down, Up };
+    struct TAction {
+        TStep step;
+        bool onButton;
+    };
+    struct Case {
+        const char* name;
+        std::vector<TAction> actions;
+        std::vector<std::string> log;
+    } cases[] = {
+        {"press and release on the button", {{Move, true}, {Down, true}, {Up, true}}, {"down 0", "up 0", "click 1"}},
+        {"press, leave, release outside", {{Down, true}, {Move, false}, {Up, false}}, {"down 0", "up 0"}},
+        {"press in the text", {{Down, false}, {Up, false}}, {}},
+        {"moves only", {{Move, true}, {Move, false}, {Move, true}}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(false);
+        edit->fakeButtons = false;
+        TcxEditButton* hidden = edit->OwnProperties()->Buttons()->Add();
+        hidden->SetVisible(false); // not in the view info: clicks name the collection index
+        edit->OwnProperties()->Buttons()->Add()->SetKind(bkEllipsis);
+        edit->OwnProperties()->OnButtonClicked = [this](TObject*, int index) {
+            edit->log.push_back("click " + std::to_string(index));
+        };
+        edit->RefreshAtCursor();
+        TcxCustomEditViewInfo* info = edit->EditViewInfo();
+        ASSERT_NE(info, nullptr);
+        ASSERT_EQ(info->ButtonCount(), 1);
+        const TRect b = info->Button(0)->Bounds;
+        const TPoint on{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+        const TPoint off{5, 5};
+        bool down = false;
+        for (const TAction& a : c.actions) {
+            const TPoint p = a.onButton ? on : off;
+            if (a.step == Down) down = true;
+            if (a.step == Up) down = false;
+            const UINT message = a.step == Move ? WM_MOUSEMOVE : a.step == Down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+            SendMouse(*edit, message, p.x, p.y, down ? MK_LBUTTON : 0);
+        }
+        EXPECT_EQ(edit->log, c.log);
+        ReleaseCapture();
+        edit.reset();
+    }
+}
+
+TEST_F(EditControlTest, DialogCharClicksTheButtonWhoseCaptionHasTheAccelerator) {
+    struct Case {
+        const char* name;
+        WORD ch;
+        LRESULT result;
+        std::vector<std::string> log;
+    } cases[] = {
+        {"g of &Go", 'g', 1, {"click 2"}},
+        {"G of &Go", 'G', 1, {"click 2"}},
+        {"s of a disabled &Stop", 's', 0, {}},
+        {"D of R&&D (no accelerator)", 'D', 0, {}},
+        {"x of nothing", 'x', 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(false);
+        edit->fakeButtons = false;
+        TcxEditButtons* buttons = edit->OwnProperties()->Buttons();
+        for (const char* caption : {"&Stop", "R&&D", "&Go"}) {
+            TcxEditButton* button = buttons->Add();
+            button->SetKind(bkText);
+            button->SetCaption(caption);
+        }
+        buttons->GetItem(0)->SetEnabled(false);
+        edit->OwnProperties()->OnButtonClicked = [this](TObject*, int index) {
+            edit->log.push_back("click " + std::to_string(index));
+        };
+        edit->RefreshAtCursor();
+        ASSERT_EQ(edit->EditViewInfo()->ButtonCount(), 3);
+        EXPECT_EQ(edit->Perform(CM_DIALOGCHAR, c.ch, 0), c.result);
+        EXPECT_EQ(edit->log, c.log);
+        edit.reset();
+    }
 }
 
 // --- deactivation ---------------------------------------------------------------------------------
