@@ -167,6 +167,7 @@ protected:
 
 private:
     friend class TcxCustomInnerListBox;
+    friend struct TcxPopupHooks;
     void HandleColorChanged();
     void HandleFontChanged();
     void HandleParentColorChanged();
