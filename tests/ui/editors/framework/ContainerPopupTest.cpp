@@ -2,6 +2,7 @@
 // the message hooks seen through posted and sent messages.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
             OnPopupClosed = [this](TObject*) { Log("closed"); };
         }
     }
+    bool swallows = false;
+    bool SwallowsClosingClick(HWND, UINT, TPoint, TShiftState) override { return swallows; }
     bool adjusts = false;
     bool AdjustsToWorkArea() override { return adjusts; }
     // The window's height comes out as a whole number of these (a list shows whole items).
@@ -70,7 +73,7 @@ protected:
     void SetUp() override {
         owner->SetBounds(10, 10, 80, 24);
         owner->SetParent(&form);
-        secondOwner->SetBounds(10, 50, 80, 24);
+        secondOwner->SetBounds(250, 10, 80, 24);
         secondOwner->SetParent(&form);
         form.Show();
         SetActiveWindow(form.Handle());
@@ -282,6 +285,103 @@ TEST_F(ContainerPopupTest, FitToWorkAreaKeepsThePopupInside) {
     popup.FitToWorkArea(p);
     EXPECT_EQ(popup.Height(), 700); // not asked to adjust
     SetWorkAreaSource(previous);
+}
+
+// Real clicks: the mouse hook sees only input that comes from the devices.
+void SendMouseInput(DWORD flags, TPoint at) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof(input));
+    const DWORD until = GetTickCount() + 60;
+    while (GetTickCount() < until) {
+        PumpMessages();
+        Sleep(5);
+    }
+}
+
+void ClickAt(TPoint at) {
+    SendMouseInput(0, at);
+    SendMouseInput(MOUSEEVENTF_LEFTDOWN, at);
+    SendMouseInput(MOUSEEVENTF_LEFTUP, at);
+}
+
+TPoint CentreOf(TWinControl* control) {
+    return control->ClientToScreen(TPoint{control->Width() / 2, control->Height() / 2});
+}
+
+TEST_F(ContainerPopupTest, ClicksCloseThePopupAndReachTheirTargetUnlessSwallowed) {
+    int ownerClicks = 0, otherClicks = 0;
+    owner->OnClick = [&](TObject*) { ++ownerClicks; };
+    secondOwner->OnClick = [&](TObject*) { ++otherClicks; };
+    const struct {
+        const char* name;
+        bool takesFocus;
+        bool swallows;
+        std::function<TPoint(TTestPopup&)> where;
+        bool staysOpen;
+        int ownerClicks;
+        int otherClicks;
+    } cases[] = {
+        {"on the owner", false, false, [&](TTestPopup&) { return CentreOf(owner); }, false, 1, 0},
+        {"on the owner, swallowing", false, true, [&](TTestPopup&) { return CentreOf(owner); }, false, 1, 0},
+        {"on the owner, focused popup", true, false, [&](TTestPopup&) { return CentreOf(owner); }, false, 1, 0},
+        {"elsewhere on the form", false, false, [&](TTestPopup&) { return CentreOf(secondOwner); }, false, 0, 1},
+        {"elsewhere, swallowed", false, true, [&](TTestPopup&) { return CentreOf(secondOwner); }, false, 0, 0},
+        {"inside the popup", false, false, [&](TTestPopup& p) { return CentreOf(&p); }, true, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ownerClicks = otherClicks = 0;
+        TTestPopup popup(owner);
+        popup.SetTakesFocus(c.takesFocus);
+        popup.swallows = c.swallows;
+        Open(popup, owner);
+        PumpMessages();
+        ASSERT_TRUE(popup.IsOpen());
+        ClickAt(c.where(popup));
+        EXPECT_EQ(popup.IsOpen(), c.staysOpen);
+        EXPECT_EQ(ownerClicks, c.ownerClicks);
+        EXPECT_EQ(otherClicks, c.otherClicks);
+        popup.ClosePopup();
+        SetActiveWindow(form.Handle());
+        PumpMessages();
+    }
+}
+
+TEST_F(ContainerPopupTest, ApplicationDeactivationClosesPopupsWithoutFocus) {
+    TTestPopup popup(owner);
+    popup.SetTakesFocus(false);
+    Open(popup, owner);
+    SendMessageA(form.Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_FALSE(popup.IsOpen());
+}
+
+TEST_F(ContainerPopupTest, PostedCloseAndReopenMessages) {
+    TTestPopup popup(owner, &log);
+    popup.SetTakesFocus(false);
+    auto* inner = new TButton(&popup);
+    inner->SetParent(&popup);
+    popup.OwnerParent = &form;
+    popup.OwnerBounds = owner->BoundsRect();
+    popup.ModalLoop = false;
+    popup.RunPopup(inner);
+    popup.PostClose();
+    EXPECT_TRUE(popup.IsOpen());
+    PumpMessages();
+    EXPECT_FALSE(popup.IsOpen());
+    PostMessageA(popup.Handle(), CM_SHOWPOPUPWINDOW, 0, 0);
+    PumpMessages();
+    EXPECT_TRUE(popup.IsOpen());
+    EXPECT_EQ(popup.FocusedControl(), inner);
+    // A change of kind while open closes the popup and opens it again as the other kind.
+    log.clear();
+    popup.SetTakesFocus(true);
+    EXPECT_TRUE(popup.IsOpen());
+    EXPECT_FALSE(GetWindowLongA(popup.Handle(), GWL_STYLE) & WS_CHILD);
+    EXPECT_EQ(log, (std::vector<std::string>{"popup closing", "popup closed", "popup showing", "popup shown"}));
 }
 
 } // namespace
