@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/ui/core/ControlWindows.h"
+#include "tests/ui/core/MouseInput.h"
 #include "ui/core/WindowServices.h"
 #include "ui/editors/framework/ContainerPopup.h"
 
@@ -287,14 +288,9 @@ TEST_F(ContainerPopupTest, FitToWorkAreaKeepsThePopupInside) {
     SetWorkAreaSource(previous);
 }
 
-// Real clicks: the mouse hook sees only input that comes from the devices.
-void SendMouseInput(DWORD flags, TPoint at) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof(input));
+// Real input and what it brings: the mouse hook sees only input that comes from the devices.
+void SendMouseAndPump(DWORD flags, TPoint at) {
+    SendMouseInput(flags, at);
     const DWORD until = GetTickCount() + 60;
     while (GetTickCount() < until) {
         PumpMessages();
@@ -303,9 +299,9 @@ void SendMouseInput(DWORD flags, TPoint at) {
 }
 
 void ClickAt(TPoint at) {
-    SendMouseInput(0, at);
-    SendMouseInput(MOUSEEVENTF_LEFTDOWN, at);
-    SendMouseInput(MOUSEEVENTF_LEFTUP, at);
+    SendMouseAndPump(0, at);
+    SendMouseAndPump(MOUSEEVENTF_LEFTDOWN, at);
+    SendMouseAndPump(MOUSEEVENTF_LEFTUP, at);
 }
 
 TPoint CentreOf(TWinControl* control) {
