@@ -101,7 +101,8 @@ struct TcxPopupHooks {
                 if (popup->HandleAllocated() && popup->Handle() == w) {
                     if (popup->CloseQuery()) popup->ClosePopup();
                     if (!popup->IsOpen() && popup->takesFocus_ && Alive(popup->ownerControl_))
-                        if (TWinControl* owner = OwnerWindowed(popup->ownerControl_); owner && owner->HandleAllocated())
+                        if (TWinControl* owner = OwnerWindowed(popup->ownerControl_);
+                            owner && owner->HandleAllocated())
                             SendMessageA(FindTopLevelAncestorWindow(owner->Handle()), WM_CLOSE, 0, 0);
                     break;
                 }
@@ -129,9 +130,11 @@ struct TcxPopupHooks {
             for (bool closed = true; closed;) {
                 closed = false;
                 for (TcxCustomPopupWindow* popup : std::vector<TcxCustomPopupWindow*>(list)) {
-                    if (const HWND form = FormWindow(popup->ownerControl_)) PostMessageA(form, WM_NCACTIVATE, FALSE, 0);
+                    if (const HWND form = FormWindow(popup->ownerControl_))
+                        PostMessageA(form, WM_NCACTIVATE, FALSE, 0);
                     const bool active = popup->HandleAllocated() && GetActiveWindow() == popup->Handle();
-                    if ((!popup->takesFocus_ || !active) && popup->HandleAllocated() && IsWindowEnabled(popup->Handle())) {
+                    if ((!popup->takesFocus_ || !active) && popup->HandleAllocated() &&
+                        IsWindowEnabled(popup->Handle())) {
                         TControl* owner = popup->ownerControl_;
                         popup->ClosePopup();
                         if (auto* container = dynamic_cast<TcxContainer*>(owner); Alive(container))
@@ -147,8 +150,8 @@ struct TcxPopupHooks {
                 closed = false;
                 for (TcxCustomPopupWindow* popup : std::vector<TcxCustomPopupWindow*>(list)) {
                     TWinControl* owner = OwnerWindowed(popup->ownerControl_);
-                    if (!Alive(popup) || !popup->HandleAllocated() || !Alive(owner) || !owner->HandleAllocated() ||
-                        owner->Handle() != w || IsWindowVisible(w))
+                    if (!Alive(popup) || !popup->HandleAllocated() || !Alive(owner) ||
+                        !owner->HandleAllocated() || owner->Handle() != w || IsWindowVisible(w))
                         continue;
                     popup->ClosePopup();
                     closed = true;
@@ -447,14 +450,16 @@ void TcxCustomPopupWindow::RunPopup(TWinControl* controlToFocus) {
         }
         TWinControl* focus = controlToFocus;
         if (takesFocus_) {
-            if (!(focus && focus->CanFocus() && focus->TabStop())) focus = FindNextControl(this, nullptr, true, true, false);
+            if (!(focus && focus->CanFocus() && focus->TabStop()))
+                focus = FindNextControl(this, nullptr, true, true, false);
             if (!focus) focus = this;
         }
         focusedControl_ = focus;
         if (focus) focus->SetFocus();
         TForm* form = ownerControl_ ? GetParentForm(ownerControl_) : nullptr;
-        const bool topmost = !takesFocus_ || !form ||
-                             (form->HandleAllocated() && (GetWindowLongA(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST));
+        const bool topmost =
+            !takesFocus_ || !form ||
+            (form->HandleAllocated() && (GetWindowLongA(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST));
         SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
                      SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
     }

@@ -112,7 +112,8 @@ TEST_F(ContainerPopupTest, OpensWithEventsInOrderAndFocusOnTheFirstTabStop) {
     popup.ClosePopup();
     EXPECT_FALSE(popup.IsOpen());
     EXPECT_FALSE(IsWindowVisible(popup.Handle()));
-    EXPECT_EQ(log, (std::vector<std::string>{"popup showing", "popup shown", "popup closing", "popup closed"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"popup showing", "popup shown", "popup closing", "popup closed"}));
 }
 
 TEST_F(ContainerPopupTest, RequestedControlTakesTheFocus) {
@@ -199,7 +200,8 @@ TEST_F(ContainerPopupTest, HidingTheOwnerClosesItsPopupAndTheLaterOnesLastFirst)
     EXPECT_TRUE(first.IsOpen());
     EXPECT_FALSE(second.IsOpen());
     EXPECT_FALSE(third.IsOpen());
-    EXPECT_EQ(log, (std::vector<std::string>{"third closing", "third closed", "second closing", "second closed"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"third closing", "third closed", "second closing", "second closed"}));
 }
 
 TEST_F(ContainerPopupTest, PopupWithoutFocusNeverTakesTheForeground) {
@@ -323,9 +325,12 @@ TEST_F(ContainerPopupTest, ClicksCloseThePopupAndReachTheirTargetUnlessSwallowed
     } cases[] = {
         {"on the owner", false, false, [&](TTestPopup&) { return CentreOf(owner); }, false, 1, 0},
         {"on the owner, swallowing", false, true, [&](TTestPopup&) { return CentreOf(owner); }, false, 1, 0},
-        {"on the owner, focused popup", true, false, [&](TTestPopup&) { return CentreOf(owner); }, false, 1, 0},
-        {"elsewhere on the form", false, false, [&](TTestPopup&) { return CentreOf(secondOwner); }, false, 0, 1},
-        {"elsewhere, swallowed", false, true, [&](TTestPopup&) { return CentreOf(secondOwner); }, false, 0, 0},
+        {"on the owner, focused popup", true, false, [&](TTestPopup&) { return CentreOf(owner); }, false, 1,
+         0},
+        {"elsewhere on the form", false, false, [&](TTestPopup&) { return CentreOf(secondOwner); }, false, 0,
+         1},
+        {"elsewhere, swallowed", false, true, [&](TTestPopup&) { return CentreOf(secondOwner); }, false, 0,
+         0},
         {"inside the popup", false, false, [&](TTestPopup& p) { return CentreOf(&p); }, true, 0, 0},
     };
     for (const auto& c : cases) {
@@ -377,7 +382,8 @@ TEST_F(ContainerPopupTest, PostedCloseAndReopenMessages) {
     popup.SetTakesFocus(true);
     EXPECT_TRUE(popup.IsOpen());
     EXPECT_FALSE(GetWindowLongA(popup.Handle(), GWL_STYLE) & WS_CHILD);
-    EXPECT_EQ(log, (std::vector<std::string>{"popup closing", "popup closed", "popup showing", "popup shown"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"popup closing", "popup closed", "popup showing", "popup shown"}));
 }
 
 } // namespace
