@@ -23,7 +23,8 @@ void TListBoxStrings::Insert(int index, const AnsiString& s) {
     if (listBox_->HandleAllocated()) {
         const LRESULT result = SendMessageA(listBox_->Handle(), LB_INSERTSTRING, static_cast<WPARAM>(index),
                                             reinterpret_cast<LPARAM>(s.c_str()));
-        if (result == LB_ERR || result == LB_ERRSPACE) throw EOutOfResources("Not enough storage for the list");
+        if (result == LB_ERR || result == LB_ERRSPACE)
+            throw EOutOfResources("Not enough storage for the list");
     }
     items_.insert(items_.begin() + index, s);
 }
@@ -31,7 +32,8 @@ void TListBoxStrings::Insert(int index, const AnsiString& s) {
 void TListBoxStrings::Delete(int index) {
     if (index < 0 || index >= GetCount()) Error("List index out of bounds (%d)", index);
     items_.erase(items_.begin() + index);
-    if (listBox_->HandleAllocated()) SendMessageA(listBox_->Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    if (listBox_->HandleAllocated())
+        SendMessageA(listBox_->Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 void TListBoxStrings::Clear() {
@@ -117,11 +119,13 @@ void TCustomListBox::SetTopIndex(int value) {
         savedTopIndex_ = value;
         return;
     }
-    if (TopIndex() != value) SendMessageA(handle_, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(value, 0)), 0);
+    if (TopIndex() != value)
+        SendMessageA(handle_, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(value, 0)), 0);
 }
 
 int TCustomListBox::ItemHeight() {
-    if (handle_ && style_ == lbStandard) return static_cast<int>(SendMessageA(handle_, LB_GETITEMHEIGHT, 0, 0));
+    if (handle_ && style_ == lbStandard)
+        return static_cast<int>(SendMessageA(handle_, LB_GETITEMHEIGHT, 0, 0));
     return itemHeight_;
 }
 

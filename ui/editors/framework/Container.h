@@ -171,6 +171,7 @@ protected:
 
 private:
     friend class TcxCustomInnerListBox;
+    friend struct TcxPopupHooks;
     void HandleColorChanged();
     void HandleFontChanged();
     void HandleParentColorChanged();

@@ -1,5 +1,7 @@
 #include "ui/editors/framework/ContainerViewInfo.h"
 
+#include "ui/editors/framework/ContainerPopup.h"
+
 #include <cstring>
 #include <map>
 #include <string>
@@ -274,11 +276,13 @@ void DesktopCompositionFinalize() {
 }
 
 void ContainerUnitInitialize() {
+    PopupHooksInitialize();
     if (HMODULE user = GetModuleHandleA("User32"))
         Binding().getScrollBarInfo = reinterpret_cast<TGetScrollBarInfoProc>(
             reinterpret_cast<void*>(GetProcAddress(user, "GetScrollBarInfo")));
 }
 
 void ContainerUnitFinalize() {
+    PopupHooksFinalize();
     Binding().getScrollBarInfo = nullptr;
 }

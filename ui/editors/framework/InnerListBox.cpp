@@ -325,14 +325,15 @@ void TcxCustomInnerListBox::LeftButtonDown(TMessage& message) {
         const LRESULT hit = SendMessageA(window, LB_ITEMFROMPOINT, 0, message.LParam);
         const int index = HIWORD(hit) == 0 ? LOWORD(hit) : -1;
         if ((!shift.Contains(ssShift) || shift.Contains(ssCtrl)) && index >= 0 && Selected(index)) {
-            container_->BeginDrag(false);
+            container_->BeginDrag(false, Mouse().DragThreshold);
             return;
         }
     }
     TcxContainer* container = container_;
     TListBox::WndProc(message);
     if (FindControl(window) != this) return;
-    if (!(MultiSelect() && (shift.Contains(ssCtrl) || shift.Contains(ssShift)))) container->BeginDrag(false);
+    if (!(MultiSelect() && (shift.Contains(ssCtrl) || shift.Contains(ssShift))))
+        container->BeginDrag(false, Mouse().DragThreshold);
 }
 
 void TcxCustomInnerListBox::WndProc(TMessage& message) {

@@ -50,8 +50,14 @@ protected:
     void Click() override { ++clicks; }
 };
 
-const char* const Items[] = {"zero", "apple", "ab", "b", "banana", "\xD6\xD0\xCE\xC4" /* 中文 */,
-                             "\xD6\xD0" "a" /* 中a */};
+const char* const Items[] = {"zero",
+                             "apple",
+                             "ab",
+                             "b",
+                             "banana",
+                             "\xD6\xD0\xCE\xC4" /* 中文 */,
+                             "\xD6\xD0"
+                             "a" /* 中a */};
 
 class InnerListBoxTest : public testing::Test {
 protected:
@@ -108,7 +114,11 @@ TEST_F(InnerListBoxTest, AutoCompleteSearchesWhatWasTypedSinceThePause) {
         {"no match still consumed", {{'a', 1000}, {'x', 1100}}, "ax", 1, 0},
         {"escape passes on", {{'a', 1000}, {VK_ESCAPE, 1100}}, "a\x1b", 1, VK_ESCAPE},
         {"backspace to empty", {{'b', 1000}, {VK_BACK, 1100}}, "", 0, VK_BACK},
-        {"backspace keeps the rest", {{'b', 1000}, {'a', 1100}, {'n', 1200}, {VK_BACK, 1300}}, "ba", 4, VK_BACK},
+        {"backspace keeps the rest",
+         {{'b', 1000}, {'a', 1100}, {'n', 1200}, {VK_BACK, 1300}},
+         "ba",
+         4,
+         VK_BACK},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,7 +155,8 @@ TEST_F(InnerListBoxTest, DoubleByteCharactersAreTypedAndRemovedWhole) {
     EXPECT_EQ(std::string(list->AutoCompleteFilter()), "\xD6\xD0");
     EXPECT_EQ(list->ItemIndex(), 5);
     Post("a", 1100);
-    EXPECT_EQ(std::string(list->AutoCompleteFilter()), "\xD6\xD0" "a");
+    EXPECT_EQ(std::string(list->AutoCompleteFilter()), "\xD6\xD0"
+                                                       "a");
     EXPECT_EQ(list->ItemIndex(), 6);
     // The trail byte of 中 has a lead byte's value: only a walk from the start finds 'a' alone.
     Post("\b", 1200);
@@ -222,7 +233,8 @@ protected:
             TcxScrollBar* bar;
             LONG object;
             int kind;
-        } bars[] = {{list->HScrollBar(), OBJID_HSCROLL, SB_HORZ}, {list->VScrollBar(), OBJID_VSCROLL, SB_VERT}};
+        } bars[] = {{list->HScrollBar(), OBJID_HSCROLL, SB_HORZ},
+                    {list->VScrollBar(), OBJID_VSCROLL, SB_VERT}};
         for (const auto& b : bars) {
             SCROLLBARINFO info{};
             info.cbSize = sizeof(info);
@@ -259,7 +271,8 @@ protected:
 
 TEST_F(InnerListBoxBarsTest, BarsFollowTheListThroughItsChanges) {
     std::vector<std::string> errors;
-    auto previous = SetApplicationExceptionHandler([&](const std::exception& e) { errors.push_back(e.what()); });
+    auto previous =
+        SetApplicationExceptionHandler([&](const std::exception& e) { errors.push_back(e.what()); });
     const struct {
         const char* name;
         std::function<void()> change;
@@ -325,7 +338,8 @@ TEST_F(InnerListBoxBarsTest, BothBarsPaintTheCorner) {
     GetWindowRect(list->Handle(), &window);
     const COLORREF marker = RGB(255, 0, 0);
     TPaintSurface surface(window.right - window.left, window.bottom - window.top, marker);
-    SendMessageA(list->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(surface.DC()), PRF_NONCLIENT | PRF_CLIENT);
+    SendMessageA(list->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(surface.DC()),
+                 PRF_NONCLIENT | PRF_CLIENT);
     const TColor grip = container->LookAndFeel().GetEffectivePainter()->GetSizeGripAreaColor();
     EXPECT_EQ(surface.At(corner.left + 2, corner.top + 2), ColorToRGB(grip));
     // The native bars themselves are not printed: the own ones cover them.
@@ -347,6 +361,32 @@ TEST_F(InnerListBoxBarsTest, WithoutScrollBarInfoTheNativeBarsStay) {
     ASSERT_TRUE(GetScrollBarInfo(list->Handle(), OBJID_VSCROLL, &info));
     EXPECT_EQ(info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u);
     SetGetScrollBarInfoProcForTest(saved);
+}
+
+TEST_F(InnerListBoxTest, ClickInAnAutomaticDragContainer) {
+    container->SetDragMode(dmAutomatic);
+    const int y1 = list->ItemHeight() + 2, y2 = 2 * list->ItemHeight() + 2;
+    // The release is waiting: the drag that the press prepares never starts.
+    PostMessageA(list->Handle(), WM_LBUTTONUP, 0, PointParam(5, y1));
+    SendMouse(*list, WM_LBUTTONDOWN, 5, y1, MK_LBUTTON);
+    PumpMessages();
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_EQ(container->DragMode(), dmAutomatic);
+    EXPECT_EQ(DragObject(), nullptr);
+    // Multi-select: a press on a selected item keeps the selection for the drag.
+    list->SetMultiSelect(true);
+    list->SetSelected(1, true);
+    list->SetSelected(2, true);
+    PostMessageA(list->Handle(), WM_LBUTTONUP, 0, PointParam(5, y2));
+    SendMouse(*list, WM_LBUTTONDOWN, 5, y2, MK_LBUTTON);
+    PumpMessages();
+    EXPECT_EQ(list->SelCount(), 2);
+    EXPECT_EQ(container->DragMode(), dmAutomatic);
+    // Without the automatic mode a press selects as usual.
+    container->SetDragMode(dmManual);
+    SendMouse(*list, WM_LBUTTONDOWN, 5, y2, MK_LBUTTON);
+    SendMouse(*list, WM_LBUTTONUP, 5, y2);
+    EXPECT_EQ(list->SelCount(), 1);
 }
 
 } // namespace

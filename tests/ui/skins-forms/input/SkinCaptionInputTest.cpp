@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../SkinFormsSupport.h"
+#include "tests/ui/core/MouseInput.h"
 
 using namespace skinforms;
 
@@ -51,12 +52,7 @@ void Pump(int milliseconds = 60) {
 }
 
 void SendMouse(DWORD flags, TPoint at) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof(input));
+    SendMouseInput(flags, at);
     Pump();
 }
 
