@@ -14,31 +14,11 @@ TRect MoveAlong(const TRect& r, TcxProgressBarOrientation orientation, int offse
     return orientation == cxorHorizontal ? ShiftRect(r, offset, 0) : ShiftRect(r, 0, offset);
 }
 
-// A memory picture with its own DC, freed with it.
-class TScratchBitmap {
-public:
-    TScratchBitmap(HDC like, int width, int height)
-        : dc_(CreateCompatibleDC(like)), bitmap_(CreateCompatibleBitmap(like, std::max(width, 1), std::max(height, 1))) {
-        old_ = SelectObject(dc_, bitmap_);
-    }
-    ~TScratchBitmap() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    TScratchBitmap(const TScratchBitmap&) = delete;
-    TScratchBitmap& operator=(const TScratchBitmap&) = delete;
-    HDC DC() const { return dc_; }
-
-private:
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-};
 } // namespace
 
 TcxCustomProgressBarViewInfo::TcxCustomProgressBarViewInfo()
-    : foregroundImage_(std::make_unique<TBitmap>()), bufferBitmap_(std::make_unique<TcxBitmap>()) {}
+    : foregroundImage_(std::make_unique<TBitmap>()), bufferBitmap_(std::make_unique<TcxBitmap>()),
+      textMask_(std::make_unique<TBitmap>()) {}
 
 TcxCustomProgressBarViewInfo::~TcxCustomProgressBarViewInfo() = default;
 
@@ -159,8 +139,6 @@ void TcxCustomProgressBarViewInfo::PaintTrack(TcxCanvas& destination, TcxCanvas&
 
 void TcxCustomProgressBarViewInfo::PaintProgressBar(TcxCanvas& canvas) {
     TcxCanvas& buffer = *bufferBitmap_->cxCanvas();
-    TFont savedFont;
-    savedFont.Assign(buffer.Font());
 
     const TPoint origin = InplaceMode ? TPoint{TrackRect.left, TrackRect.top} : TPoint{0, 0};
     TRect f = ShiftRect(FilledRect, -origin.x, -origin.y);
@@ -239,7 +217,6 @@ void TcxCustomProgressBarViewInfo::PaintProgressBar(TcxCanvas& canvas) {
     buffer.PopClipRegion();
 
     DrawProgressText(buffer);
-    buffer.Font().Assign(savedFont);
     // Only the track: the buffer holds it at t, the destination gets it at the track's place.
     BitBlt(canvas.Handle(), TrackRect.left, TrackRect.top, GetRectWidth(t), GetRectHeight(t), buffer.Handle(), t.left,
            t.top, SRCCOPY);
@@ -324,11 +301,16 @@ void TcxCustomProgressBarViewInfo::DrawProgressText(TcxCanvas& canvas) {
     const AnsiString text = GetProgressText();
     if (text.empty()) return;
     const TRect x = TrackInBuffer();
-    canvas.Font().Assign(Font());
-    canvas.Font().SetColor(TextColor);
-    canvas.Brush().SetStyle(bsClear);
     const bool vertical = TextOrientation == cxorVertical;
-    if (vertical) canvas.RotateFont(270);
+    // The GDI font is made again only when what it looks like changed.
+    TFont& font = canvas.Font();
+    const TFont& wanted = Font();
+    if (font.Name() != wanted.Name() || font.Height() != wanted.Height() || !(font.Style() == wanted.Style()) ||
+        font.Charset() != wanted.Charset() || font.Pitch() != wanted.Pitch())
+        font.Assign(wanted);
+    font.SetOrientation(vertical ? 2700 : 0);
+    font.SetColor(TextColor);
+    canvas.Brush().SetStyle(bsClear);
     const TSize size = canvas.MeasureTextExtent(text);
     const int width = vertical ? size.cy : size.cx;
     const int height = vertical ? size.cx : size.cy;
@@ -346,15 +328,16 @@ void TcxCustomProgressBarViewInfo::DrawProgressText(TcxCanvas& canvas) {
     // Black text on white, inverted, then XORed over the picture: each text pixel shows the inverse
     // of what lies under it, bar or track.
     const int w = std::max(1, GetRectWidth(x)), h = std::max(1, GetRectHeight(x));
-    TScratchBitmap mask(canvas.Handle(), w, h);
-    PatBlt(mask.DC(), 0, 0, w, h, WHITENESS);
-    HGDIOBJ oldFont = SelectObject(mask.DC(), canvas.Font().Handle());
-    SetBkMode(mask.DC(), TRANSPARENT);
-    SetTextColor(mask.DC(), RGB(0, 0, 0));
-    TextOutA(mask.DC(), originX - x.left, top - x.top, text.c_str(), static_cast<int>(text.size()));
-    SelectObject(mask.DC(), oldFont);
-    PatBlt(mask.DC(), 0, 0, w, h, DSTINVERT);
-    BitBlt(canvas.Handle(), x.left, x.top, w, h, mask.DC(), 0, 0, SRCINVERT);
+    textMask_->SetSize(w, h);
+    const HDC mask = textMask_->Canvas().Handle();
+    PatBlt(mask, 0, 0, w, h, WHITENESS);
+    HGDIOBJ oldFont = SelectObject(mask, canvas.Font().Handle());
+    SetBkMode(mask, TRANSPARENT);
+    SetTextColor(mask, RGB(0, 0, 0));
+    TextOutA(mask, originX - x.left, top - x.top, text.c_str(), static_cast<int>(text.size()));
+    SelectObject(mask, oldFont);
+    PatBlt(mask, 0, 0, w, h, DSTINVERT);
+    BitBlt(canvas.Handle(), x.left, x.top, w, h, mask, 0, 0, SRCINVERT);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -116,4 +116,6 @@ private:
     std::unique_ptr<TcxTimer> pauseTimer_;
     std::unique_ptr<TBitmap> foregroundImage_;
     std::unique_ptr<TcxBitmap> bufferBitmap_;
+    // The text in black on white, kept between paints.
+    std::unique_ptr<TBitmap> textMask_;
 };
