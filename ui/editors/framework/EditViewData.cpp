@@ -419,6 +419,8 @@ void TcxCustomEditViewData::FillButtonViewInfo(TcxCanvas& canvas, TcxCustomEditV
                                                TcxEditButton* button, int collectionIndex) {
     (void)canvas;
     TcxEditButtonViewInfo* info = viewInfo->Button(index);
+    // Nothing stays of the button this view info showed before (its state was read already).
+    info->Data = TcxEditButtonViewInfoData{};
     TcxEditButtonViewInfoData& data = info->Data;
     data.Kind = button->Kind();
     if (data.Kind == bkText) {

@@ -353,3 +353,25 @@ TEST(EditViewData, ThemeMeasuresThatFailGiveTheNonNativeValues) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace edit_layout;
+
+TEST(EditViewData, ALayoutAfterTheButtonsChangedKeepsNothingOfTheOldOnes) {
+    TLayout layout;
+    layout.AddButtons({{bkText, 30}});
+    layout.properties.Buttons()->GetItem(0)->SetCaption("&Go");
+    layout.Make(false);
+    layout.Calculate(TRect{0, 0, 100, 24});
+    ASSERT_EQ(layout.info.ButtonCount(), 1);
+    EXPECT_EQ(layout.info.Button(0)->Data.VisibleCaption, AnsiString("Go"));
+    layout.properties.Buttons()->GetItem(0)->SetKind(bkEllipsis);
+    layout.Make(false);
+    layout.Calculate(TRect{0, 0, 100, 24});
+    EXPECT_EQ(layout.info.Button(0)->Data.Kind, bkEllipsis);
+    EXPECT_TRUE(layout.info.Button(0)->Data.VisibleCaption.empty());
+    EXPECT_TRUE(layout.info.Button(0)->Data.Caption.empty());
+}
+
+} // namespace
