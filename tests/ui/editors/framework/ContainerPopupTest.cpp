@@ -386,4 +386,18 @@ TEST_F(ContainerPopupTest, PostedCloseAndReopenMessages) {
               (std::vector<std::string>{"popup closing", "popup closed", "popup showing", "popup shown"}));
 }
 
+TEST_F(ContainerPopupTest, FocusedPopupClosesWhenAnotherWindowIsActivated) {
+    TTestPopup popup(owner);
+    auto* inner = new TButton(&popup);
+    inner->SetParent(&popup);
+    Open(popup, owner);
+    PumpMessages();
+    ASSERT_EQ(GetActiveWindow(), popup.Handle());
+    // The owner's form is activated: the popup loses the activation and closes.
+    SetActiveWindow(form.Handle());
+    PumpMessages();
+    EXPECT_FALSE(popup.IsOpen());
+    EXPECT_FALSE(IsWindowVisible(popup.Handle()));
+}
+
 } // namespace
