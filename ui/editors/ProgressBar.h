@@ -155,6 +155,8 @@ public:
 
     // Editor slots.
     TClass AssignedValuesClass() const override { return TcxProgressBarPropertiesValues::StaticClass(); }
+    TcxCustomEditViewDataClass ViewDataClass() const override;
+    TcxContainerViewInfoClass ViewInfoClass() const override;
     double GetMaxValue() override;
     double GetMinValue() override;
     bool DisplayDependsOnFocus() override { return false; }
