@@ -11,6 +11,7 @@
 #include "tests/ui/core/ControlWindows.h"
 #include "ui/editors/framework/Edit.h"
 #include "ui/editors/framework/EditButtons.h"
+#include "ui/editors/framework/FilterEditHelper.h"
 
 namespace {
 
@@ -365,6 +366,44 @@ TEST_F(EditControlTest, DeactivationValidatesAndAFailureRaisesAndStaysActive) {
         EXPECT_FALSE(edit->UserAction());
         edit.reset();
     }
+}
+
+// --- filter helper on an editor ---------------------------------------------------------------------
+
+// Formats values as "<value>".
+class TFormattingProperties : public TValidatingProperties {
+public:
+    VZ_CLASS(TFormattingProperties, TValidatingProperties)
+    using TValidatingProperties::TValidatingProperties;
+    WideString FormatDisplayText(const Variant& value) override {
+        return L"<" + AnsiToWide(value.AsAnsiString()) + L">";
+    }
+};
+
+TEST_F(EditControlTest, FilterHelperPreparesTheEditorAndReadsItsValue) {
+    Make(false);
+    TcxCustomFilterEditHelperClass helper = FilterEditHelperClass<TcxCustomFilterEditHelper>();
+    TcxCustomEditProperties source;
+    source.Buttons()->Add();
+    source.SetReadOnly(true);
+    source.OnChange = [](TObject*) {};
+    helper->PrepareFilterEditor(edit.get(), &source);
+    TcxCustomEditProperties* properties = edit->GetEffectiveProperties();
+    EXPECT_EQ(properties->Buttons()->Count(), 0);
+    EXPECT_FALSE(properties->ReadOnly());
+    EXPECT_FALSE(properties->OnChange);
+
+    edit->SetEditValue(Variant(42));
+    TFormattingProperties formatting;
+    WideString text;
+    Variant value;
+    helper->ReadFilterValue(edit.get(), &formatting, text, value);
+    EXPECT_EQ(value.AsAnsiString(), "42");
+    EXPECT_EQ(text, L"<42>");
+    helper->PutFilterValue(edit.get(), &formatting, Variant(7)); // nothing in the base
+    EXPECT_EQ(edit->EditValue().AsAnsiString(), "42");
+    EXPECT_FALSE(helper->FiltersByDisplayText());
+    EXPECT_EQ(helper->FilterEditorClass(), nullptr);
 }
 
 // --- stored size ----------------------------------------------------------------------------------
