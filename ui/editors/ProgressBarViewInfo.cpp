@@ -204,7 +204,7 @@ void TcxCustomProgressBarViewInfo::PaintTrack(TcxCanvas& destination, TcxCanvas&
     if (IsAnimationStyle(barStyle_)) {
         if (theme)
             buffer.ApplyClipRegion(TcxRegion::CreateFromHandle(
-                                       CreateRoundRectRgn(track.left, track.top, track.right + 1, track.bottom + 1, 2, 2)),
+                                       CreateRoundRectRgn(track.left, track.top, track.right, track.bottom, 2, 2)),
                                    rcmIntersect, false);
         if (!DrawTransparent) PaintGlass(buffer, track, false, ColorToRGB(FillColor));
     }

@@ -172,3 +172,23 @@ TEST_F(ProgressBarSkinPaint, TextInThePaintersColourElseTheEditorsDrawnDirectly)
         EXPECT_EQ(surface.Count(Inverted(Probe("ProgressChunk"))), 0);
     }
 }
+
+TEST_F(ProgressBarSkinPaint, MarqueeChunkIsTheBandWhereItHasMoved) {
+    auto vi = MakeBar(MakeRect(0, 0, 120, 24), cxorHorizontal);
+    vi->Position = 10;
+    vi->SetMarquee(true);
+    ASSERT_NE(vi->StepTimer(), nullptr);
+    // The 50-pixel band starts half its length before the content and moves 20 pixels a step.
+    vi->BandRect = MakeRect(2 - 25, 3, 2 + 25, 19);
+    for (int step = 0; step < 3; ++step) vi->StepBand();
+    ASSERT_EQ(vi->BandOffset(), 35);
+    TPaintSurface surface(120, 24, Marker);
+    TcxCanvas canvas(&surface.canvas);
+    vi->Paint(canvas);
+    const COLORREF frame = Probe("ProgressBorder"), chunk = Probe("ProgressChunk");
+    EXPECT_EQ(surface.At(11, 10), frame);
+    EXPECT_EQ(surface.At(12, 10), chunk);
+    EXPECT_EQ(surface.At(61, 18), chunk);
+    EXPECT_EQ(surface.At(62, 10), frame);
+    EXPECT_EQ(surface.At(40, 2), frame);
+}

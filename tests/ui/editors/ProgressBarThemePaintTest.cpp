@@ -115,3 +115,26 @@ TEST(ProgressBarThemePaint, ChunkLineFollowsTheFilledPartsSize) {
     EXPECT_EQ(vi->ThemeChunkBitmap()->Height(), GetRectHeight(vi->FilledRect));
     EXPECT_EQ(vi->ThemeChunkBitmap()->Height(), 30 - 5);
 }
+
+TEST(ProgressBarThemePaint, AnimationStylesStayInsideTheRoundTrack) {
+    TScopedThemeSeam seam(true, L"C:\\WINDOWS\\Resources\\Themes\\Luna\\luna.msstyles", L"NormalColor");
+    if (!OpenProgressTheme())
+        GTEST_SKIP() << "the theme library opens no \"Progress\" class in this prefix, so no themed bar is drawn";
+    const TRect bounds = MakeRect(0, 0, 297, 21);
+    auto vi = MakeNativeBar(bounds, cxorHorizontal, cxbsAnimation, 50);
+    vi->SetAnimationSpeed(0);
+    TPaintSurface track(297, 21, Marker);
+    const RECT all = bounds;
+    dxUxTheme::DrawThemeBackground(OpenCachedTheme(totProgress), track.DC(), 1, 1, &all, nullptr);
+    TPaintSurface surface(297, 21, Marker);
+    TcxCanvas canvas(&surface.canvas);
+    vi->Paint(canvas);
+    // The glass stays inside the round rectangle, which leaves out the track's right column and
+    // bottom row: they show the themed track.
+    for (TPoint edge : {TPoint{296, 0}, TPoint{296, 10}, TPoint{0, 20}, TPoint{150, 20}})
+        EXPECT_EQ(surface.At(edge.x, edge.y), track.At(edge.x, edge.y)) << edge.x << "," << edge.y;
+    EXPECT_NE(surface.At(295, 10), track.At(295, 10));
+    // The glass bar covers the filled part, the glass track the rest.
+    EXPECT_EQ(surface.Count(Marker), 0);
+    EXPECT_NE(surface.At(60, 10), track.At(60, 10));
+}
