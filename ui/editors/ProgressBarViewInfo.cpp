@@ -5,10 +5,35 @@
 #include "ui/core/Geometry.h"
 #include "ui/core/GraphicsRoutines.h"
 #include "ui/core/Office11Colors.h"
+#include "ui/core/ThemeBinding.h"
+#include "ui/core/ThemeManager.h"
 #include "ui/editors/framework/Edit.h"
 
 namespace {
 constexpr unsigned StepInterval = 30;
+// Parts of the themed "Progress" class.
+constexpr int ProgressPartBar = 1, ProgressPartBarVert = 2, ProgressPartChunk = 3, ProgressPartChunkVert = 4;
+// How far the themed chunk's leading edge lies outside its one-pixel line, so that the line
+// shows the chunk's body.
+constexpr int ChunkEdgeOutside = 4;
+
+// The part of a bar's length a value takes, kept inside [0, 1] (NaN as 0).
+double BarFraction(double value, double range) {
+    const double fraction = value / range;
+    if (!(fraction > 0)) return 0;
+    return fraction > 1 ? 1 : fraction;
+}
+
+// The content cut to a value: from the left, or from the bottom for a vertical bar.
+TRect CutToValue(const TRect& content, bool vertical, double value, double range) {
+    TRect r = content;
+    const double fraction = BarFraction(value, range);
+    if (vertical)
+        r.top += static_cast<int>(GetRectHeight(content) * (1 - fraction));
+    else
+        r.right = r.left + static_cast<int>(fraction * GetRectWidth(content));
+    return r;
+}
 
 TRect MoveAlong(const TRect& r, TcxProgressBarOrientation orientation, int offset) {
     return orientation == cxorHorizontal ? ShiftRect(r, offset, 0) : ShiftRect(r, 0, offset);
@@ -106,6 +131,18 @@ TRect TcxCustomProgressBarViewInfo::TrackInBuffer() const {
     return TrackRect;
 }
 
+TRect TcxCustomProgressBarViewInfo::TextArea() const {
+    if (paintingSkinned_) return ShiftRect(TrackRect, -OuterRect.left, -OuterRect.top);
+    return TrackInBuffer();
+}
+
+TColor TcxCustomProgressBarViewInfo::PainterTextColor() const {
+    if (!SkinPainter) return clNone;
+    const TColor color = SkinPainter->GetProgressTextColor();
+    // clDefault is a painter's way of saying it has no colour of its own.
+    return color == clDefault ? clNone : color;
+}
+
 // ---------------------------------------------------------------------------------------------
 void TcxCustomProgressBarViewInfo::DrawBackgroundAndFrame(TcxCanvas& canvas) {
     DrawEditBackground(canvas, this, true, 0);
@@ -119,8 +156,31 @@ void TcxCustomProgressBarViewInfo::Paint(TcxCanvas& canvas) {
         TrackChanged = false;
     }
     if (bufferBitmap_->Empty()) return;
-    if (!NativeLook && !(InplaceMode && DrawTransparent)) DrawBackgroundAndFrame(canvas);
+    if (SkinPainter) {
+        PaintSkinned(canvas);
+        return;
+    }
+    if (!ProgressTheme() && !(InplaceMode && DrawTransparent)) DrawBackgroundAndFrame(canvas);
     PaintProgressBar(canvas);
+}
+
+HTHEME TcxCustomProgressBarViewInfo::ProgressTheme() const {
+    return NativeLook ? OpenCachedTheme(totProgress) : nullptr;
+}
+
+TBitmap* TcxCustomProgressBarViewInfo::ThemeChunkLine(HTHEME theme, const TRect& fill) {
+    const bool horizontal = orientation_ == cxorHorizontal;
+    const int width = horizontal ? 1 : GetRectWidth(fill);
+    const int height = horizontal ? GetRectHeight(fill) : 1;
+    if (width <= 0 || height <= 0) return nullptr;
+    if (themeChunkBitmap_ && themeChunkBitmap_->Width() == width && themeChunkBitmap_->Height() == height)
+        return themeChunkBitmap_.get();
+    themeChunkBitmap_ = std::make_unique<TBitmap>(width, height);
+    // The chunk's leading edge (its right end, or its top for a vertical bar) lies outside the line.
+    const RECT chunk = horizontal ? RECT{0, 0, 1 + ChunkEdgeOutside, height} : RECT{0, -ChunkEdgeOutside, width, 1};
+    dxUxTheme::DrawThemeBackground(theme, themeChunkBitmap_->Canvas().Handle(),
+                                   horizontal ? ProgressPartChunk : ProgressPartChunkVert, 1, &chunk, nullptr);
+    return themeChunkBitmap_.get();
 }
 
 void TcxCustomProgressBarViewInfo::PaintTrack(TcxCanvas& destination, TcxCanvas& buffer, const TRect& track) {
@@ -134,7 +194,20 @@ void TcxCustomProgressBarViewInfo::PaintTrack(TcxCanvas& destination, TcxCanvas&
     } else if (!IsAnimationStyle(barStyle_)) {
         buffer.FillRectColor(track, FillColor);
     }
-    if (IsAnimationStyle(barStyle_) && !DrawTransparent) PaintGlass(buffer, track, false, ColorToRGB(FillColor));
+    const HTHEME theme = ProgressTheme();
+    if (theme && !InplaceMode && !DrawTransparent) {
+        const RECT r = track;
+        dxUxTheme::DrawThemeBackground(theme, buffer.Handle(),
+                                       orientation_ == cxorHorizontal ? ProgressPartBar : ProgressPartBarVert, 1, &r,
+                                       nullptr);
+    }
+    if (IsAnimationStyle(barStyle_)) {
+        if (theme)
+            buffer.ApplyClipRegion(TcxRegion::CreateFromHandle(
+                                       CreateRoundRectRgn(track.left, track.top, track.right, track.bottom, 2, 2)),
+                                   rcmIntersect, false);
+        if (!DrawTransparent) PaintGlass(buffer, track, false, ColorToRGB(FillColor));
+    }
 }
 
 void TcxCustomProgressBarViewInfo::PaintProgressBar(TcxCanvas& canvas) {
@@ -167,8 +240,21 @@ void TcxCustomProgressBarViewInfo::PaintProgressBar(TcxCanvas& canvas) {
     buffer.PushClipRegion();
     PaintTrack(canvas, buffer, t);
 
+    const HTHEME theme = ProgressTheme();
+    const TRect all = MakeRect(0, 0, bufferBitmap_->Width(), bufferBitmap_->Height());
     auto clipTo = [&](const TRect& area) {
-        buffer.IntersectClip(area);
+        if (IsAnimationStyle(barStyle_) && theme) {
+            // Only the ends along the bar are cut, so that the round corners stay.
+            if (horizontal) {
+                buffer.ExcludeFromClip(MakeRect(all.left, all.top, area.left, all.bottom));
+                buffer.ExcludeFromClip(MakeRect(area.right, all.top, all.right, all.bottom));
+            } else {
+                buffer.ExcludeFromClip(MakeRect(all.left, all.top, all.right, area.top));
+                buffer.ExcludeFromClip(MakeRect(all.left, area.bottom, all.right, all.bottom));
+            }
+        } else {
+            buffer.IntersectClip(area);
+        }
         if (leds)
             for (const TRect& gap : ProgressBarLEDGaps(area, led, orientation_)) buffer.ExcludeFromClip(gap);
     };
@@ -178,6 +264,76 @@ void TcxCustomProgressBarViewInfo::PaintProgressBar(TcxCanvas& canvas) {
         u = a;
     }
 
+    const bool themedChunk = theme && barStyle_ <= cxbsGradientLEDs;
+    if (themedChunk) {
+        if (TBitmap* line = ThemeChunkLine(theme, f))
+            StretchBlt(buffer.Handle(), f.left, f.top, GetRectWidth(f), GetRectHeight(f), line->Canvas().Handle(), 0, 0,
+                       line->Width(), line->Height(), SRCCOPY);
+    } else {
+        PaintBarStyle(buffer, f, o, t, u, a);
+    }
+    if (barStyle_ <= cxbsGradientLEDs && !leds) DrawBevel(buffer, u);
+    if (leds) DrawLEDBevels(buffer, u, led);
+    if (!IsAnimationStyle(barStyle_) && PeakVisible) {
+        buffer.ApplyClipRegion(TcxRegion::CreateFromRect(p), rcmAdd, false);
+        buffer.FillRectColor(p, PeakColor);
+    }
+    buffer.PopClipRegion();
+
+    DrawProgressText(buffer);
+    // Only the track: the buffer holds it at t, the destination gets it at the track's place.
+    BitBlt(canvas.Handle(), TrackRect.left, TrackRect.top, GetRectWidth(t), GetRectHeight(t), buffer.Handle(), t.left,
+           t.top, SRCCOPY);
+}
+
+void TcxCustomProgressBarViewInfo::PaintSkinned(TcxCanvas& canvas) {
+    const int width = GetRectWidth(OuterRect), height = GetRectHeight(OuterRect);
+    if (width <= 0 || height <= 0) return;
+    if (!skinBitmap_) skinBitmap_ = std::make_unique<TcxBitmap>();
+    if (skinBitmap_->Width() != width || skinBitmap_->Height() != height) skinBitmap_->SetSize(width, height);
+    TcxCanvas& bitmap = *skinBitmap_->cxCanvas();
+    const TRect b = MakeRect(0, 0, width, height);
+    if (InplaceMode || !Editor)
+        bitmap.FillRectColor(b, FillColor);
+    else
+        PaintBackgroundBehindControl(Editor, bitmap, b, false);
+
+    const bool vertical = orientation_ == cxorVertical;
+    const TRect borders = SkinPainter->GetProgressBorders(vertical);
+    const TRect k = MakeRect(b.left + borders.left, b.top + borders.top, b.right - borders.right,
+                             b.bottom - borders.bottom);
+    const double range = Range();
+    TRect fill;
+    if (!marquee_ || InplaceMode)
+        fill = CutToValue(k, vertical, Value(), range);
+    else
+        fill = ShiftRect(MoveAlong(BandRect, orientation_, band_.Offset), -OuterRect.left, -OuterRect.top);
+
+    SkinPainter->PaintProgressFrame(&bitmap, b, vertical);
+    bitmap.PushClipRegion();
+    bitmap.IntersectClip(k);
+    SkinPainter->PaintProgressChunk(&bitmap, fill, vertical);
+    if (OverloadVisible) {
+        // Past the threshold up to the fill's end: right of it, or above it for a vertical bar.
+        const TRect threshold = CutToValue(k, vertical, OverloadValue - Min, range);
+        TRect over = fill;
+        if (vertical)
+            over.bottom = std::min(fill.bottom, threshold.top);
+        else
+            over.left = std::max(fill.left, threshold.right);
+        if (!IsEmptyRect(over)) bitmap.InvertRectArea(over);
+    }
+    bitmap.PopClipRegion();
+
+    paintingSkinned_ = true;
+    DrawProgressText(bitmap);
+    paintingSkinned_ = false;
+    BitBlt(canvas.Handle(), OuterRect.left, OuterRect.top, width, height, bitmap.Handle(), 0, 0, SRCCOPY);
+}
+
+void TcxCustomProgressBarViewInfo::PaintBarStyle(TcxCanvas& buffer, const TRect& f, const TRect& o, const TRect& t,
+                                                 const TRect& u, const TRect& a) {
+    const bool horizontal = orientation_ == cxorHorizontal;
     switch (barStyle_) {
     case cxbsSolid:
     case cxbsLEDs:
@@ -208,18 +364,6 @@ void TcxCustomProgressBarViewInfo::PaintProgressBar(TcxCanvas& canvas) {
         if (!marquee_) PaintAnimatedBand(buffer, a, u);
         break;
     }
-    if (barStyle_ <= cxbsGradientLEDs && !leds) DrawBevel(buffer, u);
-    if (leds) DrawLEDBevels(buffer, u, led);
-    if (!IsAnimationStyle(barStyle_) && PeakVisible) {
-        buffer.ApplyClipRegion(TcxRegion::CreateFromRect(p), rcmAdd, false);
-        buffer.FillRectColor(p, PeakColor);
-    }
-    buffer.PopClipRegion();
-
-    DrawProgressText(buffer);
-    // Only the track: the buffer holds it at t, the destination gets it at the track's place.
-    BitBlt(canvas.Handle(), TrackRect.left, TrackRect.top, GetRectWidth(t), GetRectHeight(t), buffer.Handle(), t.left,
-           t.top, SRCCOPY);
 }
 
 void TcxCustomProgressBarViewInfo::DrawBevel(TcxCanvas& canvas, const TRect& r) {
@@ -300,7 +444,7 @@ void TcxCustomProgressBarViewInfo::DrawProgressText(TcxCanvas& canvas) {
     if (!ShowText) return;
     const AnsiString text = GetProgressText();
     if (text.empty()) return;
-    const TRect x = TrackInBuffer();
+    const TRect x = TextArea();
     const bool vertical = TextOrientation == cxorVertical;
     // The GDI font is made again only when what it looks like changed.
     TFont& font = canvas.Font();
@@ -309,7 +453,9 @@ void TcxCustomProgressBarViewInfo::DrawProgressText(TcxCanvas& canvas) {
         font.Charset() != wanted.Charset() || font.Pitch() != wanted.Pitch())
         font.Assign(wanted);
     font.SetOrientation(vertical ? 2700 : 0);
-    font.SetColor(TextColor);
+    const TColor painterColor = PainterTextColor();
+    const TColor textColor = painterColor != clNone ? painterColor : TextColor;
+    font.SetColor(textColor);
     canvas.Brush().SetStyle(bsClear);
     const TSize size = canvas.MeasureTextExtent(text);
     const int width = vertical ? size.cy : size.cx;
@@ -320,8 +466,8 @@ void TcxCustomProgressBarViewInfo::DrawProgressText(TcxCanvas& canvas) {
     const int originX = vertical ? left + width : left;
     canvas.Canvas()->RequiredState(true, false, false);
     SetBkMode(canvas.Handle(), TRANSPARENT);
-    if (SolidTextColor) {
-        SetTextColor(canvas.Handle(), ColorToRGB(TextColor));
+    if (SolidTextColor || SkinPainter) {
+        SetTextColor(canvas.Handle(), ColorToRGB(textColor));
         TextOutA(canvas.Handle(), originX, top, text.c_str(), static_cast<int>(text.size()));
         return;
     }

@@ -63,6 +63,8 @@ public:
     TcxTimer* StepTimer() const { return stepTimer_.get(); }
     TcxTimer* PauseTimer() const { return pauseTimer_.get(); }
     TcxBitmap* BufferBitmap() const { return bufferBitmap_.get(); }
+    TcxBitmap* SkinBitmap() const { return skinBitmap_.get(); }
+    TBitmap* ThemeChunkBitmap() const { return themeChunkBitmap_.get(); }
     // The editor's immediate repaint, run at each animation step.
     std::function<void()> OnRepaint;
 
@@ -70,7 +72,7 @@ public:
     double Range() const { return ProgressBarRange(Min, Max); }
     double Value() const { return ProgressBarValue(marquee_, Position, Min, Max); }
     int Percent() const { return ProgressBarPercent(Value(), Range()); }
-    int Margin() const { return NativeLook || InplaceMode ? 0 : 2; }
+    int Margin() const { return NativeLook || InplaceMode || SkinPainter ? 0 : 2; }
     int LEDLength() const;
     bool AnimationActive() const;
     AnsiString GetProgressText() const;
@@ -80,6 +82,8 @@ public:
     virtual int GetBandLength() { return cxProgressBarBandLength; }
     virtual int GetBandDirection() { return 1; }
     virtual void PaintProgressBar(TcxCanvas& canvas);
+    // Through the skin painter: its frame, its chunk up to the value, the overload part inverted.
+    void PaintSkinned(TcxCanvas& canvas);
     void PaintText(TcxCanvas& canvas) override { DrawProgressText(canvas); }
     void DrawProgressText(TcxCanvas& canvas);
     void Offset(int dx, int dy) override;
@@ -98,6 +102,14 @@ protected:
     virtual void DrawBackgroundAndFrame(TcxCanvas& canvas);
 
 private:
+    // The themed "Progress" class, when the native look is on and the theme opens it.
+    HTHEME ProgressTheme() const;
+    // One line of the themed chunk across the bar, made again only when its size changes.
+    TBitmap* ThemeChunkLine(HTHEME theme, const TRect& fill);
+    // The fill in the bar style, drawn by hand: f the filled part, o the overload part, t the
+    // track, u the fill area, a the band.
+    void PaintBarStyle(TcxCanvas& buffer, const TRect& f, const TRect& o, const TRect& t, const TRect& u,
+                       const TRect& a);
     void PaintTrack(TcxCanvas& destination, TcxCanvas& buffer, const TRect& track);
     void PaintGlass(TcxCanvas& canvas, const TRect& r, bool bar, TColor color);
     void PaintAnimatedBand(TcxCanvas& canvas, const TRect& band, const TRect& fill);
@@ -105,6 +117,10 @@ private:
     void DrawLEDBevels(TcxCanvas& canvas, const TRect& fill, int ledLength);
     // Where the track lies in the buffer.
     TRect TrackInBuffer() const;
+    // Where the text is centred: the track in the buffer, or in the skin bitmap, which holds the bounds.
+    TRect TextArea() const;
+    // The text colour a skin painter asks for; clNone when it leaves it to the editor.
+    TColor PainterTextColor() const;
 
     TcxProgressBarAnimationPath animationPath_ = cxapCycle;
     unsigned animationSpeed_ = 10;
@@ -116,6 +132,9 @@ private:
     std::unique_ptr<TcxTimer> pauseTimer_;
     std::unique_ptr<TBitmap> foregroundImage_;
     std::unique_ptr<TcxBitmap> bufferBitmap_;
+    std::unique_ptr<TcxBitmap> skinBitmap_;
+    std::unique_ptr<TBitmap> themeChunkBitmap_;
+    bool paintingSkinned_ = false;
     // The text in black on white, kept between paints.
     std::unique_ptr<TBitmap> textMask_;
 };
