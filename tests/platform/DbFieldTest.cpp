@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <memory>
 
 #include "platform/core/FormatSettings.h"
@@ -127,6 +129,49 @@ TEST(DbFieldClasses, RangesAndConversionErrorsNameTheField) {
     dataSet.FieldByName("B")->SetAsString("TR");
     EXPECT_TRUE(dataSet.FieldByName("B")->AsBoolean());
     dataSet.Cancel();
+}
+
+// A decimal field read as an integer or a currency: in range it rounds half away from zero,
+// past the target's range it overflows instead of giving a wrapped number.
+TEST(DbFieldClasses, DecimalsReadAsIntegersAndCurrencyOverflowPastTheirRange) {
+    TVectorDataSet dataSet;
+    dataSet.Columns = {{"D", ftFMTBcd, 32}};
+    dataSet.Open();
+    dataSet.Append();
+    TField* field = dataSet.FieldByName("D");
+    struct Case {
+        const char* value;
+        std::function<int64_t(TField*)> read;
+        bool overflow;
+        int64_t expected;
+    } cases[] = {
+        {"2147483647.4", [](TField* f) { return f->AsInteger(); }, false, 2147483647},
+        {"-2147483648.4", [](TField* f) { return f->AsInteger(); }, false, -2147483647 - 1},
+        {"-2.5", [](TField* f) { return f->AsInteger(); }, false, -3},
+        {"2147483647.5", [](TField* f) { return f->AsInteger(); }, true, 0},
+        {"-3000000000", [](TField* f) { return f->AsInteger(); }, true, 0},
+        {"-2251799813685247.5", [](TField* f) { return f->AsLargeInt(); }, false, -2251799813685248},
+        {"9223372036854775808", [](TField* f) { return f->AsLargeInt(); }, true, 0},
+        {"-100000000000000000000", [](TField* f) { return f->AsLargeInt(); }, true, 0},
+        {"-922337203685477.5808", [](TField* f) { return f->AsCurrency().Value; }, false,
+         std::numeric_limits<int64_t>::min()},
+        {"922337203685477.5808", [](TField* f) { return f->AsCurrency().Value; }, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        field->SetAsBCD(TBcd::FromString(c.value));
+        if (c.overflow) {
+            try {
+                c.read(field);
+                ADD_FAILURE() << "no error";
+            } catch (const EConvertError& e) {
+                EXPECT_EQ(e.Message(), "BCD overflow");
+            }
+        } else {
+            EXPECT_EQ(c.read(field), c.expected);
+        }
+        EXPECT_EQ(field->AsBCD(), TBcd::FromString(c.value)); // the stored value stays whole
+    }
 }
 
 TEST(DbFieldClasses, TextIsCutAtTheSizeWithoutSplittingADoubleByteCharacter) {
