@@ -135,30 +135,36 @@ TEST(DbFieldClasses, RangesAndConversionErrorsNameTheField) {
 // past the target's range it overflows instead of giving a wrapped number.
 TEST(DbFieldClasses, DecimalsReadAsIntegersAndCurrencyOverflowPastTheirRange) {
     TVectorDataSet dataSet;
-    dataSet.Columns = {{"D", ftFMTBcd, 32}};
+    dataSet.Columns = {{"D", ftFMTBcd, 32}, {"C", ftBCD, 4}};
     dataSet.Open();
     dataSet.Append();
-    TField* field = dataSet.FieldByName("D");
+    auto integer = [](TField* f) -> int64_t { return f->AsInteger(); };
+    auto largeInt = [](TField* f) { return f->AsLargeInt(); };
+    auto currency = [](TField* f) { return f->AsCurrency().Value; };
     struct Case {
+        const char* field;
         const char* value;
         std::function<int64_t(TField*)> read;
         bool overflow;
         int64_t expected;
     } cases[] = {
-        {"2147483647.4", [](TField* f) { return f->AsInteger(); }, false, 2147483647},
-        {"-2147483648.4", [](TField* f) { return f->AsInteger(); }, false, -2147483647 - 1},
-        {"-2.5", [](TField* f) { return f->AsInteger(); }, false, -3},
-        {"2147483647.5", [](TField* f) { return f->AsInteger(); }, true, 0},
-        {"-3000000000", [](TField* f) { return f->AsInteger(); }, true, 0},
-        {"-2251799813685247.5", [](TField* f) { return f->AsLargeInt(); }, false, -2251799813685248},
-        {"9223372036854775808", [](TField* f) { return f->AsLargeInt(); }, true, 0},
-        {"-100000000000000000000", [](TField* f) { return f->AsLargeInt(); }, true, 0},
-        {"-922337203685477.5808", [](TField* f) { return f->AsCurrency().Value; }, false,
-         std::numeric_limits<int64_t>::min()},
-        {"922337203685477.5808", [](TField* f) { return f->AsCurrency().Value; }, true, 0},
+        {"D", "2147483647.4", integer, false, 2147483647},
+        {"D", "-2147483648.4", integer, false, -2147483647 - 1},
+        {"D", "-2.5", integer, false, -3},
+        {"D", "2147483647.5", integer, true, 0},
+        {"D", "-3000000000", integer, true, 0},
+        {"D", "-2251799813685247.5", largeInt, false, -2251799813685248},
+        {"D", "9223372036854775808", largeInt, true, 0},
+        {"D", "-100000000000000000000", largeInt, true, 0},
+        {"D", "-922337203685477.5808", currency, false, std::numeric_limits<int64_t>::min()},
+        {"D", "922337203685477.5808", currency, true, 0},
+        {"C", "-2147483648.4", integer, false, -2147483647 - 1},
+        {"C", "2.5", integer, false, 3},
+        {"C", "3000000000", integer, true, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.value);
+        SCOPED_TRACE(std::string(c.field) + " " + c.value);
+        TField* field = dataSet.FieldByName(c.field);
         field->SetAsBCD(TBcd::FromString(c.value));
         if (c.overflow) {
             try {
