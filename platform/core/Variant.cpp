@@ -166,18 +166,23 @@ double TBcd::ToDouble() const {
 }
 
 Currency TBcd::ToCurrency() const {
-    // Exact for values that fit: integer part and four rounded decimals.
-    size_t start = IsNegative() ? 1 : 0;
+    // Exact for values in the currency's range: integer part and four decimals, the fifth
+    // rounding half away from zero. The magnitude is built unsigned (15 digits and a carry stay
+    // below 2^64) and checked against the range before it takes its sign, -2^63 included.
+    const bool negative = IsNegative();
+    size_t start = negative ? 1 : 0;
     size_t point = text_.find('.');
     AnsiString intPart = text_.substr(start, point == AnsiString::npos ? AnsiString::npos : point - start);
     AnsiString frac = point == AnsiString::npos ? "" : text_.substr(point + 1);
     if (intPart.size() > 15) throw EConvertError("BCD overflow");
-    int64_t whole = std::atoll(intPart.c_str());
+    uint64_t whole = std::strtoull(intPart.c_str(), nullptr, 10);
     AnsiString four = (frac + "0000").substr(0, 4);
-    int64_t part = std::atoll(four.c_str());
+    uint64_t part = std::strtoull(four.c_str(), nullptr, 10);
     if (frac.size() > 4 && frac[4] >= '5') ++part;
-    int64_t v = whole * 10000 + part;
-    return Currency{IsNegative() ? -v : v};
+    const uint64_t magnitude = whole * 10000 + part;
+    const uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) + (negative ? 1 : 0);
+    if (magnitude > limit) throw EConvertError("BCD overflow");
+    return Currency{static_cast<int64_t>(negative ? 0 - magnitude : magnitude)};
 }
 
 int TBcd::Precision() const {
@@ -461,6 +466,16 @@ void Variant::CastError(TVarType to) const {
                                 TypeName(to) + ")");
 }
 
+namespace {
+// Rounded to the nearest integer; outside the 64-bit range (or not finite) an overflow.
+int64_t RoundToInt64(double value) {
+    double d = std::nearbyint(value);
+    if (!std::isfinite(d) || d < -9.2233720368547758e18 || d >= 9.2233720368547758e18)
+        throw EConvertError("Variant overflow");
+    return static_cast<int64_t>(d);
+}
+} // namespace
+
 int64_t Variant::AsInt64() const {
     switch (type_) {
     case varEmpty:
@@ -477,18 +492,15 @@ int64_t Variant::AsInt64() const {
         return std::get<int64_t>(value_);
     case varSingle:
     case varDouble:
-    case varDate: {
-        double d = std::nearbyint(std::get<double>(value_));
-        if (!std::isfinite(d) || d < -9.2233720368547758e18 || d >= 9.2233720368547758e18)
-            throw EConvertError("Variant overflow");
-        return static_cast<int64_t>(d);
-    }
+    case varDate:
+        return RoundToInt64(std::get<double>(value_));
     case varCurrency: {
         int64_t v = std::get<int64_t>(value_);
         return static_cast<int64_t>(std::nearbyint(static_cast<double>(v) / 10000.0));
     }
     case varFMTBcd:
-        return static_cast<int64_t>(std::nearbyint(std::get<TBcd>(value_).ToDouble()));
+        // A decimal may hold up to 64 digits: past the 64-bit range it overflows like a double.
+        return RoundToInt64(std::get<TBcd>(value_).ToDouble());
     case varString:
     case varOleStr: {
         AnsiString s = AsAnsiString();

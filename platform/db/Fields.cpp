@@ -790,8 +790,18 @@ void TBCDField::SetAsString(const AnsiString& value) {
             Format("'%s' is not a valid floating point value for field '%s'", {value, DisplayName()}));
     SetAsCurrency(number.ToCurrency());
 }
+namespace {
+// A decimal rounded half away from zero into [min, maxExclusive); beyond them an overflow, never
+// the wrapped or undefined number a plain conversion would give.
+int64_t RoundBcd(const TBcd& value, double min, double maxExclusive) {
+    const double rounded = std::round(value.ToDouble());
+    if (!(rounded >= min && rounded < maxExclusive)) throw EConvertError("BCD overflow");
+    return static_cast<int64_t>(rounded);
+}
+} // namespace
+
 int TBCDField::GetAsInteger() {
-    return static_cast<int>(std::lround(GetAsCurrency().ToDouble()));
+    return static_cast<int>(RoundBcd(GetAsBCD(), -2147483648.0, 2147483648.0));
 }
 void TBCDField::SetAsInteger(int value) {
     SetAsCurrency(Currency::FromScaled(static_cast<int64_t>(value) * 10000));
@@ -862,13 +872,13 @@ void TFMTBCDField::SetAsString(const AnsiString& value) {
     SetAsBCD(number);
 }
 int TFMTBCDField::GetAsInteger() {
-    return static_cast<int>(std::lround(GetAsBCD().ToDouble()));
+    return static_cast<int>(RoundBcd(GetAsBCD(), -2147483648.0, 2147483648.0));
 }
 void TFMTBCDField::SetAsInteger(int value) {
     SetAsBCD(TBcd::FromInt64(value));
 }
 int64_t TFMTBCDField::GetAsLargeInt() {
-    return std::llround(GetAsBCD().ToDouble());
+    return RoundBcd(GetAsBCD(), -9.2233720368547758e18, 9.2233720368547758e18);
 }
 void TFMTBCDField::SetAsLargeInt(int64_t value) {
     SetAsBCD(TBcd::FromInt64(value));

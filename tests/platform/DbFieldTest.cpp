@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <memory>
 
 #include "platform/core/FormatSettings.h"
@@ -127,6 +129,55 @@ TEST(DbFieldClasses, RangesAndConversionErrorsNameTheField) {
     dataSet.FieldByName("B")->SetAsString("TR");
     EXPECT_TRUE(dataSet.FieldByName("B")->AsBoolean());
     dataSet.Cancel();
+}
+
+// A decimal field read as an integer or a currency: in range it rounds half away from zero,
+// past the target's range it overflows instead of giving a wrapped number.
+TEST(DbFieldClasses, DecimalsReadAsIntegersAndCurrencyOverflowPastTheirRange) {
+    TVectorDataSet dataSet;
+    dataSet.Columns = {{"D", ftFMTBcd, 32}, {"C", ftBCD, 4}};
+    dataSet.Open();
+    dataSet.Append();
+    auto integer = [](TField* f) -> int64_t { return f->AsInteger(); };
+    auto largeInt = [](TField* f) { return f->AsLargeInt(); };
+    auto currency = [](TField* f) { return f->AsCurrency().Value; };
+    struct Case {
+        const char* field;
+        const char* value;
+        std::function<int64_t(TField*)> read;
+        bool overflow;
+        int64_t expected;
+    } cases[] = {
+        {"D", "2147483647.4", integer, false, 2147483647},
+        {"D", "-2147483648.4", integer, false, -2147483647 - 1},
+        {"D", "-2.5", integer, false, -3},
+        {"D", "2147483647.5", integer, true, 0},
+        {"D", "-3000000000", integer, true, 0},
+        {"D", "-2251799813685247.5", largeInt, false, -2251799813685248},
+        {"D", "9223372036854775808", largeInt, true, 0},
+        {"D", "-100000000000000000000", largeInt, true, 0},
+        {"D", "-922337203685477.5808", currency, false, std::numeric_limits<int64_t>::min()},
+        {"D", "922337203685477.5808", currency, true, 0},
+        {"C", "-2147483648.4", integer, false, -2147483647 - 1},
+        {"C", "2.5", integer, false, 3},
+        {"C", "3000000000", integer, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.value);
+        TField* field = dataSet.FieldByName(c.field);
+        field->SetAsBCD(TBcd::FromString(c.value));
+        if (c.overflow) {
+            try {
+                c.read(field);
+                ADD_FAILURE() << "no error";
+            } catch (const EConvertError& e) {
+                EXPECT_EQ(e.Message(), "BCD overflow");
+            }
+        } else {
+            EXPECT_EQ(c.read(field), c.expected);
+        }
+        EXPECT_EQ(field->AsBCD(), TBcd::FromString(c.value)); // the stored value stays whole
+    }
 }
 
 TEST(DbFieldClasses, TextIsCutAtTheSizeWithoutSplittingADoubleByteCharacter) {

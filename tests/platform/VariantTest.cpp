@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 #include "platform/core/Exceptions.h"
 #include "platform/core/Variant.h"
@@ -91,6 +92,11 @@ TEST_F(VariantTest, FailedConversionsRaiseConvertErrors) {
          true},
         {[] { TBcd::FromString("1.2.3"); }, "'1.2.3' is not a valid BCD value", false},
         {[] { Variant("1.2.3").AsBcd(); }, "'1.2.3' is not a valid BCD value", true},
+        {[] { Variant(TBcd::FromString("9223372036854775808")).AsInt64(); }, "Variant overflow", false},
+        {[] { Variant(TBcd::FromString("-1000000000000000000000000000000000000000")).AsInt64(); },
+         "Variant overflow", false},
+        {[] { Variant(TBcd::FromString("922337203685477.5808")).AsCurrency(); }, "BCD overflow", false},
+        {[] { Variant("-922337203685477.5809").AsCurrency(); }, "BCD overflow", false},
         {[] { Variant("maybe").AsBoolean(); }, "'maybe' is not a valid boolean value", true},
         {[] { Variant("never").AsDateTime(); }, "Could not convert variant of type (String) into type (Date)",
          true},
@@ -199,6 +205,53 @@ TEST_F(VariantTest, Equality) {
     EXPECT_TRUE(Variant(TBytes{1, 2}) == Variant(TBytes{1, 2}));
     EXPECT_FALSE(Variant(TBytes{1, 2}) == Variant("\x01\x02"));
     EXPECT_TRUE(Variant::FromDateTime(36526) == Variant(TSQLTimeStamp{2000, 1, 1, 0, 0, 0, 0}));
+}
+
+// The currency holds the scaled value in 64 bits: from -922337203685477.5808 to
+// 922337203685477.5807. The fifth decimal rounds half away from zero, so a value may round out of
+// the range; every value outside it is an overflow, never a wrapped number.
+TEST_F(VariantTest, BcdToCurrencyAtTheEdgesOfTheRange) {
+    constexpr int64_t Max = std::numeric_limits<int64_t>::max();
+    constexpr int64_t Min = std::numeric_limits<int64_t>::min();
+    struct Case {
+        const char* text;
+        bool overflow;
+        int64_t scaled;
+    } cases[] = {
+        {"922337203685477.5807", false, Max},
+        {"-922337203685477.5808", false, Min},
+        {"922337203685477.58074999", false, Max},
+        {"-922337203685477.58084999", false, Min},
+        {"922337203685477.58075", true, 0},
+        {"922337203685477.5808", true, 0},
+        {"-922337203685477.58085", true, 0},
+        {"-922337203685477.5809", true, 0},
+        {"922337203685478", true, 0},
+        {"999999999999999.9999", true, 0},
+        {"-999999999999999.99995", true, 0},
+        {"1000000000000000", true, 0},
+        {"-1234567890123456.7", true, 0},
+        {"123456789012345.5", false, 1234567890123455000},
+        {"-123456789012345.12345", false, -1234567890123451235},
+        {"99999999999999.99995", false, 1000000000000000000},
+        {"0.00005", false, 1},
+        {"-0.00005", false, -1},
+        {"-0.00004", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        TBcd value = TBcd::FromString(c.text);
+        if (c.overflow) {
+            try {
+                value.ToCurrency();
+                ADD_FAILURE() << "no error";
+            } catch (const EConvertError& e) {
+                EXPECT_EQ(e.Message(), "BCD overflow");
+            }
+        } else {
+            EXPECT_EQ(value.ToCurrency().Value, c.scaled);
+        }
+    }
 }
 
 TEST_F(VariantTest, BcdText) {

@@ -2,6 +2,7 @@
 // on demand, over-long values that the driver does not cut, long values read in pieces.
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "OdbcTestSupport.h"
 #include "data/access/DAConnection.h"
@@ -1058,6 +1059,65 @@ TEST_F(PgRecordSetTest, DecimalsOfEveryShapeBecomeCurrency) {
     MakeDecimalTable(*connection, "vz_rs_dec", "NUMERIC(38,10)");
     ExpectDecimalsAsCurrency(*connection, "vz_rs_dec");
     Exec(*connection, "DROP TABLE vz_rs_dec");
+}
+
+// A numeric(20,4) value past the currency's range, read into a BCD field, fails its block with an
+// overflow instead of storing a wrapped number. The blocks before it stay as they were read, the
+// extremes of the range among them, and nothing more is fetched; the next open reads afresh.
+TEST_F(PgRecordSetTest, ADecimalPastTheCurrencyRangeFailsItsBlock) {
+    Exec(*connection, "DROP TABLE IF EXISTS vz_rs_dec_range");
+    Exec(*connection, "CREATE TABLE vz_rs_dec_range (id INTEGER, n NUMERIC(20,4), name VARCHAR(10))");
+    // Rows 1 to 4: the largest, the smallest, a 15-digit value and one rounded on the fifth
+    // decimal; then plain values, and at row 30 (the second block) one past the range.
+    Exec(*connection, "INSERT INTO vz_rs_dec_range SELECT i, CASE i WHEN 1 THEN 922337203685477.5807 "
+                      "WHEN 2 THEN -922337203685477.5808 WHEN 3 THEN 123456789012345.1235 "
+                      "WHEN 4 THEN -0.0001 ELSE i END, 'row' || i FROM generate_series(1, 40) i");
+    const int64_t expected[] = {std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min(),
+                                1234567890123451235, -1};
+    struct Case {
+        const char* past;
+        int fetchRows; // 25 fetches array blocks, 1 row by row
+        int readable;
+    } cases[] = {{"922337203685477.5808", 25, 25},
+                 {"-9999999999999999.9999", 25, 25},
+                 {"1000000000000000", 1, 29}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.past);
+        Exec(*connection, std::string("UPDATE vz_rs_dec_range SET n = ") + c.past + " WHERE id = 30");
+        for (int round = 0; round < 2; ++round) {
+            connection->SetProp(prEnableBCD, true);
+            TODBCRecordSet rs;
+            rs.SetConnection(connection.get());
+            rs.SetSQL("SELECT id, n, name FROM vz_rs_dec_range ORDER BY id");
+            rs.SetProp(prFetchRows, c.fetchRows);
+            rs.SetProp(prFetchAll, false);
+            rs.Open();
+            connection->SetProp(prEnableBCD, false);
+            ASSERT_EQ(tcBCD, rs.FieldDescOf(2)->TypeCode);
+            if (c.fetchRows == 1)
+                for (int i = 1; i < c.readable; ++i)
+                    ASSERT_TRUE(rs.Fetch(false));
+            EXPECT_EQ("BCD overflow", MessageOf([&] { rs.FetchAll(); }));
+            EXPECT_EQ(c.readable, rs.GetRecordCount());
+            EXPECT_FALSE(rs.Fetch(false));
+            void* buffer = nullptr;
+            rs.AllocRecBuf(buffer);
+            int n = 0;
+            for (rs.GetNextRecord(buffer); !rs.IsEOF(); rs.GetNextRecord(buffer)) {
+                ++n;
+                Variant id, value, name;
+                rs.GetFieldAsVariant(1, buffer, id);
+                rs.GetFieldAsVariant(2, buffer, value);
+                rs.GetFieldAsVariant(3, buffer, name);
+                EXPECT_EQ(n, id.AsInteger());
+                EXPECT_EQ(n <= 4 ? expected[n - 1] : n * 10000LL, value.AsCurrency().Value) << n;
+                EXPECT_EQ("row" + std::to_string(n), std::string(name.AsAnsiString().c_str()));
+            }
+            rs.FreeRecBuf(buffer);
+            EXPECT_EQ(c.readable, n);
+        }
+    }
+    Exec(*connection, "DROP TABLE vz_rs_dec_range");
 }
 
 TEST_F(PgRecordSetTest, WideNumericsReadAsFmtBcdBcdAndFloat) {
