@@ -30,6 +30,17 @@ TFSysLoader::TFSysLoader(TComponent* owner) : TForm(owner) {
     lblNote->SetTransparent(true);
     lblNote->SetWordWrap(true);
 
+    pbDown = new TcxProgressBar(this);
+    pbDown->BeginLoading();
+    pbDown->SetName("pbDown");
+    pbDown->SetLeft(10);
+    pbDown->SetTop(68);
+    pbDown->SetParent(this);
+    pbDown->SetTabOrder(0);
+    pbDown->SetVisible(false);
+    pbDown->SetWidth(297);
+
     lblNote->Loaded();
+    pbDown->Loaded();
     Loaded();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The launcher's status window: a small borderless box with one line of progress text.
 #include "platform/forms/Forms.h"
+#include "ui/editors/ProgressBarEdit.h"
 
 class TFSysLoader : public TForm {
 public:
@@ -9,5 +10,6 @@ public:
 
     // The progress text; the update check replaces it once per module.
     TLabel* lblNote = nullptr;
-    // The download progress bar pbDown joins when the editors library lands.
+    // A download progress bar the stored form keeps hidden; the launcher never touches it.
+    TcxProgressBar* pbDown = nullptr;
 };

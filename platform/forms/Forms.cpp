@@ -361,12 +361,31 @@ void TWinControl::SetMouseCapture(bool value) {
 
 void TWinControl::InsertControl(TControl* control) {
     controls_.push_back(control);
+    if (auto* windowed = dynamic_cast<TWinControl*>(control)) tabList_.push_back(windowed);
     control->parent_ = this;
 }
 
 void TWinControl::RemoveControl(TControl* control) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), control), tabList_.end());
     control->parent_ = nullptr;
+}
+
+int TWinControl::TabOrder() const {
+    const TWinControl* parent = Parent();
+    if (!parent) return -1;
+    const auto& list = parent->tabList_;
+    return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
+}
+
+void TWinControl::SetTabOrder(int value) {
+    TWinControl* parent = Parent();
+    if (!parent) return;
+    auto& list = parent->tabList_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    const int last = static_cast<int>(list.size());
+    const int place = value < 0 || value > last ? last : value;
+    list.insert(list.begin() + place, this);
 }
 
 void TWinControl::SetParentBackground(bool value) {
@@ -387,11 +406,10 @@ void TWinControl::FontChanged() {
 }
 
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) {
-    for (TControl* control : controls_)
-        if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
-            list.push_back(windowed);
-            windowed->GetTabOrderList(list);
-        }
+    for (TWinControl* windowed : tabList_) {
+        list.push_back(windowed);
+        windowed->GetTabOrderList(list);
+    }
 }
 
 bool TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {

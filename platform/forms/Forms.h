@@ -286,6 +286,10 @@ public:
     bool DoubleBuffered = false;
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool value);
+    // The place among the parent's windowed children in the tab order; -1 without a parent.
+    int TabOrder() const;
+    // Moves the control to that place (clamped to the last one); ignored without a parent.
+    void SetTabOrder(int value);
     // The parent's picture shows through the face (csParentBackground in ControlStyle).
     bool ParentBackground() const { return ControlStyle.Contains(csParentBackground); }
     virtual void SetParentBackground(bool value);
@@ -361,6 +365,8 @@ private:
     void MouseMessage(TMessage& message);
 
     std::vector<TControl*> controls_;
+    // The windowed children in tab order (by default the order they joined in).
+    std::vector<TWinControl*> tabList_;
     bool mouseInside_ = false;
 };
 

@@ -292,6 +292,50 @@ TEST_F(ControlsTest, SelectNextWalksTheTabOrderSkippingWhatCannotTakeTheFocus) {
     EXPECT_TRUE(a.Focused());
 }
 
+TEST_F(ControlsTest, TabOrderMovesAControlInTheWalkButNotInThePainting) {
+    THost form;
+    TProbe a(&form), b(&form), c(&form);
+    TLabel label(&form); // window-less controls take no place in the tab order
+    label.SetParent(&form);
+    TProbe loose(nullptr);
+    EXPECT_EQ(loose.TabOrder(), -1);
+    loose.SetTabOrder(0); // nothing to move in without a parent
+    EXPECT_EQ(loose.TabOrder(), -1);
+    EXPECT_EQ(a.TabOrder(), 0);
+    EXPECT_EQ(c.TabOrder(), 2);
+
+    struct Case {
+        TProbe* control;
+        int value;
+        std::vector<TWinControl*> order;
+    };
+    const Case cases[] = {
+        {&c, 0, {&c, &a, &b}},
+        {&a, 2, {&c, &b, &a}},
+        {&b, 99, {&c, &a, &b}}, // past the end: the last place
+        {&c, -1, {&a, &b, &c}}, // negative: the last place
+        {&b, 1, {&a, &b, &c}},  // its own place: no change
+    };
+    for (const Case& test : cases) {
+        test.control->SetTabOrder(test.value);
+        std::vector<TWinControl*> list;
+        form.GetTabOrderList(list);
+        EXPECT_EQ(list, test.order) << "value " << test.value;
+        for (int i = 0; i < static_cast<int>(test.order.size()); ++i)
+            EXPECT_EQ(test.order[i]->TabOrder(), i);
+    }
+    b.SetTabOrder(0);
+    ASSERT_EQ(form.ControlCount(), 4); // the painting order stays the order they joined in
+    EXPECT_EQ(form.Controls(0), &a);
+    EXPECT_EQ(form.Controls(1), &b);
+    // A control that leaves closes its gap; one that joins comes last.
+    b.SetParent(nullptr);
+    EXPECT_EQ(a.TabOrder(), 0);
+    EXPECT_EQ(c.TabOrder(), 1);
+    b.SetParent(&form);
+    EXPECT_EQ(b.TabOrder(), 2);
+}
+
 TEST_F(ControlsTest, ParentColourAndFontChangesReachTheChildren) {
     THost form;
     TAligningPanel panel(&form);
