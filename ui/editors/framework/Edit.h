@@ -217,6 +217,11 @@ public:
     virtual void FillViewData(TcxCustomEditViewData* viewData);
     virtual bool SuppressesButtonPaint() { return false; }
     virtual bool UsesParentBackground() { return false; }
+    // The value lives in a data storage and the window is painting a copy of itself.
+    bool PaintsCopy();
+    // Draws the editor showing its binding's stored value through a view info of its own, then
+    // leaves the editor's bounds out of the canvas clip.
+    void PaintDetached(TcxCanvas& canvas);
 
 protected:
     virtual TClass InnerEditClass() { return nullptr; }
@@ -230,6 +235,7 @@ protected:
     // Every message of the inner edit while it is subclassed: passed to its saved procedure.
     virtual void InnerEditWndProc(TMessage& message);
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void Paint() override;
     // Hooks of a button's press and release; the drop-down editors open their popup here.
     virtual void ButtonDown(int viewInfoIndex) { (void)viewInfoIndex; }
     virtual void ButtonUp(int viewInfoIndex) { (void)viewInfoIndex; }

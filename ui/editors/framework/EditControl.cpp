@@ -1,5 +1,5 @@
 // The base editor as a control: its inner edit, inplace activation by a host (by key and by
-// mouse, with the double-click timer), clicks and the stored size.
+// mouse, with the double-click timer), clicks, the stored size and painting.
 #include "platform/core/Win32Boundary.h"
 #include "ui/core/ControlServices.h"
 #include "ui/editors/framework/Edit.h"
@@ -296,4 +296,36 @@ bool TcxCustomEdit::ClickButtonByAccelerator(WORD ch) {
         }
     }
     return false;
+}
+
+// --- painting ----------------------------------------------------------------------------------
+bool TcxCustomEdit::PaintsCopy() {
+    return ControlState.Contains(csPaintCopy) && UsesDataStorage();
+}
+
+void TcxCustomEdit::Paint() {
+    if (initialized_ && PaintsCopy())
+        PaintDetached(Canvas());
+    else
+        TcxContainer::Paint();
+}
+
+void TcxCustomEdit::PaintDetached(TcxCanvas& canvas) {
+    EnsureInitialized();
+    const TRect bounds{0, 0, Width(), Height()};
+    {
+        canvas.PushClipRegion();
+        TScopeExit restore([&canvas] { canvas.PopClipRegion(); });
+        if (HandleAllocated()) canvas.ApplyClipRegion(std::make_unique<TcxRegion>(CreateWindowShapeRegion()), rcmIntersect);
+        std::unique_ptr<TcxContainerViewInfo> made = ViewInfoClass()();
+        auto* viewInfo = dynamic_cast<TcxCustomEditViewInfo*>(made.get());
+        if (!viewInfo) return;
+        viewInfo->Editor = this;
+        viewInfo->PaintingCopy = true;
+        std::unique_ptr<TcxCustomEditViewData> data = CreateViewData();
+        data->EditValueToViewInfo(canvas, DataBinding()->ReadStoredValue(), viewInfo);
+        data->CalculateLayout(canvas, bounds, TPoint{-1, -1}, -1, TShiftState{}, viewInfo, false);
+        viewInfo->DrawOn(canvas);
+    }
+    canvas.ExcludeFromClip(bounds);
 }

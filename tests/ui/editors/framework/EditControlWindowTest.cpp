@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tests/ui/core/ControlWindows.h"
+#include "tests/ui/core/PaintSurface.h"
+#include "tests/ui/editors/framework/TestSlotBinding.h"
 #include "ui/editors/framework/Edit.h"
 #include "ui/editors/framework/EditButtons.h"
 #include "ui/editors/framework/FilterEditHelper.h"
@@ -475,6 +477,128 @@ TEST_F(EditControlTest, InplaceEditorsDoNotAutoSize) {
     edit->SetAutoSize(true);
     EXPECT_FALSE(edit->AutoSize());
     EXPECT_TRUE(Make(false)->AutoSize());
+}
+
+// --- painting a copy -------------------------------------------------------------------------------
+
+// Shows an integer value as a fill of the client rect in that colour.
+class TColorValueViewInfo : public TcxCustomEditViewInfo {
+public:
+    VZ_CLASS(TColorValueViewInfo, TcxCustomEditViewInfo)
+    TColor Shown = clNone;
+    void DrawOn(TcxCanvas& canvas) override {
+        TcxCustomEditViewInfo::DrawOn(canvas);
+        if (Shown != clNone) canvas.FillRectColor(ContentRect, Shown);
+    }
+};
+
+class TColorValueViewData : public TcxCustomEditViewData {
+public:
+    VZ_CLASS(TColorValueViewData, TcxCustomEditViewData)
+    using TcxCustomEditViewData::TcxCustomEditViewData;
+    void EditValueToViewInfo(TcxCanvas&, const Variant& value, TcxCustomEditViewInfo* viewInfo) override {
+        static_cast<TColorValueViewInfo*>(viewInfo)->Shown =
+            value.IsNull() ? clNone : static_cast<TColor>(value.AsInteger());
+    }
+};
+
+class TColorValueProperties : public TcxCustomEditProperties {
+public:
+    VZ_CLASS(TColorValueProperties, TcxCustomEditProperties)
+    using TcxCustomEditProperties::TcxCustomEditProperties;
+    TcxCustomEditViewDataClass ViewDataClass() const override { return TcxCustomEditViewData::ClassOf<TColorValueViewData>(); }
+    TcxContainerViewInfoClass ViewInfoClass() const override {
+        return [] { return std::unique_ptr<TcxContainerViewInfo>(std::make_unique<TColorValueViewInfo>()); };
+    }
+};
+
+// An editor over a value slot; its live view info never shows a value.
+class TSlotColorEdit : public TcxCustomEdit {
+public:
+    VZ_CLASS(TSlotColorEdit, TcxCustomEdit)
+    explicit TSlotColorEdit(TComponent* owner = nullptr) : TcxCustomEdit(owner, false) {}
+    ~TSlotColorEdit() override { Destroying(); }
+    TTestSlotBinding* Binding() { return static_cast<TTestSlotBinding*>(DataBinding()); }
+
+protected:
+    TClass PropertiesClass() override { return TColorValueProperties::StaticClass(); }
+    TClass DataBindingClass() override { return TTestSlotBinding::StaticClass(); }
+};
+
+constexpr COLORREF Backdrop = RGB(255, 0, 255);
+constexpr COLORREF Stored = RGB(0, 128, 0);
+constexpr COLORREF OwnValue = RGB(0, 0, 200);
+
+class EditPaintCopyTest : public EditControlTest {
+protected:
+    std::unique_ptr<TSlotColorEdit> slotEdit;
+    TTestValueSlot slot;
+    void MakeSlotEdit() {
+        slotEdit = std::make_unique<TSlotColorEdit>();
+        slotEdit->EnsureInitialized();
+        slotEdit->SetAutoSize(false);
+        slotEdit->SetBounds(10, 10, 60, 24);
+        slotEdit->SetParent(&form);
+        slotEdit->Binding()->SetSlot(&slot);
+        slotEdit->Handle();
+        slotEdit->SetEditValue(Variant(static_cast<int>(OwnValue)));
+        PumpMessages();
+    }
+    void TearDown() override {
+        slotEdit.reset();
+        EditControlTest::TearDown();
+    }
+    static TPoint Middle(const TcxCustomEditViewInfo* info) {
+        return TPoint{(info->ContentRect.left + info->ContentRect.right) / 2,
+                      (info->ContentRect.top + info->ContentRect.bottom) / 2};
+    }
+};
+
+TEST_F(EditPaintCopyTest, DetachedPaintShowsTheStoredValueAndLeavesTheEditorOutOfTheClip) {
+    struct Case {
+        const char* name;
+        TTestValueSlot::TState state;
+        bool filled; // the stored value's colour in the middle of the client rect
+    } cases[] = {
+        {"browsing slot", TTestValueSlot::Browsing, true},
+        {"editing slot", TTestValueSlot::Editing, true},
+        {"closed slot: no value", TTestValueSlot::Closed, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slot.value = Variant(static_cast<int>(Stored));
+        slot.state = c.state;
+        MakeSlotEdit();
+        TPaintSurface surface(100, 40, Backdrop);
+        slotEdit->PaintDetached(surface.cx);
+        const TPoint middle = Middle(slotEdit->EditViewInfo());
+        EXPECT_EQ(surface.At(middle.x, middle.y) == Stored, c.filled);
+        EXPECT_FALSE(surface.AllOf(TRect{0, 0, 60, 24}, Backdrop)) << "the editor was drawn";
+        EXPECT_EQ(surface.Count(OwnValue), 0) << "the editor's own value is not shown";
+        EXPECT_EQ(static_cast<TColorValueViewInfo*>(slotEdit->EditViewInfo())->Shown, clNone)
+            << "the live view info is left alone";
+        // What is painted after the copy keeps off it.
+        const COLORREF inside = surface.At(middle.x, middle.y);
+        surface.cx.FillRectColor(TRect{0, 0, 100, 40}, clRed);
+        EXPECT_EQ(surface.At(middle.x, middle.y), inside);
+        EXPECT_EQ(surface.At(80, 30), RGB(255, 0, 0));
+        slotEdit.reset();
+    }
+}
+
+TEST_F(EditPaintCopyTest, PaintMessageDrawsACopyOnlyWhilePaintingACopy) {
+    slot.value = Variant(static_cast<int>(Stored));
+    MakeSlotEdit();
+    for (bool copy : {false, true}) {
+        SCOPED_TRACE(copy ? "copy" : "own window");
+        TPaintSurface surface(60, 24, Backdrop);
+        if (copy) slotEdit->ControlState.Include(csPaintCopy);
+        SendMessageA(slotEdit->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(surface.DC()), 0);
+        slotEdit->ControlState.Exclude(csPaintCopy);
+        const TPoint middle = Middle(slotEdit->EditViewInfo());
+        EXPECT_EQ(surface.At(middle.x, middle.y) == Stored, copy);
+        EXPECT_FALSE(surface.AllOf(TRect{0, 0, 60, 24}, Backdrop)) << "painted through the view info";
+    }
 }
 
 } // namespace
