@@ -204,6 +204,11 @@ public:
     // Clicks the first enabled shown button whose caption has ch as accelerator; false when none.
     bool ClickButtonByAccelerator(WORD ch);
     bool RegionUpdating() const { return regionUpdating_; }
+    // Set once initialised; the first parent given applies the properties and shows the value.
+    bool ParentPending() const { return parentPending_; }
+    void SetParent(TWinControl* parent) override;
+    void SetName(const AnsiString& newName) override;
+    void Loaded() override;
     // --- layout and painting: what the view data reads
     // The edit button pressed while the editor holds the mouse capture; -1 none.
     int CapturedButtonIndex = -1;
@@ -236,6 +241,7 @@ protected:
     virtual void InnerEditWndProc(TMessage& message);
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void Paint() override;
+    void CreateHandle() override;
     // Hooks of a button's press and release; the drop-down editors open their popup here.
     virtual void ButtonDown(int viewInfoIndex) { (void)viewInfoIndex; }
     virtual void ButtonUp(int viewInfoIndex) { (void)viewInfoIndex; }
@@ -352,6 +358,7 @@ private:
     bool autoSize_ = false;
     bool innerEditSubclassed_ = false;
     bool regionUpdating_ = false;
+    bool parentPending_ = false;
     TWndMethod savedInnerWindowProc_;    // a platform inner edit: its WindowProc
     WNDPROC savedInnerWndProc_ = nullptr; // any other window: its window procedure
 };

@@ -329,3 +329,47 @@ void TcxCustomEdit::PaintDetached(TcxCanvas& canvas) {
     }
     canvas.ExcludeFromClip(bounds);
 }
+
+// --- parent, loading and the window ------------------------------------------------------------
+void TcxCustomEdit::SetParent(TWinControl* parent) {
+    if (parent && !IsDestroying()) {
+        EnsureInitialized();
+        if (parentPending_) {
+            parentPending_ = false;
+            DataBinding()->EditorStateChanged();
+            ApplyPropertiesChange(OwnProperties());
+            DataBinding()->RefreshDisplayValue();
+        }
+    }
+    TcxContainer::SetParent(parent);
+}
+
+void TcxCustomEdit::SetName(const AnsiString& newName) {
+    TcxContainer::SetName(newName);
+    DataBinding()->EditorStateChanged();
+}
+
+void TcxCustomEdit::Loaded() {
+    TcxContainer::Loaded();
+    EnsureInitialized();
+    LockChangeEvents(true);
+    LockClick(true);
+    TScopeExit unlock([this] {
+        LockClick(false);
+        LockChangeEvents(false, false);
+    });
+    DataBinding()->EditorStateChanged();
+    RefreshAtCursor();
+    // Reading the stored form may have left the own properties without their handler.
+    if (!repositoryItem_)
+        ownProperties_->ChangedHandler = [this](TObject* sender) { ApplyPropertiesChange(sender); };
+    ApplyPropertiesChange(GetEffectiveProperties());
+    if (TcxCustomEditViewInfo* viewInfo = EditViewInfo()) viewInfo->DropShadow = false;
+    HandleStylesChanged();
+}
+
+void TcxCustomEdit::CreateHandle() {
+    TcxContainer::CreateHandle();
+    if (innerEdit_ && HandleAllocated() && Focused()) innerEdit_->GetControl()->SetFocus();
+}
+

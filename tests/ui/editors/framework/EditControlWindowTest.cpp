@@ -601,4 +601,103 @@ TEST_F(EditPaintCopyTest, PaintMessageDrawsACopyOnlyWhilePaintingACopy) {
     }
 }
 
+// --- parent, name and loading ----------------------------------------------------------------------
+
+class TCountingSlotBinding : public TTestSlotBinding {
+public:
+    VZ_CLASS(TCountingSlotBinding, TTestSlotBinding)
+    int stateChanges = 0;
+    int displayRefreshes = 0;
+    void EditorStateChanged() override { ++stateChanges; }
+    void RefreshDisplayValue() override {
+        ++displayRefreshes;
+        TTestSlotBinding::RefreshDisplayValue();
+    }
+};
+
+class TParentingEdit : public TControlTestEdit {
+public:
+    VZ_CLASS(TParentingEdit, TControlTestEdit)
+    using TControlTestEdit::TControlTestEdit;
+    TCountingSlotBinding* Binding() { return static_cast<TCountingSlotBinding*>(DataBinding()); }
+    int applied = 0;
+    void ApplyPropertiesChange(TObject* sender) override {
+        ++applied;
+        TControlTestEdit::ApplyPropertiesChange(sender);
+    }
+
+protected:
+    TClass DataBindingClass() override { return TCountingSlotBinding::StaticClass(); }
+};
+
+TEST_F(EditControlTest, TheFirstParentAppliesThePropertiesAndShowsTheValueOnce) {
+    TParentingEdit parented(nullptr);
+    parented.EnsureInitialized();
+    EXPECT_TRUE(parented.ParentPending());
+    EXPECT_EQ(parented.Binding()->stateChanges, 0);
+    const int appliedBefore = parented.applied;
+    struct Step {
+        const char* name;
+        TWinControl* parent;
+        int stateChanges, displayRefreshes, applied;
+    } steps[] = {
+        {"no parent yet", nullptr, 0, 0, 0},
+        {"first parent", &form, 1, 1, 1},
+        {"taken away", nullptr, 1, 1, 1},
+        {"given again", &form, 1, 1, 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        parented.SetParent(step.parent);
+        EXPECT_EQ(parented.Binding()->stateChanges, step.stateChanges);
+        EXPECT_EQ(parented.Binding()->displayRefreshes, step.displayRefreshes);
+        EXPECT_EQ(parented.applied - appliedBefore, step.applied);
+        EXPECT_EQ(parented.ParentPending(), step.stateChanges == 0);
+    }
+    parented.SetName("Amount");
+    EXPECT_EQ(parented.Binding()->stateChanges, 2);
+}
+
+TEST_F(EditControlTest, PropertiesChangesSetTheInnerEditsReadOnlyState) {
+    TTestValueSlot slot;
+    Make(false, true);
+    EXPECT_FALSE(edit->Inner()->readOnly);
+    struct Case {
+        const char* name;
+        bool readOnly;
+        bool expected;
+    } cases[] = {{"read-only properties", true, true}, {"writable again", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit->OwnProperties()->SetReadOnly(c.readOnly);
+        EXPECT_EQ(edit->Inner()->readOnly, c.expected);
+    }
+}
+
+TEST_F(EditControlTest, LoadingRestoresThePropertiesHandlerWithoutFiringChanges) {
+    TParentingEdit source(nullptr);
+    source.EnsureInitialized();
+    source.SetAutoSize(false);
+    TMemoryStream stream;
+    TWriter writer(&stream);
+    writer.WriteRootComponent(&source);
+    stream.SetPosition(0);
+    TParentingEdit copy(nullptr);
+    copy.EnsureInitialized();
+    const int appliedBefore = copy.applied;
+    int changes = 0;
+    copy.OwnProperties()->OnChange = [&changes](TObject*) { ++changes; };
+    copy.OwnProperties()->ChangedHandler = nullptr;
+    TReader reader(&stream);
+    reader.ReadRootComponent(&copy);
+    EXPECT_EQ(copy.applied - appliedBefore, 1);
+    EXPECT_EQ(copy.Binding()->stateChanges, 1);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(copy.ClickLockCount(), 0);
+    EXPECT_FALSE(copy.AreChangeEventsLocked());
+    ASSERT_TRUE(copy.OwnProperties()->ChangedHandler);
+    copy.OwnProperties()->ChangedHandler(copy.OwnProperties());
+    EXPECT_EQ(copy.applied - appliedBefore, 2);
+}
+
 } // namespace
