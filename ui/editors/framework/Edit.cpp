@@ -774,6 +774,9 @@ void TcxCustomEdit::WndProc(TMessage& message) {
         HandleClipboardMessage(message.Msg);
         message.Result = 0;
         return;
+    case CM_HINTSHOW:
+        message.Result = GetHintInfo(*reinterpret_cast<THintInfo*>(message.LParam)) ? 0 : -1;
+        return;
     case CM_DIALOGCHAR:
         if (ClickButtonByAccelerator(static_cast<WORD>(message.WParam))) {
             message.Result = 1;

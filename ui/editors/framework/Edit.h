@@ -209,6 +209,9 @@ public:
     void SetParent(TWinControl* parent) override;
     void SetName(const AnsiString& newName) override;
     void Loaded() override;
+    // Fills the hint for info.CursorPos: a button's hint (the editor's when the button has none
+    // and ShowHint), or the editor's over the edit area while ShowHint; false refuses the hint.
+    virtual bool GetHintInfo(THintInfo& info);
     // --- layout and painting: what the view data reads
     // The edit button pressed while the editor holds the mouse capture; -1 none.
     int CapturedButtonIndex = -1;

@@ -373,3 +373,33 @@ void TcxCustomEdit::CreateHandle() {
     if (innerEdit_ && HandleAllocated() && Focused()) innerEdit_->GetControl()->SetFocus();
 }
 
+// --- hints -------------------------------------------------------------------------------------
+bool TcxCustomEdit::GetHintInfo(THintInfo& info) {
+    TcxCustomEditViewInfo* viewInfo = EditViewInfo();
+    if (!viewInfo) return false;
+    const TPoint p = info.CursorPos;
+    AnsiString hint;
+    TRect rect;
+    const int index = viewInfo->ButtonAt(p);
+    if (index != -1) {
+        const TcxEditButtonViewInfo* button = viewInfo->Button(index);
+        const int collectionIndex = button->Data.CollectionIndex;
+        TcxEditButtons* buttons = GetEffectiveProperties()->Buttons();
+        if (collectionIndex >= 0 && collectionIndex < buttons->Count())
+            hint = buttons->GetItem(collectionIndex)->Hint();
+        if (hint.empty() && ShowHint()) hint = Hint();
+        rect = button->Bounds;
+    } else if (PtInRect(&viewInfo->InnerRect, p)) {
+        if (ShowHint()) hint = Hint();
+        // Between the innermost buttons of either side, whichever side they are aligned to.
+        rect = viewInfo->GetEditAreaRect();
+    } else {
+        return false;
+    }
+    const size_t bar = hint.find('|');
+    if (bar != AnsiString::npos) hint.resize(bar);
+    if (hint.empty()) return false;
+    info.HintStr = hint;
+    info.CursorRect = rect;
+    return true;
+}

@@ -700,4 +700,101 @@ TEST_F(EditControlTest, LoadingRestoresThePropertiesHandlerWithoutFiringChanges)
     EXPECT_EQ(copy.applied - appliedBefore, 2);
 }
 
+// --- hints -------------------------------------------------------------------------------------------
+
+TEST_F(EditControlTest, HintsOfButtonsAndTheEditArea) {
+    enum TWhere { OverFirstButton, OverEditArea, OutsideTheBorder };
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, bool>> buttons; // hint, left-aligned
+        bool showHint;
+        TWhere where;
+        const char* text; // nullptr: refused
+    } cases[] = {
+        {"button hint up to the bar", {{"A|B", false}}, false, OverFirstButton, "A"},
+        {"empty button hint takes the editor's", {{"", false}}, true, OverFirstButton, "Editor"},
+        {"empty button hint without ShowHint", {{"", false}}, false, OverFirstButton, nullptr},
+        {"edit area with ShowHint", {{"A", false}}, true, OverEditArea, "Editor"},
+        {"edit area without ShowHint", {{"A", false}}, false, OverEditArea, nullptr},
+        {"edit area between left and right buttons", {{"L", true}, {"R", false}}, true, OverEditArea, "Editor"},
+        {"edit area beside left buttons only", {{"L", true}, {"M", true}}, true, OverEditArea, "Editor"},
+        {"left-aligned button", {{"L|x", true}, {"R", false}}, false, OverFirstButton, "L"},
+        {"outside the border rect", {{"A", false}}, true, OutsideTheBorder, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(false);
+        edit->fakeButtons = false;
+        edit->SetAutoSize(false);
+        edit->SetBounds(10, 10, 160, 24);
+        edit->SetHint("Editor|long text");
+        edit->SetShowHint(c.showHint);
+        for (const auto& [hint, left] : c.buttons) {
+            TcxEditButton* button = edit->OwnProperties()->Buttons()->Add();
+            button->SetKind(bkEllipsis);
+            button->SetWidth(20);
+            button->SetLeftAlignment(left);
+            button->SetHint(hint);
+        }
+        edit->RefreshAtPoint(TPoint{-1, -1}, 0, TShiftState{}, false);
+        TcxCustomEditViewInfo* info = edit->EditViewInfo();
+        ASSERT_EQ(info->ButtonCount(), static_cast<int>(c.buttons.size()));
+        // The edit area as the buttons leave it, from their bounds.
+        TRect area = info->InnerRect;
+        for (int i = 0; i < info->ButtonCount(); ++i) {
+            const TRect& b = info->Button(i)->Bounds;
+            if (c.buttons[static_cast<size_t>(info->Button(i)->Data.CollectionIndex)].second)
+                area.left = std::max(area.left, b.right);
+            else
+                area.right = std::min(area.right, b.left);
+        }
+        ASSERT_LT(area.left, area.right);
+        THintInfo hint;
+        hint.HintControl = edit.get();
+        TRect expectedRect{};
+        switch (c.where) {
+        case OverFirstButton: {
+            int index = 0;
+            for (int i = 0; i < info->ButtonCount(); ++i)
+                if (info->Button(i)->Data.CollectionIndex == 0) index = i;
+            expectedRect = info->Button(index)->Bounds;
+            hint.CursorPos = TPoint{(expectedRect.left + expectedRect.right) / 2, 12};
+            break;
+        }
+        case OverEditArea:
+            expectedRect = area;
+            hint.CursorPos = TPoint{(area.left + area.right) / 2, 12};
+            break;
+        case OutsideTheBorder:
+            hint.CursorPos = TPoint{200, 12};
+            break;
+        }
+        const LRESULT result = edit->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&hint));
+        if (!c.text) {
+            EXPECT_NE(result, 0);
+        } else {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(hint.HintStr, AnsiString(c.text));
+            EXPECT_TRUE(EqualRect(&hint.CursorRect, &expectedRect))
+                << hint.CursorRect.left << "," << hint.CursorRect.right << " wanted " << expectedRect.left << ","
+                << expectedRect.right;
+        }
+        edit.reset();
+    }
+}
+
+TEST(HintWindowTest, MeasuresWrappedTextWithMargins) {
+    THintWindow window;
+    const TRect one = window.CalcHintRect(1000, "Amount");
+    const TRect two = window.CalcHintRect(1000, "Amount\nAmount");
+    const TRect wrapped = window.CalcHintRect(one.right - one.left + 5, "Amount Amount");
+    EXPECT_GT(one.right, 6);
+    EXPECT_GT(one.bottom, 2);
+    EXPECT_EQ(two.right, one.right);
+    EXPECT_GT(two.bottom, one.bottom);
+    EXPECT_EQ(wrapped.bottom, two.bottom);
+    const TRect empty = window.CalcHintRect(1000, "");
+    EXPECT_EQ(empty.right, 6);
+}
+
 } // namespace
