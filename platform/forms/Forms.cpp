@@ -1902,3 +1902,22 @@ bool IsAccel(WORD ch, const AnsiString& caption) {
     }
     return false;
 }
+
+// ---------------------------------------------------------------------------------------------
+TRect THintWindow::CalcHintRect(int maxWidth, const AnsiString& hint) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof(metrics);
+    HFONT font = nullptr;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        font = CreateFontIndirectA(&metrics.lfStatusFont);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    TRect r{0, 0, maxWidth, 0};
+    DrawTextA(dc, hint.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    if (old) SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    if (font) DeleteObject(font);
+    r.right += 6;
+    r.bottom += 2;
+    return r;
+}

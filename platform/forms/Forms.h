@@ -96,6 +96,7 @@ enum : UINT {
     CM_MOUSELEAVE = CM_BASE + 20,
     CM_SYSCOLORCHANGE = CM_BASE + 25,
     CM_DESIGNHITTEST = CM_BASE + 28,
+    CM_HINTSHOW = CM_BASE + 48, // LParam: the THintInfo to fill; result nonzero refuses the hint
     CN_BASE = 0xBC00,
     CN_COMMAND = CN_BASE + WM_COMMAND,
     CN_KEYDOWN = CN_BASE + WM_KEYDOWN,
@@ -126,6 +127,30 @@ TShiftState KeyboardShiftState();
 
 // A visual element with bounds inside a parent window. Controls without a window of their own
 // (labels) are painted by their parent.
+class TControl;
+
+// What a control is asked through CM_HINTSHOW: it may change the text, where the hint goes and
+// the rectangle (client coordinates) within which the cursor keeps the hint shown.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    TPoint HintPos{};
+    int HintMaxWidth = 0;
+    TColor HintColor = clInfoBk;
+    TRect CursorRect{};
+    TPoint CursorPos{}; // client coordinates of HintControl
+    int ReshowTimeout = 0;
+    int HideTimeout = 0;
+    AnsiString HintStr;
+};
+
+// The window that shows a hint, as far as others measure by it: the status font, the text
+// wrapped within maxWidth, with the window's margins.
+class THintWindow {
+public:
+    virtual ~THintWindow() = default;
+    virtual TRect CalcHintRect(int maxWidth, const AnsiString& hint);
+};
+
 class TControl : public TComponent {
 public:
     VZ_CLASS(TControl, TComponent)
@@ -162,6 +187,11 @@ public:
 
     const AnsiString& Caption() const { return caption_; }
     void SetCaption(const AnsiString& value);
+    // The hint: the text before the first "|" is shown, while ShowHint.
+    const AnsiString& Hint() const { return hint_; }
+    void SetHint(const AnsiString& value) { hint_ = value; }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value) { showHint_ = value; }
 
     // The control's font; while ParentFont it follows the parent's font.
     TFont& Font() { return font_; }
@@ -252,6 +282,8 @@ protected:
     TDragMode dragMode_ = dmManual;
 
 private:
+    AnsiString hint_;
+    bool showHint_ = false;
     friend class TWinControl;
     friend class TDragObject;
     friend void DragTo(TPoint screenPoint);

@@ -108,6 +108,7 @@ void TcxCustomEdit::InitializeEditor() {
         SetWantedKeys(keys);
     }
     if (!inplaceMode_) ownProperties_->SetDefaultValuesProvider(dataBinding_->QueryDefaultValuesProvider());
+    parentPending_ = true;
 }
 
 TcxCustomEditProperties* TcxCustomEdit::OwnProperties() {
@@ -437,6 +438,7 @@ void TcxCustomEdit::FireHostKeyEvent(WORD& key, TShiftState shift) {
 void TcxCustomEdit::ApplyPropertiesChange(TObject* sender) {
     (void)sender;
     validated_ = false;
+    if (innerEdit_ && !IsDestroying()) innerEdit_->SetReadOnly(IsValueReadOnly());
     if (modified_ && IsValueReadOnly()) SetModified(false);
     if (GetEffectiveProperties()->Transparent()) transparent_ = true;
     if (!IsDestroying()) RefreshAtCursor();
@@ -759,11 +761,21 @@ bool TcxCustomEdit::IsExitTo(HWND window) {
 void TcxCustomEdit::WndProc(TMessage& message) {
     EnsureInitialized();
     switch (message.Msg) {
+    case WM_NCCALCSIZE:
+        // The window region being set again changes no frame.
+        if (regionUpdating_) {
+            message.Result = 0;
+            return;
+        }
+        break;
     case WM_CUT:
     case WM_COPY:
     case WM_PASTE:
         HandleClipboardMessage(message.Msg);
         message.Result = 0;
+        return;
+    case CM_HINTSHOW:
+        message.Result = GetHintInfo(*reinterpret_cast<THintInfo*>(message.LParam)) ? 0 : -1;
         return;
     case CM_DIALOGCHAR:
         if (ClickButtonByAccelerator(static_cast<WORD>(message.WParam))) {

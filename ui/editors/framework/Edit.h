@@ -204,6 +204,14 @@ public:
     // Clicks the first enabled shown button whose caption has ch as accelerator; false when none.
     bool ClickButtonByAccelerator(WORD ch);
     bool RegionUpdating() const { return regionUpdating_; }
+    // Set once initialised; the first parent given applies the properties and shows the value.
+    bool ParentPending() const { return parentPending_; }
+    void SetParent(TWinControl* parent) override;
+    void SetName(const AnsiString& newName) override;
+    void Loaded() override;
+    // Fills the hint for info.CursorPos: a button's hint (the editor's when the button has none
+    // and ShowHint), or the editor's over the edit area while ShowHint; false refuses the hint.
+    virtual bool GetHintInfo(THintInfo& info);
     // --- layout and painting: what the view data reads
     // The edit button pressed while the editor holds the mouse capture; -1 none.
     int CapturedButtonIndex = -1;
@@ -217,6 +225,11 @@ public:
     virtual void FillViewData(TcxCustomEditViewData* viewData);
     virtual bool SuppressesButtonPaint() { return false; }
     virtual bool UsesParentBackground() { return false; }
+    // The value lives in a data storage and the window is painting a copy of itself.
+    bool PaintsCopy();
+    // Draws the editor showing its binding's stored value through a view info of its own, then
+    // leaves the editor's bounds out of the canvas clip.
+    void PaintDetached(TcxCanvas& canvas);
 
 protected:
     virtual TClass InnerEditClass() { return nullptr; }
@@ -230,6 +243,8 @@ protected:
     // Every message of the inner edit while it is subclassed: passed to its saved procedure.
     virtual void InnerEditWndProc(TMessage& message);
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void Paint() override;
+    void CreateHandle() override;
     // Hooks of a button's press and release; the drop-down editors open their popup here.
     virtual void ButtonDown(int viewInfoIndex) { (void)viewInfoIndex; }
     virtual void ButtonUp(int viewInfoIndex) { (void)viewInfoIndex; }
@@ -346,6 +361,7 @@ private:
     bool autoSize_ = false;
     bool innerEditSubclassed_ = false;
     bool regionUpdating_ = false;
+    bool parentPending_ = false;
     TWndMethod savedInnerWindowProc_;    // a platform inner edit: its WindowProc
     WNDPROC savedInnerWndProc_ = nullptr; // any other window: its window procedure
 };

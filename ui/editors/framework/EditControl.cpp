@@ -1,5 +1,5 @@
 // The base editor as a control: its inner edit, inplace activation by a host (by key and by
-// mouse, with the double-click timer), clicks and the stored size.
+// mouse, with the double-click timer), clicks, the stored size and painting.
 #include "platform/core/Win32Boundary.h"
 #include "ui/core/ControlServices.h"
 #include "ui/editors/framework/Edit.h"
@@ -296,4 +296,110 @@ bool TcxCustomEdit::ClickButtonByAccelerator(WORD ch) {
         }
     }
     return false;
+}
+
+// --- painting ----------------------------------------------------------------------------------
+bool TcxCustomEdit::PaintsCopy() {
+    return ControlState.Contains(csPaintCopy) && UsesDataStorage();
+}
+
+void TcxCustomEdit::Paint() {
+    if (initialized_ && PaintsCopy())
+        PaintDetached(Canvas());
+    else
+        TcxContainer::Paint();
+}
+
+void TcxCustomEdit::PaintDetached(TcxCanvas& canvas) {
+    EnsureInitialized();
+    const TRect bounds{0, 0, Width(), Height()};
+    {
+        canvas.PushClipRegion();
+        TScopeExit restore([&canvas] { canvas.PopClipRegion(); });
+        if (HandleAllocated()) canvas.ApplyClipRegion(std::make_unique<TcxRegion>(CreateWindowShapeRegion()), rcmIntersect);
+        std::unique_ptr<TcxContainerViewInfo> made = ViewInfoClass()();
+        auto* viewInfo = dynamic_cast<TcxCustomEditViewInfo*>(made.get());
+        if (!viewInfo) return;
+        viewInfo->Editor = this;
+        viewInfo->PaintingCopy = true;
+        std::unique_ptr<TcxCustomEditViewData> data = CreateViewData();
+        data->EditValueToViewInfo(canvas, DataBinding()->ReadStoredValue(), viewInfo);
+        data->CalculateLayout(canvas, bounds, TPoint{-1, -1}, -1, TShiftState{}, viewInfo, false);
+        viewInfo->DrawOn(canvas);
+    }
+    canvas.ExcludeFromClip(bounds);
+}
+
+// --- parent, loading and the window ------------------------------------------------------------
+void TcxCustomEdit::SetParent(TWinControl* parent) {
+    if (parent && !IsDestroying()) {
+        EnsureInitialized();
+        if (parentPending_) {
+            parentPending_ = false;
+            DataBinding()->EditorStateChanged();
+            ApplyPropertiesChange(OwnProperties());
+            DataBinding()->RefreshDisplayValue();
+        }
+    }
+    TcxContainer::SetParent(parent);
+}
+
+void TcxCustomEdit::SetName(const AnsiString& newName) {
+    TcxContainer::SetName(newName);
+    DataBinding()->EditorStateChanged();
+}
+
+void TcxCustomEdit::Loaded() {
+    TcxContainer::Loaded();
+    EnsureInitialized();
+    LockChangeEvents(true);
+    LockClick(true);
+    TScopeExit unlock([this] {
+        LockClick(false);
+        LockChangeEvents(false, false);
+    });
+    DataBinding()->EditorStateChanged();
+    RefreshAtCursor();
+    // Reading the stored form may have left the own properties without their handler.
+    if (!repositoryItem_)
+        ownProperties_->ChangedHandler = [this](TObject* sender) { ApplyPropertiesChange(sender); };
+    ApplyPropertiesChange(GetEffectiveProperties());
+    if (TcxCustomEditViewInfo* viewInfo = EditViewInfo()) viewInfo->DropShadow = false;
+    HandleStylesChanged();
+}
+
+void TcxCustomEdit::CreateHandle() {
+    TcxContainer::CreateHandle();
+    if (innerEdit_ && HandleAllocated() && Focused()) innerEdit_->GetControl()->SetFocus();
+}
+
+// --- hints -------------------------------------------------------------------------------------
+bool TcxCustomEdit::GetHintInfo(THintInfo& info) {
+    TcxCustomEditViewInfo* viewInfo = EditViewInfo();
+    if (!viewInfo) return false;
+    const TPoint p = info.CursorPos;
+    AnsiString hint;
+    TRect rect;
+    const int index = viewInfo->ButtonAt(p);
+    if (index != -1) {
+        const TcxEditButtonViewInfo* button = viewInfo->Button(index);
+        const int collectionIndex = button->Data.CollectionIndex;
+        TcxEditButtons* buttons = GetEffectiveProperties()->Buttons();
+        if (collectionIndex >= 0 && collectionIndex < buttons->Count())
+            hint = buttons->GetItem(collectionIndex)->Hint();
+        if (hint.empty() && ShowHint()) hint = Hint();
+        rect = button->Bounds;
+    } else if (PtInRect(&viewInfo->InnerRect, p)) {
+        if (ShowHint()) hint = Hint();
+        // Between the innermost buttons of either side, whichever side they are aligned to.
+        rect = viewInfo->GetEditAreaRect();
+    } else {
+        return false;
+    }
+    const size_t bar = hint.find('|');
+    if (bar != AnsiString::npos) hint.resize(bar);
+    if (hint.empty()) return false;
+    info.HintStr = hint;
+    info.CursorRect = rect;
+    return true;
 }

@@ -747,23 +747,8 @@ void TcxCustomEditViewInfo::GetHintText(TPoint p, AnsiString& text) {
 }
 
 TRect TcxCustomEditViewInfo::CalcHintRect(const AnsiString& hint) {
-    // As a hint window measures its text: the status font, word-wrapped within the screen width,
-    // with the window's margins.
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof(metrics);
-    HFONT font = nullptr;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        font = CreateFontIndirectA(&metrics.lfStatusFont);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-    TRect r{0, 0, GetSystemMetrics(SM_CXSCREEN), 0};
-    DrawAnsiText(dc, hint, -1, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-    if (old) SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    if (font) DeleteObject(font);
-    r.right += 6;
-    r.bottom += 2;
-    return r;
+    // As a hint window measures its text, within the screen width.
+    return THintWindow().CalcHintRect(GetSystemMetrics(SM_CXSCREEN), hint);
 }
 
 // --- repainting

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tests/ui/core/ControlWindows.h"
+#include "tests/ui/core/PaintSurface.h"
+#include "tests/ui/editors/framework/TestSlotBinding.h"
 #include "ui/editors/framework/Edit.h"
 #include "ui/editors/framework/EditButtons.h"
 #include "ui/editors/framework/FilterEditHelper.h"
@@ -475,6 +477,324 @@ TEST_F(EditControlTest, InplaceEditorsDoNotAutoSize) {
     edit->SetAutoSize(true);
     EXPECT_FALSE(edit->AutoSize());
     EXPECT_TRUE(Make(false)->AutoSize());
+}
+
+// --- painting a copy -------------------------------------------------------------------------------
+
+// Shows an integer value as a fill of the client rect in that colour.
+class TColorValueViewInfo : public TcxCustomEditViewInfo {
+public:
+    VZ_CLASS(TColorValueViewInfo, TcxCustomEditViewInfo)
+    TColor Shown = clNone;
+    void DrawOn(TcxCanvas& canvas) override {
+        TcxCustomEditViewInfo::DrawOn(canvas);
+        if (Shown != clNone) canvas.FillRectColor(ContentRect, Shown);
+    }
+};
+
+class TColorValueViewData : public TcxCustomEditViewData {
+public:
+    VZ_CLASS(TColorValueViewData, TcxCustomEditViewData)
+    using TcxCustomEditViewData::TcxCustomEditViewData;
+    void EditValueToViewInfo(TcxCanvas&, const Variant& value, TcxCustomEditViewInfo* viewInfo) override {
+        static_cast<TColorValueViewInfo*>(viewInfo)->Shown =
+            value.IsNull() ? clNone : static_cast<TColor>(value.AsInteger());
+    }
+};
+
+class TColorValueProperties : public TcxCustomEditProperties {
+public:
+    VZ_CLASS(TColorValueProperties, TcxCustomEditProperties)
+    using TcxCustomEditProperties::TcxCustomEditProperties;
+    TcxCustomEditViewDataClass ViewDataClass() const override { return TcxCustomEditViewData::ClassOf<TColorValueViewData>(); }
+    TcxContainerViewInfoClass ViewInfoClass() const override {
+        return [] { return std::unique_ptr<TcxContainerViewInfo>(std::make_unique<TColorValueViewInfo>()); };
+    }
+};
+
+// An editor over a value slot; its live view info never shows a value.
+class TSlotColorEdit : public TcxCustomEdit {
+public:
+    VZ_CLASS(TSlotColorEdit, TcxCustomEdit)
+    explicit TSlotColorEdit(TComponent* owner = nullptr) : TcxCustomEdit(owner, false) {}
+    ~TSlotColorEdit() override { Destroying(); }
+    TTestSlotBinding* Binding() { return static_cast<TTestSlotBinding*>(DataBinding()); }
+
+protected:
+    TClass PropertiesClass() override { return TColorValueProperties::StaticClass(); }
+    TClass DataBindingClass() override { return TTestSlotBinding::StaticClass(); }
+};
+
+constexpr COLORREF Backdrop = RGB(255, 0, 255);
+constexpr COLORREF Stored = RGB(0, 128, 0);
+constexpr COLORREF OwnValue = RGB(0, 0, 200);
+
+class EditPaintCopyTest : public EditControlTest {
+protected:
+    std::unique_ptr<TSlotColorEdit> slotEdit;
+    TTestValueSlot slot;
+    void MakeSlotEdit() {
+        slotEdit = std::make_unique<TSlotColorEdit>();
+        slotEdit->EnsureInitialized();
+        slotEdit->SetAutoSize(false);
+        slotEdit->SetBounds(10, 10, 60, 24);
+        slotEdit->SetParent(&form);
+        slotEdit->Binding()->SetSlot(&slot);
+        slotEdit->Handle();
+        slotEdit->SetEditValue(Variant(static_cast<int>(OwnValue)));
+        PumpMessages();
+    }
+    void TearDown() override {
+        slotEdit.reset();
+        EditControlTest::TearDown();
+    }
+    static TPoint Middle(const TcxCustomEditViewInfo* info) {
+        return TPoint{(info->ContentRect.left + info->ContentRect.right) / 2,
+                      (info->ContentRect.top + info->ContentRect.bottom) / 2};
+    }
+};
+
+TEST_F(EditPaintCopyTest, DetachedPaintShowsTheStoredValueAndLeavesTheEditorOutOfTheClip) {
+    struct Case {
+        const char* name;
+        TTestValueSlot::TState state;
+        bool filled; // the stored value's colour in the middle of the client rect
+    } cases[] = {
+        {"browsing slot", TTestValueSlot::Browsing, true},
+        {"editing slot", TTestValueSlot::Editing, true},
+        {"closed slot: no value", TTestValueSlot::Closed, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slot.value = Variant(static_cast<int>(Stored));
+        slot.state = c.state;
+        MakeSlotEdit();
+        TPaintSurface surface(100, 40, Backdrop);
+        slotEdit->PaintDetached(surface.cx);
+        const TPoint middle = Middle(slotEdit->EditViewInfo());
+        EXPECT_EQ(surface.At(middle.x, middle.y) == Stored, c.filled);
+        EXPECT_FALSE(surface.AllOf(TRect{0, 0, 60, 24}, Backdrop)) << "the editor was drawn";
+        EXPECT_EQ(surface.Count(OwnValue), 0) << "the editor's own value is not shown";
+        EXPECT_EQ(static_cast<TColorValueViewInfo*>(slotEdit->EditViewInfo())->Shown, clNone)
+            << "the live view info is left alone";
+        // What is painted after the copy keeps off it.
+        const COLORREF inside = surface.At(middle.x, middle.y);
+        surface.cx.FillRectColor(TRect{0, 0, 100, 40}, clRed);
+        EXPECT_EQ(surface.At(middle.x, middle.y), inside);
+        EXPECT_EQ(surface.At(80, 30), RGB(255, 0, 0));
+        slotEdit.reset();
+    }
+}
+
+TEST_F(EditPaintCopyTest, PaintMessageDrawsACopyOnlyWhilePaintingACopy) {
+    slot.value = Variant(static_cast<int>(Stored));
+    MakeSlotEdit();
+    for (bool copy : {false, true}) {
+        SCOPED_TRACE(copy ? "copy" : "own window");
+        TPaintSurface surface(60, 24, Backdrop);
+        if (copy) slotEdit->ControlState.Include(csPaintCopy);
+        SendMessageA(slotEdit->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(surface.DC()), 0);
+        slotEdit->ControlState.Exclude(csPaintCopy);
+        const TPoint middle = Middle(slotEdit->EditViewInfo());
+        EXPECT_EQ(surface.At(middle.x, middle.y) == Stored, copy);
+        EXPECT_FALSE(surface.AllOf(TRect{0, 0, 60, 24}, Backdrop)) << "painted through the view info";
+    }
+}
+
+// --- parent, name and loading ----------------------------------------------------------------------
+
+class TCountingSlotBinding : public TTestSlotBinding {
+public:
+    VZ_CLASS(TCountingSlotBinding, TTestSlotBinding)
+    int stateChanges = 0;
+    int displayRefreshes = 0;
+    void EditorStateChanged() override { ++stateChanges; }
+    void RefreshDisplayValue() override {
+        ++displayRefreshes;
+        TTestSlotBinding::RefreshDisplayValue();
+    }
+};
+
+class TParentingEdit : public TControlTestEdit {
+public:
+    VZ_CLASS(TParentingEdit, TControlTestEdit)
+    using TControlTestEdit::TControlTestEdit;
+    TCountingSlotBinding* Binding() { return static_cast<TCountingSlotBinding*>(DataBinding()); }
+    int applied = 0;
+    void ApplyPropertiesChange(TObject* sender) override {
+        ++applied;
+        TControlTestEdit::ApplyPropertiesChange(sender);
+    }
+
+protected:
+    TClass DataBindingClass() override { return TCountingSlotBinding::StaticClass(); }
+};
+
+TEST_F(EditControlTest, TheFirstParentAppliesThePropertiesAndShowsTheValueOnce) {
+    TParentingEdit parented(nullptr);
+    parented.EnsureInitialized();
+    EXPECT_TRUE(parented.ParentPending());
+    EXPECT_EQ(parented.Binding()->stateChanges, 0);
+    const int appliedBefore = parented.applied;
+    struct Step {
+        const char* name;
+        TWinControl* parent;
+        int stateChanges, displayRefreshes, applied;
+    } steps[] = {
+        {"no parent yet", nullptr, 0, 0, 0},
+        {"first parent", &form, 1, 1, 1},
+        {"taken away", nullptr, 1, 1, 1},
+        {"given again", &form, 1, 1, 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        parented.SetParent(step.parent);
+        EXPECT_EQ(parented.Binding()->stateChanges, step.stateChanges);
+        EXPECT_EQ(parented.Binding()->displayRefreshes, step.displayRefreshes);
+        EXPECT_EQ(parented.applied - appliedBefore, step.applied);
+        EXPECT_EQ(parented.ParentPending(), step.stateChanges == 0);
+    }
+    parented.SetName("Amount");
+    EXPECT_EQ(parented.Binding()->stateChanges, 2);
+}
+
+TEST_F(EditControlTest, PropertiesChangesSetTheInnerEditsReadOnlyState) {
+    TTestValueSlot slot;
+    Make(false, true);
+    EXPECT_FALSE(edit->Inner()->readOnly);
+    struct Case {
+        const char* name;
+        bool readOnly;
+        bool expected;
+    } cases[] = {{"read-only properties", true, true}, {"writable again", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit->OwnProperties()->SetReadOnly(c.readOnly);
+        EXPECT_EQ(edit->Inner()->readOnly, c.expected);
+    }
+}
+
+TEST_F(EditControlTest, LoadingRestoresThePropertiesHandlerWithoutFiringChanges) {
+    TParentingEdit source(nullptr);
+    source.EnsureInitialized();
+    source.SetAutoSize(false);
+    TMemoryStream stream;
+    TWriter writer(&stream);
+    writer.WriteRootComponent(&source);
+    stream.SetPosition(0);
+    TParentingEdit copy(nullptr);
+    copy.EnsureInitialized();
+    const int appliedBefore = copy.applied;
+    int changes = 0;
+    copy.OwnProperties()->OnChange = [&changes](TObject*) { ++changes; };
+    copy.OwnProperties()->ChangedHandler = nullptr;
+    TReader reader(&stream);
+    reader.ReadRootComponent(&copy);
+    EXPECT_EQ(copy.applied - appliedBefore, 1);
+    EXPECT_EQ(copy.Binding()->stateChanges, 1);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(copy.ClickLockCount(), 0);
+    EXPECT_FALSE(copy.AreChangeEventsLocked());
+    ASSERT_TRUE(copy.OwnProperties()->ChangedHandler);
+    copy.OwnProperties()->ChangedHandler(copy.OwnProperties());
+    EXPECT_EQ(copy.applied - appliedBefore, 2);
+}
+
+// --- hints -------------------------------------------------------------------------------------------
+
+TEST_F(EditControlTest, HintsOfButtonsAndTheEditArea) {
+    enum TWhere { OverFirstButton, OverEditArea, OutsideTheBorder };
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, bool>> buttons; // hint, left-aligned
+        bool showHint;
+        TWhere where;
+        const char* text; // nullptr: refused
+    } cases[] = {
+        {"button hint up to the bar", {{"A|B", false}}, false, OverFirstButton, "A"},
+        {"empty button hint takes the editor's", {{"", false}}, true, OverFirstButton, "Editor"},
+        {"empty button hint without ShowHint", {{"", false}}, false, OverFirstButton, nullptr},
+        {"edit area with ShowHint", {{"A", false}}, true, OverEditArea, "Editor"},
+        {"edit area without ShowHint", {{"A", false}}, false, OverEditArea, nullptr},
+        {"edit area between left and right buttons", {{"L", true}, {"R", false}}, true, OverEditArea, "Editor"},
+        {"edit area beside left buttons only", {{"L", true}, {"M", true}}, true, OverEditArea, "Editor"},
+        {"left-aligned button", {{"L|x", true}, {"R", false}}, false, OverFirstButton, "L"},
+        {"outside the border rect", {{"A", false}}, true, OutsideTheBorder, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(false);
+        edit->fakeButtons = false;
+        edit->SetAutoSize(false);
+        edit->SetBounds(10, 10, 160, 24);
+        edit->SetHint("Editor|long text");
+        edit->SetShowHint(c.showHint);
+        for (const auto& [hint, left] : c.buttons) {
+            TcxEditButton* button = edit->OwnProperties()->Buttons()->Add();
+            button->SetKind(bkEllipsis);
+            button->SetWidth(20);
+            button->SetLeftAlignment(left);
+            button->SetHint(hint);
+        }
+        edit->RefreshAtPoint(TPoint{-1, -1}, 0, TShiftState{}, false);
+        TcxCustomEditViewInfo* info = edit->EditViewInfo();
+        ASSERT_EQ(info->ButtonCount(), static_cast<int>(c.buttons.size()));
+        // The edit area as the buttons leave it, from their bounds.
+        TRect area = info->InnerRect;
+        for (int i = 0; i < info->ButtonCount(); ++i) {
+            const TRect& b = info->Button(i)->Bounds;
+            if (c.buttons[static_cast<size_t>(info->Button(i)->Data.CollectionIndex)].second)
+                area.left = std::max(area.left, b.right);
+            else
+                area.right = std::min(area.right, b.left);
+        }
+        ASSERT_LT(area.left, area.right);
+        THintInfo hint;
+        hint.HintControl = edit.get();
+        TRect expectedRect{};
+        switch (c.where) {
+        case OverFirstButton: {
+            int index = 0;
+            for (int i = 0; i < info->ButtonCount(); ++i)
+                if (info->Button(i)->Data.CollectionIndex == 0) index = i;
+            expectedRect = info->Button(index)->Bounds;
+            hint.CursorPos = TPoint{(expectedRect.left + expectedRect.right) / 2, 12};
+            break;
+        }
+        case OverEditArea:
+            expectedRect = area;
+            hint.CursorPos = TPoint{(area.left + area.right) / 2, 12};
+            break;
+        case OutsideTheBorder:
+            hint.CursorPos = TPoint{200, 12};
+            break;
+        }
+        const LRESULT result = edit->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&hint));
+        if (!c.text) {
+            EXPECT_NE(result, 0);
+        } else {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(hint.HintStr, AnsiString(c.text));
+            EXPECT_TRUE(EqualRect(&hint.CursorRect, &expectedRect))
+                << hint.CursorRect.left << "," << hint.CursorRect.right << " wanted " << expectedRect.left << ","
+                << expectedRect.right;
+        }
+        edit.reset();
+    }
+}
+
+TEST(HintWindowTest, MeasuresWrappedTextWithMargins) {
+    THintWindow window;
+    const TRect one = window.CalcHintRect(1000, "Amount");
+    const TRect two = window.CalcHintRect(1000, "Amount\nAmount");
+    const TRect wrapped = window.CalcHintRect(one.right - one.left + 5, "Amount Amount");
+    EXPECT_GT(one.right, 6);
+    EXPECT_GT(one.bottom, 2);
+    EXPECT_EQ(two.right, one.right);
+    EXPECT_GT(two.bottom, one.bottom);
+    EXPECT_EQ(wrapped.bottom, two.bottom);
+    const TRect empty = window.CalcHintRect(1000, "");
+    EXPECT_EQ(empty.right, 6);
 }
 
 } // namespace
