@@ -20,7 +20,7 @@ inline bool Same(const RECT& a, const RECT& b) {
     return EqualRect(&a, &b) != 0;
 }
 
-struct TButtonSpec {
+struct TButtonRow {
     TcxEditButtonKind kind = bkDown;
     int width = 0;
     bool left = false;
@@ -37,15 +37,15 @@ struct TLayout {
     TcxCustomEditViewInfo info;
     TPaintSurface surface{4, 4};
 
-    void AddButtons(const std::vector<TButtonSpec>& specs) {
-        for (const TButtonSpec& spec : specs) {
+    void AddButtons(const std::vector<TButtonRow>& rows) {
+        for (const TButtonRow& row : rows) {
             TcxEditButton* button = properties.Buttons()->Add();
-            button->SetKind(spec.kind);
-            button->SetWidth(spec.width);
-            button->SetLeftAlignment(spec.left);
-            button->SetVisible(spec.visible);
-            button->SetStretchable(spec.stretchable);
-            button->SetEnabled(spec.enabled);
+            button->SetKind(row.kind);
+            button->SetWidth(row.width);
+            button->SetLeftAlignment(row.left);
+            button->SetVisible(row.visible);
+            button->SetStretchable(row.stretchable);
+            button->SetEnabled(row.enabled);
         }
     }
     TcxCustomEditViewData& Make(bool inplace) {

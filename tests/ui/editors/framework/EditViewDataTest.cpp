@@ -27,7 +27,7 @@ struct TLayoutCase {
     TcxBorders edges;
     bool inplace;
     TRect inplaceExtent;
-    std::vector<TButtonSpec> buttons;
+    std::vector<TButtonRow> buttons;
     TcxEditButtonTransparency transparency;
     bool focused;
     bool hot;
