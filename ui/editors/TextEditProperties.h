@@ -199,8 +199,8 @@ public:
 class TcxFilterTextEditHelper : public TcxCustomFilterEditHelper {
 public:
     VZ_CLASS(TcxFilterTextEditHelper, TcxCustomFilterEditHelper)
-    // The text editor control is not part of the library yet: filters get no editor class.
-    TClass FilterEditorClass() const override { return nullptr; }
+    // TcxTextEdit.
+    TClass FilterEditorClass() const override;
     void SetUpFilterProperties(TcxCustomEditProperties* properties, TcxCustomEditProperties* source,
                                bool keepButtons) const override;
     void PutFilterValue(TcxCustomEdit* edit, TcxCustomEditProperties* properties,
