@@ -67,6 +67,7 @@ TWinControl* TcxCustomInnerTextEditHelper::GetControl() { return edit_; }
 TcxContainer* TcxCustomInnerTextEditHelper::GetControlContainer() { return dynamic_cast<TcxContainer*>(edit_->Owner()); }
 
 LRESULT TcxCustomInnerTextEditHelper::CallNativeWndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR) return edit_->PassCharToControl(static_cast<char>(wParam), lParam);
     return edit_->Native(message, wParam, lParam);
 }
 
@@ -373,10 +374,26 @@ void TcxCustomInnerTextEdit::SetOEMConvert(bool value) {
     RecreateWnd();
 }
 
+namespace {
+// Asks the box to make its window again once the message that changed its alignment is over: the
+// change may come from inside the box's own focus or click handling.
+constexpr UINT WM_RECREATEINNEREDIT = WM_APP + 0x50;
+} // namespace
+
 void TcxCustomInnerTextEdit::SetAlignment(TAlignment value) {
     if (value == alignment_) return;
     alignment_ = value;
+    if (handle_) PostMessageA(handle_, WM_RECREATEINNEREDIT, 0, 0);
+}
+
+void TcxCustomInnerTextEdit::RecreateKeepingFocus() {
+    const bool focused = GetFocus() == handle_;
     RecreateWnd();
+    if (!focused || !handle_) return;
+    const bool autoSelect = AutoSelect;
+    AutoSelect = false;
+    TScopeExit restore([this, autoSelect] { AutoSelect = autoSelect; });
+    ::SetFocus(handle_);
 }
 
 void TcxCustomInnerTextEdit::SetEchoMode(TcxEditEchoMode value) {
@@ -471,13 +488,45 @@ void TcxCustomInnerTextEdit::HandleCharMessage(TMessage& message) {
     char key = static_cast<char>(message.WParam);
     KeyPress(key);
     if (FindControl(window) != this) return;
-    if (key != 0) message.Result = Native(WM_CHAR, static_cast<BYTE>(key), message.LParam);
+    if (key != 0) message.Result = PassCharToControl(key, message.LParam);
     if (FindControl(window) != this) return;
     if (imeCount_ > 0 && --imeCount_ == 0 && owner && owner->Completion())
         SetSel(helper_->ImeSelStart, helper_->ImeSelLength);
     if (!owner) return;
     owner->SetLookupChangePending(false);
     if (!KeyConsumed && TEditState{Text(), SelStart(), SelLength()} != before) owner->ResetCompletion();
+}
+
+// The system control takes a double-byte character whole: its ANSI entry converts every byte of a
+// WM_CHAR on its own (a lead byte alone becomes "?"), so the pair goes to its wide entry as one
+// character.
+LRESULT TcxCustomInnerTextEdit::PassCharToControl(char ch, LPARAM lParam) {
+    const BYTE byte = static_cast<BYTE>(ch);
+    if (pendingLead_) {
+        const BYTE lead = static_cast<BYTE>(pendingLead_);
+        pendingLead_ = 0;
+        return Native(WM_CHAR, MAKEWORD(byte, lead), lParam);
+    }
+    if (IsDBCSLeadByte(byte)) {
+        pendingLead_ = ch;
+        return 0;
+    }
+    return Native(WM_CHAR, byte, lParam);
+}
+
+LRESULT TcxCustomInnerTextEdit::Native(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR && HIBYTE(LOWORD(wParam)) != 0 && handle_) {
+        const char pair[2] = {static_cast<char>(HIBYTE(LOWORD(wParam))), static_cast<char>(LOBYTE(LOWORD(wParam)))};
+        wchar_t wide = 0;
+        if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, &wide, 1) != 1) return 0;
+        static WNDPROC editProcW = [] {
+            WNDCLASSW info{};
+            return GetClassInfoW(nullptr, L"EDIT", &info) ? info.lpfnWndProc : nullptr;
+        }();
+        if (!editProcW) return 0;
+        return CallWindowProcW(editProcW, handle_, WM_CHAR, wide, lParam);
+    }
+    return DefaultHandler(message, wParam, lParam);
 }
 
 // --- messages -------------------------------------------------------------------------------------
@@ -560,8 +609,9 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& message) {
         if (!HasState(csDestroying)) UpdateEditingAlignment();
         if (!entering) dblClickTimer_->SetEnabled(false);
         message.Result = Native(message.Msg, message.WParam, message.LParam);
-        if (entering && AutoSelect && !gone()) SelectAll();
         if (owner && !gone()) owner->InnerFocusChanged(entering, reinterpret_cast<HWND>(message.WParam));
+        // A click places the caret itself; the keyboard's entry selects the whole text.
+        if (entering && AutoSelect && !gone() && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
         break;
     }
     case WM_LBUTTONDOWN:
@@ -667,6 +717,12 @@ LRESULT TcxCustomInnerTextEdit::WndProc(UINT message, WPARAM wParam, LPARAM lPar
         SetBkColor(dc, ColorToRGB(Color()));
         if (owner) PostMessageA(handle_, WM_REDRAWMISSPELLS(), 0, 0);
         return reinterpret_cast<LRESULT>(GetCachedSolidBrush(Color()));
+    }
+    case WM_RECREATEINNEREDIT: {
+        static const DWORD alignments[] = {ES_LEFT, ES_RIGHT, ES_CENTER};
+        const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE));
+        if ((style & (ES_LEFT | ES_RIGHT | ES_CENTER)) != alignments[alignment_]) RecreateKeepingFocus();
+        return 0;
     }
     default:
         if (message == WM_REDRAWMISSPELLS() && message != 0) {

@@ -146,7 +146,7 @@ TNativeEditUnits SetNativeEditUnitsForTest(TNativeEditUnits units);
 class TcxCustomInnerTextEdit : public TCustomControl {
 public:
     VZ_CLASS(TcxCustomInnerTextEdit, TCustomControl)
-    explicit TcxCustomInnerTextEdit(TComponent* owner);
+    explicit TcxCustomInnerTextEdit(TComponent* owner = nullptr);
     ~TcxCustomInnerTextEdit() override;
 
     TcxCustomInnerTextEditHelper* Helper() const { return helper_.get(); }
@@ -218,13 +218,18 @@ protected:
     void SetEchoMode(TcxEditEchoMode value);
     void SetPasswordChar(char value);
     void UpdateNativePasswordChar();
-    LRESULT Native(UINT message, WPARAM wParam, LPARAM lParam) { return DefaultHandler(message, wParam, lParam); }
+    // Makes the window again (the alignment is a creation style), the focus staying on it.
+    void RecreateKeepingFocus();
+    // The system control's own handling of a message. A WM_CHAR whose wParam has a high byte is a
+    // double-byte character (lead byte high, as WM_IME_CHAR has it).
+    virtual LRESULT Native(UINT message, WPARAM wParam, LPARAM lParam);
+    // A typed byte for the system control: a lead byte waits for its trail.
+    LRESULT PassCharToControl(char ch, LPARAM lParam);
 
 private:
     void HandleKeyDownMessage(TMessage& message);
     void HandleCharMessage(TMessage& message);
     bool HandleMouseClickMessage(TMessage& message);
-    void ForwardFocus(TMessage& message);
 
     std::unique_ptr<TcxCustomInnerTextEditHelper> helper_;
     std::unique_ptr<TcxTimer> dblClickTimer_;
@@ -233,6 +238,7 @@ private:
     bool clickFocused_ = false;
     int imeCount_ = 0;
     char imeByte_ = 0;
+    char pendingLead_ = 0; // a lead byte on its way to the system control
     bool creating_ = false;
     int boundsLock_ = 0;
     char passwordChar_ = 0;
