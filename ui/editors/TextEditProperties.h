@@ -158,6 +158,8 @@ public:
     void EditValueToDisplay(const Variant& editValue, Variant& displayValue, bool isFocused) override;
     void ValidateDisplayValue(Variant& displayValue, AnsiString& errorText, IcxEditSide* edit,
                               bool& error) override;
+    TcxCustomEditViewDataClass ViewDataClass() const override;
+    TcxContainerViewInfoClass ViewInfoClass() const override;
 
     // IcxLocaleFormatListener
     void FormatChanged() override { NotifyFormatChanged(); }
