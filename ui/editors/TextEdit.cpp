@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/editors/TextEditViewData.h"
 #include "ui/editors/framework/ScopeExit.h"
 #include "ui/editors/framework/Variants.h"
 
@@ -240,8 +241,37 @@ void TcxCustomTextEdit::FireNewLookupDisplayText(const AnsiString& text) {
 void TcxCustomTextEdit::RefreshDisplayText() {
     TcxCustomTextEditViewInfo* viewInfo = TextViewInfo();
     if (!viewInfo || destroyed_) return;
-    viewInfo->Text = ActiveProperties()->TransformDisplayText(Text());
-    if (HandleAllocated()) Invalidate();
+    {
+        std::unique_ptr<TcxCustomEditViewData> data = CreateViewData();
+        if (auto* textData = dynamic_cast<TcxCustomTextEditViewData*>(data.get()))
+            textData->SetTextFromValue(Variant(Text()), viewInfo);
+        else
+            viewInfo->Text = DisplayTextOf(Text());
+    }
+    if (!HandleAllocated()) return;
+    RefreshAtCursor();
+    const TcxTextEditingStyle style = EditingStyle();
+    if (style == tesFixedList || style == tesNoText) {
+        // A focused list without an edit box shows its whole content as a bar.
+        viewInfo->DrawSelectionBar = style == tesFixedList && Focused() && !IsInplace() && !IsPopupOpen();
+        viewInfo->SelStart = viewInfo->SelLength = 0;
+        if (style == tesFixedList && completion_ && ActiveProperties()->HighlightListSelection()) {
+            IcxInnerTextEdit* inner = Inner();
+            const int selStart = inner ? inner->GetSelStart() : 0;
+            if (viewInfo->DrawSelectionBar) {
+                // The typed part, inverted on the bar.
+                viewInfo->SelLength = selStart;
+                viewInfo->SelBackgroundColor = clHighlightText;
+                viewInfo->SelTextColor = clHighlight;
+            } else {
+                viewInfo->SelStart = selStart;
+                viewInfo->SelLength = inner ? inner->GetSelLength() : 0;
+                viewInfo->SelBackgroundColor = clHighlight;
+                viewInfo->SelTextColor = clHighlightText;
+            }
+        }
+    }
+    Invalidate();
 }
 
 AnsiString TcxCustomTextEdit::DisplayTextOf(const AnsiString& text) { return ActiveProperties()->TransformDisplayText(text); }
@@ -299,6 +329,7 @@ void TcxCustomTextEdit::ApplyPropertiesChange(TObject* sender) {
         inner->SetOEMConvert(properties->OEMConvert());
         inner->SetPasswordChar(properties->PasswordChar());
     }
+    if (TWinControl* control = InnerControl()) control->SetVisible(IsInnerEditVisible());
     ApplyValueBoundsOnEntry();
     if (inner) SyncTextWithLookupRules();
     RefreshDisplayText();
@@ -704,26 +735,20 @@ int TcxCustomTextEdit::GetInnerEditTextHeight() {
 
 void TcxCustomTextEdit::AlignInnerControl() { AlignInnerEdit(); }
 
+void TcxCustomTextEdit::FillViewData(TcxCustomEditViewData* viewData) {
+    TcxCustomEdit::FillViewData(viewData);
+    if (auto* textData = dynamic_cast<TcxCustomTextEditViewData*>(viewData)) textData->HasPopupWindow = IsPopupOpen();
+}
+
 void TcxCustomTextEdit::AlignInnerEdit() {
     TWinControl* control = InnerControl();
     TcxCustomEditViewInfo* viewInfo = EditViewInfo();
     if (!control || !viewInfo || aligningInnerEdit_) return;
     WithFlag(aligningInnerEdit_, [&] {
-        const int height = GetInnerEditTextHeight();
-        const TRect client = viewInfo->ContentRect;
-        const TRect offsets = InnerEditOffsets.ContentOffsets;
-        TRect bounds;
-        bounds.left = client.left + offsets.left;
-        bounds.right = bounds.left + (client.right - client.left) - offsets.left - offsets.right + 1;
-        int top = client.top + offsets.top;
-        switch (ActiveProperties()->Alignment()->Vert()) {
-        case taBottomJustify: top = client.bottom - height - offsets.bottom; break;
-        case taVCenter: top = client.top + (client.bottom - client.top - height) / 2; break;
-        default: break;
-        }
-        bounds.top = std::max<int>(top, client.top + offsets.top);
-        bounds.bottom = bounds.top + height;
-        if (!IsInnerEditVisible()) bounds = TRect{};
+        TRect bounds{};
+        if (IsInnerEditVisible())
+            bounds = CalcInnerTextEditRect(viewInfo->ContentRect, InnerEditOffsets.ContentOffsets,
+                                           GetInnerEditTextHeight(), ActiveProperties()->Alignment()->Vert());
         const TRect current = control->BoundsRect();
         if (!EqualRect(&bounds, &current))
             control->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);

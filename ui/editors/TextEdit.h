@@ -181,6 +181,7 @@ protected:
     void CalculateInnerControlBounds(const TRect& clientRect, TControl* control, TcxInnerBounds& result) override;
     void AlignControls(TControl* control, TRect& rect) override;
     void AlignInnerControl() override;
+    void FillViewData(TcxCustomEditViewData* viewData) override;
     bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
     void WndProc(TMessage& message) override;
     using TcxCustomEdit::WndProc;
