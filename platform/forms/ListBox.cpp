@@ -163,9 +163,9 @@ int TCustomListBox::Count() const {
 void TCustomListBox::SetCount(int value) {
     if (!IsVirtual()) throw EListError("Operation not supported on non-virtual list");
     if (value < 0) throw EListError(Format("List count out of bounds (%d)", {value}));
-    virtualCount_ = value;
     if (handle_ && SendMessageA(handle_, LB_SETCOUNT, static_cast<WPARAM>(value), 0) < 0)
         throw EOutOfResources("Not enough storage for the list");
+    virtualCount_ = value;
 }
 
 AnsiString TCustomListBox::DoGetData(int index) {

@@ -256,6 +256,26 @@ TEST_F(ContainerPopupTest, OwnersFormKeepsAnActiveCaptionWhileItsPopupIsOpen) {
     EXPECT_EQ(form.Count(WM_NCACTIVATE, FALSE), 1);
 }
 
+TEST_F(ContainerPopupTest, PopupClosedWhileItsOwnersFormIsInactiveLeavesTheCaptionInactive) {
+    TTestPopup popup(owner);
+    popup.SetTakesFocus(false);
+    Open(popup, owner);
+    THostForm other;
+    other.SetBounds(600, 60, 100, 80);
+    other.Show();
+    SetActiveWindow(other.Handle());
+    PumpMessages();
+    ASSERT_EQ(GetActiveWindow(), other.Handle());
+    // The deactivation of the owner's form was swallowed while the popup was open...
+    EXPECT_EQ(form.Count(WM_NCACTIVATE, FALSE), 0);
+    form.log.clear();
+    popup.ClosePopup();
+    // ...so closing it draws the caption inactive again.
+    EXPECT_EQ(form.Count(WM_NCACTIVATE, FALSE), 1);
+    SetActiveWindow(form.Handle());
+    PumpMessages();
+}
+
 TEST_F(ContainerPopupTest, FitToWorkAreaKeepsThePopupInside) {
     static const TRect area{0, 40, 800, 600};
     TWorkAreaSource previous = SetWorkAreaSource([](TPoint) { return area; });
