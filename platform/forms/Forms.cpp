@@ -413,9 +413,17 @@ void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) {
 }
 
 bool TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
+    TWinControl* next = FindNextControl(current, goForward, checkTabStop, false);
+    if (!next) return false;
+    next->SetFocus();
+    return true;
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
+                                          bool checkParent) {
     std::vector<TWinControl*> list;
     GetTabOrderList(list);
-    if (list.empty()) return false;
+    if (list.empty()) return nullptr;
     const int count = static_cast<int>(list.size());
     auto found = std::find(list.begin(), list.end(), current);
     int index = found == list.end() ? (goForward ? count - 1 : 0) : static_cast<int>(found - list.begin());
@@ -423,12 +431,11 @@ bool TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTab
         index = (index + (goForward ? 1 : count - 1)) % count;
         TWinControl* candidate = list[index];
         if (candidate == current) break;
-        if ((!checkTabStop || candidate->TabStop()) && candidate->CanFocus()) {
-            candidate->SetFocus();
-            return true;
-        }
+        if ((!checkTabStop || candidate->TabStop()) && (!checkParent || candidate->Parent() == this) &&
+            candidate->CanFocus())
+            return candidate;
     }
-    return false;
+    return nullptr;
 }
 
 void TWinControl::Realign(TControl* control) {
@@ -590,13 +597,28 @@ void TWinControl::WndProc(TMessage& message) {
     }
     case WM_KEYDOWN: {
         WORD key = static_cast<WORD>(message.WParam);
-        KeyDown(key, KeyboardShiftState());
+        const TShiftState shift = KeyboardShiftState();
+        // A form with KeyPreview sees its controls' keys first.
+        if (TForm* form = GetParentForm(this); form && form != this && form->KeyPreview) {
+            static_cast<TWinControl*>(form)->KeyDown(key, shift);
+            if (gone()) return;
+        }
+        if (key != 0) KeyDown(key, shift);
         if (key == 0 || gone()) {
             message.Result = 0;
             return;
         }
         break;
     }
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+        // Before the key reaches the control: the form's shortcuts.
+        if (TForm* form = GetParentForm(this);
+            form && form->IsShortCut(static_cast<WORD>(message.WParam), KeyboardShiftState())) {
+            message.Result = 1;
+            return;
+        }
+        break;
     case WM_SETFOCUS:
         if (TForm* form = GetParentForm(this); form && form != this) form->ActiveControl = this;
         if (OnEnter) OnEnter(this);
@@ -1078,8 +1100,20 @@ void TForm::PaintWindow(HDC dc) {
 void TForm::Close() {
     if (modal_)
         ModalResult = mrCancel;
-    else
+    else if (CloseQuery())
         Hide();
+}
+
+bool TForm::CloseQuery() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+bool TForm::IsShortCut(WORD key, TShiftState shift) {
+    bool handled = false;
+    if (OnShortCut) OnShortCut(this, key, shift, handled);
+    return handled;
 }
 
 namespace {
@@ -1408,6 +1442,18 @@ void TApplication::ProcessMessages() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+        terminated_ = true;
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+    }
+    if (IsKeyMessageConsumed(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
 }
 
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) {

@@ -112,6 +112,9 @@ using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState shift, int x, int y)>;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& key, TShiftState shift)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& canClose)>;
+// A key (a key-down or system key-down) offered to a form as a shortcut; handled takes it.
+using TShortCutEvent = std::function<void(TObject* Sender, WORD key, TShiftState shift, bool& handled)>;
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint mousePos, bool& handled)>;
 using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* source, int x, int y, TDragState state, bool& accept)>;
@@ -339,6 +342,10 @@ public:
     // Focuses the control after (or before) current among this control's tab order that can
     // take the focus (with a tab stop when checkTabStop); false when there is none.
     bool SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
+    // The control after (or before) current in this control's tab order (from the start when
+    // current is not in it) that can take the focus: with a tab stop when checkTabStop, a direct
+    // child when checkParent; nullptr when there is none.
+    TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent);
     // Places the children inside rect; control is the child whose bounds changed (nullptr: all).
     // There is no automatic alignment in this layer: the base leaves the children where they are.
     virtual void AlignControls(TControl* control, TRect& rect) { (void)control, (void)rect; }
@@ -494,8 +501,17 @@ public:
     // until ModalResult is set (or the window goes); answers ModalResult and hides the form.
     int ShowModal();
     int ModalResult = 0;
-    // A modal form ends with mrCancel; another form hides.
+    // A modal form ends with mrCancel; another form hides when CloseQuery agrees.
     void Close();
+    // Whether the form may close: OnCloseQuery decides, true without one.
+    virtual bool CloseQuery();
+    TCloseQueryEvent OnCloseQuery;
+    // The form sees the key-downs of its controls before they do (a key it sets to 0 goes no further).
+    bool KeyPreview = false;
+    // Asked, before a key-down reaches the focused control of the form, whether the key is a
+    // shortcut of the form; true takes the key. The base asks OnShortCut.
+    virtual bool IsShortCut(WORD key, TShiftState shift);
+    TShortCutEvent OnShortCut;
     void Invalidate() override;
 
 protected:
@@ -664,6 +680,9 @@ public:
     }
     // Handles every pending message of the thread once, then returns.
     void ProcessMessages();
+    // Handles one message of the thread, waiting for one when none is queued; WM_QUIT ends the
+    // program (Terminated, and the quit message is posted again for the outer loop).
+    void HandleMessage();
     // Asks the message loop to end; without a running loop only Terminated changes.
     void Terminate() { terminated_ = true; }
     bool Terminated() const { return terminated_; }

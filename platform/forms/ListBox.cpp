@@ -19,6 +19,7 @@ void TListBoxStrings::Put(int index, const AnsiString& s) {
 }
 
 void TListBoxStrings::Insert(int index, const AnsiString& s) {
+    if (listBox_->IsVirtual()) throw EListError("Operation not supported on virtual list");
     if (index < 0 || index > GetCount()) Error("List index out of bounds (%d)", index);
     if (listBox_->HandleAllocated()) {
         const LRESULT result = SendMessageA(listBox_->Handle(), LB_INSERTSTRING, static_cast<WPARAM>(index),
@@ -38,6 +39,7 @@ void TListBoxStrings::Delete(int index) {
 
 void TListBoxStrings::Clear() {
     items_.clear();
+    if (listBox_->IsVirtual()) listBox_->virtualCount_ = 0;
     if (listBox_->HandleAllocated()) SendMessageA(listBox_->Handle(), LB_RESETCONTENT, 0, 0);
 }
 
@@ -61,11 +63,12 @@ TCustomListBox::~TCustomListBox() {
 void TCustomListBox::CreateParams(TCreateParams& params) {
     TCustomControl::CreateParams(params);
     params.SuperClass = "LISTBOX";
-    params.Style |= WS_HSCROLL | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                    (multiSelect_ ? LBS_EXTENDEDSEL : 0) |
-                    (style_ == lbOwnerDrawFixed      ? LBS_OWNERDRAWFIXED
-                     : style_ == lbOwnerDrawVariable ? LBS_OWNERDRAWVARIABLE
-                                                     : 0) |
+    // A virtual list keeps no data in the window: fixed-height rows drawn by their owner.
+    params.Style |= WS_HSCROLL | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                    (IsVirtual() ? LBS_NODATA : LBS_HASSTRINGS) | (multiSelect_ ? LBS_EXTENDEDSEL : 0) |
+                    (style_ == lbOwnerDrawFixed || IsVirtual() ? LBS_OWNERDRAWFIXED
+                     : style_ == lbOwnerDrawVariable           ? LBS_OWNERDRAWVARIABLE
+                                                               : 0) |
                     (borderStyle_ == bsSingle ? WS_BORDER : 0);
 }
 
@@ -74,8 +77,11 @@ void TCustomListBox::CreateWnd() {
     if (!handle_) return;
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), 0);
     if (style_ != lbStandard) SendMessageA(handle_, LB_SETITEMHEIGHT, 0, itemHeight_);
-    for (const AnsiString& item : items_.items_)
-        SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    if (IsVirtual())
+        SendMessageA(handle_, LB_SETCOUNT, static_cast<WPARAM>(virtualCount_), 0);
+    else
+        for (const AnsiString& item : items_.items_)
+            SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     SetTopIndex(savedTopIndex_);
     SetItemIndex(savedItemIndex_);
 }
@@ -150,6 +156,28 @@ void TCustomListBox::SetStyle(TListBoxStyle value) {
     RecreateWnd();
 }
 
+int TCustomListBox::Count() const {
+    return IsVirtual() ? virtualCount_ : items_.Count();
+}
+
+void TCustomListBox::SetCount(int value) {
+    if (!IsVirtual()) throw EListError("Operation not supported on non-virtual list");
+    if (value < 0) throw EListError(Format("List count out of bounds (%d)", {value}));
+    if (handle_ && SendMessageA(handle_, LB_SETCOUNT, static_cast<WPARAM>(value), 0) < 0)
+        throw EOutOfResources("Not enough storage for the list");
+    virtualCount_ = value;
+}
+
+AnsiString TCustomListBox::DoGetData(int index) {
+    AnsiString data;
+    if (OnData) OnData(this, index, data);
+    return data;
+}
+
+int TCustomListBox::DoFindData(const AnsiString& data) {
+    return OnDataFind ? OnDataFind(this, data) : -1;
+}
+
 void TCustomListBox::SetBorderStyle(TFormBorderStyle value) {
     if (value == borderStyle_) return;
     borderStyle_ = value;
@@ -219,8 +247,8 @@ void TCustomListBox::DrawItem(int index, const TRect& rect, TOwnerDrawState stat
     TCanvas& canvas = Canvas();
     RECT r = rect;
     FillRect(canvas.Handle(), &r, canvas.Brush().Handle());
-    if (index < items_.Count()) {
-        const AnsiString& text = items_.items_[index];
+    if (IsVirtual() || index < items_.Count()) {
+        const AnsiString text = IsVirtual() ? DoGetData(index) : items_.items_[index];
         SetBkMode(canvas.Handle(), TRANSPARENT);
         TextOutA(canvas.Handle(), rect.left + 2, rect.top, text.c_str(), static_cast<int>(text.size()));
     }

@@ -11,12 +11,17 @@
 // A parent's WM_DRAWITEM reflected to the owner-drawn child it names.
 constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
 
-enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+// The virtual styles keep no items: the list has Count rows whose texts OnData gives (lbVirtual
+// draws them; lbVirtualOwnerDraw leaves drawing to OnDrawItem) and OnDataFind searches.
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
 enum TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault };
 using TOwnerDrawState = TSmallSet<TOwnerDrawStateItem>;
 using TDrawItemEvent =
     std::function<void(TWinControl* control, int index, const TRect& rect, TOwnerDrawState state)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& key)>;
+using TLBGetDataEvent = std::function<void(TWinControl* control, int index, AnsiString& data)>;
+// The index of the first row whose text starts with findString; -1 for none.
+using TLBFindDataEvent = std::function<int(TWinControl* control, const AnsiString& findString)>;
 
 class TCustomListBox;
 
@@ -65,6 +70,10 @@ public:
     int FindPrefix(const AnsiString& text);
     TListBoxStyle Style() const { return style_; }
     void SetStyle(TListBoxStyle value);
+    bool IsVirtual() const { return style_ == lbVirtual || style_ == lbVirtualOwnerDraw; }
+    // The rows of the list: the items, or the rows of a virtual list (which only a virtual list sets).
+    int Count() const;
+    void SetCount(int value);
     // bsNone or bsSingle (a one-pixel border).
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle value);
@@ -75,6 +84,8 @@ public:
     TNotifyEvent OnDblClick;
     TKeyPressEvent OnKeyPress;
     TDrawItemEvent OnDrawItem;
+    TLBGetDataEvent OnData;
+    TLBFindDataEvent OnDataFind;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -93,6 +104,9 @@ protected:
     virtual bool DrawsFocusRect() { return true; }
     // Owner drawing: the reflected WM_DRAWITEM.
     virtual void CnDrawItem(DRAWITEMSTRUCT& item);
+    // A virtual list's row text (OnData; empty without one) and search (OnDataFind; -1 without one).
+    virtual AnsiString DoGetData(int index);
+    virtual int DoFindData(const AnsiString& data);
 
 private:
     friend class TListBoxStrings;
@@ -103,6 +117,7 @@ private:
     int itemHeight_ = 16;
     int savedItemIndex_ = -1;
     int savedTopIndex_ = 0;
+    int virtualCount_ = 0;
 };
 
 class TListBox : public TCustomListBox {

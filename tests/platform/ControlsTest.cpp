@@ -396,3 +396,127 @@ TEST_F(ControlsTest, KeyUpAndCharactersAreOfferedAsReflectedNotices) {
     EXPECT_FALSE(IsKeyMessageConsumed(msg));
     EXPECT_EQ(panel.log, "cn-char cn-keyup ");
 }
+
+namespace {
+// A control that writes down the key-downs that reach it.
+class TKeyTarget : public TCustomControl {
+public:
+    explicit TKeyTarget(TWinControl* parent) : TCustomControl(nullptr) {
+        SetBounds(10, 10, 60, 30);
+        SetParent(parent);
+    }
+    std::string* log = nullptr;
+
+protected:
+    void KeyDown(WORD& key, TShiftState shift) override {
+        *log += "control ";
+        TCustomControl::KeyDown(key, shift);
+    }
+};
+} // namespace
+
+TEST_F(ControlsTest, FormSeesKeysFirstWithKeyPreviewAndTakesItsShortcutsBeforeTheControl) {
+    // 'X' is eaten by the form's key handler, 'S' is a shortcut of the form.
+    const struct {
+        bool preview;
+        UINT message;
+        WORD key;
+        const char* seen;
+    } cases[] = {
+        {false, WM_KEYDOWN, 'A', "shortcut control "},
+        {false, WM_KEYDOWN, 'X', "shortcut control "},
+        {false, WM_KEYDOWN, 'S', "shortcut "},
+        {true, WM_KEYDOWN, 'A', "shortcut form control "},
+        {true, WM_KEYDOWN, 'X', "shortcut form "},
+        {true, WM_KEYDOWN, 'S', "shortcut "},
+        {false, WM_SYSKEYDOWN, 'S', "shortcut "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.preview ? "preview " : "") + static_cast<char>(c.key));
+        std::string log;
+        THost form;
+        TKeyTarget target(&form);
+        target.log = &log;
+        form.KeyPreview = c.preview;
+        form.OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+            log += "form ";
+            if (key == 'X') key = 0;
+        };
+        form.OnShortCut = [&](TObject* sender, WORD key, TShiftState, bool& handled) {
+            EXPECT_EQ(sender, &form);
+            log += "shortcut ";
+            handled = key == 'S';
+        };
+        form.Show();
+        PostMessageA(target.Handle(), c.message, c.key, 0);
+        Pump();
+        EXPECT_EQ(log, c.seen);
+    }
+}
+
+TEST_F(ControlsTest, FindNextControlWalksTheTabOrderFromTheStartOrACurrentControl) {
+    THost form;
+    TProbe outer(&form), inner(&outer), last(&form);
+    outer.SetTabStop(false);
+    inner.SetTabStop(true);
+    last.SetTabStop(true);
+    form.Show();
+    const struct {
+        TWinControl* current;
+        bool goForward, checkTabStop, checkParent;
+        TWinControl* next;
+    } cases[] = {
+        {nullptr, true, true, false, &inner},   // the child's child counts
+        {nullptr, true, true, true, &last},     // only the form's own children
+        {nullptr, true, false, true, &outer},   // without the tab-stop check
+        {nullptr, false, true, false, &last},   // backwards from the end
+        {&inner, true, true, false, &last},
+        {&last, true, true, false, &inner},     // round to the start
+        {&last, false, false, false, &inner},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(form.FindNextControl(c.current, c.goForward, c.checkTabStop, c.checkParent), c.next);
+    }
+    last.SetEnabled(false);
+    EXPECT_EQ(form.FindNextControl(nullptr, true, true, true), nullptr);
+}
+
+TEST_F(ControlsTest, CloseQueryDecidesWhetherAFormCloses) {
+    for (bool agree : {false, true}) {
+        THost form;
+        int asked = 0;
+        form.OnCloseQuery = [&](TObject* sender, bool& canClose) {
+            EXPECT_EQ(sender, &form);
+            ++asked;
+            canClose = agree;
+        };
+        form.Show();
+        form.Close();
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(form.Visible(), !agree);
+        EXPECT_EQ(IsWindowVisible(form.Handle()) != FALSE, !agree);
+    }
+    THost plain;
+    plain.Show();
+    EXPECT_TRUE(plain.CloseQuery());
+}
+
+TEST_F(ControlsTest, HandleMessageHandlesOneMessageAndEndsOnQuit) {
+    THost form;
+    TProbe probe(&form);
+    form.Handle();
+    PostMessageA(probe.Handle(), WM_PING, 0, 0);
+    PostMessageA(probe.Handle(), WM_PING, 0, 0);
+    Application->HandleMessage();
+    EXPECT_EQ(probe.log, "ping ");
+    Application->HandleMessage();
+    EXPECT_EQ(probe.log, "ping ping ");
+    EXPECT_FALSE(Application->Terminated());
+    PostQuitMessage(7);
+    Application->HandleMessage();
+    EXPECT_TRUE(Application->Terminated());
+    // The quit is left for the loop outside.
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}

@@ -294,36 +294,6 @@ TcxCustomPopupWindow* OpenPopup(int index) {
     return OpenList().at(index);
 }
 
-TWinControl* FindNextControl(TWinControl* parent, TWinControl* current, bool goForward, bool checkTabStop,
-                             bool checkParent) {
-    std::vector<TWinControl*> list;
-    parent->GetTabOrderList(list);
-    if (list.empty()) return nullptr;
-    if (!goForward) std::reverse(list.begin(), list.end());
-    auto start = std::find(list.begin(), list.end(), current);
-    size_t index = start == list.end() ? 0 : static_cast<size_t>(start - list.begin()) + 1;
-    for (size_t step = 0; step < list.size(); ++step, ++index) {
-        TWinControl* candidate = list[index % list.size()];
-        if (candidate == current) break;
-        if ((!checkTabStop || candidate->TabStop()) && (!checkParent || candidate->Parent() == parent) &&
-            candidate->CanFocus())
-            return candidate;
-    }
-    return nullptr;
-}
-
-void HandleMessage() {
-    MSG msg;
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
-        if (Application) Application->Terminate();
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        return;
-    }
-    if (IsKeyMessageConsumed(msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-}
-
 // ---------------------------------------------------------------------------------------------
 // TcxCustomPopupWindow
 
@@ -334,6 +304,8 @@ TcxCustomPopupWindow::TcxCustomPopupWindow(TControl* ownerControl) : TcxPopupWin
     style_->OnChanged = [this](TObject*) { HandleStyleChanged(); };
     viewInfo_ = std::make_unique<TcxContainerViewInfo>();
     ownerControl_ = ownerControl;
+    // Escape releasing the capture must be seen before the focused control takes the key.
+    KeyPreview = true;
 }
 
 TcxCustomPopupWindow::~TcxCustomPopupWindow() {
@@ -374,12 +346,6 @@ void TcxCustomPopupWindow::FireShowing() {
 
 bool TcxCustomPopupWindow::SwallowsClosingClick(HWND, UINT, TPoint, TShiftState) {
     return false;
-}
-
-bool TcxCustomPopupWindow::CloseQuery() {
-    bool canClose = true;
-    if (OnCloseQuery) OnCloseQuery(this, canClose);
-    return canClose;
 }
 
 void TcxCustomPopupWindow::SetTakesFocus(bool value) {
@@ -451,7 +417,7 @@ void TcxCustomPopupWindow::RunPopup(TWinControl* controlToFocus) {
         TWinControl* focus = controlToFocus;
         if (takesFocus_) {
             if (!(focus && focus->CanFocus() && focus->TabStop()))
-                focus = FindNextControl(this, nullptr, true, true, false);
+                focus = FindNextControl(nullptr, true, true, true);
             if (!focus) focus = this;
         }
         focusedControl_ = focus;
@@ -472,7 +438,7 @@ void TcxCustomPopupWindow::RunPopup(TWinControl* controlToFocus) {
         TcxObjectLink* link;
         ~TFree() { FreeObjectLink(link); }
     } freeLink{link};
-    while (link->Ref && Visible() && !(Application && Application->Terminated())) {
+    while (link->Ref && Visible() && Application && !Application->Terminated()) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) &&
             (msg.wParam == VK_RETURN || msg.wParam == VK_MENU || msg.wParam == VK_SPACE))
@@ -485,7 +451,7 @@ void TcxCustomPopupWindow::RunPopup(TWinControl* controlToFocus) {
             }
             continue;
         }
-        HandleMessage();
+        Application->HandleMessage();
     }
 }
 
@@ -574,7 +540,61 @@ void TcxCustomPopupWindow::KeyDown(WORD& key, TShiftState shift) {
     TcxPopupWindow::KeyDown(key, shift);
 }
 
+bool TcxCustomPopupWindow::IsShortCut(WORD key, TShiftState shift) {
+    if (TcxPopupWindow::IsShortCut(key, shift)) return true;
+    TForm* form = ownerControl_ && Alive(ownerControl_) ? GetParentForm(ownerControl_) : nullptr;
+    return form && form != this && form->IsShortCut(key, shift);
+}
+
+void TcxCustomPopupWindow::CalculateViewInfo() {
+    TcxContainerViewInfo& info = *viewInfo_;
+    const TcxContainerStyle& style = *style_;
+    info.UsesTheme = false;
+    info.SkinPainter = style.LookAndFeel().SkinPainter();
+    info.StateSet = TcxContainerState{cstNormal};
+    const TcxContainerBorderStyle border = style.BorderStyle();
+    const bool flatLook = border == cbsUltraFlat || border == cbsOffice11;
+    info.FrameStyle = flatLook ? cbsSingle : border;
+    info.FrameWidth = info.SkinPainter ? 1 : GetContainerBorderWidth(info.FrameStyle);
+    info.FrameSides = style.Edges();
+    info.DropShadow = style.Shadow();
+    if (info.SkinPainter)
+        info.FrameColor = info.SkinPainter->GetEditBorderColor(false);
+    else
+        info.FrameColor = flatLook ? TColor(clBtnShadow) : style.BorderColor();
+    info.FillColor = style.GetColor();
+    const TRect client = GetClientRect();
+    info.OuterRect = client;
+    const int width = info.FrameStyle == cbsNone && !info.SkinPainter ? 0 : info.FrameWidth;
+    const TcxBorders edges = info.FrameSides;
+    TRect inner{client.left + (edges.Contains(bLeft) ? width : 0), client.top + (edges.Contains(bTop) ? width : 0),
+                client.right - (edges.Contains(bRight) ? width : 0),
+                client.bottom - (edges.Contains(bBottom) ? width : 0)};
+    if (info.DropShadow) {
+        inner.right -= cxShadowSize;
+        inner.bottom -= cxShadowSize;
+    }
+    inner.right = std::max(inner.right, inner.left);
+    inner.bottom = std::max(inner.bottom, inner.top);
+    info.InnerRect = inner;
+    info.ContentRect = inner;
+}
+
+void TcxCustomPopupWindow::AdjustClientRect(TRect& rect) {
+    CalculateViewInfo();
+    rect = viewInfo_->ContentRect;
+}
+
+void TcxCustomPopupWindow::DoMouseEnter(TControl* control) {
+    if (OnMouseEnter) OnMouseEnter(control);
+}
+
+void TcxCustomPopupWindow::DoMouseLeave(TControl* control) {
+    if (OnMouseLeave) OnMouseLeave(control);
+}
+
 void TcxCustomPopupWindow::PaintWindow(HDC dc) {
+    CalculateViewInfo();
     TCanvas canvas;
     canvas.SetHandle(dc);
     {
@@ -607,6 +627,17 @@ LRESULT TcxCustomPopupWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam
     case CM_SHOWPOPUPWINDOW:
         RunPopup(focusedControl_);
         return 0;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE: {
+        const LRESULT result = TcxPopupWindow::WndProc(message, wParam, lParam);
+        auto* control = reinterpret_cast<TControl*>(lParam);
+        if (!control) control = this;
+        if (message == CM_MOUSEENTER)
+            DoMouseEnter(control);
+        else
+            DoMouseLeave(control);
+        return result;
+    }
     default:
         return TcxPopupWindow::WndProc(message, wParam, lParam);
     }

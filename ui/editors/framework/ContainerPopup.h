@@ -37,8 +37,9 @@ public:
     TNotifyEvent OnPopupClosing;
     TNotifyEvent OnPopupShown;
     TNotifyEvent OnPopupShowing;
-    // Asked before the popup closes on its ModalResult; false keeps it open.
-    std::function<void(TObject* Sender, bool& canClose)> OnCloseQuery;
+    // The mouse entered or left the popup or a control on it (the sender).
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
 
     virtual bool AdjustsToWorkArea() { return false; }
     virtual void FireClosed();
@@ -53,20 +54,28 @@ public:
     // Keeps the popup inside the work area of the monitor at p (only when AdjustsToWorkArea).
     virtual void FitToWorkArea(TPoint& p);
     virtual void RunPopup(TWinControl* controlToFocus);
-    virtual bool CloseQuery();
+    // Lays the frame out for the current size from the style (the view info's rectangles, frame
+    // and colours); runs before the popup paints and before its children are placed.
+    virtual void CalculateViewInfo();
 
     void ClosePopup() override;
     TRect GetOwnerScreenBounds() override;
     void InheritOwnerFont() override {}
     void SetFocus() override;
     bool CanFocus() override { return Visible(); }
+    // The popup's own shortcuts, then those of its owner's form.
+    bool IsShortCut(WORD key, TShiftState shift) override;
 
     // Close-lock held while the popup closes itself; deactivation then leaves it open.
     int CloseLockCount() const { return closeLockCount_; }
 
 protected:
     void CreateHandle() override;
-    void AdjustClientRect(TRect& rect) override { rect = viewInfo_->ContentRect; }
+    void AdjustClientRect(TRect& rect) override;
+    // The mouse entered or left the popup or a control on it (named by CM_MOUSEENTER and
+    // CM_MOUSELEAVE; the popup itself when the message names none).
+    virtual void DoMouseEnter(TControl* control);
+    virtual void DoMouseLeave(TControl* control);
     void KeyDown(WORD& key, TShiftState shift) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     using TcxPopupWindow::WndProc;
@@ -90,12 +99,6 @@ private:
 // The open popups, the first opened first.
 int OpenPopupCount();
 TcxCustomPopupWindow* OpenPopup(int index);
-// The first control of parent's tab order after current (from the start when nullptr) that can
-// take the focus (with a tab stop when checkTabStop; its parents shown and enabled when checkParent).
-TWinControl* FindNextControl(TWinControl* parent, TWinControl* current, bool goForward, bool checkTabStop,
-                             bool checkParent);
-// Handles one message of the thread, waiting for one when none is queued.
-void HandleMessage();
 
 // The container unit installs the hooks and makes the list at its start, and ends them at its end.
 void PopupHooksInitialize();

@@ -124,7 +124,7 @@ void TcxCustomInnerListBox::ProcessAutoCompleteChar(char& key) {
         Click();
         return;
     }
-    const int index = FindPrefix(autoCompleteFilter_);
+    const int index = IsVirtual() ? DoFindData(autoCompleteFilter_) : FindPrefix(autoCompleteFilter_);
     if (index >= 0) {
         if (MultiSelect()) {
             ClearSelection();

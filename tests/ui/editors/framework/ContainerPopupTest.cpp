@@ -8,6 +8,7 @@
 
 #include "tests/ui/core/ControlWindows.h"
 #include "tests/ui/core/MouseInput.h"
+#include "tests/ui/core/PaintSurface.h"
 #include "ui/core/WindowServices.h"
 #include "ui/editors/framework/ContainerPopup.h"
 
@@ -24,6 +25,12 @@ public:
             OnPopupClosing = [this](TObject*) { Log("closing"); };
             OnPopupClosed = [this](TObject*) { Log("closed"); };
         }
+    }
+    // Where the popup places its children.
+    TRect Content() {
+        TRect r = GetClientRect();
+        AdjustClientRect(r);
+        return r;
     }
     bool swallows = false;
     bool SwallowsClosingClick(HWND, UINT, TPoint, TShiftState) override { return swallows; }
@@ -249,6 +256,26 @@ TEST_F(ContainerPopupTest, OwnersFormKeepsAnActiveCaptionWhileItsPopupIsOpen) {
     EXPECT_EQ(form.Count(WM_NCACTIVATE, FALSE), 1);
 }
 
+TEST_F(ContainerPopupTest, PopupClosedWhileItsOwnersFormIsInactiveLeavesTheCaptionInactive) {
+    TTestPopup popup(owner);
+    popup.SetTakesFocus(false);
+    Open(popup, owner);
+    THostForm other;
+    other.SetBounds(600, 60, 100, 80);
+    other.Show();
+    SetActiveWindow(other.Handle());
+    PumpMessages();
+    ASSERT_EQ(GetActiveWindow(), other.Handle());
+    // The deactivation of the owner's form was swallowed while the popup was open...
+    EXPECT_EQ(form.Count(WM_NCACTIVATE, FALSE), 0);
+    form.log.clear();
+    popup.ClosePopup();
+    // ...so closing it draws the caption inactive again.
+    EXPECT_EQ(form.Count(WM_NCACTIVATE, FALSE), 1);
+    SetActiveWindow(form.Handle());
+    PumpMessages();
+}
+
 TEST_F(ContainerPopupTest, FitToWorkAreaKeepsThePopupInside) {
     static const TRect area{0, 40, 800, 600};
     TWorkAreaSource previous = SetWorkAreaSource([](TPoint) { return area; });
@@ -398,6 +425,133 @@ TEST_F(ContainerPopupTest, FocusedPopupClosesWhenAnotherWindowIsActivated) {
     PumpMessages();
     EXPECT_FALSE(popup.IsOpen());
     EXPECT_FALSE(IsWindowVisible(popup.Handle()));
+}
+
+TEST_F(ContainerPopupTest, FrameIsPaintedFromTheStyleAroundTheContent) {
+    const COLORREF frame = RGB(200, 0, 0), face = RGB(0, 150, 0);
+    const int w = 120, h = 80;
+    const struct {
+        const char* name;
+        TcxContainerBorderStyle border;
+        bool shadow;
+        TRect content;
+    } cases[] = {
+        {"none", cbsNone, false, {0, 0, w, h}},
+        {"single", cbsSingle, false, {1, 1, w - 1, h - 1}},
+        {"thick", cbsThick, false, {2, 2, w - 2, h - 2}},
+        {"single with a shadow", cbsSingle, true, {1, 1, w - 4, h - 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTestPopup popup(owner);
+        popup.SetTakesFocus(false);
+        popup.Style().SetBorderStyle(c.border);
+        popup.Style().SetBorderColor(static_cast<TColor>(frame));
+        popup.Style().SetColor(static_cast<TColor>(face));
+        popup.Style().SetShadow(c.shadow);
+        Open(popup, owner);
+        PumpMessages();
+        EXPECT_EQ(popup.Content(), c.content);
+        EXPECT_EQ(popup.ViewInfo().ContentRect, c.content);
+        // The window's own picture, as it paints itself.
+        TPaintSurface surface(w, h, RGB(255, 255, 255));
+        SendMessageA(popup.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.DC()), PRF_CLIENT);
+        const TRect& in = c.content;
+        EXPECT_EQ(surface.At(in.left, in.top), face);
+        EXPECT_EQ(surface.At(in.right - 1, in.bottom - 1), face);
+        EXPECT_EQ(surface.At(w / 2, h / 2), face);
+        if (in.left > 0) {
+            EXPECT_EQ(surface.At(0, h / 2), frame);
+            EXPECT_EQ(surface.At(w / 2, 0), frame);
+            EXPECT_EQ(surface.At(in.left - 1, in.top - 1), frame);
+            EXPECT_EQ(surface.At(in.right, in.bottom), frame);
+        }
+        if (c.shadow) {
+            EXPECT_EQ(surface.At(w - 1, h / 2), Sys(clBtnShadow));
+            EXPECT_EQ(surface.At(w / 2, h - 1), Sys(clBtnShadow));
+        }
+        // And on the screen.
+        HDC screen = GetDC(popup.Handle());
+        EXPECT_EQ(GetPixel(screen, w / 2, h / 2) & 0xFFFFFF, face);
+        if (in.left > 0) EXPECT_EQ(GetPixel(screen, 0, h / 2) & 0xFFFFFF, frame);
+        ReleaseDC(popup.Handle(), screen);
+        popup.ClosePopup();
+    }
+}
+
+TEST_F(ContainerPopupTest, MouseEnterAndLeaveNameTheControlOrThePopup) {
+    TTestPopup popup(owner);
+    popup.SetTakesFocus(false);
+    auto* inner = new TButton(&popup);
+    inner->SetParent(&popup);
+    std::vector<std::pair<std::string, TObject*>> seen;
+    popup.OnMouseEnter = [&](TObject* sender) { seen.emplace_back("enter", sender); };
+    popup.OnMouseLeave = [&](TObject* sender) { seen.emplace_back("leave", sender); };
+    Open(popup, owner);
+    SendMessageA(popup.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, 70));
+    SendMessageA(popup.Handle(), WM_MOUSELEAVE, 0, 0);
+    popup.Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(inner));
+    popup.Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, TObject*>>{
+                        {"enter", &popup}, {"leave", &popup}, {"enter", inner}, {"leave", &popup}}));
+}
+
+TEST_F(ContainerPopupTest, ShortcutsOfThePopupThenOfTheOwnersForm) {
+    const struct {
+        WORD key;
+        bool popupTakes, formTakes;
+        const char* asked;
+    } cases[] = {
+        {'P', true, false, "popup "},
+        {'F', false, true, "popup form "},
+        {'N', false, false, "popup form "},
+    };
+    TTestPopup popup(owner);
+    auto* inner = new TButton(&popup);
+    inner->SetParent(&popup);
+    std::string asked;
+    popup.OnShortCut = [&](TObject*, WORD key, TShiftState, bool& handled) {
+        asked += "popup ";
+        handled = key == 'P';
+    };
+    form.OnShortCut = [&](TObject*, WORD key, TShiftState, bool& handled) {
+        asked += "form ";
+        handled = key == 'F';
+    };
+    Open(popup, owner);
+    PumpMessages();
+    ASSERT_EQ(GetFocus(), inner->Handle());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<char>(c.key));
+        asked.clear();
+        int reached = 0;
+        inner->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++reached; };
+        // A key for the focused control on the popup: the shortcuts are asked before it.
+        PostMessageA(inner->Handle(), WM_KEYDOWN, c.key, 0);
+        PumpMessages();
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(reached, c.popupTakes || c.formTakes ? 0 : 1);
+    }
+    form.OnShortCut = nullptr;
+}
+
+TEST_F(ContainerPopupTest, EscapeOnAPopupHoldingTheCaptureOnlyReleasesIt) {
+    TTestPopup popup(owner);
+    auto* inner = new TButton(&popup);
+    inner->SetParent(&popup);
+    int reached = 0;
+    inner->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++reached; };
+    Open(popup, owner);
+    PumpMessages();
+    // The popup previews its controls' keys: Escape takes the capture away first.
+    SetCapture(inner->Handle());
+    SendMessageA(inner->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(reached, 0);
+    EXPECT_TRUE(popup.IsOpen());
+    // Without the capture the key goes on to the control.
+    SendMessageA(inner->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(reached, 1);
 }
 
 } // namespace

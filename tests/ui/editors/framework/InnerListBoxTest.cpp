@@ -70,8 +70,10 @@ protected:
         list->SetParent(container.get());
         list->SetContainer(container.get());
         container->SetInnerControl(list.get());
-        for (const char* item : Items)
-            list->Items().Add(item);
+        // A virtual list holds no items: its rows come from its handlers.
+        if (!list->IsVirtual())
+            for (const char* item : Items)
+                list->Items().Add(item);
         form.Show();
         PumpMessages();
     }
@@ -220,6 +222,64 @@ TEST_F(InnerListBoxTest, OwnerDrawnItemsAreDrawnThroughTheContainer) {
     for (size_t i = 0; i < drawn.size(); ++i)
         EXPECT_EQ(brushes[i], drawn[i] == 1 ? TColor(clHighlight) : list->Color()) << drawn[i];
     EXPECT_FALSE(list->DrawsFocusRect());
+}
+
+TEST_F(InnerListBoxTest, VirtualListFindsTypedTextThroughItsDataFind) {
+    for (TListBoxStyle style : {lbVirtual, lbVirtualOwnerDraw}) {
+        SCOPED_TRACE(style);
+        list.reset(new TcxCustomInnerListBox(nullptr));
+        list->SetStyle(style);
+        SetUp();
+        EXPECT_EQ(list->Count(), 0);
+        list->SetCount(1000);
+        // Rows "row 0" to "row 999": the first one starting with the text, as a data source
+        // would answer (no window search can: the list holds no text).
+        std::vector<std::string> asked;
+        list->OnDataFind = [&](TWinControl* control, const AnsiString& text) {
+            EXPECT_EQ(control, list.get());
+            asked.emplace_back(text);
+            const std::string prefix = "row ";
+            const std::string t(text);
+            if (t.size() <= prefix.size() || t.compare(0, prefix.size(), prefix) != 0) return -1;
+            return std::stoi(t.substr(prefix.size()));
+        };
+        PumpMessages();
+        EXPECT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 1000);
+        for (char key : std::string("row 42"))
+            EXPECT_EQ(Type(key, 1000), 0) << key;
+        EXPECT_EQ(list->ItemIndex(), 42);
+        EXPECT_EQ(asked.back(), "row 42");
+        // No row found: the key is still consumed and the selection stays.
+        EXPECT_EQ(Type('x', 1100), 0);
+        EXPECT_EQ(list->ItemIndex(), 42);
+        // The rows survive a new window.
+        list->RecreateWnd();
+        EXPECT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 1000);
+    }
+}
+
+TEST_F(InnerListBoxTest, VirtualListRowsAreDrawnFromTheirDataAndHoldNoItems) {
+    list.reset(new TcxCustomInnerListBox(nullptr));
+    list->SetStyle(lbVirtual);
+    SetUp();
+    EXPECT_THROW(list->Items().Add("item"), EListError);
+    list->SetCount(3);
+    EXPECT_THROW(list->SetCount(-1), EListError);
+    EXPECT_EQ(list->Count(), 3);
+    std::vector<int> asked;
+    list->OnData = [&](TWinControl*, int index, AnsiString& data) {
+        asked.push_back(index);
+        data = "row";
+    };
+    RedrawWindow(list->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(asked, (std::vector<int>{0, 1, 2}));
+    // Clearing the items of a virtual list empties it.
+    list->Items().Clear();
+    EXPECT_EQ(list->Count(), 0);
+    EXPECT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 0);
+    // A plain list has no rows of its own to set.
+    TListBox plain(nullptr);
+    EXPECT_THROW(plain.SetCount(3), EListError);
 }
 
 // ---------------------------------------------------------------------------------------------
