@@ -5,6 +5,8 @@
 #include "platform/core/FormatSettings.h"
 #include "platform/core/Strings.h"
 #include "ui/editors/framework/EditRegistration.h"
+#include "ui/editors/framework/EditButtons.h"
+#include "ui/editors/framework/FilterEditHelper.h"
 
 const char* const ProgressBarAnimationPathNames[2] = {"cxapCycle", "cxapPingPong"};
 const char* const ProgressBarBevelOuterNames[3] = {"cxbvNone", "cxbvLowered", "cxbvRaised"};
@@ -311,12 +313,36 @@ WideString TcxCustomProgressBarProperties::FormatDisplayText(const Variant& valu
 }
 
 // ---------------------------------------------------------------------------------------------
+void TcxFilterProgressBarHelper::ListFilterOperators(TcxValueTypeClass, TcxFilterOperators& operators,
+                                                     bool extended) const {
+    // The six comparisons, between and not between; the extended filter's four more when asked.
+    operators = TcxFilterOperators(0x67E);
+    if (extended) operators |= TcxFilterOperators(0x7800);
+}
+
+void TcxFilterProgressBarHelper::SetUpFilterProperties(TcxCustomEditProperties* properties,
+                                                       TcxCustomEditProperties* source, bool keepButtons) const {
+    TcxFilterTextEditHelper::SetUpFilterProperties(properties, source, keepButtons);
+    properties->Buttons()->Add();
+    properties->Buttons()->Add();
+    if (auto* bar = dynamic_cast<TcxCustomProgressBarProperties*>(source)) {
+        properties->SetMinValue(bar->Min());
+        properties->SetMaxValue(bar->Max());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
 void ProgressBarUnitInitialize() {
     GetEditPropertiesClassList()->Register(TcxProgressBarProperties::StaticClass(),
                                            "ProgressBar|Represents a ProgressBar");
+    GetFilterEditsController()->Register(TcxProgressBarProperties::StaticClass(),
+                                         FilterEditHelperClass<TcxFilterProgressBarHelper>());
 }
 
 void ProgressBarUnitFinalize() {
+    if (FilterEditsControllerExists())
+        GetFilterEditsController()->Unregister(TcxProgressBarProperties::StaticClass(),
+                                               FilterEditHelperClass<TcxFilterProgressBarHelper>());
     if (EditPropertiesClassListExists())
         GetEditPropertiesClassList()->Unregister(TcxProgressBarProperties::StaticClass());
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/graphics/Graphics.h"
+#include "ui/editors/TextEditProperties.h"
 #include "ui/editors/framework/EditProperties.h"
 
 enum TcxProgressBarAnimationPath : uint8_t { cxapCycle, cxapPingPong };
@@ -203,6 +204,20 @@ public:
     using TcxCustomProgressBarProperties::TcxCustomProgressBarProperties;
 };
 
-// Start and end of the progress bar's unit: its properties join the editors' registry and leave it.
+// How filters use a progress bar: a number editor with two buttons, bounded by the bar's range.
+// The number editor's own helper is not part of the library yet; its rules are kept here: the
+// buttons stay, and the comparisons and ranges of numbers are offered.
+class TcxFilterProgressBarHelper : public TcxFilterTextEditHelper {
+public:
+    VZ_CLASS(TcxFilterProgressBarHelper, TcxFilterTextEditHelper)
+    bool KeepsButtons() const override { return true; }
+    void ListFilterOperators(TcxValueTypeClass valueType, TcxFilterOperators& operators,
+                             bool extended) const override;
+    void SetUpFilterProperties(TcxCustomEditProperties* properties, TcxCustomEditProperties* source,
+                               bool keepButtons) const override;
+};
+
+// Start and end of the progress bar's unit: its properties join the editors' registry and the
+// filters' and leave both.
 void ProgressBarUnitInitialize();
 void ProgressBarUnitFinalize();

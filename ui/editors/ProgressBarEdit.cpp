@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-TcxCustomProgressBar::TcxCustomProgressBar(TComponent* owner, bool isInplace)
-    : TcxCustomEdit(owner, isInplace), viewInfo_(std::make_unique<TcxCustomProgressBarViewInfo>()) {
-    viewInfo_->InplaceMode = isInplace;
-}
+TcxCustomProgressBar::TcxCustomProgressBar(TComponent* owner, bool isInplace) : TcxCustomEdit(owner, isInplace) {}
 
 TcxCustomProgressBar::~TcxCustomProgressBar() = default;
 
@@ -13,8 +10,30 @@ TcxCustomProgressBarProperties* TcxCustomProgressBar::ActiveProperties() {
     return static_cast<TcxCustomProgressBarProperties*>(GetEffectiveProperties());
 }
 
+TcxCustomProgressBarViewInfo& TcxCustomProgressBar::ProgressViewInfo() {
+    EnsureInitialized();
+    // The properties' view info class makes it: no other kind is ever made for this editor.
+    return *static_cast<TcxCustomProgressBarViewInfo*>(EditViewInfo());
+}
+
+double TcxCustomProgressBar::Position() {
+    return ProgressViewInfo().Position;
+}
+
+void TcxCustomProgressBar::RepaintNow() {
+    // A hidden window takes the invalidation but paints nothing.
+    if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
 void TcxCustomProgressBar::InitializeEditor() {
     TcxCustomEdit::InitializeEditor();
+    // The container asks for the parent colour while it is constructed, before this class's
+    // answer is in force.
+    if (DefaultParentColor() && !IsInplace() && !GetNormalStyle()->IsStyleValueAssigned(svColor))
+        SetParentColor(true);
+    TcxCustomProgressBarViewInfo& viewInfo = ProgressViewInfo();
+    viewInfo.InplaceMode = IsInplace();
+    viewInfo.OnRepaint = [this] { RepaintNow(); };
     ControlStyle.Exclude(csCaptureMouse);
     ControlStyle.Exclude(csClickEvents);
     ControlStyle.Exclude(csDoubleClicks);
@@ -31,7 +50,7 @@ bool TcxCustomProgressBar::CanFocusOnClick() {
 }
 
 void TcxCustomProgressBar::SetPosition(double value) {
-    if (value == viewInfo_->Position) return;
+    if (value == Position()) return;
     TcxCustomProgressBarProperties* properties = ActiveProperties();
     properties->PositionChanged = true;
     if (!IsLoading()) {
@@ -63,14 +82,18 @@ void TcxCustomProgressBar::CheckEditValueIfStandalone() {
 }
 
 void TcxCustomProgressBar::SyncDisplayFromValue() {
-    viewInfo_->Position = ProgressBarValueToNumber(EditValue());
+    TcxCustomProgressBarViewInfo& viewInfo = ProgressViewInfo();
+    viewInfo.Position = ProgressBarValueToNumber(EditValue());
     if (Transparent()) Invalidate();
-    viewInfo_->Position = ActiveProperties()->AdjustPosition(viewInfo_->Position);
+    viewInfo.Position = ActiveProperties()->AdjustPosition(viewInfo.Position);
+    // Lays the bar out again; the view info leaves a change that moved nothing unpainted.
+    RefreshAtCursor();
 }
 
 void TcxCustomProgressBar::ApplyPropertiesChange(TObject* sender) {
     CheckEditValueIfStandalone();
-    viewInfo_->Position = ActiveProperties()->AdjustPosition(viewInfo_->Position);
+    TcxCustomProgressBarViewInfo& viewInfo = ProgressViewInfo();
+    viewInfo.Position = ActiveProperties()->AdjustPosition(viewInfo.Position);
     TcxCustomEdit::ApplyPropertiesChange(sender);
     if (Transparent()) Invalidate();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The progress bar as an editor: its edit value is the position, kept inside the range except
-// while the form loads, when the value is checked once loading is over.
-#include <memory>
-
+// while the form loads, when the value is checked once loading is over. It paints through its own
+// window with the editor's view info; a position change that moves nothing and shows no text is
+// not repainted.
 #include "ui/editors/ProgressBar.h"
 #include "ui/editors/ProgressBarViewInfo.h"
 #include "ui/editors/framework/Edit.h"
@@ -15,10 +15,11 @@ public:
     ~TcxCustomProgressBar() override;
 
     TcxCustomProgressBarProperties* ActiveProperties();
-    TcxCustomProgressBarViewInfo& ViewInfo() { return *viewInfo_; }
+    // The editor's view info, the one its window paints.
+    TcxCustomProgressBarViewInfo& ProgressViewInfo();
 
     // The position shown (the view info's).
-    double Position() const { return viewInfo_->Position; }
+    double Position();
     // Kept inside [Min, Max] unless loading; becomes the edit value.
     void SetPosition(double value);
 
@@ -39,7 +40,8 @@ protected:
     void ApplyPropertiesChange(TObject* sender) override;
 
 private:
-    std::unique_ptr<TcxCustomProgressBarViewInfo> viewInfo_;
+    // Paints the window now: each animation step.
+    void RepaintNow();
     bool checkingEditValue_ = false;
 };
 

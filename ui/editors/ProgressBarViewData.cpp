@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "ui/core/Geometry.h"
 #include "ui/core/GraphicsRoutines.h"
 #include "ui/editors/framework/Edit.h"
 
@@ -103,6 +104,17 @@ void TcxCustomProgressBarViewData::EditValueToViewInfo(TcxCanvas&, const Variant
     if (!vi || !properties) return;
     vi->Position = IsDesigning ? 30.0 : ProgressBarValueToNumber(value);
     vi->Position = properties->AdjustPosition(vi->Position);
+}
+
+TSize TcxCustomProgressBarViewData::GetTextContentSize(TcxCanvas& canvas, const Variant& value, int width) {
+    TSize size = TcxCustomEditViewData::GetTextContentSize(canvas, value, width);
+    int filled = 0;
+    if (Edit)
+        if (auto* vi = dynamic_cast<TcxCustomProgressBarViewInfo*>(Edit->EditViewInfo()))
+            filled = GetRectWidth(vi->FilledRect);
+    size.cx += filled + (InplaceMode || NativeLook ? 0 : 4) + 3;
+    if (Style) size.cy += canvas.MeasureFontHeight(*Style->GetEffectiveFont());
+    return size;
 }
 
 // The properties' class slots: their view data and view info.

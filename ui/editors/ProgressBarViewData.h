@@ -18,6 +18,9 @@ public:
     void CalculateLayout(TcxCanvas& canvas, const TRect& bounds, TPoint p, int button, TShiftState shift,
                          TcxCustomEditViewInfo* viewInfo, bool isMouseEvent) override;
     void EditValueToViewInfo(TcxCanvas& canvas, const Variant& value, TcxCustomEditViewInfo* viewInfo) override;
+    // What auto size adds for the bar: along it the filled part laid out in the editor (with the
+    // frame's margin standalone, unless themed) and 3 pixels; across it the font's height.
+    TSize GetTextContentSize(TcxCanvas& canvas, const Variant& value, int width) override;
 
 private:
     TcxCustomProgressBarProperties* ProgressProperties() const;

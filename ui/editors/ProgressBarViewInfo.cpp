@@ -164,6 +164,12 @@ void TcxCustomProgressBarViewInfo::Paint(TcxCanvas& canvas) {
     PaintProgressBar(canvas);
 }
 
+bool TcxCustomProgressBarViewInfo::RepaintChanges(TWinControl* control, const TRect& innerRect,
+                                                  TcxContainerViewInfo* old) {
+    if (!old && !LayoutChanged && (!ShowText || GetProgressText().empty())) return false;
+    return TcxCustomTextEditViewInfo::RepaintChanges(control, innerRect, old);
+}
+
 HTHEME TcxCustomProgressBarViewInfo::ProgressTheme() const {
     return NativeLook ? OpenCachedTheme(totProgress) : nullptr;
 }

@@ -79,6 +79,10 @@ public:
 
     // Every call paints in full.
     void Paint(TcxCanvas& canvas);
+    // The editor's window paints the bar.
+    void DrawContainer(TcxCanvas& canvas) override { Paint(canvas); }
+    // Nothing to invalidate after a position change that moved nothing and shows no text.
+    bool RepaintChanges(TWinControl* control, const TRect& innerRect, TcxContainerViewInfo* old) override;
     virtual int GetBandLength() { return cxProgressBarBandLength; }
     virtual int GetBandDirection() { return 1; }
     virtual void PaintProgressBar(TcxCanvas& canvas);

@@ -4,6 +4,8 @@
 
 #include "ui/editors/ProgressBar.h"
 #include "ui/editors/framework/EditRegistration.h"
+#include "ui/editors/framework/EditButtons.h"
+#include "ui/editors/framework/FilterEditHelper.h"
 
 namespace {
 struct TNotifications {
@@ -322,11 +324,55 @@ TEST(ProgressBarProperties, ClassSlotsAndStoredNames) {
 
 TEST(ProgressBarProperties, RegisteredWhileTheUnitRuns) {
     TcxRegisteredClasses* list = GetEditPropertiesClassList();
-    int index = list->IndexOfClass(TcxProgressBarProperties::StaticClass());
+    const TClass bar = TcxProgressBarProperties::StaticClass();
+    const TcxCustomFilterEditHelperClass helper = FilterEditHelperClass<TcxFilterProgressBarHelper>();
+    int index = list->IndexOfClass(bar);
     ASSERT_GE(index, 0);
     EXPECT_EQ(list->GetDescription(index), "ProgressBar");
+    EXPECT_EQ(GetFilterEditsController()->FindHelper(bar), helper);
+    EXPECT_NE(GetFilterEditsController()->FindHelper(TcxTextEditProperties::StaticClass()), helper);
     ProgressBarUnitFinalize();
-    EXPECT_LT(list->IndexOfClass(TcxProgressBarProperties::StaticClass()), 0);
+    EXPECT_LT(list->IndexOfClass(bar), 0);
+    EXPECT_EQ(GetFilterEditsController()->FindHelper(bar), nullptr);
     ProgressBarUnitInitialize();
-    EXPECT_GE(list->IndexOfClass(TcxProgressBarProperties::StaticClass()), 0);
+    EXPECT_GE(list->IndexOfClass(bar), 0);
+    EXPECT_EQ(GetFilterEditsController()->FindHelper(bar), helper);
+}
+
+TEST(ProgressBarProperties, FiltersEditANumberWithinTheBarsRange) {
+    const TcxCustomFilterEditHelperClass helper = GetFilterEditsController()->FindHelper(
+        TcxProgressBarProperties::StaticClass());
+    ASSERT_NE(helper, nullptr);
+    EXPECT_TRUE(helper->KeepsButtons());
+    struct {
+        bool extended;
+        unsigned long long operators;
+    } lists[] = {{false, 0x67E}, {true, 0x67E | 0x7800}};
+    for (const auto& l : lists) {
+        TcxFilterOperators operators;
+        operators.set(20); // whatever the list held before goes
+        helper->ListFilterOperators(nullptr, operators, l.extended);
+        EXPECT_EQ(operators.to_ullong(), l.operators) << l.extended;
+    }
+
+    struct {
+        const char* name;
+        double min, max;
+    } ranges[] = {{"default range", 0, 100}, {"negative range", -50, -10}, {"empty range", 7, 7}};
+    for (const auto& r : ranges) {
+        SCOPED_TRACE(r.name);
+        TcxProgressBarProperties bar;
+        bar.SetMax(r.max);
+        bar.SetMin(r.min);
+        bar.Buttons()->Clear();
+        TcxTextEditProperties filter;
+        filter.SetReadOnly(true);
+        helper->SetUpFilterProperties(&filter, &bar, helper->KeepsButtons());
+        EXPECT_EQ(filter.Buttons()->Count(), 2);
+        EXPECT_EQ(filter.MinValue(), r.min);
+        EXPECT_EQ(filter.MaxValue(), r.max);
+        EXPECT_TRUE(filter.AssignedValues()->MinValue());
+        EXPECT_TRUE(filter.AssignedValues()->MaxValue());
+        EXPECT_FALSE(filter.ReadOnly());
+    }
 }
