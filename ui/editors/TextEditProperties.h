@@ -157,6 +157,8 @@ public:
     void EditValueToDisplay(const Variant& editValue, Variant& displayValue, bool isFocused) override;
     void ValidateDisplayValue(Variant& displayValue, AnsiString& errorText, IcxEditSide* edit,
                               bool& error) override;
+    TcxCustomEditViewDataClass ViewDataClass() const override;
+    TcxContainerViewInfoClass ViewInfoClass() const override;
 
     // IcxLocaleFormatListener
     void FormatChanged() override { NotifyFormatChanged(); }
@@ -198,8 +200,8 @@ public:
 class TcxFilterTextEditHelper : public TcxCustomFilterEditHelper {
 public:
     VZ_CLASS(TcxFilterTextEditHelper, TcxCustomFilterEditHelper)
-    // The text editor control is not part of the library yet: filters get no editor class.
-    TClass FilterEditorClass() const override { return nullptr; }
+    // TcxTextEdit.
+    TClass FilterEditorClass() const override;
     void SetUpFilterProperties(TcxCustomEditProperties* properties, TcxCustomEditProperties* source,
                                bool keepButtons) const override;
     void PutFilterValue(TcxCustomEdit* edit, TcxCustomEditProperties* properties,

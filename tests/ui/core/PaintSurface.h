@@ -60,10 +60,14 @@ public:
     }
     // Bounding box of the pixels of a colour; empty when there are none.
     RECT BoxOf(COLORREF color) const {
+        return BoxWhere([color](COLORREF c) { return c == color; });
+    }
+    // Bounding box of the pixels whose colour passes the test; empty when there are none.
+    template <class Test> RECT BoxWhere(Test test) const {
         RECT box{width_, height_, 0, 0};
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < width_; ++x)
-                if (At(x, y) == color) {
+                if (test(At(x, y))) {
                     box.left = std::min<LONG>(box.left, x);
                     box.top = std::min<LONG>(box.top, y);
                     box.right = std::max<LONG>(box.right, x + 1);

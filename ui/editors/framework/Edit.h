@@ -319,6 +319,9 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
     bool IsLoading() const { return HasState(csLoading); }
+    // The text editors mark typing and clipboard work as the user's own.
+    void SetUserAction(bool value) { userAction_ = value; }
+    bool IsFocusExitTo(HWND window) { return IsExitTo(window); }
 
 private:
     friend class TcxEditChangeEventsCatcher;
