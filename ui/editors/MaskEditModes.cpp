@@ -22,7 +22,7 @@ AnsiString RegExprErrorsText(const TcxRegExprErrors& errors) {
 }
 
 bool TcxMaskEditCustomMode::IsBlankMask(const AnsiString& mask) {
-    return Trim(mask).empty();
+    return mask.find_first_not_of(std::string_view("\0\t\n\f\r ", 6)) == AnsiString::npos;
 }
 
 bool TcxMaskEditCustomMode::HoldLeadByte(char ch, char& lead) {
@@ -37,7 +37,8 @@ bool TcxMaskEditCustomMode::HoldLeadByte(char ch, char& lead) {
 // one-character block over the position to be overwritten.
 void TcxMaskEditStandardMode::ApplyMask(const AnsiString& mask) {
     EditMask = mask;
-    if (!IsBlankMask(mask)) Mask.SetMask(mask);
+    if (IsBlankMask(mask)) Mask.ClearMask();
+    else Mask.SetMask(mask);
 }
 
 AnsiString TcxMaskEditStandardMode::FitToMask(const AnsiString& text, bool matchLiterals) {

@@ -6,11 +6,11 @@
 
 #include "ui/editors/RegExpr.h"
 #include "ui/editors/StandardMask.h"
+#include "ui/editors/TextEditText.h"
 
 VZ_EXCEPTION_CLASS(EcxMaskEditError, EcxEditError);
 
 enum TcxEditMaskKind { emkStandard, emkRegExpr, emkRegExprEx };
-enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 
 // What a mode uses of its editor.
 class IcxMaskEditSide {
@@ -54,6 +54,9 @@ public:
         : Properties(properties), edit_(edit) {}
     virtual ~TcxMaskEditCustomMode() = default;
 
+    // Empty, or nothing but #0, tab, line feed, form feed, carriage return and spaces.
+    static bool IsBlankMask(const AnsiString& mask);
+
     virtual TcxEditMaskKind KindOfMode() const = 0;
     virtual void FinishPaste() {}
     virtual void ApplyMask(const AnsiString& mask) = 0;
@@ -83,7 +86,6 @@ public:
 
 protected:
     IcxMaskEditSide& Edit() const { return *edit_; }
-    static bool IsBlankMask(const AnsiString& mask);
     // The lead byte of a double-byte character waits for its trail byte, so that the two go in
     // together: true when ch is held; else lead is the byte held before it, or 0.
     bool HoldLeadByte(char ch, char& lead);

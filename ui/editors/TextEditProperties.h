@@ -14,7 +14,6 @@
 
 class TcxCustomEdit;
 
-enum TEditCharCase : uint8_t { ecNormal, ecUpperCase, ecLowerCase };
 enum TcxEditEchoMode : uint8_t { eemNormal, eemPassword };
 enum TImeMode : uint8_t { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
                           imChinese, imSHanguel, imHanguel };

@@ -6,6 +6,8 @@
 #include "platform/core/Strings.h"
 #include "platform/graphics/Graphics.h"
 
+enum TEditCharCase : uint8_t { ecNormal, ecUpperCase, ecLowerCase };
+
 // --- character boundaries -----------------------------------------------------------------------
 // A trail byte of a double-byte character can have the value of a lead byte, so every answer
 // below scans from the start of the text. Offsets are byte offsets; a boundary is an offset where

@@ -7,6 +7,8 @@
 #include "ui/editors/TextEditProperties.h"
 #include "ui/editors/framework/EditRegistration.h"
 
+#include "NotificationCount.h"
+
 namespace {
 
 // A provider with settable answers, standing for a bound field.
@@ -41,14 +43,6 @@ public:
     TcxTextEditingStyle style = tesListText;
     TcxTextEditingStyle GetEditingStyle() override { return style; }
 };
-
-int CountNotifications(TcxCustomEditProperties& properties, const std::function<void()>& action) {
-    int count = 0;
-    properties.ChangedHandler = [&](TObject*) { ++count; };
-    action();
-    properties.ChangedHandler = nullptr;
-    return count;
-}
 
 TEST(TextEditProperties, MaxLengthStoresNegativesAsZeroAndFallsBackToTheProvider) {
     TcxTextEditProperties properties;

@@ -29,6 +29,13 @@ public:
                                  WideString& displayText, Variant& value) const;
     virtual void ListFilterOperators(TcxValueTypeClass valueType, TcxFilterOperators& operators,
                                      bool extended) const;
+    // The operators for an editor of these properties: ListFilterOperators unless the answer of a
+    // helper depends on the properties.
+    virtual void ListFilterOperatorsFor(TcxCustomEditProperties* properties, TcxValueTypeClass valueType,
+                                        TcxFilterOperators& operators, bool extended) const {
+        (void)properties;
+        ListFilterOperators(valueType, operators, extended);
+    }
     virtual void SetUpFilterProperties(TcxCustomEditProperties* properties, TcxCustomEditProperties* source,
                                        bool keepButtons) const;
     // True when value is Null or converts to the value type (it is then converted).
