@@ -253,6 +253,15 @@ struct TKeyedItem {
 };
 
 enum class TKeyKind { None, Integer, Float, Ansi, Wide };
+
+// A double's bits as a signed word that orders as the number does: the magnitude of a negative
+// number reversed, -0 taken as 0 (the two compare equal).
+int64_t OrderedDoubleKey(double d) {
+    if (d == 0) d = 0;
+    int64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return bits < 0 ? bits ^ INT64_MAX : bits;
+}
 } // namespace
 
 // ---- IndexFieldNames ----
@@ -981,17 +990,29 @@ void TMemData::SortItemArray(std::vector<PRowItem>& items) {
     }
     switch (kind) {
     case TKeyKind::Integer:
-        SortArray(keyed.data(), n, [&](const TKeyedItem& a, const TKeyedItem& b) {
-            int c = (a.IsNull || b.IsNull) ? nulls(a, b) : Sign(a.Key.I, b.Key.I);
-            return finish(c, a, b);
+    case TKeyKind::Float: {
+        // 64-bit integers and numbers stored as doubles become signed words in sort order,
+        // complemented when descending, so that the comparison is a plain integer one. Nulls,
+        // all equal in the first column, go apart: first, or last when descending.
+        for (TKeyedItem& k : keyed)
+            if (!k.IsNull) {
+                const int64_t key = kind == TKeyKind::Float ? OrderedDoubleKey(k.Key.D) : k.Key.I;
+                k.Key.I = descending ? ~key : key;
+            }
+        TKeyedItem* split = std::partition(keyed.data(), keyed.data() + n,
+                                           [descending](const TKeyedItem& k) { return k.IsNull != descending; });
+        TKeyedItem* keys = descending ? keyed.data() : split;
+        const ptrdiff_t keyCount = descending ? split - keyed.data() : keyed.data() + n - split;
+        SortArray(keys, keyCount, [&](const TKeyedItem& a, const TKeyedItem& b) {
+            if (a.Key.I != b.Key.I) return a.Key.I < b.Key.I;
+            return more && CompareRecordsFrom(1, a.Item->Record(), b.Item->Record()) < 0;
         });
+        if (more)
+            SortArray(descending ? split : keyed.data(), n - keyCount, [&](const TKeyedItem& a, const TKeyedItem& b) {
+                return CompareRecordsFrom(1, a.Item->Record(), b.Item->Record()) < 0;
+            });
         break;
-    case TKeyKind::Float:
-        SortArray(keyed.data(), n, [&](const TKeyedItem& a, const TKeyedItem& b) {
-            int c = (a.IsNull || b.IsNull) ? nulls(a, b) : Sign(a.Key.D, b.Key.D);
-            return finish(c, a, b);
-        });
-        break;
+    }
     case TKeyKind::Ansi:
         SortArray(keyed.data(), n, [&](const TKeyedItem& a, const TKeyedItem& b) {
             int c = (a.IsNull || b.IsNull) ? nulls(a, b)

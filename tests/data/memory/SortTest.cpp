@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <random>
 
 #include "platform/core/Win.h"
@@ -159,6 +161,35 @@ TEST(SortTest, RandomRowsSortLikeStdSortWithTheSameComparison) {
         EXPECT_EQ(data.CurrentItem->Record(), actual.front());
         data.SetRecNo(10000);
         EXPECT_EQ(data.CurrentItem->Record(), actual.back());
+    }
+}
+
+// Numbers at the ends of their ranges, both zeros and nulls: the order must match the record
+// comparison, ties broken by the later column.
+TEST(SortTest, ExtremeNumbersAndZerosSortLikeTheRecordComparison) {
+    TTestMemData data({{"ID", tcInt32}, {"AMOUNT", tcFloat}, {"BIG", tcInt64}});
+    data.Open();
+    const double inf = std::numeric_limits<double>::infinity();
+    const double doubles[] = {0.0,   -0.0, 1.5,     -1.5, inf, -inf, std::numeric_limits<double>::max(),
+                              -std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min(),
+                              -std::numeric_limits<double>::denorm_min(), 1e-300, -1e300};
+    const int64_t bigs[] = {0, -1, 1, INT64_MIN, INT64_MAX, INT64_MIN + 1, INT64_MAX - 1, int64_t(1) << 53};
+    int id = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (double d : doubles)
+            StoreRow(data, {I(id++), F(d), I(bigs[id % 8])});
+        StoreRow(data, {I(id++), TestValue::Null(), TestValue::Null()});
+    }
+    for (const char* order : {"AMOUNT", "AMOUNT DESC", "AMOUNT;ID", "AMOUNT DESC;ID DESC", "BIG", "BIG DESC",
+                              "BIG;ID", "BIG DESC;AMOUNT;ID"}) {
+        SCOPED_TRACE(order);
+        data.SetIndexFieldNames(order);
+        std::vector<void*> actual = ListRecords(data);
+        ASSERT_EQ(actual.size(), static_cast<size_t>(id));
+        for (size_t i = 1; i < actual.size(); ++i)
+            EXPECT_LE(data.CompareRecords(actual[i - 1], actual[i]), 0) << "at " << i;
+        std::sort(actual.begin(), actual.end());
+        EXPECT_EQ(std::unique(actual.begin(), actual.end()), actual.end()) << "rows doubled";
     }
 }
 
