@@ -92,8 +92,7 @@ public:
     void DrawProgressText(TcxCanvas& canvas);
     void Offset(int dx, int dy) override;
     void GetHintText(TPoint, AnsiString& text) override { text.clear(); }
-    // The bar paints itself: neither the text editor's content nor its hint.
-    void DrawContainer(TcxCanvas& canvas) override { TcxCustomEditViewInfo::DrawContainer(canvas); }
+    // The bar paints itself (above): neither the text editor's content nor its hint.
     bool GetHintInfo(TPoint p, bool& flag, AnsiString& text, TRect& rect) override {
         return TcxCustomEditViewInfo::GetHintInfo(p, flag, text, rect);
     }
