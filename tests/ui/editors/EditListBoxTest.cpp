@@ -10,6 +10,7 @@
 #include "ui/editors/EditListBox.h"
 #include "ui/editors/TextEditLookupData.h"
 #include "ui/editors/TextEditProperties.h"
+#include "ui/editors/framework/Edit.h"
 
 namespace {
 
@@ -129,6 +130,49 @@ TEST_F(EditListBoxTest, ItemCountIsReachedByEmptyItemsOrCuttingTheLast) {
         EXPECT_EQ(list->Items().Count(), row.want) << row.count;
         EXPECT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), row.want) << row.count;
         if (row.last) EXPECT_EQ(list->Items()[row.want - 1], row.last) << row.count;
+    }
+}
+
+// Text editor settings whose editing style a test chooses.
+class TStyledListProperties : public TcxTextEditProperties {
+public:
+    VZ_CLASS(TStyledListProperties, TcxTextEditProperties)
+    using TcxTextEditProperties::TcxTextEditProperties;
+    TcxTextEditingStyle Editing = tesFreeText;
+    TcxTextEditingStyle GetEditingStyle() override { return Editing; }
+};
+
+class TStyledListEdit : public TcxCustomEdit {
+public:
+    VZ_CLASS(TStyledListEdit, TcxCustomEdit)
+    explicit TStyledListEdit(TComponent* owner = nullptr) : TcxCustomEdit(owner, false) {}
+    ~TStyledListEdit() override { Destroying(); }
+
+protected:
+    TClass PropertiesClass() override { return TStyledListProperties::StaticClass(); }
+};
+
+class TFocusRectListBox : public TcxCustomEditListBox {
+public:
+    using TcxCustomEditListBox::TcxCustomEditListBox;
+    using TcxCustomEditListBox::DrawsFocusRect;
+};
+
+TEST(EditListBoxFocusRect, OnlyTheListAndNoTextStylesDrawIt) {
+    TStyledListEdit edit;
+    auto* properties = dynamic_cast<TStyledListProperties*>(edit.Properties());
+    ASSERT_NE(properties, nullptr);
+    TFocusRectListBox list(nullptr);
+    EXPECT_FALSE(list.DrawsFocusRect()) << "no editor";
+    list.SetEdit(&edit);
+    EXPECT_EQ(list.Edit(), &edit);
+    struct Row {
+        TcxTextEditingStyle style;
+        bool draws;
+    } rows[] = {{tesFreeText, false}, {tesListText, false}, {tesFixedList, true}, {tesNoText, true}};
+    for (const Row& row : rows) {
+        properties->Editing = row.style;
+        EXPECT_EQ(list.DrawsFocusRect(), row.draws) << row.style;
     }
 }
 
