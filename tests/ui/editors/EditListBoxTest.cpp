@@ -7,6 +7,7 @@
 
 #include "tests/ui/core/ControlWindows.h"
 #include "tests/ui/core/PaintSurface.h"
+#include "tests/ui/editors/StyledTextProperties.h"
 #include "ui/editors/EditListBox.h"
 #include "ui/editors/TextEditLookupData.h"
 #include "ui/editors/TextEditProperties.h"
@@ -133,15 +134,6 @@ TEST_F(EditListBoxTest, ItemCountIsReachedByEmptyItemsOrCuttingTheLast) {
     }
 }
 
-// Text editor settings whose editing style a test chooses.
-class TStyledListProperties : public TcxTextEditProperties {
-public:
-    VZ_CLASS(TStyledListProperties, TcxTextEditProperties)
-    using TcxTextEditProperties::TcxTextEditProperties;
-    TcxTextEditingStyle Editing = tesFreeText;
-    TcxTextEditingStyle GetEditingStyle() override { return Editing; }
-};
-
 class TStyledListEdit : public TcxCustomEdit {
 public:
     VZ_CLASS(TStyledListEdit, TcxCustomEdit)
@@ -149,7 +141,7 @@ public:
     ~TStyledListEdit() override { Destroying(); }
 
 protected:
-    TClass PropertiesClass() override { return TStyledListProperties::StaticClass(); }
+    TClass PropertiesClass() override { return TStyledTextProperties::StaticClass(); }
 };
 
 class TFocusRectListBox : public TcxCustomEditListBox {
@@ -160,7 +152,7 @@ public:
 
 TEST(EditListBoxFocusRect, OnlyTheListAndNoTextStylesDrawIt) {
     TStyledListEdit edit;
-    auto* properties = dynamic_cast<TStyledListProperties*>(edit.Properties());
+    auto* properties = dynamic_cast<TStyledTextProperties*>(edit.Properties());
     ASSERT_NE(properties, nullptr);
     TFocusRectListBox list(nullptr);
     EXPECT_FALSE(list.DrawsFocusRect()) << "no editor";
