@@ -263,7 +263,9 @@ void TcxCustomInnerTextEdit::SetBounds(int left, int top, int width, int height)
 
 bool TcxCustomInnerTextEdit::CanFocus() {
     TcxCustomTextEdit* owner = Container();
-    return owner ? owner->CanFocus() : TCustomControl::CanFocus();
+    if (!owner) return TCustomControl::CanFocus();
+    // Hidden in the list styles, where the editor itself takes the focus.
+    return Visible() && owner->CanFocus();
 }
 
 // --- text and selection ---------------------------------------------------------------------------
