@@ -580,6 +580,15 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& message) {
         });
         message.Result = 0;
         break;
+    case WM_COPY:
+        // The editor decides what may be copied (never a password).
+        if (owner) {
+            owner->CopySelectionToClipboard();
+            message.Result = 0;
+        } else {
+            handled = false;
+        }
+        break;
     case WM_PASTE:
         if (!readOnly_) asUserInput([&] { owner->PasteClipboardText(); });
         message.Result = 0;

@@ -316,6 +316,41 @@ TEST_F(TextEditWindowTest, ReadOnlyCutOnlyCopiesAndPasteDoesNothing) {
     EXPECT_EQ(edit->Text(), "abc");
 }
 
+TEST_F(TextEditWindowTest, APasswordIsNeitherCopiedNorCut) {
+    edit->Properties()->SetEchoMode(eemPassword);
+    for (bool focused : {true, false}) {
+        Focus(focused ? edit.get() : other.get());
+        Show("secret", 0, 3);
+        SetClipboard("kept");
+        SendMessageA(Inner(), WM_COPY, 0, 0);
+        SendMessageA(Inner(), WM_CUT, 0, 0);
+        EXPECT_EQ(ClipboardText(), "kept") << focused;
+        EXPECT_EQ(edit->Text(), "secret") << focused;
+    }
+    // Pasting into it still works.
+    Focus(edit.get());
+    Show("secret", 6);
+    SendMessageA(Inner(), WM_PASTE, 0, 0);
+    EXPECT_EQ(edit->Text(), "secretkept");
+}
+
+TEST_F(TextEditWindowTest, ClearDeletesTheSelectionUnlessTheListRefusesTheRest) {
+    Show("a" + Cp936({zhong}) + "b", 1, 2);
+    SendMessageA(Inner(), WM_CLEAR, 0, 0);
+    EXPECT_EQ(edit->Text(), "ab");
+    EXPECT_EQ(edit->SelStart(), 1);
+    TStyledProperties::style = tesListText;
+    TStringList list;
+    list.Add("apple");
+    edit->Properties()->SetLookupItems(&list);
+    Show("apple", 1, 2);
+    SendMessageA(Inner(), WM_CLEAR, 0, 0); // "ale" is no item
+    EXPECT_EQ(edit->Text(), "apple");
+    Show("apple", 0, 5);
+    SendMessageA(Inner(), WM_CLEAR, 0, 0); // an empty text is always taken
+    EXPECT_EQ(edit->Text(), "");
+}
+
 // --- window text ----------------------------------------------------------------------------------------
 TEST_F(TextEditWindowTest, WindowTextFitsSmallBuffersAtCharacterBoundaries) {
     edit->SetText("a" + Cp936({zhong}) + "b");
@@ -567,9 +602,13 @@ TEST_F(TextEditLookupWindowTest, TypedLettersCompleteTheFirstItemInEveryStyle) {
         EXPECT_EQ(edit->SelStart(), 3) << style;
         EXPECT_EQ(edit->SelLength(), 4) << style;
         EXPECT_EQ(edit->ItemIndex(), 1) << style;
+        // Enter while a completion shows selects the whole text.
+        Key(VK_RETURN);
+        EXPECT_EQ(edit->SelStart(), 0) << style;
+        EXPECT_EQ(edit->SelLength(), 7) << style;
         Char('z');
         // Free text takes what no item starts with; a list style drops it.
-        EXPECT_EQ(edit->Text(), style == tesFreeText ? "aprz" : "apricot") << style;
+        EXPECT_EQ(edit->Text(), style == tesFreeText ? "z" : "apricot") << style;
     }
 }
 
