@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/core/Exceptions.h"
+#include "ui/editors/EditListBox.h"
+#include "ui/editors/framework/EditStyles.h"
 #include "ui/editors/TextEditProperties.h"
 
 namespace {
@@ -29,6 +32,77 @@ bool StartsWithText(std::string_view item, std::string_view text) {
     return IsCharBoundary(item, static_cast<int>(text.size())) && AnsiCompareText(head, text) == 0;
 }
 } // namespace
+
+TcxCustomTextEditLookupData::TcxCustomTextEditLookupData(TPersistent* owner) : TcxInterfacedPersistent(owner) {}
+
+TcxCustomTextEditLookupData::~TcxCustomTextEditLookupData() {
+    if (list_ && listWatch_) {
+        listWatch_->Unwatch(list_);
+        list_->OnSelectItem = nullptr;
+    }
+}
+
+TWinControl* TcxCustomTextEditLookupData::GetListControl() {
+    return list_;
+}
+
+void TcxCustomTextEditLookupData::ListFreed(TComponent* component) {
+    if (component == list_) list_ = nullptr;
+}
+
+void TcxCustomTextEditLookupData::AttachList(TWinControl* parent) {
+    if (!list_) {
+        TClass listClass = GetListBoxClass();
+        if (!listClass) return;
+        TObject* made = listClass->CreateInstance(parent);
+        list_ = dynamic_cast<TcxCustomEditListBox*>(made);
+        if (!list_) {
+            delete made;
+            throw Exception("The lookup list class is no edit list box");
+        }
+        if (!listWatch_) {
+            listWatch_ = std::make_unique<TcxFreeNotificator>(nullptr);
+            listWatch_->OnFreeNotification = [this](TComponent* component) { ListFreed(component); };
+        }
+        listWatch_->Watch(list_);
+    }
+    if (Side) {
+        if (TcxCustomEditStyle* style = Side->LookupStyle()) {
+            list_->SetColor(style->GetColor());
+            list_->Font().Assign(*style->GetEffectiveFont());
+        }
+    }
+    list_->SetParent(parent);
+    list_->OnSelectItem = [this](TObject* sender) { HandleListSelectItem(sender); };
+    SyncListItemCount();
+    list_->SetItemIndex(itemIndex_);
+    list_->AfterItemsSet();
+    HandleTextChange();
+}
+
+void TcxCustomTextEditLookupData::PlaceList(const TRect& bounds) {
+    if (!list_) return;
+    list_->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    int widest = 0;
+    for (int i = 0; i < list_->Items().Count(); ++i)
+        widest = std::max(widest, list_->GetItemWidth(i));
+    list_->SetScrollWidth(widest);
+}
+
+void TcxCustomTextEditLookupData::HandleListSelectItem(TObject*) {
+    if (list_) itemIndex_ = list_->ItemIndex();
+}
+
+void TcxCustomTextEditLookupData::SyncListItemCount() {
+    if (list_) list_->SetItemCount(GetItemCount());
+}
+
+bool TcxCustomTextEditLookupData::IsPointOverList(POINT screenPoint) {
+    if (!list_ || !list_->HandleAllocated()) return false;
+    RECT bounds{};
+    GetWindowRect(list_->Handle(), &bounds);
+    return PtInRect(&bounds, screenPoint) != FALSE;
+}
 
 void TcxCustomTextEditLookupData::SetCurrentKey(const Variant& key) {
     int index = key.IsEmptyOrNull() ? -1 : key.AsInteger();
@@ -133,8 +207,15 @@ int TcxCustomTextEditLookupData::NavigationTarget(TcxEditLookupDirection directi
 
 void TcxCustomTextEditLookupData::Navigate(TcxEditLookupDirection direction, bool cycle) {
     if (GetItemCount() == 0) return;
-    // Without a shown list the move changes the current item at once.
-    ChangeCurrentKey(NavigationTarget(direction, cycle));
+    const int target = NavigationTarget(direction, cycle);
+    // Without a shown list the move changes the current item at once; over a shown one only the
+    // highlight moves, unless the text follows it at once.
+    TcxCustomTextEditProperties* properties = Side ? Side->LookupProperties() : nullptr;
+    if (!list_ || !list_->IsVisible() ||
+        (properties && properties->ImmediateUpdateText() && Side->LookupTryEnterEditMode()))
+        ChangeCurrentKey(target);
+    else
+        SyncListItemIndex(target);
 }
 
 void TcxCustomTextEditLookupData::ChangeCurrentKey(const Variant& key) {
@@ -170,6 +251,11 @@ void TcxCustomTextEditLookupData::RestoreListHighlight() {
 
 void TcxCustomTextEditLookupData::SyncListItemIndex(int index) {
     if (index < -1 || index >= GetItemCount() || (index == itemIndex_ && index != -1)) return;
+    if (list_ && list_->Items().Count() > 0) {
+        // Through the first item, so that the list scrolls to the top.
+        if (index == -1) list_->SetItemIndex(0);
+        list_->SetItemIndex(index);
+    }
     itemIndex_ = index;
 }
 

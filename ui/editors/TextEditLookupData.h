@@ -2,11 +2,16 @@
 // The lookup items of a text editor: the current item, the prefix search that completes typed
 // text, navigation through the items, and the typing rules of incremental search. The editor is
 // reached only through IcxTextEditLookupSide, so the rules run over any text-and-selection model.
+#include <memory>
+
 #include "platform/core/Variant.h"
 #include "ui/core/CoreClasses.h"
 #include "ui/editors/TextEditText.h"
 
+class TcxCustomEditListBox;
+class TcxCustomEditStyle;
 class TcxCustomTextEditProperties;
+class TcxFreeNotificator;
 class TWinControl;
 
 // The editor as its lookup data sees it. Offsets are byte offsets on character boundaries.
@@ -30,6 +35,8 @@ public:
     virtual void LookupSetChangePending(bool value) = 0;
     // A typed key changed the current item.
     virtual void LookupMarkModified() = 0;
+    // The style whose colour and font a shown list takes (none: the list keeps its own).
+    virtual TcxCustomEditStyle* LookupStyle() { return nullptr; }
 
 protected:
     ~IcxTextEditLookupSide() = default;
@@ -47,7 +54,8 @@ struct TcxLookupKeyResult {
 class TcxCustomTextEditLookupData : public TcxInterfacedPersistent {
 public:
     VZ_CLASS(TcxCustomTextEditLookupData, TcxInterfacedPersistent)
-    explicit TcxCustomTextEditLookupData(TPersistent* owner = nullptr) : TcxInterfacedPersistent(owner) {}
+    explicit TcxCustomTextEditLookupData(TPersistent* owner = nullptr);
+    ~TcxCustomTextEditLookupData() override;
 
     IcxTextEditLookupSide* Side = nullptr;
     TNotifyEvent OnCurrentKeyChanged;
@@ -63,8 +71,10 @@ public:
     // The item's text in place: searches read long lists without copying.
     virtual const AnsiString& GetItem(int index);
     virtual int GetItemCount();
+    // The class of the shown list (a TcxCustomEditListBox); none here.
     virtual TClass GetListBoxClass() { return nullptr; }
-    virtual TWinControl* GetListControl() { return nullptr; }
+    TcxCustomEditListBox* List() const { return list_; }
+    virtual TWinControl* GetListControl();
     bool HasNoItems() { return GetItemCount() == 0; }
     // The item's text for 0 <= key < count, else empty.
     AnsiString GetItemTextByKey(const Variant& key);
@@ -89,8 +99,17 @@ public:
     virtual void HandlePropertiesChange() { SyncListItemCount(); }
     void RestoreListHighlight();
     virtual bool CanResizeList() { return true; }
-    virtual void SyncListItemCount() {}
-    bool IsPointOverList(POINT screenPoint) { (void)screenPoint; return false; }
+    // The list gets as many items as there are.
+    virtual void SyncListItemCount();
+    // The screen point lies within the shown list.
+    bool IsPointOverList(POINT screenPoint);
+    // Makes the list (of GetListBoxClass) when there is none and puts it into parent, which owns
+    // it, with the editor's colour and font, the items and the highlight.
+    virtual void AttachList(TWinControl* parent);
+    virtual void PlaceList(const TRect& bounds);
+    // The list's select notice: its item index becomes the highlight.
+    virtual void HandleListSelectItem(TObject* sender);
+    virtual TSize GetListPreferredSize() { return TSize{0, 0}; }
 
     // --- typing
     // The rules of incremental search for one typed byte (the editor's character handling).
@@ -115,6 +134,10 @@ private:
     bool ApplyTyped(AnsiString text);
     void NotFound(bool textChange, bool textEmpty);
 
+    void ListFreed(TComponent* component);
+
+    TcxCustomEditListBox* list_ = nullptr; // owned by its parent
+    std::unique_ptr<TcxFreeNotificator> listWatch_;
     int currentKey_ = -1;
     int itemIndex_ = -1;
     char heldLead_ = 0;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "tests/ui/core/PaintSurface.h"
+#include "tests/ui/editors/StyledTextProperties.h"
 #include "ui/core/Geometry.h"
 #include "ui/editors/TextEditViewData.h"
 
@@ -17,15 +18,6 @@ std::string Show(const RECT& r) {
     return "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
            std::to_string(r.bottom) + "}";
 }
-
-// Text editor settings whose editing style a test chooses.
-class TStyledTextProperties : public TcxTextEditProperties {
-public:
-    VZ_CLASS(TStyledTextProperties, TcxTextEditProperties)
-    using TcxTextEditProperties::TcxTextEditProperties;
-    TcxTextEditingStyle Editing = tesFreeText;
-    TcxTextEditingStyle GetEditingStyle() override { return Editing; }
-};
 
 // A text editor laid out without an editor on a white DIB of its own size.
 struct TTextEditLayout {
