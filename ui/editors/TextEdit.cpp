@@ -430,7 +430,15 @@ void TcxCustomTextEdit::WithUserInput(const std::function<void()>& f) {
 }
 
 // --- clipboard ------------------------------------------------------------------------------------------
+// A password never leaves the editor: copying is refused, and so is a cut, which would otherwise
+// delete text that reached no clipboard.
+bool TcxCustomTextEdit::SelectionLeavesEditor() {
+    IcxInnerTextEdit* inner = Inner();
+    return inner && inner->GetEchoMode() != eemPassword;
+}
+
 void TcxCustomTextEdit::CopySelectionToClipboard() {
+    if (!SelectionLeavesEditor()) return;
     const TcxTextEditingStyle style = EditingStyle();
     if (style == tesFixedList || style == tesNoText) SelectAll();
     IcxInnerTextEdit* inner = Inner();
@@ -439,7 +447,7 @@ void TcxCustomTextEdit::CopySelectionToClipboard() {
 
 void TcxCustomTextEdit::CutSelectionToClipboard() {
     IcxInnerTextEdit* inner = Inner();
-    if (!inner || inner->GetSelLength() <= 0) return;
+    if (!inner || inner->GetSelLength() <= 0 || !SelectionLeavesEditor()) return;
     if (Focused()) {
         AnsiString result;
         int caret = 0;

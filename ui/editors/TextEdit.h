@@ -197,6 +197,7 @@ private:
     TcxTextEditingStyle EditingStyle();
     IcxInnerTextEdit* Inner();
     void WithUserInput(const std::function<void()>& f);
+    bool SelectionLeavesEditor();
 
     std::unique_ptr<TcxCustomTextEditLookupData> lookupData_;
     bool completion_ = false;

@@ -263,7 +263,9 @@ void TcxCustomInnerTextEdit::SetBounds(int left, int top, int width, int height)
 
 bool TcxCustomInnerTextEdit::CanFocus() {
     TcxCustomTextEdit* owner = Container();
-    return owner ? owner->CanFocus() : TCustomControl::CanFocus();
+    if (!owner) return TCustomControl::CanFocus();
+    // Hidden in the list styles, where the editor itself takes the focus.
+    return Visible() && owner->CanFocus();
 }
 
 // --- text and selection ---------------------------------------------------------------------------
@@ -577,6 +579,15 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& message) {
                 owner->CutSelectionToClipboard();
         });
         message.Result = 0;
+        break;
+    case WM_COPY:
+        // The editor decides what may be copied (never a password).
+        if (owner) {
+            owner->CopySelectionToClipboard();
+            message.Result = 0;
+        } else {
+            handled = false;
+        }
         break;
     case WM_PASTE:
         if (!readOnly_) asUserInput([&] { owner->PasteClipboardText(); });

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/ui/core/ControlWindows.h"
+#include "tests/ui/core/PaintSurface.h"
 #include "ui/editors/TextEdit.h"
 
 namespace {
@@ -315,6 +316,41 @@ TEST_F(TextEditWindowTest, ReadOnlyCutOnlyCopiesAndPasteDoesNothing) {
     EXPECT_EQ(edit->Text(), "abc");
 }
 
+TEST_F(TextEditWindowTest, APasswordIsNeitherCopiedNorCut) {
+    edit->Properties()->SetEchoMode(eemPassword);
+    for (bool focused : {true, false}) {
+        Focus(focused ? edit.get() : other.get());
+        Show("secret", 0, 3);
+        SetClipboard("kept");
+        SendMessageA(Inner(), WM_COPY, 0, 0);
+        SendMessageA(Inner(), WM_CUT, 0, 0);
+        EXPECT_EQ(ClipboardText(), "kept") << focused;
+        EXPECT_EQ(edit->Text(), "secret") << focused;
+    }
+    // Pasting into it still works.
+    Focus(edit.get());
+    Show("secret", 6);
+    SendMessageA(Inner(), WM_PASTE, 0, 0);
+    EXPECT_EQ(edit->Text(), "secretkept");
+}
+
+TEST_F(TextEditWindowTest, ClearDeletesTheSelectionUnlessTheListRefusesTheRest) {
+    Show("a" + Cp936({zhong}) + "b", 1, 2);
+    SendMessageA(Inner(), WM_CLEAR, 0, 0);
+    EXPECT_EQ(edit->Text(), "ab");
+    EXPECT_EQ(edit->SelStart(), 1);
+    TStyledProperties::style = tesListText;
+    TStringList list;
+    list.Add("apple");
+    edit->Properties()->SetLookupItems(&list);
+    Show("apple", 1, 2);
+    SendMessageA(Inner(), WM_CLEAR, 0, 0); // "ale" is no item
+    EXPECT_EQ(edit->Text(), "apple");
+    Show("apple", 0, 5);
+    SendMessageA(Inner(), WM_CLEAR, 0, 0); // an empty text is always taken
+    EXPECT_EQ(edit->Text(), "");
+}
+
 // --- window text ----------------------------------------------------------------------------------------
 TEST_F(TextEditWindowTest, WindowTextFitsSmallBuffersAtCharacterBoundaries) {
     edit->SetText("a" + Cp936({zhong}) + "b");
@@ -450,6 +486,96 @@ TEST_F(TextEditWindowTest, TheEditBoxSitsAtTheTopCentreOrBottomOfATallEditor) {
     EXPECT_EQ(TRect(window), placed[2]);
 }
 
+// --- painting without the edit box -----------------------------------------------------------------------
+class TextEditPaintWindowTest : public TextEditWindowTest {
+public:
+    std::unique_ptr<TPaintSurface> Print(TcxCustomTextEdit* target) {
+        PumpMessages();
+        auto surface = std::make_unique<TPaintSurface>(target->Width(), target->Height(), RGB(1, 2, 3));
+        SendMessageA(target->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface->DC()), PRF_CLIENT);
+        return surface;
+    }
+    // Pixels of the row that differ from the content's fill.
+    static int Marked(const TPaintSurface& surface, int y, int left, int right, COLORREF fill) {
+        int marked = 0;
+        for (int x = left; x < right; ++x) marked += surface.At(x, y) != fill;
+        return marked;
+    }
+};
+
+TEST_F(TextEditPaintWindowTest, AFocusedFixedListShowsItsTextOnAHighlightBar) {
+    Focus(other.get());
+    TStyledProperties::style = tesFixedList;
+    TStringList list;
+    list.Add("Apple");
+    edit->Properties()->SetLookupItems(&list);
+    edit->RefreshProperties();
+    edit->SetText("Apple");
+    EXPECT_FALSE(edit->InnerTextEditControl()->Visible());
+    const TRect content = edit->EditViewInfo()->ContentRect;
+    const int y = (content.top + content.bottom) / 2;
+    const int x = content.right - 6; // right of the text
+    auto unfocused = Print(edit.get());
+    EXPECT_NE(unfocused->At(x, y), Sys(clHighlight));
+    edit->SetFocus();
+    PumpMessages();
+    ASSERT_TRUE(edit->Focused());
+    auto focused = Print(edit.get());
+    EXPECT_EQ(focused->At(x, y), Sys(clHighlight));
+    const RECT bar = focused->BoxOf(Sys(clHighlight));
+    EXPECT_LE(bar.left, content.left + 2);
+    EXPECT_GE(bar.right, content.right - 2);
+}
+
+TEST_F(TextEditPaintWindowTest, AFocusedNoTextEditorDrawsAFocusRectangle) {
+    Focus(other.get());
+    TStyledProperties::style = tesNoText;
+    edit->RefreshProperties();
+    const TRect content = edit->EditViewInfo()->ContentRect;
+    const COLORREF fill = Sys(edit->EditViewInfo()->FillColor);
+    // The focus rectangle runs a pixel inside the content.
+    const int y = content.top + 1;
+    auto before = Print(edit.get());
+    EXPECT_EQ(Marked(*before, y, content.left + 2, content.right - 2, fill), 0);
+    edit->SetFocus();
+    PumpMessages();
+    ASSERT_TRUE(edit->Focused());
+    auto after = Print(edit.get());
+    EXPECT_GT(Marked(*after, y, content.left + 2, content.right - 2, fill), (content.right - content.left) / 4);
+}
+
+// --- the spell checker's calls -----------------------------------------------------------------------------
+class TCountingSpellChecker : public IcxSpellCheckerHook {
+public:
+    int redraws = 0, resets = 0, selections = 0, texts = 0;
+    void Redraw(TcxCustomTextEdit*) override { ++redraws; }
+    void Reset(TcxCustomTextEdit*) override { ++resets; }
+    void SelectionChanged(TcxCustomTextEdit*) override { ++selections; }
+    void TextChanged(TcxCustomTextEdit*) override { ++texts; }
+    bool OwnsWindow(HWND) override { return false; }
+};
+
+TEST_F(TextEditWindowTest, ARegisteredSpellCheckerHearsRedrawsResetsSelectionsAndTextChanges) {
+    TCountingSpellChecker checker;
+    IcxSpellCheckerHook* previous = SetSpellCheckerHook(&checker);
+    Show("one two", 0);
+    EXPECT_GE(checker.texts, 1);
+    checker = TCountingSpellChecker{};
+    InvalidateRect(Inner(), nullptr, TRUE);
+    UpdateWindow(Inner());
+    EXPECT_GE(checker.redraws, 1);
+    edit->SetBounds(10, 10, 180, 24);
+    PumpMessages();
+    EXPECT_GE(checker.resets, 1);
+    checker = TCountingSpellChecker{};
+    Key(VK_RIGHT, true); // a selection of one: told at the key's release
+    EXPECT_EQ(checker.selections, 1);
+    Key(VK_HOME); // no selection any more
+    Key(VK_END);  // still none: nothing to tell
+    EXPECT_EQ(checker.selections, 2);
+    SetSpellCheckerHook(previous);
+}
+
 // --- lookup typing ----------------------------------------------------------------------------------------
 class TextEditLookupWindowTest : public TextEditWindowTest {
 protected:
@@ -476,9 +602,13 @@ TEST_F(TextEditLookupWindowTest, TypedLettersCompleteTheFirstItemInEveryStyle) {
         EXPECT_EQ(edit->SelStart(), 3) << style;
         EXPECT_EQ(edit->SelLength(), 4) << style;
         EXPECT_EQ(edit->ItemIndex(), 1) << style;
+        // Enter while a completion shows selects the whole text.
+        Key(VK_RETURN);
+        EXPECT_EQ(edit->SelStart(), 0) << style;
+        EXPECT_EQ(edit->SelLength(), 7) << style;
         Char('z');
         // Free text takes what no item starts with; a list style drops it.
-        EXPECT_EQ(edit->Text(), style == tesFreeText ? "aprz" : "apricot") << style;
+        EXPECT_EQ(edit->Text(), style == tesFreeText ? "z" : "apricot") << style;
     }
 }
 
