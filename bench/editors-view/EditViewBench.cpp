@@ -1,4 +1,5 @@
-// An editor 300 x 24 with two buttons laid out and painted 1,000 times per look and feel, beside a
+// An editor 300 x 24 with two buttons laid out and painted 1,000 times per look and feel (a built-in
+// skin among them), beside a
 // window picture of the same size filled and drawn with DrawEdge and two DrawFrameControl buttons;
 // and 10,000 mouse moves that change nothing (layout, then the repaint of what changed against the
 // last layout, which must invalidate nothing) beside the bare layouts. Rounds take turns; median and range.
@@ -13,6 +14,7 @@
 #include "ui/core/PaintingCoreUnits.h"
 #include "ui/editors/framework/EditViewData.h"
 #include "ui/editors/framework/EditorFrameworkUnits.h"
+#include "ui/skins/SkinsUnits.h"
 
 namespace {
 
@@ -56,11 +58,12 @@ struct TEditorView {
     TcxCustomEditProperties properties;
     TcxEditStyle style{nullptr, false};
     TcxCustomEditViewInfo info;
-    TEditorView(TcxEditBorderStyle border, TcxEditButtonStyle buttons, bool native) {
+    TEditorView(TcxEditBorderStyle border, TcxEditButtonStyle buttons, bool native, const char* skin = nullptr) {
         style.SetBorderStyle(border);
         style.SetButtonStyle(buttons);
         style.SetColor(clWindow);
         style.LookAndFeel().SetNativeStyle(native);
+        if (skin) style.LookAndFeel().SetSkinName(skin);
         properties.Buttons()->Add()->SetKind(bkEllipsis);
         properties.Buttons()->Add()->SetKind(bkDown);
     }
@@ -127,7 +130,7 @@ double BareLayouts(TEditorView& view, TSurface& surface) {
 } // namespace
 
 int main() {
-    InitializeUnits(JoinUnits({PaintingCoreUnits(), EditorFrameworkUnits()}));
+    InitializeUnits(JoinUnits({PaintingCoreUnits(), SkinsUnits(), EditorFrameworkUnits()}));
     {
         TSurface surface;
         struct TKind {
@@ -135,15 +138,19 @@ int main() {
             TcxEditBorderStyle border;
             TcxEditButtonStyle buttons;
             bool native;
+            const char* skin;
         };
-        const TKind kinds[] = {{"standard", ebs3D, bts3D, false},          {"flat", ebsFlat, btsFlat, false},
-                               {"ultraflat", ebsUltraFlat, btsUltraFlat, false},
-                               {"office11", ebsOffice11, btsOffice11, false}, {"native", ebs3D, btsDefault, true}};
+        const TKind kinds[] = {{"standard", ebs3D, bts3D, false, nullptr},
+                               {"flat", ebsFlat, btsFlat, false, nullptr},
+                               {"ultraflat", ebsUltraFlat, btsUltraFlat, false, nullptr},
+                               {"office11", ebsOffice11, btsOffice11, false, nullptr},
+                               {"skin", ebs3D, btsDefault, false, "Black"},
+                               {"native", ebs3D, btsDefault, true, nullptr}};
         std::vector<std::unique_ptr<TEditorView>> views;
         std::vector<BenchPhase> phases;
         phases.push_back({"gdi", [&] { return PlainGdi(surface); }, "", {}});
         for (const TKind& kind : kinds) {
-            views.push_back(std::make_unique<TEditorView>(kind.border, kind.buttons, kind.native));
+            views.push_back(std::make_unique<TEditorView>(kind.border, kind.buttons, kind.native, kind.skin));
             TEditorView* view = views.back().get();
             phases.push_back({kind.name, [view, &surface] { return Repaint(*view, surface); }, "gdi", {}});
         }
@@ -154,8 +161,9 @@ int main() {
         phases.push_back({"bare-layouts", [&] { return BareLayouts(moving, surface); }, "", {}});
         phases.push_back({"moves", [&] { return MovesWithRepaint(moving, surface, window); }, "bare-layouts", {}});
         RunRounds(phases, Rounds);
-        std::printf("%d repaints of a %d x %d editor with two buttons, %d rounds (native: %s):\n", Repaints, W, H,
-                    Rounds, views.back()->info.UsesTheme ? "themed" : "no theme, drawn standard");
+        std::printf("%d repaints of a %d x %d editor with two buttons, %d rounds (native: %s; skin: %s):\n",
+                    Repaints, W, H, Rounds, views.back()->info.UsesTheme ? "themed" : "no theme, drawn standard",
+                    views[views.size() - 2]->info.SkinPainter ? "Black" : "not found, drawn standard");
         PrintRounds(phases);
         std::printf("%d mouse moves a round that change nothing: %d invalidated\n", Moves, invalidatingMoves);
     }

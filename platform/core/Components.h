@@ -21,6 +21,8 @@ enum TComponentStateFlag : unsigned {
 };
 using TComponentState = unsigned; // a set of TComponentStateFlag
 
+class TReader;
+
 class TComponent : public TPersistent {
 public:
     VZ_CLASS(TComponent, TPersistent)
@@ -71,6 +73,8 @@ public:
     void BeginLoading() { state_ |= csLoading | csReading; }
     // Called once the stored properties are set; the base clears csLoading.
     virtual void Loaded();
+    // Reads the component's stored properties from reader (Filer.cpp).
+    virtual void ReadState(TReader& reader);
     // Marks this component and all it owns as going. Called by the destructor; a descendant
     // calls it first in its own destructor when its code checks csDestroying.
     void Destroying();

@@ -169,6 +169,10 @@ void TReader::ReadProperties(TPersistent* instance) {
     }
 }
 
+void TComponent::ReadState(TReader& reader) {
+    reader.ReadProperties(this);
+}
+
 void TReader::ReadRootComponent(TComponent* component) {
     char signature[4] = {};
     stream_->ReadBuffer(signature, sizeof(signature));
@@ -178,7 +182,7 @@ void TReader::ReadRootComponent(TComponent* component) {
         throw EReadError("Stored class " + className + " does not match " + component->ClassName());
     component->BeginLoading();
     try {
-        ReadProperties(component);
+        component->ReadState(*this);
     } catch (...) {
         component->Loaded();
         throw;

@@ -112,6 +112,7 @@ void TControl::SetParent(TWinControl* parent) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
+    if (!CanResize(width, height)) return;
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
     TRect old = BoundsRect();
     left_ = left;
@@ -130,6 +131,16 @@ void TControl::ChangeScale(int multiplier, int divider) {
     if (auto* windowed = dynamic_cast<TWinControl*>(this))
         for (int i = 0; i < windowed->ControlCount(); ++i)
             windowed->Controls(i)->ChangeScale(multiplier, divider);
+}
+
+void TControl::SetAlign(TAlign value) {
+    if (value == align_) return;
+    align_ = value;
+    RequestAlign();
+}
+
+void TControl::RequestAlign() {
+    if (parent_) parent_->Realign(this);
 }
 
 TRect TControl::GetClientRect() {
@@ -794,7 +805,9 @@ void TCustomControl::CreateWnd() {
 }
 
 void TCustomControl::CreateHandle() {
-    if (!handle_) CreateWnd();
+    if (handle_) return;
+    CreateWnd();
+    if (Showing()) Perform(CM_SHOWINGCHANGED, 0, 0);
 }
 
 void TCustomControl::RecreateWnd() {
@@ -832,6 +845,7 @@ void TCustomControl::SetVisible(bool value) {
     visible_ = value;
     if (handle_) ShowWindow(handle_, value ? SW_SHOWNA : SW_HIDE);
     Perform(CM_VISIBLECHANGED, value, 0);
+    if (handle_) Perform(CM_SHOWINGCHANGED, 0, 0);
 }
 
 void TCustomControl::PaintWindow(HDC dc) {

@@ -24,6 +24,9 @@ enum TPosition {
 enum TFormStyle { fsNormal, fsStayOnTop };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+// The side of its parent a control asks to be aligned to. The parent does not place aligned
+// children in this layer: controls that size themselves read it.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 class TWinControl;
 class TForm;
@@ -94,6 +97,7 @@ enum : UINT {
     CM_TEXTCHANGED = CM_BASE + 18,
     CM_MOUSEENTER = CM_BASE + 19,
     CM_MOUSELEAVE = CM_BASE + 20,
+    CM_SHOWINGCHANGED = CM_BASE + 22, // the window came to show or stopped showing (Showing)
     CM_SYSCOLORCHANGE = CM_BASE + 25,
     CM_DESIGNHITTEST = CM_BASE + 28,
     CM_HINTSHOW = CM_BASE + 48, // LParam: the THintInfo to fill; result nonzero refuses the hint
@@ -171,6 +175,7 @@ public:
     void SetTop(int value) { SetBounds(left_, value, width_, height_); }
     void SetWidth(int value) { SetBounds(left_, top_, value, height_); }
     void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
+    // Asks CanResize first, which may change the size or refuse the whole change.
     virtual void SetBounds(int left, int top, int width, int height);
     TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
     TRect ClientRect() const { return TRect{0, 0, width_, height_}; }
@@ -226,6 +231,20 @@ public:
     // Scales bounds (and the font unless it follows the parent) by multiplier / divider.
     virtual void ChangeScale(int multiplier, int divider);
 
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign value);
+
+    // Actions aimed at the control: true when it executed (or updated) the action. Nothing here
+    // handles one.
+    virtual bool ExecuteAction(TObject* action) {
+        (void)action;
+        return false;
+    }
+    virtual bool UpdateAction(TObject* action) {
+        (void)action;
+        return false;
+    }
+
     // Platform drag and drop.
     TDragMode DragMode() const { return dragMode_; }
     void SetDragMode(TDragMode value) { dragMode_ = value; }
@@ -255,6 +274,13 @@ protected:
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     virtual void BoundsChanged(const TRect& oldBounds);
+    // The size SetBounds is about to give; may change it. False keeps the bounds as they are.
+    virtual bool CanResize(int& newWidth, int& newHeight) {
+        (void)newWidth, (void)newHeight;
+        return true;
+    }
+    // The control's alignment changed: the parent places its children again.
+    virtual void RequestAlign();
     // Takes the parent's font (for ParentFont); called when the parent or its font changes.
     void ParentFontChanged();
 
@@ -283,6 +309,7 @@ protected:
     TColor color_ = clBtnFace;
     TCursor cursor_ = crDefault;
     TDragMode dragMode_ = dmManual;
+    TAlign align_ = alNone;
 
 private:
     AnsiString hint_;
@@ -307,6 +334,8 @@ public:
     // The window, made on first use.
     HWND Handle();
     bool HandleAllocated() const { return handle_ != nullptr; }
+    // The window exists and the control is visible; a change sends CM_SHOWINGCHANGED.
+    bool Showing() const { return handle_ != nullptr && visible_; }
     // The window exists (made now when it can be).
     void HandleNeeded() { Handle(); }
     // Repaints now what is invalid, when the window exists.

@@ -777,6 +777,23 @@ void TcxCustomEdit::WndProc(TMessage& message) {
     case CM_HINTSHOW:
         message.Result = GetHintInfo(*reinterpret_cast<THintInfo*>(message.LParam)) ? 0 : -1;
         return;
+    case CM_SHOWINGCHANGED:
+        TcxContainer::WndProc(message);
+        if (Showing()) AlignInnerControl();
+        return;
+    case WM_CONTEXTMENU:
+        // Over its border an inplace editor keeps the menu request from its host, which shows
+        // menus of its own.
+        if (IsInplace() && !message.Result) {
+            const TPoint p{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+            const TPoint client = ScreenToClient(p);
+            const TRect r = GetClientRect();
+            if (!(p.x == -1 && p.y == -1) && !PtInRect(&r, client)) {
+                message.Result = 0;
+                return;
+            }
+        }
+        break;
     case CM_DIALOGCHAR:
         if (ClickButtonByAccelerator(static_cast<WORD>(message.WParam))) {
             message.Result = 1;

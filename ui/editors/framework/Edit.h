@@ -230,8 +230,27 @@ public:
     // Draws the editor showing its binding's stored value through a view info of its own, then
     // leaves the editor's bounds out of the canvas clip.
     void PaintDetached(TcxCanvas& canvas);
+    // --- auto size, alignment and the platform's slots
+    // Auto width applies: auto height, automatic button widths and an alignment that leaves the
+    // width free (alNone, alLeft, alRight).
+    bool AppliesAutoWidth();
+    // The size auto size gives in place of width and height (unchanged when not auto-sizing).
+    void CalculateAutoSize(int& width, int& height);
+    // Sizes the editor by its content, then places the inner edit on the client rect.
+    void AlignInnerControl() override;
+    void GetTabOrderList(std::vector<TWinControl*>& list) override;
+    bool ExecuteAction(TObject* action) override;
+    bool UpdateAction(TObject* action) override;
+    void ReadState(TReader& reader) override;
+    bool FirstAutoSizePending() const { return firstAutoSizePending_; }
 
 protected:
+    // Editors that grow to the left: a width change moves the left edge instead of the right one.
+    virtual bool KeepsRightEdge() { return false; }
+    virtual void FillSizeLimits(TcxEditSizeLimits& limits);
+    virtual void AlignInnerEdit();
+    bool CanResize(int& newWidth, int& newHeight) override;
+    void RequestAlign() override;
     virtual TClass InnerEditClass() { return nullptr; }
     // The inner-edit interface of a control of InnerEditClass; nullptr when it offers none.
     virtual IcxCustomInnerEdit* QueryInnerEdit(TWinControl* control);
@@ -365,6 +384,8 @@ private:
     bool innerEditSubclassed_ = false;
     bool regionUpdating_ = false;
     bool parentPending_ = false;
+    bool firstAutoSizePending_ = true;
+    bool ensuringHandle_ = false;
     TWndMethod savedInnerWindowProc_;    // a platform inner edit: its WindowProc
     WNDPROC savedInnerWndProc_ = nullptr; // any other window: its window procedure
 };

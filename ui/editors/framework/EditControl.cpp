@@ -1,5 +1,8 @@
 // The base editor as a control: its inner edit, inplace activation by a host (by key and by
 // mouse, with the double-click timer), clicks, the stored size and painting.
+#include <algorithm>
+#include <climits>
+
 #include "platform/core/Win32Boundary.h"
 #include "ui/core/ControlServices.h"
 #include "ui/editors/framework/Edit.h"
@@ -183,7 +186,66 @@ bool TcxCustomEdit::CanAutoWidth() {
 void TcxCustomEdit::SetAutoSize(bool value) {
     if (value == autoSize_ || IsInplace()) return;
     autoSize_ = value;
-    if (autoSize_ && Parent() && !HasState(csDestroying)) Handle();
+    // The size is measured through the window: make it when it can be made, once.
+    if (autoSize_ && !ensuringHandle_ && Parent() && Parent()->HandleAllocated() && !IsDestroying()) {
+        ensuringHandle_ = true;
+        TScopeExit done([this] { ensuringHandle_ = false; });
+        Handle();
+    }
+    if (autoSize_) AlignInnerControl();
+    RefreshAtCursor();
+}
+
+bool TcxCustomEdit::AppliesAutoWidth() {
+    const TAlign align = Align();
+    return CanAutoHeight() && CanAutoWidth() && (align == alNone || align == alLeft || align == alRight);
+}
+
+void TcxCustomEdit::FillSizeLimits(TcxEditSizeLimits& limits) {
+    limits.Height = -1;
+    limits.LineCount = 1;
+    limits.Width = AppliesAutoWidth() ? INT_MAX : Width();
+}
+
+void TcxCustomEdit::CalculateAutoSize(int& width, int& height) {
+    if (!initialized_ || IsDestroying() || !CanAutoHeight()) return;
+    TcxEditSizeLimits limits;
+    FillSizeLimits(limits);
+    const TSize size = CreateViewData()->CalculateAutoSize(*GetSharedScreenCanvas(), EditValue(), limits);
+    const TAlign align = Align();
+    if (AppliesAutoWidth()) width = size.cx;
+    if (align == alNone || align == alTop || align == alBottom) height = size.cy;
+}
+
+bool TcxCustomEdit::CanResize(int& newWidth, int& newHeight) {
+    if (!TcxContainer::CanResize(newWidth, newHeight)) return false;
+    // Measured once the window exists, as the layout is: until then the bounds set stay.
+    if (!IsLoading() && HandleAllocated()) CalculateAutoSize(newWidth, newHeight);
+    return true;
+}
+
+void TcxCustomEdit::AlignInnerControl() {
+    if (HandleAllocated() && initialized_ && !IsDestroying() && !IsLoading()) {
+        int width = Width(), height = Height();
+        CalculateAutoSize(width, height);
+        int left = Left();
+        if (AppliesAutoWidth()) {
+            // The first auto width keeps the left edge even where the right one is kept later.
+            if (KeepsRightEdge() && !firstAutoSizePending_) left -= width - Width();
+            firstAutoSizePending_ = false;
+        }
+        SetBounds(left, Top(), width, height);
+    }
+    if (innerEdit_ && !IsDestroying()) AlignInnerEdit();
+}
+
+void TcxCustomEdit::AlignInnerEdit() {
+    TcxContainer::AlignInnerControl();
+    if (TWinControl* inner = InnerControl()) inner->Realign();
+}
+
+void TcxCustomEdit::RequestAlign() {
+    TcxContainer::RequestAlign();
     RefreshAtCursor();
 }
 
@@ -371,6 +433,28 @@ void TcxCustomEdit::Loaded() {
 void TcxCustomEdit::CreateHandle() {
     TcxContainer::CreateHandle();
     if (innerEdit_ && HandleAllocated() && Focused()) innerEdit_->GetControl()->SetFocus();
+}
+
+// --- tab order, actions and reading ----------------------------------------------------------
+void TcxCustomEdit::GetTabOrderList(std::vector<TWinControl*>& list) {
+    TcxContainer::GetTabOrderList(list);
+    // The host of a shown inplace editor is not a stop of its own while the editor is.
+    if (IsInplace() && Visible() && Parent()) list.erase(std::remove(list.begin(), list.end(), Parent()), list.end());
+}
+
+bool TcxCustomEdit::ExecuteAction(TObject* action) {
+    return TcxContainer::ExecuteAction(action) || DataBinding()->HandleExecuteAction(action);
+}
+
+bool TcxCustomEdit::UpdateAction(TObject* action) {
+    return TcxContainer::UpdateAction(action) || DataBinding()->HandleUpdateAction(action);
+}
+
+void TcxCustomEdit::ReadState(TReader& reader) {
+    // Changes read from the stored form reach the editor at Loaded, not one by one.
+    EnsureInitialized();
+    ownProperties_->ChangedHandler = nullptr;
+    TcxContainer::ReadState(reader);
 }
 
 // --- hints -------------------------------------------------------------------------------------

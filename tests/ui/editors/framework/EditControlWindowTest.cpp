@@ -142,11 +142,13 @@ protected:
         Application->OnException = nullptr;
         EXPECT_TRUE(errors.empty()) << errors.front();
     }
+    // Standalone editors keep the bounds given: auto size has tests of its own.
     TControlTestEdit* Make(bool inplace, bool inner = false, bool foreign = false) {
         TControlTestEdit::withInnerEdit = inner;
         TTestInnerEdit::makeForeign = foreign;
         edit = std::make_unique<TControlTestEdit>(nullptr, inplace);
         edit->EnsureInitialized();
+        edit->SetAutoSize(false);
         edit->SetBounds(10, 10, 120, 24);
         edit->SetParent(&form);
         edit->Handle();
@@ -476,7 +478,9 @@ TEST_F(EditControlTest, InplaceEditorsDoNotAutoSize) {
     EXPECT_FALSE(Make(true)->AutoSize());
     edit->SetAutoSize(true);
     EXPECT_FALSE(edit->AutoSize());
-    EXPECT_TRUE(Make(false)->AutoSize());
+    TControlTestEdit standalone(nullptr);
+    standalone.EnsureInitialized();
+    EXPECT_TRUE(standalone.AutoSize());
 }
 
 // --- painting a copy -------------------------------------------------------------------------------
@@ -795,6 +799,335 @@ TEST(HintWindowTest, MeasuresWrappedTextWithMargins) {
     EXPECT_EQ(wrapped.bottom, two.bottom);
     const TRect empty = window.CalcHintRect(1000, "");
     EXPECT_EQ(empty.right, 6);
+}
+
+} // namespace
+
+namespace {
+
+// --- auto size ---------------------------------------------------------------------------------------
+
+// Content one line of 30 pixels high, whatever the room.
+class TTallContentViewData : public TcxCustomEditViewData {
+public:
+    VZ_CLASS(TTallContentViewData, TcxCustomEditViewData)
+    using TcxCustomEditViewData::TcxCustomEditViewData;
+    static constexpr int ContentHeight = 30;
+    TSize MeasureContent(TcxCanvas&, const Variant&, int) override { return TSize{0, ContentHeight}; }
+};
+
+class TTallContentProperties : public TcxCustomEditProperties {
+public:
+    VZ_CLASS(TTallContentProperties, TcxCustomEditProperties)
+    using TcxCustomEditProperties::TcxCustomEditProperties;
+    TcxCustomEditViewDataClass ViewDataClass() const override {
+        return TcxCustomEditViewData::ClassOf<TTallContentViewData>();
+    }
+};
+
+// An auto-sizing editor over that content, optionally keeping its right edge.
+class TSizingEdit : public TcxCustomEdit {
+public:
+    VZ_CLASS(TSizingEdit, TcxCustomEdit)
+    explicit TSizingEdit(TComponent* owner = nullptr) : TcxCustomEdit(owner, false) {}
+    ~TSizingEdit() override { Destroying(); }
+    bool keepsRightEdge = false;
+    // The client rect of the current layout.
+    TRect Client() { return EditViewInfo()->ContentRect; }
+
+protected:
+    TClass PropertiesClass() override { return TTallContentProperties::StaticClass(); }
+    bool KeepsRightEdge() override { return keepsRightEdge; }
+};
+
+int HeightOf(const TRect& r) { return r.bottom - r.top; }
+
+class EditAutoSizeTest : public EditControlTest {
+protected:
+    std::unique_ptr<TSizingEdit> sized;
+    // Placed at (100, 10) 120 x 50 before its window is made.
+    TSizingEdit* MakeSized(TAlign align, uint8_t layoutMode = 0, bool keepsRightEdge = false,
+                           const char* buttonCaption = nullptr) {
+        sized = std::make_unique<TSizingEdit>();
+        sized->EnsureInitialized();
+        sized->keepsRightEdge = keepsRightEdge;
+        sized->OwnProperties()->SetButtonLayoutMode(layoutMode);
+        if (buttonCaption) {
+            TcxEditButton* button = sized->OwnProperties()->Buttons()->Add();
+            button->SetKind(bkText);
+            button->SetCaption(buttonCaption);
+        }
+        sized->SetAlign(align);
+        sized->SetBounds(100, 10, 120, 50);
+        sized->SetParent(&form);
+        sized->Handle();
+        return sized.get();
+    }
+    // The window's place in the form.
+    RECT WindowBounds() {
+        RECT r;
+        GetWindowRect(sized->Handle(), &r);
+        MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    void TearDown() override {
+        sized.reset();
+        EditControlTest::TearDown();
+    }
+};
+
+TEST_F(EditAutoSizeTest, TheAlignmentDecidesWhichSidesFollowTheContent) {
+    struct Case {
+        TAlign align;
+        bool measuredHeight;
+    } cases[] = {{alNone, true}, {alTop, true}, {alBottom, true}, {alLeft, false}, {alRight, false}, {alClient, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.align);
+        MakeSized(c.align);
+        EXPECT_EQ(sized->Width(), 120);
+        if (c.measuredHeight) {
+            // Exactly the content's height inside the border.
+            EXPECT_EQ(HeightOf(sized->Client()), TTallContentViewData::ContentHeight);
+            EXPECT_LT(sized->Height(), 50);
+        } else {
+            EXPECT_EQ(sized->Height(), 50);
+        }
+        // Sized by hand, the measured side stays measured.
+        const int before = sized->Height();
+        sized->SetHeight(80);
+        EXPECT_EQ(sized->Height(), c.measuredHeight ? before : 80);
+        sized.reset();
+    }
+}
+
+TEST_F(EditAutoSizeTest, AlignmentAndAutoSizeChangesMeasureAgain) {
+    MakeSized(alClient);
+    EXPECT_EQ(sized->Height(), 50);
+    sized->SetAlign(alNone);
+    EXPECT_EQ(HeightOf(sized->Client()), TTallContentViewData::ContentHeight);
+    const int measured = sized->Height();
+    sized->SetAutoSize(false);
+    sized->SetHeight(70);
+    EXPECT_EQ(sized->Height(), 70);
+    sized->SetAutoSize(true);
+    EXPECT_EQ(sized->Height(), measured);
+}
+
+TEST_F(EditAutoSizeTest, AutomaticButtonWidthsSizeTheWidthUnlessAlignedToFill) {
+    for (TAlign align : {alNone, alLeft, alRight, alTop, alClient}) {
+        SCOPED_TRACE(align);
+        MakeSized(align, 2);
+        TcxEditButton* button = sized->OwnProperties()->Buttons()->Add();
+        button->SetKind(bkText);
+        button->SetCaption("Go");
+        const bool autoWidth = align == alNone || align == alLeft || align == alRight;
+        TcxCustomEditViewInfo* info = sized->EditViewInfo();
+        ASSERT_EQ(info->ButtonCount(), 1);
+        if (autoWidth) {
+            // Nothing but the frame and the button.
+            const TRect& b = info->Button(0)->Bounds;
+            EXPECT_EQ(sized->Width(), (b.right - b.left) + (info->OuterRect.right - info->OuterRect.left) -
+                                          (info->InnerRect.right - info->InnerRect.left));
+        } else {
+            EXPECT_EQ(sized->Width(), 120);
+        }
+        sized.reset();
+    }
+}
+
+TEST_F(EditAutoSizeTest, AnEditorKeepingItsRightEdgeGrowsToTheLeftAfterTheFirstSize) {
+    for (bool keepsRightEdge : {false, true}) {
+        SCOPED_TRACE(keepsRightEdge ? "keeps the right edge" : "keeps the left edge");
+        MakeSized(alNone, 2, keepsRightEdge, "A");
+        // The first auto width keeps the left edge either way.
+        EXPECT_EQ(sized->Left(), 100);
+        EXPECT_LT(sized->Width(), 120);
+        EXPECT_FALSE(sized->FirstAutoSizePending());
+        TcxEditButton* button = sized->OwnProperties()->Buttons()->GetItem(0);
+        const int right = sized->Left() + sized->Width();
+        const int width = sized->Width();
+        button->SetCaption("A much longer caption");
+        ASSERT_GT(sized->Width(), width);
+        if (keepsRightEdge) {
+            EXPECT_EQ(sized->Left() + sized->Width(), right);
+        } else {
+            EXPECT_EQ(sized->Left(), 100);
+        }
+        const RECT window = WindowBounds();
+        EXPECT_EQ(window.left, sized->Left());
+        EXPECT_EQ(window.right, sized->Left() + sized->Width());
+        sized.reset();
+    }
+}
+
+TEST_F(EditAutoSizeTest, AnAutoSizingEditorStoresNoHeight) {
+    MakeSized(alNone);
+    const int measured = sized->Height();
+    ASSERT_NE(measured, 77);
+    TMemoryStream stream;
+    TWriter writer(&stream);
+    writer.WriteRootComponent(sized.get());
+    stream.SetPosition(0);
+    TSizingEdit copy(nullptr);
+    copy.EnsureInitialized();
+    copy.SetAutoSize(false);
+    copy.SetBounds(0, 0, 40, 77);
+    TReader reader(&stream);
+    reader.ReadRootComponent(&copy);
+    EXPECT_EQ(copy.Width(), 120);
+    EXPECT_EQ(copy.Height(), 77);
+}
+
+// --- reading, menus, tab order, actions ------------------------------------------------------------
+
+// Notes whether the properties' handler was set while the stored size was read.
+class TReadingEdit : public TParentingEdit {
+public:
+    VZ_CLASS(TReadingEdit, TParentingEdit)
+    using TParentingEdit::TParentingEdit;
+    int readsWithHandler = 0, reads = 0;
+    void SetBounds(int left, int top, int width, int height) override {
+        if (HasState(csReading)) {
+            ++reads;
+            if (OwnProperties()->ChangedHandler) ++readsWithHandler;
+        }
+        TParentingEdit::SetBounds(left, top, width, height);
+    }
+};
+
+TEST_F(EditControlTest, ReadingTheStoredFormLeavesThePropertiesWithoutTheirHandler) {
+    TReadingEdit source(nullptr);
+    source.EnsureInitialized();
+    source.SetAutoSize(false);
+    source.SetBounds(0, 0, 90, 30);
+    TMemoryStream stream;
+    TWriter writer(&stream);
+    writer.WriteRootComponent(&source);
+    stream.SetPosition(0);
+    TReadingEdit copy(nullptr);
+    copy.EnsureInitialized();
+    copy.SetAutoSize(false);
+    ASSERT_TRUE(copy.OwnProperties()->ChangedHandler);
+    TReader reader(&stream);
+    reader.ReadRootComponent(&copy);
+    EXPECT_EQ(copy.reads, 2);
+    EXPECT_EQ(copy.readsWithHandler, 0);
+    EXPECT_TRUE(copy.OwnProperties()->ChangedHandler) << "set again once loaded";
+}
+
+TEST_F(EditControlTest, AnInplaceEditorKeepsMenuRequestsOverItsBorderFromItsHost) {
+    for (bool inplace : {false, true}) {
+        SCOPED_TRACE(inplace ? "inplace" : "standalone");
+        Make(inplace);
+        edit->SetVisible(true);
+        int hostMenus = 0;
+        form.OnContextPopup = [&hostMenus](TObject*, TPoint, bool& handled) {
+            ++hostMenus;
+            handled = true;
+        };
+        // A request from a point of the host outside the editor.
+        const TPoint outside = form.ClientToScreen(TPoint{300, 300});
+        SendMessageA(edit->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit->Handle()),
+                     PointParam(outside.x, outside.y));
+        EXPECT_EQ(hostMenus, inplace ? 0 : 1);
+        form.OnContextPopup = nullptr;
+        edit.reset();
+    }
+}
+
+TEST_F(EditControlTest, AShownInplaceEditorTakesItsHostOutOfTheTabOrder) {
+    TCustomControl host(nullptr);
+    host.SetBounds(0, 0, 200, 60);
+    host.SetTabStop(true);
+    host.SetParent(&form);
+    auto inplace = std::make_unique<TControlTestEdit>(nullptr, true);
+    inplace->EnsureInitialized();
+    inplace->SetParent(&host);
+    struct Step {
+        const char* name;
+        bool visible;
+        bool hostListed;
+    } steps[] = {{"shown", true, false}, {"hidden", false, true}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        inplace->SetVisible(step.visible);
+        std::vector<TWinControl*> list;
+        form.GetTabOrderList(list);
+        EXPECT_EQ(std::count(list.begin(), list.end(), &host) == 1, step.hostListed);
+    }
+    inplace.reset();
+}
+
+// A binding that handles the actions named "bound".
+class TActionBinding : public TTestSlotBinding {
+public:
+    VZ_CLASS(TActionBinding, TTestSlotBinding)
+    static inline TObject* handled = nullptr;
+    bool HandleExecuteAction(TObject* action) override { return action == handled; }
+    bool HandleUpdateAction(TObject* action) override { return action == handled; }
+};
+
+class TActionEdit : public TControlTestEdit {
+public:
+    VZ_CLASS(TActionEdit, TControlTestEdit)
+    using TControlTestEdit::TControlTestEdit;
+
+protected:
+    TClass DataBindingClass() override { return TActionBinding::StaticClass(); }
+};
+
+TEST_F(EditControlTest, ActionsTheControlLeavesGoToTheBinding) {
+    TActionEdit actionEdit(nullptr);
+    actionEdit.EnsureInitialized();
+    TObject bound, other;
+    TActionBinding::handled = &bound;
+    EXPECT_TRUE(actionEdit.ExecuteAction(&bound));
+    EXPECT_TRUE(actionEdit.UpdateAction(&bound));
+    EXPECT_FALSE(actionEdit.ExecuteAction(&other));
+    EXPECT_FALSE(actionEdit.UpdateAction(&other));
+    TActionBinding::handled = nullptr;
+}
+
+} // namespace
+
+namespace {
+
+// --- skin colours ------------------------------------------------------------------------------------
+
+TEST_F(EditControlTest, ASkinnedEditorShowsTheSkinsBackgroundUnlessItsColourIsAssigned) {
+    constexpr COLORREF Assigned = RGB(10, 200, 30);
+    struct Case {
+        const char* name;
+        bool assignColor;
+        bool enabled;
+        bool unlikeUnskinned; // the skin's colour differs from the unskinned editor's (every skin's editors are white)
+    } cases[] = {{"skin colour", false, true, false},
+                 {"disabled skin colour", false, false, true},
+                 {"assigned colour", true, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(false);
+        edit->fakeButtons = false;
+        edit->Style()->LookAndFeel().SetSkinName("Black");
+        if (c.assignColor) edit->Style()->SetColor(static_cast<TColor>(Assigned));
+        edit->SetEnabled(c.enabled);
+        edit->RefreshAtPoint(TPoint{-1, -1}, 0, TShiftState{}, false);
+        TcxCustomEditViewInfo* info = edit->EditViewInfo();
+        ASSERT_NE(info->SkinPainter, nullptr);
+        const COLORREF skin = ColorToRGB(info->SkinPainter->GetEditorBackColor(!c.enabled)) & 0xFFFFFF;
+        const COLORREF wanted = c.assignColor ? Assigned : skin;
+        TPaintSurface surface(120, 24, Backdrop);
+        SendMessageA(edit->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(surface.DC()), 0);
+        const TRect client = info->ContentRect;
+        EXPECT_TRUE(surface.AllOf(client, wanted));
+        // The same editor without the skin.
+        edit->Style()->LookAndFeel().SetSkinName("");
+        edit->RefreshAtPoint(TPoint{-1, -1}, 0, TShiftState{}, false);
+        surface.Clear(Backdrop);
+        SendMessageA(edit->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(surface.DC()), 0);
+        if (c.unlikeUnskinned) EXPECT_FALSE(surface.AllOf(client, skin));
+        edit.reset();
+    }
 }
 
 } // namespace
