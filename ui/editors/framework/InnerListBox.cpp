@@ -425,6 +425,7 @@ LRESULT TcxCustomInnerListBox::WndProc(UINT message, WPARAM wParam, LPARAM lPara
     case LB_SETHORIZONTALEXTENT:
     case LB_SETTOPINDEX:
     case LB_SETCARETINDEX:
+    case LB_SETCOUNT: // a virtual list's rows change the range as added items do
     case WM_WININICHANGE: {
         const LRESULT result = TListBox::WndProc(message, wParam, lParam);
         SyncScrollBars();

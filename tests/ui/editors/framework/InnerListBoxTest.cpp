@@ -367,6 +367,20 @@ TEST_F(InnerListBoxBarsTest, BarsFollowTheListThroughItsChanges) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+TEST_F(InnerListBoxBarsTest, BarsFollowTheRowsOfAVirtualList) {
+    list.reset(new TcxCustomInnerListBox(nullptr));
+    list->SetStyle(lbVirtual);
+    SetUp();
+    ShowLines(5);
+    for (int rows : {3, 40, 400, 30, 0}) {
+        SCOPED_TRACE(rows);
+        list->SetCount(rows);
+        // No message loop in between: the count itself brings the bars along.
+        ExpectBarsMatchNative();
+        EXPECT_EQ(list->VScrollBar()->Visible(), rows > 5);
+    }
+}
+
 TEST_F(InnerListBoxBarsTest, BarScrollsMoveTheList) {
     AddItems(30);
     PumpMessages();
