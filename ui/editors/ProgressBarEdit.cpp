@@ -86,8 +86,13 @@ void TcxCustomProgressBar::SyncDisplayFromValue() {
     viewInfo.Position = ProgressBarValueToNumber(EditValue());
     if (Transparent()) Invalidate();
     viewInfo.Position = ActiveProperties()->AdjustPosition(viewInfo.Position);
-    // Lays the bar out again; the view info leaves a change that moved nothing unpainted.
-    RefreshAtCursor();
+    // Lays the bar out again; the view info leaves a change that moved nothing unpainted. The
+    // cursor is asked for (a slow call under some systems) only while the bar shows it hot: a
+    // mouse that comes over it refreshes the hot state on its own.
+    if (viewInfo.StateSet.Contains(cstHot))
+        RefreshAtCursor();
+    else
+        RefreshAtPoint(TPoint{-1, -1}, 0, TShiftState{}, false);
 }
 
 void TcxCustomProgressBar::ApplyPropertiesChange(TObject* sender) {
