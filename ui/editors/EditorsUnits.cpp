@@ -1,5 +1,6 @@
 #include "ui/editors/EditorsUnits.h"
 
+#include "ui/editors/CheckBox.h"
 #include "ui/editors/ProgressBar.h"
 #include "ui/editors/TextEditProperties.h"
 
@@ -9,6 +10,7 @@ std::vector<UnitEntry> EditorsUnits() {
         {"cxTextEdit", 100, TextEditInitialize, TextEditFinalize},
         {"cxStandardMask", 101, nullptr, nullptr},
         {"cxRegExpr", 102, nullptr, nullptr},
+        {"cxCheckBox", 106, CheckBoxUnitInitialize, CheckBoxUnitFinalize},
         {"cxProgressBar", 107, ProgressBarUnitInitialize, ProgressBarUnitFinalize},
     };
 }

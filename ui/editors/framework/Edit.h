@@ -319,6 +319,10 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
     bool IsLoading() const { return HasState(csLoading); }
+    // A change made now counts as the user's: storing it needs edit mode and marks the editor modified.
+    void SetUserAction(bool value) { userAction_ = value; }
+    // Runs f with the change events caught and fired at its end, also when f raises.
+    void RunWithChangeEventsLocked(const std::function<void()>& f);
 
 private:
     friend class TcxEditChangeEventsCatcher;
