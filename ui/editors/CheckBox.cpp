@@ -241,7 +241,8 @@ WideString TcxCustomCheckBoxProperties::StateDisplayText(TcxCheckBoxState state)
 }
 
 bool TcxCustomCheckBoxProperties::UsesGlyph() const {
-    return glyph_ && !glyph_->Empty() && glyphCount_ > 0;
+    // A strip narrower than its count has no cell of a pixel: the box is drawn as without one.
+    return glyph_ && !glyph_->Empty() && glyphCount_ > 0 && glyph_->Width() >= glyphCount_;
 }
 
 void TcxCustomCheckBoxProperties::EditValueToDisplay(const Variant& editValue, Variant& displayValue, bool) {

@@ -79,7 +79,7 @@ public:
     WideString StateDisplayText(TcxCheckBoxState state) const;
     // Inplace check boxes draw no caption.
     virtual bool ShowsCaptionWhenInplace() { return false; }
-    // A usable glyph strip: a glyph with a picture and a positive count.
+    // A usable glyph strip: a glyph with a picture, a positive count and cells at least a pixel wide.
     bool UsesGlyph() const;
 
     // Editor slots.

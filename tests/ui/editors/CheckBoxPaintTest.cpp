@@ -412,3 +412,30 @@ TEST(CheckBoxLayout, CaptionAndFocusFrameAreDrawn) {
         dots += s.At(x, vi.FocusRect.top) != RGB(250, 250, 250);
     EXPECT_GT(dots, 3);
 }
+
+TEST(CheckBoxLayout, BoxSizeFromAUsableGlyphStripElseThePainter) {
+    TCheckBoxLayout plain;
+    const TSize painterSize = plain.Calculate(false, false).GetBoxSize(plain.surface.cx);
+    struct TCase {
+        const char* what;
+        int stripWidth, count;
+        bool glyph;
+    } cases[] = {
+        {"six cells of 8", 48, 6, true},
+        {"one cell of 48", 48, 1, true},
+        {"no count", 48, 0, false},
+        {"narrower than its count", 4, 6, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TCheckBoxLayout layout;
+        TBitmap strip(c.stripWidth, 8);
+        layout.properties.SetGlyph(&strip);
+        layout.properties.SetGlyphCount(c.count);
+        layout.Calculate(false, false);
+        EXPECT_EQ(layout.info.UsesGlyph, c.glyph);
+        const TSize expected = c.glyph ? TSize{c.stripWidth / c.count, 8} : painterSize;
+        EXPECT_EQ(GetRectWidth(layout.info.BoxRect), expected.cx);
+        EXPECT_EQ(GetRectHeight(layout.info.BoxRect), expected.cy);
+    }
+}

@@ -90,6 +90,13 @@ TEST_F(CheckBoxWindow, SpaceDownPressesTheBoxSpaceUpToggles) {
     EXPECT_FALSE(box->KeyPressed());
     Key(WM_KEYUP, VK_SPACE);
     EXPECT_EQ(box->State(), cbsUnchecked);
+    // So does the focus leaving.
+    box->SetFocus();
+    Key(WM_KEYDOWN, VK_SPACE);
+    ::SetFocus(form.Handle());
+    EXPECT_FALSE(box->KeyPressed());
+    EXPECT_EQ(Info().BoxState, cbbsNormal);
+    EXPECT_EQ(box->State(), cbsUnchecked);
 }
 
 TEST_F(CheckBoxWindow, ClickTogglesReleaseOutsideDoesNotDoubleClickTogglesTwice) {
