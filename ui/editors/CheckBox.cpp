@@ -5,6 +5,7 @@
 #include "platform/core/Strings.h"
 #include "ui/core/PainterResources.h"
 #include "ui/editors/framework/EditRegistration.h"
+#include "ui/editors/framework/Edit.h"
 #include "ui/editors/framework/EditorStrings.h"
 #include "ui/editors/framework/Variants.h"
 
@@ -290,6 +291,30 @@ Variant TcxFilterCheckBoxHelper::FilterItemValue(TcxCustomCheckBoxProperties* pr
     if (itemIndex == 0) return properties->ValueChecked();
     if (itemIndex == 1) return properties->ValueUnchecked();
     return Variant::Null();
+}
+
+void TcxFilterCheckBoxHelper::PutFilterValue(TcxCustomEdit* edit, TcxCustomEditProperties* properties,
+                                             const Variant& value) const {
+    auto* checkBox = dynamic_cast<TcxCustomCheckBoxProperties*>(properties);
+    if (!checkBox) return TcxCustomFilterEditHelper::PutFilterValue(edit, properties, value);
+    WideString items[2];
+    GetFilterItems(checkBox, items);
+    const int index = FilterItemIndex(checkBox, value);
+    edit->SetEditValue(Variant(index < 0 ? AnsiString() : WideToAnsi(items[index])));
+}
+
+void TcxFilterCheckBoxHelper::ReadFilterValue(TcxCustomEdit* edit, TcxCustomEditProperties* properties,
+                                              WideString& displayText, Variant& value) const {
+    auto* checkBox = dynamic_cast<TcxCustomCheckBoxProperties*>(properties);
+    if (!checkBox) return TcxCustomFilterEditHelper::ReadFilterValue(edit, properties, displayText, value);
+    const Variant shown = edit->EditValue();
+    displayText = shown.IsString() ? AnsiToWide(shown.AsAnsiString()) : WideString();
+    WideString items[2];
+    GetFilterItems(checkBox, items);
+    int index = -1;
+    if (!displayText.empty()) index = displayText == items[0] ? 0 : displayText == items[1] ? 1 : -1;
+    value = FilterItemValue(checkBox, index);
+    if (index < 0) displayText.clear();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -142,6 +142,12 @@ public:
     bool FiltersByDisplayText() const override { return true; }
     void ListFilterOperators(TcxValueTypeClass valueType, TcxFilterOperators& operators,
                              bool extended) const override;
+    // The filter editor holds the text of the item chosen (empty for none); properties are the
+    // check box's. Other properties are left to the base.
+    void PutFilterValue(TcxCustomEdit* edit, TcxCustomEditProperties* properties,
+                        const Variant& value) const override;
+    void ReadFilterValue(TcxCustomEdit* edit, TcxCustomEditProperties* properties, WideString& displayText,
+                         Variant& value) const override;
     // The two items the filter's list shows: [0] checked, [1] unchecked.
     static void GetFilterItems(TcxCustomCheckBoxProperties* properties, WideString items[2]);
     // The item a filter value selects: 0 checked, 1 unchecked, -1 none.

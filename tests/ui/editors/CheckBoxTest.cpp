@@ -367,6 +367,31 @@ TEST(CheckBoxFilter, ComboOfTheTwoTextsAndRegistration) {
     }
 
     TcxCustomFilterEditHelperClass helper = FilterEditHelperClass<TcxFilterCheckBoxHelper>();
+    // Through a filter editor that holds the chosen item's text.
+    TcxCustomEdit filterEdit(nullptr);
+    struct {
+        Variant value;
+        const wchar_t* text;
+        Variant back;
+    } roundTrips[] = {{Variant(true), L"Yes", Variant(true)},
+                      {Variant(false), L"No", Variant(false)},
+                      {Variant::Null(), L"", Variant::Null()},
+                      {Variant(7), L"", Variant::Null()}};
+    for (const auto& r : roundTrips) {
+        helper->PutFilterValue(&filterEdit, &p, r.value);
+        WideString text;
+        Variant back;
+        helper->ReadFilterValue(&filterEdit, &p, text, back);
+        EXPECT_EQ(text, r.text);
+        EXPECT_TRUE(VarSameTypeAndValue(back, r.back)) << back.AsAnsiString();
+    }
+    // A text that is neither item reads back as none.
+    filterEdit.SetEditValue(Variant(AnsiString("Maybe")));
+    WideString text = L"?";
+    Variant back;
+    helper->ReadFilterValue(&filterEdit, &p, text, back);
+    EXPECT_TRUE(back.IsNull());
+    EXPECT_EQ(text, L"");
     TcxFilterOperators operators;
     helper->ListFilterOperators(nullptr, operators, true);
     TcxFilterOperators expected;
