@@ -58,6 +58,12 @@ void TWriter::WriteInteger(int32_t value) {
     stream_->WriteBuffer(&value, sizeof(value));
 }
 
+void TWriter::WriteText(const AnsiString& text) {
+    if (text.size() > 0xFFFF) throw EWriteError("Stream write error");
+    WriteValueType(vaString);
+    WriteString(text);
+}
+
 void TWriter::WriteBoolean(bool value) {
     WriteValueType(value ? vaTrue : vaFalse);
 }
@@ -91,7 +97,7 @@ void TReader::Invalid(const AnsiString& what) {
 TValueType TReader::ReadValueType() {
     uint8_t type = 0;
     stream_->ReadBuffer(&type, 1);
-    if (type > vaTrue) Invalid("Invalid property value");
+    if (type > vaString) Invalid("Invalid property value");
     return static_cast<TValueType>(type);
 }
 
@@ -128,6 +134,11 @@ int32_t TReader::ReadInteger() {
     int32_t value = 0;
     stream_->ReadBuffer(&value, sizeof(value));
     return value;
+}
+
+AnsiString TReader::ReadText() {
+    if (ReadValueType() != vaString) Invalid("Invalid property value");
+    return ReadString();
 }
 
 bool TReader::ReadBoolean() {

@@ -22,7 +22,8 @@ enum TValueType : uint8_t {
     vaBinary = 2,
     vaCollection = 3,
     vaFalse = 4,
-    vaTrue = 5
+    vaTrue = 5,
+    vaString = 6 // a 16-bit length and the ANSI text
 };
 
 class TFiler : public TObject {
@@ -58,6 +59,8 @@ public:
 
     void WriteInteger(int32_t value);
     void WriteBoolean(bool value);
+    // Texts longer than 65,535 characters raise EWriteError rather than lose their end.
+    void WriteText(const AnsiString& text);
     // Every item with its defined properties.
     void WriteCollection(TCollection* collection);
     // The object's defined properties and the end of the list.
@@ -88,6 +91,7 @@ public:
 
     int32_t ReadInteger();
     bool ReadBoolean();
+    AnsiString ReadText();
     // Replaces the items by those read.
     void ReadCollection(TCollection* collection);
     void ReadProperties(TPersistent* instance);

@@ -70,7 +70,7 @@ TEST(LauncherUnits, ListsEveryUnitByNumberInStartOrder) {
          {"cxDataConsts:85", "cxLibraryConsts:86", "cxEditConsts:87", "cxVariants:88", "cxBrushCache:89",
           "cxDataStorage:90", "dxDWMApi:91", "cxContainer:92", "cxEditPaintUtils:93", "cxFormats:94",
           "cxDateUtils:95", "cxEdit:96", "cxFilterConsts:97", "cxExtEditConsts:98", "cxFilterControlStrs:99",
-          "cxTextEdit:100", "cxStandardMask:101", "cxRegExpr:102", "cxMaskEdit:103",
+          "cxTextEdit:100", "cxStandardMask:101", "cxRegExpr:102", "cxMaskEdit:103", "cxCheckBox:106",
           "cxProgressBar:107"})
         expected.push_back(editors);
     // The skinned windows start after every library unit, before the launcher's own.

@@ -13,7 +13,11 @@ public:
     VZ_CLASS(TNote, TCollectionItem)
     int32_t Value = 0;
     std::string Blob;
+    AnsiString Title;
     void DefineProperties(TFiler* filer) override {
+        filer->DefineProperty(
+            "Title", [this](TReader& r) { Title = r.ReadText(); }, [this](TWriter& w) { w.WriteText(Title); },
+            !Title.empty());
         filer->DefineProperty(
             "Value", [this](TReader& r) { Value = r.ReadInteger(); },
             [this](TWriter& w) { w.WriteInteger(Value); }, Value != 0);
@@ -66,6 +70,7 @@ TEST(CoreFiler, RoundTripOfEveryKind) {
     static_cast<TNote*>(book.Notes.Add())->Value = -7;
     auto* second = static_cast<TNote*>(book.Notes.Add());
     second->Blob = std::string("a\0b", 3);
+    second->Title = "标题";
     book.Notes.Add();
     const std::string data = Write(book);
     EXPECT_EQ(data.substr(0, 4), "VZF1");
@@ -78,6 +83,7 @@ TEST(CoreFiler, RoundTripOfEveryKind) {
     ASSERT_EQ(read.Notes.Count(), 3);
     EXPECT_EQ(static_cast<TNote*>(read.Notes.Items(0))->Value, -7);
     EXPECT_EQ(static_cast<TNote*>(read.Notes.Items(1))->Blob, std::string("a\0b", 3));
+    EXPECT_EQ(static_cast<TNote*>(read.Notes.Items(1))->Title, AnsiString("标题"));
     EXPECT_EQ(static_cast<TNote*>(read.Notes.Items(2))->Value, 0);
     EXPECT_FALSE(read.HasState(csLoading));
 }
@@ -107,4 +113,23 @@ TEST(CoreFiler, DamagedOrForeignDataIsAReadError) {
     const size_t at = longer.find("Blob") + 4 + 1;
     longer[at + 3] = 0x7F;
     EXPECT_THROW(Read(read, longer), EReadError);
+}
+
+TEST(CoreFiler, TextsKeepTheirKindAndLength) {
+    TNoteBook book;
+    static_cast<TNote*>(book.Notes.Add())->Title = "x";
+    std::string data = Write(book);
+    // A text where an integer is read, and an integer where a text is read.
+    std::string asInteger = data;
+    asInteger.replace(asInteger.find("Title"), 5, "Value");
+    TNoteBook read;
+    EXPECT_THROW(Read(read, asInteger), EReadError);
+    static_cast<TNote*>(book.Notes.Items(0))->Title.clear();
+    static_cast<TNote*>(book.Notes.Items(0))->Value = 5;
+    std::string asText = Write(book);
+    asText.replace(asText.find("Value"), 5, "Title");
+    EXPECT_THROW(Read(read, asText), EReadError);
+    // A text too long for its length field is refused rather than cut.
+    static_cast<TNote*>(book.Notes.Items(0))->Title = AnsiString(70000, 'a');
+    EXPECT_THROW(Write(book), EWriteError);
 }

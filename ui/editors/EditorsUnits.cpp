@@ -1,5 +1,6 @@
 #include "ui/editors/EditorsUnits.h"
 
+#include "ui/editors/CheckBox.h"
 #include "ui/editors/MaskEditProperties.h"
 #include "ui/editors/ProgressBar.h"
 #include "ui/editors/TextEditProperties.h"
@@ -11,6 +12,7 @@ std::vector<UnitEntry> EditorsUnits() {
         {"cxStandardMask", 101, nullptr, nullptr},
         {"cxRegExpr", 102, nullptr, nullptr},
         {"cxMaskEdit", 103, MaskEditInitialize, MaskEditFinalize},
+        {"cxCheckBox", 106, CheckBoxUnitInitialize, CheckBoxUnitFinalize},
         {"cxProgressBar", 107, ProgressBarUnitInitialize, ProgressBarUnitFinalize},
     };
 }

@@ -252,6 +252,10 @@ template <class F> void TcxCustomEdit::Locked(F&& f) {
     LockChangeEvents(false, true);
 }
 
+void TcxCustomEdit::RunWithChangeEventsLocked(const std::function<void()>& f) {
+    Locked(f);
+}
+
 // --- change processing ---------------------------------------------------------------------------
 // An inplace editor's handlers see it changed and modified; its state comes back afterwards.
 template <class F> void TcxCustomEdit::FireAsChanged(F&& fire) {

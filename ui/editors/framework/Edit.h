@@ -341,6 +341,8 @@ protected:
     // The text editors mark typing and clipboard work as the user's own.
     void SetUserAction(bool value) { userAction_ = value; }
     bool IsFocusExitTo(HWND window) { return IsExitTo(window); }
+    // Runs f with the change events caught and fired at its end, also when f raises.
+    void RunWithChangeEventsLocked(const std::function<void()>& f);
 
 private:
     friend class TcxEditChangeEventsCatcher;
