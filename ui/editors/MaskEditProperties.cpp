@@ -1,5 +1,7 @@
 #include "ui/editors/MaskEditProperties.h"
 
+#include "ui/editors/MaskEdit.h"
+
 #include "ui/editors/framework/EditRegistration.h"
 #include "ui/editors/framework/EditorStrings.h"
 #include "ui/editors/framework/ScopeExit.h"
@@ -210,6 +212,12 @@ void TcxCustomMaskEditProperties::EditValueToDisplay(const Variant& editValue, V
         displayValue = mode->DisplayToValue(text, false);
 }
 
+Variant TcxCustomMaskEditProperties::GetEmptyDisplayValue() {
+    TcxMaskEditCustomMode* mode = TempMode();
+    if (!mode) return TcxCustomTextEditProperties::GetEmptyDisplayValue();
+    return Variant(mode->FitToMask(mode->EmptyValueOfMask(), false));
+}
+
 void TcxCustomMaskEditProperties::ValidateDisplayValue(Variant& displayValue, AnsiString& errorText,
                                                        IcxEditSide* edit, bool& error) {
     if (!error && IsMasked()) {
@@ -225,7 +233,7 @@ void TcxCustomMaskEditProperties::ValidateDisplayValue(Variant& displayValue, An
 // --- filters --------------------------------------------------------------------------------------
 
 TClass TcxFilterMaskEditHelper::FilterEditorClass() const {
-    return nullptr;
+    return TcxMaskEdit::StaticClass();
 }
 
 void TcxFilterMaskEditHelper::ListFilterOperatorsFor(TcxCustomEditProperties* properties,

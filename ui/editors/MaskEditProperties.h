@@ -59,6 +59,8 @@ public:
     TClass LookupDataClass() override;
     bool IsEditValueValid(const Variant& value) override;
     void EditValueToDisplay(const Variant& editValue, Variant& displayValue, bool isFocused) override;
+    // The empty value under the mask (blanks and literals, or the forced start of an expression).
+    Variant GetEmptyDisplayValue() override;
     void ValidateDisplayValue(Variant& displayValue, AnsiString& errorText, IcxEditSide* edit,
                               bool& error) override;
 

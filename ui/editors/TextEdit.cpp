@@ -7,10 +7,6 @@
 #include "ui/editors/framework/ScopeExit.h"
 #include "ui/editors/framework/Variants.h"
 
-namespace {
-IcxSpellCheckerHook* spellCheckerHook = nullptr;
-
-// The clipboard's text in the ANSI code page; false when it holds none.
 bool ReadClipboardText(HWND owner, AnsiString& text) {
     if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboard(owner)) return false;
     TScopeExit close([] { CloseClipboard(); });
@@ -22,6 +18,9 @@ bool ReadClipboardText(HWND owner, AnsiString& text) {
     GlobalUnlock(data);
     return true;
 }
+
+namespace {
+IcxSpellCheckerHook* spellCheckerHook = nullptr;
 
 template <class F> void WithFlag(bool& flag, F&& f) {
     const bool saved = flag;

@@ -31,6 +31,9 @@ public:
 IcxSpellCheckerHook* SetSpellCheckerHook(IcxSpellCheckerHook* hook);
 IcxSpellCheckerHook* SpellCheckerHook();
 
+// The clipboard's text in the ANSI code page; false when it holds none.
+bool ReadClipboardText(HWND owner, AnsiString& text);
+
 class TcxCustomTextEdit : public TcxCustomEdit, public IcxTextEditLookupSide {
 public:
     VZ_CLASS(TcxCustomTextEdit, TcxCustomEdit)

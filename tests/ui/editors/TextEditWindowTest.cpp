@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "ClipboardText.h"
 #include "tests/ui/core/ControlWindows.h"
 #include "tests/ui/core/PaintSurface.h"
 #include "ui/editors/TextEdit.h"
@@ -56,16 +57,6 @@ constexpr BYTE zhong[] = {0xD6, 0xD0}; // 中
 constexpr BYTE wen[] = {0xCE, 0xC4};   // 文
 constexpr BYTE guo[] = {0xB9, 0xFA};   // 国
 constexpr BYTE luan[] = {0x8A, 0x61};  // 奱: its trail byte is "a"
-
-void SetClipboard(const AnsiString& text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_TEXT, memory);
-    CloseClipboard();
-}
 
 AnsiString ClipboardText() {
     AnsiString text;
@@ -275,7 +266,7 @@ TEST_F(TextEditWindowTest, PasteKeepsTheTextAfterTheSelectionWithinMaxLength) {
         Focus(focused ? edit.get() : other.get());
         edit->Properties()->SetMaxLength(5);
         Show("abcde", 1, 2);
-        SetClipboard("xyz");
+        SetClipboardText("xyz");
         SendMessageA(Inner(), WM_PASTE, 0, 0);
         EXPECT_EQ(edit->Text(), "axyde") << focused;
         EXPECT_EQ(edit->SelStart(), 3) << focused;
@@ -293,11 +284,11 @@ TEST_F(TextEditWindowTest, CutAndCopyTakeTheSelection) {
     for (bool focused : {true, false}) {
         Focus(focused ? edit.get() : other.get());
         Show(text, 1, 2);
-        SetClipboard("");
+        SetClipboardText("");
         SendMessageA(Inner(), WM_COPY, 0, 0);
         EXPECT_EQ(ClipboardText(), Cp936({zhong})) << focused;
         EXPECT_EQ(edit->Text(), text);
-        SetClipboard("");
+        SetClipboardText("");
         SendMessageA(Inner(), WM_CUT, 0, 0);
         EXPECT_EQ(ClipboardText(), Cp936({zhong})) << focused;
         EXPECT_EQ(edit->Text(), "ab") << focused;
@@ -308,7 +299,7 @@ TEST_F(TextEditWindowTest, CutAndCopyTakeTheSelection) {
 TEST_F(TextEditWindowTest, ReadOnlyCutOnlyCopiesAndPasteDoesNothing) {
     edit->Properties()->SetReadOnly(true);
     Show("abc", 0, 2);
-    SetClipboard("");
+    SetClipboardText("");
     SendMessageA(Inner(), WM_CUT, 0, 0);
     EXPECT_EQ(ClipboardText(), "ab");
     EXPECT_EQ(edit->Text(), "abc");
