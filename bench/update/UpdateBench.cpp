@@ -8,9 +8,14 @@
 //   install   the whole "00" road: DownloadAndInstall into a folder
 //   unzip     the installer's extraction alone, of the archive already on disk
 // The peer (port given) serves the package under the scenario "bench", encoded once and cached.
+// update_bench rounds PORT [N]: in one process, N rounds (default 7) that take turns between the
+// baseline, the update's steps each timed on its own (the HTTP exchange, decoding the reply,
+// writing the package, extracting it) and the whole install; medians and ranges, and each step's
+// ratio to the same round's baseline.
 #include <ole2.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,12 +25,14 @@
 
 #include "launcher/CallService.h"
 #include "launcher/CustomServiceEntry.h"
+#include "launcher/ModuleFiles.h"
 #include "launcher/Globals.h"
 #include "launcher/SysConfig.h"
 #include "launcher/Utils.h"
 #include "launcher/XmlBeanParser.h"
 #include "platform/soap/HttpTransport.h"
 #include "platform/soap/SoapEnvelope.h"
+#include "../BenchRounds.h"
 
 namespace {
 
@@ -95,6 +102,92 @@ AnsiString PackageRequest() {
     return TXMLBeanParser::BeanToXml(&bean);
 }
 
+// The package request's HTTP exchange: the reply's body received, not read.
+THTTPResponse PackageExchange() {
+    TCallService call;
+    std::unique_ptr<CustomEntity> entity = call.BuildEntity(PackageRequest());
+    std::vector<TSoapParam> params(2);
+    params[0].Name = L"sid";
+    params[0].Str = L"9910006";
+    params[1].Name = L"param";
+    params[1].IsObject = true;
+    params[1].Obj = entity.get();
+    params[1].Type = typeid(CustomEntity);
+    THTTPReqResp node;
+    node.URL = SystemConfig->ServiceURL() + "/services/CustomServiceEntry";
+    node.UseUTF8InHeader = true;
+    return node.Post(BuildSoapRequest(L"http://www.vazevor.com/wsbs/services/", L"doService", params));
+}
+
+using Clock = std::chrono::steady_clock;
+
+// The update's steps one after the other, each timed: what DownloadAndInstall does for a "00"
+// package, with the calls it makes.
+bool TimedSteps(const std::string& folder, double seconds[4]) {
+    auto t = Clock::now();
+    THTTPResponse response = PackageExchange();
+    seconds[0] = BenchSeconds(t);
+    if (response.Status != 200) return false;
+    t = Clock::now();
+    std::unique_ptr<TRemotable> reply = ParseSoapResponse(std::move(response.Body), typeid(CustomEntity));
+    seconds[1] = BenchSeconds(t);
+    auto* entity = dynamic_cast<CustomEntity*>(reply.get());
+    if (!entity || entity->rtCode != L"1") return false;
+    const AnsiString package = GetTempDir() + "tmptax.zip";
+    AnsiString error;
+    t = Clock::now();
+    bool ok = WriteDownload(package, entity->returnData.data(), entity->returnData.size(), error);
+    seconds[2] = BenchSeconds(t);
+    reply.reset();
+    t = Clock::now();
+    ok = ok && UnzipAll(package, folder);
+    seconds[3] = BenchSeconds(t);
+    DeleteFileA(package.c_str());
+    return ok;
+}
+
+int Rounds(const std::string& folder, int rounds) {
+    const char* names[] = {"HTTP exchange", "decode", "write", "extraction", "whole install"};
+    std::vector<BenchPhase> phases;
+    phases.push_back({"baseline", nullptr, "", {}});
+    for (const char* name : names)
+        phases.push_back({name, nullptr, "baseline", {}});
+    bool ok = true;
+    for (int r = 0; r < rounds && ok; ++r)
+        for (int turn = 0; turn < 3 && ok; ++turn)
+            switch ((turn + r) % 3) {
+            case 0: {
+                auto t = Clock::now();
+                ok = InflateAll(Here() + "bench50.zip", folder);
+                phases[0].Times.push_back(BenchSeconds(t));
+                break;
+            }
+            case 1: {
+                double seconds[4] = {};
+                ok = TimedSteps(folder, seconds);
+                for (int i = 0; i < 4; ++i)
+                    phases[static_cast<size_t>(i) + 1].Times.push_back(seconds[i]);
+                break;
+            }
+            default: {
+                TCallService call;
+                auto t = Clock::now();
+                ok = call.DownloadAndInstall(PackageRequest(), "00", 0);
+                phases[5].Times.push_back(BenchSeconds(t));
+                break;
+            }
+            }
+    if (!ok) {
+        std::printf("rounds FAILED\n");
+        return 1;
+    }
+    std::printf("%d rounds in one process taking turns: median [range]; each step's ratio to the same round's "
+                "plain inflate-and-write\n",
+                rounds);
+    PrintRounds(phases);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -111,23 +204,12 @@ int main(int argc, char** argv) {
 
     const auto start = std::chrono::steady_clock::now();
     bool ok = true;
-    if (phase == "baseline") {
+    if (phase == "rounds") {
+        ok = Rounds(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 7) == 0;
+    } else if (phase == "baseline") {
         ok = InflateAll(Here() + "bench50.zip", folder);
     } else if (phase == "http") {
-        TCallService call;
-        std::unique_ptr<CustomEntity> entity = call.BuildEntity(PackageRequest());
-        std::vector<TSoapParam> params(2);
-        params[0].Name = L"sid";
-        params[0].Str = L"9910006";
-        params[1].Name = L"param";
-        params[1].IsObject = true;
-        params[1].Obj = entity.get();
-        params[1].Type = typeid(CustomEntity);
-        THTTPReqResp node;
-        node.URL = SystemConfig->ServiceURL() + "/services/CustomServiceEntry";
-        node.UseUTF8InHeader = true;
-        THTTPResponse response =
-            node.Post(BuildSoapRequest(L"http://www.vazevor.com/wsbs/services/", L"doService", params));
+        THTTPResponse response = PackageExchange();
         ok = response.Status == 200 && response.Body.size() > 50000000;
     } else if (phase == "fetch") {
         TCallService call;

@@ -3,8 +3,9 @@
 # the time and the process's peak resident memory as Linux sees it, less the idle process's.
 #   bench/update/measure.sh [build-dir]
 # RUNS=n (default 5) repeats the phases n times in turn, so that a busy machine shows in every
-# phase alike; the end gives each phase's median and range, and the update's own steps (HTTP
-# exchange, decoding the reply, writing the package, extraction) beside the plain baseline.
+# phase alike, and gives each phase's median and range. Then the update's own steps (HTTP
+# exchange, decoding the reply, writing the package, extraction) are timed inside one process in
+# ROUNDS rounds (default 7) taking turns with the plain baseline.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
@@ -44,20 +45,10 @@ runs = {}
 for line in open(sys.argv[1]):
     phase, ms = line.split()
     runs.setdefault(phase, []).append(float(ms))
-med = {p: statistics.median(v) for p, v in runs.items()}
-print("median of %d runs [range]:" % len(runs["baseline"]))
+print("each phase in its own process, median of %d runs [range]:" % len(runs["baseline"]))
 for p, v in runs.items():
-    print("  %-9s %7.0f ms [%.0f-%.0f]" % (p, med[p], min(v), max(v)))
-# A step is the difference of two phases of the same run (each phase its own process, timed
-# inside it), and its ratio is to that run's baseline; median and range over the runs.
-def step(a, b=None):
-    return [x - (runs[b][i] if b else 0) for i, x in enumerate(runs[a])]
-steps = [("HTTP exchange", step("http")), ("decode", step("fetch", "http")),
-         ("write", step("download", "fetch")), ("extraction", step("unzip")),
-         ("whole install", step("install"))]
-print("the update's steps beside the plain inflate-and-write (%.0f ms):" % med["baseline"])
-for name, values in steps:
-    ratios = [v / runs["baseline"][i] for i, v in enumerate(values)]
-    print("  %-14s %7.0f ms [%.0f-%.0f]  %5.2fx [%.2f-%.2f]" % (name, statistics.median(values), min(values),
-          max(values), statistics.median(ratios), min(ratios), max(ratios)))
+    print("  %-9s %7.0f ms [%.0f-%.0f]" % (p, statistics.median(v), min(v), max(v)))
 PY
+# The steps are timed one by one inside one process, in rounds that take turns with the baseline.
+rm -rf "$here/installed"
+"$build/wine-exec" "$here/update_bench.exe" rounds "$port" "${ROUNDS:-7}"
