@@ -312,7 +312,7 @@ TEST_F(TextEditWindowTest, APasswordIsNeitherCopiedNorCut) {
     for (bool focused : {true, false}) {
         Focus(focused ? edit.get() : other.get());
         Show("secret", 0, 3);
-        SetClipboard("kept");
+        SetClipboardText("kept");
         SendMessageA(Inner(), WM_COPY, 0, 0);
         SendMessageA(Inner(), WM_CUT, 0, 0);
         EXPECT_EQ(ClipboardText(), "kept") << focused;
