@@ -124,6 +124,7 @@ void TcxCustomTextEditViewData::PrepareTextFlags(TcxCanvas& canvas, TcxCustomTex
         TRect rect = viewInfo->TextRect;
         if (HorzAlignment == taRightJustify) ++rect.right;
         canvas.AssignFont(viewInfo->Font());
+        canvas.Canvas()->RequiredState(true, false, false);
         const int wrapped = (flags & ~txoSingleLine) | txoWordBreak | txoEditControl;
         const int rows = DrawFormattedTextAnsi(canvas.Handle(), viewInfo->Text, rect, wrapped | txoCalcRowCount);
         if (rows > 1) {
@@ -195,9 +196,8 @@ TSize TcxCustomTextEditViewData::MeasureContent(TcxCanvas& canvas, const Variant
     } else {
         flags &= ~txoSingleLine;
         TRect rect{0, 0, width > 0 ? width : UnlimitedExtent, UnlimitedExtent};
-        const int rows = DrawFormattedTextAnsi(canvas.Handle(), text, rect, flags | txoCalcRect, 1.0, nullptr, 0, 0,
-                                               GetMaxRowCount());
-        (void)rows;
+        // The rectangle fitted to the widest row, then the rows in it.
+        DrawFormattedTextAnsi(canvas.Handle(), text, rect, flags | txoCalcRect, 1.0, nullptr, 0, 0, GetMaxRowCount());
         const int rowCount = std::max(1, DrawFormattedTextAnsi(canvas.Handle(), text, rect, flags | txoCalcRowCount,
                                                                1.0, nullptr, 0, 0, GetMaxRowCount()));
         size = TSize{rect.right - rect.left, rowCount * line};
