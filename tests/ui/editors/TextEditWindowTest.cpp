@@ -10,6 +10,7 @@
 
 #include "tests/ui/core/ControlWindows.h"
 #include "tests/ui/core/PaintSurface.h"
+#include "tests/ui/editors/StyledTextProperties.h"
 #include "ui/editors/TextEdit.h"
 
 namespace {
@@ -28,27 +29,20 @@ protected:
     }
 };
 
-// Settings with the editing style a test asks for (the list styles come with list editors).
-class TStyledProperties : public TcxTextEditProperties {
-public:
-    VZ_CLASS(TStyledProperties, TcxTextEditProperties)
-    using TcxTextEditProperties::TcxTextEditProperties;
-    static inline TcxTextEditingStyle style = tesFreeText;
-    TcxTextEditingStyle GetEditingStyle() override { return style; }
-};
-
 class TTestTextEdit : public TcxTextEdit {
 public:
     VZ_CLASS(TTestTextEdit, TcxTextEdit)
     using TcxTextEdit::TcxTextEdit;
     TLoggingInnerEdit* Logging() { return static_cast<TLoggingInnerEdit*>(InnerTextEditControl()); }
+    void SetEditingStyle(TcxTextEditingStyle style) { static_cast<TStyledTextProperties*>(Properties())->Editing = style; }
     // As the drop-down editors: the navigation keys and the wheel move through the items.
     bool navigates = false;
     bool CanNavigateLookup(bool) override { return navigates; }
 
 protected:
     TClass InnerEditClass() override { return TLoggingInnerEdit::StaticClass(); }
-    TClass PropertiesClass() override { return TStyledProperties::StaticClass(); }
+    // The list styles come with list editors: tests choose the style.
+    TClass PropertiesClass() override { return TStyledTextProperties::StaticClass(); }
 };
 
 // CP936 bytes of the characters the tests type.
@@ -102,7 +96,6 @@ public:
     std::unique_ptr<TTestTextEdit> other; // takes the focus away
 
     void SetUp() override {
-        TStyledProperties::style = tesFreeText;
         form.Show();
         SetActiveWindow(form.Handle());
         PumpMessages();
@@ -113,7 +106,6 @@ public:
     void TearDown() override {
         edit.reset();
         other.reset();
-        TStyledProperties::style = tesFreeText;
     }
     std::unique_ptr<TTestTextEdit> Make(int top, bool inplace) {
         std::unique_ptr<TTestTextEdit> made = TcxCustomEdit::CreateWithMode<TTestTextEdit>(nullptr, inplace);
@@ -339,7 +331,7 @@ TEST_F(TextEditWindowTest, ClearDeletesTheSelectionUnlessTheListRefusesTheRest) 
     SendMessageA(Inner(), WM_CLEAR, 0, 0);
     EXPECT_EQ(edit->Text(), "ab");
     EXPECT_EQ(edit->SelStart(), 1);
-    TStyledProperties::style = tesListText;
+    edit->SetEditingStyle(tesListText);
     TStringList list;
     list.Add("apple");
     edit->Properties()->SetLookupItems(&list);
@@ -505,7 +497,7 @@ public:
 
 TEST_F(TextEditPaintWindowTest, AFocusedFixedListShowsItsTextOnAHighlightBar) {
     Focus(other.get());
-    TStyledProperties::style = tesFixedList;
+    edit->SetEditingStyle(tesFixedList);
     TStringList list;
     list.Add("Apple");
     edit->Properties()->SetLookupItems(&list);
@@ -529,7 +521,7 @@ TEST_F(TextEditPaintWindowTest, AFocusedFixedListShowsItsTextOnAHighlightBar) {
 
 TEST_F(TextEditPaintWindowTest, AFocusedNoTextEditorDrawsAFocusRectangle) {
     Focus(other.get());
-    TStyledProperties::style = tesNoText;
+    edit->SetEditingStyle(tesNoText);
     edit->RefreshProperties();
     const TRect content = edit->EditViewInfo()->ContentRect;
     const COLORREF fill = Sys(edit->EditViewInfo()->FillColor);
@@ -588,7 +580,7 @@ protected:
 
 TEST_F(TextEditLookupWindowTest, TypedLettersCompleteTheFirstItemInEveryStyle) {
     for (TcxTextEditingStyle style : {tesFreeText, tesListText}) {
-        TStyledProperties::style = style;
+        edit->SetEditingStyle(style);
         Items({"Apple", "apricot", "Banana"});
         Show("", 0);
         Char('a');
@@ -630,7 +622,7 @@ TEST_F(TextEditLookupWindowTest, ImeCharactersCompleteAndBackspaceTakesAWholeCha
 }
 
 TEST_F(TextEditLookupWindowTest, ADoubleByteCharacterIsNeverSearchedAsItsTrailByte) {
-    TStyledProperties::style = tesListText;
+    edit->SetEditingStyle(tesListText);
     for (auto type : {&TextEditWindowTest::ImeChar, &TextEditWindowTest::PostedPair, &TextEditWindowTest::SentPair}) {
         Items({"apple", "banana"});
         Show("", 0);
@@ -640,7 +632,7 @@ TEST_F(TextEditLookupWindowTest, ADoubleByteCharacterIsNeverSearchedAsItsTrailBy
         EXPECT_EQ(edit->ItemIndex(), -1);
     }
     // In free text the character goes to the control whole.
-    TStyledProperties::style = tesFreeText;
+    edit->SetEditingStyle(tesFreeText);
     for (auto type : {&TextEditWindowTest::ImeChar, &TextEditWindowTest::PostedPair, &TextEditWindowTest::SentPair}) {
         Show("", 0);
         (this->*type)(luan);
