@@ -11,6 +11,7 @@
 #include "ClipboardText.h"
 #include "tests/ui/core/ControlWindows.h"
 #include "tests/ui/core/PaintSurface.h"
+#include "tests/ui/editors/StyledTextProperties.h"
 #include "ui/editors/TextEdit.h"
 
 namespace {
@@ -29,27 +30,20 @@ protected:
     }
 };
 
-// Settings with the editing style a test asks for (the list styles come with list editors).
-class TStyledProperties : public TcxTextEditProperties {
-public:
-    VZ_CLASS(TStyledProperties, TcxTextEditProperties)
-    using TcxTextEditProperties::TcxTextEditProperties;
-    static inline TcxTextEditingStyle style = tesFreeText;
-    TcxTextEditingStyle GetEditingStyle() override { return style; }
-};
-
 class TTestTextEdit : public TcxTextEdit {
 public:
     VZ_CLASS(TTestTextEdit, TcxTextEdit)
     using TcxTextEdit::TcxTextEdit;
     TLoggingInnerEdit* Logging() { return static_cast<TLoggingInnerEdit*>(InnerTextEditControl()); }
+    void SetEditingStyle(TcxTextEditingStyle style) { static_cast<TStyledTextProperties*>(Properties())->Editing = style; }
     // As the drop-down editors: the navigation keys and the wheel move through the items.
     bool navigates = false;
     bool CanNavigateLookup(bool) override { return navigates; }
 
 protected:
     TClass InnerEditClass() override { return TLoggingInnerEdit::StaticClass(); }
-    TClass PropertiesClass() override { return TStyledProperties::StaticClass(); }
+    // The list styles come with list editors: tests choose the style.
+    TClass PropertiesClass() override { return TStyledTextProperties::StaticClass(); }
 };
 
 // CP936 bytes of the characters the tests type.
@@ -93,7 +87,6 @@ public:
     std::unique_ptr<TTestTextEdit> other; // takes the focus away
 
     void SetUp() override {
-        TStyledProperties::style = tesFreeText;
         form.Show();
         SetActiveWindow(form.Handle());
         PumpMessages();
@@ -104,7 +97,6 @@ public:
     void TearDown() override {
         edit.reset();
         other.reset();
-        TStyledProperties::style = tesFreeText;
     }
     std::unique_ptr<TTestTextEdit> Make(int top, bool inplace) {
         std::unique_ptr<TTestTextEdit> made = TcxCustomEdit::CreateWithMode<TTestTextEdit>(nullptr, inplace);
@@ -330,7 +322,7 @@ TEST_F(TextEditWindowTest, ClearDeletesTheSelectionUnlessTheListRefusesTheRest) 
     SendMessageA(Inner(), WM_CLEAR, 0, 0);
     EXPECT_EQ(edit->Text(), "ab");
     EXPECT_EQ(edit->SelStart(), 1);
-    TStyledProperties::style = tesListText;
+    edit->SetEditingStyle(tesListText);
     TStringList list;
     list.Add("apple");
     edit->Properties()->SetLookupItems(&list);
@@ -496,7 +488,7 @@ public:
 
 TEST_F(TextEditPaintWindowTest, AFocusedFixedListShowsItsTextOnAHighlightBar) {
     Focus(other.get());
-    TStyledProperties::style = tesFixedList;
+    edit->SetEditingStyle(tesFixedList);
     TStringList list;
     list.Add("Apple");
     edit->Properties()->SetLookupItems(&list);
@@ -520,7 +512,7 @@ TEST_F(TextEditPaintWindowTest, AFocusedFixedListShowsItsTextOnAHighlightBar) {
 
 TEST_F(TextEditPaintWindowTest, AFocusedNoTextEditorDrawsAFocusRectangle) {
     Focus(other.get());
-    TStyledProperties::style = tesNoText;
+    edit->SetEditingStyle(tesNoText);
     edit->RefreshProperties();
     const TRect content = edit->EditViewInfo()->ContentRect;
     const COLORREF fill = Sys(edit->EditViewInfo()->FillColor);
@@ -579,7 +571,7 @@ protected:
 
 TEST_F(TextEditLookupWindowTest, TypedLettersCompleteTheFirstItemInEveryStyle) {
     for (TcxTextEditingStyle style : {tesFreeText, tesListText}) {
-        TStyledProperties::style = style;
+        edit->SetEditingStyle(style);
         Items({"Apple", "apricot", "Banana"});
         Show("", 0);
         Char('a');
@@ -621,7 +613,7 @@ TEST_F(TextEditLookupWindowTest, ImeCharactersCompleteAndBackspaceTakesAWholeCha
 }
 
 TEST_F(TextEditLookupWindowTest, ADoubleByteCharacterIsNeverSearchedAsItsTrailByte) {
-    TStyledProperties::style = tesListText;
+    edit->SetEditingStyle(tesListText);
     for (auto type : {&TextEditWindowTest::ImeChar, &TextEditWindowTest::PostedPair, &TextEditWindowTest::SentPair}) {
         Items({"apple", "banana"});
         Show("", 0);
@@ -631,7 +623,7 @@ TEST_F(TextEditLookupWindowTest, ADoubleByteCharacterIsNeverSearchedAsItsTrailBy
         EXPECT_EQ(edit->ItemIndex(), -1);
     }
     // In free text the character goes to the control whole.
-    TStyledProperties::style = tesFreeText;
+    edit->SetEditingStyle(tesFreeText);
     for (auto type : {&TextEditWindowTest::ImeChar, &TextEditWindowTest::PostedPair, &TextEditWindowTest::SentPair}) {
         Show("", 0);
         (this->*type)(luan);
