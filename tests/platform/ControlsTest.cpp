@@ -20,6 +20,7 @@ public:
         SetParent(parent);
     }
     std::string log;
+    std::string showingLog; // the CM_SHOWINGCHANGED notices
     bool consumeKeys = false;
 
 protected:
@@ -35,6 +36,9 @@ protected:
             break;
         case CM_MOUSELEAVE:
             log += "leave ";
+            break;
+        case CM_SHOWINGCHANGED:
+            showingLog += Showing() ? "showing " : "hidden ";
             break;
         case CN_KEYDOWN:
             log += "cn-key ";
@@ -415,6 +419,22 @@ protected:
 };
 } // namespace
 
+namespace {
+// Sizes itself: widths are capped, a height of 0 is refused.
+class TCappedProbe : public TProbe {
+public:
+    VZ_CLASS(TCappedProbe, TProbe)
+    using TProbe::TProbe;
+
+protected:
+    bool CanResize(int& newWidth, int& newHeight) override {
+        if (newHeight == 0) return false;
+        if (newWidth > 50) newWidth = 50;
+        return true;
+    }
+};
+} // namespace
+
 TEST_F(ControlsTest, FormSeesKeysFirstWithKeyPreviewAndTakesItsShortcutsBeforeTheControl) {
     // 'X' is eaten by the form's key handler, 'S' is a shortcut of the form.
     const struct {
@@ -519,4 +539,36 @@ TEST_F(ControlsTest, HandleMessageHandlesOneMessageAndEndsOnQuit) {
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
+
+TEST_F(ControlsTest, ShowingChangesResizeChecksAndAlignmentRequests) {
+    THost form;
+    TAligningPanel panel(&form);
+    form.Show();
+    // Made without a window: no notice until there is one.
+    TProbe probe(nullptr);
+    probe.SetVisible(false);
+    probe.SetVisible(true);
+    EXPECT_EQ(probe.showingLog, "");
+    probe.SetParent(&panel);
+    probe.SetVisible(false);
+    probe.SetVisible(true);
+    EXPECT_EQ(probe.showingLog, "showing hidden showing ");
+
+    TCappedProbe capped(&panel);
+    capped.SetBounds(10, 20, 80, 40); // the constructor's bounds, now through the check
+    EXPECT_EQ(capped.Width(), 50);
+    capped.SetBounds(5, 6, 30, 0);
+    EXPECT_EQ(capped.Left(), 10) << "a refused size moves nothing either";
+    EXPECT_EQ(capped.Height(), 40);
+    capped.SetBounds(5, 6, 200, 30);
+    RECT window;
+    GetWindowRect(capped.Handle(), &window);
+    EXPECT_EQ(window.right - window.left, 50);
+
+    panel.aligned.clear();
+    probe.SetAlign(alTop);
+    probe.SetAlign(alTop);
+    EXPECT_EQ(probe.Align(), alTop);
+    ASSERT_EQ(panel.aligned.size(), 1u) << "asked once, when it changed";
+    EXPECT_EQ(panel.aligned[0], &probe);
 }
