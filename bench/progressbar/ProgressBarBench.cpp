@@ -1,6 +1,9 @@
 // 10,000 position steps of a 297 x 21 bar with percent text, each painted to its window at once,
 // beside a plain GDI loop that draws the same picture (track, bar, inverted text, one copy). Also
-// steps that move nothing with the text off, beside an empty Invalidate and UpdateWindow.
+// steps that move nothing with the text off, beside an empty Invalidate and UpdateWindow. Each is
+// measured twice: the view info painting straight onto a window, and the editor on a form, whose
+// position change goes through its layout and its own window's paint, beside the plain picture
+// drawn in WM_PAINT of a window invalidated and updated at each step.
 #include <windows.h>
 
 #include <chrono>
@@ -13,6 +16,7 @@
 #include "ui/core/Geometry.h"
 #include "ui/core/PaintingCoreUnits.h"
 #include "ui/editors/EditorsUnits.h"
+#include "ui/editors/ProgressBarEdit.h"
 #include "ui/editors/ProgressBarViewInfo.h"
 #include "ui/editors/framework/EditorFrameworkUnits.h"
 
@@ -24,6 +28,28 @@ LRESULT CALLBACK EmptyPaint(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_PAINT) {
         PAINTSTRUCT ps;
         BeginPaint(window, &ps);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The plain picture drawn in WM_PAINT, for the editor's road through the window: invalidated and
+// updated at each step like the editor.
+struct TPlainWindow {
+    HDC buffer = nullptr, mask = nullptr;
+    HFONT font = nullptr;
+    double position = 0;
+};
+TPlainWindow plainWindow;
+
+void PlainPaint(HDC target, HDC buffer, HDC mask, HFONT font, double position);
+
+LRESULT CALLBACK PlainWindowPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        PlainPaint(dc, plainWindow.buffer, plainWindow.mask, plainWindow.font, plainWindow.position);
         EndPaint(window, &ps);
         return 0;
     }
@@ -99,6 +125,30 @@ int main() {
     TFont font;
     HFONT fontHandle = font.Handle();
 
+    WNDCLASSA plainClass{};
+    plainClass.lpfnWndProc = PlainWindowPaint;
+    plainClass.hInstance = wc.hInstance;
+    plainClass.lpszClassName = "ProgressBarBenchPlain";
+    RegisterClassA(&plainClass);
+    HWND plain = CreateWindowExA(0, plainClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, Width + 30, 0, Width,
+                                 Height, nullptr, nullptr, wc.hInstance, nullptr);
+    plainWindow = {buffer, mask, fontHandle, 0};
+
+    // The editor on a borderless form, at the same size.
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(0, Height + 10, Width + 20, Height + 20);
+    TcxProgressBar* control = new TcxProgressBar(form.get());
+    control->SetBounds(0, 0, Width, Height);
+    control->SetParent(form.get());
+    form->Show();
+    UpdateWindow(form->Handle());
+    // Each step painted at once, as a caller that shows progress in a busy loop does.
+    auto stepControl = [&](double position) {
+        control->SetPosition(position);
+        control->Update();
+    };
+
     std::vector<BenchPhase> phases = {
         {"progress bar",
          [&] {
@@ -148,10 +198,42 @@ int main() {
          },
          "", {}},
     };
+    phases.push_back({"editor",
+                      [&] {
+                          control->Properties()->SetShowText(true);
+                          auto start = std::chrono::steady_clock::now();
+                          for (int i = 0; i < Steps; ++i) stepControl(i * 100.0 / Steps);
+                          GdiFlush();
+                          return BenchSeconds(start);
+                      },
+                      "plain GDI in WM_PAINT", {}});
+    phases.push_back({"plain GDI in WM_PAINT",
+                      [&] {
+                          auto start = std::chrono::steady_clock::now();
+                          for (int i = 0; i < Steps; ++i) {
+                              plainWindow.position = i * 100.0 / Steps;
+                              InvalidateRect(plain, nullptr, FALSE);
+                              UpdateWindow(plain);
+                          }
+                          GdiFlush();
+                          return BenchSeconds(start);
+                      },
+                      "", {}});
+    phases.push_back({"editor, no move, no text",
+                      [&] {
+                          control->Properties()->SetShowText(false);
+                          stepControl(50);
+                          auto start = std::chrono::steady_clock::now();
+                          for (int i = 0; i < Steps; ++i) stepControl(50 + (i + 1) * 1e-6);
+                          return BenchSeconds(start);
+                      },
+                      "empty update", {}});
     RunRounds(phases, 7);
     std::printf("%d position steps, 297 x 21 bar, 7 rounds:\n", Steps);
     PrintRounds(phases);
 
+    form.reset();
+    DestroyWindow(plain);
     windowDC.SetHandle(nullptr);
     DeleteDC(mask);
     DeleteObject(maskBitmap);
