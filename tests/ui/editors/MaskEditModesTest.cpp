@@ -116,6 +116,10 @@ TEST(MaskEditStandardMode, ValidationAndValues) {
     StandardEdit ignoring("000-00", {false, true, ecNormal});
     EXPECT_TRUE(ignoring.mode.IsTextValid("___-__"));
     EXPECT_FALSE(ignoring.mode.IsTextValid("1__-__"));
+    // A blank mask applied after one leaves none behind.
+    edit.mode.ApplyMask(" \t");
+    EXPECT_EQ(edit.mode.Mask.GetCount(), 0);
+    EXPECT_EQ(edit.mode.DisplayToValue("12x", true), "12x");
 }
 
 struct RegExprEdit {
