@@ -539,6 +539,7 @@ TEST_F(ControlsTest, HandleMessageHandlesOneMessageAndEndsOnQuit) {
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
+}
 
 TEST_F(ControlsTest, ShowingChangesResizeChecksAndAlignmentRequests) {
     THost form;
