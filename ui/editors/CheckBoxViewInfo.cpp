@@ -381,3 +381,23 @@ TcxContainerViewInfoClass TcxCustomCheckBoxProperties::ViewInfoClass() const {
 TcxContainerStyleClass TcxCustomCheckBoxProperties::StyleClass() const {
     return TcxCheckBoxStyle::Class();
 }
+
+TSize TcxCustomCheckBoxViewData::MeasureContent(TcxCanvas& canvas, const Variant& value, int width) {
+    (void)value, (void)width;
+    TcxCustomCheckBoxProperties* properties = CheckBoxProperties();
+    AnsiString caption;
+    if (!InplaceMode)
+        caption = Edit ? Edit->Caption() : properties->Caption();
+    else if (properties->ShowsCaptionWhenInplace())
+        caption = properties->Caption();
+    const TSize box = GetBoxSize(canvas);
+    TSize size = box;
+    if (!caption.empty()) {
+        if (Style) canvas.AssignFont(*Style->GetEffectiveFont());
+        const TSize text = canvas.MeasureTextExtent(caption);
+        size.cx += 3 + text.cx;
+        size.cy = std::max(size.cy, text.cy);
+    }
+    const int margins = InplaceMode ? 0 : 4;
+    return TSize{size.cx + margins, size.cy + margins};
+}

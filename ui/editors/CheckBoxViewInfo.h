@@ -69,6 +69,8 @@ public:
                              TcxCustomEditViewInfo* viewInfo) override;
     // The box's size: the glyph cell, the skin's, the themed or the painter's check box.
     TSize GetBoxSize(TcxCanvas& canvas);
+    // Auto size: the whole box and the caption beside it, with the 2-pixel margins of the layout.
+    TSize MeasureContent(TcxCanvas& canvas, const Variant& value, int width) override;
 
 private:
     TcxCustomCheckBoxProperties* CheckBoxProperties() const;

@@ -197,3 +197,15 @@ TEST_F(CheckBoxWindow, SystemMouseClickToggles) {
     EXPECT_EQ(box->State(), cbsChecked);
     EXPECT_EQ(clicks, 1);
 }
+
+TEST_F(CheckBoxWindow, AnAutoSizedBoxHoldsTheWholeBoxAndItsCaption) {
+    Make();
+    ASSERT_TRUE(box->AutoSize());
+    RECT client{};
+    GetClientRect(box->Handle(), &client);
+    const TRect boxRect = Info().BoxRect;
+    EXPECT_GE(boxRect.top, client.top);
+    EXPECT_LE(boxRect.bottom, client.bottom);
+    EXPECT_GE(boxRect.left, client.left);
+    EXPECT_LE(Info().TextRect.right, client.right) << "the caption is measured too";
+}

@@ -439,6 +439,7 @@ TEST_F(TextEditWindowTest, ARightAlignedEditorEditsLeftAlignedAndItsSwitchingCli
 }
 
 TEST_F(TextEditWindowTest, TheEditBoxSitsAtTheTopCentreOrBottomOfATallEditor) {
+    edit->SetAutoSize(false);
     edit->SetBounds(10, 10, 150, 60);
     TcxCustomInnerTextEdit* inner = edit->InnerTextEditControl();
     std::vector<TRect> placed;
