@@ -13,20 +13,7 @@
 #include "ui/editors/framework/EditorStrings.h"
 
 namespace {
-class TUpdateScope {
-public:
-    explicit TUpdateScope(TcxCustomEditProperties* properties) : properties_(properties) {
-        if (properties_) properties_->BeginUpdate();
-    }
-    ~TUpdateScope() {
-        if (properties_) properties_->EndUpdate(true);
-    }
-    TUpdateScope(const TUpdateScope&) = delete;
-    TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-private:
-    TcxCustomEditProperties* properties_;
-};
+using TUpdateScope = TcxPropertiesUpdateScope;
 
 // Stores a value and notifies only when it differs.
 template <class T> void StoreChanged(TcxCustomEditProperties* properties, T& field, const T& value) {

@@ -208,6 +208,23 @@ public:
                         const Variant& value) const override;
 };
 
+// Holds the change notices of properties (nullptr: none) from its making to its end, then
+// delivers one.
+class TcxPropertiesUpdateScope {
+public:
+    explicit TcxPropertiesUpdateScope(TcxCustomEditProperties* properties) : properties_(properties) {
+        if (properties_) properties_->BeginUpdate();
+    }
+    ~TcxPropertiesUpdateScope() {
+        if (properties_) properties_->EndUpdate(true);
+    }
+    TcxPropertiesUpdateScope(const TcxPropertiesUpdateScope&) = delete;
+    TcxPropertiesUpdateScope& operator=(const TcxPropertiesUpdateScope&) = delete;
+
+private:
+    TcxCustomEditProperties* properties_;
+};
+
 // The registered message that asks a spell checker to redraw its marks (0 before the unit starts).
 UINT WM_REDRAWMISSPELLS();
 
