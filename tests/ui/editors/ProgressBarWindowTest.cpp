@@ -221,3 +221,16 @@ TEST_F(ProgressBarWindow, AutoSizeTakesTheFilledPartAndTheFontHeight) {
         EXPECT_EQ(size.cy, borders + fontHeight);
     }
 }
+
+TEST_F(ProgressBarWindow, AnAutoSizedBarKeepsItsWidthWhateverItsPosition) {
+    bar->Properties()->SetShowText(true);
+    ShowForm();
+    ASSERT_TRUE(bar->AutoSize());
+    const int width = bar->Width();
+    for (double position : {0.0, 50.0, 100.0}) {
+        SCOPED_TRACE(position);
+        bar->SetPosition(position);
+        PumpMessages();
+        EXPECT_EQ(bar->Width(), width);
+    }
+}
